@@ -1,0 +1,90 @@
+#include "dialogs/diainf.h"
+
+#include "dialogs/messages.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
+
+namespace kelm {
+
+namespace {
+constexpr int tw(int twips) { return twips / 15; }
+}
+
+DiaInf &DiaInf::instance()
+{
+    static DiaInf *box = nullptr;
+    if (!box)
+        box = new DiaInf;
+    return *box;
+}
+
+DiaInf::DiaInf(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("DiaInf"));
+    setWindowTitle(QStringLiteral("Информация"));
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
+                   | Qt::WindowCloseButtonHint);
+    setModal(true);
+    Image1 = new QLabel(this);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(tw(480), tw(480)));
+    Image1->setGeometry(tw(180), tw(135), tw(480), tw(480));
+    Label1 = new QLabel(this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setWordWrap(true);
+    Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    OKButton = new QPushButton(QStringLiteral("Затвори"), this);
+    OKButton->setObjectName(QStringLiteral("OKButton"));
+    OKButton->setDefault(true);
+    connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
+    setFixedSize(tw(4590), tw(1275));
+}
+
+void DiaInf::layoutMessage()
+{
+    const int width = tw(3615);
+    QString text = Label1->text();
+    const int h = Label1->heightForWidth(width) > 0 ? Label1->heightForWidth(width)
+                                                    : Label1->sizeHint().height();
+    const int band = tw(750);
+    // A message taller than the band makes the box grow instead of starting above it.
+    const int extra = std::max(0, h - band + tw(60));
+    const int top = extra > 0 ? tw(30) : (band - h) / 2;
+    Label1->setGeometry(tw(840), top, width, h);
+    OKButton->setGeometry((tw(4590) - tw(1215)) / 2, tw(900) + extra, tw(1215), tw(375));
+    setFixedSize(tw(4590), tw(1275) + extra);
+}
+
+void DiaInf::showEvent(QShowEvent *e)
+{
+    layoutMessage();
+    QDialog::showEvent(e);
+    beep();
+}
+
+void DiaInf::show(const QString &caption, const QString &text)
+{
+    const QString cap = caption.isEmpty() ? QStringLiteral("Информация") : caption;
+    if (auto *c = MessageCapture::active()) {
+        c->shown.push_back({ShownMessage::Info, cap, text});
+        ++c->beeps;
+        return;
+    }
+    DiaInf &box = instance();
+    box.setWindowTitle(cap);
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    box.Label1->setText(shown);
+    const bool busy = QApplication::overrideCursor() != nullptr;
+    if (busy)
+        QApplication::setOverrideCursor(Qt::ArrowCursor);
+    box.exec();
+    if (busy)
+        QApplication::restoreOverrideCursor();
+}
+
+} // namespace kelm

@@ -1,0 +1,88 @@
+#include "dialogs/dialog.h"
+
+#include "dialogs/messages.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
+
+namespace kelm {
+
+namespace {
+constexpr int tw(int twips) { return twips / 15; }
+}
+
+bool Dialog::lYes = false;
+
+Dialog &Dialog::instance()
+{
+    static Dialog *box = nullptr;
+    if (!box)
+        box = new Dialog;
+    return *box;
+}
+
+Dialog::Dialog(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("Dialog"));
+    setWindowTitle(QStringLiteral("Внимание!"));
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
+                   | Qt::WindowCloseButtonHint);
+    setModal(true);
+    Picture1 = new QLabel(this);
+    Picture1->setObjectName(QStringLiteral("Picture1"));
+    Picture1->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxQuestion).pixmap(tw(480), tw(480)));
+    Picture1->setGeometry(tw(150), tw(135), tw(480), tw(480));
+    Label1 = new QLabel(this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setWordWrap(true);
+    OKButton = new QPushButton(QStringLiteral("OK"), this);
+    OKButton->setObjectName(QStringLiteral("OKButton"));
+    CancelButton = new QPushButton(QStringLiteral("Отказ"), this);
+    CancelButton->setObjectName(QStringLiteral("CancelButton"));
+    setTabOrder(OKButton, CancelButton);
+    connect(OKButton, &QPushButton::clicked, this, [this] {
+        lYes = true;
+        accept();
+    });
+    connect(CancelButton, &QPushButton::clicked, this, [this] {
+        lYes = false;
+        reject();
+    });
+}
+
+bool Dialog::ask(const QString &caption, const QString &question)
+{
+    lYes = false;
+    const QString cap = caption.isEmpty() ? QStringLiteral("Внимание!") : caption;
+    if (auto *c = MessageCapture::active()) {
+        c->shown.push_back({ShownMessage::Confirm, cap, question});
+        ++c->beeps;
+        lYes = c->answers.isEmpty() ? false : c->answers.takeFirst();
+        return lYes;
+    }
+    Dialog &box = instance();
+    box.setWindowTitle(cap);
+    QString shown = question;
+    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    box.Label1->setText(shown);
+    const int width = tw(3570);
+    const int h = std::max(box.Label1->heightForWidth(width), box.Label1->sizeHint().height());
+    const int extra = std::max(0, h - tw(750) + tw(60));
+    box.Label1->setGeometry(tw(765), extra > 0 ? tw(30) : (tw(750) - h) / 2, width, h);
+    box.OKButton->setGeometry(tw(1000), tw(900) + extra, tw(1215), tw(375));
+    box.CancelButton->setGeometry(tw(2400), tw(900) + extra, tw(1215), tw(375));
+    box.setFixedSize(tw(4590), tw(1365) + extra);
+    box.OKButton->setFocus();
+    beep();
+    const bool busy = QApplication::overrideCursor() != nullptr;
+    if (busy)
+        QApplication::setOverrideCursor(Qt::ArrowCursor);
+    box.exec();
+    if (busy)
+        QApplication::restoreOverrideCursor();
+    return lYes;
+}
+
+} // namespace kelm

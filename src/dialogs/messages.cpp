@@ -1,0 +1,53 @@
+#include "dialogs/messages.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace kelm {
+
+static MessageCapture *s_capture = nullptr;
+
+MessageCapture::MessageCapture() : m_previous(s_capture)
+{
+    s_capture = this;
+}
+
+MessageCapture::~MessageCapture()
+{
+    s_capture = m_previous;
+}
+
+MessageCapture *MessageCapture::active()
+{
+    return s_capture;
+}
+
+QString joinLines(const QStringList &lines)
+{
+    return lines.join(QLatin1Char('\r'));
+}
+
+void beep()
+{
+    if (s_capture) {
+        ++s_capture->beeps;
+        return;
+    }
+    QApplication::beep();
+}
+
+void msgBox(const QString &text, const QString &title, bool critical)
+{
+    const QString t = title.isEmpty() ? QStringLiteral("Тревалон") : title;
+    if (s_capture) {
+        s_capture->shown.push_back({ShownMessage::Box, t, text});
+        return;
+    }
+    QString shownText = text;
+    shownText.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QMessageBox box(critical ? QMessageBox::Critical : QMessageBox::NoIcon, t, shownText,
+                    QMessageBox::Ok, QApplication::activeWindow());
+    box.exec();
+}
+
+} // namespace kelm

@@ -1,0 +1,50 @@
+#pragma once
+// The shared boxes: DiaInf (information), Dialog (yes/no) and plain message boxes,
+// and the beep. A test can install a MessageCapture: while it lives, nothing is
+// shown; every message is recorded and confirmations take their answers from it.
+
+#include <QList>
+#include <QString>
+
+namespace kelm {
+
+struct ShownMessage {
+    enum Kind { Info, Confirm, Box };
+    Kind kind;
+    QString caption;
+    QString text;
+};
+
+class MessageCapture {
+public:
+    MessageCapture();
+    ~MessageCapture();
+    MessageCapture(const MessageCapture &) = delete;
+    MessageCapture &operator=(const MessageCapture &) = delete;
+
+    static MessageCapture *active();
+
+    QList<ShownMessage> shown;
+    // Answers given to confirmations, in order; "no" once they run out.
+    QList<bool> answers;
+    int beeps = 0;
+
+    // Convenience for tests: the text of the last message, "" when none.
+    QString lastText() const { return shown.isEmpty() ? QString() : shown.last().text; }
+    QString lastCaption() const { return shown.isEmpty() ? QString() : shown.last().caption; }
+    void clear() { shown.clear(); beeps = 0; }
+
+private:
+    MessageCapture *m_previous;
+};
+
+// Joins message lines the way the boxes expect them: with a carriage return.
+QString joinLines(const QStringList &lines);
+
+// One beep (QApplication::beep), counted by a MessageCapture.
+void beep();
+
+// A plain message box with only "OK". An empty title shows the program's name.
+void msgBox(const QString &text, const QString &title = QString(), bool critical = false);
+
+} // namespace kelm

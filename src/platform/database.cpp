@@ -1,0 +1,878 @@
+#include "platform/database.h"
+
+#include <QAtomicInt>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTime>
+
+#include <sqlite3.h>
+
+namespace kelm {
+
+const char *schemaSqlText(); // generated from data/schema.sql
+
+DbError::DbError(int number, const QString &description)
+    : std::runtime_error(QString(QString::number(number) + ":" + description).toStdString()),
+      m_number(number), m_description(description)
+{
+}
+
+QString dataSourceOf(const QString &connStr)
+{
+    static const QRegularExpression re(QStringLiteral("Data Source=([^;]*)"),
+                                       QRegularExpression::CaseInsensitiveOption);
+    const auto m = re.match(connStr);
+    return m.hasMatch() ? m.captured(1) : QString();
+}
+
+// ---------------------------------------------------------------------------
+// SQLite functions registered on every connection (never named in the schema,
+// so stock tools still read the files): LIKE that ignores case in Cyrillic as in
+// Latin, and the collation BG for names in Bulgarian alphabetical order.
+
+static bool likeMatch(const QString &p, const QString &s, QChar esc, bool hasEsc)
+{
+    int pi = 0, si = 0, starP = -1, starS = 0;
+    const int pn = int(p.size()), sn = int(s.size());
+    while (si < sn) {
+        if (pi < pn) {
+            const QChar c = p[pi];
+            if (hasEsc && c == esc && pi + 1 < pn) {
+                if (p[pi + 1] == s[si]) {
+                    pi += 2;
+                    ++si;
+                    continue;
+                }
+            } else if (c == QLatin1Char('%')) {
+                starP = pi++;
+                starS = si;
+                continue;
+            } else if (c == QLatin1Char('_') || c == s[si]) {
+                ++pi;
+                ++si;
+                continue;
+            }
+        }
+        if (starP < 0)
+            return false;
+        pi = starP + 1;
+        si = ++starS;
+    }
+    while (pi < pn && p[pi] == QLatin1Char('%'))
+        ++pi;
+    return pi == pn;
+}
+
+static QString argText(sqlite3_value *v)
+{
+    const auto *t = reinterpret_cast<const char *>(sqlite3_value_text(v));
+    return t ? QString::fromUtf8(t, sqlite3_value_bytes(v)) : QString();
+}
+
+static void likeFunc(sqlite3_context *ctx, int argc, sqlite3_value **argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    const QString pattern = argText(argv[0]).toCaseFolded();
+    const QString value = argText(argv[1]).toCaseFolded();
+    QChar esc;
+    bool hasEsc = false;
+    if (argc == 3 && sqlite3_value_type(argv[2]) != SQLITE_NULL) {
+        const QString e = argText(argv[2]);
+        if (e.size() != 1) {
+            sqlite3_result_error(ctx, "ESCAPE expression must be a single character", -1);
+            return;
+        }
+        esc = e[0];
+        hasEsc = true;
+    }
+    sqlite3_result_int(ctx, likeMatch(pattern, value, esc, hasEsc) ? 1 : 0);
+}
+
+static int bgCollate(void *, int la, const void *a, int lb, const void *b)
+{
+    const QString sa = QString::fromUtf8(static_cast<const char *>(a), la);
+    const QString sb = QString::fromUtf8(static_cast<const char *>(b), lb);
+    // Cyrillic code points already follow the Bulgarian alphabet; folding case first
+    // puts "ана" next to "Ана" instead of after every capital.
+    const int c = sa.toLower().compare(sb.toLower());
+    return c != 0 ? c : sa.compare(sb);
+}
+
+static void registerFunctions(QSqlDatabase &db)
+{
+    const QVariant v = db.driver()->handle();
+    if (!v.isValid() || qstrcmp(v.typeName(), "sqlite3*") != 0)
+        return;
+    sqlite3 *h = *static_cast<sqlite3 *const *>(v.constData());
+    if (!h)
+        return;
+    const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
+    sqlite3_create_function_v2(h, "like", 2, flags, nullptr, likeFunc, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(h, "like", 3, flags, nullptr, likeFunc, nullptr, nullptr, nullptr);
+    sqlite3_create_collation_v2(h, "BG", SQLITE_UTF8, nullptr, bgCollate, nullptr);
+}
+
+// ---------------------------------------------------------------------------
+
+QVariant toStorage(const QVariant &v, const QString &declType)
+{
+    if (!v.isValid() || v.isNull())
+        return QVariant();
+    switch (v.typeId()) {
+    case QMetaType::QDate:
+        return v.toDate().toString(QStringLiteral("yyyy-MM-dd"));
+    case QMetaType::QDateTime:
+        if (declType == QLatin1String("TIME"))
+            return v.toDateTime().time().toString(QStringLiteral("HH:mm:ss"));
+        return v.toDateTime().date().toString(QStringLiteral("yyyy-MM-dd"));
+    case QMetaType::QTime:
+        return v.toTime().toString(QStringLiteral("HH:mm:ss"));
+    case QMetaType::Bool:
+        return v.toBool() ? 1 : 0;
+    default:
+        break;
+    }
+    if (declType == QLatin1String("DATE") && v.typeId() == QMetaType::QString) {
+        // A date typed as dd.mm.yyyy is stored in the one stored form.
+        static const QRegularExpression re(QStringLiteral("^(\\d{1,2})\\.(\\d{1,2})\\.(\\d{4})$"));
+        const auto m = re.match(v.toString().trimmed());
+        if (m.hasMatch()) {
+            const QDate d(m.captured(3).toInt(), m.captured(2).toInt(), m.captured(1).toInt());
+            if (d.isValid())
+                return d.toString(QStringLiteral("yyyy-MM-dd"));
+        }
+        if (v.toString().trimmed().isEmpty())
+            return QVariant();
+    }
+    if (declType == QLatin1String("BOOLEAN") && v.typeId() == QMetaType::QString) {
+        const QString s = v.toString().trimmed().toLower();
+        return (s == QLatin1String("true") || s == QLatin1String("1") || s == QLatin1String("-1")) ? 1 : 0;
+    }
+    return v;
+}
+
+QVariant fromStorage(const QVariant &v, const QString &declType)
+{
+    if (v.isNull() || !v.isValid())
+        return QVariant();
+    if (declType == QLatin1String("DATE")) {
+        const QDate d = QDate::fromString(v.toString().left(10), QStringLiteral("yyyy-MM-dd"));
+        return d.isValid() ? QVariant(d) : QVariant();
+    }
+    if (declType == QLatin1String("TIME")) {
+        const QTime t = QTime::fromString(v.toString(), QStringLiteral("HH:mm:ss"));
+        return t.isValid() ? QVariant(t) : QVariant();
+    }
+    if (declType == QLatin1String("BOOLEAN"))
+        return QVariant(v.toLongLong() != 0);
+    if (declType == QLatin1String("DOUBLE"))
+        return QVariant(v.toDouble());
+    if (declType == QLatin1String("INTEGER")) {
+        const qlonglong n = v.toLongLong();
+        if (n >= INT_MIN && n <= INT_MAX)
+            return QVariant(int(n));
+        return QVariant(n);
+    }
+    if (declType == QLatin1String("TEXT"))
+        return QVariant(v.toString());
+    return v;
+}
+
+static void bindAll(QSqlQuery &q, const QVariantList &params)
+{
+    for (int i = 0; i < params.size(); ++i)
+        q.bindValue(i, toStorage(params.at(i)));
+}
+
+static DbError sqlError(const QSqlError &e, const QString &sql)
+{
+    Q_UNUSED(sql);
+    QString text = e.driverText();
+    if (!e.databaseText().isEmpty())
+        text = e.databaseText();
+    int num = ErrSql;
+    bool ok = false;
+    const int native = e.nativeErrorCode().toInt(&ok);
+    if (ok && native == SQLITE_NOTADB)
+        num = ErrNotDatabase;
+    return DbError(num, text);
+}
+
+// ---------------------------------------------------------------------------
+
+static QAtomicInt s_connCounter;
+
+Connection::Connection() = default;
+
+Connection::~Connection()
+{
+    close();
+}
+
+bool isKelmDatabase(const QString &path, QString *why)
+{
+    auto fail = [&](const QString &w) {
+        if (why)
+            *why = w;
+        return false;
+    };
+    QFileInfo fi(path);
+    if (!fi.exists() || !fi.isFile())
+        return fail(QStringLiteral("Файлът не съществува."));
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return fail(QStringLiteral("Файлът не може да бъде отворен."));
+    const QByteArray head = f.read(16);
+    if (head != QByteArray("SQLite format 3\0", 16))
+        return fail(QStringLiteral("Файлът не е база данни на програмата."));
+    f.close();
+    const QString name = QStringLiteral("kelm-probe-%1").arg(s_connCounter.fetchAndAddRelaxed(1));
+    bool ok = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
+        if (db.open()) {
+            QSqlQuery q(db);
+            int found = 0;
+            if (q.exec(QStringLiteral(
+                    "SELECT count(*) FROM sqlite_master WHERE type='table' AND lower(name) IN "
+                    "('tabl','users','kelmcfg','shof','config','tarifi')"))
+                && q.next())
+                found = q.value(0).toInt();
+            ok = found == 6;
+            db.close();
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+    return ok ? true : fail(QStringLiteral("Файлът не е база данни на програмата."));
+}
+
+void Connection::open(const QString &connStr)
+{
+    close();
+    m_path = dataSourceOf(connStr);
+    const bool mainDb = connStr.contains(QLatin1String("Database Password="), Qt::CaseInsensitive);
+    if (m_path.isEmpty())
+        throw DbError(ErrFileNotFound, QStringLiteral("Няма посочен файл с данни."));
+    if (mainDb) {
+        QString why;
+        if (!QFileInfo::exists(m_path))
+            throw DbError(ErrFileNotFound,
+                          QStringLiteral("Не намирам файла с данни „%1“.").arg(m_path));
+        if (!isKelmDatabase(m_path, &why))
+            throw DbError(ErrNotDatabase, QStringLiteral("„%1“: %2").arg(m_path, why));
+    }
+    m_name = QStringLiteral("kelm-%1").arg(s_connCounter.fetchAndAddRelaxed(1));
+    m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+    m_db.setDatabaseName(m_path);
+    m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
+    if (!m_db.open()) {
+        const QSqlError e = m_db.lastError();
+        m_db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(m_name);
+        m_name.clear();
+        throw DbError(ErrFileNotFound,
+                      QStringLiteral("Не мога да отворя „%1“: %2").arg(m_path, e.text()));
+    }
+    registerFunctions(m_db);
+}
+
+void Connection::close()
+{
+    if (m_name.isEmpty())
+        return;
+    if (m_inTrans) {
+        m_db.rollback();
+        m_inTrans = false;
+    }
+    m_db.close();
+    m_db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(m_name);
+    m_name.clear();
+    m_types.clear();
+}
+
+bool Connection::isOpen() const
+{
+    return !m_name.isEmpty() && m_db.isOpen();
+}
+
+void Connection::beginTrans()
+{
+    if (!isOpen())
+        throw DbError(ErrSql, QStringLiteral("Няма отворена връзка с базата данни."));
+    if (m_inTrans)
+        throw DbError(ErrSql, QStringLiteral("Вече има започната транзакция."));
+    // IMMEDIATE takes the write lock at once, so two copies of the program wait
+    // for each other instead of failing half-way through a save.
+    QSqlQuery q(m_db);
+    if (!q.exec(QStringLiteral("BEGIN IMMEDIATE")))
+        throw sqlError(q.lastError(), QString());
+    m_inTrans = true;
+}
+
+void Connection::commitTrans()
+{
+    if (!m_inTrans)
+        return;
+    QSqlQuery q(m_db);
+    if (!q.exec(QStringLiteral("COMMIT")))
+        throw sqlError(q.lastError(), QString());
+    m_inTrans = false;
+}
+
+void Connection::rollbackTrans()
+{
+    if (!m_inTrans)
+        return;
+    QSqlQuery q(m_db);
+    q.exec(QStringLiteral("ROLLBACK"));
+    m_inTrans = false;
+}
+
+int Connection::execute(const QString &sql, const QVariantList &params)
+{
+    if (!isOpen())
+        throw DbError(ErrSql, QStringLiteral("Няма отворена връзка с базата данни."));
+    QSqlQuery q(m_db);
+    if (!q.prepare(sql))
+        throw sqlError(q.lastError(), sql);
+    bindAll(q, params);
+    if (!q.exec())
+        throw sqlError(q.lastError(), sql);
+    return q.numRowsAffected();
+}
+
+QVariant Connection::scalar(const QString &sql, const QVariantList &params)
+{
+    if (!isOpen())
+        throw DbError(ErrSql, QStringLiteral("Няма отворена връзка с базата данни."));
+    QSqlQuery q(m_db);
+    q.setForwardOnly(true);
+    if (!q.prepare(sql))
+        throw sqlError(q.lastError(), sql);
+    bindAll(q, params);
+    if (!q.exec())
+        throw sqlError(q.lastError(), sql);
+    return q.next() ? q.value(0) : QVariant();
+}
+
+qint64 Connection::lastInsertId()
+{
+    return scalar(QStringLiteral("SELECT last_insert_rowid()")).toLongLong();
+}
+
+const QHash<QString, QString> &Connection::columnTypes(const QString &table)
+{
+    const QString key = table.toLower();
+    auto it = m_types.find(key);
+    if (it != m_types.end())
+        return it.value();
+    QHash<QString, QString> types;
+    QSqlQuery q(m_db);
+    if (q.exec(QStringLiteral("PRAGMA table_info(\"%1\")").arg(QString(table).remove(QLatin1Char('"'))))) {
+        while (q.next())
+            types.insert(q.value(1).toString().toLower(), q.value(2).toString().toUpper());
+    }
+    return m_types.insert(key, types).value();
+}
+
+bool Connection::hasTable(const QString &table)
+{
+    return !columnTypes(table).isEmpty();
+}
+
+QString schemaSql()
+{
+    return QString::fromUtf8(schemaSqlText());
+}
+
+void createDatabaseFromSchema(const QString &path)
+{
+    if (QFileInfo::exists(path))
+        throw DbError(ErrSql, QStringLiteral("„%1“ вече съществува.").arg(path));
+    Connection c;
+    c.open(QStringLiteral("PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source=%1;").arg(path));
+    c.beginTrans();
+    // Statements end with ";" at a line's end; comments are dropped first.
+    QString text;
+    for (const QString &line : schemaSql().split(QLatin1Char('\n'))) {
+        const int dash = line.indexOf(QLatin1String("--"));
+        text += (dash >= 0 ? line.left(dash) : line) + QLatin1Char('\n');
+    }
+    for (const QString &stmt : text.split(QLatin1Char(';'))) {
+        if (!stmt.trimmed().isEmpty())
+            c.execute(stmt.trimmed());
+    }
+    c.commitTrans();
+    c.close();
+}
+
+// ---------------------------------------------------------------------------
+
+Recordset::Recordset(QObject *parent) : QObject(parent) {}
+
+Recordset::~Recordset() = default;
+
+void Recordset::open(Connection &conn, const QString &sql, const QVariantList &params, LockType lock)
+{
+    close();
+    m_conn = &conn;
+    m_sql = sql;
+    m_params = params;
+    m_lock = lock;
+    try {
+        load();
+    } catch (...) {
+        m_conn = nullptr;
+        throw;
+    }
+    setPos(m_rows.isEmpty() ? -1 : 0);
+}
+
+void Recordset::close()
+{
+    m_conn = nullptr;
+    m_rows.clear();
+    m_deleted.clear();
+    m_fields.clear();
+    m_types.clear();
+    m_table.clear();
+    m_keyCol.clear();
+    m_pos = -1;
+    m_editMode = EditNone;
+}
+
+static const char *kKeyAlias = "kelm_rowkey";
+
+void Recordset::load()
+{
+    static const QRegularExpression re(
+        QStringLiteral("^\\s*SELECT\\s+(DISTINCT\\s+|TOP\\s+\\d+\\s+)?(.*?)\\s+FROM\\s+\\[?([A-Za-z_][A-Za-z0-9_]*)\\]?(.*)$"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression complexRe(
+        QStringLiteral("\\b(JOIN|GROUP\\s+BY|UNION)\\b|^\\s*,|\\b(SUM|COUNT|MAX|MIN|AVG)\\s*\\("),
+        QRegularExpression::CaseInsensitiveOption);
+    m_table.clear();
+    m_keyCol.clear();
+    QString sql = m_sql;
+    const auto m = re.match(m_sql);
+    QString table;
+    if (m.hasMatch()) {
+        table = m.captured(3);
+        const bool distinct = !m.captured(1).isEmpty();
+        const QString cols = m.captured(2);
+        const QString rest = m.captured(4);
+        const auto &types = m_conn->columnTypes(table);
+        if (!types.isEmpty() && !distinct && !complexRe.match(rest).hasMatch()
+            && !complexRe.match(cols).hasMatch()) {
+            m_table = table;
+            m_keyCol = types.contains(QStringLiteral("id")) ? QStringLiteral("ID") : QStringLiteral("rowid");
+            sql = QStringLiteral("SELECT \"%1\".%2 AS %3, %4 FROM %5%6")
+                      .arg(table, m_keyCol, QLatin1String(kKeyAlias), cols, table, rest);
+        }
+    }
+    QSqlQuery q(m_conn->db());
+    q.setForwardOnly(true);
+    if (!q.prepare(sql))
+        throw sqlError(q.lastError(), sql);
+    bindAll(q, m_params);
+    if (!q.exec())
+        throw sqlError(q.lastError(), sql);
+    const QSqlRecord rec = q.record();
+    const int first = m_keyCol.isEmpty() ? 0 : 1;
+    m_fields.clear();
+    m_types.clear();
+    const QHash<QString, QString> types = table.isEmpty() ? QHash<QString, QString>() : m_conn->columnTypes(table);
+    for (int i = first; i < rec.count(); ++i) {
+        m_fields << rec.fieldName(i);
+        m_types << types.value(rec.fieldName(i).toLower());
+    }
+    m_rows.clear();
+    m_deleted.clear();
+    const int n = int(m_fields.size());
+    while (q.next()) {
+        auto row = std::make_shared<Row>();
+        row->serial = m_nextSerial++;
+        if (first)
+            row->key = q.value(0);
+        row->values.resize(n);
+        for (int i = 0; i < n; ++i)
+            row->values[i] = fromStorage(q.value(i + first), m_types.at(i));
+        row->original = row->values;
+        m_rows.push_back(row);
+    }
+    m_editMode = EditNone;
+}
+
+void Recordset::requery()
+{
+    if (!m_conn)
+        throw DbError(ErrSql, QStringLiteral("Наборът от записи не е отворен."));
+    load();
+    setPos(m_rows.isEmpty() ? -1 : 0);
+}
+
+bool Recordset::bof() const
+{
+    return m_rows.isEmpty() || m_pos < 0;
+}
+
+bool Recordset::eof() const
+{
+    return m_rows.isEmpty() || m_pos >= m_rows.size();
+}
+
+void Recordset::setPos(int pos)
+{
+    m_pos = pos;
+    Q_EMIT moveComplete();
+}
+
+void Recordset::moveFirst()
+{
+    if (m_editMode != EditNone)
+        update();
+    setPos(m_rows.isEmpty() ? -1 : 0);
+}
+
+void Recordset::moveLast()
+{
+    if (m_editMode != EditNone)
+        update();
+    setPos(m_rows.isEmpty() ? -1 : int(m_rows.size()) - 1);
+}
+
+void Recordset::moveNext()
+{
+    if (m_editMode != EditNone)
+        update();
+    if (m_rows.isEmpty() || m_pos >= m_rows.size())
+        throw DbError(ErrNoCurrentRecord, QStringLiteral("Няма текущ запис."));
+    setPos(m_pos + 1);
+}
+
+void Recordset::movePrevious()
+{
+    if (m_editMode != EditNone)
+        update();
+    if (m_rows.isEmpty() || m_pos < 0)
+        throw DbError(ErrNoCurrentRecord, QStringLiteral("Няма текущ запис."));
+    setPos(m_pos - 1);
+}
+
+int Recordset::absolutePosition() const
+{
+    if (bof() || eof())
+        return 0;
+    return m_pos + 1;
+}
+
+void Recordset::setAbsolutePosition(int pos)
+{
+    if (pos < 1 || pos > m_rows.size())
+        throw DbError(ErrNoCurrentRecord, QStringLiteral("Няма такъв запис."));
+    if (m_editMode != EditNone)
+        update();
+    setPos(pos - 1);
+}
+
+qint64 Recordset::bookmark() const
+{
+    requireCurrent();
+    return m_rows.at(m_pos)->serial;
+}
+
+bool Recordset::hasBookmark(qint64 bm) const
+{
+    for (const auto &r : m_rows)
+        if (r->serial == bm)
+            return true;
+    return false;
+}
+
+void Recordset::setBookmark(qint64 bm)
+{
+    for (int i = 0; i < m_rows.size(); ++i) {
+        if (m_rows.at(i)->serial == bm) {
+            if (m_editMode != EditNone)
+                update();
+            setPos(i);
+            return;
+        }
+    }
+    throw DbError(ErrNoCurrentRecord, QStringLiteral("Записът вече не съществува."));
+}
+
+int Recordset::fieldIndex(const QString &name) const
+{
+    for (int i = 0; i < m_fields.size(); ++i)
+        if (m_fields.at(i).compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+bool Recordset::hasField(const QString &name) const
+{
+    return fieldIndex(name) >= 0;
+}
+
+QString Recordset::declType(const QString &field) const
+{
+    const int i = fieldIndex(field);
+    return i < 0 ? QString() : m_types.at(i);
+}
+
+void Recordset::requireCurrent() const
+{
+    if (bof() || eof())
+        throw DbError(ErrNoCurrentRecord, QStringLiteral("Няма текущ запис."));
+}
+
+void Recordset::requireUpdatable() const
+{
+    if (!updatable())
+        throw DbError(ErrNotUpdatable, QStringLiteral("Наборът от записи не може да се променя."));
+}
+
+QVariant Recordset::value(const QString &field) const
+{
+    requireCurrent();
+    return value(m_pos, field);
+}
+
+QVariant Recordset::value(int row, const QString &field) const
+{
+    const int i = fieldIndex(field);
+    if (i < 0)
+        throw DbError(ErrUnknownField, QStringLiteral("Няма поле „%1“.").arg(field));
+    if (row < 0 || row >= m_rows.size())
+        throw DbError(ErrNoCurrentRecord, QStringLiteral("Няма текущ запис."));
+    return m_rows.at(row)->values.at(i);
+}
+
+void Recordset::setValue(const QString &field, const QVariant &v)
+{
+    requireCurrent();
+    setValue(m_pos, field, v);
+    if (m_editMode == EditNone)
+        m_editMode = EditInProgress;
+}
+
+void Recordset::setValue(int row, const QString &field, const QVariant &v)
+{
+    const int i = fieldIndex(field);
+    if (i < 0)
+        throw DbError(ErrUnknownField, QStringLiteral("Няма поле „%1“.").arg(field));
+    if (row < 0 || row >= m_rows.size())
+        throw DbError(ErrNoCurrentRecord, QStringLiteral("Няма текущ запис."));
+    // Keep the value in the form it is read back in, so a row reads the same
+    // before and after it was written.
+    const QString &t = m_types.at(i);
+    m_rows[row]->values[i] = t.isEmpty() ? v : fromStorage(toStorage(v, t), t);
+    m_rows[row]->dirty = true;
+}
+
+void Recordset::addNew()
+{
+    requireUpdatable();
+    if (m_editMode != EditNone)
+        update();
+    auto row = std::make_shared<Row>();
+    row->serial = m_nextSerial++;
+    row->isNew = true;
+    row->dirty = true;
+    row->values.resize(m_fields.size());
+    row->original = row->values;
+    m_rows.push_back(row);
+    m_editMode = EditAdd;
+    setPos(int(m_rows.size()) - 1);
+}
+
+void Recordset::writeRow(Row &row)
+{
+    const auto &types = m_conn->columnTypes(m_table);
+    QStringList cols;
+    QVariantList vals;
+    for (int i = 0; i < m_fields.size(); ++i) {
+        const QString f = m_fields.at(i);
+        if (f.compare(QLatin1String("ID"), Qt::CaseInsensitive) == 0 || !types.contains(f.toLower()))
+            continue;
+        if (!row.isNew && row.values.at(i) == row.original.at(i)
+            && row.values.at(i).isNull() == row.original.at(i).isNull())
+            continue;
+        cols << f;
+        vals << toStorage(row.values.at(i), m_types.at(i));
+    }
+    if (row.isNew) {
+        QString sql;
+        if (cols.isEmpty()) {
+            sql = QStringLiteral("INSERT INTO \"%1\" DEFAULT VALUES").arg(m_table);
+        } else {
+            QStringList marks;
+            for (int i = 0; i < cols.size(); ++i)
+                marks << QStringLiteral("?");
+            sql = QStringLiteral("INSERT INTO \"%1\" (\"%2\") VALUES (%3)")
+                      .arg(m_table, cols.join(QStringLiteral("\", \"")), marks.join(QStringLiteral(", ")));
+        }
+        m_conn->execute(sql, vals);
+        row.key = m_conn->lastInsertId();
+        // Read the stored row back, so defaults of the table show at once.
+        QSqlQuery q(m_conn->db());
+        q.prepare(QStringLiteral("SELECT * FROM \"%1\" WHERE %2=?").arg(m_table, m_keyCol));
+        q.addBindValue(row.key);
+        if (q.exec() && q.next()) {
+            const QSqlRecord rec = q.record();
+            for (int i = 0; i < m_fields.size(); ++i) {
+                const int ci = rec.indexOf(m_fields.at(i));
+                if (ci >= 0)
+                    row.values[i] = fromStorage(q.value(ci), m_types.at(i));
+            }
+        }
+    } else if (!cols.isEmpty()) {
+        QStringList sets;
+        for (const QString &c : cols)
+            sets << QStringLiteral("\"%1\"=?").arg(c);
+        vals << row.key;
+        const int n = m_conn->execute(QStringLiteral("UPDATE \"%1\" SET %2 WHERE %3=?")
+                                          .arg(m_table, sets.join(QStringLiteral(", ")), m_keyCol),
+                                      vals);
+        if (n == 0)
+            throw DbError(ErrWriteConflict,
+                          QStringLiteral("Записът е изтрит от друг потребител."));
+    }
+    row.isNew = false;
+    row.dirty = false;
+    row.original = row.values;
+}
+
+void Recordset::update()
+{
+    if (m_editMode == EditNone && (bof() || eof() || !m_rows.at(m_pos)->dirty))
+        return;
+    requireUpdatable();
+    requireCurrent();
+    if (m_lock == LockOptimistic)
+        writeRow(*m_rows[m_pos]);
+    m_editMode = EditNone;
+}
+
+void Recordset::cancelUpdate()
+{
+    if (bof() || eof()) {
+        m_editMode = EditNone;
+        return;
+    }
+    auto &row = m_rows[m_pos];
+    if (m_editMode == EditAdd && row->isNew) {
+        m_rows.removeAt(m_pos);
+        m_editMode = EditNone;
+        setPos(m_rows.isEmpty() ? -1 : std::min<int>(m_pos, int(m_rows.size()) - 1));
+        return;
+    }
+    if (m_editMode != EditNone || m_lock == LockOptimistic) {
+        row->values = row->original;
+        row->dirty = false;
+    }
+    m_editMode = EditNone;
+}
+
+void Recordset::deleteRowInDb(Row &row)
+{
+    if (row.isNew)
+        return;
+    m_conn->execute(QStringLiteral("DELETE FROM \"%1\" WHERE %2=?").arg(m_table, m_keyCol), {row.key});
+}
+
+void Recordset::deleteRecord()
+{
+    requireUpdatable();
+    requireCurrent();
+    RowPtr row = m_rows.at(m_pos);
+    if (m_lock == LockOptimistic)
+        deleteRowInDb(*row);
+    else
+        m_deleted.push_back(row);
+    m_rows.removeAt(m_pos);
+    m_editMode = EditNone;
+    // Like ADO, the deleted row leaves a gap the caller moves away from: the next
+    // row now sits at the same index, so "move next" lands on the row after it.
+    m_pos = m_pos - 1;
+    if (m_rows.isEmpty())
+        m_pos = -1;
+}
+
+bool Recordset::hasPendingChanges() const
+{
+    if (!m_deleted.isEmpty())
+        return true;
+    for (const auto &r : m_rows)
+        if (r->dirty)
+            return true;
+    return false;
+}
+
+void Recordset::updateBatch()
+{
+    requireUpdatable();
+    m_editMode = EditNone;
+    const bool own = !m_conn->inTransaction();
+    if (own)
+        m_conn->beginTrans();
+    try {
+        for (auto &r : m_deleted)
+            deleteRowInDb(*r);
+        for (auto &r : m_rows)
+            if (r->dirty)
+                writeRow(*r);
+        if (own)
+            m_conn->commitTrans();
+    } catch (...) {
+        if (own)
+            m_conn->rollbackTrans();
+        throw;
+    }
+    m_deleted.clear();
+}
+
+void Recordset::cancelBatch()
+{
+    for (int i = int(m_rows.size()) - 1; i >= 0; --i) {
+        if (m_rows.at(i)->isNew) {
+            m_rows.removeAt(i);
+            continue;
+        }
+        m_rows[i]->values = m_rows[i]->original;
+        m_rows[i]->dirty = false;
+    }
+    m_deleted.clear();
+    m_editMode = EditNone;
+    setPos(m_rows.isEmpty() ? -1 : std::clamp<int>(m_pos, 0, int(m_rows.size()) - 1));
+}
+
+bool Recordset::find(const QString &field, const QVariant &value, bool fromStart)
+{
+    const int fi = fieldIndex(field);
+    if (fi < 0)
+        throw DbError(ErrUnknownField, QStringLiteral("Няма поле „%1“.").arg(field));
+    const int start = fromStart ? 0 : std::max(0, m_pos);
+    for (int i = start; i < m_rows.size(); ++i) {
+        const QVariant &v = m_rows.at(i)->values.at(fi);
+        if (v == value || (v.typeId() != value.typeId() && v.toString() == value.toString())) {
+            setPos(i);
+            return true;
+        }
+    }
+    setPos(int(m_rows.size()));
+    return false;
+}
+
+} // namespace kelm

@@ -1,0 +1,201 @@
+#pragma once
+// Our thin stand-in for what the screens expect of ADO: a connection opened from a
+// connection string, and a static client-side recordset that holds its rows in
+// memory and writes each row back by its key (the integer ID of a main table, the
+// rowid of a scratch table). Every value reaches SQLite as a bound parameter.
+
+#include <QHash>
+#include <QObject>
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QVector>
+#include <memory>
+#include <stdexcept>
+
+namespace kelm {
+
+// A failure of the data access: shown to the user as number, ":" and description.
+class DbError : public std::runtime_error {
+public:
+    DbError(int number, const QString &description);
+    int number() const { return m_number; }
+    QString description() const { return m_description; }
+    QString text() const { return QString::number(m_number) + ":" + m_description; }
+
+private:
+    int m_number;
+    QString m_description;
+};
+
+// Error numbers of our own, in the range the users know from the old program.
+enum DbErrorCode {
+    ErrFileNotFound = 3024,
+    ErrNotDatabase = 3343,
+    ErrSql = 3001,
+    ErrNoCurrentRecord = 3021,
+    ErrNotUpdatable = 3027,
+    ErrWriteConflict = 3197,
+    ErrUnknownField = 3265,
+};
+
+// The value of "Data Source=" in a connection string.
+QString dataSourceOf(const QString &connStr);
+
+// Converts a value to what is stored: dates as yyyy-MM-dd, times as HH:mm:ss,
+// Booleans as 0/1. declType is the column's declared type word where known.
+QVariant toStorage(const QVariant &v, const QString &declType = QString());
+// Converts a stored value back by its declared type word (DATE, TIME, BOOLEAN, ...).
+QVariant fromStorage(const QVariant &v, const QString &declType);
+
+class Connection {
+public:
+    Connection();
+    ~Connection();
+    Connection(const Connection &) = delete;
+    Connection &operator=(const Connection &) = delete;
+
+    // Opens the file named by "Data Source". The main database (a connection string
+    // with a password) must exist and hold this program's tables; nothing is ever
+    // created here. A scratch database is opened as it is.
+    void open(const QString &connStr);
+    void close();
+    bool isOpen() const;
+    QString dataSource() const { return m_path; }
+    QSqlDatabase &db() { return m_db; }
+
+    void beginTrans();
+    void commitTrans();
+    void rollbackTrans();
+    bool inTransaction() const { return m_inTrans; }
+
+    // Runs one statement with bound values; returns the number of rows changed.
+    int execute(const QString &sql, const QVariantList &params = {});
+    // First column of the first row, or an invalid QVariant when there is none.
+    QVariant scalar(const QString &sql, const QVariantList &params = {});
+    // The last inserted row id of this connection.
+    qint64 lastInsertId();
+
+    // Declared type words of a table's columns, by lower-case column name.
+    const QHash<QString, QString> &columnTypes(const QString &table);
+    bool hasTable(const QString &table);
+
+private:
+    QSqlDatabase m_db;
+    QString m_name;
+    QString m_path;
+    bool m_inTrans = false;
+    QHash<QString, QHash<QString, QString>> m_types;
+};
+
+// Tells whether the file is an SQLite database holding this program's tables.
+bool isKelmDatabase(const QString &path, QString *why = nullptr);
+// Makes a new main database file from the schema (the build and the tests use it).
+void createDatabaseFromSchema(const QString &path);
+// The schema text compiled from data/schema.sql.
+QString schemaSql();
+
+class Recordset : public QObject {
+    Q_OBJECT
+public:
+    enum EditMode { EditNone, EditInProgress, EditAdd };
+    enum LockType { LockOptimistic, LockBatchOptimistic };
+
+    explicit Recordset(QObject *parent = nullptr);
+    ~Recordset() override;
+
+    // Runs the query and keeps every row in memory. A single-table query can be
+    // written back; any other (joins, DISTINCT, GROUP BY) is read-only.
+    void open(Connection &conn, const QString &sql, const QVariantList &params = {},
+              LockType lock = LockOptimistic);
+    void close();
+    bool isOpen() const { return m_conn != nullptr; }
+    void requery();
+    bool updatable() const { return !m_table.isEmpty() && !m_keyCol.isEmpty(); }
+    QString tableName() const { return m_table; }
+
+    int recordCount() const { return int(m_rows.size()); }
+    bool bof() const;
+    bool eof() const;
+    bool isEmpty() const { return m_rows.empty(); }
+
+    void moveFirst();
+    void moveLast();
+    void moveNext();
+    void movePrevious();
+    // 1 for the first row; 0 when before the first or after the last row.
+    int absolutePosition() const;
+    void setAbsolutePosition(int pos);
+    // Index of the current row (0-based), -1 before the first, recordCount() after the last.
+    int currentIndex() const { return m_pos; }
+
+    // A bookmark names one row for as long as the recordset is open.
+    qint64 bookmark() const;
+    void setBookmark(qint64 bm);
+    bool hasBookmark(qint64 bm) const;
+
+    QStringList fieldNames() const { return m_fields; }
+    bool hasField(const QString &name) const;
+    QVariant value(const QString &field) const;
+    QVariant value(int row, const QString &field) const;
+    QVariant operator[](const QString &field) const { return value(field); }
+    void setValue(const QString &field, const QVariant &v);
+    void setValue(int row, const QString &field, const QVariant &v);
+    QString declType(const QString &field) const;
+
+    void addNew();
+    // Writes the current row (at once, or at updateBatch in batch mode).
+    void update();
+    void cancelUpdate();
+    // Deletes the current row; it is no longer shown. The position stays on the
+    // gap: the caller moves next, as ADO's callers do.
+    void deleteRecord();
+    // Writes every pending row (batch mode), in one transaction unless one is open.
+    void updateBatch();
+    void cancelBatch();
+    EditMode editMode() const { return m_editMode; }
+    bool hasPendingChanges() const;
+
+    // Finds the next row (from the current one, forward) whose field equals value.
+    bool find(const QString &field, const QVariant &value, bool fromStart = false);
+
+Q_SIGNALS:
+    void moveComplete();
+
+private:
+    struct Row {
+        qint64 serial = 0;
+        QVariant key;
+        QVector<QVariant> values;
+        QVector<QVariant> original;
+        bool isNew = false;
+        bool dirty = false;
+        bool deleted = false;
+    };
+    using RowPtr = std::shared_ptr<Row>;
+
+    int fieldIndex(const QString &name) const;
+    void requireCurrent() const;
+    void requireUpdatable() const;
+    void writeRow(Row &row);
+    void deleteRowInDb(Row &row);
+    void setPos(int pos);
+    void load();
+
+    Connection *m_conn = nullptr;
+    QString m_sql;
+    QVariantList m_params;
+    LockType m_lock = LockOptimistic;
+    QString m_table;
+    QString m_keyCol;
+    QStringList m_fields;
+    QStringList m_types;
+    QVector<RowPtr> m_rows;
+    QVector<RowPtr> m_deleted;
+    int m_pos = -1;
+    qint64 m_nextSerial = 1;
+    EditMode m_editMode = EditNone;
+};
+
+} // namespace kelm

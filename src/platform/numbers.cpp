@@ -1,0 +1,119 @@
+#include "platform/numbers.h"
+
+#include <QRegularExpression>
+#include <cfenv>
+#include <cmath>
+
+namespace kelm {
+
+double Round(double x, int n)
+{
+    const double scale = std::pow(10.0, n);
+    const double y = x * scale;
+    // nearbyint honours the current rounding mode; to-nearest is ties-to-even.
+    const int old = std::fegetround();
+    std::fesetround(FE_TONEAREST);
+    const double r = std::nearbyint(y);
+    std::fesetround(old);
+    return r / scale;
+}
+
+QString formatNumber(double x, int decimals)
+{
+    QString s = formatNumberPoint(x, decimals);
+    s.replace(QLatin1Char('.'), QLatin1Char(','));
+    return s;
+}
+
+QString formatNumber(double x, const QString &pattern)
+{
+    const int dot = pattern.indexOf(QLatin1Char('.'));
+    const int decimals = dot < 0 ? 0 : int(pattern.size() - dot - 1);
+    return formatNumber(x, decimals);
+}
+
+QString formatNumberPoint(double x, int decimals)
+{
+    QString s = QString::number(x, 'f', decimals);
+    // "-0.00" is how a tiny negative rounds; a person reads it as zero.
+    static const QRegularExpression negZero(QStringLiteral("^-0(\\.0*)?$"));
+    if (negZero.match(s).hasMatch())
+        s.remove(0, 1);
+    return s;
+}
+
+std::optional<double> parseNumber(const QString &text)
+{
+    QString t = text.trimmed();
+    if (t.isEmpty())
+        return std::nullopt;
+    t.replace(QLatin1Char(','), QLatin1Char('.'));
+    static const QRegularExpression re(QStringLiteral("^[+-]?(\\d+(\\.\\d*)?|\\.\\d+)$"));
+    if (!re.match(t).hasMatch())
+        return std::nullopt;
+    bool ok = false;
+    const double v = t.toDouble(&ok);
+    if (!ok || !std::isfinite(v))
+        return std::nullopt;
+    return v;
+}
+
+std::optional<QDate> parseDate(const QString &text)
+{
+    static const QRegularExpression re(QStringLiteral("^(\\d{1,2})\\.(\\d{1,2})\\.(\\d{4})$"));
+    const auto m = re.match(text.trimmed());
+    if (!m.hasMatch())
+        return std::nullopt;
+    const QDate d(m.captured(3).toInt(), m.captured(2).toInt(), m.captured(1).toInt());
+    if (!d.isValid())
+        return std::nullopt;
+    return d;
+}
+
+QString formatDate(const QDate &d)
+{
+    return d.isValid() ? d.toString(QStringLiteral("dd.MM.yyyy")) : QString();
+}
+
+QDate toDate(const QVariant &v)
+{
+    if (v.isNull() || !v.isValid())
+        return {};
+    if (v.typeId() == QMetaType::QDate)
+        return v.toDate();
+    if (v.typeId() == QMetaType::QDateTime)
+        return v.toDateTime().date();
+    const QString s = v.toString().trimmed();
+    QDate d = QDate::fromString(s.left(10), QStringLiteral("yyyy-MM-dd"));
+    if (d.isValid())
+        return d;
+    if (auto p = parseDate(s))
+        return *p;
+    return {};
+}
+
+QString formatDate(const QVariant &v)
+{
+    return formatDate(toDate(v));
+}
+
+QString padNumber10(const QString &text)
+{
+    const QString t = text.trimmed();
+    return t.size() >= 10 ? t : QString(10 - t.size(), QLatin1Char('0')) + t;
+}
+
+QString likePrefix(const QString &text)
+{
+    QString out;
+    out.reserve(text.size() + 2);
+    for (const QChar c : text) {
+        if (c == QLatin1Char('%') || c == QLatin1Char('_') || c == QLatin1Char('\\'))
+            out += QLatin1Char('\\');
+        out += c;
+    }
+    out += QLatin1Char('%');
+    return out;
+}
+
+} // namespace kelm

@@ -1,0 +1,319 @@
+#include "platform/database.h"
+#include "shell/globals.h"
+#include "testdb.h"
+
+#include <QtTest>
+
+using namespace kelm;
+
+class TestDatabase : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void connectionStringsCharacterForCharacter();
+    void mainDatabaseMustExistAndBeOurs();
+    void movesBofEofAndPositions();
+    void bookmarksSurviveAddAndDelete();
+    void addUpdateDeleteWriteBackByKey();
+    void batchModeWritesOnlyOnUpdateBatch();
+    void requeryShowsOtherWriters();
+    void valuesWithQuotesPercentAndUnderscoreAreBound();
+    void cyrillicPrefixSearchIgnoresCase();
+    void typesComeBackAsStored();
+    void transactionRollbackLeavesNothing();
+    void scratchTableWritesBackByRowid();
+    void bulgarianCollationOrdersNames();
+};
+
+void TestDatabase::connectionStringsCharacterForCharacter()
+{
+    setProgramFolder(QStringLiteral("/opt/kelm"));
+    QCOMPARE(gDbPath, QStringLiteral("/opt/kelm/Kelm.mdb"));
+    QCOMPARE(gTempDbPath, QStringLiteral("/opt/kelm/Temp.mdb"));
+    QCOMPARE(gConnStr, QStringLiteral("PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source=/opt/kelm/Kelm.mdb;"
+                                      "Jet OLEDB:Database Password=Ratn5064;"));
+    QCOMPARE(gTempConnStr, QStringLiteral("PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source=/opt/kelm/Temp.mdb;"));
+    QCOMPARE(dataSourceOf(gConnStr), QStringLiteral("/opt/kelm/Kelm.mdb"));
+    setProgramFolder(QStringLiteral("/opt/kelm/"));
+    QCOMPARE(gDbPath, QStringLiteral("/opt/kelm/Kelm.mdb"));
+}
+
+void TestDatabase::mainDatabaseMustExistAndBeOurs()
+{
+    QTemporaryDir dir;
+    setProgramFolder(dir.path());
+    Connection c;
+    try {
+        c.open(gConnStr);
+        QFAIL("a missing database opened");
+    } catch (const DbError &e) {
+        QCOMPARE(e.number(), int(ErrFileNotFound));
+        QVERIFY(e.description().contains(gDbPath));
+    }
+    QVERIFY2(!QFile::exists(gDbPath), "opening must never create the main database");
+
+    QFile junk(gDbPath);
+    QVERIFY(junk.open(QIODevice::WriteOnly));
+    junk.write("not a database at all, just text");
+    junk.close();
+    QVERIFY(!isKelmDatabase(gDbPath));
+    QVERIFY_THROWS_EXCEPTION(DbError, c.open(gConnStr));
+
+    // An SQLite file of another program is refused too.
+    QFile::remove(gDbPath);
+    {
+        Connection scratch;
+        scratch.open(QStringLiteral("Data Source=") + gDbPath + ";");
+        scratch.execute(QStringLiteral("CREATE TABLE other (x INTEGER)"));
+    }
+    QVERIFY(!isKelmDatabase(gDbPath));
+    QVERIFY_THROWS_EXCEPTION(DbError, c.open(gConnStr));
+}
+
+static void addDrivers(TestDb &db, const QStringList &codes)
+{
+    for (const QString &k : codes)
+        db.exec(QStringLiteral("INSERT INTO shof (kod, ime) VALUES (?, ?)"), {k, QStringLiteral("Шофьор ") + k});
+}
+
+void TestDatabase::movesBofEofAndPositions()
+{
+    TestDb db;
+    Recordset rs;
+    rs.open(db.conn(), QStringLiteral("SELECT * FROM shof ORDER BY kod"));
+    QVERIFY(rs.bof() && rs.eof());
+    QCOMPARE(rs.recordCount(), 0);
+    QCOMPARE(rs.absolutePosition(), 0);
+    QVERIFY_THROWS_EXCEPTION(DbError, rs.moveNext());
+
+    addDrivers(db, {"003", "001", "002"});
+    rs.requery();
+    QCOMPARE(rs.recordCount(), 3);
+    QCOMPARE(rs.value("kod").toString(), QStringLiteral("001"));
+    QCOMPARE(rs.absolutePosition(), 1);
+    rs.moveNext();
+    rs.moveNext();
+    QCOMPARE(rs.value("KOD").toString(), QStringLiteral("003"));
+    rs.moveNext();
+    QVERIFY(rs.eof());
+    QVERIFY(!rs.bof());
+    QCOMPARE(rs.absolutePosition(), 0);
+    rs.moveLast();
+    QCOMPARE(rs.absolutePosition(), 3);
+    rs.moveFirst();
+    rs.movePrevious();
+    QVERIFY(rs.bof());
+    rs.setAbsolutePosition(2);
+    QCOMPARE(rs.value("kod").toString(), QStringLiteral("002"));
+    QVERIFY(rs.find("kod", QStringLiteral("003")));
+    QCOMPARE(rs.absolutePosition(), 3);
+    QVERIFY(!rs.find("kod", QStringLiteral("999"), true));
+    QVERIFY(rs.eof());
+    QVERIFY_THROWS_EXCEPTION(DbError, rs.value("nosuchfield"));
+}
+
+void TestDatabase::bookmarksSurviveAddAndDelete()
+{
+    TestDb db;
+    addDrivers(db, {"001", "002", "003"});
+    Recordset rs;
+    rs.open(db.conn(), QStringLiteral("SELECT * FROM shof ORDER BY kod"));
+    rs.moveNext();
+    const qint64 bm = rs.bookmark();
+    rs.addNew();
+    rs.setValue("kod", QStringLiteral("004"));
+    rs.update();
+    rs.setBookmark(bm);
+    QCOMPARE(rs.value("kod").toString(), QStringLiteral("002"));
+    rs.moveFirst();
+    rs.deleteRecord();
+    rs.setBookmark(bm);
+    QCOMPARE(rs.value("kod").toString(), QStringLiteral("002"));
+    rs.deleteRecord();
+    QVERIFY(!rs.hasBookmark(bm));
+    QVERIFY_THROWS_EXCEPTION(DbError, rs.setBookmark(bm));
+}
+
+void TestDatabase::addUpdateDeleteWriteBackByKey()
+{
+    TestDb db;
+    addDrivers(db, {"001", "002"});
+    Recordset rs;
+    rs.open(db.conn(), QStringLiteral("SELECT * FROM shof ORDER BY kod"));
+    QVERIFY(rs.updatable());
+    rs.addNew();
+    QCOMPARE(rs.editMode(), Recordset::EditAdd);
+    rs.setValue("kod", QStringLiteral("009"));
+    rs.setValue("ime", QStringLiteral("Д'Арк ООД"));
+    rs.update();
+    QVERIFY(rs.value("ID").toInt() > 0);
+    QCOMPARE(db.scalar("SELECT ime FROM shof WHERE kod=?", {"009"}).toString(), QStringLiteral("Д'Арк ООД"));
+
+    rs.moveFirst();
+    rs.setValue("ime", QStringLiteral("Иван"));
+    QCOMPARE(rs.editMode(), Recordset::EditInProgress);
+    rs.update();
+    QCOMPARE(db.scalar("SELECT ime FROM shof WHERE kod=?", {"001"}).toString(), QStringLiteral("Иван"));
+    // Only the changed row was written.
+    QCOMPARE(db.scalar("SELECT ime FROM shof WHERE kod=?", {"002"}).toString(), QStringLiteral("Шофьор 002"));
+
+    rs.moveFirst();
+    rs.setValue("ime", QStringLiteral("Петър"));
+    rs.cancelUpdate();
+    QCOMPARE(rs.value("ime").toString(), QStringLiteral("Иван"));
+
+    rs.moveLast();
+    rs.deleteRecord();
+    rs.moveNext();
+    QVERIFY(rs.eof());
+    QCOMPARE(db.count("shof"), 2);
+    QCOMPARE(db.scalar("SELECT count(*) FROM shof WHERE kod='009'").toInt(), 0);
+
+    // Add then cancel leaves nothing behind.
+    rs.addNew();
+    rs.setValue("kod", QStringLiteral("010"));
+    rs.cancelUpdate();
+    QCOMPARE(rs.recordCount(), 2);
+    QCOMPARE(db.count("shof"), 2);
+}
+
+void TestDatabase::batchModeWritesOnlyOnUpdateBatch()
+{
+    TestDb db;
+    addDrivers(db, {"001", "002"});
+    Recordset rs;
+    rs.open(db.conn(), QStringLiteral("SELECT * FROM shof ORDER BY kod"), {}, Recordset::LockBatchOptimistic);
+    rs.setValue("ime", QStringLiteral("А"));
+    rs.update();
+    rs.moveLast();
+    rs.deleteRecord();
+    rs.addNew();
+    rs.setValue("kod", QStringLiteral("003"));
+    rs.update();
+    QCOMPARE(db.scalar("SELECT ime FROM shof WHERE kod='001'").toString(), QStringLiteral("Шофьор 001"));
+    QCOMPARE(db.count("shof"), 2);
+    rs.updateBatch();
+    QCOMPARE(db.scalar("SELECT ime FROM shof WHERE kod='001'").toString(), QStringLiteral("А"));
+    QCOMPARE(db.scalar("SELECT count(*) FROM shof WHERE kod='002'").toInt(), 0);
+    QCOMPARE(db.scalar("SELECT count(*) FROM shof WHERE kod='003'").toInt(), 1);
+    QVERIFY(!rs.hasPendingChanges());
+}
+
+void TestDatabase::requeryShowsOtherWriters()
+{
+    TestDb db;
+    Recordset rs;
+    rs.open(db.conn(), QStringLiteral("SELECT * FROM shof"));
+    addDrivers(db, {"001"});
+    QCOMPARE(rs.recordCount(), 0);
+    rs.requery();
+    QCOMPARE(rs.recordCount(), 1);
+    // A row deleted by another writer makes the update fail instead of vanishing silently.
+    db.exec("DELETE FROM shof");
+    rs.setValue("ime", QStringLiteral("X"));
+    QVERIFY_THROWS_EXCEPTION(DbError, rs.update());
+}
+
+void TestDatabase::valuesWithQuotesPercentAndUnderscoreAreBound()
+{
+    TestDb db;
+    const QStringList clients = {"Д'Арк ООД", "50% Транс", "А_Б ЕООД", "АХБ ЕООД", "Robert'); DROP TABLE tabl;--"};
+    for (const QString &c : clients)
+        db.exec("INSERT INTO tabl (Klient, km) VALUES (?, 1)", {c});
+    Recordset rs;
+    rs.open(db.conn(), "SELECT * FROM tabl WHERE Klient=?", {"Д'Арк ООД"});
+    QCOMPARE(rs.recordCount(), 1);
+    rs.open(db.conn(), "SELECT * FROM tabl WHERE Klient LIKE ? ESCAPE '\\'", {QString("50%")});
+    QCOMPARE(rs.recordCount(), 1);
+    // "_" typed by a user matches only itself.
+    rs.open(db.conn(), "SELECT * FROM tabl WHERE Klient LIKE ? ESCAPE '\\'", {QString("А\\_Б%")});
+    QCOMPARE(rs.recordCount(), 1);
+    QCOMPARE(rs.value("Klient").toString(), QStringLiteral("А_Б ЕООД"));
+    QCOMPARE(db.count("tabl"), 5);
+}
+
+void TestDatabase::cyrillicPrefixSearchIgnoresCase()
+{
+    TestDb db;
+    for (const QString &c : {QString("Ямбол Транс"), QString("ямбол-2"), QString("ЯМБОЛ"), QString("Бургас"), QString("yambol")})
+        db.exec("INSERT INTO tabl (Klient) VALUES (?)", {c});
+    QCOMPARE(db.scalar("SELECT count(*) FROM tabl WHERE Klient LIKE ? ESCAPE '\\'", {QString("ямб%")}).toInt(), 3);
+    QCOMPARE(db.scalar("SELECT count(*) FROM tabl WHERE Klient LIKE ?", {QString("YAM%")}).toInt(), 1);
+    QCOMPARE(db.scalar("SELECT count(*) FROM tabl WHERE Klient LIKE ?", {QString("%")}).toInt(), 5);
+    // Exact comparisons stay case-sensitive.
+    QCOMPARE(db.scalar("SELECT count(*) FROM tabl WHERE Klient=?", {QString("ямбол транс")}).toInt(), 0);
+}
+
+void TestDatabase::typesComeBackAsStored()
+{
+    TestDb db;
+    db.exec("INSERT INTO tabl (Data, km, ton, plat, TimeMod) VALUES (?, ?, ?, ?, ?)",
+            {QDate(2004, 2, 29), 40, 12.5, true, QTime(13, 5, 0)});
+    QCOMPARE(db.scalar("SELECT Data FROM tabl").toString(), QStringLiteral("2004-02-29"));
+    QCOMPARE(db.scalar("SELECT plat FROM tabl").toInt(), 1);
+    Recordset rs;
+    rs.open(db.conn(), "SELECT * FROM tabl");
+    QCOMPARE(rs.value("Data").toDate(), QDate(2004, 2, 29));
+    QCOMPARE(rs.value("km").typeId(), int(QMetaType::Int));
+    QCOMPARE(rs.value("ton").toDouble(), 12.5);
+    QCOMPARE(rs.value("plat").toBool(), true);
+    QCOMPARE(rs.value("Fakt").toBool(), false);
+    QCOMPARE(rs.value("TimeMod").toTime(), QTime(13, 5, 0));
+    QCOMPARE(rs.value("NomFakt").toString(), QStringLiteral("0000000000"));
+    // A date typed as dd.mm.yyyy is stored in the one stored form.
+    rs.setValue("Data", QStringLiteral("01.03.2004"));
+    rs.update();
+    QCOMPARE(db.scalar("SELECT Data FROM tabl").toString(), QStringLiteral("2004-03-01"));
+    QCOMPARE(db.scalar("SELECT count(*) FROM tabl WHERE Data BETWEEN ? AND ?",
+                       {QDate(2004, 3, 1), QDate(2004, 3, 1)}).toInt(), 1);
+}
+
+void TestDatabase::transactionRollbackLeavesNothing()
+{
+    TestDb db;
+    Connection &c = db.conn();
+    c.beginTrans();
+    c.execute("INSERT INTO tabl (Klient) VALUES (?)", {"A"});
+    c.execute("INSERT INTO Sklad (Name) VALUES (?)", {"Разходи за курс"});
+    c.rollbackTrans();
+    QCOMPARE(db.count("tabl"), 0);
+    QCOMPARE(db.count("Sklad"), 0);
+    QVERIFY_THROWS_EXCEPTION(DbError, c.execute("INSERT INTO nosuchtable VALUES (1)"));
+}
+
+void TestDatabase::scratchTableWritesBackByRowid()
+{
+    QTemporaryDir dir;
+    setProgramFolder(dir.path());
+    Connection c;
+    c.open(gTempConnStr);
+    c.execute("CREATE TABLE TempNal (Red INTEGER, Name TEXT, Cena DOUBLE, Kol DOUBLE, Suma DOUBLE)");
+    c.execute("INSERT INTO TempNal (Red, Name) VALUES (1, 'A'), (2, 'B')");
+    Recordset rs;
+    rs.open(c, "SELECT * FROM TempNal ORDER BY Red");
+    QVERIFY(rs.updatable());
+    QCOMPARE(rs.fieldNames(), QStringList({"Red", "Name", "Cena", "Kol", "Suma"}));
+    rs.moveLast();
+    rs.setValue("Kol", 2.5);
+    rs.update();
+    QCOMPARE(c.scalar("SELECT Kol FROM TempNal WHERE Name='B'").toDouble(), 2.5);
+    rs.moveFirst();
+    rs.deleteRecord();
+    QCOMPARE(c.scalar("SELECT count(*) FROM TempNal").toInt(), 1);
+}
+
+void TestDatabase::bulgarianCollationOrdersNames()
+{
+    TestDb db;
+    for (const QString &n : {QString("Ямбол"), QString("бургас"), QString("Ботевград"), QString("Асеновград"), QString("Шумен")})
+        db.exec("INSERT INTO tabl (Klient) VALUES (?)", {n});
+    Recordset rs;
+    rs.open(db.conn(), "SELECT DISTINCT Klient FROM tabl ORDER BY Klient COLLATE BG");
+    QVERIFY(!rs.updatable());
+    QStringList got;
+    for (rs.moveFirst(); !rs.eof(); rs.moveNext())
+        got << rs.value("Klient").toString();
+    QCOMPARE(got, QStringList({"Асеновград", "Ботевград", "бургас", "Шумен", "Ямбол"}));
+}
+
+QTEST_MAIN(TestDatabase)
+#include "test_database.moc"
