@@ -1,0 +1,5 @@
+#include "shell/companydata.h"
+namespace kelm {
+bool LoadCompanyData() { return true; }
+void showPersonal() {}
+}

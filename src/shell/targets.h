@@ -1,0 +1,13 @@
+#pragma once
+#include <QString>
+
+namespace kelm {
+
+// The screens and report procedures that the main window's commands end in, by
+// the design's name ("Kurs", "Driver", "PrintTripsByCar", ...). arg carries the
+// one Boolean some procedures take (paid, receipts). A target that this build
+// does not have yet does nothing: the command ends after its status text.
+// Returns true when the target exists.
+bool runTarget(const QString &name, bool arg = false);
+
+} // namespace kelm

@@ -1,0 +1,4 @@
+#include "shell/temptable.h"
+namespace kelm {
+void CreateTempTable(const QString &) {}
+}
