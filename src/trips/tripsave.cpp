@@ -1,0 +1,221 @@
+#include "trips/tripsave.h"
+
+#include "dialogs/messages.h"
+#include "platform/database.h"
+#include "platform/numbers.h"
+#include "shell/textchecks.h"
+
+#include <cmath>
+#include <limits>
+
+namespace kelm {
+
+namespace {
+
+const QString kSaveCaption = QStringLiteral("ГРЕШКА при запис!");
+
+TripSaveResult fail(TripCheck check, const QString &first, const QString &second,
+                    TripBox focus = TripBox::None, const QString &caption = kSaveCaption)
+{
+    TripSaveResult r;
+    r.check = check;
+    r.caption = caption;
+    r.text = joinLines({first, second});
+    r.focus = focus;
+    return r;
+}
+
+// A number typed in a box; "12,50" and "12.50" read alike.
+std::optional<double> numberOf(const QString &text)
+{
+    return parseNumber(trimSpaces(text));
+}
+
+} // namespace
+
+QString driverCodeOf(const QString &entry)
+{
+    const QString t = trimSpaces(entry);
+    const int comma = t.indexOf(QLatin1Char(','));
+    if (comma < 0)
+        return QString();
+    return trimSpaces(t.left(comma));
+}
+
+TripSaveResult checkTrip(const TripEntry &e, const TripSaveContext &ctx)
+{
+    // The list texts are what the trip takes; the boxes they cover hold them trimmed.
+    const QString car = trimSpaces(e.car);
+    const QString route = trimSpaces(e.route);
+    const QString client = trimSpaces(e.client);
+    const QString goods = trimSpaces(e.goods);
+
+    if (IsBlank(e.driver))
+        return fail(CheckDriverBlank, QStringLiteral("Няма име на шофьора!"),
+                    QStringLiteral("Моля, изберете името на шофьора!"));
+    if (IsBlank(car))
+        return fail(CheckCarBlank, QStringLiteral("Няма номер на кола!"),
+                    QStringLiteral("Моля, въведете номера на колата!"));
+    if (IsBlank(e.date))
+        return fail(CheckDateBlank, QStringLiteral("Няма въведена дата!"),
+                    QStringLiteral("Моля, въведете датата на курса!"));
+    if (IsBlank(e.ton))
+        return fail(CheckTonBlank, QStringLiteral("Няма въведен тонаж!"),
+                    QStringLiteral("Моля, въведете тонажа на курса"));
+    if (IsBlank(e.km))
+        return fail(CheckKmBlank, QStringLiteral("Няма въведени километри!"),
+                    QStringLiteral("Моля, въведете километрите на курса"));
+    if (IsBlank(e.tariff))
+        return fail(CheckTariffBlank, QStringLiteral("Няма въведена тарифа!"),
+                    QStringLiteral("Моля, въведете тарифата на курса"));
+    if (IsBlank(route))
+        return fail(CheckRouteBlank, QStringLiteral("Няма въведен маршрут!"),
+                    QStringLiteral("Моля, изберете маршрута на курса"));
+    if (IsBlank(client))
+        return fail(CheckClientBlank, QStringLiteral("Няма въведен клиент!"),
+                    QStringLiteral("Моля, изберете клиента на курса!"));
+    if (IsBlank(goods))
+        return fail(CheckGoodsBlank, QStringLiteral("Няма въведен товар!"),
+                    QStringLiteral("Моля, изберете товара на курса!"));
+    if (IsBlank(e.invoice))
+        return fail(CheckInvoiceBlank, QStringLiteral("Няма въведена фактура!"),
+                    QStringLiteral("Моля, въведете номер на фактурата!"));
+    if (CompareLen(e.invoice, 10) != 0)
+        return fail(CheckInvoiceLength, QStringLiteral("Грешен номер на фактура!"),
+                    QStringLiteral("Моля, въведете 10 цифри за номер на фактурата!"));
+
+    // A new trip takes the driver picked in the list; a correction keeps its own.
+    const QString kod = ctx.adding ? driverCodeOf(e.driver) : ctx.tripKod;
+    if (IsBlank(kod))
+        return fail(CheckDriverCode, QStringLiteral("Грешно име на шофьор!"),
+                    QStringLiteral("Моля, изберете име от списъка!"));
+    if (CompareLen(car, 12) == 1)
+        return fail(CheckCarLength, QStringLiteral("Номера на колата е по-дълъг от разрешения!"),
+                    QStringLiteral("Моля, въведете до 12 символа за номер на колата!"));
+    if (CompareLen(goods, 25) == 1)
+        return fail(CheckGoodsLength, QStringLiteral("Вида на товара е по-дълъг от разрешения!"),
+                    QStringLiteral("Моля, въведете до 25 символа за вида на товара!"));
+    if (CompareLen(client, 25) == 1)
+        return fail(CheckClientLength, QStringLiteral("Името на клиента е по-дълъго от разрешеното!"),
+                    QStringLiteral("Моля, въведете до 25 символа за име на клиента!"));
+    if (CompareLen(route, 25) == 1)
+        return fail(CheckRouteLength, QStringLiteral("Маршрута е по-дълъг от разрешения!"),
+                    QStringLiteral("Моля, въведете до 25 символа за маршрут!"));
+
+    if (IsBadDate(e.date))
+        return fail(CheckDate, QStringLiteral("Неверен формат на датата!"),
+                    QStringLiteral("Проверете въведената дата и опитайте отново."), TripBox::Date,
+                    QString());
+
+    // The amounts are computed from these, so text that is no number must not
+    // reach the table (it would be stored as text, or as a wrong amount).
+    const auto ton = numberOf(e.ton);
+    if (!ton || *ton < 0)
+        return fail(CheckTonNumber, QStringLiteral("Грешен тонаж!"),
+                    QStringLiteral("Моля, въведете тонажа на курса с число, не по-малко от 0!"),
+                    TripBox::Ton);
+    const auto km = numberOf(e.km);
+    if (!km || *km < 0 || *km != std::floor(*km) || *km > std::numeric_limits<int>::max())
+        return fail(CheckKmNumber, QStringLiteral("Грешни километри!"),
+                    QStringLiteral("Моля, въведете километрите на курса с цяло число, не по-малко от 0!"),
+                    TripBox::Km);
+    const auto tariff = numberOf(e.tariff);
+    if (!tariff || *tariff < 0)
+        return fail(CheckTariffNumber, QStringLiteral("Грешна тарифа!"),
+                    QStringLiteral("Моля, въведете тарифата на курса с число, не по-малко от 0!"),
+                    TripBox::Tariff);
+    double expense = 0;
+    if (!IsBlank(e.expense)) {
+        const auto x = numberOf(e.expense);
+        if (!x || *x < 0)
+            return fail(CheckExpenseNumber, QStringLiteral("Грешен разход за курса!"),
+                        QStringLiteral("Моля, въведете разхода за курса с число, не по-малко от 0!"),
+                        TripBox::Expense);
+        expense = *x;
+    }
+
+    TripSaveResult r;
+    r.ok = true;
+    TripRow &row = r.row;
+    row.id = ctx.adding ? 0 : ctx.tripId;
+    row.data = *parseDate(trimSpaces(e.date));
+    row.kola = car;
+    row.kod = kod;
+    row.marsh = route;
+    row.klient = client;
+    row.tovar = goods;
+    row.km = int(*km);
+    row.ton = *ton;
+    row.tarifa = *tariff;
+    row.amounts = tripAmounts(row.ton, row.km, row.tarifa);
+    row.plat = e.paid;
+    // A new trip is never invoiced; a correction keeps the invoice shown on it, so
+    // correcting a route does not take an invoiced trip off its invoice.
+    row.fakt = ctx.adding ? false : e.invoiced;
+    row.nomFakt = ctx.adding ? QStringLiteral("0000000000") : trimSpaces(e.invoice);
+    row.expense = expense;
+    return r;
+}
+
+TripSaveResult saveTrip(Connection &conn, const TripEntry &e, const TripSaveContext &ctx)
+{
+    TripSaveResult r = checkTrip(e, ctx);
+    if (!r.ok)
+        return r;
+    TripRow &row = r.row;
+    const QVariantList values{row.data, row.kola, row.kod, row.marsh, row.klient, row.tovar,
+                              row.km, row.ton, row.tarifa, row.amounts.bruto, row.amounts.procent,
+                              row.amounts.neto, row.plat, row.fakt, row.nomFakt, false};
+    try {
+        conn.beginTrans();
+        try {
+            if (ctx.adding) {
+                conn.execute(QStringLiteral(
+                                 "INSERT INTO tabl (Data, kola, kod, Marsh, Klient, Tovar, km, ton, "
+                                 "Tarifa, bruto, procent, neto, plat, Fakt, NomFakt, Doc) "
+                                 "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                             values);
+                row.id = conn.lastInsertId();
+            } else {
+                QVariantList params = values;
+                params << row.id;
+                const int n = conn.execute(
+                    QStringLiteral("UPDATE tabl SET Data=?, kola=?, kod=?, Marsh=?, Klient=?, Tovar=?, "
+                                   "km=?, ton=?, Tarifa=?, bruto=?, procent=?, neto=?, plat=?, Fakt=?, "
+                                   "NomFakt=?, Doc=? WHERE ID=?"),
+                    params);
+                if (n == 0)
+                    throw DbError(ErrWriteConflict, QStringLiteral("Записът е изтрит от друг потребител."));
+            }
+            conn.execute(QStringLiteral("INSERT INTO Sklad (DocVid, DocNom, Data, Name, Kol, Edin, Suma, "
+                                        "VidKol, Lipsa, Ostat) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                         {row.kola, QStringLiteral("0000000000"), row.data,
+                          QStringLiteral("Разходи за курс"), 1.0, row.expense, row.expense,
+                          QStringLiteral("R"), true, 0.0});
+            conn.commitTrans();
+        } catch (...) {
+            if (conn.inTransaction())
+                conn.rollbackTrans();
+            throw;
+        }
+    } catch (const DbError &err) {
+        r.ok = false;
+        r.check = CheckNone;
+        r.caption = kSaveCaption;
+        r.text = err.text();
+        r.focus = TripBox::None;
+    }
+    return r;
+}
+
+bool appendIfMissing(QStringList &entries, const QString &text)
+{
+    const QString t = trimSpaces(text);
+    for (const QString &entry : entries)
+        if (trimSpaces(entry) == t)
+            return false;
+    entries << t;
+    return true;
+}
+
+} // namespace kelm

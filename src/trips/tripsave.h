@@ -1,0 +1,112 @@
+#pragma once
+// Saving a trip ("Запиши" on the trip editor) without any window: the checks in
+// their fixed order with their two-line messages, the driver code, the amounts,
+// and the trip row with its expense line written in one transaction. The screen
+// copies its boxes into a TripEntry, runs save() and shows what it answers.
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include "trips/amounts.h"
+
+namespace kelm {
+
+class Connection;
+
+// The boxes of the trip editor a save can point back at.
+enum class TripBox { None, Driver, Car, Date, Ton, Km, Tariff, Route, Client, Goods, Invoice, Expense };
+
+// What stands on the screen when "Запиши" is pressed, as typed.
+struct TripEntry {
+    QString driver;  // the driver list: "kod,name" when picked, the bare code when correcting
+    QString car;     // the car list
+    QString route;   // the route list
+    QString client;  // the client list
+    QString goods;   // the goods list
+    QString date;    // dd.mm.yyyy
+    QString ton;
+    QString km;
+    QString tariff;
+    QString invoice; // invoice number box
+    QString expense; // expense of the trip in leva, may be empty
+    bool invoiced = false; // "Фактур."
+    bool paid = false;     // "Платен"
+};
+
+// How the save was started.
+struct TripSaveContext {
+    bool newKursMode = true; // "NewKurs" or "EditKurs"
+    bool adding = true;      // a new trip, else a correction of the trip below
+    qint64 tripId = 0;       // the row corrected (adding: unused)
+    QString tripKod;         // the corrected trip's driver code, which a correction keeps
+};
+
+// The trip as written.
+struct TripRow {
+    qint64 id = 0;
+    QDate data;
+    QString kola, kod, marsh, klient, tovar;
+    int km = 0;
+    double ton = 0, tarifa = 0;
+    TripAmounts amounts;
+    bool plat = false, fakt = false;
+    QString nomFakt;
+    double expense = 0;
+};
+
+// Checks, numbered in the order they run. 1..16 have the old texts; the date
+// check and the number checks follow them.
+enum TripCheck {
+    CheckNone = 0,
+    CheckDriverBlank = 1,
+    CheckCarBlank,
+    CheckDateBlank,
+    CheckTonBlank,
+    CheckKmBlank,
+    CheckTariffBlank,
+    CheckRouteBlank,
+    CheckClientBlank,
+    CheckGoodsBlank,
+    CheckInvoiceBlank,
+    CheckInvoiceLength,
+    CheckDriverCode,
+    CheckCarLength,
+    CheckGoodsLength,
+    CheckClientLength,
+    CheckRouteLength,
+    CheckDate,
+    CheckTonNumber,
+    CheckKmNumber,
+    CheckTariffNumber,
+    CheckExpenseNumber,
+};
+
+struct TripSaveResult {
+    bool ok = false;
+    TripCheck check = CheckNone; // the check that failed (CheckNone after a write error)
+    QString caption;             // the message to show; empty on success
+    QString text;                // lines joined by "\r"
+    TripBox focus = TripBox::None; // the box to focus with its whole text selected
+    TripRow row;                 // what was (or would have been) written
+};
+
+// The driver code of a list entry "kod,name": the text before the first ",",
+// trimmed; an entry without "," gives no code.
+QString driverCodeOf(const QString &entry);
+
+// The check that the entry fails first, with its caption, lines and box; ok when
+// every check passes. row receives the values the save would write.
+TripSaveResult checkTrip(const TripEntry &e, const TripSaveContext &ctx);
+
+// Checks the entry and, when it passes, writes the trip row (insert or update)
+// and its expense line to Sklad in one transaction on conn. Any failure writes
+// nothing and is answered with the caption "ГРЕШКА при запис!" and the error text.
+TripSaveResult saveTrip(Connection &conn, const TripEntry &e, const TripSaveContext &ctx);
+
+// The pick lists learn the values of a saved trip: the trimmed text is appended
+// when no entry (each trimmed, case counts) equals it. Returns true when appended.
+bool appendIfMissing(QStringList &entries, const QString &text);
+
+} // namespace kelm
