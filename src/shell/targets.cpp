@@ -1,11 +1,13 @@
 #include "shell/targets.h"
 
+#include "shell/password.h"
+
 namespace kelm {
 
 bool runTarget(const QString &name, bool arg)
 {
     Q_UNUSED(arg);
-    Q_UNUSED(name);
+    if (name == "PassWord") { showPassWord(); return true; }
     return false;
 }
 
