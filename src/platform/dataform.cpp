@@ -680,6 +680,14 @@ bool DataForm::handleKey(QObject *obj, QEvent *event)
 bool DataForm::eventFilter(QObject *obj, QEvent *event)
 {
     switch (event->type()) {
+    case QEvent::Close:
+        // Close is offered only while browsing: the window's own close button
+        // does not drop a record being added or corrected.
+        if (obj == m_screen && m_cfg.hasClose && !isBrowsing()) {
+            event->ignore();
+            return true;
+        }
+        return false;
     case QEvent::ShortcutOverride:
     case QEvent::KeyRelease:
         m_keySeen = nullptr;
