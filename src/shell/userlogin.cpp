@@ -86,13 +86,13 @@ UserLogin::UserLogin(QWidget *parent) : QDialog(parent)
         lblLabels[i] = new QLabel(captions.at(i), this);
         lblLabels[i]->setObjectName(QStringLiteral("lblLabels"));
         lblLabels[i]->setProperty("index", i);
-        lblLabels[i]->setGeometry(tw(120), tw(150) + i * tw(420), tw(1080), tw(300));
+        lblLabels[i]->setGeometry(tw(120), tw(150) + i * tw(420), tw(1230), tw(300));
     }
 
     txtUserName = new QLineEdit(this);
     txtUserName->setObjectName(QStringLiteral("txtUserName"));
     txtUserName->setToolTip(QStringLiteral("Въведи име на потребител"));
-    txtUserName->setGeometry(tw(1260), tw(120), tw(2340), tw(330));
+    txtUserName->setGeometry(tw(1365), tw(120), tw(2265), tw(330));
 
     // The pick list covers the name box exactly; the name box shows once a name
     // has been chosen from the list.
@@ -111,7 +111,7 @@ UserLogin::UserLogin(QWidget *parent) : QDialog(parent)
     txtPassword->setObjectName(QStringLiteral("txtPassword"));
     txtPassword->setEchoMode(QLineEdit::Password);
     txtPassword->setToolTip(QStringLiteral("Въведи код за достъп"));
-    txtPassword->setGeometry(tw(1260), tw(540), tw(2340), tw(330));
+    txtPassword->setGeometry(tw(1365), tw(540), tw(2265), tw(330));
 
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
