@@ -112,7 +112,6 @@ SeekDialog::SeekDialog(const QString &objectName, QWidget *parent) : QDialog(par
     Text1_1 = new QLineEdit(Frame1);
     Text1_1->setObjectName(QStringLiteral("Text1_1"));
     for (QLineEdit *box : {Text1_0, Text1_1}) {
-        box->setMaxLength(10);
         QPalette p = box->palette();
         p.setColor(QPalette::Text, Qt::blue);
         box->setPalette(p);
