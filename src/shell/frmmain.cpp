@@ -241,7 +241,7 @@ void FrmMain::buildToolBar()
     tbToolBar->setObjectName(QStringLiteral("tbToolBar"));
     tbToolBar->setMovable(false);
     tbToolBar->setFloatable(false);
-    tbToolBar->setIconSize(QSize(24, 24));
+    tbToolBar->setIconSize(QSize(16, 16));
     addToolBar(Qt::TopToolBarArea, tbToolBar);
 
     struct Button {
