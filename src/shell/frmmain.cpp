@@ -123,7 +123,6 @@ QMenu *FrmMain::addMenu(const QString &caption, const QString &control, int topi
     QAction *a = menu->menuAction();
     a->setObjectName(control);
     a->setProperty(kTopicProperty, topic);
-    menu->installEventFilter(this);
     m_actions.insert(control, a);
     m_order.append(a);
     return menu;
@@ -231,8 +230,6 @@ void FrmMain::buildMenus()
     addItem(m, QStringLiteral("Интернет-страница"), QStringLiteral("mnuHelpWeb"), {}, -1);
     addSeparator(m, QStringLiteral("mnuHelpBar2"));
     addItem(m, QStringLiteral("За програмата..."), QStringLiteral("mnuHelpAbout"), {}, 35);
-
-    menuBar()->installEventFilter(this);
 }
 
 void FrmMain::buildToolBar()
@@ -474,7 +471,8 @@ bool FrmMain::eventFilter(QObject *watched, QEvent *e)
             m_shown.append(w);
         }
     } else if (e->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(e)->key() == Qt::Key_F1) {
-        if (auto *menu = qobject_cast<QMenu *>(watched)) {
+        auto *menu = qobject_cast<QMenu *>(watched);
+        if (menu && m_order.contains(menu->menuAction())) {
             showHelpFor(menu->activeAction(), menu);
             return true;
         }
