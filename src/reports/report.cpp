@@ -604,7 +604,7 @@ void Report::paintPage(QPainter &p, int index)
     p.save();
     p.setRenderHint(QPainter::Antialiasing, true);
     p.setRenderHint(QPainter::TextAntialiasing, true);
-    constexpr double pad = 30; // inner space of a box, twips
+    constexpr double pad = 70; // inner space of a box, twips
     for (const ReportItem &it : items) {
         switch (it.kind) {
         case ReportControl::Line: {
