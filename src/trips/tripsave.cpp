@@ -25,13 +25,51 @@ TripSaveResult fail(TripCheck check, const QString &first, const QString &second
     return r;
 }
 
-// A number typed in a box; "12,50" and "12.50" read alike.
-std::optional<double> numberOf(const QString &text)
-{
-    return parseNumber(trimSpaces(text));
-}
+const QString kTonFirst = QStringLiteral("Грешен тонаж!");
+const QString kTonSecond = QStringLiteral("Моля, въведете тонажа на курса с число, не по-малко от 0!");
+const QString kKmFirst = QStringLiteral("Грешни километри!");
+const QString kKmSecond =
+    QStringLiteral("Моля, въведете километрите на курса с цяло число, не по-малко от 0!");
+const QString kTariffFirst = QStringLiteral("Грешна тарифа!");
+const QString kTariffSecond = QStringLiteral("Моля, въведете тарифата на курса с число, не по-малко от 0!");
 
 } // namespace
+
+std::optional<double> amountOf(const QString &text)
+{
+    const auto x = parseNumber(trimSpaces(text));
+    if (!x || *x < 0)
+        return std::nullopt;
+    return x;
+}
+
+std::optional<int> kmOf(const QString &text)
+{
+    const auto x = amountOf(text);
+    // km is a whole number in the table: a fraction would be cut off there while
+    // the amounts were computed from it.
+    if (!x || *x != std::floor(*x) || *x > std::numeric_limits<int>::max())
+        return std::nullopt;
+    return int(*x);
+}
+
+QString kmRefusal(const QString &text)
+{
+    return kmOf(text) ? QString() : joinLines({kKmFirst, kKmSecond});
+}
+
+QString tariffRefusal(const QString &text)
+{
+    return amountOf(text) ? QString() : joinLines({kTariffFirst, kTariffSecond});
+}
+
+void writeExpenseLine(Connection &conn, const TripRow &row)
+{
+    conn.execute(QStringLiteral("INSERT INTO Sklad (DocVid, DocNom, Data, Name, Kol, Edin, Suma, "
+                                "VidKol, Lipsa, Ostat) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                 {row.kola, QStringLiteral("0000000000"), row.data, QStringLiteral("Разходи за курс"),
+                  1.0, row.expense, row.expense, QStringLiteral("R"), true, 0.0});
+}
 
 QString driverCodeOf(const QString &entry)
 {
@@ -109,25 +147,19 @@ TripSaveResult checkTrip(const TripEntry &e, const TripSaveContext &ctx)
 
     // The amounts are computed from these, so text that is no number must not
     // reach the table (it would be stored as text, or as a wrong amount).
-    const auto ton = numberOf(e.ton);
-    if (!ton || *ton < 0)
-        return fail(CheckTonNumber, QStringLiteral("Грешен тонаж!"),
-                    QStringLiteral("Моля, въведете тонажа на курса с число, не по-малко от 0!"),
-                    TripBox::Ton);
-    const auto km = numberOf(e.km);
-    if (!km || *km < 0 || *km != std::floor(*km) || *km > std::numeric_limits<int>::max())
-        return fail(CheckKmNumber, QStringLiteral("Грешни километри!"),
-                    QStringLiteral("Моля, въведете километрите на курса с цяло число, не по-малко от 0!"),
-                    TripBox::Km);
-    const auto tariff = numberOf(e.tariff);
-    if (!tariff || *tariff < 0)
-        return fail(CheckTariffNumber, QStringLiteral("Грешна тарифа!"),
-                    QStringLiteral("Моля, въведете тарифата на курса с число, не по-малко от 0!"),
-                    TripBox::Tariff);
+    const auto ton = amountOf(e.ton);
+    if (!ton)
+        return fail(CheckTonNumber, kTonFirst, kTonSecond, TripBox::Ton);
+    const auto km = kmOf(e.km);
+    if (!km)
+        return fail(CheckKmNumber, kKmFirst, kKmSecond, TripBox::Km);
+    const auto tariff = amountOf(e.tariff);
+    if (!tariff)
+        return fail(CheckTariffNumber, kTariffFirst, kTariffSecond, TripBox::Tariff);
     double expense = 0;
     if (!IsBlank(e.expense)) {
-        const auto x = numberOf(e.expense);
-        if (!x || *x < 0)
+        const auto x = amountOf(e.expense);
+        if (!x)
             return fail(CheckExpenseNumber, QStringLiteral("Грешен разход за курса!"),
                         QStringLiteral("Моля, въведете разхода за курса с число, не по-малко от 0!"),
                         TripBox::Expense);
@@ -144,7 +176,7 @@ TripSaveResult checkTrip(const TripEntry &e, const TripSaveContext &ctx)
     row.marsh = route;
     row.klient = client;
     row.tovar = goods;
-    row.km = int(*km);
+    row.km = *km;
     row.ton = *ton;
     row.tarifa = *tariff;
     row.amounts = tripAmounts(row.ton, row.km, row.tarifa);
@@ -187,11 +219,7 @@ TripSaveResult saveTrip(Connection &conn, const TripEntry &e, const TripSaveCont
                 if (n == 0)
                     throw DbError(ErrWriteConflict, QStringLiteral("Записът е изтрит от друг потребител."));
             }
-            conn.execute(QStringLiteral("INSERT INTO Sklad (DocVid, DocNom, Data, Name, Kol, Edin, Suma, "
-                                        "VidKol, Lipsa, Ostat) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-                         {row.kola, QStringLiteral("0000000000"), row.data,
-                          QStringLiteral("Разходи за курс"), 1.0, row.expense, row.expense,
-                          QStringLiteral("R"), true, 0.0});
+            writeExpenseLine(conn, row);
             conn.commitTrans();
         } catch (...) {
             if (conn.inTransaction())

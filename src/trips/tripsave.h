@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <optional>
 
 #include "trips/amounts.h"
 
@@ -99,6 +100,21 @@ QString driverCodeOf(const QString &entry);
 // The check that the entry fails first, with its caption, lines and box; ok when
 // every check passes. row receives the values the save would write.
 TripSaveResult checkTrip(const TripEntry &e, const TripSaveContext &ctx);
+
+// The numbers of a trip as typed ("12,5" and "12.5" alike): kilometres a whole
+// number, tonnage, tariff and expense any number; none of them below 0.
+std::optional<int> kmOf(const QString &text);
+std::optional<double> amountOf(const QString &text);
+
+// The message ("first line\rsecond line") that refuses a typed kilometre or
+// tariff, or an empty text when it is good. The kilometre correction uses them
+// in its cells, the save in its checks.
+QString kmRefusal(const QString &text);
+QString tariffRefusal(const QString &text);
+
+// Appends the expense line of a saved trip to Sklad: issue "R" of one
+// "Разходи за курс" at the expense, booked to the car and day of the trip.
+void writeExpenseLine(Connection &conn, const TripRow &row);
 
 // Checks the entry and, when it passes, writes the trip row (insert or update)
 // and its expense line to Sklad in one transaction on conn. Any failure writes

@@ -1,0 +1,710 @@
+#include "trips/kurs.h"
+
+#include "dialogs/diainf.h"
+#include "dialogs/fillcombo.h"
+#include "platform/dataform.h"
+#include "platform/numbers.h"
+#include "platform/version.h"
+#include "dialogs/diaseek.h"
+#include "shell/globals.h"
+#include "shell/textchecks.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+
+namespace kelm {
+
+namespace {
+
+// The hourglass for the length of a scope.
+class Hourglass {
+public:
+    Hourglass() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~Hourglass() { restore(); }
+    void restore()
+    {
+        if (m_on)
+            QApplication::restoreOverrideCursor();
+        m_on = false;
+    }
+
+private:
+    bool m_on = true;
+};
+
+// The normal pointer, whoever set the hourglass (the command that opened the
+// screen sets one too).
+void defaultPointer()
+{
+    while (QApplication::overrideCursor())
+        QApplication::restoreOverrideCursor();
+}
+
+// Left edges of the three amount labels in the frame (750, 2825, 4300 twips).
+constexpr int kAmountLeft[3] = {50, 188, 287};
+constexpr int kAmountTop = 26;
+
+QString idList(const QList<qint64> &ids)
+{
+    QStringList marks;
+    for (int i = 0; i < ids.size(); ++i)
+        marks << QStringLiteral("?");
+    return marks.join(QLatin1Char(','));
+}
+
+} // namespace
+
+Kurs::Kurs(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("Kurs"));
+    buildControls();
+}
+
+Kurs::~Kurs()
+{
+    if (qApp)
+        qApp->removeEventFilter(this);
+    defaultPointer();
+}
+
+void Kurs::buildControls()
+{
+    setFixedSize(470, 392);
+    auto label = [this](const QString &name, const QString &text, int x, int y, QWidget *parent = nullptr) {
+        auto *l = new QLabel(text, parent ? parent : this);
+        l->setObjectName(name);
+        l->move(x, y);
+        l->adjustSize();
+        return l;
+    };
+    auto box = [this](int index, const QRect &r) {
+        auto *le = new QLineEdit(this);
+        le->setObjectName(QStringLiteral("txtFields(%1)").arg(index));
+        le->setGeometry(r);
+        m_txt.insert(index, le);
+        return le;
+    };
+    auto list = [this](const QString &name, const QRect &r) {
+        auto *c = new QComboBox(this);
+        c->setObjectName(name);
+        c->setEditable(true);
+        c->setInsertPolicy(QComboBox::NoInsert);
+        // A typed value is taken as typed, never completed from the list.
+        c->setCompleter(nullptr);
+        c->setGeometry(r);
+        return c;
+    };
+
+    m_lbl.insert(5, label(QStringLiteral("lblLabels(5)"), QStringLiteral("Шофьор"), 10, 14));
+    box(5, QRect(90, 10, 60, 22));
+    box(100, QRect(90, 10, 250, 22));
+    Combo5 = list(QStringLiteral("Combo5"), QRect(90, 10, 250, 22));
+
+    m_lbl.insert(6, label(QStringLiteral("lblLabels(6)"), QStringLiteral("№ кола"), 10, 42));
+    box(6, QRect(90, 38, 120, 22));
+    Combo1 = list(QStringLiteral("Combo1"), QRect(90, 38, 120, 22));
+    m_lbl.insert(1, label(QStringLiteral("lblLabels(1)"), QStringLiteral("Дата"), 250, 42));
+    box(1, QRect(300, 38, 100, 22));
+
+    m_lbl.insert(12, label(QStringLiteral("lblLabels(12)"), QStringLiteral("Тон"), 10, 70));
+    box(12, QRect(90, 66, 70, 22));
+    m_lbl.insert(4, label(QStringLiteral("lblLabels(4)"), QStringLiteral("Км"), 175, 70));
+    box(4, QRect(200, 66, 60, 22));
+    m_lbl.insert(11, label(QStringLiteral("lblLabels(11)"), QStringLiteral("Тарифа"), 275, 70));
+    txtTarifa = new QLineEdit(this);
+    txtTarifa->setObjectName(QStringLiteral("txtTarifa"));
+    txtTarifa->setGeometry(330, 66, 70, 22);
+
+    m_lbl.insert(7, label(QStringLiteral("lblLabels(7)"), QStringLiteral("Маршрут"), 10, 98));
+    box(7, QRect(90, 94, 250, 22));
+    Combo2 = list(QStringLiteral("Combo2"), QRect(90, 94, 250, 22));
+    m_lbl.insert(3, label(QStringLiteral("lblLabels(3)"), QStringLiteral("Клиент"), 10, 126));
+    box(3, QRect(90, 122, 250, 22));
+    Combo3 = list(QStringLiteral("Combo3"), QRect(90, 122, 250, 22));
+    m_lbl.insert(13, label(QStringLiteral("lblLabels(13)"), QStringLiteral("Товар"), 10, 154));
+    box(13, QRect(90, 150, 250, 22));
+    Combo4 = list(QStringLiteral("Combo4"), QRect(90, 150, 250, 22));
+
+    m_lbl.insert(19, label(QStringLiteral("lblLabels(19)"), QStringLiteral("Факт.№"), 10, 182));
+    box(2, QRect(90, 178, 100, 22));
+    Check1 = new QCheckBox(QStringLiteral("Фактур."), this);
+    Check1->setObjectName(QStringLiteral("Check1"));
+    Check1->setGeometry(205, 178, 80, 22);
+    chkFields = new QCheckBox(QStringLiteral("Платен"), this);
+    chkFields->setObjectName(QStringLiteral("chkFields"));
+    chkFields->setGeometry(295, 178, 80, 22);
+
+    // The amounts are never typed: their boxes exist for the binding only.
+    for (int i : {0, 10, 8})
+        box(i, QRect(0, 0, 10, 10))->hide();
+    m_txt.value(5)->hide();
+
+    Frame1 = new QGroupBox(QStringLiteral("Суми от курса"), this);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    Frame1->setGeometry(10, 210, 450, 90);
+    m_lbl.insert(0, label(QStringLiteral("lblLabels(0)"), QStringLiteral("Бруто"), 8, kAmountTop, Frame1));
+    m_lbl.insert(10, label(QStringLiteral("lblLabels(10)"), QStringLiteral("Процент"), 130, kAmountTop, Frame1));
+    m_lbl.insert(8, label(QStringLiteral("lblLabels(8)"), QStringLiteral("Нето"), 250, kAmountTop, Frame1));
+    const int amountIdx[3] = {15, 16, 17};
+    const int levIdx[3] = {2, 9, 14};
+    for (int i = 0; i < 3; ++i) {
+        QLabel *a = label(QStringLiteral("lblLabels(%1)").arg(amountIdx[i]), QString(), kAmountLeft[i],
+                          kAmountTop, Frame1);
+        QFont f = a->font();
+        f.setBold(true);
+        a->setFont(f);
+        m_lbl.insert(amountIdx[i], a);
+        m_lbl.insert(levIdx[i], label(QStringLiteral("lblLabels(%1)").arg(levIdx[i]), QStringLiteral("лв."),
+                                      kAmountLeft[i] + 30, kAmountTop, Frame1));
+    }
+    m_lbl.insert(18, label(QStringLiteral("lblLabels(18)"), QStringLiteral("Разход"), 8, 58, Frame1));
+    txtRazhod = new QLineEdit(Frame1);
+    txtRazhod->setObjectName(QStringLiteral("txtRazhod"));
+    txtRazhod->setGeometry(60, 54, 80, 22);
+    txtRazhod->setEnabled(false);
+    label(QStringLiteral("lblLabels(20)"), QStringLiteral("лв."), 146, 58, Frame1);
+
+    // The pick lists cover the boxes they fill, the driver's name the driver list.
+    for (QComboBox *c : {Combo1, Combo2, Combo3, Combo4, Combo5})
+        c->raise();
+    m_txt.value(100)->raise();
+}
+
+// ---------------------------------------------------------------------------
+// Loading
+
+void Kurs::fillPickLists()
+{
+    const struct {
+        QComboBox *list;
+        const char *field;
+    } lists[] = {{Combo1, "kola"}, {Combo2, "Marsh"}, {Combo3, "Klient"}, {Combo4, "Tovar"}};
+    for (const auto &l : lists) {
+        const QString f = QString::fromLatin1(l.field);
+        FillCombo(l.list, QStringLiteral("SELECT DISTINCT %1 FROM tabl WHERE %1 IS NOT NULL").arg(f), f);
+        // A list starts without a chosen entry, as a typed box would.
+        l.list->setCurrentIndex(-1);
+        l.list->clearEditText();
+    }
+}
+
+bool Kurs::load()
+{
+    m_newKurs = gSeekMode != QLatin1String("EditKurs");
+    Hourglass hourglass;
+    try {
+        m_conn.open(gConnStr);
+        m_tariffs = BandTariffs::load(m_conn);
+        Recordset drivers;
+        drivers.open(m_conn, QStringLiteral("SELECT kod,ime FROM shof"));
+        for (; !drivers.eof(); drivers.moveNext()) {
+            const QString kod = drivers.value(QStringLiteral("kod")).toString();
+            const QString ime = drivers.value(QStringLiteral("ime")).toString();
+            m_driverCodes.append({kod, ime});
+            Combo5->addItem(kod + QLatin1Char(',') + ime);
+        }
+        Combo5->setCurrentIndex(-1);
+        Combo5->clearEditText();
+        drivers.close();
+        fillPickLists();
+        hourglass.restore();
+        defaultPointer();
+    } catch (const DbError &e) {
+        hourglass.restore();
+        DiaInf::show(DataForm::errorCaption(DataForm::CmdLoad), e.text());
+        return false;
+    }
+
+    QString sql;
+    QVariantList params;
+    if (m_newKurs) {
+        setWindowTitle(screenCaption(QStringLiteral("Нов курс")));
+        sql = QStringLiteral("SELECT * FROM tabl WHERE ID IN () ORDER BY kod");
+    } else {
+        setWindowTitle(screenCaption(QStringLiteral("Корекция курс")));
+        const DiaSeek &seek = DiaSeek::instance();
+        sql = QStringLiteral("SELECT * FROM tabl WHERE kola=? AND Data BETWEEN ? AND ? ORDER BY Data");
+        params = {seek.Kola, seek.startDate(), seek.endDate()};
+    }
+
+    QList<DataFormBox> boxes{{m_txt.value(1), QStringLiteral("Data")},
+                             {m_txt.value(6), QStringLiteral("kola")},
+                             {m_txt.value(5), QStringLiteral("kod")},
+                             {m_txt.value(7), QStringLiteral("Marsh")},
+                             {m_txt.value(13), QStringLiteral("Tovar")},
+                             {m_txt.value(3), QStringLiteral("Klient")},
+                             {m_txt.value(4), QStringLiteral("km")},
+                             {m_txt.value(12), QStringLiteral("ton")},
+                             {m_txt.value(2), QStringLiteral("NomFakt")},
+                             {Check1, QStringLiteral("Fakt")},
+                             {chkFields, QStringLiteral("plat")},
+                             {m_txt.value(0), QStringLiteral("bruto")},
+                             {m_txt.value(10), QStringLiteral("procent")},
+                             {m_txt.value(8), QStringLiteral("neto")}};
+    // In "NewKurs" the tariff box keeps the last tariff for the next trip.
+    if (!m_newKurs)
+        boxes.append({txtTarifa, QStringLiteral("Tarifa"), [](const QVariant &v) {
+                          return v.isNull() ? QString() : formatNumber(v.toDouble(), QStringLiteral("###0.000"));
+                      }});
+
+    DataForm::Config cfg;
+    cfg.statusText = QStringLiteral("Курс № ");
+    cfg.addText = QStringLiteral("Нов курс");
+    cfg.editText = QStringLiteral("Корекция");
+    cfg.deletes = DataForm::Delete::TwoQuestions;
+    cfg.errors = DataForm::Errors::InfoBox;
+    cfg.fieldClick = DataForm::FieldClick::Nothing;
+    m_form = new DataForm(this, QString(), m_conn, m_rs, boxes, cfg);
+    m_form->buttonsPanel()->setGeometry(10, 314, 450, 30);
+    m_form->statusPanel()->setGeometry(10, 354, 450, 28);
+
+    m_form->hooks.setButtons = [this](bool browsing) {
+        QLineEdit *name = m_txt.value(100);
+        name->setEnabled(browsing);
+        name->setVisible(browsing);
+        if (browsing)
+            name->raise();
+    };
+    m_form->hooks.fillBoxes = [this] { afterMove(); };
+    m_form->hooks.validate = [this] { return validateSave(); };
+    m_form->hooks.readBoxes = [this] { writeRowValues(); };
+    m_form->hooks.writeExtra = [this](Connection &conn) { writeExpenseLine(conn, m_pending); };
+    m_form->hooks.afterSave = [this] { afterSave(); };
+
+    // The commands with more to do than the template's.
+    auto rewire = [this](const char *name, std::function<void()> fn) {
+        QAbstractButton *b = m_form->button(QString::fromLatin1(name));
+        QObject::disconnect(b, &QAbstractButton::clicked, m_form, nullptr);
+        connect(b, &QAbstractButton::clicked, this, fn);
+    };
+    rewire("cmdAdd", [this] { cmdAdd_Click(); });
+    rewire("cmdEdit", [this] { cmdEdit_Click(); });
+    rewire("cmdCancel", [this] { cmdCancel_Click(); });
+    rewire("cmdFirst", [this] { ensureAllTrips(); m_form->cmdFirst(); });
+    rewire("cmdPrevious", [this] { ensureAllTrips(); m_form->cmdPrevious(); });
+    rewire("cmdNext", [this] { ensureAllTrips(); m_form->cmdNext(); });
+    rewire("cmdLast", [this] { ensureAllTrips(); m_form->cmdLast(); });
+    // Installed after the template's filter, so it sees a key first.
+    qApp->installEventFilter(this);
+
+    // The entry order: driver, car, date, tonnage, km, tariff, route, client,
+    // goods, paid; then the covered boxes, the buttons, and the rest.
+    QList<QWidget *> order{Combo5, Combo1, m_txt.value(1), m_txt.value(12), m_txt.value(4), txtTarifa,
+                           Combo2, Combo3, Combo4, chkFields, m_txt.value(6), m_txt.value(7),
+                           m_txt.value(3), m_txt.value(13)};
+    for (const char *b : {"cmdAdd", "cmdEdit", "cmdUpdate", "cmdDelete", "cmdCancel", "cmdClose",
+                          "cmdFirst", "cmdPrevious", "cmdNext", "cmdLast"})
+        order << m_form->button(QString::fromLatin1(b));
+    order << m_txt.value(100) << m_txt.value(2) << Check1 << txtRazhod;
+    for (int i = 1; i < order.size(); ++i)
+        setTabOrder(order.at(i - 1), order.at(i));
+
+    if (!m_form->open(sql, params))
+        return false;
+    if (!m_newKurs) {
+        m_form->button(QStringLiteral("cmdAdd"))->setEnabled(false);
+        EnableFields(false);
+        showLists(false);
+    }
+    // An empty list starts a new trip in either mode; "NewKurs" starts one
+    // anyway, but only one: a second start would store the first one empty.
+    if (m_rs.isEmpty())
+        cmdAdd_Click();
+    if (m_newKurs && !m_form->isAdding())
+        cmdAdd_Click();
+    m_loaded = true;
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// The form's procedures
+
+void Kurs::SetButtons(bool browsing)
+{
+    m_form->SetButtons(browsing);
+}
+
+void Kurs::EnableFields(bool enabled)
+{
+    for (int i : {1, 12, 4, 6, 7, 3, 2, 13})
+        m_txt.value(i)->setEnabled(enabled);
+    txtTarifa->setEnabled(enabled);
+    Check1->setEnabled(enabled);
+    chkFields->setEnabled(enabled);
+}
+
+void Kurs::showLists(bool visible)
+{
+    for (QComboBox *c : {Combo1, Combo2, Combo3, Combo4, Combo5}) {
+        c->setVisible(visible);
+        if (visible)
+            c->raise();
+    }
+    if (m_txt.value(100)->isVisible())
+        m_txt.value(100)->raise();
+}
+
+void Kurs::ShowDriverName(const QString &code)
+{
+    for (const auto &d : m_driverCodes) {
+        if (d.first == code) {
+            m_txt.value(100)->setText(d.second);
+            return;
+        }
+    }
+    // A code without a driver shows no name rather than the previous trip's.
+    m_txt.value(100)->clear();
+}
+
+void Kurs::ShowSums(const QString &flag)
+{
+    QStringList texts;
+    const bool current = !m_rs.bof() && !m_rs.eof();
+    if (flag == QLatin1String("0") || !current) {
+        texts = {QStringLiteral("0 "), QStringLiteral("0 "), QStringLiteral("0 ")};
+    } else {
+        for (const char *f : {"bruto", "procent", "neto"})
+            texts << formatNumber(m_rs.value(QString::fromLatin1(f)).toDouble(), QStringLiteral("###0.00"));
+    }
+    const int amountIdx[3] = {15, 16, 17};
+    const int levIdx[3] = {2, 9, 14};
+    for (int i = 0; i < 3; ++i) {
+        QLabel *a = m_lbl.value(amountIdx[i]);
+        a->setText(texts.at(i));
+        a->adjustSize();
+        // "лв." follows its amount at 50 twips.
+        m_lbl.value(levIdx[i])->move(kAmountLeft[i] + a->width() + 3, kAmountTop);
+    }
+}
+
+void Kurs::RequeryData()
+{
+    const qint64 id = currentTripId();
+    try {
+        if (m_allTrips) {
+            m_rs.requery();
+        } else {
+            QVariantList ids;
+            for (qint64 i : m_sessionIds)
+                ids << i;
+            m_rs.open(m_conn,
+                      QStringLiteral("SELECT * FROM tabl WHERE ID IN (%1) ORDER BY kod").arg(idList(m_sessionIds)),
+                      ids);
+        }
+        goToTrip(id);
+        m_form->SetButtons(true);
+    } catch (const DbError &e) {
+        m_form->reportError(DataForm::CmdRefresh, e);
+    }
+}
+
+void Kurs::ensureAllTrips()
+{
+    if (!m_newKurs || m_allTrips || !m_form->isBrowsing())
+        return;
+    const qint64 id = currentTripId();
+    Hourglass hourglass;
+    try {
+        m_rs.open(m_conn, QStringLiteral("SELECT * FROM tabl ORDER BY kod"));
+        m_allTrips = true;
+        goToTrip(id);
+        m_form->SetButtons(true);
+    } catch (const DbError &e) {
+        hourglass.restore();
+        m_form->reportError(DataForm::CmdMove, e);
+    }
+}
+
+void Kurs::goToTrip(qint64 id)
+{
+    if (id > 0 && m_rs.find(QStringLiteral("ID"), id, true))
+        return;
+    m_rs.moveFirst();
+}
+
+qint64 Kurs::currentTripId() const
+{
+    if (m_rs.bof() || m_rs.eof())
+        return 0;
+    return m_rs.value(QStringLiteral("ID")).toLongLong();
+}
+
+QString Kurs::currentKod() const
+{
+    if (m_rs.bof() || m_rs.eof())
+        return QString();
+    return m_rs.value(QStringLiteral("kod")).toString();
+}
+
+// Every move shows the trip's amounts and its driver.
+void Kurs::afterMove()
+{
+    if (!m_form || !m_form->isBrowsing())
+        return;
+    ShowSums(QStringLiteral("1"));
+    ShowDriverName(currentKod());
+}
+
+void Kurs::proposeTariff()
+{
+    const auto km = parseNumber(trimSpaces(m_txt.value(4)->text()));
+    // A km text that is no number leaves the tariff as it is.
+    if (!km)
+        return;
+    txtTarifa->setText(formatNumber(m_tariffs.forKm(*km), QStringLiteral("###0.000")));
+}
+
+// ---------------------------------------------------------------------------
+// Commands
+
+void Kurs::cmdAdd_Click()
+{
+    m_form->cmdAdd();
+    if (!m_form->isAdding())
+        return;
+    chkFields->setChecked(false);
+    Check1->setChecked(false);
+    ShowSums(QStringLiteral("0"));
+    m_txt.value(4)->setText(QStringLiteral("0"));
+    m_txt.value(2)->setText(QStringLiteral("0000000000"));
+    if (Combo5->isVisible() && Combo5->isEnabled())
+        Combo5->setFocus();
+}
+
+void Kurs::takeTripIntoLists()
+{
+    if (m_rs.bof() || m_rs.eof())
+        return;
+    Combo1->setEditText(m_rs.value(QStringLiteral("kola")).toString());
+    Combo2->setEditText(m_rs.value(QStringLiteral("Marsh")).toString());
+    Combo3->setEditText(m_rs.value(QStringLiteral("Klient")).toString());
+    Combo4->setEditText(m_rs.value(QStringLiteral("Tovar")).toString());
+    // The bare code: a correction keeps the trip's driver anyway.
+    Combo5->setEditText(m_rs.value(QStringLiteral("kod")).toString());
+}
+
+void Kurs::cmdEdit_Click()
+{
+    m_form->cmdEdit();
+    if (!m_form->isEditing())
+        return;
+    // The lists take the trip's own values, so a correction never writes the
+    // values of the trip shown before into it.
+    takeTripIntoLists();
+    // The tariff box is not bound in "NewKurs": it still holds the tariff of the
+    // last new trip, which must not become this trip's tariff.
+    if (m_newKurs && !m_rs.bof() && !m_rs.eof())
+        txtTarifa->setText(formatNumber(m_rs.value(QStringLiteral("Tarifa")).toDouble(),
+                                        QStringLiteral("###0.000")));
+    if (!m_newKurs) {
+        showLists(true);
+        EnableFields(true);
+    }
+    ShowSums(QStringLiteral("0"));
+    // A correction books only an expense typed for it.
+    txtRazhod->clear();
+    if (Combo1->isVisible())
+        Combo1->setFocus();
+}
+
+void Kurs::cmdCancel_Click()
+{
+    m_form->cmdCancel();
+    if (m_newKurs) {
+        close();
+        return;
+    }
+    showLists(false);
+    EnableFields(false);
+}
+
+// ---------------------------------------------------------------------------
+// Saving
+
+QWidget *Kurs::boxWidget(TripBox box) const
+{
+    switch (box) {
+    case TripBox::Date: return m_txt.value(1);
+    case TripBox::Ton: return m_txt.value(12);
+    case TripBox::Km: return m_txt.value(4);
+    case TripBox::Tariff: return txtTarifa;
+    case TripBox::Expense: return txtRazhod;
+    case TripBox::Invoice: return m_txt.value(2);
+    case TripBox::Driver: return Combo5;
+    case TripBox::Car: return Combo1;
+    case TripBox::Route: return Combo2;
+    case TripBox::Client: return Combo3;
+    case TripBox::Goods: return Combo4;
+    case TripBox::None: break;
+    }
+    return nullptr;
+}
+
+void Kurs::focusBox(TripBox box)
+{
+    QWidget *w = boxWidget(box);
+    if (!w || !w->isVisible() || !w->isEnabled())
+        return;
+    w->setFocus(Qt::OtherFocusReason);
+    if (auto *le = qobject_cast<QLineEdit *>(w))
+        le->selectAll();
+}
+
+bool Kurs::validateSave()
+{
+    // The lists' texts go into the boxes they cover.
+    m_txt.value(6)->setText(trimSpaces(Combo1->currentText()));
+    m_txt.value(7)->setText(trimSpaces(Combo2->currentText()));
+    m_txt.value(3)->setText(trimSpaces(Combo3->currentText()));
+    m_txt.value(13)->setText(trimSpaces(Combo4->currentText()));
+
+    TripEntry e;
+    e.driver = Combo5->currentText();
+    e.car = m_txt.value(6)->text();
+    e.route = m_txt.value(7)->text();
+    e.client = m_txt.value(3)->text();
+    e.goods = m_txt.value(13)->text();
+    e.date = m_txt.value(1)->text();
+    e.ton = m_txt.value(12)->text();
+    e.km = m_txt.value(4)->text();
+    e.tariff = txtTarifa->text();
+    e.invoice = m_txt.value(2)->text();
+    e.expense = txtRazhod->text();
+    e.invoiced = Check1->isChecked();
+    e.paid = chkFields->isChecked();
+
+    TripSaveContext ctx;
+    ctx.newKursMode = m_newKurs;
+    ctx.adding = m_form->isAdding();
+    if (ctx.adding) {
+        m_txt.value(5)->setText(driverCodeOf(e.driver));
+    } else {
+        ctx.tripId = currentTripId();
+        ctx.tripKod = m_txt.value(5)->text();
+    }
+    const TripSaveResult r = checkTrip(e, ctx);
+    if (!r.ok) {
+        DiaInf::show(r.caption, r.text);
+        focusBox(r.focus);
+        return false;
+    }
+    m_pending = r.row;
+    return true;
+}
+
+void Kurs::writeRowValues()
+{
+    const TripRow &t = m_pending;
+    m_rs.setValue(QStringLiteral("Data"), t.data);
+    m_rs.setValue(QStringLiteral("kola"), t.kola);
+    m_rs.setValue(QStringLiteral("kod"), t.kod);
+    m_rs.setValue(QStringLiteral("Marsh"), t.marsh);
+    m_rs.setValue(QStringLiteral("Klient"), t.klient);
+    m_rs.setValue(QStringLiteral("Tovar"), t.tovar);
+    m_rs.setValue(QStringLiteral("km"), t.km);
+    m_rs.setValue(QStringLiteral("ton"), t.ton);
+    m_rs.setValue(QStringLiteral("Doc"), false);
+    m_rs.setValue(QStringLiteral("neto"), t.amounts.neto);
+    m_rs.setValue(QStringLiteral("procent"), t.amounts.procent);
+    m_rs.setValue(QStringLiteral("Tarifa"), t.tarifa);
+    m_rs.setValue(QStringLiteral("bruto"), t.amounts.bruto);
+    m_rs.setValue(QStringLiteral("NomFakt"), t.nomFakt);
+    m_rs.setValue(QStringLiteral("Fakt"), t.fakt);
+    m_rs.setValue(QStringLiteral("plat"), t.plat);
+}
+
+static void appendToList(QComboBox *list, const QString &value)
+{
+    QStringList entries;
+    for (int i = 0; i < list->count(); ++i)
+        entries << list->itemText(i);
+    if (!appendIfMissing(entries, value))
+        return;
+    // Adding to an empty list would choose the new entry and replace the text.
+    const QString text = list->currentText();
+    const int index = list->currentIndex();
+    list->addItem(entries.last());
+    list->setCurrentIndex(index);
+    list->setEditText(text);
+}
+
+void Kurs::afterSave()
+{
+    // Only a written trip teaches the lists its values.
+    appendToList(Combo1, m_pending.kola);
+    appendToList(Combo2, m_pending.marsh);
+    appendToList(Combo3, m_pending.klient);
+    appendToList(Combo4, m_pending.tovar);
+    const qint64 id = currentTripId();
+    if (m_newKurs && id > 0 && !m_sessionIds.contains(id))
+        m_sessionIds << id;
+    if (!m_newKurs) {
+        showLists(false);
+        EnableFields(false);
+    } else if (!m_allTrips) {
+        // Reading the whole table again would take seconds on every save; the
+        // trip just written is already in the list.
+        RequeryData();
+    }
+    ShowSums(QStringLiteral("1"));
+    ShowDriverName(currentKod());
+}
+
+// ---------------------------------------------------------------------------
+// Events
+
+bool Kurs::eventFilter(QObject *obj, QEvent *event)
+{
+    if (!m_loaded || !obj->isWidgetType())
+        return false;
+    const auto *w = static_cast<QWidget *>(obj);
+    if (event->type() == QEvent::FocusOut) {
+        if (w == m_txt.value(4))
+            proposeTariff();
+        else if ((w == Combo1 || w == Combo1->lineEdit()) && m_newKurs && !IsBlank(Combo1->currentText()))
+            txtRazhod->setEnabled(true);
+    } else if (event->type() == QEvent::KeyPress && m_newKurs && !m_allTrips && m_form->isBrowsing()
+               && (w == this || isAncestorOf(w))) {
+        switch (static_cast<QKeyEvent *>(event)->key()) {
+        case Qt::Key_Home:
+        case Qt::Key_End:
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown:
+            ensureAllTrips();
+            break;
+        default:
+            break;
+        }
+    }
+    return false;
+}
+
+void Kurs::closeEvent(QCloseEvent *e)
+{
+    // A trip being added that was never saved is dropped, never stored.
+    if (m_form && !m_form->isBrowsing()) {
+        try {
+            m_rs.cancelUpdate();
+        } catch (const DbError &) {
+        }
+    }
+    e->accept();
+}
+
+void showKurs()
+{
+    Kurs w(QApplication::activeWindow());
+    if (w.load())
+        w.exec();
+}
+
+} // namespace kelm

@@ -1,0 +1,112 @@
+#pragma once
+// The trip editor Kurs: new trips ("NewKurs") and the correction of one car's
+// trips over a period ("EditKurs"), on the record-screen template. The checks,
+// amounts and the expense line live in tripsave.h; this form only moves texts
+// between its boxes and those functions.
+
+#include <QDialog>
+#include <QHash>
+#include <QList>
+#include <QPair>
+
+#include "platform/database.h"
+#include "trips/amounts.h"
+#include "trips/tripsave.h"
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+
+namespace kelm {
+
+class DataForm;
+
+class Kurs : public QDialog {
+    Q_OBJECT
+public:
+    explicit Kurs(QWidget *parent = nullptr);
+    ~Kurs() override;
+
+    // Form_Load: reads gSeekMode, the tariffs, the drivers and the pick lists,
+    // opens the trips and, in "NewKurs", starts a new trip. False after the
+    // failure was reported; the screen is then not shown.
+    bool load();
+
+    bool isNewKurs() const { return m_newKurs; }
+    DataForm *form() const { return m_form; }
+    Recordset &trips() { return m_rs; }
+
+    // The form's own procedures.
+    void SetButtons(bool browsing);
+    void EnableFields(bool enabled);
+    void ShowDriverName(const QString &code);
+    void ShowSums(const QString &flag);
+    void RequeryData();
+
+    // Commands, as the buttons run them.
+    void cmdAdd_Click();
+    void cmdEdit_Click();
+    void cmdCancel_Click();
+
+    // The boxes by their index in the design's txtFields array.
+    QLineEdit *txtFields(int index) const { return m_txt.value(index); }
+    QLabel *lblLabels(int index) const { return m_lbl.value(index); }
+
+protected:
+    bool eventFilter(QObject *obj, QEvent *event) override;
+    void closeEvent(QCloseEvent *e) override;
+
+private:
+    void buildControls();
+    void fillPickLists();
+    void proposeTariff();
+    void takeTripIntoLists();
+    void showLists(bool visible);
+    bool validateSave();
+    void writeRowValues();
+    void afterSave();
+    void afterMove();
+    void ensureAllTrips();
+    void goToTrip(qint64 id);
+    qint64 currentTripId() const;
+    QString currentKod() const;
+    void focusBox(TripBox box);
+    QWidget *boxWidget(TripBox box) const;
+
+    bool m_newKurs = true;
+    bool m_loaded = false;
+    // "NewKurs" starts on the trips saved here and reads the whole table only
+    // when the user first moves through the trips: reading 100,000 trips takes
+    // seconds, and a new trip needs none of them.
+    bool m_allTrips = false;
+    QList<qint64> m_sessionIds;
+
+    Connection m_conn;
+    Recordset m_rs; // adoPrimaryRS
+    DataForm *m_form = nullptr;
+    BandTariffs m_tariffs;
+    QList<QPair<QString, QString>> m_driverCodes;
+    TripRow m_pending;
+
+    QHash<int, QLineEdit *> m_txt;
+    QHash<int, QLabel *> m_lbl;
+
+public:
+    QLineEdit *txtTarifa = nullptr;
+    QLineEdit *txtRazhod = nullptr;
+    QComboBox *Combo1 = nullptr; // cars
+    QComboBox *Combo2 = nullptr; // routes
+    QComboBox *Combo3 = nullptr; // clients
+    QComboBox *Combo4 = nullptr; // goods
+    QComboBox *Combo5 = nullptr; // drivers "kod,name"
+    QCheckBox *Check1 = nullptr;    // Fakt
+    QCheckBox *chkFields = nullptr; // plat
+    QGroupBox *Frame1 = nullptr;
+};
+
+// Shows the trip editor modally in the mode gSeekMode names.
+void showKurs();
+
+} // namespace kelm

@@ -1,0 +1,484 @@
+#include "dialogs/diaseek.h"
+#include "dialogs/messages.h"
+#include "platform/database.h"
+#include "platform/dataform.h"
+#include "shell/globals.h"
+#include "testdb.h"
+#include "trips/kurs.h"
+#include "typing.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QtTest>
+
+using namespace kelm;
+
+class TestKurs : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void newKursOpensAddingAndNeverStoresAnEmptyTrip();
+    void newTripThroughTheControls();
+    void failedSaveKeepsTheScreenAndWritesNothing();
+    void checksStopTheSaveWithTheirMessage();
+    void editKursCorrectsOneCarsTrips();
+    void editKursWithoutTripsCannotSave();
+    void correctionInNewKursTakesTheTripsOwnValues();
+    void kmProposesTheBandTariff();
+    void screenshots();
+
+private:
+    void seed(TestDb &db);
+};
+
+template <typename T>
+static T *child(QWidget *w, const QString &name)
+{
+    T *c = w->findChild<T *>(name);
+    if (!c)
+        qFatal("no control %s", qPrintable(name));
+    return c;
+}
+
+static QLineEdit *box(QWidget *w, int i)
+{
+    return child<QLineEdit>(w, QStringLiteral("txtFields(%1)").arg(i));
+}
+
+static void click(QWidget *w, const QString &name)
+{
+    auto *b = child<QAbstractButton>(w, name);
+    QVERIFY2(b->isVisible() && b->isEnabled(), qPrintable(name));
+    b->click();
+}
+
+static void showActive(QWidget *w)
+{
+    w->show();
+    w->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w));
+}
+
+static void setText(QWidget *w, const QString &text)
+{
+    if (auto *c = qobject_cast<QComboBox *>(w)) {
+        c->setEditText(text);
+        return;
+    }
+    auto *le = qobject_cast<QLineEdit *>(w);
+    le->setFocus();
+    le->selectAll();
+    le->del();
+    typeText(le, text);
+}
+
+void TestKurs::init()
+{
+    gSeekMode = QStringLiteral("NewKurs");
+}
+
+void TestKurs::seed(TestDb &db)
+{
+    db.exec("DELETE FROM Tarifi");
+    db.exec("INSERT INTO Tarifi (Trf_20, \"Trf_20-30\", \"Trf_30-50\", \"Trf_50-100\", \"Trf_100-200\", Trf_200) "
+            "VALUES (0.3, 0.25, 0.125, 0.1, 0.09, 0.08)");
+    db.exec("INSERT INTO shof (kod, ime) VALUES ('A01', 'Иван Петров'), ('B02', 'Мария Колева')");
+    db.exec("INSERT INTO tabl (Data, kola, kod, Marsh, Klient, Tovar, km, ton, Tarifa, bruto, procent, neto, "
+            "NomFakt, Fakt) VALUES ('2004-03-01', 'СА1111АА', 'A01', 'София', 'Д''Арк ООД', 'Пясък', 30, 10, "
+            "0.25, 75, 2.25, 72.75, '0000000005', 1)");
+    db.exec("INSERT INTO tabl (Data, kola, kod, Marsh, Klient, Tovar, km, ton, Tarifa, bruto, procent, neto) "
+            "VALUES ('2004-03-05', 'СА1111АА', 'B02', 'Перник', 'Клиент 2', 'Чакъл', 100, 20, 0.1, 200, 6, 194)");
+    db.exec("INSERT INTO tabl (Data, kola, kod, Marsh, Klient, Tovar, km, ton, Tarifa, bruto, procent, neto) "
+            "VALUES ('2004-04-05', 'В2222ВВ', 'ZZZ', 'Видин', 'Клиент 3', 'Дърва', 1, 5, 0.3, 1.5, 0.05, 1.45)");
+}
+
+static void fillNewTrip(Kurs &k, const QString &car = QStringLiteral("СА1234ВС"))
+{
+    k.Combo5->setCurrentIndex(0); // "A01,Иван Петров"
+    setText(k.Combo1, car);
+    setText(box(&k, 1), QStringLiteral("15.03.2004"));
+    setText(box(&k, 12), QStringLiteral("12,5"));
+    setText(box(&k, 4), QStringLiteral("40"));
+    k.txtTarifa->setFocus(); // leaving km proposes the tariff of 31..50 km
+    setText(k.Combo2, QStringLiteral(" Нова - Стара "));
+    setText(k.Combo3, QStringLiteral("Д'Арк ООД"));
+    setText(k.Combo4, QStringLiteral("Пясък"));
+}
+
+void TestKurs::newKursOpensAddingAndNeverStoresAnEmptyTrip()
+{
+    TestDb db;
+    MessageCapture mc;
+    {
+        Kurs k;
+        QVERIFY(k.load());
+        QCOMPARE(k.windowTitle(), QStringLiteral("Тревалон 2.3 - Нов курс"));
+        QVERIFY(k.form()->isAdding());
+        QCOMPARE(child<QLabel>(&k, "lblStatus")->text(), QStringLiteral("Нов курс"));
+        QCOMPARE(box(&k, 4)->text(), QStringLiteral("0"));
+        QCOMPARE(box(&k, 2)->text(), QStringLiteral("0000000000"));
+        QCOMPARE(k.lblLabels(15)->text(), QStringLiteral("0 "));
+        QVERIFY(!k.txtRazhod->isEnabled());
+        // Four empty pick lists, each with its message.
+        QCOMPARE(mc.shown.size(), 4);
+        QCOMPARE(mc.shown.first().caption, QStringLiteral("ВНИМАНИЕ!"));
+        QCOMPARE(mc.shown.first().text, joinLines({"Списъка е празен", "Ще се създаде нов!"}));
+        QVERIFY(!child<QAbstractButton>(&k, "cmdClose")->isVisible());
+        k.show();
+        click(&k, "cmdCancel"); // "Отказ" closes the new-trip screen
+        QVERIFY(!k.isVisible());
+    }
+    QCOMPARE(db.count("tabl"), 0);
+    QCOMPARE(db.count("Sklad"), 0);
+}
+
+void TestKurs::newTripThroughTheControls()
+{
+    TestDb db;
+    seed(db);
+    MessageCapture mc;
+    Kurs k;
+    QVERIFY(k.load());
+    showActive(&k);
+    QCOMPARE(k.Combo5->count(), 2);
+    QCOMPARE(k.Combo5->itemText(0), QStringLiteral("A01,Иван Петров"));
+    QCOMPARE(k.Combo1->currentText(), QString()); // a list starts empty
+    fillNewTrip(k);
+    QCOMPARE(k.txtTarifa->text(), QStringLiteral("0,125"));
+    // The expense box opens once a car is given.
+    k.Combo1->setFocus();
+    k.Combo2->setFocus();
+    QVERIFY(k.txtRazhod->isEnabled());
+    setText(k.txtRazhod, QStringLiteral("12.50"));
+    const int carsBefore = k.Combo1->count();
+    click(&k, "cmdUpdate");
+    QVERIFY2(mc.shown.isEmpty(), qPrintable(mc.lastText()));
+    QVERIFY(k.form()->isBrowsing());
+
+    QCOMPARE(db.count("tabl"), 4);
+    const qint64 id = db.scalar("SELECT max(ID) FROM tabl").toLongLong();
+    QCOMPARE(db.scalar("SELECT kola FROM tabl WHERE ID=?", {id}).toString(), QStringLiteral("СА1234ВС"));
+    QCOMPARE(db.scalar("SELECT kod FROM tabl WHERE ID=?", {id}).toString(), QStringLiteral("A01"));
+    QCOMPARE(db.scalar("SELECT Marsh FROM tabl WHERE ID=?", {id}).toString(), QStringLiteral("Нова - Стара"));
+    QCOMPARE(db.scalar("SELECT bruto FROM tabl WHERE ID=?", {id}).toDouble(), 62.5);
+    QCOMPARE(db.scalar("SELECT procent FROM tabl WHERE ID=?", {id}).toDouble(), 1.88);
+    QCOMPARE(db.scalar("SELECT Data FROM tabl WHERE ID=?", {id}).toString(), QStringLiteral("2004-03-15"));
+    QCOMPARE(db.count("Sklad"), 1);
+    QCOMPARE(db.scalar("SELECT Suma FROM Sklad").toDouble(), 12.5);
+    QCOMPARE(db.scalar("SELECT DocVid FROM Sklad").toString(), QStringLiteral("СА1234ВС"));
+
+    // The trip just saved is current, with its own amounts and driver.
+    QCOMPARE(k.trips().value("ID").toLongLong(), id);
+    QCOMPARE(k.lblLabels(15)->text(), QStringLiteral("62,50"));
+    QCOMPARE(k.lblLabels(16)->text(), QStringLiteral("1,88"));
+    QCOMPARE(k.lblLabels(17)->text(), QStringLiteral("60,62"));
+    QVERIFY(k.lblLabels(2)->x() > k.lblLabels(15)->x() + k.lblLabels(15)->width());
+    QCOMPARE(box(&k, 100)->text(), QStringLiteral("Иван Петров"));
+    QVERIFY(box(&k, 100)->isVisible());
+    QCOMPARE(child<QLabel>(&k, "lblStatus")->text(), QStringLiteral("Курс № 1"));
+    // New values joined their lists once; known ones did not.
+    QCOMPARE(k.Combo1->count(), carsBefore + 1);
+    QCOMPARE(k.Combo1->itemText(k.Combo1->count() - 1), QStringLiteral("СА1234ВС"));
+    QCOMPARE(k.Combo3->findText(QStringLiteral("Д'Арк ООД")), k.Combo3->findText(QStringLiteral("Д'Арк ООД"), Qt::MatchExactly));
+    QCOMPARE(k.Combo3->count(), 3);
+
+    // "Добави" offers the previous trip's lists, tariff and expense.
+    click(&k, "cmdAdd");
+    QCOMPARE(k.Combo1->currentText(), QStringLiteral("СА1234ВС"));
+    QCOMPARE(k.txtTarifa->text(), QStringLiteral("0,125"));
+    QCOMPARE(k.txtRazhod->text(), QStringLiteral("12.50"));
+    QCOMPARE(box(&k, 4)->text(), QStringLiteral("0"));
+    QCOMPARE(box(&k, 1)->text(), QString());
+    setText(box(&k, 1), QStringLiteral("16.03.2004"));
+    setText(box(&k, 12), QStringLiteral("1"));
+    setText(box(&k, 4), QStringLiteral("1"));
+    setText(k.txtTarifa, QStringLiteral("0.125"));
+    click(&k, "cmdUpdate");
+    QVERIFY2(mc.shown.isEmpty(), qPrintable(mc.lastText()));
+    QCOMPARE(k.lblLabels(15)->text(), QStringLiteral("0,12"));
+    QCOMPARE(k.lblLabels(16)->text(), QStringLiteral("0,00"));
+    QCOMPARE(db.count("tabl"), 5);
+    QCOMPARE(db.count("Sklad"), 2);
+
+    // Moving reads the whole table: five trips ordered by driver code.
+    click(&k, "cmdFirst");
+    QCOMPARE(k.trips().recordCount(), 5);
+    QCOMPARE(k.trips().value("kod").toString(), QStringLiteral("A01"));
+    QCOMPARE(child<QLabel>(&k, "lblStatus")->text(), QStringLiteral("Курс № 1"));
+    click(&k, "cmdLast");
+    QCOMPARE(k.trips().value("kod").toString(), QStringLiteral("ZZZ"));
+    // A code without a driver shows no name.
+    QCOMPARE(box(&k, 100)->text(), QString());
+    QCOMPARE(mc.beeps, 0);
+    click(&k, "cmdNext");
+    QCOMPARE(mc.beeps, 1);
+    QCOMPARE(k.trips().absolutePosition(), 5);
+}
+
+void TestKurs::failedSaveKeepsTheScreenAndWritesNothing()
+{
+    TestDb db;
+    seed(db);
+    db.exec("CREATE TRIGGER no_trips BEFORE INSERT ON tabl BEGIN SELECT RAISE(ABORT, 'дискът е пълен'); END");
+    MessageCapture mc;
+    Kurs k;
+    QVERIFY(k.load());
+    showActive(&k);
+    fillNewTrip(k, QStringLiteral("НОВА1"));
+    const int cars = k.Combo1->count();
+    click(&k, "cmdUpdate");
+    QCOMPARE(mc.shown.size(), 1);
+    QCOMPARE(mc.lastCaption(), QStringLiteral("ГРЕШКА при запис!"));
+    QVERIFY2(mc.lastText().contains(QStringLiteral("дискът е пълен")), qPrintable(mc.lastText()));
+    QVERIFY(k.form()->isAdding());
+    QVERIFY(child<QAbstractButton>(&k, "cmdUpdate")->isVisible());
+    QCOMPARE(k.Combo1->currentText(), QStringLiteral("НОВА1"));
+    QCOMPARE(box(&k, 12)->text(), QStringLiteral("12,5"));
+    QCOMPARE(k.Combo1->count(), cars); // nothing learnt from a trip not written
+    QCOMPARE(db.count("tabl"), 3);
+    QCOMPARE(db.count("Sklad"), 0);
+
+    // The expense line failing instead: still nothing.
+    db.exec("DROP TRIGGER no_trips");
+    db.exec("CREATE TRIGGER no_lines BEFORE INSERT ON Sklad BEGIN SELECT RAISE(ABORT, 'складът е заключен'); END");
+    click(&k, "cmdUpdate");
+    QVERIFY(mc.lastText().contains(QStringLiteral("складът е заключен")));
+    QVERIFY(k.form()->isAdding());
+    QCOMPARE(db.count("tabl"), 3);
+    QCOMPARE(db.count("Sklad"), 0);
+
+    // Once the database takes it, the same typed trip is saved exactly once.
+    db.exec("DROP TRIGGER no_lines");
+    mc.clear();
+    click(&k, "cmdUpdate");
+    QVERIFY2(mc.shown.isEmpty(), qPrintable(mc.lastText()));
+    QCOMPARE(db.count("tabl"), 4);
+    QCOMPARE(db.count("Sklad"), 1);
+    QCOMPARE(k.Combo1->count(), cars + 1);
+}
+
+void TestKurs::checksStopTheSaveWithTheirMessage()
+{
+    TestDb db;
+    seed(db);
+    MessageCapture mc;
+    Kurs k;
+    QVERIFY(k.load());
+    showActive(&k);
+    click(&k, "cmdUpdate");
+    QCOMPARE(mc.lastCaption(), QStringLiteral("ГРЕШКА при запис!"));
+    QCOMPARE(mc.lastText(), joinLines({"Няма име на шофьора!", "Моля, изберете името на шофьора!"}));
+    fillNewTrip(k);
+    setText(box(&k, 1), QStringLiteral("15.13.2004"));
+    click(&k, "cmdUpdate");
+    QCOMPARE(mc.lastCaption(), QStringLiteral("Информация"));
+    QCOMPARE(mc.lastText(), joinLines({"Неверен формат на датата!", "Проверете въведената дата и опитайте отново."}));
+    QCOMPARE(QApplication::focusWidget(), box(&k, 1));
+    QCOMPARE(box(&k, 1)->selectedText(), QStringLiteral("15.13.2004"));
+    setText(box(&k, 1), QStringLiteral("15.03.2004"));
+    // An entry typed without a code: the driver-code check.
+    k.Combo5->setEditText(QStringLiteral("Иван Петров"));
+    click(&k, "cmdUpdate");
+    QCOMPARE(mc.lastText(), joinLines({"Грешно име на шофьор!", "Моля, изберете име от списъка!"}));
+    k.Combo5->setCurrentIndex(1);
+    k.Combo1->setFocus();
+    k.Combo2->setFocus(); // leaving the car list opens the expense box
+    setText(k.txtRazhod, QStringLiteral("дванайсет"));
+    click(&k, "cmdUpdate");
+    QCOMPARE(mc.lastText(), joinLines({"Грешен разход за курса!", "Моля, въведете разхода за курса с число, не по-малко от 0!"}));
+    QCOMPARE(db.count("tabl"), 3);
+    QCOMPARE(db.count("Sklad"), 0);
+    setText(k.txtRazhod, QStringLiteral(""));
+    click(&k, "cmdUpdate");
+    QCOMPARE(db.count("tabl"), 4);
+    QCOMPARE(db.scalar("SELECT kod FROM tabl ORDER BY ID DESC").toString(), QStringLiteral("B02"));
+}
+
+void TestKurs::editKursCorrectsOneCarsTrips()
+{
+    TestDb db;
+    seed(db);
+    gSeekMode = QStringLiteral("EditKurs");
+    DiaSeek::instance().Kola = QStringLiteral("СА1111АА");
+    DiaSeek::instance().StartData = QStringLiteral("01.03.2004");
+    DiaSeek::instance().EndData = QStringLiteral("05.03.2004"); // the last day counts
+    MessageCapture mc;
+    Kurs k;
+    QVERIFY(k.load());
+    showActive(&k);
+    QCOMPARE(k.windowTitle(), QStringLiteral("Тревалон 2.3 - Корекция курс"));
+    QCOMPARE(k.trips().recordCount(), 2);
+    QVERIFY(k.form()->isBrowsing());
+    QVERIFY(!child<QAbstractButton>(&k, "cmdAdd")->isEnabled());
+    QVERIFY(!k.Combo1->isVisible());
+    QVERIFY(!box(&k, 1)->isEnabled());
+    QVERIFY(box(&k, 6)->isVisible());
+    QCOMPARE(box(&k, 6)->text(), QStringLiteral("СА1111АА"));
+    QCOMPARE(k.txtTarifa->text(), QStringLiteral("0,250")); // bound in this mode
+    QCOMPARE(box(&k, 2)->text(), QStringLiteral("0000000005"));
+    QVERIFY(k.Check1->isChecked());
+
+    click(&k, "cmdNext");
+    QCOMPARE(box(&k, 100)->text(), QStringLiteral("Мария Колева"));
+    QCOMPARE(k.lblLabels(15)->text(), QStringLiteral("200,00"));
+    click(&k, "cmdPrevious");
+    click(&k, "cmdEdit");
+    QCOMPARE(child<QLabel>(&k, "lblStatus")->text(), QStringLiteral("Корекция"));
+    QVERIFY(k.Combo1->isVisible());
+    QCOMPARE(k.Combo1->currentText(), QStringLiteral("СА1111АА"));
+    QCOMPARE(k.Combo2->currentText(), QStringLiteral("София"));
+    QCOMPARE(k.Combo5->currentText(), QStringLiteral("A01"));
+    QVERIFY(box(&k, 12)->isEnabled());
+    QVERIFY(!k.txtRazhod->isEnabled());
+    QCOMPARE(k.lblLabels(15)->text(), QStringLiteral("0 "));
+    setText(k.Combo2, QStringLiteral("София - Бургас"));
+    setText(box(&k, 4), QStringLiteral("250"));
+    k.Combo2->setFocus(); // leaving km proposes the tariff above 200 km
+    QCOMPARE(k.txtTarifa->text(), QStringLiteral("0,080"));
+    k.Combo5->setCurrentIndex(1); // another driver is not taken by a correction
+    click(&k, "cmdUpdate");
+    QVERIFY2(mc.shown.isEmpty(), qPrintable(mc.lastText()));
+
+    const QVariant id = db.scalar("SELECT ID FROM tabl WHERE Data='2004-03-01'");
+    QCOMPARE(db.scalar("SELECT Marsh FROM tabl WHERE ID=?", {id}).toString(), QStringLiteral("София - Бургас"));
+    QCOMPARE(db.scalar("SELECT km FROM tabl WHERE ID=?", {id}).toInt(), 250);
+    QCOMPARE(db.scalar("SELECT kod FROM tabl WHERE ID=?", {id}).toString(), QStringLiteral("A01"));
+    QCOMPARE(db.scalar("SELECT bruto FROM tabl WHERE ID=?", {id}).toDouble(), 200.0); // 10 x 250 x 0.08
+    QCOMPARE(db.scalar("SELECT NomFakt FROM tabl WHERE ID=?", {id}).toString(), QStringLiteral("0000000005"));
+    QCOMPARE(db.scalar("SELECT Fakt FROM tabl WHERE ID=?", {id}).toInt(), 1);
+    QCOMPARE(db.count("tabl"), 3);
+    QCOMPARE(db.count("Sklad"), 1);
+    QCOMPARE(db.scalar("SELECT Suma FROM Sklad").toDouble(), 0.0);
+    QCOMPARE(db.scalar("SELECT DocVid FROM Sklad").toString(), QStringLiteral("СА1111АА"));
+
+    // Back to browsing on the corrected trip, locked, lists hidden.
+    QVERIFY(k.form()->isBrowsing());
+    QCOMPARE(k.trips().value("ID"), id);
+    QVERIFY(!k.Combo1->isVisible());
+    QVERIFY(!box(&k, 12)->isEnabled());
+    QCOMPARE(k.lblLabels(15)->text(), QStringLiteral("200,00"));
+    QCOMPARE(k.Combo2->findText(QStringLiteral("София - Бургас")), k.Combo2->count() - 1);
+
+    // "Отказ" of a correction returns to browsing, fields locked.
+    click(&k, "cmdNext");
+    click(&k, "cmdEdit");
+    setText(k.Combo2, QStringLiteral("Другаде"));
+    click(&k, "cmdCancel");
+    QVERIFY(k.isVisible());
+    QVERIFY(k.form()->isBrowsing());
+    QVERIFY(!k.Combo2->isVisible());
+    QCOMPARE(db.scalar("SELECT Marsh FROM tabl WHERE kod='B02'").toString(), QStringLiteral("Перник"));
+    QCOMPARE(db.count("Sklad"), 1);
+}
+
+void TestKurs::editKursWithoutTripsCannotSave()
+{
+    TestDb db;
+    seed(db);
+    gSeekMode = QStringLiteral("EditKurs");
+    DiaSeek::instance().Kola = QStringLiteral("СА1111АА");
+    DiaSeek::instance().StartData = QStringLiteral("01.01.2005");
+    DiaSeek::instance().EndData = QStringLiteral("31.12.2005");
+    MessageCapture mc;
+    Kurs k;
+    QVERIFY(k.load());
+    showActive(&k);
+    QVERIFY(k.form()->isAdding());
+    QVERIFY(!box(&k, 1)->isEnabled());
+    QVERIFY(!k.Combo5->isVisible());
+    click(&k, "cmdUpdate");
+    QCOMPARE(mc.lastText(), joinLines({"Няма име на шофьора!", "Моля, изберете името на шофьора!"}));
+    click(&k, "cmdCancel");
+    QVERIFY(k.form()->isBrowsing());
+    QCOMPARE(db.count("tabl"), 3);
+}
+
+void TestKurs::correctionInNewKursTakesTheTripsOwnValues()
+{
+    TestDb db;
+    seed(db);
+    MessageCapture mc;
+    Kurs k;
+    QVERIFY(k.load());
+    showActive(&k);
+    fillNewTrip(k);
+    k.Combo1->setFocus();
+    k.Combo2->setFocus();
+    setText(k.txtRazhod, QStringLiteral("30"));
+    click(&k, "cmdUpdate");
+    QCOMPARE(db.count("Sklad"), 1);
+    // To the trip of another car, and correct only its tonnage.
+    click(&k, "cmdFirst");
+    QCOMPARE(k.trips().value("kola").toString(), QStringLiteral("СА1111АА"));
+    const QVariant id = k.trips().value("ID");
+    click(&k, "cmdEdit");
+    QCOMPARE(k.Combo1->currentText(), QStringLiteral("СА1111АА"));
+    QCOMPARE(k.txtTarifa->text(), QStringLiteral("0,250")); // its own tariff, not the last trip's
+    QCOMPARE(k.txtRazhod->text(), QString()); // no expense booked twice
+    setText(box(&k, 12), QStringLiteral("20"));
+    click(&k, "cmdUpdate");
+    QVERIFY2(mc.shown.isEmpty(), qPrintable(mc.lastText()));
+    QCOMPARE(db.scalar("SELECT kola FROM tabl WHERE ID=?", {id}).toString(), QStringLiteral("СА1111АА"));
+    QCOMPARE(db.scalar("SELECT Marsh FROM tabl WHERE ID=?", {id}).toString(), QStringLiteral("София"));
+    QCOMPARE(db.scalar("SELECT ton FROM tabl WHERE ID=?", {id}).toDouble(), 20.0);
+    QCOMPARE(db.scalar("SELECT NomFakt FROM tabl WHERE ID=?", {id}).toString(), QStringLiteral("0000000005"));
+    QCOMPARE(db.count("Sklad"), 2);
+    QCOMPARE(db.scalar("SELECT Suma FROM Sklad ORDER BY ID DESC").toDouble(), 0.0);
+    QCOMPARE(k.trips().value("ID"), id);
+    QCOMPARE(k.lblLabels(15)->text(), QStringLiteral("150,00")); // 20 x 30 x 0.25
+}
+
+void TestKurs::kmProposesTheBandTariff()
+{
+    TestDb db;
+    seed(db);
+    MessageCapture mc;
+    Kurs k;
+    QVERIFY(k.load());
+    showActive(&k);
+    const QList<QPair<QString, QString>> cases{{"0", "0,300"},   {"20", "0,300"},  {"20,5", "0,250"},
+                                               {"50", "0,125"},  {"200", "0,090"}, {"201", "0,080"},
+                                               {"-3", "0,300"}};
+    for (const auto &c : cases) {
+        setText(k.txtTarifa, QStringLiteral("9"));
+        setText(box(&k, 4), c.first);
+        k.txtTarifa->setFocus();
+        QCOMPARE(k.txtTarifa->text(), c.second);
+    }
+    setText(k.txtTarifa, QStringLiteral("9"));
+    setText(box(&k, 4), QStringLiteral("abc")); // no number: the tariff stays
+    k.txtTarifa->setFocus();
+    QCOMPARE(k.txtTarifa->text(), QStringLiteral("9"));
+}
+
+void TestKurs::screenshots()
+{
+    TestDb db;
+    seed(db);
+    MessageCapture mc;
+    {
+        Kurs k;
+        QVERIFY(k.load());
+        showActive(&k);
+        fillNewTrip(k);
+        k.grab().save("/tmp/kurs-adding.png");
+        click(&k, "cmdUpdate");
+        k.grab().save("/tmp/kurs-browsing.png");
+    }
+    gSeekMode = QStringLiteral("EditKurs");
+    DiaSeek::instance().Kola = QStringLiteral("СА1111АА");
+    DiaSeek::instance().StartData = QStringLiteral("01.03.2004");
+    DiaSeek::instance().EndData = QStringLiteral("31.03.2004");
+    Kurs k;
+    QVERIFY(k.load());
+    showActive(&k);
+    k.grab().save("/tmp/kurs-edit.png");
+    click(&k, "cmdEdit");
+    k.grab().save("/tmp/kurs-edit-correcting.png");
+}
+
+QTEST_MAIN(TestKurs)
+#include "test_kurs.moc"
