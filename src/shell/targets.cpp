@@ -4,6 +4,7 @@
 #include "fleet/options.h"
 #include "reports/tripreports.h"
 #include "shell/password.h"
+#include "trips/editkm.h"
 #include "trips/kurs.h"
 
 namespace kelm {
@@ -15,6 +16,7 @@ bool runTarget(const QString &name, bool arg)
     if (name == "Driver") { showDriver(); return true; }
     if (name == "Options") { showOptions(); return true; }
     if (name == "Kurs") { showKurs(); return true; }
+    if (name == "EditKM") { showEditKM(); return true; }
     if (name == "PrintTripsByCar") return PrintTripsByCar(), true;
     if (name == "PrintTripsByPeriod") return PrintTripsByPeriod(), true;
     if (name == "PrintTripsByClient") return PrintTripsByClient(), true;

@@ -1,0 +1,189 @@
+#include "trips/editkm.h"
+
+#include "dialogs/diainf.h"
+#include "dialogs/diaseek.h"
+#include "platform/grid.h"
+#include "platform/version.h"
+#include "shell/globals.h"
+#include "trips/amounts.h"
+#include "trips/tripsave.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace kelm {
+
+namespace {
+
+// Columns of the grid, from 1.
+enum { ColData = 1, ColMarsh, ColTovar, ColKola, ColKM, ColTon, ColTarifa, ColBruto, ColProcent, ColNeto };
+
+} // namespace
+
+EditKM::EditKM(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("EditKM"));
+    resize(790, 440);
+
+    Text1 = new QLineEdit(this);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setReadOnly(true);
+    Text1->setFocusPolicy(Qt::NoFocus);
+    Text1->setAlignment(Qt::AlignCenter);
+    QFont f = Text1->font();
+    f.setBold(true);
+    Text1->setFont(f);
+
+    GridEX1 = new Grid(this);
+    GridEX1->setObjectName(QStringLiteral("GridEX1"));
+
+    Label5 = new QLabel(QStringLiteral("F4"), this);
+    Label5->setObjectName(QStringLiteral("Label5"));
+    Label5->setFont(f);
+    Label6 = new QLabel(QStringLiteral("- Корекция"), this);
+    Label6->setObjectName(QStringLiteral("Label6"));
+    cmdClose = new QPushButton(QStringLiteral("Затвори"), this);
+    cmdClose->setObjectName(QStringLiteral("cmdClose"));
+    cmdClose->setAutoDefault(false);
+    cmdClose->setMinimumWidth(81);
+    connect(cmdClose, &QPushButton::clicked, this, &QDialog::close);
+
+    auto *bottom = new QHBoxLayout;
+    bottom->addWidget(Label5);
+    bottom->addWidget(Label6);
+    bottom->addStretch(1);
+    bottom->addWidget(cmdClose);
+    auto *v = new QVBoxLayout(this);
+    v->addWidget(Text1);
+    v->addWidget(GridEX1, 1);
+    v->addLayout(bottom);
+
+    GridEX1->setKeyDown([this](int &keyCode, int shift) { GridEX1_KeyDown(keyCode, shift); });
+    connect(GridEX1, &Grid::cellEdited, this, &EditKM::recompute);
+}
+
+EditKM::~EditKM()
+{
+    while (QApplication::overrideCursor())
+        QApplication::restoreOverrideCursor();
+    GridEX1->unbind();
+    adoRS.close();
+    db.close();
+}
+
+bool EditKM::load()
+{
+    const DiaSeek &seek = DiaSeek::instance();
+    const QString car = seek.Kola;
+    setStatusText(QStringLiteral("Корекция на курсове..."));
+    setWindowTitle(screenCaption(QStringLiteral("Корекция КМ на курсовете на кола ") + car));
+    Text1->setText(QStringLiteral("Корекция КМ на курсовете на кола ") + car);
+    try {
+        db.open(gConnStr);
+        // procent and neto come along, hidden, so that a changed trip keeps all
+        // three of its amounts in step.
+        adoRS.open(db,
+                   QStringLiteral("SELECT Data,Marsh,Tovar,Kola,KM,Ton,Tarifa,Bruto,procent,neto FROM tabl "
+                                  "WHERE Kola=? AND KM=1 AND Data BETWEEN ? AND ? ORDER BY data,Marsh"),
+                   {car, seek.startDate(), seek.endDate()});
+    } catch (const DbError &e) {
+        DiaInf::show(QStringLiteral("ГРЕШКА при зареждане!"), e.text());
+        return false;
+    }
+    GridEX1->setSortColumns({}); // the query's order: date, then route
+    GridEX1->setBoundRecordset(&adoRS);
+
+    struct Col {
+        const char *caption;
+        int width;
+        const char *format;
+        int align;
+        bool editable;
+    };
+    const Col cols[] = {{"Дата", 1200, "", 0, false},        {"Маршрут", 2600, "", 0, false},
+                        {"Товар", 2500, "", 0, false},       {"Кола", 1200, "", 1, false},
+                        {"Км", 750, "", 2, true},            {"Тонаж", 900, "###0.000", 2, false},
+                        {"Тар.", 750, "###0.000", 2, true},  {"Сума", 1100, "###0.00", 2, false}};
+    for (int i = 0; i < 8; ++i) {
+        GridColumn c = GridEX1->Columns(i + 1);
+        c.setCaption(QString::fromUtf8(cols[i].caption))
+            .setHeaderAlignment(1)
+            .setWidth(cols[i].width)
+            .setTextAlignment(cols[i].align)
+            .setEditable(cols[i].editable);
+        if (*cols[i].format)
+            c.setFormat(QString::fromLatin1(cols[i].format));
+    }
+    GridEX1->Columns(ColProcent).setVisible(false).setEditable(false);
+    GridEX1->Columns(ColNeto).setVisible(false).setEditable(false);
+    GridEX1->Columns(ColKM).setValidator(kmRefusal);
+    GridEX1->Columns(ColTarifa).setValidator(tariffRefusal);
+    return true;
+}
+
+void EditKM::showEvent(QShowEvent *e)
+{
+    QDialog::showEvent(e);
+    // The grid takes the keyboard at once, on the first trip.
+    QTimer::singleShot(0, GridEX1, [this] { GridEX1->SetFocus(); });
+}
+
+void EditKM::GridEX1_KeyDown(int &keyCode, int shift)
+{
+    Q_UNUSED(shift);
+    switch (keyCode) {
+    case 115: // F4
+        GridEX1->setAllowEdit(true);
+        break;
+    case 33: // PgUp
+    case 34: // PgDn
+    case 35: // End
+    case 36: // Home
+    case 46: // Delete
+        GridEX1->setAllowEdit(false);
+        break;
+    default:
+        break;
+    }
+}
+
+// A new km or tariff changes the trip's money: the same reckoning as a save.
+void EditKM::recompute(int row, int col)
+{
+    if (col != ColKM && col != ColTarifa)
+        return;
+    GridModel *m = GridEX1->gridModel();
+    const double km = m->value(row, ColKM - 1).toDouble();
+    const double ton = m->value(row, ColTon - 1).toDouble();
+    const double tariff = m->value(row, ColTarifa - 1).toDouble();
+    const TripAmounts a = tripAmounts(ton, km, tariff);
+    m->setValue(row, ColBruto - 1, a.bruto);
+    m->setValue(row, ColProcent - 1, a.procent);
+    m->setValue(row, ColNeto - 1, a.neto);
+}
+
+void EditKM::closeEvent(QCloseEvent *e)
+{
+    // A value still in a cell is stored first; one that is refused keeps the
+    // screen open on it.
+    if (!GridEX1->commitRow()) {
+        e->ignore();
+        return;
+    }
+    e->accept();
+}
+
+void showEditKM()
+{
+    EditKM w(QApplication::activeWindow());
+    if (w.load())
+        w.exec();
+}
+
+} // namespace kelm

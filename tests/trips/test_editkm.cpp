@@ -1,0 +1,277 @@
+#include "dialogs/diaseek.h"
+#include "dialogs/messages.h"
+#include "platform/database.h"
+#include "platform/grid.h"
+#include "shell/globals.h"
+#include "testdb.h"
+#include "trips/editkm.h"
+#include "typing.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+using namespace kelm;
+
+class TestEditKM : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void listsOneCarsTripsAtOneKm();
+    void f4SwitchesEditingAndOnlyKmAndTariffTakeTyping();
+    void correctionRecomputesTheAmounts();
+    void textThatIsNoNumberIsRefusedInTheCell();
+    void closingStoresThePendingEdit();
+    void emptyPeriodOpensAnEmptyGrid();
+    void screenshot();
+
+private:
+    void seed(TestDb &db);
+};
+
+void TestEditKM::init()
+{
+    DiaSeek &s = DiaSeek::instance();
+    s.Kola = QStringLiteral("СА1111АА");
+    s.StartData = QStringLiteral("01.03.2004");
+    s.EndData = QStringLiteral("31.03.2004");
+}
+
+void TestEditKM::seed(TestDb &db)
+{
+    const QString sql = "INSERT INTO tabl (Data, kola, kod, Marsh, Klient, Tovar, km, ton, Tarifa, bruto, procent, "
+                        "neto) VALUES (?, ?, 'A01', ?, 'К', ?, ?, ?, ?, ?, ?, ?)";
+    db.exec(sql, {QDate(2004, 3, 31), "СА1111АА", "Б-маршрут", "Пясък", 1, 12.5, 0.125, 1.56, 0.05, 1.51});
+    db.exec(sql, {QDate(2004, 3, 31), "СА1111АА", "А-маршрут", "Чакъл", 1, 10.0, 0.1, 1.0, 0.03, 0.97});
+    db.exec(sql, {QDate(2004, 3, 2), "СА1111АА", "Вече поправен", "Пясък", 2, 10.0, 0.1, 2.0, 0.06, 1.94});
+    db.exec(sql, {QDate(2004, 4, 1), "СА1111АА", "След периода", "Пясък", 1, 10.0, 0.1, 1.0, 0.03, 0.97});
+    db.exec(sql, {QDate(2004, 3, 10), "В2222ВВ", "Друга кола", "Пясък", 1, 10.0, 0.1, 1.0, 0.03, 0.97});
+    db.exec(sql, {QDate(2004, 3, 1), "СА1111АА", "Първи ден", "Дърва", 1, 20.0, 0.3, 6.0, 0.18, 5.82});
+}
+
+static void showActive(QWidget *w)
+{
+    w->show();
+    w->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w));
+    QApplication::processEvents();
+}
+
+static void goToColumn(Grid *g, int col)
+{
+    g->setCurrentIndex(g->model()->index(g->visualRow(g->currentRow()), col - 1));
+}
+
+// Types a value into a cell of the current row and leaves the cell with a key
+// (Down: to the next row, which stores the row left; 0: the cell is ended in place).
+static void typeInCell(Grid *g, int col, const QString &text, int leaveKey = 40)
+{
+    goToColumn(g, col);
+    g->sendKey(113); // F2 opens the cell editor where editing is allowed
+    QWidget *ed = QApplication::focusWidget();
+    if (auto *le = qobject_cast<QLineEdit *>(ed)) {
+        le->selectAll();
+        le->del();
+        typeText(le, text);
+        if (leaveKey)
+            g->sendKey(leaveKey);
+        else
+            g->commitRow(); // ends the cell and stores the row, as closing does
+    }
+}
+
+void TestEditKM::listsOneCarsTripsAtOneKm()
+{
+    TestDb db;
+    seed(db);
+    MessageCapture mc;
+    EditKM w;
+    QVERIFY(w.load());
+    QCOMPARE(statusText(), QStringLiteral("Корекция на курсове..."));
+    QCOMPARE(w.windowTitle(), QStringLiteral("Тревалон 2.3 - Корекция КМ на курсовете на кола СА1111АА"));
+    QCOMPARE(w.Text1->text(), QStringLiteral("Корекция КМ на курсовете на кола СА1111АА"));
+    Grid *g = w.GridEX1;
+    // Both ends of the period count; by date, then route.
+    QCOMPARE(g->rowCount(), 3);
+    QCOMPARE(g->text(g->rowAtVisual(0), 2), QStringLiteral("Първи ден"));
+    QCOMPARE(g->text(g->rowAtVisual(1), 2), QStringLiteral("А-маршрут"));
+    QCOMPARE(g->text(g->rowAtVisual(2), 2), QStringLiteral("Б-маршрут"));
+    QCOMPARE(g->text(g->rowAtVisual(0), 1), QStringLiteral("01.03.2004"));
+    QCOMPARE(g->text(g->rowAtVisual(2), 6), QStringLiteral("12,500"));
+    QCOMPARE(g->text(g->rowAtVisual(2), 8), QStringLiteral("1,56"));
+    const QStringList captions{"Дата", "Маршрут", "Товар", "Кола", "Км", "Тонаж", "Тар.", "Сума"};
+    for (int i = 1; i <= 8; ++i) {
+        QCOMPARE(g->Columns(i).caption(), captions.at(i - 1));
+        QCOMPARE(g->Columns(i).visible(), true);
+        QCOMPARE(g->Columns(i).editable(), i == 5 || i == 7);
+    }
+    QVERIFY(!g->Columns(9).visible());
+    QVERIFY(!g->Columns(10).visible());
+    QCOMPARE(g->Columns(4).textAlignment(), 1);
+    QCOMPARE(g->Columns(5).textAlignment(), 2);
+    QVERIFY(!g->allowEdit());
+}
+
+void TestEditKM::f4SwitchesEditingAndOnlyKmAndTariffTakeTyping()
+{
+    TestDb db;
+    seed(db);
+    MessageCapture mc;
+    EditKM w;
+    QVERIFY(w.load());
+    showActive(&w);
+    Grid *g = w.GridEX1;
+    QCOMPARE(QApplication::focusWidget(), g);
+    QVERIFY(!g->allowEdit());
+    g->sendKey(115);
+    QVERIFY(g->allowEdit());
+    g->sendKey(40); // arrows and Enter leave it on
+    g->sendKey(13);
+    QVERIFY(g->allowEdit());
+    g->sendKey(34); // PgDn switches it off
+    QVERIFY(!g->allowEdit());
+    g->sendKey(115);
+    g->sendKey(46);
+    QVERIFY(!g->allowEdit());
+    g->sendKey(115);
+    g->sendKey(36);
+    QVERIFY(!g->allowEdit());
+
+    // Locked columns refuse typing even after F4.
+    g->sendKey(115);
+    g->setCurrentRow(g->rowAtVisual(0));
+    typeInCell(g, 2, QStringLiteral("Другаде"));
+    typeInCell(g, 8, QStringLiteral("999"));
+    QVERIFY(g->commitRow());
+    QCOMPARE(db.scalar("SELECT count(*) FROM tabl WHERE Marsh='Другаде' OR bruto=999").toInt(), 0);
+}
+
+void TestEditKM::correctionRecomputesTheAmounts()
+{
+    TestDb db;
+    seed(db);
+    MessageCapture mc;
+    EditKM w;
+    QVERIFY(w.load());
+    showActive(&w);
+    Grid *g = w.GridEX1;
+    g->sendKey(115);
+    const int row = g->rowAtVisual(1); // 10 t at 0.1, "А-маршрут"
+    g->setCurrentRow(row);
+    typeInCell(g, 5, QStringLiteral("40")); // Down: on to the next trip
+    QVERIFY2(mc.shown.isEmpty(), qPrintable(mc.lastText()));
+    QCOMPARE(g->currentRow(), g->rowAtVisual(2));
+    QCOMPARE(g->text(row, 8), QStringLiteral("40,00")); // the new "Сума" shown
+    QCOMPARE(db.scalar("SELECT km FROM tabl WHERE Marsh='А-маршрут'").toInt(), 40);
+    QCOMPARE(db.scalar("SELECT bruto FROM tabl WHERE Marsh='А-маршрут'").toDouble(), 40.0);
+    QCOMPARE(db.scalar("SELECT procent FROM tabl WHERE Marsh='А-маршрут'").toDouble(), 1.2);
+    QCOMPARE(db.scalar("SELECT neto FROM tabl WHERE Marsh='А-маршрут'").toDouble(), 38.8);
+
+    // 12.5 t x 40 km x 0.125, the tariff typed with a decimal comma.
+    const int last = g->currentRow();
+    typeInCell(g, 7, QStringLiteral("0,125"), 0);
+    typeInCell(g, 5, QStringLiteral("40"), 0);
+    QCOMPARE(g->text(last, 8), QStringLiteral("62,50"));
+    QVERIFY(g->commitRow());
+    QCOMPARE(db.scalar("SELECT bruto FROM tabl WHERE Marsh='Б-маршрут'").toDouble(), 62.5);
+    QCOMPARE(db.scalar("SELECT procent FROM tabl WHERE Marsh='Б-маршрут'").toDouble(), 1.88);
+    QVERIFY(qAbs(db.scalar("SELECT neto FROM tabl WHERE Marsh='Б-маршрут'").toDouble() - 60.62) < 1e-9);
+    QCOMPARE(db.scalar("SELECT km FROM tabl WHERE Marsh='Б-маршрут'").toInt(), 40);
+
+    g->setCurrentRow(g->rowAtVisual(0));
+    typeInCell(g, 7, QStringLiteral("0.5"), 0);
+    typeInCell(g, 5, QStringLiteral("250"), 0);
+    QCOMPARE(g->text(g->rowAtVisual(0), 8), QStringLiteral("2500,00")); // 20 x 250 x 0.5
+    QVERIFY(g->commitRow());
+    QCOMPARE(db.scalar("SELECT bruto FROM tabl WHERE Marsh='Първи ден'").toDouble(), 2500.0);
+    QCOMPARE(db.scalar("SELECT procent FROM tabl WHERE Marsh='Първи ден'").toDouble(), 75.0);
+    QCOMPARE(db.scalar("SELECT neto FROM tabl WHERE Marsh='Първи ден'").toDouble(), 2425.0);
+    QCOMPARE(db.scalar("SELECT Tarifa FROM tabl WHERE Marsh='Първи ден'").toDouble(), 0.5);
+    // Nothing else moved.
+    QCOMPARE(db.scalar("SELECT bruto FROM tabl WHERE Marsh='След периода'").toDouble(), 1.0);
+    QCOMPARE(db.count("Sklad"), 0);
+}
+
+void TestEditKM::textThatIsNoNumberIsRefusedInTheCell()
+{
+    TestDb db;
+    seed(db);
+    MessageCapture mc;
+    EditKM w;
+    QVERIFY(w.load());
+    showActive(&w);
+    Grid *g = w.GridEX1;
+    g->sendKey(115);
+    g->setCurrentRow(g->rowAtVisual(0));
+    typeInCell(g, 5, QStringLiteral("сто"));
+    QCOMPARE(mc.shown.size(), 1);
+    QCOMPARE(mc.lastText(), joinLines({"Грешни километри!",
+                                       "Моля, въведете километрите на курса с цяло число, не по-малко от 0!"}));
+    QVERIFY(g->isEditing()); // the cell keeps the text to be mended
+    QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(QApplication::focusWidget(), &esc);
+    QVERIFY(!g->isEditing());
+    typeInCell(g, 7, QStringLiteral("-0,1"));
+    QVERIFY(mc.lastText().startsWith(QStringLiteral("Грешна тарифа!")));
+    QKeyEvent esc2(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(QApplication::focusWidget(), &esc2);
+    QVERIFY(g->commitRow());
+    QCOMPARE(db.scalar("SELECT km FROM tabl WHERE Marsh='Първи ден'").toInt(), 1);
+    QCOMPARE(db.scalar("SELECT Tarifa FROM tabl WHERE Marsh='Първи ден'").toDouble(), 0.3);
+}
+
+void TestEditKM::closingStoresThePendingEdit()
+{
+    TestDb db;
+    seed(db);
+    MessageCapture mc;
+    EditKM w;
+    QVERIFY(w.load());
+    showActive(&w);
+    Grid *g = w.GridEX1;
+    g->sendKey(115);
+    g->setCurrentRow(g->rowAtVisual(1));
+    goToColumn(g, 5);
+    g->sendKey(113);
+    auto *le = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+    QVERIFY(le);
+    le->selectAll();
+    le->del();
+    typeText(le, QStringLiteral("75")); // typed, the cell still open
+    w.cmdClose->click();
+    QVERIFY(!w.isVisible());
+    QCOMPARE(db.scalar("SELECT km FROM tabl WHERE Marsh='А-маршрут'").toInt(), 75);
+    QCOMPARE(db.scalar("SELECT bruto FROM tabl WHERE Marsh='А-маршрут'").toDouble(), 75.0); // 10 x 75 x 0.1
+}
+
+void TestEditKM::emptyPeriodOpensAnEmptyGrid()
+{
+    TestDb db;
+    seed(db);
+    DiaSeek::instance().Kola = QStringLiteral("Х0000ХХ");
+    MessageCapture mc;
+    EditKM w;
+    QVERIFY(w.load());
+    showActive(&w);
+    QCOMPARE(w.GridEX1->rowCount(), 0);
+    QVERIFY(mc.shown.isEmpty());
+    w.cmdClose->click();
+    QVERIFY(!w.isVisible());
+}
+
+void TestEditKM::screenshot()
+{
+    TestDb db;
+    seed(db);
+    MessageCapture mc;
+    EditKM w;
+    QVERIFY(w.load());
+    showActive(&w);
+    w.GridEX1->sendKey(115);
+    w.grab().save("/tmp/editkm.png");
+}
+
+QTEST_MAIN(TestEditKM)
+#include "test_editkm.moc"
