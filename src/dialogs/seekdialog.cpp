@@ -3,6 +3,7 @@
 #include "dialogs/diainf.h"
 #include "dialogs/messages.h"
 #include "dialogs/mousepointer.h"
+#include "platform/database.h"
 #include "platform/numbers.h"
 #include "shell/textchecks.h"
 
@@ -11,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 
 namespace kelm {
 
@@ -197,7 +199,13 @@ void SeekDialog::showEvent(QShowEvent *e)
     // keeping the caller's caption.
     if (!m_prepared) {
         const QString caption = windowTitle();
-        prepare();
+        try {
+            prepare();
+        } catch (const DbError &err) {
+            // No exception may leave an event handler: report it and close again.
+            DiaInf::show(QStringLiteral("ГРЕШКА!"), err.text());
+            QTimer::singleShot(0, this, [this] { done(QDialog::Rejected); });
+        }
         setWindowTitle(caption);
     }
     QDialog::showEvent(e);
