@@ -25,13 +25,12 @@ SeekDialog::Answer s_answer;
 
 PeriodFault checkPeriod(const QString &start, const QString &end)
 {
-    const auto s = parseDate(trimSpaces(start));
-    const auto e = parseDate(trimSpaces(end));
-    if (!s || !e)
+    // A text that is no real date is no period either: the readers could not use it.
+    if (IsBadDate(start) || IsBadDate(end))
         return PeriodFault::Missing;
-    if (*e < *s)
-        return PeriodFault::Reversed;
-    return PeriodFault::None;
+    const QDate s = parseDate(trimSpaces(start)).value_or(QDate());
+    const QDate e = parseDate(trimSpaces(end)).value_or(QDate());
+    return e < s ? PeriodFault::Reversed : PeriodFault::None;
 }
 
 QString periodMessage(PeriodFault fault)
