@@ -68,6 +68,13 @@ DataForm::DataForm(QWidget *screen, const QString &suffix, Connection &conn, Rec
     // Browsing shows Добави, Поправи, Изтрий (Обнови), Затвори; editing shows
     // Запиши where Поправи was and Отказ where Изтрий was.
     m_cmdAdd = takeOrMake(QStringLiteral("cmdAdd"), QStringLiteral("Добави"), m_buttons, false);
+    if (m_cmdAdd->parentWidget() == m_buttons) {
+        // Its place stays empty while editing, so that "Запиши" and "Отказ" come
+        // where "Поправи" and "Изтрий" were.
+        QSizePolicy sp = m_cmdAdd->sizePolicy();
+        sp.setRetainSizeWhenHidden(true);
+        m_cmdAdd->setSizePolicy(sp);
+    }
     m_cmdEdit = takeOrMake(QStringLiteral("cmdEdit"), QStringLiteral("Поправи"), m_buttons, false);
     m_cmdUpdate = takeOrMake(QStringLiteral("cmdUpdate"), QStringLiteral("Запиши"), m_buttons, false);
     m_cmdDelete = takeOrMake(QStringLiteral("cmdDelete"), QStringLiteral("Изтрий"), m_buttons, false);
