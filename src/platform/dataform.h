@@ -111,7 +111,7 @@ public:
         bool keyNavigation = true;
     };
 
-    // Screen-specific steps; each is optional.
+    // The screen's own steps; each is optional.
     struct Hooks {
         // Before anything is written; false keeps the screen in editing (the hook
         // shows its own message).
