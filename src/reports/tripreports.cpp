@@ -157,16 +157,17 @@ void declareRptDriver(Report &r)
                       102, 103, 105);
 }
 
-// The trips of the query for the period, oldest first; trips of one day in the
+// The trips for the period, oldest first; trips of one day in the
 // order they were entered.
-void openTrips(Connection &conn, Recordset &rs, const QString &where, QVariantList params, const QDate &start,
-               const QDate &end)
+ReportData readTrips(const QString &where, QVariantList params, const QDate &start, const QDate &end)
 {
     params << start << end;
-    rs.open(conn,
-            QStringLiteral("SELECT * FROM tabl WHERE ") + where
-                + QStringLiteral("Data BETWEEN ? AND ? ORDER BY Data, ID"),
-            params);
+    Connection conn;
+    conn.open(gConnStr);
+    return ReportData::fromQuery(conn,
+                                 QStringLiteral("SELECT * FROM tabl WHERE ") + where
+                                     + QStringLiteral("Data BETWEEN ? AND ? ORDER BY Data, ID"),
+                                 params);
 }
 
 // Landscape designs: turned paper, narrow margins and a wide preview window.
@@ -215,14 +216,11 @@ void PrintTripsByCar()
     if (!d.lYes)
         return;
     runReportFill([&] {
-        Connection conn;
-        conn.open(gConnStr);
-        Recordset rs;
-        openTrips(conn, rs, QStringLiteral("kola=? AND "), {d.Kola}, d.startDate(), d.endDate());
+        const ReportData rows = readTrips(QStringLiteral("kola=? AND "), {d.Kola}, d.startDate(), d.endDate());
         Report &r = rptKola();
         // The car report keeps its design caption.
         setLandscapePage(r);
-        r.setDataSource(rs);
+        r.setDataSource(rows);
         fillHeader(r, QString(), QStringLiteral("за курсовете на кола №") + d.Kola, d.startDate(), d.endDate());
         bindColumns(r, {{100, "Data"}, {101, "plat"}, {102, "ton"}, {103, "km"}, {104, "tarifa"}, {105, "bruto"},
                         {108, "Marsh"}, {109, "Klient"}, {110, "Tovar"}});
@@ -246,14 +244,11 @@ void PrintTripsByPeriod()
         } else {
             subject = QStringLiteral("за курсовете на фирма ");
         }
-        Connection conn;
-        conn.open(gConnStr);
-        Recordset rs;
-        openTrips(conn, rs, where, {}, d.startDate(), d.endDate());
+        const ReportData rows = readTrips(where, {}, d.startDate(), d.endDate());
         Report &r = rptAll();
         r.setCaption(reportWindowCaption(QStringLiteral("Справка за курсове")));
         setLandscapePage(r);
-        r.setDataSource(rs);
+        r.setDataSource(rows);
         fillHeader(r, QString(), subject + gFirmName, d.startDate(), d.endDate());
         bindColumns(r, {{100, "Data"}, {101, "kola"}, {102, "ton"}, {103, "km"}, {104, "tarifa"}, {105, "bruto"},
                         {108, "Marsh"}, {109, "Klient"}, {110, "Tovar"}});
@@ -269,14 +264,11 @@ void PrintTripsByClient()
     if (!d.lYes)
         return;
     runReportFill([&] {
-        Connection conn;
-        conn.open(gConnStr);
-        Recordset rs;
-        openTrips(conn, rs, QStringLiteral("Klient=? AND "), {d.Klient}, d.startDate(), d.endDate());
+        const ReportData rows = readTrips(QStringLiteral("Klient=? AND "), {d.Klient}, d.startDate(), d.endDate());
         Report &r = rptKlient();
         r.setCaption(reportWindowCaption(QStringLiteral("Справка за курсовете")));
         r.setMargins(1440, 567, 567, 1000);
-        r.setDataSource(rs);
+        r.setDataSource(rows);
         fillHeader(r, QStringLiteral("Извършени от ") + gFirmName + QStringLiteral(" курсове"),
                    QStringLiteral("по заявка на ") + d.Klient, d.startDate(), d.endDate());
         bindColumns(r, {{100, "Data"}, {101, "kola"}, {102, "ton"}, {103, "km"}, {104, "bruto"}, {107, "Marsh"},
@@ -291,14 +283,11 @@ void PrintTripsByDriver()
 {
     const DiaSeekAlt &d = DiaSeekAlt::instance();
     runReportFill([&] {
-        Connection conn;
-        conn.open(gConnStr);
-        Recordset rs;
-        openTrips(conn, rs, QStringLiteral("kod=? AND "), {d.ShofKod}, d.startDate(), d.endDate());
+        const ReportData rows = readTrips(QStringLiteral("kod=? AND "), {d.ShofKod}, d.startDate(), d.endDate());
         Report &r = rptDriver();
         r.setCaption(reportWindowCaption(QStringLiteral("Справка за курсовете")));
         setLandscapePage(r);
-        r.setDataSource(rs);
+        r.setDataSource(rows);
         fillHeader(r, QString(), QStringLiteral("за курсовете извършени от ") + d.ShofName, d.startDate(),
                    d.endDate());
         // Each trip's date shows whether that trip is paid: white when paid, grey
