@@ -303,6 +303,7 @@ ReportControl &ReportControl::setRowBackColor(RowColor fn) { m_rowColor = std::m
 ReportControl &ReportControl::setVisible(bool v) { m_visible = v; changed(); return *this; }
 ReportControl &ReportControl::setLeft(int t) { m_left = t; changed(); return *this; }
 ReportControl &ReportControl::setTop(int t) { m_top = t; changed(); return *this; }
+ReportControl &ReportControl::setFontFamily(const QString &f) { m_family = f; changed(); return *this; }
 ReportControl &ReportControl::setLineWidth(int t) { m_lineWidth = t; changed(); return *this; }
 
 ReportControl &ReportControl::setGeometry(int l, int t, int w, int h)
@@ -696,6 +697,7 @@ QVector<ReportItem> Report::sectionItems(const ReportSection &s, double top, int
         it.align = c.alignment();
         it.fontSize = c.fontSize();
         it.bold = c.bold();
+        it.fontFamily = c.fontFamily();
         it.lineWidth = c.lineWidth();
         out.append(it);
     }
@@ -751,9 +753,9 @@ QString Report::controlText(const QString &sectionName, const QString &controlNa
 // ---------------------------------------------------------------------------
 // painting
 
-static QFont reportFont(double points, bool bold)
+static QFont reportFont(const QString &family, double points, bool bold)
 {
-    QFont f(QStringLiteral("DejaVu Sans"));
+    QFont f(family.isEmpty() ? QStringLiteral("DejaVu Sans") : family);
     f.setPixelSize(std::max(1, int(std::lround(points * 20)))); // the painter works in twips
     f.setBold(bold);
     f.setHintingPreference(QFont::PreferNoHinting);
@@ -786,7 +788,7 @@ void Report::paintPage(QPainter &p, int index)
                 p.fillRect(it.rect, it.backColor);
             if (it.text.isEmpty())
                 break;
-            const QFont f = reportFont(it.fontSize, it.bold);
+            const QFont f = reportFont(it.fontFamily, it.fontSize, it.bold);
             p.setFont(f);
             p.setPen(Qt::black);
             const QRectF r = it.rect.adjusted(pad, 0, -pad, 0);

@@ -151,6 +151,9 @@ public:
     double fontSize() const { return m_fontSize; }
     bool bold() const { return m_bold; }
     ReportControl &setFont(double points, bool bold = false);
+    // Font family; empty: the report's own (DejaVu Sans).
+    QString fontFamily() const { return m_family; }
+    ReportControl &setFontFamily(const QString &family);
     // Lines and frames: pen width in twips.
     int lineWidth() const { return m_lineWidth; }
     ReportControl &setLineWidth(int twips);
@@ -175,6 +178,7 @@ private:
     int m_left = 0, m_top = 0, m_width = 0, m_height = 0;
     double m_fontSize = 9;
     bool m_bold = false;
+    QString m_family;
     int m_lineWidth = 15;
 };
 
@@ -232,6 +236,7 @@ struct ReportItem {
     ReportAlign align = ReportAlign::Left;
     double fontSize = 9;
     bool bold = false;
+    QString fontFamily;
     int lineWidth = 15;
 };
 
