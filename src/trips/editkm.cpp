@@ -130,8 +130,13 @@ bool EditKM::load()
 void EditKM::showEvent(QShowEvent *e)
 {
     QDialog::showEvent(e);
-    // The grid takes the keyboard at once, on the first trip.
-    QTimer::singleShot(0, GridEX1, [this] { GridEX1->SetFocus(); });
+    // The grid takes the keyboard at once, on the first trip's "Км", the cell
+    // F4 is there to correct.
+    QTimer::singleShot(0, GridEX1, [this] {
+        GridEX1->SetFocus();
+        if (GridEX1->rowCount() > 0)
+            GridEX1->setCurrentIndex(GridEX1->model()->index(0, ColKM - 1));
+    });
 }
 
 void EditKM::GridEX1_KeyDown(int &keyCode, int shift)

@@ -124,6 +124,8 @@ void TestEditKM::f4SwitchesEditingAndOnlyKmAndTariffTakeTyping()
     showActive(&w);
     Grid *g = w.GridEX1;
     QCOMPARE(QApplication::focusWidget(), g);
+    QCOMPARE(g->currentRow(), g->rowAtVisual(0));
+    QCOMPARE(g->currentIndex().column() + 1, 5); // on "Км"
     QVERIFY(!g->allowEdit());
     g->sendKey(115);
     QVERIFY(g->allowEdit());

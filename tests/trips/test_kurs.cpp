@@ -28,6 +28,7 @@ private Q_SLOTS:
     void editKursWithoutTripsCannotSave();
     void correctionInNewKursTakesTheTripsOwnValues();
     void kmProposesTheBandTariff();
+    void keysReadAllTripsAndDeleteAsksTwice();
     void screenshots();
 
 private:
@@ -452,6 +453,49 @@ void TestKurs::kmProposesTheBandTariff()
     setText(box(&k, 4), QStringLiteral("abc")); // no number: the tariff stays
     k.txtTarifa->setFocus();
     QCOMPARE(k.txtTarifa->text(), QStringLiteral("9"));
+}
+
+void TestKurs::keysReadAllTripsAndDeleteAsksTwice()
+{
+    TestDb db;
+    seed(db);
+    db.exec("INSERT INTO Sklad (DocVid, Name, Kol) VALUES ('СА1111АА', 'Разходи за курс', 1)");
+    MessageCapture mc;
+    Kurs k;
+    QVERIFY(k.load());
+    showActive(&k);
+    // Adding: the keys move nothing and Esc does not close.
+    QTest::keyClick(box(&k, 12), Qt::Key_Escape);
+    QVERIFY(k.isVisible());
+    QCOMPARE(k.trips().recordCount(), 1); // only the trip being added
+    fillNewTrip(k);
+    click(&k, "cmdUpdate");
+    QCOMPARE(k.trips().recordCount(), 1);
+    // A navigation key reads every trip, then moves from the one shown.
+    QTest::keyClick(box(&k, 12), Qt::Key_Home);
+    QCOMPARE(k.trips().recordCount(), 4);
+    QCOMPARE(k.trips().absolutePosition(), 1);
+    QCOMPARE(box(&k, 100)->text(), QStringLiteral("Иван Петров"));
+    QTest::keyClick(box(&k, 12), Qt::Key_Down);
+    QCOMPARE(k.trips().absolutePosition(), 2);
+
+    // Delete: declined at the second question, nothing goes.
+    mc.answers = {true, false};
+    click(&k, "cmdDelete");
+    QCOMPARE(mc.shown.size(), 2);
+    QCOMPARE(mc.shown.at(0).text, QStringLiteral("Наистна ли искате да изтриете записа?"));
+    QCOMPARE(mc.shown.at(1).text, QStringLiteral("Ще загубите данните окончателно"));
+    QCOMPARE(db.count("tabl"), 4);
+    const QVariant gone = k.trips().value("ID");
+    mc.answers = {true, true};
+    click(&k, "cmdDelete");
+    QCOMPARE(db.count("tabl"), 3);
+    QVERIFY(db.scalar("SELECT count(*) FROM tabl WHERE ID=?", {gone}).toInt() == 0);
+    QCOMPARE(db.count("Sklad"), 2); // the expense lines stay
+    QCOMPARE(child<QLabel>(&k, "lblStatus")->text(), QStringLiteral("Курс № 2"));
+    // Esc closes while browsing.
+    QTest::keyClick(box(&k, 12), Qt::Key_Escape);
+    QVERIFY(!k.isVisible());
 }
 
 void TestKurs::screenshots()
