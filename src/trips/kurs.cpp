@@ -14,6 +14,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFocusEvent>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -666,6 +667,10 @@ bool Kurs::eventFilter(QObject *obj, QEvent *event)
         return false;
     const auto *w = static_cast<QWidget *>(obj);
     if (event->type() == QEvent::FocusOut) {
+        // A message box or another window in front is no leaving of the box.
+        const Qt::FocusReason why = static_cast<QFocusEvent *>(event)->reason();
+        if (why == Qt::ActiveWindowFocusReason || why == Qt::PopupFocusReason)
+            return false;
         if (w == m_txt.value(4))
             proposeTariff();
         else if ((w == Combo1 || w == Combo1->lineEdit()) && m_newKurs && !IsBlank(Combo1->currentText()))
