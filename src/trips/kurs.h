@@ -50,7 +50,7 @@ public:
     void cmdEdit_Click();
     void cmdCancel_Click();
 
-    // The boxes by their index in the design's txtFields array.
+    // The boxes by their index in the txtFields array ("txtFields(1)" is the date).
     QLineEdit *txtFields(int index) const { return m_txt.value(index); }
     QLabel *lblLabels(int index) const { return m_lbl.value(index); }
 
