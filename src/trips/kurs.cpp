@@ -12,7 +12,6 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QGroupBox>
@@ -691,18 +690,6 @@ bool Kurs::eventFilter(QObject *obj, QEvent *event)
         }
     }
     return false;
-}
-
-void Kurs::closeEvent(QCloseEvent *e)
-{
-    // A trip being added that was never saved is dropped, never stored.
-    if (m_form && !m_form->isBrowsing()) {
-        try {
-            m_rs.cancelUpdate();
-        } catch (const DbError &) {
-        }
-    }
-    e->accept();
 }
 
 void showKurs()

@@ -56,7 +56,6 @@ public:
 
 protected:
     bool eventFilter(QObject *obj, QEvent *event) override;
-    void closeEvent(QCloseEvent *e) override;
 
 private:
     void buildControls();

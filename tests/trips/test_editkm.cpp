@@ -3,6 +3,7 @@
 #include "platform/database.h"
 #include "platform/grid.h"
 #include "shell/globals.h"
+#include "shell/targets.h"
 #include "testdb.h"
 #include "trips/editkm.h"
 #include "typing.h"
@@ -11,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QtTest>
 
 using namespace kelm;
@@ -25,6 +27,7 @@ private Q_SLOTS:
     void textThatIsNoNumberIsRefusedInTheCell();
     void closingStoresThePendingEdit();
     void emptyPeriodOpensAnEmptyGrid();
+    void targetOpensTheScreenModally();
     void screenshot();
 
 private:
@@ -261,6 +264,26 @@ void TestEditKM::emptyPeriodOpensAnEmptyGrid()
     QVERIFY(mc.shown.isEmpty());
     w.cmdClose->click();
     QVERIFY(!w.isVisible());
+}
+
+void TestEditKM::targetOpensTheScreenModally()
+{
+    TestDb db;
+    seed(db);
+    MessageCapture mc;
+    QString seen;
+    QTimer closer;
+    closer.setInterval(10);
+    connect(&closer, &QTimer::timeout, [&seen, &closer] {
+        if (QWidget *w = QApplication::activeModalWidget()) {
+            seen = w->objectName() + "|" + w->windowTitle();
+            closer.stop();
+            w->close();
+        }
+    });
+    closer.start();
+    QVERIFY(runTarget(QStringLiteral("EditKM")));
+    QCOMPARE(seen, QStringLiteral("EditKM|Тревалон 2.3 - Корекция КМ на курсовете на кола СА1111АА"));
 }
 
 void TestEditKM::screenshot()

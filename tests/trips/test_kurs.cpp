@@ -3,6 +3,7 @@
 #include "platform/database.h"
 #include "platform/dataform.h"
 #include "shell/globals.h"
+#include "shell/targets.h"
 #include "testdb.h"
 #include "trips/kurs.h"
 #include "typing.h"
@@ -12,6 +13,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTimer>
 #include <QtTest>
 
 using namespace kelm;
@@ -29,6 +31,7 @@ private Q_SLOTS:
     void correctionInNewKursTakesTheTripsOwnValues();
     void kmProposesTheBandTariff();
     void keysReadAllTripsAndDeleteAsksTwice();
+    void targetOpensTheScreenModally();
     void screenshots();
 
 private:
@@ -496,6 +499,28 @@ void TestKurs::keysReadAllTripsAndDeleteAsksTwice()
     // Esc closes while browsing.
     QTest::keyClick(box(&k, 12), Qt::Key_Escape);
     QVERIFY(!k.isVisible());
+}
+
+void TestKurs::targetOpensTheScreenModally()
+{
+    TestDb db;
+    seed(db);
+    MessageCapture mc;
+    QString seen;
+    QTimer closer;
+    closer.setInterval(10);
+    connect(&closer, &QTimer::timeout, [&seen, &closer] {
+        if (QWidget *w = QApplication::activeModalWidget()) {
+            seen = w->objectName() + "|" + w->windowTitle();
+            closer.stop();
+            // Adding: "Отказ" is the way out of the new-trip screen.
+            w->findChild<QAbstractButton *>(QStringLiteral("cmdCancel"))->click();
+        }
+    });
+    closer.start();
+    QVERIFY(runTarget(QStringLiteral("Kurs")));
+    QCOMPARE(seen, QStringLiteral("Kurs|Тревалон 2.3 - Нов курс"));
+    QCOMPARE(db.count("tabl"), 3);
 }
 
 void TestKurs::screenshots()
