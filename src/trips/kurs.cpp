@@ -486,8 +486,20 @@ void Kurs::takeTripIntoLists()
     Combo2->setEditText(m_rs.value(QStringLiteral("Marsh")).toString());
     Combo3->setEditText(m_rs.value(QStringLiteral("Klient")).toString());
     Combo4->setEditText(m_rs.value(QStringLiteral("Tovar")).toString());
-    // The bare code: a correction keeps the trip's driver anyway.
-    Combo5->setEditText(m_rs.value(QStringLiteral("kod")).toString());
+    // A correction keeps the trip's driver whatever the list says. In "NewKurs"
+    // the list then serves the next new trip too, so it shows the whole entry
+    // of a known driver, which a new trip can take its code from.
+    const QString kod = m_rs.value(QStringLiteral("kod")).toString();
+    QString entry = kod;
+    if (m_newKurs) {
+        for (const auto &d : m_driverCodes) {
+            if (d.first == kod) {
+                entry = d.first + QLatin1Char(',') + d.second;
+                break;
+            }
+        }
+    }
+    Combo5->setEditText(entry);
 }
 
 void Kurs::cmdEdit_Click()

@@ -433,6 +433,15 @@ void TestKurs::correctionInNewKursTakesTheTripsOwnValues()
     QCOMPARE(db.scalar("SELECT Suma FROM Sklad ORDER BY ID DESC").toDouble(), 0.0);
     QCOMPARE(k.trips().value("ID"), id);
     QCOMPARE(k.lblLabels(15)->text(), QStringLiteral("150,00")); // 20 x 30 x 0.25
+
+    // The next new trip can go on with the corrected trip's driver.
+    QCOMPARE(k.Combo5->currentText(), QStringLiteral("A01,Иван Петров"));
+    click(&k, "cmdAdd");
+    setText(box(&k, 1), QStringLiteral("20.03.2004"));
+    setText(box(&k, 12), QStringLiteral("3"));
+    click(&k, "cmdUpdate");
+    QVERIFY2(mc.shown.isEmpty(), qPrintable(mc.lastText()));
+    QCOMPARE(db.scalar("SELECT kod FROM tabl ORDER BY ID DESC").toString(), QStringLiteral("A01"));
 }
 
 void TestKurs::kmProposesTheBandTariff()
