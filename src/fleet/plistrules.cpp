@@ -1,0 +1,85 @@
+#include "fleet/plistrules.h"
+
+#include "platform/numbers.h"
+
+namespace kelm {
+
+double leadingNumber(const QString &text)
+{
+    const QString t = text.trimmed();
+    int i = 0;
+    QString digits;
+    if (i < t.size() && (t[i] == QLatin1Char('+') || t[i] == QLatin1Char('-')))
+        digits += t[i++];
+    bool anyDigit = false;
+    bool seenPoint = false;
+    for (; i < t.size(); ++i) {
+        const QChar c = t[i];
+        if (c.isDigit() && c.unicode() < 128) {
+            digits += c;
+            anyDigit = true;
+        } else if ((c == QLatin1Char('.') || c == QLatin1Char(',')) && !seenPoint) {
+            digits += QLatin1Char('.');
+            seenPoint = true;
+        } else {
+            break;
+        }
+    }
+    if (!anyDigit)
+        return 0.0;
+    bool ok = false;
+    const double v = digits.toDouble(&ok);
+    return ok ? v : 0.0;
+}
+
+void bookWaybillFuel(Connection &conn, const WaybillKey &sheet, const QDate &date, const WaybillFuel &fuel)
+{
+    if (!(fuel.quantity > 0.0))
+        return;
+    const double amount = Round(fuel.quantity * fuel.price, 2);
+    const QString sql = QStringLiteral(
+        "INSERT INTO Sklad (DocVid, DocNom, Data, Name, Kol, Edin, Suma, VidKol, Lipsa, Ostat) "
+        "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    conn.execute(sql, {QStringLiteral("Пътен лист"), sheet.listId, date, fuel.name, fuel.quantity, fuel.price,
+                       amount, QStringLiteral("P"), true, 0.0});
+    conn.execute(sql, {sheet.kola, sheet.listId, date, fuel.name, fuel.quantity, fuel.price, amount,
+                       QStringLiteral("R"), true, 0.0});
+}
+
+int removeWaybillFuel(Connection &conn, const WaybillKey &sheet)
+{
+    return conn.execute(
+        QStringLiteral("DELETE FROM Sklad WHERE DocNom=? AND Name IN (?, ?) AND "
+                       "((VidKol='P' AND DocVid=?) OR (VidKol='R' AND DocVid=?))"),
+        {sheet.listId, QStringLiteral("Нафта"), QStringLiteral("Масло"), QStringLiteral("Пътен лист"),
+         sheet.kola});
+}
+
+void writeWaybillFuel(Connection &conn, const WaybillKey *previous, const WaybillKey &sheet,
+                      const QDate &date, const WaybillFuel &diesel, const WaybillFuel &oil)
+{
+    if (previous)
+        removeWaybillFuel(conn, *previous);
+    bookWaybillFuel(conn, sheet, date, diesel);
+    bookWaybillFuel(conn, sheet, date, oil);
+}
+
+void deleteOldSheetWithLegs(Connection &conn, Recordset &rs)
+{
+    const QString number = rs.value(QStringLiteral("ListID")).toString();
+    const bool own = !conn.inTransaction();
+    if (own)
+        conn.beginTrans();
+    try {
+        conn.execute(QStringLiteral("DELETE FROM Marsh WHERE ListID=?"), {number});
+        rs.deleteRecord();
+        if (own)
+            conn.commitTrans();
+    } catch (...) {
+        if (own)
+            conn.rollbackTrans();
+        throw;
+    }
+}
+
+} // namespace kelm
