@@ -4,7 +4,7 @@
 
 namespace kelm {
 
-double leadingNumber(const QString &text)
+double priceBoxValue(const QString &text)
 {
     const QString t = text.trimmed();
     int i = 0;

@@ -12,7 +12,7 @@ namespace kelm {
 // A price box read as a leading number: "1.50" and "1,50" are 1.5, "2 лв." is 2;
 // the reading stops at the first character that cannot continue the number, and
 // an empty text or one that does not begin with a number gives 0.
-double leadingNumber(const QString &text);
+double priceBoxValue(const QString &text);
 
 // One article filled on a sheet: "Нафта" or "Масло", quantity and unit price.
 struct WaybillFuel {
