@@ -4,34 +4,6 @@
 
 namespace kelm {
 
-double priceBoxValue(const QString &text)
-{
-    const QString t = text.trimmed();
-    int i = 0;
-    QString digits;
-    if (i < t.size() && (t[i] == QLatin1Char('+') || t[i] == QLatin1Char('-')))
-        digits += t[i++];
-    bool anyDigit = false;
-    bool seenPoint = false;
-    for (; i < t.size(); ++i) {
-        const QChar c = t[i];
-        if (c.isDigit() && c.unicode() < 128) {
-            digits += c;
-            anyDigit = true;
-        } else if ((c == QLatin1Char('.') || c == QLatin1Char(',')) && !seenPoint) {
-            digits += QLatin1Char('.');
-            seenPoint = true;
-        } else {
-            break;
-        }
-    }
-    if (!anyDigit)
-        return 0.0;
-    bool ok = false;
-    const double v = digits.toDouble(&ok);
-    return ok ? v : 0.0;
-}
-
 void bookWaybillFuel(Connection &conn, const WaybillKey &sheet, const QDate &date, const WaybillFuel &fuel)
 {
     if (!(fuel.quantity > 0.0))

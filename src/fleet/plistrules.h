@@ -1,6 +1,6 @@
 #pragma once
-// Rules of the older waybill screen that need no window: reading its price
-// boxes, and the diesel and oil lines it books in the warehouse lines (Sklad).
+// Rules of the older waybill screen that need no window: the diesel and oil
+// lines it books in the warehouse lines (Sklad), and its delete.
 
 #include "platform/database.h"
 
@@ -8,11 +8,6 @@
 #include <QString>
 
 namespace kelm {
-
-// A price box read as a leading number: "1.50" and "1,50" are 1.5, "2 лв." is 2;
-// the reading stops at the first character that cannot continue the number, and
-// an empty text or one that does not begin with a number gives 0.
-double priceBoxValue(const QString &text);
 
 // One article filled on a sheet: "Нафта" or "Масло", quantity and unit price.
 struct WaybillFuel {

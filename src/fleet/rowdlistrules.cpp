@@ -67,17 +67,24 @@ void deleteSheetWithLegs(Connection &conn, Recordset &rs)
     });
 }
 
+void carryLegsOnSave(Connection &conn, const QString &number, const QVariant &exceptId,
+                     const QStringList &legsNumbers)
+{
+    if (sheetNumberTaken(conn, number, exceptId))
+        throw DbError(ErrDuplicateSheet, QStringLiteral("Съществува пътен лист с номер %1.").arg(number));
+    for (const QString &from : legsNumbers)
+        if (!from.isEmpty())
+            moveLegs(conn, from, number);
+}
+
 void saveSheetWithLegs(Connection &conn, Recordset &rs, const QString &legsNumber)
 {
     const QString number = rs.value(QStringLiteral("ListID")).toString();
     const bool isNew = rs.editMode() == Recordset::EditAdd;
     const QVariant id = isNew ? QVariant() : rs.value(QStringLiteral("ID"));
     inTransaction(conn, [&] {
-        if (sheetNumberTaken(conn, number, id))
-            throw DbError(ErrDuplicateSheet,
-                          QStringLiteral("Съществува пътен лист с номер %1.").arg(number));
-        if (!legsNumber.isEmpty())
-            moveLegs(conn, legsNumber, number);
+        carryLegsOnSave(conn, number, id, {legsNumber});
+        // Last, so a refused save leaves the recordset's row pending as it was.
         rs.update();
     });
 }

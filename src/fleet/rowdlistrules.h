@@ -5,6 +5,7 @@
 #include "platform/database.h"
 
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <optional>
 
@@ -31,6 +32,14 @@ int deleteOrphanLegs(Connection &conn, const QString &number);
 // with its legs (Marsh.MarshID), in one transaction: both or neither. The
 // recordset is left on the gap, as after Recordset::deleteRecord.
 void deleteSheetWithLegs(Connection &conn, Recordset &rs);
+
+// The part of a sheet's save that goes before the row is written, inside the
+// save's transaction: the number must not be another sheet's (refused with
+// DbError(ErrDuplicateSheet)), and the legs stored under each of legsNumbers
+// (the number the sheet had, or the numbers a new sheet's legs were entered
+// under) move to the sheet's number.
+void carryLegsOnSave(Connection &conn, const QString &number, const QVariant &exceptId,
+                     const QStringList &legsNumbers);
 
 // Writes the current (new or corrected) sheet of rs in one transaction, after
 // its legs were moved from legsNumber to the sheet's number (when they

@@ -1,11 +1,13 @@
 #include "shell/targets.h"
 
+#include "fleet/rowdlist.h"
+
 namespace kelm {
 
 bool runTarget(const QString &name, bool arg)
 {
     Q_UNUSED(arg);
-    Q_UNUSED(name);
+    if (name == "RowdList") return showRowdList(), true;
     return false;
 }
 
