@@ -1,9 +1,8 @@
+#include "shell/application.h"
 #include "shell/startup.h"
-
-#include <QApplication>
 
 int main(int argc, char **argv)
 {
-    QApplication app(argc, argv);
+    kelm::Application app(argc, argv);
     return kelm::Main(app);
 }

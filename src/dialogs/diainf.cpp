@@ -46,13 +46,15 @@ DiaInf::DiaInf(QWidget *parent) : QDialog(parent)
 void DiaInf::layoutMessage()
 {
     const int width = tw(3615);
-    QString text = Label1->text();
-    const int h = Label1->heightForWidth(width) > 0 ? Label1->heightForWidth(width)
-                                                    : Label1->sizeHint().height();
+    int h = Label1->heightForWidth(width);
+    if (h <= 0)
+        h = Label1->sizeHint().height();
     const int band = tw(750);
-    // A message taller than the band makes the box grow instead of starting above it.
-    const int extra = std::max(0, h - band + tw(60));
-    const int top = extra > 0 ? tw(30) : (band - h) / 2;
+    const int margin = tw(120);
+    // The message is centred in the band above the button; one that does not fit
+    // with a margin makes the box grow downwards instead of starting above it.
+    const int extra = std::max(0, h + 2 * margin - band);
+    const int top = extra > 0 ? margin : (band - h) / 2;
     Label1->setGeometry(tw(840), top, width, h);
     OKButton->setGeometry((tw(4590) - tw(1215)) / 2, tw(900) + extra, tw(1215), tw(375));
     setFixedSize(tw(4590), tw(1275) + extra);

@@ -52,6 +52,28 @@ Dialog::Dialog(QWidget *parent) : QDialog(parent)
     });
 }
 
+void Dialog::layoutQuestion()
+{
+    const int width = tw(3570);
+    int h = Label1->heightForWidth(width);
+    if (h <= 0)
+        h = Label1->sizeHint().height();
+    const int band = tw(750);
+    const int margin = tw(120);
+    // Centred in the band above the buttons; a long question makes the box grow.
+    const int extra = std::max(0, h + 2 * margin - band);
+    Label1->setGeometry(tw(765), extra > 0 ? margin : (band - h) / 2, width, h);
+    OKButton->setGeometry(tw(1000), tw(900) + extra, tw(1215), tw(375));
+    CancelButton->setGeometry(tw(2400), tw(900) + extra, tw(1215), tw(375));
+    setFixedSize(tw(4590), tw(1365) + extra);
+}
+
+void Dialog::showEvent(QShowEvent *e)
+{
+    layoutQuestion();
+    QDialog::showEvent(e);
+}
+
 bool Dialog::ask(const QString &caption, const QString &question)
 {
     lYes = false;
@@ -67,13 +89,6 @@ bool Dialog::ask(const QString &caption, const QString &question)
     QString shown = question;
     shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     box.Label1->setText(shown);
-    const int width = tw(3570);
-    const int h = std::max(box.Label1->heightForWidth(width), box.Label1->sizeHint().height());
-    const int extra = std::max(0, h - tw(750) + tw(60));
-    box.Label1->setGeometry(tw(765), extra > 0 ? tw(30) : (tw(750) - h) / 2, width, h);
-    box.OKButton->setGeometry(tw(1000), tw(900) + extra, tw(1215), tw(375));
-    box.CancelButton->setGeometry(tw(2400), tw(900) + extra, tw(1215), tw(375));
-    box.setFixedSize(tw(4590), tw(1365) + extra);
     box.OKButton->setFocus();
     beep();
     const bool busy = QApplication::overrideCursor() != nullptr;

@@ -22,8 +22,12 @@ public:
     QPushButton *OKButton;
     QPushButton *CancelButton;
 
+protected:
+    void showEvent(QShowEvent *e) override;
+
 private:
     explicit Dialog(QWidget *parent = nullptr);
+    void layoutQuestion();
 };
 
 } // namespace kelm

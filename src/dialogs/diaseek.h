@@ -1,19 +1,31 @@
 #pragma once
+#include "dialogs/seekdialog.h"
+
 #include <QDate>
-#include <QDialog>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+
+class QGroupBox;
+class QLineEdit;
 
 namespace kelm {
 
 // Search dialog: one criterion chosen by gSeekMode, and a period. The public
-// fields keep their values after the dialog closed, for the command that showed it.
-class DiaSeek : public QDialog {
+// fields keep their values after the dialog closed, for the command that showed it;
+// each use writes only the fields of its own mode (and lYes, StartData, EndData).
+//
+// Modes: "Kola" (car), "Klients" (client), "Driver" (driver), "EditFakt" (invoice
+// number, no period), "All" (period only), "SkladPR" (article name and period),
+// "NalichSK" (article name only).
+class DiaSeek : public SeekDialog {
     Q_OBJECT
 public:
     static DiaSeek &instance();
 
-    bool lYes = false;
+    // lYes (inherited): confirmed.
     QString Kola;
-    QString FakturaNom;
+    QString FakturaNom; // ten characters, as stored in tabl.NomFakt
     QString ShofKod;
     QString ShofName;
     QString StartData; // date texts as typed (dd.mm.yyyy), blanks removed
@@ -25,8 +37,19 @@ public:
     QDate startDate() const;
     QDate endDate() const;
 
+    QGroupBox *Frame2; // the criterion
+    SeekCombo *Combo1; // the criterion's pick list
+    QLineEdit *Text2;  // article name, in Combo1's place
+
+protected:
+    void resetDesign() override;
+    void loadMode() override;
+    void search() override;
+    QList<QWidget *> focusOrder() const override { return {Combo1, Text2, Text1_0, OKButton}; }
+
 private:
     explicit DiaSeek(QWidget *parent = nullptr);
+    QString m_mode; // the mode word this load laid the form out for
 };
 
 } // namespace kelm

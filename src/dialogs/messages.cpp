@@ -44,6 +44,8 @@ void msgBox(const QString &text, const QString &title, bool critical)
         return;
     }
     QString shownText = text;
+    // "\r\n" is one line break, a lone "\r" too.
+    shownText.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     shownText.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     QMessageBox box(critical ? QMessageBox::Critical : QMessageBox::NoIcon, t, shownText,
                     QMessageBox::Ok, QApplication::activeWindow());

@@ -1,9 +1,9 @@
 #include "fleet/rlist.h"
 
 #include "dialogs/messages.h"
-#include "fleet/rowdlistlegs.h"
 #include "fleet/rowdlistrules.h"
 #include "platform/dataform.h"
+#include "platform/grid.h"
 #include "shell/globals.h"
 
 #include <QAbstractButton>
@@ -15,7 +15,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTableView>
 #include <QVBoxLayout>
 
 namespace kelm {
@@ -58,13 +57,10 @@ RList::RList(QWidget *parent) : QDialog(parent)
     fraMarsh = new QGroupBox(QStringLiteral("Маршрути"), this);
     fraMarsh->setObjectName(QStringLiteral("fraMarsh"));
     auto *ml = new QVBoxLayout(fraMarsh);
-    grdMarsh = new QTableView(fraMarsh);
+    grdMarsh = new Grid(fraMarsh);
     grdMarsh->setObjectName(QStringLiteral("grdMarsh"));
-    m_legsModel = new MarshLegsModel(this);
-    grdMarsh->setModel(m_legsModel);
-    grdMarsh->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grdMarsh->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
-    grdMarsh->verticalHeader()->setDefaultSectionSize(22);
+    // The legs in the order they were entered.
+    grdMarsh->setSortColumns({});
     ml->addWidget(grdMarsh, 1);
     auto *cl = new QHBoxLayout;
     cl->addStretch(1);
@@ -132,9 +128,14 @@ void RList::openLegs()
     const bool has = m_rowdRS.isOpen() && !m_rowdRS.bof() && !m_rowdRS.eof();
     const QString number = has ? m_rowdRS.value(QStringLiteral("ListID")).toString() : QString();
     try {
-        m_legsModel->setRecordset(nullptr);
+        grdMarsh->unbind();
         m_marshRS.open(m_conn, QStringLiteral("SELECT * FROM Marsh WHERE MarshID=?"), {number});
-        m_legsModel->setRecordset(&m_marshRS);
+        grdMarsh->setBoundRecordset(&m_marshRS, {QStringLiteral("Marshrut"), QStringLiteral("KM"),
+                                                 QStringLiteral("Ton"), QStringLiteral("Koef")});
+        grdMarsh->Columns(1).setCaption(QStringLiteral("Маршрут")).setWidth(3600);
+        grdMarsh->Columns(2).setCaption(QStringLiteral("КМ")).setTextAlignment(2);
+        grdMarsh->Columns(3).setCaption(QStringLiteral("Тонаж")).setTextAlignment(2);
+        grdMarsh->Columns(4).setCaption(QStringLiteral("Коеф.")).setTextAlignment(2);
     } catch (const DbError &e) {
         msgBox(e.description());
     }

@@ -10,12 +10,11 @@
 class QGroupBox;
 class QLineEdit;
 class QPushButton;
-class QTableView;
 
 namespace kelm {
 
 class DataForm;
-class MarshLegsModel;
+class Grid;
 
 class RList : public QDialog {
     Q_OBJECT
@@ -33,7 +32,7 @@ public:
 
     QLineEdit *txtFields[9] = {};
     QGroupBox *fraMarsh = nullptr;
-    QTableView *grdMarsh = nullptr;
+    Grid *grdMarsh = nullptr;
     QPushButton *cmdCloseMarsh = nullptr;
 
 private:
@@ -44,7 +43,6 @@ private:
     Recordset m_rowdRS;
     Recordset m_marshRS;
     DataForm *m_form = nullptr;
-    MarshLegsModel *m_legsModel = nullptr;
 };
 
 void showRList(QWidget *parent = nullptr);

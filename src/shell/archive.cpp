@@ -1,6 +1,232 @@
 #include "shell/archive.h"
+
+#include "dialogs/diainf.h"
+#include "dialogs/dialog.h"
+#include "platform/database.h"
+#include "shell/companydata.h"
+#include "shell/globals.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
 namespace kelm {
-void mnuDiskZap(QWidget *) {}
-void mnuDiskZar(QWidget *) {}
-void mnuNewPer(QWidget *) {}
+
+namespace {
+
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor &) = delete;
+    WaitCursor &operator=(const WaitCursor &) = delete;
+};
+
+std::function<void()> s_beforeRestore;
+
+const QString kFilter = QStringLiteral("Архивни файлове с данни (*.abd);;Всички файлове (*.*)");
+
+// A connection string for another file of this program, opened the way the main
+// database is (it must exist and hold the program's tables).
+QString connStrFor(const QString &path)
+{
+    return QStringLiteral("PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source=") + path
+        + QStringLiteral(";Jet OLEDB:Database Password=") + QLatin1String(kDbPassword) + ";";
 }
+
+// A free name beside target for writing a file that is then renamed over it.
+QString scratchNameBeside(const QString &target)
+{
+    QString base = target + QStringLiteral(".part");
+    QString name = base;
+    for (int i = 2; QFileInfo::exists(name); ++i)
+        name = base + QString::number(i);
+    return name;
+}
+
+// Renames from over to in one step: readers see either the old or the new file.
+bool renameOver(const QString &from, const QString &to, QString *why)
+{
+    if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
+        return true;
+    *why = QString::fromLocal8Bit(std::strerror(errno));
+    return false;
+}
+
+// SQLite's own copy of the database behind conn into a new file.
+void vacuumInto(Connection &conn, const QString &target)
+{
+    conn.execute(QStringLiteral("VACUUM INTO ?"), {target});
+}
+
+} // namespace
+
+void setBeforeRestoreHandler(std::function<void()> handler)
+{
+    s_beforeRestore = std::move(handler);
+}
+
+ArchiveResult archiveSaveTo(const QString &path)
+{
+    ArchiveResult r;
+    r.path = path;
+    const QString part = scratchNameBeside(path);
+    try {
+        Connection conn;
+        conn.open(gConnStr);
+        vacuumInto(conn, part);
+        conn.close();
+    } catch (const DbError &e) {
+        QFile::remove(part);
+        r.message = QStringLiteral("Данните не са записани в „%1“.\r%2").arg(path, e.text());
+        return r;
+    }
+    QString why;
+    if (!renameOver(part, path, &why)) {
+        QFile::remove(part);
+        r.message = QStringLiteral("Данните не са записани в „%1“.\r%2").arg(path, why);
+        return r;
+    }
+    r.ok = true;
+    return r;
+}
+
+ArchiveResult archiveRestoreFrom(const QString &path)
+{
+    ArchiveResult r;
+    r.path = gDbPath;
+    QString why;
+    if (!isKelmDatabase(path, &why)) {
+        r.message = QStringLiteral("„%1“ не е архив с данни на програмата.\rДанните не са променени.").arg(path);
+        return r;
+    }
+    const QString part = scratchNameBeside(gDbPath);
+    try {
+        Connection archive;
+        archive.open(connStrFor(path));
+        // An archive without the company row would stop the next start.
+        if (archive.scalar(QStringLiteral("SELECT count(*) FROM KelmCfg")).toInt() == 0) {
+            r.message = QStringLiteral("„%1“ не съдържа данни за фирмата.\rДанните не са променени.").arg(path);
+            return r;
+        }
+        vacuumInto(archive, part);
+        archive.close();
+    } catch (const DbError &e) {
+        QFile::remove(part);
+        r.message = QStringLiteral("Архивът „%1“ не може да бъде зареден.\r%2").arg(path, e.text());
+        return r;
+    }
+    // The screens that hold the old database must let go of it first.
+    if (s_beforeRestore)
+        s_beforeRestore();
+    if (!renameOver(part, gDbPath, &why)) {
+        QFile::remove(part);
+        r.message = QStringLiteral("Архивът „%1“ не може да бъде зареден.\r%2").arg(path, why);
+        return r;
+    }
+    r.ok = true;
+    if (LoadCompanyData())
+        notifyCompanyChanged();
+    return r;
+}
+
+QString yearCopyPath(const QDate &today)
+{
+    const QString folder = QFileInfo(gDbPath).absolutePath();
+    const QString year = QString::number(today.year());
+    QString name = folder + QLatin1Char('/') + year + QStringLiteral(".arh");
+    for (int i = 2; QFileInfo::exists(name); ++i)
+        name = folder + QLatin1Char('/') + year + QLatin1Char('-') + QString::number(i) + QStringLiteral(".arh");
+    return name;
+}
+
+ArchiveResult closeYear(const QDate &today)
+{
+    ArchiveResult r;
+    r.path = yearCopyPath(today);
+    try {
+        Connection conn;
+        conn.open(gConnStr);
+        try {
+            // VACUUM INTO never replaces an existing file, so an earlier copy is safe.
+            vacuumInto(conn, r.path);
+        } catch (const DbError &e) {
+            QFile::remove(r.path);
+            r.message = QStringLiteral("Копието „%1“ не е записано; курсовете не са изтрити.\r%2")
+                            .arg(r.path, e.text());
+            return r;
+        }
+        conn.beginTrans();
+        try {
+            conn.execute(QStringLiteral("DELETE FROM tabl"));
+            conn.commitTrans();
+        } catch (...) {
+            conn.rollbackTrans();
+            throw;
+        }
+        conn.close();
+    } catch (const DbError &e) {
+        r.message = QStringLiteral("Курсовете не са изтрити.\r%1").arg(e.text());
+        return r;
+    }
+    r.ok = true;
+    return r;
+}
+
+void mnuDiskZap(QWidget *parent)
+{
+    QFileDialog dlg(parent, QStringLiteral("Запис на данни"), QString(), kFilter);
+    dlg.setAcceptMode(QFileDialog::AcceptSave);
+    dlg.setFileMode(QFileDialog::AnyFile);
+    dlg.setDefaultSuffix(QStringLiteral("abd"));
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
+        return;
+    ArchiveResult r;
+    {
+        WaitCursor wait;
+        r = archiveSaveTo(dlg.selectedFiles().constFirst());
+    }
+    if (!r.ok)
+        DiaInf::show(QStringLiteral("ГРЕШКА при запис!"), r.message);
+}
+
+void mnuDiskZar(QWidget *parent)
+{
+    QFileDialog dlg(parent, QStringLiteral("Зареждане на архивни данни"), programFolder(), kFilter);
+    dlg.setAcceptMode(QFileDialog::AcceptOpen);
+    dlg.setFileMode(QFileDialog::ExistingFile);
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
+        return;
+    ArchiveResult r;
+    {
+        WaitCursor wait;
+        r = archiveRestoreFrom(dlg.selectedFiles().constFirst());
+    }
+    if (!r.ok)
+        DiaInf::show(QStringLiteral("ВНИМАНИЕ!"), r.message);
+}
+
+void mnuNewPer(QWidget *)
+{
+    setStatusText(QStringLiteral("Приключване на годината..."));
+    if (!Dialog::ask(QString(), QStringLiteral("Данните ще бъдат изтрити!") + QStringLiteral("\r\r")
+                                    + QStringLiteral("Да продължа ли?")))
+        return;
+    ArchiveResult r;
+    {
+        WaitCursor wait;
+        r = closeYear(QDate::currentDate());
+    }
+    if (r.ok)
+        DiaInf::show(QStringLiteral("Операцията завърши успешно"));
+    else
+        DiaInf::show(QStringLiteral("ГРЕШКА!"), r.message);
+}
+
+} // namespace kelm

@@ -1,13 +1,24 @@
 #include "shell/targets.h"
 
+#include "fleet/driver.h"
+#include "fleet/options.h"
 #include "fleet/rowdlist.h"
+#include "reports/tripreports.h"
+#include "shell/password.h"
 
 namespace kelm {
 
 bool runTarget(const QString &name, bool arg)
 {
     Q_UNUSED(arg);
-    if (name == "RowdList") return showRowdList(), true;
+    if (name == "PassWord") { showPassWord(); return true; }
+    if (name == "Driver") { showDriver(); return true; }
+    if (name == "Options") { showOptions(); return true; }
+    if (name == "RowdList") { showRowdList(); return true; }
+    if (name == "PrintTripsByCar") return PrintTripsByCar(), true;
+    if (name == "PrintTripsByPeriod") return PrintTripsByPeriod(), true;
+    if (name == "PrintTripsByClient") return PrintTripsByClient(), true;
+    if (name == "PrintTripsByDriver") return PrintTripsByDriver(), true;
     return false;
 }
 

@@ -4,6 +4,7 @@
 #include "fleet/rlist.h"
 #include "platform/database.h"
 #include "platform/dataform.h"
+#include "platform/grid.h"
 #include "testdb.h"
 
 #include <QAbstractButton>
@@ -78,7 +79,7 @@ void TestWaybillOlder::viewerOnEmptyTableAndLegsOfTheSheetShown()
         RList w;
         QVERIFY(w.load());
         QVERIFY(cap.shown.isEmpty());
-        QCOMPARE(w.grdMarsh->model()->rowCount(), 0);
+        QCOMPARE(w.grdMarsh->rowCount(), 0);
         QCOMPARE(w.windowTitle(), QStringLiteral("RowdList"));
     }
     db.exec(QStringLiteral("INSERT INTO RowdList (ListID, Data, Kola, NameDriver, SumKM) VALUES "
@@ -91,14 +92,15 @@ void TestWaybillOlder::viewerOnEmptyTableAndLegsOfTheSheetShown()
     QVERIFY(w.load());
     w.show();
     QCOMPARE(w.txtFields[4]->text(), QStringLiteral("0000000001"));
-    QCOMPARE(w.grdMarsh->model()->rowCount(), 2);
-    QCOMPARE(w.grdMarsh->model()->index(1, 0).data().toString(), QStringLiteral("Перник - София"));
+    QCOMPARE(w.grdMarsh->rowCount(), 2);
+    QCOMPARE(w.grdMarsh->text(1, 1), QStringLiteral("Перник - София"));
+    QCOMPARE(w.grdMarsh->model()->headerData(2, Qt::Horizontal).toString(), QStringLiteral("Тонаж"));
     QVERIFY(!w.fraMarsh->isEnabled());
-    QVERIFY(!(w.grdMarsh->model()->flags(w.grdMarsh->model()->index(0, 1)) & Qt::ItemIsEditable));
+    QVERIFY(!w.grdMarsh->allowEdit());
     shot(w, "rlist");
     btn(w, QStringLiteral("cmdNext"))->click();
-    QCOMPARE(w.grdMarsh->model()->rowCount(), 1);
-    QCOMPARE(w.grdMarsh->model()->index(0, 1).data().toString(), QStringLiteral("50"));
+    QCOMPARE(w.grdMarsh->rowCount(), 1);
+    QCOMPARE(w.grdMarsh->value(0, 2).toDouble(), 50.0);
     QCOMPARE(w.findChild<QLabel *>(QStringLiteral("lblStatus"))->text(), QStringLiteral("Запис № 2"));
 }
 

@@ -1,0 +1,743 @@
+#include "reports/report.h"
+
+#include "dialogs/diainf.h"
+#include "platform/database.h"
+#include "platform/numbers.h"
+#include "reports/reportpreview.h"
+
+#include <QFileInfo>
+#include <QFontMetricsF>
+#include <QMap>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <cmath>
+
+namespace kelm {
+
+// ---------------------------------------------------------------------------
+// errors, data, value texts
+
+ReportError::ReportError(const QString &text) : std::runtime_error(text.toStdString()), m_text(text) {}
+
+ReportData::ReportData(const QStringList &fields, QVector<QVector<QVariant>> rows)
+    : m_fields(fields), m_rows(std::move(rows))
+{
+    for (int i = 0; i < m_fields.size(); ++i)
+        m_index.insert(m_fields.at(i).toLower(), i);
+}
+
+ReportData ReportData::fromRecordset(const Recordset &rs)
+{
+    const QStringList fields = rs.fieldNames();
+    const int n = rs.recordCount();
+    QVector<QVector<QVariant>> rows;
+    rows.reserve(n);
+    for (int r = 0; r < n; ++r) {
+        QVector<QVariant> row;
+        row.reserve(fields.size());
+        for (const QString &f : fields)
+            row.append(rs.value(r, f));
+        rows.append(std::move(row));
+    }
+    return ReportData(fields, std::move(rows));
+}
+
+int ReportData::fieldIndex(const QString &name) const
+{
+    return m_index.value(name.toLower(), -1);
+}
+
+QVariant ReportData::value(int row, int field) const
+{
+    if (row < 0 || row >= m_rows.size() || field < 0 || field >= m_fields.size())
+        return {};
+    const auto &r = m_rows.at(row);
+    return field < r.size() ? r.at(field) : QVariant();
+}
+
+QVariant ReportData::value(int row, const QString &field) const
+{
+    return value(row, fieldIndex(field));
+}
+
+QString reportTrueMark()
+{
+    return QStringLiteral("✓");
+}
+
+static QString generalNumber(double x)
+{
+    // As many decimals as the value has (up to what a double holds), with a comma.
+    QString s = QString::number(x, 'f', 6);
+    if (s.contains(QLatin1Char('.'))) {
+        while (s.endsWith(QLatin1Char('0')))
+            s.chop(1);
+        if (s.endsWith(QLatin1Char('.')))
+            s.chop(1);
+    }
+    if (s == QLatin1String("-0"))
+        s = QStringLiteral("0");
+    s.replace(QLatin1Char('.'), QLatin1Char(','));
+    return s;
+}
+
+QString reportValueText(const QVariant &v, const QString &format)
+{
+    if (!v.isValid() || v.isNull())
+        return QString();
+    switch (v.typeId()) {
+    case QMetaType::QString:
+        return v.toString();
+    case QMetaType::QDate:
+    case QMetaType::QDateTime:
+        return formatDate(toDate(v));
+    case QMetaType::QTime:
+        return v.toTime().toString(QStringLiteral("HH:mm:ss"));
+    case QMetaType::Bool:
+        return v.toBool() ? reportTrueMark() : QString();
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return format.isEmpty() ? generalNumber(v.toDouble()) : formatNumber(v.toDouble(), format);
+    default:
+        return v.toString();
+    }
+}
+
+// A value's part of a sum: numbers as they are, staged number texts read back.
+static double numberOf(const QVariant &v)
+{
+    if (!v.isValid() || v.isNull())
+        return 0;
+    if (v.typeId() == QMetaType::QString)
+        return parseNumber(v.toString()).value_or(0);
+    if (v.typeId() == QMetaType::Bool)
+        return v.toBool() ? 1 : 0;
+    return v.toDouble();
+}
+
+// ---------------------------------------------------------------------------
+// controls and sections
+
+void ReportControl::changed()
+{
+    if (m_report)
+        m_report->invalidate();
+}
+
+ReportControl &ReportControl::setCaption(const QString &text) { m_caption = text; changed(); return *this; }
+ReportControl &ReportControl::setDataField(const QString &f) { m_dataField = f; changed(); return *this; }
+ReportControl &ReportControl::setFunctionType(int t) { m_functionType = t; changed(); return *this; }
+ReportControl &ReportControl::setDataFormat(const QString &f) { m_format = f; changed(); return *this; }
+ReportControl &ReportControl::setAlignment(ReportAlign a) { m_align = a; changed(); return *this; }
+ReportControl &ReportControl::setBackColor(const QColor &c) { m_backColor = c; changed(); return *this; }
+ReportControl &ReportControl::setRowBackColor(RowColor fn) { m_rowColor = std::move(fn); changed(); return *this; }
+ReportControl &ReportControl::setVisible(bool v) { m_visible = v; changed(); return *this; }
+ReportControl &ReportControl::setLeft(int t) { m_left = t; changed(); return *this; }
+ReportControl &ReportControl::setTop(int t) { m_top = t; changed(); return *this; }
+ReportControl &ReportControl::setLineWidth(int t) { m_lineWidth = t; changed(); return *this; }
+
+ReportControl &ReportControl::setGeometry(int l, int t, int w, int h)
+{
+    m_left = l;
+    m_top = t;
+    m_width = w;
+    m_height = h;
+    changed();
+    return *this;
+}
+
+ReportControl &ReportControl::setFont(double points, bool bold)
+{
+    m_fontSize = points;
+    m_bold = bold;
+    changed();
+    return *this;
+}
+
+QColor ReportControl::backColorAt(const ReportData &data, int row) const
+{
+    if (m_rowColor && row >= 0) {
+        const QColor c = m_rowColor(data, row);
+        if (c.isValid())
+            return c;
+    }
+    return m_backColor;
+}
+
+ReportControl &ReportSection::control(const QString &name)
+{
+    for (auto &c : m_controls)
+        if (c->name().compare(name, Qt::CaseInsensitive) == 0)
+            return *c;
+    throw ReportError(QStringLiteral("Справка %1: разделът %2 няма елемент „%3“.")
+                          .arg(m_report->name(), m_name, name));
+}
+
+const ReportControl *ReportSection::findControl(const QString &name) const
+{
+    for (auto &c : m_controls)
+        if (c->name().compare(name, Qt::CaseInsensitive) == 0)
+            return c.get();
+    return nullptr;
+}
+
+ReportControl &ReportSection::add(ReportControl::Kind k, const QString &name, int l, int t, int w, int h)
+{
+    auto c = std::unique_ptr<ReportControl>(new ReportControl(k, name));
+    c->m_report = m_report;
+    c->m_left = l;
+    c->m_top = t;
+    c->m_width = w;
+    c->m_height = h;
+    m_controls.push_back(std::move(c));
+    m_report->invalidate();
+    return *m_controls.back();
+}
+
+ReportControl &ReportSection::addLabel(const QString &name, int l, int t, int w, int h, const QString &caption,
+                                       double points, bool bold, ReportAlign align)
+{
+    ReportControl &c = add(ReportControl::Label, name, l, t, w, h);
+    c.m_caption = caption;
+    c.m_fontSize = points;
+    c.m_bold = bold;
+    c.m_align = align;
+    return c;
+}
+
+ReportControl &ReportSection::addTextBox(const QString &name, int l, int t, int w, int h, ReportAlign align,
+                                         const QString &format)
+{
+    ReportControl &c = add(ReportControl::TextBox, name, l, t, w, h);
+    c.m_align = align;
+    c.m_format = format;
+    return c;
+}
+
+ReportControl &ReportSection::addFunction(const QString &name, int l, int t, int w, int h, ReportAlign align,
+                                          const QString &format)
+{
+    ReportControl &c = add(ReportControl::Function, name, l, t, w, h);
+    c.m_align = align;
+    c.m_format = format;
+    c.m_bold = true;
+    return c;
+}
+
+ReportControl &ReportSection::addLine(const QString &name, int l, int t, int w, int h)
+{
+    return add(ReportControl::Line, name, l, t, w, h);
+}
+
+ReportControl &ReportSection::addShape(const QString &name, int l, int t, int w, int h)
+{
+    return add(ReportControl::Shape, name, l, t, w, h);
+}
+
+// ---------------------------------------------------------------------------
+// the report
+
+namespace {
+QMap<QString, Report *> &registry()
+{
+    static QMap<QString, Report *> map;
+    return map;
+}
+constexpr int kA4Short = 11906; // 210 mm in twips
+constexpr int kA4Long = 16838;  // 297 mm
+const char *const kSectionOrder[] = {"ReportHeader", "PageHeader", "Detail", "PageFooter", "ReportFooter"};
+} // namespace
+
+Report &Report::instance(const QString &designName, Declare declare)
+{
+    Report *&r = registry()[designName];
+    if (!r) {
+        r = new Report(designName);
+        if (declare)
+            declare(*r);
+        r->resetPageValues();
+    }
+    return *r;
+}
+
+Report *Report::existing(const QString &designName)
+{
+    return registry().value(designName, nullptr);
+}
+
+Report::Report(const QString &designName) : m_name(designName), m_designCaption(designName) {}
+
+Report::~Report()
+{
+    if (m_preview)
+        delete m_preview.data();
+    auto &reg = registry();
+    if (reg.value(m_name) == this)
+        reg.remove(m_name);
+}
+
+void Report::invalidate()
+{
+    m_laidOut = false;
+    m_sums.clear();
+    ++m_revision;
+}
+
+void Report::setCaption(const QString &text) { m_caption = text; invalidate(); }
+
+void Report::setDesignCaption(const QString &text)
+{
+    m_designCaption = text;
+    m_caption = text;
+    invalidate();
+}
+
+void Report::setReportWidth(int twips) { m_reportWidth = twips; invalidate(); }
+void Report::setLandscape(bool on) { m_landscape = on; invalidate(); }
+
+int Report::margin(int which) const
+{
+    return which >= 1 && which <= 4 ? m_margins[which - 1] : 0;
+}
+
+void Report::setMargins(int left, int right, int top, int bottom)
+{
+    m_margins[0] = left;
+    m_margins[1] = right;
+    m_margins[2] = top;
+    m_margins[3] = bottom;
+    invalidate();
+}
+
+void Report::setDefaultMargins(int left, int right, int top, int bottom)
+{
+    m_defMargins[0] = left;
+    m_defMargins[1] = right;
+    m_defMargins[2] = top;
+    m_defMargins[3] = bottom;
+    setMargins(left, right, top, bottom);
+}
+
+void Report::setWindowSize(int w, int h)
+{
+    m_winW = w;
+    m_winH = h;
+    ++m_revision;
+}
+
+void Report::setDefaultWindowSize(int w, int h)
+{
+    m_defWinW = w;
+    m_defWinH = h;
+    setWindowSize(w, h);
+}
+
+void Report::resetPageValues()
+{
+    m_landscape = m_defLandscape;
+    std::copy(m_defMargins, m_defMargins + 4, m_margins);
+    m_winW = m_defWinW;
+    m_winH = m_defWinH;
+    invalidate();
+}
+
+ReportSection &Report::addSection(const QString &name, int heightTwips)
+{
+    m_sections.push_back(std::unique_ptr<ReportSection>(new ReportSection(this, name, heightTwips)));
+    // The design's orientation is whatever the declaration set last.
+    m_defLandscape = m_landscape;
+    invalidate();
+    return *m_sections.back();
+}
+
+ReportSection &Report::section(const QString &name)
+{
+    for (auto &s : m_sections)
+        if (s->name().compare(name, Qt::CaseInsensitive) == 0)
+            return *s;
+    throw ReportError(QStringLiteral("Справка %1 няма раздел „%2“.").arg(m_name, name));
+}
+
+const ReportSection *Report::findSection(const QString &name) const
+{
+    for (auto &s : m_sections)
+        if (s->name().compare(name, Qt::CaseInsensitive) == 0)
+            return s.get();
+    return nullptr;
+}
+
+void Report::setDataSource(const ReportData &data)
+{
+    m_data = data;
+    m_hasData = true;
+    invalidate();
+}
+
+void Report::setDataSource(const Recordset &rs)
+{
+    setDataSource(ReportData::fromRecordset(rs));
+}
+
+void Report::clearDataSource()
+{
+    m_data = ReportData();
+    m_hasData = false;
+    invalidate();
+}
+
+int Report::paperWidth() const { return m_landscape ? kA4Long : kA4Short; }
+int Report::paperHeight() const { return m_landscape ? kA4Short : kA4Long; }
+
+void Report::checkFields() const
+{
+    if (!m_hasData)
+        return;
+    for (auto &s : m_sections)
+        for (auto &c : s->controls()) {
+            if (c->kind() != ReportControl::TextBox && c->kind() != ReportControl::Function)
+                continue;
+            if (c->dataField().isEmpty() || m_data.hasField(c->dataField()))
+                continue;
+            throw ReportError(QStringLiteral("Справка %1: полето „%2“ на %3 липсва в данните.")
+                                  .arg(m_name, c->dataField(), c->name()));
+        }
+}
+
+void Report::layout()
+{
+    if (m_laidOut)
+        return;
+    checkFields();
+    m_pages.clear();
+    auto heightOf = [this](const char *name) {
+        const ReportSection *s = findSection(QLatin1String(name));
+        return s ? s->height() : -1;
+    };
+    const int rh = heightOf("ReportHeader"), ph = heightOf("PageHeader"), dh = heightOf("Detail");
+    const int pf = heightOf("PageFooter"), rf = heightOf("ReportFooter");
+    const double top = m_margins[2];
+    const double limit = paperHeight() - m_margins[3] - std::max(pf, 0);
+    const int rows = (m_hasData && dh >= 0) ? m_data.rowCount() : 0;
+    int row = 0;
+    bool first = true;
+    for (;;) {
+        ReportPage pg;
+        pg.pageHeader = ph >= 0;
+        pg.pageFooter = pf >= 0;
+        double y = top;
+        if (first && rh >= 0) {
+            pg.reportHeader = true;
+            y += rh;
+        }
+        y += std::max(ph, 0);
+        int fit = dh > 0 ? int(std::floor((limit - y) / dh + 1e-9)) : rows - row;
+        if (fit < 1 && !pg.reportHeader)
+            fit = 1; // a row taller than a page still has to go somewhere
+        fit = std::max(fit, 0);
+        const int take = std::min(fit, rows - row);
+        pg.firstRow = row;
+        pg.rowCount = take;
+        row += take;
+        y += double(take) * std::max(dh, 0);
+        first = false;
+        if (row >= rows) {
+            if (rf < 0) {
+                m_pages.append(pg);
+                break;
+            }
+            // The report footer is kept whole: when it does not fit under the last
+            // row it goes to a page of its own (where it is placed even if too tall).
+            if (y + rf <= limit + 1e-9 || (pg.rowCount == 0 && !pg.reportHeader)) {
+                pg.reportFooter = true;
+                m_pages.append(pg);
+                break;
+            }
+        }
+        m_pages.append(pg);
+    }
+    m_laidOut = true;
+}
+
+int Report::pageCount()
+{
+    layout();
+    return int(m_pages.size());
+}
+
+ReportPage Report::page(int index)
+{
+    layout();
+    return index >= 0 && index < m_pages.size() ? m_pages.at(index) : ReportPage();
+}
+
+double Report::sum(const QString &field) const
+{
+    const QString key = field.toLower();
+    auto it = m_sums.constFind(key);
+    if (it != m_sums.constEnd())
+        return *it;
+    double total = 0;
+    const int f = m_data.fieldIndex(field);
+    if (f >= 0)
+        for (int r = 0; r < m_data.rowCount(); ++r)
+            total += numberOf(m_data.value(r, f));
+    m_sums.insert(key, total);
+    return total;
+}
+
+QString Report::itemText(const ReportControl &c, int row) const
+{
+    switch (c.kind()) {
+    case ReportControl::Label:
+        return c.caption();
+    case ReportControl::TextBox:
+        if (c.dataField().isEmpty() || !m_hasData)
+            return QString();
+        return reportValueText(m_data.value(row < 0 ? 0 : row, c.dataField()), c.dataFormat());
+    case ReportControl::Function:
+        if (c.dataField().isEmpty())
+            return QString();
+        if (c.functionType() != 0)
+            throw ReportError(QStringLiteral("Справка %1: непознат вид функция %2 в %3.")
+                                  .arg(m_name)
+                                  .arg(c.functionType())
+                                  .arg(c.name()));
+        return reportValueText(QVariant(sum(c.dataField())), c.dataFormat());
+    default:
+        return QString();
+    }
+}
+
+QVector<ReportItem> Report::sectionItems(const ReportSection &s, double top, int row)
+{
+    QVector<ReportItem> out;
+    const double left = m_margins[0];
+    for (auto &cp : s.controls()) {
+        const ReportControl &c = *cp;
+        if (!c.visible())
+            continue;
+        ReportItem it;
+        it.section = s.name();
+        it.control = c.name();
+        it.row = row;
+        it.kind = c.kind();
+        it.rect = QRectF(left + c.left(), top + c.top(), c.width(), c.height());
+        it.text = itemText(c, row);
+        it.backColor = c.kind() == ReportControl::TextBox ? c.backColorAt(m_data, row) : c.backColor();
+        it.align = c.alignment();
+        it.fontSize = c.fontSize();
+        it.bold = c.bold();
+        it.lineWidth = c.lineWidth();
+        out.append(it);
+    }
+    return out;
+}
+
+QVector<ReportItem> Report::pageItems(int index)
+{
+    layout();
+    QVector<ReportItem> out;
+    if (index < 0 || index >= m_pages.size())
+        return out;
+    const ReportPage pg = m_pages.at(index);
+    double y = m_margins[2];
+    if (pg.reportHeader) {
+        const ReportSection *s = findSection(QStringLiteral("ReportHeader"));
+        out += sectionItems(*s, y, -1);
+        y += s->height();
+    }
+    if (pg.pageHeader) {
+        const ReportSection *s = findSection(QStringLiteral("PageHeader"));
+        out += sectionItems(*s, y, pg.rowCount ? pg.firstRow : -1);
+        y += s->height();
+    }
+    if (pg.rowCount > 0) {
+        const ReportSection *s = findSection(QStringLiteral("Detail"));
+        for (int r = pg.firstRow; r < pg.firstRow + pg.rowCount; ++r) {
+            out += sectionItems(*s, y, r);
+            y += s->height();
+        }
+    }
+    if (pg.reportFooter) {
+        const ReportSection *s = findSection(QStringLiteral("ReportFooter"));
+        out += sectionItems(*s, y, m_data.rowCount() ? m_data.rowCount() - 1 : -1);
+        y += s->height();
+    }
+    if (pg.pageFooter) {
+        const ReportSection *s = findSection(QStringLiteral("PageFooter"));
+        out += sectionItems(*s, paperHeight() - m_margins[3] - s->height(),
+                            pg.rowCount ? pg.firstRow + pg.rowCount - 1 : -1);
+    }
+    return out;
+}
+
+QString Report::controlText(const QString &sectionName, const QString &controlName, int row)
+{
+    layout();
+    const ReportControl &c = section(sectionName).control(controlName);
+    QString t = itemText(c, row);
+    return t;
+}
+
+// ---------------------------------------------------------------------------
+// painting
+
+static QFont reportFont(double points, bool bold)
+{
+    QFont f(QStringLiteral("DejaVu Sans"));
+    f.setPixelSize(std::max(1, int(std::lround(points * 20)))); // the painter works in twips
+    f.setBold(bold);
+    f.setHintingPreference(QFont::PreferNoHinting);
+    return f;
+}
+
+void Report::paintPage(QPainter &p, int index)
+{
+    const QVector<ReportItem> items = pageItems(index);
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setRenderHint(QPainter::TextAntialiasing, true);
+    constexpr double pad = 70; // inner space of a box, twips
+    for (const ReportItem &it : items) {
+        switch (it.kind) {
+        case ReportControl::Line: {
+            p.setPen(QPen(Qt::black, std::max(it.lineWidth, 1)));
+            p.drawLine(it.rect.topLeft(), it.rect.bottomRight());
+            break;
+        }
+        case ReportControl::Shape: {
+            p.setPen(QPen(Qt::black, std::max(it.lineWidth, 1)));
+            p.setBrush(it.backColor.isValid() ? QBrush(it.backColor) : Qt::NoBrush);
+            p.drawRect(it.rect);
+            p.setBrush(Qt::NoBrush);
+            break;
+        }
+        default: {
+            if (it.backColor.isValid())
+                p.fillRect(it.rect, it.backColor);
+            if (it.text.isEmpty())
+                break;
+            const QFont f = reportFont(it.fontSize, it.bold);
+            p.setFont(f);
+            p.setPen(Qt::black);
+            const QRectF r = it.rect.adjusted(pad, 0, -pad, 0);
+            int flags = it.align == ReportAlign::Right    ? Qt::AlignRight
+                        : it.align == ReportAlign::Center ? Qt::AlignHCenter
+                                                          : Qt::AlignLeft;
+            QString text = it.text;
+            text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+            text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+            if (text.contains(QLatin1Char('\n'))) {
+                flags |= Qt::AlignTop;
+            } else {
+                flags |= Qt::AlignVCenter;
+                // A text longer than its box ends in an ellipsis rather than being
+                // cut off mid-letter.
+                const QFontMetricsF fm(f);
+                text = fm.elidedText(text, Qt::ElideRight, r.width());
+            }
+            p.save();
+            p.setClipRect(it.rect);
+            p.drawText(r, flags, text);
+            p.restore();
+            break;
+        }
+        }
+    }
+    p.restore();
+}
+
+void Report::render(QPagedPaintDevice &device, int from, int to)
+{
+    layout();
+    const int last = pageCount() - 1;
+    if (to < 0 || to > last)
+        to = last;
+    from = std::max(from, 0);
+    QPainter p;
+    if (!p.begin(&device))
+        throw ReportError(QStringLiteral("Справката не може да се отпечата."));
+    const double scale = device.logicalDpiX() / 1440.0;
+    for (int i = from; i <= to; ++i) {
+        if (i > from)
+            device.newPage();
+        p.save();
+        p.scale(scale, device.logicalDpiY() / 1440.0);
+        paintPage(p, i);
+        p.restore();
+    }
+    p.end();
+}
+
+QPageLayout reportPageLayout(const Report &r)
+{
+    return QPageLayout(QPageSize(QPageSize::A4), r.landscape() ? QPageLayout::Landscape : QPageLayout::Portrait,
+                       QMarginsF(0, 0, 0, 0));
+}
+
+void Report::exportPdf(const QString &path)
+{
+    layout();
+    {
+        QPdfWriter w(path);
+        w.setResolution(1200);
+        w.setTitle(m_caption);
+        w.setCreator(QStringLiteral("Тревалон"));
+        w.setPageLayout(reportPageLayout(*this));
+        render(w);
+    }
+    if (!QFileInfo(path).exists() || QFileInfo(path).size() == 0)
+        throw ReportError(QStringLiteral("Файлът „%1“ не може да се запише.").arg(path));
+}
+
+// ---------------------------------------------------------------------------
+// showing
+
+namespace {
+ReportCapture *g_capture = nullptr;
+}
+
+ReportCapture::ReportCapture() : m_previous(g_capture) { g_capture = this; }
+ReportCapture::~ReportCapture() { g_capture = m_previous; }
+ReportCapture *ReportCapture::active() { return g_capture; }
+
+void Report::show(bool modal)
+{
+    layout();
+    if (ReportCapture *cap = ReportCapture::active()) {
+        cap->shown.append({m_name, m_caption, modal, pageCount()});
+        return;
+    }
+    if (!m_preview)
+        m_preview = new ReportPreview(this);
+    m_preview->reload();
+    if (modal) {
+        m_preview->exec();
+    } else {
+        m_preview->setModal(false);
+        m_preview->show();
+        m_preview->raise();
+        m_preview->activateWindow();
+    }
+}
+
+void showReportError(const QString &text)
+{
+    DiaInf::show(QStringLiteral("ГРЕШКА!"), text);
+}
+
+} // namespace kelm
+
+namespace kelm {
+ReportPreview *Report::preview() const
+{
+    return m_preview.data();
+}
+} // namespace kelm

@@ -1,0 +1,69 @@
+#include "reports/reportframe.h"
+
+#include "dialogs/diainf.h"
+#include "platform/database.h"
+#include "platform/numbers.h"
+#include "platform/version.h"
+#include "reports/report.h"
+#include "shell/globals.h"
+
+#include <QApplication>
+
+namespace kelm {
+
+QString reportWindowCaption(const QString &title)
+{
+    return screenCaption(title);
+}
+
+QString companyAddressLine()
+{
+    return gFirmCity + QStringLiteral(", ") + gFirmAddress;
+}
+
+QString companyContactsLine()
+{
+    return QStringLiteral("тел:") + gFirmTel + QStringLiteral(", факс:") + gFirmGSM + QStringLiteral(", E-mail:")
+        + gFirmEmail + QStringLiteral(", URL:http//") + gFirmURL;
+}
+
+QString reportPeriodLine(const QDate &start, const QDate &end)
+{
+    return QStringLiteral("за периода от ") + formatDate(start) + QStringLiteral(" до ") + formatDate(end);
+}
+
+void fillCompanyHeader(Report &r, const QString &nameLabel, const QString &addressLabel,
+                       const QString &contactsLabel, const QString &section)
+{
+    ReportSection &s = r.section(section);
+    if (!nameLabel.isEmpty())
+        s.control(nameLabel).setCaption(gFirmName);
+    if (!addressLabel.isEmpty())
+        s.control(addressLabel).setCaption(companyAddressLine());
+    if (!contactsLabel.isEmpty())
+        s.control(contactsLabel).setCaption(companyContactsLine());
+}
+
+void fillVersionFooter(Report &r, bool full, const QString &label, const QString &section)
+{
+    r.section(section).control(label).setCaption(QStringLiteral("Тревалон ") + (full ? versionFull() : versionShort()));
+}
+
+bool runReportFill(const std::function<void()> &fill)
+{
+    try {
+        fill();
+        return true;
+    } catch (const DbError &e) {
+        while (QApplication::overrideCursor())
+            QApplication::restoreOverrideCursor();
+        DiaInf::show(QStringLiteral("ГРЕШКА!"), e.text());
+    } catch (const ReportError &e) {
+        while (QApplication::overrideCursor())
+            QApplication::restoreOverrideCursor();
+        showReportError(e.text());
+    }
+    return false;
+}
+
+} // namespace kelm

@@ -1,0 +1,35 @@
+#pragma once
+// What every printout shares: the window title, the company header, the period
+// line, the version footer, and reporting a failed fill.
+
+#include <QDate>
+#include <QString>
+#include <functional>
+
+namespace kelm {
+
+class Report;
+
+// "Тревалон <major>.<minor> - <title>".
+QString reportWindowCaption(const QString &title);
+// "<city>, <address>".
+QString companyAddressLine();
+// "тел:<tel>, факс:<gsm>, E-mail:<email>, URL:http//<url>".
+QString companyContactsLine();
+// "за периода от dd.mm.yyyy до dd.mm.yyyy".
+QString reportPeriodLine(const QDate &start, const QDate &end);
+
+// Writes the company's name, address and contacts into the named labels of the
+// report header (an empty label name leaves that line out).
+void fillCompanyHeader(Report &r, const QString &nameLabel, const QString &addressLabel,
+                       const QString &contactsLabel, const QString &section = QStringLiteral("ReportHeader"));
+// Writes "Тревалон " and the version (major.minor, or major.minor.revision when
+// full) into the page footer's label.
+void fillVersionFooter(Report &r, bool full, const QString &label = QStringLiteral("Label6"),
+                       const QString &section = QStringLiteral("PageFooter"));
+
+// Runs one fill; a database or report failure is shown in DiaInf and ends only
+// this command. Returns false when the fill failed.
+bool runReportFill(const std::function<void()> &fill);
+
+} // namespace kelm

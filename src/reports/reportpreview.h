@@ -1,0 +1,51 @@
+#pragma once
+#include <QDialog>
+
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QScrollArea;
+
+namespace kelm {
+
+class Report;
+
+// The preview window of a report: its pages at a chosen zoom, page by page, with
+// printing through the system's print dialog and saving as a PDF file.
+class ReportPreview : public QDialog {
+    Q_OBJECT
+public:
+    explicit ReportPreview(Report *report, QWidget *parent = nullptr);
+
+    // Takes the report's new content: caption, size, pages; back to page 1.
+    void reload();
+    int currentPage() const { return m_page; } // 0-based
+    void setCurrentPage(int index);
+    double zoom() const { return m_zoom; }
+    void setZoom(double zoom);
+    // The page widget as it shows now (for looking at it without a screen).
+    QWidget *pageWidget() const { return m_pageWidget; }
+
+    QPushButton *cmdFirst;
+    QPushButton *cmdPrevious;
+    QPushButton *cmdNext;
+    QPushButton *cmdLast;
+    QLabel *lblPage;
+    QComboBox *cboZoom;
+    QPushButton *cmdPrint;
+    QPushButton *cmdPdf;
+    QPushButton *cmdClose;
+
+private:
+    void printReport();
+    void savePdf();
+    void updatePage();
+
+    Report *m_report;
+    QScrollArea *m_scroll;
+    QWidget *m_pageWidget;
+    int m_page = 0;
+    double m_zoom = 1.0;
+};
+
+} // namespace kelm

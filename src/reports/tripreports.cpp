@@ -1,0 +1,322 @@
+#include "reports/tripreports.h"
+
+#include "dialogs/diaseek.h"
+#include "dialogs/diaseekalt.h"
+#include "platform/database.h"
+#include "reports/report.h"
+#include "reports/reportframe.h"
+#include "shell/globals.h"
+
+#include <QList>
+
+namespace kelm {
+
+namespace {
+
+using A = ReportAlign;
+
+struct Column {
+    int number;       // Label<n> in the page header, Text<n> in the detail band
+    const char *caption;
+    int width;        // twips
+    A align;
+    const char *format; // number format of the printed value
+};
+
+constexpr int kLandscapeWidth = 14805;
+constexpr int kPortraitWidth = 9645;
+
+// Heights of the bands, twips.
+constexpr int kHeaderHeight = 2280;
+constexpr int kPageHeaderHeight = 400;
+constexpr int kDetailHeight = 270;
+constexpr int kPageFooterHeight = 420;
+constexpr int kReportFooterHeight = 720;
+
+// One trip list design: the company header with the title and subject lines,
+// the column captions, one detail line per trip, the version footer and the
+// three sums of tons, kilometres and gross amounts under their columns.
+void declareTripDesign(Report &r, const QString &designCaption, int width, bool landscape,
+                       const QString &title, const QList<Column> &cols, int tonCol, int kmCol, int sumCol)
+{
+    r.setDesignCaption(designCaption);
+    r.setReportWidth(width);
+    r.setLandscape(landscape);
+    if (landscape) {
+        r.setDefaultMargins(1000, 1000, 567, 600);
+        r.setDefaultWindowSize(14800, 10050);
+    } else {
+        r.setDefaultMargins(1440, 567, 567, 1000);
+    }
+
+    ReportSection &rh = r.addSection(QStringLiteral("ReportHeader"), kHeaderHeight);
+    rh.addLabel(QStringLiteral("Label1"), 0, 60, width, 400, QStringLiteral("Фирма"), 14, true, A::Center);
+    rh.addLabel(QStringLiteral("Label2"), 0, 480, width, 280, QStringLiteral("Адрес"), 10, false, A::Center);
+    rh.addLabel(QStringLiteral("Label9"), 0, 760, width, 280, QStringLiteral("Връзка"), 9, false, A::Center);
+    rh.addLine(QStringLiteral("Line1"), 0, 1110, width, 0).setLineWidth(20);
+    rh.addLabel(QStringLiteral("Label3"), 0, 1180, width, 400, title, 14, true, A::Center);
+    rh.addLabel(QStringLiteral("Label4"), 0, 1590, width, 320, QString(), 11, true, A::Center);
+    rh.addLabel(QStringLiteral("Label5"), 0, 1920, width, 300, QString(), 10, false, A::Center);
+
+    ReportSection &ph = r.addSection(QStringLiteral("PageHeader"), kPageHeaderHeight);
+    ReportSection &det = r.addSection(QStringLiteral("Detail"), kDetailHeight);
+    ph.addLine(QStringLiteral("Line2"), 0, 20, width, 0);
+    int x = 0;
+    QHash<int, int> colLeft, colWidth;
+    for (const Column &c : cols) {
+        ph.addLabel(QStringLiteral("Label%1").arg(c.number), x, 50, c.width, 300, QString::fromUtf8(c.caption), 8,
+                    true, c.align);
+        det.addTextBox(QStringLiteral("Text%1").arg(c.number), x, 0, c.width, kDetailHeight, c.align,
+                       QString::fromUtf8(c.format))
+            .setFont(8);
+        colLeft[c.number] = x;
+        colWidth[c.number] = c.width;
+        x += c.width;
+    }
+    ph.addLine(QStringLiteral("Line3"), 0, 380, width, 0);
+
+    ReportSection &pf = r.addSection(QStringLiteral("PageFooter"), kPageFooterHeight);
+    pf.addLine(QStringLiteral("Line4"), 0, 40, width, 0);
+    pf.addLabel(QStringLiteral("Label6"), 0, 100, width / 2, 260, QStringLiteral("Тревалон"), 8);
+    pf.addLabel(QStringLiteral("Label7"), width / 2, 100, width / 2, 260,
+                QStringLiteral("Програма за управление на превози"), 8, false, A::Right);
+
+    ReportSection &rf = r.addSection(QStringLiteral("ReportFooter"), kReportFooterHeight);
+    rf.addLine(QStringLiteral("Line5"), 0, 40, width, 0).setLineWidth(20);
+    auto sumBox = [&](const char *fn, const char *lbl, const char *caption, int col, const char *format) {
+        rf.addLabel(QLatin1String(lbl), colLeft[col], 100, colWidth[col], 260, QString::fromUtf8(caption), 8, true,
+                    A::Right);
+        rf.addFunction(QLatin1String(fn), colLeft[col], 380, colWidth[col], 280, A::Right, QLatin1String(format))
+            .setFont(8, true);
+    };
+    rf.addLabel(QStringLiteral("Label8"), 0, 380, std::min(colLeft[tonCol], 1400), 280, QStringLiteral("Всичко"), 9,
+                true);
+    sumBox("Function102", "Label10", "Товар", tonCol, "###0.000");
+    sumBox("Function103", "Label11", "Км", kmCol, "###0");
+    sumBox("Function105", "Label12", "Сума", sumCol, "###0.00");
+    // The design's own orientation is what it was declared with.
+    r.setLandscape(landscape);
+}
+
+void declareRptKola(Report &r)
+{
+    declareTripDesign(r, QStringLiteral("Справка за кола"), kLandscapeWidth, true, QStringLiteral("Справка"),
+                      {{100, "Дата", 1200, A::Left, ""},
+                       {101, "Пл.", 500, A::Right, ""},
+                       {102, "Тонаж", 1000, A::Right, "###0.000"},
+                       {103, "Км", 800, A::Right, "###0"},
+                       {104, "Тар.", 900, A::Right, "###0.000"},
+                       {105, "Сума", 1300, A::Right, "###0.00"},
+                       {108, "Маршрут", 3300, A::Left, ""},
+                       {109, "Клиент", 3000, A::Left, ""},
+                       {110, "Товар", 2800, A::Left, ""}},
+                      102, 103, 105);
+}
+
+void declareRptAll(Report &r)
+{
+    declareTripDesign(r, QStringLiteral("Справка за курсове"), kLandscapeWidth, true, QStringLiteral("Обща справка"),
+                      {{100, "Дата", 1200, A::Left, ""},
+                       {101, "Кола№", 1400, A::Center, ""},
+                       {102, "Тонаж", 1000, A::Right, "###0.000"},
+                       {103, "Км", 800, A::Right, "###0"},
+                       {104, "Тар.", 900, A::Right, "###0.000"},
+                       {105, "Сума", 1300, A::Right, "###0.00"},
+                       {108, "Маршрут", 2900, A::Left, ""},
+                       {109, "Клиент", 2700, A::Left, ""},
+                       {110, "Товар", 2600, A::Left, ""}},
+                      102, 103, 105);
+}
+
+void declareRptKlient(Report &r)
+{
+    declareTripDesign(r, QStringLiteral("Справка за курсовете"), kPortraitWidth, false, QString(),
+                      {{100, "Дата", 1200, A::Left, ""},
+                       {101, "Кола", 1300, A::Center, ""},
+                       {102, "Тон.", 950, A::Right, "###0.000"},
+                       {103, "Км", 750, A::Right, "###0"},
+                       {104, "Сума", 1250, A::Right, "###0.00"},
+                       {107, "Маршрут", 2150, A::Left, ""},
+                       {108, "Товар", 2000, A::Left, ""}},
+                      102, 103, 104);
+}
+
+void declareRptDriver(Report &r)
+{
+    declareTripDesign(r, QStringLiteral("Справка за курсовете"), kLandscapeWidth, true, QStringLiteral("Справка"),
+                      {{100, "Дата", 1200, A::Left, ""},
+                       {101, "Кола№", 1300, A::Center, ""},
+                       {102, "Тонаж", 950, A::Right, "###0.000"},
+                       {103, "Км", 750, A::Right, "###0"},
+                       {104, "Тар.", 850, A::Right, "###0.000"},
+                       {105, "Сума", 1250, A::Right, "###0.00"},
+                       {108, "Маршрут", 2700, A::Left, ""},
+                       {109, "Клиент", 2500, A::Left, ""},
+                       {110, "Товар", 2500, A::Left, ""},
+                       {111, "Плат.", 800, A::Center, ""}},
+                      102, 103, 105);
+}
+
+// The trips of the query for the period, oldest first; trips of one day in the
+// order they were entered.
+void openTrips(Connection &conn, Recordset &rs, const QString &where, QVariantList params, const QDate &start,
+               const QDate &end)
+{
+    params << start << end;
+    rs.open(conn,
+            QStringLiteral("SELECT * FROM tabl WHERE ") + where
+                + QStringLiteral("Data BETWEEN ? AND ? ORDER BY Data, ID"),
+            params);
+}
+
+// Landscape designs: turned paper, narrow margins and a wide preview window.
+void setLandscapePage(Report &r)
+{
+    r.setLandscape(true);
+    r.setMargins(1000, 1000, 567, 600);
+    r.setWindowSize(14800, 10050);
+}
+
+void bindColumns(Report &r, const QList<QPair<int, const char *>> &cols)
+{
+    ReportSection &det = r.section(QStringLiteral("Detail"));
+    for (const auto &c : cols)
+        det.control(QStringLiteral("Text%1").arg(c.first)).setDataField(QLatin1String(c.second));
+}
+
+void bindSums(Report &r)
+{
+    ReportSection &rf = r.section(QStringLiteral("ReportFooter"));
+    rf.control(QStringLiteral("Function102")).setDataField(QStringLiteral("ton")).setFunctionType(0);
+    rf.control(QStringLiteral("Function103")).setDataField(QStringLiteral("km")).setFunctionType(0);
+    rf.control(QStringLiteral("Function105")).setDataField(QStringLiteral("bruto")).setFunctionType(0);
+}
+
+void fillHeader(Report &r, const QString &subject3, const QString &subject4, const QDate &start, const QDate &end)
+{
+    fillCompanyHeader(r, QStringLiteral("Label1"), QStringLiteral("Label2"), QStringLiteral("Label9"));
+    ReportSection &rh = r.section(QStringLiteral("ReportHeader"));
+    if (!subject3.isNull())
+        rh.control(QStringLiteral("Label3")).setCaption(subject3);
+    rh.control(QStringLiteral("Label4")).setCaption(subject4);
+    rh.control(QStringLiteral("Label5")).setCaption(reportPeriodLine(start, end));
+}
+
+} // namespace
+
+Report &rptKola() { return Report::instance(QStringLiteral("rptKola"), &declareRptKola); }
+Report &rptAll() { return Report::instance(QStringLiteral("rptAll"), &declareRptAll); }
+Report &rptKlient() { return Report::instance(QStringLiteral("rptKlient"), &declareRptKlient); }
+Report &rptDriver() { return Report::instance(QStringLiteral("rptDriver"), &declareRptDriver); }
+
+void PrintTripsByCar()
+{
+    const DiaSeek &d = DiaSeek::instance();
+    if (!d.lYes)
+        return;
+    runReportFill([&] {
+        Connection conn;
+        conn.open(gConnStr);
+        Recordset rs;
+        openTrips(conn, rs, QStringLiteral("kola=? AND "), {d.Kola}, d.startDate(), d.endDate());
+        Report &r = rptKola();
+        // The car report keeps its design caption.
+        setLandscapePage(r);
+        r.setDataSource(rs);
+        fillHeader(r, QString(), QStringLiteral("за курсовете на кола №") + d.Kola, d.startDate(), d.endDate());
+        bindColumns(r, {{100, "Data"}, {101, "plat"}, {102, "ton"}, {103, "km"}, {104, "tarifa"}, {105, "bruto"},
+                        {108, "Marsh"}, {109, "Klient"}, {110, "Tovar"}});
+        fillVersionFooter(r, true);
+        bindSums(r);
+        r.show(false);
+    });
+}
+
+void PrintTripsByPeriod()
+{
+    const DiaSeekAlt &d = DiaSeekAlt::instance();
+    runReportFill([&] {
+        QString where, subject;
+        if (d.sOption == QLatin1String("Yes")) {
+            where = QStringLiteral("Fakt=1 AND ");
+            subject = QStringLiteral("за фактурираните курсове на фирма ");
+        } else if (d.sOption == QLatin1String("No")) {
+            where = QStringLiteral("COALESCE(Fakt,0)=0 AND ");
+            subject = QStringLiteral("за нефактурираните курсове на фирма ");
+        } else {
+            subject = QStringLiteral("за курсовете на фирма ");
+        }
+        Connection conn;
+        conn.open(gConnStr);
+        Recordset rs;
+        openTrips(conn, rs, where, {}, d.startDate(), d.endDate());
+        Report &r = rptAll();
+        r.setCaption(reportWindowCaption(QStringLiteral("Справка за курсове")));
+        setLandscapePage(r);
+        r.setDataSource(rs);
+        fillHeader(r, QString(), subject + gFirmName, d.startDate(), d.endDate());
+        bindColumns(r, {{100, "Data"}, {101, "kola"}, {102, "ton"}, {103, "km"}, {104, "tarifa"}, {105, "bruto"},
+                        {108, "Marsh"}, {109, "Klient"}, {110, "Tovar"}});
+        fillVersionFooter(r, true);
+        bindSums(r);
+        r.show(false);
+    });
+}
+
+void PrintTripsByClient()
+{
+    const DiaSeek &d = DiaSeek::instance();
+    if (!d.lYes)
+        return;
+    runReportFill([&] {
+        Connection conn;
+        conn.open(gConnStr);
+        Recordset rs;
+        openTrips(conn, rs, QStringLiteral("Klient=? AND "), {d.Klient}, d.startDate(), d.endDate());
+        Report &r = rptKlient();
+        r.setCaption(reportWindowCaption(QStringLiteral("Справка за курсовете")));
+        r.setMargins(1440, 567, 567, 1000);
+        r.setDataSource(rs);
+        fillHeader(r, QStringLiteral("Извършени от ") + gFirmName + QStringLiteral(" курсове"),
+                   QStringLiteral("по заявка на ") + d.Klient, d.startDate(), d.endDate());
+        bindColumns(r, {{100, "Data"}, {101, "kola"}, {102, "ton"}, {103, "km"}, {104, "bruto"}, {107, "Marsh"},
+                        {108, "Tovar"}});
+        fillVersionFooter(r, true);
+        bindSums(r);
+        r.show(false);
+    });
+}
+
+void PrintTripsByDriver()
+{
+    const DiaSeekAlt &d = DiaSeekAlt::instance();
+    runReportFill([&] {
+        Connection conn;
+        conn.open(gConnStr);
+        Recordset rs;
+        openTrips(conn, rs, QStringLiteral("kod=? AND "), {d.ShofKod}, d.startDate(), d.endDate());
+        Report &r = rptDriver();
+        r.setCaption(reportWindowCaption(QStringLiteral("Справка за курсовете")));
+        setLandscapePage(r);
+        r.setDataSource(rs);
+        fillHeader(r, QString(), QStringLiteral("за курсовете извършени от ") + d.ShofName, d.startDate(),
+                   d.endDate());
+        // Each trip's date shows whether that trip is paid: white when paid, grey
+        // when not (an empty flag counts as not paid).
+        r.section(QStringLiteral("Detail"))
+            .control(QStringLiteral("Text100"))
+            .setBackColor(QColor(192, 192, 192))
+            .setRowBackColor([](const ReportData &data, int row) {
+                const QVariant v = data.value(row, QStringLiteral("plat"));
+                const bool paid = !v.isNull() && v.isValid() && v.toBool();
+                return paid ? QColor(255, 255, 255) : QColor(192, 192, 192);
+            });
+        bindColumns(r, {{100, "Data"}, {101, "kola"}, {102, "ton"}, {103, "km"}, {104, "tarifa"}, {105, "bruto"},
+                        {108, "Marsh"}, {109, "Klient"}, {110, "Tovar"}, {111, "plat"}});
+        fillVersionFooter(r, true);
+        bindSums(r);
+        r.show(false);
+    });
+}
+
+} // namespace kelm

@@ -1,0 +1,30 @@
+#pragma once
+// The program's application object and the one way a failed command is reported.
+
+#include <QApplication>
+#include <QString>
+
+#include <exception>
+#include <functional>
+
+namespace kelm {
+
+// Runs one command. A DbError or any other exception it throws ends that command
+// only: the pointer is restored and the failure is shown in DiaInf under the
+// caption; the program goes on. Returns false when the command failed.
+bool runGuarded(const QString &caption, const std::function<void()> &command);
+
+// Shows a caught failure: DiaInf with the caption and "number:description" for a
+// DbError, the exception's text otherwise. Restores the pointer first.
+void reportFailure(const QString &caption, std::exception_ptr failure);
+
+// The last line of defence: an exception that escapes an event handler is
+// reported like a failed command instead of ending the program.
+class Application : public QApplication {
+    Q_OBJECT
+public:
+    Application(int &argc, char **argv);
+    bool notify(QObject *receiver, QEvent *event) override;
+};
+
+} // namespace kelm

@@ -1,0 +1,82 @@
+#include "shell/password.h"
+
+#include "platform/dataform.h"
+#include "shell/globals.h"
+
+#include <QApplication>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+namespace kelm {
+
+PassWord::PassWord(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("PassWord"));
+    setWindowTitle(QStringLiteral("Пароли"));
+    setModal(true);
+
+    auto *frame = new QGroupBox(QStringLiteral("Потребители "), this);
+    frame->setObjectName(QStringLiteral("Frame1"));
+    auto *grid = new QGridLayout(frame);
+    const char *labels[3] = {"Име:", "Парола:", "Вид достъп:"};
+    for (int i = 0; i < 3; ++i) {
+        auto *lbl = new QLabel(QString::fromUtf8(labels[i]), frame);
+        lbl->setObjectName(QStringLiteral("lblLabels_%1").arg(i));
+        m_txtFields[i] = new QLineEdit(frame);
+        m_txtFields[i]->setObjectName(QStringLiteral("txtFields_%1").arg(i));
+        lbl->setBuddy(m_txtFields[i]);
+        grid->addWidget(lbl, i, 0);
+        grid->addWidget(m_txtFields[i], i, 1);
+    }
+    m_txtFields[0]->setMinimumWidth(200);
+    // The kind is one letter.
+    m_txtFields[2]->setMaximumWidth(40);
+    grid->setColumnStretch(1, 1);
+
+    DataForm::Config cfg;
+    cfg.statusText = QStringLiteral(" Потребител №:");
+    cfg.addText = QStringLiteral(" Нов потребител");
+    cfg.editText = QStringLiteral(" Корекция на потребител");
+    cfg.deletes = DataForm::Delete::AtOnce;
+    cfg.errors = DataForm::Errors::MessageBox;
+    cfg.firstLastBeep = true;
+    cfg.fieldClick = DataForm::FieldClick::StartsEditing;
+    m_form = new DataForm(this, QString(), m_conn, m_adoPrimaryRS,
+                          {{m_txtFields[0], QStringLiteral("Ime")},
+                           {m_txtFields[1], QStringLiteral("Password")},
+                           {m_txtFields[2], QStringLiteral("Vid")}},
+                          cfg);
+
+    auto *lay = new QVBoxLayout(this);
+    lay->addWidget(frame);
+    lay->addWidget(m_form->buttonsPanel());
+    lay->addWidget(m_form->statusPanel());
+    lay->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+PassWord::~PassWord() = default;
+
+bool PassWord::load()
+{
+    try {
+        m_conn.open(gConnStr);
+    } catch (const DbError &e) {
+        m_form->reportError(DataForm::CmdLoad, e);
+        return false;
+    }
+    // Administrators are neither shown nor editable here.
+    return m_form->open(QStringLiteral("SELECT * FROM Users WHERE Vid<>'A' ORDER BY Vid"));
+}
+
+void showPassWord()
+{
+    PassWord w(QApplication::activeWindow());
+    if (!w.load())
+        return;
+    w.exec();
+}
+
+} // namespace kelm

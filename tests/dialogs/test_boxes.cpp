@@ -1,0 +1,191 @@
+#include "dialogs/diainf.h"
+#include "dialogs/dialog.h"
+#include "dialogs/messages.h"
+#include "dialogs/progdialog.h"
+
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QtTest>
+
+#include <functional>
+#include <stdexcept>
+
+using namespace kelm;
+
+namespace {
+// Runs f on the modal box as soon as it shows.
+void whenModal(std::function<void(QWidget *)> f)
+{
+    QTimer::singleShot(0, [f] {
+        QWidget *w = QApplication::activeModalWidget();
+        QVERIFY(w);
+        f(w);
+    });
+}
+} // namespace
+
+class TestBoxes : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void diaInfCaptionDefaultsToInformation();
+    void diaInfWindowShowsCaptionAndLines();
+    void diaInfTwoLinesStayInsideTheWindow();
+    void diaInfLongMessageGrowsTheBox();
+    void dialogCloseButtonAnswersNo();
+    void dialogEveryShowingStartsAtNo();
+    void dialogCapturedAnswersAndBeeps();
+    void progressScopeClosesOnEarlyExit();
+    void progressClosesAtLastStep();
+};
+
+void TestBoxes::diaInfCaptionDefaultsToInformation()
+{
+    MessageCapture cap;
+    DiaInf::show(QStringLiteral("Няма данни"));
+    DiaInf::show(QString(), QStringLiteral("Втора"));
+    DiaInf::show(QStringLiteral("ВНИМАНИЕ!"), QStringLiteral("Трета"));
+    QCOMPARE(cap.shown.size(), 3);
+    QCOMPARE(cap.shown.at(0).caption, QStringLiteral("Информация"));
+    QCOMPARE(cap.shown.at(1).caption, QStringLiteral("Информация"));
+    QCOMPARE(cap.shown.at(2).caption, QStringLiteral("ВНИМАНИЕ!"));
+    QCOMPARE(cap.beeps, 3);
+    QCOMPARE(cap.shown.at(0).kind, ShownMessage::Info);
+}
+
+void TestBoxes::diaInfWindowShowsCaptionAndLines()
+{
+    QString title, label;
+    whenModal([&](QWidget *w) {
+        title = w->windowTitle();
+        label = w->findChild<QLabel *>(QStringLiteral("Label1"))->text();
+        w->findChild<QPushButton *>(QStringLiteral("OKButton"))->click();
+    });
+    DiaInf::show(QString(), joinLines({QStringLiteral("Ред едно"), QStringLiteral("Ред две")}));
+    QCOMPARE(title, QStringLiteral("Информация"));
+    QCOMPARE(label, QStringLiteral("Ред едно\nРед две"));
+    QVERIFY(!DiaInf::instance().isVisible());
+}
+
+void TestBoxes::diaInfTwoLinesStayInsideTheWindow()
+{
+    QRect labelRect, buttonRect;
+    QSize size;
+    int textHeight = 0;
+    whenModal([&](QWidget *w) {
+        auto *l = w->findChild<QLabel *>(QStringLiteral("Label1"));
+        labelRect = l->geometry();
+        textHeight = l->heightForWidth(l->width());
+        buttonRect = w->findChild<QPushButton *>(QStringLiteral("OKButton"))->geometry();
+        size = w->size();
+        w->findChild<QPushButton *>(QStringLiteral("OKButton"))->click();
+    });
+    DiaInf::show(QStringLiteral("ГРЕШКА при запис!"),
+                 joinLines({QStringLiteral("Няма въведено име на шофьора!"),
+                            QStringLiteral("Моля, въведете до 50 символа за име на шофьора!")}));
+    QVERIFY2(labelRect.top() >= 0, "the message starts above the window");
+    QVERIFY(labelRect.height() >= textHeight);
+    QVERIFY2(labelRect.bottom() < buttonRect.top(), "the message runs into the button");
+    QVERIFY(buttonRect.bottom() < size.height());
+    QVERIFY(labelRect.right() < size.width());
+}
+
+void TestBoxes::diaInfLongMessageGrowsTheBox()
+{
+    QStringList lines;
+    for (int i = 0; i < 8; ++i)
+        lines << QStringLiteral("Ред номер %1 от едно дълго съобщение").arg(i + 1);
+    QRect labelRect, buttonRect;
+    QSize size;
+    whenModal([&](QWidget *w) {
+        labelRect = w->findChild<QLabel *>(QStringLiteral("Label1"))->geometry();
+        buttonRect = w->findChild<QPushButton *>(QStringLiteral("OKButton"))->geometry();
+        size = w->size();
+        w->findChild<QPushButton *>(QStringLiteral("OKButton"))->click();
+    });
+    DiaInf::show(QString(), joinLines(lines));
+    QVERIFY(labelRect.top() >= 0);
+    QVERIFY(labelRect.bottom() < buttonRect.top());
+    QVERIFY(buttonRect.bottom() < size.height());
+    QVERIFY(size.height() > 1275 / 15);
+}
+
+void TestBoxes::dialogCloseButtonAnswersNo()
+{
+    QString title;
+    whenModal([&](QWidget *w) {
+        title = w->windowTitle();
+        w->close(); // the window's own close button
+    });
+    QVERIFY(!Dialog::ask(QString(), QStringLiteral("Да продължа ли?")));
+    QVERIFY(!Dialog::lYes);
+    QCOMPARE(title, QStringLiteral("Внимание!"));
+
+    whenModal([](QWidget *w) { QTest::keyClick(w, Qt::Key_Escape); });
+    QVERIFY(!Dialog::ask(QStringLiteral("Изтриване на запис"), QStringLiteral("Сигурни ли сте?")));
+}
+
+void TestBoxes::dialogEveryShowingStartsAtNo()
+{
+    whenModal([](QWidget *w) { w->findChild<QPushButton *>(QStringLiteral("OKButton"))->click(); });
+    QVERIFY(Dialog::ask(QString(), QStringLiteral("Първи въпрос")));
+    QVERIFY(Dialog::lYes);
+
+    // The next showing must not inherit the earlier yes when it is closed without an answer.
+    bool startedAtNo = true;
+    whenModal([&](QWidget *w) {
+        startedAtNo = !Dialog::lYes;
+        w->close();
+    });
+    QVERIFY(!Dialog::ask(QString(), QStringLiteral("Втори въпрос")));
+    QVERIFY(startedAtNo);
+
+    bool okHasFocus = false;
+    whenModal([&](QWidget *w) {
+        okHasFocus = w->focusWidget() == w->findChild<QPushButton *>(QStringLiteral("OKButton"));
+        w->findChild<QPushButton *>(QStringLiteral("CancelButton"))->click();
+    });
+    QVERIFY(!Dialog::ask(QString(), QStringLiteral("Трети въпрос")));
+    QVERIFY(okHasFocus);
+}
+
+void TestBoxes::dialogCapturedAnswersAndBeeps()
+{
+    MessageCapture cap;
+    cap.answers = {true, false};
+    QVERIFY(Dialog::ask(QString(), QStringLiteral("1")));
+    QVERIFY(!Dialog::ask(QString(), QStringLiteral("2")));
+    QVERIFY(!Dialog::ask(QString(), QStringLiteral("3"))); // answers ran out: no
+    QCOMPARE(cap.beeps, 3);
+    QCOMPARE(cap.shown.at(0).caption, QStringLiteral("Внимание!"));
+    QCOMPARE(cap.shown.at(0).kind, ShownMessage::Confirm);
+}
+
+void TestBoxes::progressScopeClosesOnEarlyExit()
+{
+    try {
+        ProgressScope scope(QStringLiteral("Обработка курсове на шофьор..."), 10);
+        QVERIFY(ProgDialog::instance().isVisible());
+        QVERIFY(!ProgDialog::instance().OKButton->isEnabled());
+        QCOMPARE(ProgDialog::instance().ProgBar->minimum(), 1);
+        QCOMPARE(ProgDialog::instance().ProgBar->maximum(), 10);
+        scope.step(3);
+        QCOMPARE(ProgDialog::instance().ProgBar->value(), 3);
+        throw std::runtime_error("a step failed");
+    } catch (const std::runtime_error &) {
+    }
+    QVERIFY(!ProgDialog::instance().isVisible());
+    QCOMPARE(ProgDialog::instance().windowTitle(), QStringLiteral("Тревалон 2.3 - Обработка"));
+}
+
+void TestBoxes::progressClosesAtLastStep()
+{
+    ProgressScope scope(QStringLiteral("Създавам списъка на клиентите..."), 3);
+    scope.step(2);
+    QVERIFY(ProgDialog::instance().isVisible());
+    scope.step(3);
+    QVERIFY(!ProgDialog::instance().isVisible());
+}
+
+QTEST_MAIN(TestBoxes)
+#include "test_boxes.moc"

@@ -1,0 +1,365 @@
+#include "dialogs/diaseek.h"
+#include "dialogs/diaseekalt.h"
+#include "dialogs/messages.h"
+#include "platform/database.h"
+#include "platform/version.h"
+#include "reports/report.h"
+#include "reports/reportpreview.h"
+#include "reports/tripreports.h"
+#include "shell/globals.h"
+#include "shell/targets.h"
+#include "testdb.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace kelm;
+
+namespace {
+
+void addTrip(TestDb &db, const QDate &d, const QString &kola, const QString &kod, const QString &klient,
+             const QString &marsh, const QString &tovar, int km, double ton, double tarifa, const QVariant &plat,
+             const QVariant &fakt)
+{
+    db.exec(QStringLiteral("INSERT INTO tabl (Data, kola, kod, Klient, Marsh, Tovar, km, ton, Tarifa, bruto, "
+                           "procent, neto, plat, Fakt) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?)"),
+            {d, kola, kod, klient, marsh, tovar, km, ton, tarifa, ton * km * tarifa, 0.0, 0.0, plat, fakt});
+}
+
+QString text(Report &r, const char *section, const char *control, int row = -1)
+{
+    return r.controlText(QLatin1String(section), QLatin1String(control), row);
+}
+
+QStringList column(Report &r, const char *control)
+{
+    QStringList out;
+    for (int i = 0; i < r.data().rowCount(); ++i)
+        out << text(r, "Detail", control, i);
+    return out;
+}
+
+// The page-header captions in the order the columns run, left to right.
+QStringList captions(Report &r)
+{
+    QList<QPair<double, QString>> caps;
+    for (const ReportItem &it : r.pageItems(0))
+        if (it.section == QLatin1String("PageHeader") && it.kind == ReportControl::Label)
+            caps.append({it.rect.left(), it.text});
+    std::sort(caps.begin(), caps.end());
+    QStringList out;
+    for (auto &c : caps)
+        out << c.second;
+    return out;
+}
+
+} // namespace
+
+class TestTripReports : public QObject {
+    Q_OBJECT
+private:
+    std::unique_ptr<TestDb> db;
+    QTemporaryDir pdfDir;
+
+    void setPeriod(const QString &from, const QString &to)
+    {
+        DiaSeek::instance().StartData = from;
+        DiaSeek::instance().EndData = to;
+        DiaSeekAlt::instance().StartData = from;
+        DiaSeekAlt::instance().EndData = to;
+    }
+    // Writes the report as PDF beside the test (and into KELM_REPORT_LOOK when set,
+    // for looking at it).
+    void writePdf(Report &r)
+    {
+        const QString name = r.name() + ".pdf";
+        r.exportPdf(pdfDir.filePath(name));
+        QVERIFY(QFileInfo(pdfDir.filePath(name)).size() > 1000);
+        if (qEnvironmentVariableIsSet("KELM_REPORT_LOOK"))
+            r.exportPdf(QDir(qEnvironmentVariable("KELM_REPORT_LOOK")).filePath(name));
+    }
+
+private slots:
+    void init();
+    void cleanup() { db.reset(); }
+    void byCar();
+    void byCarNeedsConfirmedDialog();
+    void byPeriodOptions_data();
+    void byPeriodOptions();
+    void byClient();
+    void byDriverColoursEachDate();
+    void emptyPeriodShowsEmptyReport();
+    void companyHeaderWithBlankAddresses();
+    void failingQueryIsReported();
+    void refillKeepsOnePreview();
+};
+
+void TestTripReports::init()
+{
+    db = std::make_unique<TestDb>();
+    gFirmName = QStringLiteral("Д'Арк Транс ООД");
+    gFirmCity = QStringLiteral("Пловдив");
+    gFirmAddress = QStringLiteral("ул. Иван Вазов 12");
+    gFirmTel = QStringLiteral("032 123456");
+    gFirmGSM = QStringLiteral("0888 123456");
+    gFirmEmail = QStringLiteral("office@darc.bg");
+    gFirmURL = QStringLiteral("www.darc.bg");
+    const QString ark = QStringLiteral("Д'Арк ООД");
+    // Car СВ 1234 АК, driver 001; the period in the tests is 05.01.2010 - 31.01.2010.
+    addTrip(*db, QDate(2010, 1, 4), "СВ 1234 АК", "001", ark, "София - Пловдив", "Цимент", 150, 20, 0.1, true, true);
+    addTrip(*db, QDate(2010, 1, 5), "СВ 1234 АК", "001", ark, "София - Варна", "Пясък", 450, 22.5, 0.086, false, true);
+    addTrip(*db, QDate(2010, 1, 31), "СВ 1234 АК", "002", "Балкан ЕООД", "Русе - Видин", "Дърва за огрев", 220, 18.25,
+            0.12, true, QVariant());
+    addTrip(*db, QDate(2010, 1, 20), "СВ 1234 АК", "001", ark, "Пловдив - Бургас", "Трупи", 260, 24, 0.09, QVariant(),
+            false);
+    addTrip(*db, QDate(2010, 1, 20), "ПВ 5678 ВВ", "001", "Балкан ЕООД", "Стара Загора - Хасково", "Слънчоглед",
+            95, 21.75, 0.11, true, true);
+    addTrip(*db, QDate(2010, 2, 1), "ПВ 5678 ВВ", "001", ark, "Плевен - Ловеч", "Чакъл", 40, 10, 0.2, false, false);
+}
+
+void TestTripReports::byCar()
+{
+    MessageCapture msgs;
+    ReportCapture shown;
+    DiaSeek &d = DiaSeek::instance();
+    d.lYes = true;
+    d.Kola = QStringLiteral("СВ 1234 АК");
+    setPeriod("05.01.2010", "31.01.2010");
+    QVERIFY(runTarget(QStringLiteral("PrintTripsByCar")));
+    QVERIFY(msgs.shown.isEmpty());
+    QCOMPARE(shown.shown.size(), 1);
+    QCOMPARE(shown.shown[0].design, QStringLiteral("rptKola"));
+    QVERIFY(!shown.shown[0].modal);
+
+    Report &r = rptKola();
+    // Both end days are in; the car's trips only, by date, one day in entry order.
+    QCOMPARE(column(r, "Text100"), (QStringList{"05.01.2010", "20.01.2010", "31.01.2010"}));
+    QCOMPARE(column(r, "Text101"), (QStringList{"", "", reportTrueMark()}));
+    QCOMPARE(column(r, "Text102"), (QStringList{"22,500", "24,000", "18,250"}));
+    QCOMPARE(column(r, "Text103"), (QStringList{"450", "260", "220"}));
+    QCOMPARE(column(r, "Text104"), (QStringList{"0,086", "0,090", "0,120"}));
+    QCOMPARE(column(r, "Text105"), (QStringList{"870,75", "561,60", "481,80"}));
+    QCOMPARE(column(r, "Text109"), (QStringList{"Д'Арк ООД", "Д'Арк ООД", "Балкан ЕООД"}));
+    QCOMPARE(captions(r), (QStringList{"Дата", "Пл.", "Тонаж", "Км", "Тар.", "Сума", "Маршрут", "Клиент", "Товар"}));
+
+    // Title, header, subject, period and footer.
+    QCOMPARE(r.caption(), QStringLiteral("Справка за кола"));
+    QVERIFY(r.landscape());
+    QCOMPARE(r.margin(1), 1000);
+    QCOMPARE(r.margin(2), 1000);
+    QCOMPARE(r.margin(3), 567);
+    QCOMPARE(r.margin(4), 600);
+    QCOMPARE(r.windowWidth(), 14800);
+    QCOMPARE(r.windowHeight(), 10050);
+    QCOMPARE(text(r, "ReportHeader", "Label1"), gFirmName);
+    QCOMPARE(text(r, "ReportHeader", "Label2"), QStringLiteral("Пловдив, ул. Иван Вазов 12"));
+    QCOMPARE(text(r, "ReportHeader", "Label9"),
+             QStringLiteral("тел:032 123456, факс:0888 123456, E-mail:office@darc.bg, URL:http//www.darc.bg"));
+    QCOMPARE(text(r, "ReportHeader", "Label3"), QStringLiteral("Справка"));
+    QCOMPARE(text(r, "ReportHeader", "Label4"), QStringLiteral("за курсовете на кола №СВ 1234 АК"));
+    QCOMPARE(text(r, "ReportHeader", "Label5"), QStringLiteral("за периода от 05.01.2010 до 31.01.2010"));
+    QCOMPARE(text(r, "PageFooter", "Label6"), QStringLiteral("Тревалон ") + versionFull());
+    // Sums over all rows: 22.5 + 24 + 18.25; 450 + 260 + 220; 870.75 + 561.6 + 481.8.
+    QCOMPARE(text(r, "ReportFooter", "Function102"), QStringLiteral("64,750"));
+    QCOMPARE(text(r, "ReportFooter", "Function103"), QStringLiteral("930"));
+    QCOMPARE(text(r, "ReportFooter", "Function105"), QStringLiteral("1914,15"));
+    QCOMPARE(text(r, "ReportFooter", "Label8"), QStringLiteral("Всичко"));
+    writePdf(r);
+}
+
+void TestTripReports::byCarNeedsConfirmedDialog()
+{
+    ReportCapture shown;
+    DiaSeek::instance().lYes = false;
+    DiaSeek::instance().Kola = QStringLiteral("СВ 1234 АК");
+    DiaSeek::instance().Klient = QStringLiteral("Д'Арк ООД");
+    setPeriod("01.01.2010", "31.12.2010");
+    PrintTripsByCar();
+    PrintTripsByClient();
+    QVERIFY(shown.shown.isEmpty());
+}
+
+void TestTripReports::byPeriodOptions_data()
+{
+    QTest::addColumn<QString>("option");
+    QTest::addColumn<QString>("subject");
+    QTest::addColumn<QStringList>("cars");
+    // On 20.01 the two trips keep their entry order: СВ first, then ПВ.
+    QTest::newRow("All") << "All" << "за курсовете на фирма "
+                         << QStringList{"СВ 1234 АК", "СВ 1234 АК", "ПВ 5678 ВВ", "СВ 1234 АК"};
+    QTest::newRow("Yes") << "Yes" << "за фактурираните курсове на фирма "
+                         << QStringList{"СВ 1234 АК", "ПВ 5678 ВВ"};
+    // An empty invoiced flag counts as not invoiced.
+    QTest::newRow("No") << "No" << "за нефактурираните курсове на фирма "
+                        << QStringList{"СВ 1234 АК", "СВ 1234 АК"};
+}
+
+void TestTripReports::byPeriodOptions()
+{
+    QFETCH(QString, option);
+    QFETCH(QString, subject);
+    QFETCH(QStringList, cars);
+    MessageCapture msgs;
+    ReportCapture shown;
+    DiaSeekAlt &d = DiaSeekAlt::instance();
+    d.lYes = true;
+    d.sOption = option;
+    setPeriod("05.01.2010", "31.01.2010");
+    QVERIFY(runTarget(QStringLiteral("PrintTripsByPeriod")));
+    QCOMPARE(shown.shown.size(), 1);
+    Report &r = rptAll();
+    QCOMPARE(column(r, "Text101"), cars);
+    QCOMPARE(r.caption(), QStringLiteral("Тревалон ") + versionShort() + QStringLiteral(" - Справка за курсове"));
+    QCOMPARE(text(r, "ReportHeader", "Label3"), QStringLiteral("Обща справка"));
+    QCOMPARE(text(r, "ReportHeader", "Label4"), subject + gFirmName);
+    QCOMPARE(text(r, "ReportHeader", "Label5"), QStringLiteral("за периода от 05.01.2010 до 31.01.2010"));
+    QCOMPARE(captions(r), (QStringList{"Дата", "Кола№", "Тонаж", "Км", "Тар.", "Сума", "Маршрут", "Клиент", "Товар"}));
+    double km = 0;
+    for (int i = 0; i < r.data().rowCount(); ++i)
+        km += r.data().value(i, QStringLiteral("KM")).toDouble();
+    QCOMPARE(text(r, "ReportFooter", "Function103"), QString::number(km));
+    if (option == QLatin1String("All")) {
+        QCOMPARE(text(r, "ReportFooter", "Function103"), QStringLiteral("1025"));
+        writePdf(r);
+    }
+}
+
+void TestTripReports::byClient()
+{
+    MessageCapture msgs;
+    ReportCapture shown;
+    DiaSeek &d = DiaSeek::instance();
+    d.lYes = true;
+    d.Klient = QStringLiteral("Д'Арк ООД");
+    setPeriod("04.01.2010", "20.01.2010");
+    QVERIFY(runTarget(QStringLiteral("PrintTripsByClient")));
+    QCOMPARE(shown.shown.size(), 1);
+    Report &r = rptKlient();
+    QCOMPARE(column(r, "Text100"), (QStringList{"04.01.2010", "05.01.2010", "20.01.2010"}));
+    QCOMPARE(column(r, "Text104"), (QStringList{"300,00", "870,75", "561,60"}));
+    QCOMPARE(column(r, "Text107"), (QStringList{"София - Пловдив", "София - Варна", "Пловдив - Бургас"}));
+    QCOMPARE(captions(r), (QStringList{"Дата", "Кола", "Тон.", "Км", "Сума", "Маршрут", "Товар"}));
+    QCOMPARE(r.caption(), QStringLiteral("Тревалон ") + versionShort() + QStringLiteral(" - Справка за курсовете"));
+    QVERIFY(!r.landscape());
+    QCOMPARE(r.margin(1), 1440);
+    QCOMPARE(r.margin(2), 567);
+    QCOMPARE(r.margin(4), 1000);
+    QCOMPARE(text(r, "ReportHeader", "Label3"), QStringLiteral("Извършени от Д'Арк Транс ООД курсове"));
+    QCOMPARE(text(r, "ReportHeader", "Label4"), QStringLiteral("по заявка на Д'Арк ООД"));
+    QCOMPARE(text(r, "ReportHeader", "Label5"), QStringLiteral("за периода от 04.01.2010 до 20.01.2010"));
+    QCOMPARE(text(r, "ReportFooter", "Function102"), QStringLiteral("66,500"));
+    QCOMPARE(text(r, "ReportFooter", "Function103"), QStringLiteral("860"));
+    QCOMPARE(text(r, "ReportFooter", "Function105"), QStringLiteral("1732,35"));
+    // The report has no tariff column and no client column.
+    for (const ReportItem &it : r.pageItems(0))
+        QVERIFY(it.text != QLatin1String("Тар.") && it.text != QLatin1String("Клиент"));
+    writePdf(r);
+}
+
+void TestTripReports::byDriverColoursEachDate()
+{
+    MessageCapture msgs;
+    ReportCapture shown;
+    DiaSeekAlt &d = DiaSeekAlt::instance();
+    d.lYes = true;
+    d.sOption = QStringLiteral("All");
+    d.ShofKod = QStringLiteral("001");
+    d.ShofName = QStringLiteral("Петър Петров");
+    setPeriod("04.01.2010", "20.01.2010");
+    QVERIFY(runTarget(QStringLiteral("PrintTripsByDriver")));
+    QCOMPARE(shown.shown.size(), 1);
+    Report &r = rptDriver();
+    // The first trip is paid; the others keep their own colour.
+    QCOMPARE(column(r, "Text101"), (QStringList{"СВ 1234 АК", "СВ 1234 АК", "СВ 1234 АК", "ПВ 5678 ВВ"}));
+    QCOMPARE(column(r, "Text111"), (QStringList{reportTrueMark(), "", "", reportTrueMark()}));
+    QList<QColor> colours;
+    for (const ReportItem &it : r.pageItems(0))
+        if (it.control == QLatin1String("Text100"))
+            colours << it.backColor;
+    const QColor white(255, 255, 255), grey(192, 192, 192);
+    QCOMPARE(colours, (QList<QColor>{white, grey, grey, white}));
+    QCOMPARE(r.caption(), QStringLiteral("Тревалон ") + versionShort() + QStringLiteral(" - Справка за курсовете"));
+    QCOMPARE(text(r, "ReportHeader", "Label3"), QStringLiteral("Справка"));
+    QCOMPARE(text(r, "ReportHeader", "Label4"), QStringLiteral("за курсовете извършени от Петър Петров"));
+    QCOMPARE(captions(r),
+             (QStringList{"Дата", "Кола№", "Тонаж", "Км", "Тар.", "Сума", "Маршрут", "Клиент", "Товар", "Плат."}));
+    QCOMPARE(text(r, "ReportFooter", "Function105"), QStringLiteral("1959,64"));
+    QVERIFY(r.landscape());
+    writePdf(r);
+}
+
+void TestTripReports::emptyPeriodShowsEmptyReport()
+{
+    MessageCapture msgs;
+    ReportCapture shown;
+    DiaSeek::instance().lYes = true;
+    DiaSeek::instance().Kola = QStringLiteral("СВ 1234 АК");
+    setPeriod("01.03.2011", "31.03.2011");
+    PrintTripsByCar();
+    DiaSeekAlt::instance().ShofKod = QStringLiteral("001");
+    PrintTripsByDriver();
+    QVERIFY(msgs.shown.isEmpty());
+    QCOMPARE(shown.shown.size(), 2);
+    for (Report *r : {&rptKola(), &rptDriver()}) {
+        QCOMPARE(r->data().rowCount(), 0);
+        QCOMPARE(r->pageCount(), 1);
+        QVERIFY(r->page(0).reportHeader && r->page(0).reportFooter);
+        QCOMPARE(r->controlText("ReportFooter", "Function105"), QStringLiteral("0,00"));
+    }
+}
+
+void TestTripReports::companyHeaderWithBlankAddresses()
+{
+    ReportCapture shown;
+    // The company data hold an empty e-mail and web address as a single blank.
+    gFirmEmail = QStringLiteral(" ");
+    gFirmURL = QStringLiteral(" ");
+    DiaSeekAlt::instance().sOption = QStringLiteral("All");
+    setPeriod("01.01.2010", "31.01.2010");
+    PrintTripsByPeriod();
+    QCOMPARE(text(rptAll(), "ReportHeader", "Label9"),
+             QStringLiteral("тел:032 123456, факс:0888 123456, E-mail: , URL:http// "));
+}
+
+void TestTripReports::failingQueryIsReported()
+{
+    MessageCapture msgs;
+    ReportCapture shown;
+    const QString good = gConnStr;
+    // The trips table is gone: the query fails, the user is told, nothing is shown.
+    db->exec(QStringLiteral("DROP TABLE tabl"));
+    DiaSeek::instance().lYes = true;
+    setPeriod("01.01.2010", "31.01.2010");
+    PrintTripsByCar();
+    QCOMPARE(msgs.shown.size(), 1);
+    QCOMPARE(msgs.lastCaption(), QStringLiteral("ГРЕШКА!"));
+    QVERIFY(msgs.lastText().contains(QLatin1Char(':')));
+    QVERIFY(shown.shown.isEmpty());
+    QCOMPARE(gConnStr, good);
+}
+
+void TestTripReports::refillKeepsOnePreview()
+{
+    // Shown for real (offscreen): the open preview takes the new period's rows.
+    DiaSeekAlt &d = DiaSeekAlt::instance();
+    d.sOption = QStringLiteral("All");
+    setPeriod("05.01.2010", "05.01.2010");
+    PrintTripsByPeriod();
+    Report &r = rptAll();
+    auto *pv = r.preview();
+    QVERIFY(pv);
+    QCOMPARE(r.data().rowCount(), 1);
+    setPeriod("01.01.2010", "28.02.2010");
+    PrintTripsByPeriod();
+    QCOMPARE(r.preview(), pv);
+    QCOMPARE(r.data().rowCount(), 6);
+    QCOMPARE(text(r, "ReportHeader", "Label5"), QStringLiteral("за периода от 01.01.2010 до 28.02.2010"));
+    if (qEnvironmentVariableIsSet("KELM_REPORT_LOOK"))
+        pv->grab().save(qEnvironmentVariable("KELM_REPORT_LOOK") + "/rptAll-preview.png");
+    pv->close();
+}
+
+QTEST_MAIN(TestTripReports)
+#include "test_tripreports.moc"

@@ -1,0 +1,277 @@
+#include "dialogs/messages.h"
+#include "platform/database.h"
+#include "shell/archive.h"
+#include "shell/companydata.h"
+#include "shell/globals.h"
+#include "testdb.h"
+
+#include <QtTest>
+
+using namespace kelm;
+
+namespace {
+QString connStrFor(const QString &path)
+{
+    return QStringLiteral("PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source=%1;Jet OLEDB:Database Password=Ratn5064;")
+        .arg(path);
+}
+
+QVariant scalarIn(const QString &path, const QString &sql)
+{
+    Connection c;
+    c.open(connStrFor(path));
+    return c.scalar(sql);
+}
+
+void addTrip(TestDb &db, const QString &marsh)
+{
+    db.exec(QStringLiteral("INSERT INTO tabl (Data, kola, Marsh, Klient, km, ton, bruto) VALUES (?, ?, ?, ?, ?, ?, ?)"),
+            {QDate(2026, 3, 2), QStringLiteral("CA1234AB"), marsh, QStringLiteral("Д'Арк ООД"), 120, 20.5, 1230.75});
+}
+
+QByteArray bytesOf(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+} // namespace
+
+class TestArchive : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void cleanup();
+    void saveWritesAConsistentCopy();
+    void saveReplacesAnExistingArchive();
+    void saveToAnImpossiblePlaceSaysSo();
+    void restoreRefusesWhatIsNotOurs();
+    void restoreReplacesAndReloadsCompany();
+    void yearCopyNames();
+    void closeYearKeepsEarlierCopiesAndDeletesOnlyTrips();
+    void failedCopyDeletesNothing();
+    void newYearCommandAsksAndReports();
+};
+
+void TestArchive::cleanup()
+{
+    setBeforeRestoreHandler(nullptr);
+    setCompanyChangedHandler(nullptr);
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
+}
+
+void TestArchive::saveWritesAConsistentCopy()
+{
+    TestDb db;
+    addTrip(db, QStringLiteral("София - Варна"));
+    const QString target = db.folder() + QStringLiteral("/копие.abd");
+    // Another screen is in the middle of a save: its rows are not part of the copy.
+    Connection other;
+    other.open(gConnStr);
+    Recordset rs;
+    rs.open(other, QStringLiteral("SELECT * FROM tabl"));
+    other.beginTrans();
+    other.execute(QStringLiteral("INSERT INTO tabl (Marsh) VALUES ('недовършен')"));
+
+    const ArchiveResult r = archiveSaveTo(target);
+    QVERIFY2(r.ok, qPrintable(r.message));
+    other.rollbackTrans();
+    QVERIFY(isKelmDatabase(target));
+    QCOMPARE(scalarIn(target, QStringLiteral("SELECT count(*) FROM tabl")).toInt(), 1);
+    QCOMPARE(scalarIn(target, QStringLiteral("SELECT Marsh FROM tabl")).toString(), QStringLiteral("София - Варна"));
+    QCOMPARE(scalarIn(target, QStringLiteral("SELECT Klient FROM tabl")).toString(), QStringLiteral("Д'Арк ООД"));
+    QCOMPARE(scalarIn(target, QStringLiteral("SELECT bruto FROM tabl")).toDouble(), 1230.75);
+    QCOMPARE(scalarIn(target, QStringLiteral("SELECT Ime FROM Users")).toString(), QStringLiteral("admin"));
+    // Nothing is left beside the archive.
+    QCOMPARE(QDir(db.folder()).entryList({QStringLiteral("копие.abd*")}, QDir::Files).size(), 1);
+}
+
+void TestArchive::saveReplacesAnExistingArchive()
+{
+    TestDb db;
+    const QString target = db.folder() + QStringLiteral("/a.abd");
+    QVERIFY(archiveSaveTo(target).ok);
+    addTrip(db, QStringLiteral("Русе"));
+    addTrip(db, QStringLiteral("Плевен"));
+    const ArchiveResult r = archiveSaveTo(target);
+    QVERIFY2(r.ok, qPrintable(r.message));
+    QCOMPARE(scalarIn(target, QStringLiteral("SELECT count(*) FROM tabl")).toInt(), 2);
+}
+
+void TestArchive::saveToAnImpossiblePlaceSaysSo()
+{
+    TestDb db;
+    const QString target = db.folder() + QStringLiteral("/няма/такава/папка/a.abd");
+    const ArchiveResult r = archiveSaveTo(target);
+    QVERIFY(!r.ok);
+    QVERIFY(r.message.contains(target));
+    QVERIFY(!QFile::exists(target));
+}
+
+void TestArchive::restoreRefusesWhatIsNotOurs()
+{
+    TestDb db;
+    addTrip(db, QStringLiteral("Бургас"));
+    db.conn().close();
+    const QByteArray before = bytesOf(gDbPath);
+    int closed = 0;
+    setBeforeRestoreHandler([&] { ++closed; });
+
+    const QString text = db.folder() + QStringLiteral("/бележка.abd");
+    QFile f(text);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("това не е архив");
+    f.close();
+    ArchiveResult r = archiveRestoreFrom(text);
+    QVERIFY(!r.ok);
+    QVERIFY(r.message.contains(QStringLiteral("не е архив")));
+
+    // An SQLite file of some other program is refused as well.
+    const QString foreign = db.folder() + QStringLiteral("/чужд.abd");
+    {
+        Connection c;
+        c.open(QStringLiteral("PROVIDER=x;Data Source=%1;").arg(foreign));
+        c.execute(QStringLiteral("CREATE TABLE Notes (Text TEXT)"));
+    }
+    r = archiveRestoreFrom(foreign);
+    QVERIFY(!r.ok);
+    r = archiveRestoreFrom(db.folder() + QStringLiteral("/липсва.abd"));
+    QVERIFY(!r.ok);
+
+    QCOMPARE(closed, 0);
+    QCOMPARE(bytesOf(gDbPath), before);
+    QCOMPARE(QDir(db.folder()).entryList({QStringLiteral("Kelm.mdb*")}, QDir::Files),
+             QStringList{QStringLiteral("Kelm.mdb")});
+}
+
+void TestArchive::restoreReplacesAndReloadsCompany()
+{
+    TestDb db;
+    db.exec(QStringLiteral("UPDATE KelmCfg SET UserName=?, UserCity=?"),
+            {QStringLiteral(" Архивна фирма "), QStringLiteral("Русе")});
+    addTrip(db, QStringLiteral("Русе - Шумен"));
+    const QString archive = db.folder() + QStringLiteral("/a.abd");
+    QVERIFY(archiveSaveTo(archive).ok);
+
+    db.exec(QStringLiteral("UPDATE KelmCfg SET UserName='Сегашна фирма'"));
+    db.exec(QStringLiteral("DELETE FROM tabl"));
+    QVERIFY(LoadCompanyData());
+    QCOMPARE(gFirmName, QStringLiteral("Сегашна фирма"));
+
+    QString nameWhenClosing;
+    setBeforeRestoreHandler([&] {
+        nameWhenClosing = scalarIn(gDbPath, QStringLiteral("SELECT UserName FROM KelmCfg")).toString();
+    });
+    QString titleName;
+    setCompanyChangedHandler([&] { titleName = gFirmName; });
+    const ArchiveResult r = archiveRestoreFrom(archive);
+    QVERIFY2(r.ok, qPrintable(r.message));
+    QCOMPARE(nameWhenClosing, QStringLiteral("Сегашна фирма"));
+    QCOMPARE(gFirmName, QStringLiteral("Архивна фирма"));
+    QCOMPARE(gFirmCity, QStringLiteral("Русе"));
+    QCOMPARE(titleName, QStringLiteral("Архивна фирма"));
+    QCOMPARE(scalarIn(gDbPath, QStringLiteral("SELECT Marsh FROM tabl")).toString(), QStringLiteral("Русе - Шумен"));
+    QVERIFY(QFile::exists(archive));
+    QCOMPARE(QDir(db.folder()).entryList({QStringLiteral("Kelm.mdb*")}, QDir::Files),
+             QStringList{QStringLiteral("Kelm.mdb")});
+}
+
+void TestArchive::yearCopyNames()
+{
+    TestDb db;
+    QCOMPARE(yearCopyPath(QDate(2004, 12, 31)), db.folder() + QStringLiteral("/2004.arh"));
+    QCOMPARE(yearCopyPath(QDate(2026, 1, 5)), db.folder() + QStringLiteral("/2026.arh"));
+    QFile f(db.folder() + QStringLiteral("/2026.arh"));
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.close();
+    QCOMPARE(yearCopyPath(QDate(2026, 1, 5)), db.folder() + QStringLiteral("/2026-2.arh"));
+    QVERIFY(QDir().mkpath(db.folder() + QStringLiteral("/2026-2.arh")));
+    QCOMPARE(yearCopyPath(QDate(2026, 1, 5)), db.folder() + QStringLiteral("/2026-3.arh"));
+}
+
+void TestArchive::closeYearKeepsEarlierCopiesAndDeletesOnlyTrips()
+{
+    TestDb db;
+    addTrip(db, QStringLiteral("Старо 1"));
+    addTrip(db, QStringLiteral("Старо 2"));
+    db.exec(QStringLiteral("INSERT INTO shof (kod, ime) VALUES ('001', 'Иван Петров')"));
+    db.exec(QStringLiteral("INSERT INTO Firms DEFAULT VALUES"));
+
+    ArchiveResult r = closeYear(QDate(2026, 12, 30));
+    QVERIFY2(r.ok, qPrintable(r.message));
+    QCOMPARE(r.path, db.folder() + QStringLiteral("/2026.arh"));
+    QCOMPARE(scalarIn(r.path, QStringLiteral("SELECT count(*) FROM tabl")).toInt(), 2);
+    QCOMPARE(db.count(QStringLiteral("tabl")), 0);
+    QCOMPARE(db.count(QStringLiteral("shof")), 1);
+    QCOMPARE(db.count(QStringLiteral("Firms")), 1);
+    QCOMPARE(db.count(QStringLiteral("Users")), 1);
+    QCOMPARE(db.count(QStringLiteral("KelmCfg")), 1);
+
+    addTrip(db, QStringLiteral("Ново"));
+    r = closeYear(QDate(2026, 12, 31));
+    QVERIFY2(r.ok, qPrintable(r.message));
+    QCOMPARE(r.path, db.folder() + QStringLiteral("/2026-2.arh"));
+    QCOMPARE(scalarIn(r.path, QStringLiteral("SELECT Marsh FROM tabl")).toString(), QStringLiteral("Ново"));
+    // The first copy still holds the year's trips.
+    QCOMPARE(scalarIn(db.folder() + QStringLiteral("/2026.arh"), QStringLiteral("SELECT count(*) FROM tabl")).toInt(), 2);
+    QCOMPARE(db.count(QStringLiteral("tabl")), 0);
+}
+
+void TestArchive::failedCopyDeletesNothing()
+{
+    TestDb db;
+    addTrip(db, QStringLiteral("Остава"));
+    // The copy's name leads nowhere: the copy cannot be written.
+    QVERIFY(QFile::link(db.folder() + QStringLiteral("/няма/папка/x"), db.folder() + QStringLiteral("/2026.arh")));
+    const ArchiveResult r = closeYear(QDate(2026, 6, 1));
+    QVERIFY(!r.ok);
+    QVERIFY(r.message.contains(QStringLiteral("курсовете не са изтрити")));
+    QCOMPARE(db.count(QStringLiteral("tabl")), 1);
+}
+
+void TestArchive::newYearCommandAsksAndReports()
+{
+    TestDb db;
+    addTrip(db, QStringLiteral("Курс"));
+    const QString copy = db.folder() + QLatin1Char('/') + QString::number(QDate::currentDate().year())
+        + QStringLiteral(".arh");
+    {
+        MessageCapture cap;
+        cap.answers = {false};
+        setStatusText(QString());
+        mnuNewPer(nullptr);
+        QCOMPARE(statusText(), QStringLiteral("Приключване на годината..."));
+        QCOMPARE(cap.shown.size(), 1);
+        QCOMPARE(cap.shown.at(0).kind, ShownMessage::Confirm);
+        QCOMPARE(cap.shown.at(0).caption, QStringLiteral("Внимание!"));
+        QCOMPARE(cap.shown.at(0).text, QStringLiteral("Данните ще бъдат изтрити!\r\rДа продължа ли?"));
+        QCOMPARE(db.count(QStringLiteral("tabl")), 1);
+        QVERIFY(!QFile::exists(copy));
+    }
+    {
+        MessageCapture cap;
+        cap.answers = {true};
+        mnuNewPer(nullptr);
+        QCOMPARE(cap.shown.size(), 2);
+        QCOMPARE(cap.shown.at(1).kind, ShownMessage::Info);
+        QCOMPARE(cap.shown.at(1).caption, QStringLiteral("Информация"));
+        QCOMPARE(cap.shown.at(1).text, QStringLiteral("Операцията завърши успешно"));
+        QCOMPARE(db.count(QStringLiteral("tabl")), 0);
+        QVERIFY(isKelmDatabase(copy));
+        QCOMPARE(QApplication::overrideCursor(), nullptr);
+    }
+    {
+        // The trips cannot be deleted: the copy stays, the failure is told, no success.
+        addTrip(db, QStringLiteral("Пазен"));
+        db.exec(QStringLiteral("CREATE TRIGGER keep BEFORE DELETE ON tabl BEGIN SELECT RAISE(ABORT, 'locked'); END"));
+        MessageCapture cap;
+        cap.answers = {true};
+        mnuNewPer(nullptr);
+        QCOMPARE(cap.shown.size(), 2);
+        QVERIFY(cap.shown.at(1).text != QStringLiteral("Операцията завърши успешно"));
+        QVERIFY(cap.shown.at(1).text.contains(QStringLiteral("locked")));
+        QCOMPARE(db.count(QStringLiteral("tabl")), 1);
+        QCOMPARE(QApplication::overrideCursor(), nullptr);
+    }
+}
+
+QTEST_MAIN(TestArchive)
+#include "test_archive.moc"

@@ -1,0 +1,694 @@
+#include "dialogs/messages.h"
+#include "platform/database.h"
+#include "shell/frmabout.h"
+#include "shell/frmmain.h"
+#include "shell/globals.h"
+#include "shell/helpwindow.h"
+#include "testdb.h"
+
+#include <QtTest>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSettings>
+#include <QStatusBar>
+#include <QToolBar>
+
+using namespace kelm;
+
+namespace {
+
+// The menu tree as the users know it: menu, caption, control, shortcut, topic.
+struct Row {
+    const char *menu;
+    const char *caption; // nullptr: separator
+    const char *control;
+    const char *shortcut;
+    int topic;
+};
+const Row kTree[] = {
+    {"", "Справки", "mnuSpr", "", 100},
+    {"mnuSpr", "Курсове на кола", "mnuSprKola", "", 5},
+    {"mnuSpr", "Всички курсове", "mnuSprPer", "", 6},
+    {"mnuSpr", nullptr, "mnuBar001", "", -1},
+    {"mnuSpr", "Курсове на клиент", "mnuSprKlient", "", 7},
+    {"mnuSpr", "Курсове от шофьор", "mnuSprShof", "", 8},
+    {"mnuSpr", nullptr, "mnuBar002", "", -1},
+    {"mnuSpr", "Клиент за факруриране", "mnuSprKlientSakr", "", 9},
+    {"mnuSpr", nullptr, "mnuBar003", "", -1},
+    {"mnuSpr", "Баланс на колите", "mnuSprBalanc", "", 10},
+    {"mnuSpr", "Разход нафта", "mnuSprPreRazh", "", 11},
+    {"mnuSpr", nullptr, "mnuBar006", "", -1},
+    {"mnuSpr", "Пътни листи", "mnuSprRowdList", "", 12},
+    {"mnuSpr", nullptr, "mnuBar005", "", -1},
+    {"mnuSpr", "Изход", "mnuFileExit", "Ctrl+Z", -1},
+    {"", "Данни", "mnuData", "", 101},
+    {"mnuData", "Нов курс", "mnuDataNew", "Ctrl+N", 13},
+    {"mnuData", "Шофьори", "mnuDataShof", "Ctrl+D", 14},
+    {"mnuData", "Пътни листи", "mnuDataPList", "Ctrl+L", 15},
+    {"mnuData", "Фактуриране", "mnuDataFakt", "Ctrl+F", 16},
+    {"mnuData", nullptr, "mnuDataBar3", "", -1},
+    {"mnuData", "Международни курсове", "mnuDataNewInside", "", -1},
+    {"mnuData", nullptr, "mnuDataBar1", "", -1},
+    {"mnuData", "Корекция на курс", "mnuDataKyrc", "", 17},
+    {"mnuData", "Корекция КМ", "mnuDataKorКм", "", 18},
+    {"mnuData", "Корекция плащане", "mnuDataKorPl", "", 36},
+    {"mnuData", "Корекция фактури", "mnuDataEditFakt", "", 19},
+    {"mnuData", nullptr, "mnuDataBar0", "", -1},
+    {"mnuData", "Заплати", "mnuSlgZapl", "", 20},
+    {"mnuData", nullptr, "mnuDataBar2", "", -1},
+    {"mnuData", "ДАИ", "mnuDataDAI", "", -1},
+    {"", "Дискети", "mnuDisk", "", 102},
+    {"mnuDisk", "Записване", "mnuDiskZap", "Ctrl+S", 21},
+    {"mnuDisk", "Зареждане", "mnuDiskZar", "Ctrl+O", 22},
+    {"mnuDisk", nullptr, "mnuDiskBar1", "", -1},
+    {"mnuDisk", "Нова година", "mnuNewPer", "", 23},
+    {"", "Служебна", "mnuView", "", 103},
+    {"mnuView", "Бутони", "mnuViewToolbar", "", 24},
+    {"mnuView", "Статус поле", "mnuViewStatusBar", "", 25},
+    {"mnuView", nullptr, "mnuSpBar0", "", -1},
+    {"mnuView", "Настройки", "mnuSpOption", "", 26},
+    {"mnuView", nullptr, "mnuSpBar1", "", -1},
+    {"mnuView", "Пароли", "mnuSpAdmin", "", -1},
+    {"", "Склад", "mnuSklad", "", 104},
+    {"mnuSklad", "Приход", "mnuSklPrih", "", 27},
+    {"mnuSklad", "Разход", "mnuSklRaz", "", 28},
+    {"mnuSklad", nullptr, "mnuSepBar0", "", -1},
+    {"mnuSklad", "Справка приходи", "mnuSprPrihod", "", 29},
+    {"mnuSklad", "Справка разходи", "mnuSprRazhod", "", 30},
+    {"mnuSklad", "Справка баланс", "mnuSprBalans", "", -1},
+    {"mnuSklad", nullptr, "mnuSepBar1", "", -1},
+    {"mnuSklad", "Наличност", "mnuNal", "", 31},
+    {"mnuSklad", nullptr, "mnuSepBar2", "", -1},
+    {"mnuSklad", "Ревизия", "mnuPrihPer", "", 32},
+    {"", "Помощ", "mnuHelp", "", 105},
+    {"mnuHelp", "Съдържание", "mnuHelpContents", "", 33},
+    {"mnuHelp", nullptr, "mnuHelpBar1", "", -1},
+    {"mnuHelp", "Инициализация", "mnuHelpPerson", "", -1},
+    {"mnuHelp", nullptr, "mnuHelpBar0", "", -1},
+    {"mnuHelp", "Интернет-страница", "mnuHelpWeb", "", -1},
+    {"mnuHelp", nullptr, "mnuHelpBar2", "", -1},
+    {"mnuHelp", "За програмата...", "mnuHelpAbout", "", 35},
+};
+
+// What a user sees: the item is visible and so is the menu that holds it.
+QSet<QString> visibleControls(FrmMain &w)
+{
+    QSet<QString> seen;
+    for (const Row &r : kTree) {
+        const QString c = QString::fromUtf8(r.control);
+        QAction *a = w.menuAction(c);
+        bool visible = a && a->isVisible();
+        if (*r.menu)
+            visible = visible && w.menuAction(QString::fromUtf8(r.menu))->isVisible();
+        if (visible)
+            seen.insert(c);
+    }
+    return seen;
+}
+
+QSet<QString> allControls()
+{
+    QSet<QString> all;
+    for (const Row &r : kTree)
+        all.insert(QString::fromUtf8(r.control));
+    return all;
+}
+
+QString stored(const char *key)
+{
+    QSettings s(QStringLiteral("Kelm"), QStringLiteral("Kelm"));
+    return s.value(QStringLiteral("Settings/") + QLatin1String(key)).toString();
+}
+
+void store(const char *key, const QString &value)
+{
+    QSettings s(QStringLiteral("Kelm"), QStringLiteral("Kelm"));
+    s.setValue(QStringLiteral("Settings/") + QLatin1String(key), value);
+}
+
+QList<QUrl> s_opened;
+bool s_openerResult = true;
+bool fakeOpener(const QUrl &url)
+{
+    s_opened.append(url);
+    return s_openerResult;
+}
+
+void throwingSink(const QString &)
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    throw DbError(ErrFileNotFound, QStringLiteral("Не мога да отворя базата"));
+}
+
+// A window that notes when it is asked to close.
+class Recorder : public QWidget {
+public:
+    Recorder(const QString &name, QStringList *log) : m_log(log) { setObjectName(name); }
+
+protected:
+    void closeEvent(QCloseEvent *e) override
+    {
+        m_log->append(objectName());
+        QWidget::closeEvent(e);
+    }
+
+private:
+    QStringList *m_log;
+};
+
+} // namespace
+
+class TestFrmMain : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void menuTreeCaptionsShortcutsAndTopics();
+    void toolbarKeysTooltipsAndSeparators();
+    void restrictedMenusByUserKind_data();
+    void restrictedMenusByUserKind();
+    void shortcutsStillWorkForRestrictedUsers();
+    void settingsDefaultsAndUnreadableValues();
+    void settingsRoundTripWithHiddenToolbar();
+    void minimisedCloseKeepsStoredPlacement();
+    void activationWritesWeekdayAndCheckMarks();
+    void datePanelsShowToday();
+    void unloadDeletesScratchAndClosesOthersNewestFirst();
+    void commandsWithoutDialogWritePanelAndMode_data();
+    void commandsWithoutDialogWritePanelAndMode();
+    void toolbarButtonsRunTheirCommands();
+    void failingCommandIsReportedAndProgramGoesOn();
+    void balanceReportAndUnknownControlDoNothing();
+    void barTogglesFlipCheckMarkAndBar();
+    void exitClosesTheWindow();
+    void f1OnMenuItemOpensItsTopic();
+    void helpContentsAndMissingHelpFile();
+    void webPageCommandReportsFailure();
+
+private:
+    QTemporaryDir m_settingsDir;
+};
+
+void TestFrmMain::initTestCase()
+{
+    QSettings::setDefaultFormat(QSettings::IniFormat);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settingsDir.path());
+    setUrlOpener(&fakeOpener);
+}
+
+void TestFrmMain::init()
+{
+    QSettings(QStringLiteral("Kelm"), QStringLiteral("Kelm")).clear();
+    gUserVid = QStringLiteral("A");
+    gSeekMode.clear();
+    gSkladMode.clear();
+    s_opened.clear();
+    s_openerResult = true;
+}
+
+void TestFrmMain::menuTreeCaptionsShortcutsAndTopics()
+{
+    TestDb db;
+    FrmMain w;
+    QCOMPARE(w.menuActions().size(), int(std::size(kTree)));
+    int i = 0;
+    for (const Row &r : kTree) {
+        QAction *a = w.menuActions().at(i++);
+        const QString control = QString::fromUtf8(r.control);
+        QCOMPARE(a->objectName(), control);
+        QCOMPARE(w.menuAction(control), a);
+        if (!r.caption) {
+            QVERIFY2(a->isSeparator(), r.control);
+        } else {
+            QVERIFY2(!a->isSeparator(), r.control);
+            QCOMPARE(a->text(), QString::fromUtf8(r.caption));
+        }
+        QCOMPARE(a->shortcut(), QKeySequence(QString::fromUtf8(r.shortcut)));
+        QCOMPARE(w.helpTopic(control), r.topic);
+        if (*r.menu) {
+            // The item sits in its menu, in this order.
+            auto *menu = w.menuAction(QString::fromUtf8(r.menu))->menu();
+            QVERIFY(menu->actions().contains(a));
+        } else {
+            QVERIFY(a->menu());
+            QVERIFY(w.menuBar()->actions().contains(a));
+        }
+    }
+    QVERIFY(w.menuAction(QStringLiteral("mnuViewToolbar"))->isCheckable());
+    QVERIFY(w.menuAction(QStringLiteral("mnuViewStatusBar"))->isCheckable());
+}
+
+void TestFrmMain::toolbarKeysTooltipsAndSeparators()
+{
+    TestDb db;
+    FrmMain w;
+    QCOMPARE(w.tbToolBar->objectName(), QStringLiteral("tbToolBar"));
+    QCOMPARE(w.sbStatusBar->objectName(), QStringLiteral("sbStatusBar"));
+    QStringList got;
+    for (QAction *a : w.tbToolBar->actions())
+        got << (a->isSeparator() ? QStringLiteral("|") : a->objectName() + "=" + a->toolTip());
+    const QStringList expected = {
+        "Kola=Справка за кола", "Per=Справка за период", "SprList=Справка пътни листи", "|",
+        "Kl=Справка за клиент", "SprSh=Справка за шофьор", "|", "NewKurs=Нов курс",
+        "NewShof=Шофьор - нов/корекция ", "NewL=Пътен лист - нов/корекция ",
+        "NewF=Фактура - нова/корекция ", "|", "KM=Корекция КМ", "PL=Корекция плащане", "|",
+        "Save=Запис на дискета", "Open=Зареждане от дискета"};
+    QCOMPARE(got, expected);
+    for (QAction *a : w.tbToolBar->actions())
+        QVERIFY(a->isSeparator() || !a->icon().isNull());
+    QCOMPARE(w.panelText(1), QStringLiteral("Готов за работа"));
+    QCOMPARE(w.panelText(2), QStringLiteral("F1-Помощ"));
+}
+
+void TestFrmMain::restrictedMenusByUserKind_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("full");
+    QTest::newRow("A") << "A" << true;
+    QTest::newRow("B") << "B" << true;
+    QTest::newRow("empty") << "" << false;
+    QTest::newRow("C") << "C" << false;
+    QTest::newRow("lower a") << "a" << false;
+}
+
+void TestFrmMain::restrictedMenusByUserKind()
+{
+    QFETCH(QString, kind);
+    QFETCH(bool, full);
+    TestDb db;
+    gUserVid = kind;
+    FrmMain w;
+    QVERIFY(w.load());
+    QSet<QString> expected = allControls();
+    if (!full) {
+        for (const char *c : {"mnuView", "mnuViewToolbar", "mnuViewStatusBar", "mnuSpBar0",
+                              "mnuSpOption", "mnuSpBar1", "mnuSpAdmin", "mnuBar003",
+                              "mnuSprBalanc", "mnuSprPreRazh", "mnuHelpPerson"})
+            expected.remove(QString::fromUtf8(c));
+    }
+    QCOMPARE(visibleControls(w), expected);
+
+    // Loading again for an administrator shows everything again.
+    gUserVid = QStringLiteral("A");
+    QVERIFY(w.load());
+    QCOMPARE(visibleControls(w), allControls());
+}
+
+void TestFrmMain::shortcutsStillWorkForRestrictedUsers()
+{
+    TestDb db;
+    gUserVid = QStringLiteral("C");
+    FrmMain w;
+    QVERIFY(w.load());
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QTest::keyClick(&w, Qt::Key_D, Qt::ControlModifier);
+    QCOMPARE(w.panelText(1), QStringLiteral("Корекция / нови данни за шофьор"));
+    QTest::keyClick(&w, Qt::Key_N, Qt::ControlModifier);
+    QCOMPARE(w.panelText(1), QStringLiteral("Въвеждане на нов курс"));
+    QCOMPARE(gSeekMode, QStringLiteral("NewKurs"));
+    w.close();
+}
+
+void TestFrmMain::settingsDefaultsAndUnreadableValues()
+{
+    TestDb db;
+    {
+        FrmMain w;
+        QVERIFY(w.load());
+        QCOMPARE(w.pos(), QPoint(67, 67)); // 1000 twips
+        QCOMPARE(w.size(), QSize(433, 433)); // 6500 twips
+        QVERIFY(!w.tbToolBar->isHidden());
+        QVERIFY(!w.sbStatusBar->isHidden());
+        QVERIFY(w.menuAction(QStringLiteral("mnuViewToolbar"))->isChecked());
+        QVERIFY(w.menuAction(QStringLiteral("mnuViewStatusBar"))->isChecked());
+    }
+    store("MainLeft", QStringLiteral("abc"));
+    store("MainTop", QStringLiteral("1500"));
+    store("MainWidth", QStringLiteral("9000.6"));
+    store("MainToolBar", QStringLiteral("maybe"));
+    store("MainStatBar", QStringLiteral("False"));
+    FrmMain w;
+    QVERIFY(w.load());
+    QCOMPARE(w.pos(), QPoint(67, 100));
+    QCOMPARE(w.width(), 600);
+    QVERIFY(!w.tbToolBar->isHidden());
+    QVERIFY(w.sbStatusBar->isHidden());
+    QVERIFY(!w.menuAction(QStringLiteral("mnuViewStatusBar"))->isChecked());
+}
+
+void TestFrmMain::settingsRoundTripWithHiddenToolbar()
+{
+    TestDb db;
+    {
+        FrmMain w;
+        QVERIFY(w.load());
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.move(150, 90);
+        w.resize(600, 400);
+        w.runCommand(QStringLiteral("mnuViewToolbar"));
+        QVERIFY(w.close());
+    }
+    QCOMPARE(stored("MainLeft"), QStringLiteral("2250"));
+    QCOMPARE(stored("MainTop"), QStringLiteral("1350"));
+    QCOMPARE(stored("MainWidth"), QStringLiteral("9000"));
+    QCOMPARE(stored("MainHeight"), QStringLiteral("6000"));
+    QCOMPARE(stored("MainToolBar"), QStringLiteral("False"));
+    QCOMPARE(stored("MainStatBar"), QStringLiteral("True"));
+
+    FrmMain w;
+    QVERIFY(w.load());
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.formActivate();
+    QCOMPARE(w.pos(), QPoint(150, 90));
+    QCOMPARE(w.size(), QSize(600, 400));
+    QVERIFY(w.tbToolBar->isHidden());
+    QVERIFY(!w.sbStatusBar->isHidden());
+    QVERIFY(!w.menuAction(QStringLiteral("mnuViewToolbar"))->isChecked());
+    QVERIFY(w.menuAction(QStringLiteral("mnuViewStatusBar"))->isChecked());
+    w.close();
+}
+
+void TestFrmMain::minimisedCloseKeepsStoredPlacement()
+{
+    TestDb db;
+    store("MainLeft", QStringLiteral("3000"));
+    store("MainTop", QStringLiteral("1500"));
+    store("MainWidth", QStringLiteral("7500"));
+    store("MainHeight", QStringLiteral("6000"));
+    store("MainToolBar", QStringLiteral("True"));
+    FrmMain w;
+    QVERIFY(w.load());
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.move(10, 10);
+    w.resize(300, 300);
+    w.runCommand(QStringLiteral("mnuViewToolbar"));
+    w.showMinimized();
+    QVERIFY(w.isMinimized());
+    QVERIFY(w.close());
+    QCOMPARE(stored("MainLeft"), QStringLiteral("3000"));
+    QCOMPARE(stored("MainTop"), QStringLiteral("1500"));
+    QCOMPARE(stored("MainWidth"), QStringLiteral("7500"));
+    QCOMPARE(stored("MainHeight"), QStringLiteral("6000"));
+    QCOMPARE(stored("MainToolBar"), QStringLiteral("True"));
+}
+
+void TestFrmMain::activationWritesWeekdayAndCheckMarks()
+{
+    QCOMPARE(FrmMain::weekdayName(QDate(2026, 12, 6)), QStringLiteral("Неделя"));
+    QCOMPARE(FrmMain::weekdayName(QDate(2026, 12, 7)), QStringLiteral("Понеделник"));
+    QCOMPARE(FrmMain::weekdayName(QDate(2026, 12, 8)), QStringLiteral("Вторник"));
+    QCOMPARE(FrmMain::weekdayName(QDate(2026, 12, 9)), QStringLiteral("Сряда"));
+    QCOMPARE(FrmMain::weekdayName(QDate(2026, 12, 10)), QStringLiteral("Четвъртък"));
+    QCOMPARE(FrmMain::weekdayName(QDate(2026, 12, 11)), QStringLiteral("Петък"));
+    QCOMPARE(FrmMain::weekdayName(QDate(2026, 12, 12)), QStringLiteral("Събота"));
+
+    TestDb db;
+    FrmMain w;
+    QVERIFY(w.load());
+    QCOMPARE(w.panelText(2), QStringLiteral("F1-Помощ"));
+    // A bar hidden behind the menu's back gets its check mark corrected.
+    w.sbStatusBar->hide();
+    QEvent activate(QEvent::WindowActivate);
+    QApplication::sendEvent(&w, &activate);
+    QCOMPARE(w.panelText(2), FrmMain::weekdayName(QDate::currentDate()));
+    QCOMPARE(w.helpFile(), db.folder() + QStringLiteral("/Kelm.hlp"));
+    QVERIFY(!w.menuAction(QStringLiteral("mnuViewStatusBar"))->isChecked());
+    QVERIFY(w.menuAction(QStringLiteral("mnuViewToolbar"))->isChecked());
+}
+
+void TestFrmMain::datePanelsShowToday()
+{
+    TestDb db;
+    FrmMain w;
+    QCOMPARE(w.panelText(3), QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy")));
+    QVERIFY(QRegularExpression(QStringLiteral("^\\d\\d:\\d\\d$")).match(w.panelText(4)).hasMatch());
+    // The clock is kept current: a stale text is replaced within a second or so.
+    w.setPanelText(4, QStringLiteral("--"));
+    QTRY_VERIFY_WITH_TIMEOUT(w.panelText(4) != QStringLiteral("--"), 2500);
+}
+
+void TestFrmMain::unloadDeletesScratchAndClosesOthersNewestFirst()
+{
+    TestDb db;
+    {
+        QFile f(gTempDbPath);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("scratch");
+    }
+    auto *w = new FrmMain;
+    QVERIFY(w->load());
+    w->show();
+    QStringList log;
+    auto *first = new Recorder(QStringLiteral("InsideKurs"), &log);
+    auto *second = new Recorder(QStringLiteral("Sklad"), &log);
+    auto *hidden = new Recorder(QStringLiteral("Hidden"), &log);
+    first->show();
+    second->show();
+    QSignalSpy unloaded(w, &FrmMain::unloaded);
+    QVERIFY(w->close());
+    QCOMPARE(unloaded.count(), 1);
+    QVERIFY(!QFile::exists(gTempDbPath));
+    QCOMPARE(log, (QStringList{QStringLiteral("Sklad"), QStringLiteral("InsideKurs")}));
+    QVERIFY(!first->isVisible());
+    QVERIFY(!second->isVisible());
+    delete first;
+    delete second;
+    delete hidden;
+    delete w;
+    QCOMPARE(gMain, nullptr);
+    // Without a window the status text is still kept.
+    setStatusText(QStringLiteral("x"));
+    QCOMPARE(statusText(), QStringLiteral("x"));
+}
+
+void TestFrmMain::commandsWithoutDialogWritePanelAndMode_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("panel");
+    QTest::addColumn<QString>("seekMode");
+    QTest::addColumn<QString>("skladMode");
+    const QString keep = QStringLiteral("(unchanged)");
+    QTest::newRow("Нов курс") << "mnuDataNew" << "Въвеждане на нов курс" << "NewKurs" << keep;
+    QTest::newRow("Шофьори") << "mnuDataShof" << "Корекция / нови данни за шофьор" << keep << keep;
+    QTest::newRow("Пътни листи") << "mnuDataPList" << "Въвеждане на данните от пътните листи" << keep << keep;
+    QTest::newRow("Международни") << "mnuDataNewInside" << keep << keep << keep;
+    QTest::newRow("ДАИ") << "mnuDataDAI" << keep << keep << keep;
+    QTest::newRow("Настройки") << "mnuSpOption" << "Разход на гориво за 100 км" << keep << keep;
+    QTest::newRow("Пароли") << "mnuSpAdmin" << keep << keep << keep;
+    QTest::newRow("Приход") << "mnuSklPrih" << keep << keep << "P";
+    QTest::newRow("Разход") << "mnuSklRaz" << keep << keep << "R";
+}
+
+void TestFrmMain::commandsWithoutDialogWritePanelAndMode()
+{
+    QFETCH(QString, control);
+    QFETCH(QString, panel);
+    QFETCH(QString, seekMode);
+    QFETCH(QString, skladMode);
+    TestDb db;
+    MessageCapture capture;
+    FrmMain w;
+    QVERIFY(w.load());
+    const QString keep = QStringLiteral("(unchanged)");
+    w.setPanelText(1, keep);
+    gSeekMode = keep;
+    gSkladMode = keep;
+    // Through the menu item itself, as a click would.
+    w.menuAction(control)->trigger();
+    QCOMPARE(w.panelText(1), panel);
+    QCOMPARE(statusText() == panel, panel != keep);
+    QCOMPARE(gSeekMode, seekMode);
+    QCOMPARE(gSkladMode, skladMode);
+    QVERIFY(capture.shown.isEmpty());
+}
+
+void TestFrmMain::toolbarButtonsRunTheirCommands()
+{
+    TestDb db;
+    FrmMain w;
+    QVERIFY(w.load());
+    w.buttonClick(QStringLiteral("NewShof"));
+    QCOMPARE(w.panelText(1), QStringLiteral("Корекция / нови данни за шофьор"));
+    w.buttonClick(QStringLiteral("NewL"));
+    QCOMPARE(w.panelText(1), QStringLiteral("Въвеждане на данните от пътните листи"));
+    gSeekMode.clear();
+    // The button itself, clicked.
+    QAction *newKurs = w.tbToolBar->findChild<QAction *>(QStringLiteral("NewKurs"));
+    QVERIFY(newKurs);
+    newKurs->trigger();
+    QCOMPARE(w.panelText(1), QStringLiteral("Въвеждане на нов курс"));
+    QCOMPARE(gSeekMode, QStringLiteral("NewKurs"));
+    w.setPanelText(1, QStringLiteral("same"));
+    w.buttonClick(QStringLiteral("Nothing"));
+    w.buttonClick(QStringLiteral("mnuDataNew")); // a menu control is not a key
+    QCOMPARE(w.panelText(1), QStringLiteral("same"));
+}
+
+void TestFrmMain::failingCommandIsReportedAndProgramGoesOn()
+{
+    TestDb db;
+    MessageCapture capture;
+    FrmMain w;
+    QVERIFY(w.load());
+    setStatusSink(&throwingSink);
+    w.runCommand(QStringLiteral("mnuDataNew"));
+    QCOMPARE(capture.shown.size(), 1);
+    QCOMPARE(capture.shown[0].kind, ShownMessage::Info);
+    QCOMPARE(capture.lastCaption(), QStringLiteral("ГРЕШКА - Нов курс"));
+    QCOMPARE(capture.lastText(), QStringLiteral("3024:Не мога да отворя базата"));
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
+    // The same failure from a toolbar button is reported too.
+    w.buttonClick(QStringLiteral("NewShof"));
+    QCOMPARE(capture.shown.size(), 2);
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
+    // The window goes on working with the next command.
+    setStatusSink(nullptr);
+    setStatusSink([](const QString &t) { gMain->setPanelText(1, t); });
+    w.runCommand(QStringLiteral("mnuDataPList"));
+    QCOMPARE(w.panelText(1), QStringLiteral("Въвеждане на данните от пътните листи"));
+    QCOMPARE(capture.shown.size(), 2);
+}
+
+void TestFrmMain::balanceReportAndUnknownControlDoNothing()
+{
+    TestDb db;
+    MessageCapture capture;
+    FrmMain w;
+    QVERIFY(w.load());
+    w.setPanelText(1, QStringLiteral("same"));
+    gSeekMode = QStringLiteral("Kola");
+    gSkladMode = QStringLiteral("P");
+    w.menuAction(QStringLiteral("mnuSprBalans"))->trigger();
+    w.runCommand(QStringLiteral("mnuNoSuchThing"));
+    QCOMPARE(w.panelText(1), QStringLiteral("same"));
+    QCOMPARE(gSeekMode, QStringLiteral("Kola"));
+    QCOMPARE(gSkladMode, QStringLiteral("P"));
+    QVERIFY(capture.shown.isEmpty());
+}
+
+void TestFrmMain::barTogglesFlipCheckMarkAndBar()
+{
+    TestDb db;
+    FrmMain w;
+    QVERIFY(w.load());
+    QAction *stat = w.menuAction(QStringLiteral("mnuViewStatusBar"));
+    stat->trigger(); // as chosen from the menu
+    QVERIFY(!stat->isChecked());
+    QVERIFY(w.sbStatusBar->isHidden());
+    w.runCommand(QStringLiteral("mnuViewStatusBar"));
+    QVERIFY(stat->isChecked());
+    QVERIFY(!w.sbStatusBar->isHidden());
+    QAction *tools = w.menuAction(QStringLiteral("mnuViewToolbar"));
+    tools->trigger();
+    QVERIFY(!tools->isChecked());
+    QVERIFY(w.tbToolBar->isHidden());
+    tools->trigger();
+    QVERIFY(tools->isChecked());
+    QVERIFY(!w.tbToolBar->isHidden());
+}
+
+void TestFrmMain::exitClosesTheWindow()
+{
+    TestDb db;
+    FrmMain w;
+    QVERIFY(w.load());
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QSignalSpy unloaded(&w, &FrmMain::unloaded);
+    w.menuAction(QStringLiteral("mnuFileExit"))->trigger();
+    QVERIFY(!w.isVisible());
+    QCOMPARE(unloaded.count(), 1);
+    QVERIFY(!stored("MainWidth").isEmpty());
+}
+
+void TestFrmMain::f1OnMenuItemOpensItsTopic()
+{
+    TestDb db;
+    MessageCapture capture;
+    QVERIFY(QFile::copy(QFINDTESTDATA("../../data/Kelm.hlp"), db.folder() + "/Kelm.hlp"));
+    FrmMain w;
+    QVERIFY(w.load());
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    w.formActivate();
+
+    QMenu *data = w.menuAction(QStringLiteral("mnuData"))->menu();
+    data->popup(w.mapToGlobal(QPoint(10, 10)));
+    QVERIFY(QTest::qWaitForWindowExposed(data));
+    data->setActiveAction(w.menuAction(QStringLiteral("mnuDataShof")));
+    QTest::keyClick(data, Qt::Key_F1);
+    QVERIFY(HelpWindow::existing());
+    QCOMPARE(HelpWindow::existing()->currentTopic(), 14);
+    QVERIFY(HelpWindow::existing()->currentHtml().contains(QStringLiteral("Шофьори")));
+    QVERIFY(!data->isVisible());
+
+    // An item without a topic of its own shows its menu's.
+    data->popup(w.mapToGlobal(QPoint(10, 10)));
+    QVERIFY(QTest::qWaitForWindowExposed(data));
+    data->setActiveAction(w.menuAction(QStringLiteral("mnuDataDAI")));
+    QTest::keyClick(data, Qt::Key_F1);
+    QCOMPARE(HelpWindow::existing()->currentTopic(), 101);
+    QVERIFY(capture.shown.isEmpty());
+    HelpWindow::existing()->close();
+    w.close();
+}
+
+void TestFrmMain::helpContentsAndMissingHelpFile()
+{
+    TestDb db;
+    MessageCapture capture;
+    FrmMain w;
+    QVERIFY(w.load());
+    w.formActivate();
+    // No help file in the program folder: a clear message, nothing opened.
+    w.runCommand(QStringLiteral("mnuHelpContents"));
+    QCOMPARE(capture.shown.size(), 1);
+    QCOMPARE(capture.shown[0].kind, ShownMessage::Box);
+    QVERIFY(capture.lastText().contains(db.folder() + "/Kelm.hlp"));
+    QVERIFY(!HelpWindow::existing() || !HelpWindow::existing()->isVisible());
+
+    // The shipped help file has a text for every topic of the menus.
+    const QString shipped = QFINDTESTDATA("../../data/Kelm.hlp");
+    QMap<int, QString> topics;
+    QVERIFY(readHelpFile(shipped, &topics));
+    for (QAction *a : w.menuActions()) {
+        const int topic = w.helpTopic(a->objectName());
+        if (topic >= 0)
+            QVERIFY2(topics.value(topic).size() > 40, qPrintable(a->objectName()));
+    }
+    QVERIFY(QFile::copy(shipped, db.folder() + "/Kelm.hlp"));
+    capture.clear();
+    w.runCommand(QStringLiteral("mnuHelpContents"));
+    QVERIFY(capture.shown.isEmpty());
+    QCOMPARE(HelpWindow::existing()->currentTopic(), 0);
+    const QString html = HelpWindow::existing()->currentHtml();
+    QVERIFY(html.contains(QStringLiteral("Корекция плащане")));
+    QVERIFY(html.contains(QStringLiteral("Ревизия")));
+    // A topic the file lacks is reported.
+    QVERIFY(!HelpWindow::showTopic(w.helpFile(), 999));
+    QCOMPARE(capture.shown.size(), 1);
+    QVERIFY(capture.lastText().contains(QStringLiteral("999")));
+    HelpWindow::existing()->close();
+}
+
+void TestFrmMain::webPageCommandReportsFailure()
+{
+    TestDb db;
+    MessageCapture capture;
+    FrmMain w;
+    QVERIFY(w.load());
+    w.runCommand(QStringLiteral("mnuHelpWeb"));
+    QCOMPARE(s_opened, QList<QUrl>{makerWebPage()});
+    QVERIFY(capture.shown.isEmpty());
+    s_openerResult = false;
+    w.runCommand(QStringLiteral("mnuHelpWeb"));
+    QCOMPARE(capture.shown.size(), 1);
+    QVERIFY(capture.lastText().contains(makerWebPage().toString()));
+}
+
+QTEST_MAIN(TestFrmMain)
+#include "test_frmmain.moc"

@@ -1,0 +1,401 @@
+// The users screen, and through it the data-form template: commands, keys,
+// beeps, the remembered position, the status line and failures.
+#include "dialogs/messages.h"
+#include "platform/database.h"
+#include "platform/dataform.h"
+#include "shell/globals.h"
+#include "shell/password.h"
+#include "testdb.h"
+#include "typing.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QLineEdit>
+#include <QtTest>
+
+using namespace kelm;
+
+class TestPassWord : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void opensOnFirstUserWithoutAdministrators();
+    void keysWithAndWithoutCtrl();
+    void endsBeepOnlyWithRecords();
+    void addSaveLeavesNewRecordCurrent();
+    void addCancelReturnsToRememberedRecord();
+    void editCancelStaysOnCorrectedRecord();
+    void clickOrTypingStartsEditing();
+    void editingIgnoresKeysAndEsc();
+    void escClosesWhileBrowsing();
+    void deleteAtOnceAndLastRecord();
+    void emptyRecordsetDisablesEditAndDelete();
+    void failedSaveStaysInEditing();
+    void failedLoadIsReported();
+    void savesAsTypedWithoutChecks();
+};
+
+namespace {
+
+struct Screen {
+    PassWord w;
+    Screen()
+    {
+        if (!w.load())
+            qFatal("load failed");
+        w.show();
+    }
+    QAbstractButton *btn(const char *name) { return w.findChild<QAbstractButton *>(name); }
+    QLineEdit *box(int i) { return w.findChild<QLineEdit *>(QStringLiteral("txtFields_%1").arg(i)); }
+    QString status() { return w.findChild<QLabel *>(QStringLiteral("lblStatus"))->text(); }
+    QString name() { return box(0)->text(); }
+    bool browsing()
+    {
+        return btn("cmdAdd")->isVisible() && btn("cmdClose")->isVisible() && !btn("cmdUpdate")->isVisible()
+            && !btn("cmdCancel")->isVisible() && btn("cmdNext")->isEnabled();
+    }
+    void key(int k, Qt::KeyboardModifiers m = Qt::NoModifier)
+    {
+        QTest::keyClick(box(1), Qt::Key(k), m);
+    }
+};
+
+void seedUsers(TestDb &db)
+{
+    // Ordered by Vid: Б(B), then C, D, E.
+    db.exec("INSERT INTO Users (Ime, Password, Vid) VALUES ('Петров', 'p1', 'C')");
+    db.exec("INSERT INTO Users (Ime, Password, Vid) VALUES ('Иванов', 'p2', 'B')");
+    db.exec("INSERT INTO Users (Ime, Password, Vid) VALUES ('Д''Арк', 'p3', 'D')");
+    db.exec("INSERT INTO Users (Ime, Password, Vid) VALUES ('Стоев', 'p4', 'E')");
+}
+
+} // namespace
+
+void TestPassWord::opensOnFirstUserWithoutAdministrators()
+{
+    TestDb db;
+    seedUsers(db);
+    Screen s;
+    QCOMPARE(s.w.windowTitle(), QStringLiteral("Пароли"));
+    QCOMPARE(s.name(), QStringLiteral("Иванов"));
+    QCOMPARE(s.box(1)->text(), QStringLiteral("p2"));
+    QCOMPARE(s.box(1)->echoMode(), QLineEdit::Normal);
+    QCOMPARE(s.status(), QStringLiteral(" Потребител №:1"));
+    QVERIFY(s.browsing());
+    QVERIFY(s.box(0)->isReadOnly());
+    QCOMPARE(s.w.form()->recordset().recordCount(), 4); // admin not listed
+    QCOMPARE(s.btn("cmdAdd")->text(), QStringLiteral("Добави"));
+    QCOMPARE(s.btn("cmdEdit")->text(), QStringLiteral("Поправи"));
+    QCOMPARE(s.btn("cmdUpdate")->text(), QStringLiteral("Запиши"));
+    QCOMPARE(s.btn("cmdCancel")->text(), QStringLiteral("Отказ"));
+    QCOMPARE(s.btn("cmdDelete")->text(), QStringLiteral("Изтрий"));
+    QCOMPARE(s.btn("cmdClose")->text(), QStringLiteral("Затвори"));
+    QVERIFY(!s.btn("cmdRefresh"));
+}
+
+void TestPassWord::keysWithAndWithoutCtrl()
+{
+    TestDb db;
+    seedUsers(db);
+    Screen s;
+    MessageCapture cap;
+    s.key(Qt::Key_Down);
+    QCOMPARE(s.status(), QStringLiteral(" Потребител №:2"));
+    s.key(Qt::Key_PageDown);
+    QCOMPARE(s.status(), QStringLiteral(" Потребител №:3"));
+    s.key(Qt::Key_Up);
+    QCOMPARE(s.status(), QStringLiteral(" Потребител №:2"));
+    s.key(Qt::Key_PageUp);
+    QCOMPARE(s.status(), QStringLiteral(" Потребител №:1"));
+    s.key(Qt::Key_End);
+    QCOMPARE(s.status(), QStringLiteral(" Потребител №:4"));
+    QCOMPARE(s.name(), QStringLiteral("Стоев"));
+    s.key(Qt::Key_Home);
+    QCOMPARE(s.status(), QStringLiteral(" Потребител №:1"));
+    s.key(Qt::Key_Down, Qt::ControlModifier);
+    QCOMPARE(s.status(), QStringLiteral(" Потребител №:4"));
+    s.key(Qt::Key_Up, Qt::ControlModifier);
+    QCOMPARE(s.status(), QStringLiteral(" Потребител №:1"));
+    s.key(Qt::Key_PageDown, Qt::ControlModifier);
+    QCOMPARE(s.status(), QStringLiteral(" Потребител №:4"));
+    s.key(Qt::Key_PageUp, Qt::ControlModifier);
+    QCOMPARE(s.status(), QStringLiteral(" Потребител №:1"));
+    // Ctrl with Shift (or Alt) counts as no Ctrl.
+    s.key(Qt::Key_Down, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(s.status(), QStringLiteral(" Потребител №:2"));
+    s.key(Qt::Key_Down, Qt::ControlModifier | Qt::AltModifier);
+    QCOMPARE(s.status(), QStringLiteral(" Потребител №:3"));
+    s.key(Qt::Key_Up, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(s.status(), QStringLiteral(" Потребител №:2"));
+    // Keys sent to the screen itself work as well, each handled once.
+    QTest::keyClick(&s.w, Qt::Key_Down);
+    QCOMPARE(s.status(), QStringLiteral(" Потребител №:3"));
+    // Other keys do nothing.
+    s.key(Qt::Key_Left);
+    s.key(Qt::Key_F2);
+    QCOMPARE(s.status(), QStringLiteral(" Потребител №:3"));
+    QVERIFY(s.w.isVisible());
+}
+
+void TestPassWord::endsBeepOnlyWithRecords()
+{
+    TestDb db;
+    seedUsers(db);
+    Screen s;
+    MessageCapture cap;
+    s.key(Qt::Key_Up); // before the first: beep, stays on the first
+    QCOMPARE(cap.beeps, 1);
+    QCOMPARE(s.status(), QStringLiteral(" Потребител №:1"));
+    s.key(Qt::Key_End); // the move to the last record beeps on this screen
+    QCOMPARE(cap.beeps, 2);
+    s.key(Qt::Key_Down); // past the last: one beep, stays
+    QCOMPARE(cap.beeps, 3);
+    QCOMPARE(s.status(), QStringLiteral(" Потребител №:4"));
+    s.btn("cmdFirst")->click();
+    QCOMPARE(cap.beeps, 4);
+    QCOMPARE(s.status(), QStringLiteral(" Потребител №:1"));
+    s.btn("cmdNext")->click();
+    QCOMPARE(cap.beeps, 4);
+    QCOMPARE(s.status(), QStringLiteral(" Потребител №:2"));
+
+    TestDb empty;
+    Screen e;
+    cap.clear();
+    e.key(Qt::Key_Down);
+    e.key(Qt::Key_Up);
+    e.btn("cmdNext")->click();
+    e.btn("cmdPrevious")->click();
+    QCOMPARE(cap.beeps, 0);
+    QVERIFY(cap.shown.isEmpty());
+}
+
+void TestPassWord::addSaveLeavesNewRecordCurrent()
+{
+    TestDb db;
+    seedUsers(db);
+    Screen s;
+    MessageCapture cap;
+    s.btn("cmdAdd")->click();
+    QCOMPARE(s.status(), QStringLiteral(" Нов потребител"));
+    QVERIFY(!s.browsing());
+    QVERIFY(s.btn("cmdUpdate")->isVisible());
+    QVERIFY(s.btn("cmdCancel")->isVisible());
+    QVERIFY(!s.btn("cmdClose")->isVisible());
+    QVERIFY(!s.btn("cmdFirst")->isEnabled());
+    QVERIFY(s.name().isEmpty());
+    QVERIFY(!s.box(0)->isReadOnly());
+    typeText(s.box(0), QStringLiteral("Алекс"));
+    typeText(s.box(1), QStringLiteral("тайна"));
+    typeText(s.box(2), QStringLiteral("A"));
+    s.btn("cmdUpdate")->click();
+    QVERIFY(cap.shown.isEmpty());
+    QVERIFY(s.browsing());
+    QCOMPARE(s.name(), QStringLiteral("Алекс"));
+    QCOMPARE(s.status(), QStringLiteral(" Потребител №:5"));
+    QCOMPARE(db.scalar("SELECT Password FROM Users WHERE Ime='Алекс'").toString(), QStringLiteral("тайна"));
+    QCOMPARE(db.count("Users"), 6);
+    // A correction writes that one row only.
+    s.key(Qt::Key_Home);
+    s.btn("cmdEdit")->click();
+    QCOMPARE(s.status(), QStringLiteral(" Корекция на потребител"));
+    s.box(1)->clear();
+    typeText(s.box(1), QStringLiteral("нова"));
+    s.btn("cmdUpdate")->click();
+    QVERIFY(s.browsing());
+    QCOMPARE(s.status(), QStringLiteral(" Потребител №:1"));
+    QCOMPARE(db.scalar("SELECT Password FROM Users WHERE Ime='Иванов'").toString(), QStringLiteral("нова"));
+    QCOMPARE(db.scalar("SELECT Password FROM Users WHERE Ime='Алекс'").toString(), QStringLiteral("тайна"));
+}
+
+void TestPassWord::addCancelReturnsToRememberedRecord()
+{
+    TestDb db;
+    seedUsers(db);
+    Screen s;
+    MessageCapture cap;
+    s.key(Qt::Key_Down);
+    s.key(Qt::Key_Down);
+    QCOMPARE(s.name(), QStringLiteral("Д'Арк"));
+    s.btn("cmdAdd")->click();
+    typeText(s.box(0), QStringLiteral("Временен"));
+    s.btn("cmdCancel")->click();
+    QVERIFY(s.browsing());
+    QCOMPARE(s.name(), QStringLiteral("Д'Арк"));
+    QCOMPARE(s.status(), QStringLiteral(" Потребител №:3"));
+    QCOMPARE(db.count("Users"), 5);
+    QCOMPARE(s.w.form()->recordset().recordCount(), 4);
+
+    // With no record before "Добави", cancel shows the first record (there is none).
+    TestDb empty;
+    Screen e;
+    e.btn("cmdAdd")->click();
+    typeText(e.box(0), QStringLiteral("X"));
+    e.btn("cmdCancel")->click();
+    QVERIFY(e.browsing());
+    QVERIFY(e.name().isEmpty());
+    QCOMPARE(empty.count("Users"), 1);
+}
+
+void TestPassWord::editCancelStaysOnCorrectedRecord()
+{
+    TestDb db;
+    seedUsers(db);
+    Screen s;
+    MessageCapture cap;
+    s.key(Qt::Key_Down);
+    s.btn("cmdAdd")->click(); // remembers record 2
+    s.btn("cmdCancel")->click();
+    s.key(Qt::Key_End);
+    s.btn("cmdEdit")->click();
+    s.box(0)->clear();
+    typeText(s.box(0), QStringLiteral("Друг"));
+    s.btn("cmdCancel")->click();
+    QCOMPARE(s.name(), QStringLiteral("Стоев"));
+    QCOMPARE(s.status(), QStringLiteral(" Потребител №:4"));
+    QCOMPARE(db.scalar("SELECT count(*) FROM Users WHERE Ime='Стоев'").toInt(), 1);
+}
+
+void TestPassWord::clickOrTypingStartsEditing()
+{
+    TestDb db;
+    seedUsers(db);
+    Screen s;
+    MessageCapture cap;
+    QTest::mouseClick(s.box(2), Qt::LeftButton);
+    QCOMPARE(s.status(), QStringLiteral(" Корекция на потребител"));
+    QVERIFY(s.w.form()->isEditing());
+    s.btn("cmdCancel")->click();
+    QVERIFY(s.browsing());
+    // A typed character starts editing too and is not lost.
+    s.box(0)->setCursorPosition(s.box(0)->text().size());
+    typeText(s.box(0), QStringLiteral("а"));
+    QVERIFY(s.w.form()->isEditing());
+    QCOMPARE(s.name(), QStringLiteral("Иванова"));
+    s.btn("cmdUpdate")->click();
+    QCOMPARE(db.scalar("SELECT count(*) FROM Users WHERE Ime='Иванова'").toInt(), 1);
+}
+
+void TestPassWord::editingIgnoresKeysAndEsc()
+{
+    TestDb db;
+    seedUsers(db);
+    Screen s;
+    MessageCapture cap;
+    s.btn("cmdEdit")->click();
+    s.key(Qt::Key_Down);
+    s.key(Qt::Key_End, Qt::ControlModifier);
+    QCOMPARE(s.status(), QStringLiteral(" Корекция на потребител"));
+    QCOMPARE(s.w.form()->recordset().absolutePosition(), 1);
+    s.key(Qt::Key_Escape);
+    QTest::keyClick(&s.w, Qt::Key_Escape);
+    QVERIFY(s.w.isVisible());
+    QVERIFY(s.w.form()->isEditing());
+    QCOMPARE(cap.beeps, 0);
+}
+
+void TestPassWord::escClosesWhileBrowsing()
+{
+    TestDb db;
+    seedUsers(db);
+    Screen s;
+    s.key(Qt::Key_Escape);
+    QVERIFY(!s.w.isVisible());
+}
+
+void TestPassWord::deleteAtOnceAndLastRecord()
+{
+    TestDb db;
+    seedUsers(db);
+    Screen s;
+    MessageCapture cap;
+    s.key(Qt::Key_Down);
+    s.btn("cmdDelete")->click(); // Петров at once, no question
+    QVERIFY(cap.shown.isEmpty());
+    QCOMPARE(db.scalar("SELECT count(*) FROM Users WHERE Ime='Петров'").toInt(), 0);
+    QCOMPARE(s.name(), QStringLiteral("Д'Арк"));
+    QCOMPARE(s.status(), QStringLiteral(" Потребител №:2"));
+    s.key(Qt::Key_End);
+    s.btn("cmdDelete")->click(); // the last one: the new last becomes current
+    QCOMPARE(s.name(), QStringLiteral("Д'Арк"));
+    QCOMPARE(s.status(), QStringLiteral(" Потребител №:2"));
+    s.btn("cmdDelete")->click();
+    s.btn("cmdDelete")->click();
+    QVERIFY(s.name().isEmpty());
+    QCOMPARE(db.count("Users"), 1); // the administrator stays
+    QVERIFY(!s.btn("cmdDelete")->isEnabled());
+    QVERIFY(!s.btn("cmdEdit")->isEnabled());
+    QVERIFY(cap.shown.isEmpty());
+}
+
+void TestPassWord::emptyRecordsetDisablesEditAndDelete()
+{
+    TestDb db;
+    Screen s;
+    MessageCapture cap;
+    QVERIFY(!s.btn("cmdEdit")->isEnabled());
+    QVERIFY(!s.btn("cmdDelete")->isEnabled());
+    QVERIFY(s.btn("cmdAdd")->isEnabled());
+    QTest::mouseClick(s.box(0), Qt::LeftButton);
+    QVERIFY(s.w.form()->isBrowsing());
+    s.btn("cmdAdd")->click();
+    typeText(s.box(0), QStringLiteral("Нов"));
+    s.btn("cmdUpdate")->click();
+    QVERIFY(s.btn("cmdEdit")->isEnabled());
+    QCOMPARE(s.status(), QStringLiteral(" Потребител №:1"));
+    QVERIFY(cap.shown.isEmpty());
+}
+
+void TestPassWord::failedSaveStaysInEditing()
+{
+    TestDb db;
+    seedUsers(db);
+    Screen s;
+    MessageCapture cap;
+    s.btn("cmdAdd")->click();
+    typeText(s.box(0), QStringLiteral("Пробен"));
+    typeText(s.box(1), QStringLiteral("x"));
+    // The table is gone under the screen, so the save cannot write.
+    db.exec("DROP TABLE Users");
+    s.btn("cmdUpdate")->click();
+    QCOMPARE(cap.shown.size(), 1);
+    QCOMPARE(cap.shown.first().kind, ShownMessage::Box);
+    QVERIFY(!cap.lastText().isEmpty());
+    QVERIFY(!cap.lastText().startsWith(QStringLiteral("3001:")));
+    QVERIFY(s.w.form()->isAdding());
+    QVERIFY(s.btn("cmdUpdate")->isVisible());
+    QCOMPARE(s.name(), QStringLiteral("Пробен"));
+    QCOMPARE(s.box(1)->text(), QStringLiteral("x"));
+    QCOMPARE(s.status(), QStringLiteral(" Нов потребител"));
+    QVERIFY(s.w.isVisible());
+}
+
+void TestPassWord::failedLoadIsReported()
+{
+    TestDb db;
+    db.conn().execute("DROP TABLE Users");
+    MessageCapture cap;
+    PassWord w;
+    QVERIFY(!w.load());
+    QCOMPARE(cap.shown.size(), 1);
+    QCOMPARE(cap.shown.first().kind, ShownMessage::Box);
+}
+
+void TestPassWord::savesAsTypedWithoutChecks()
+{
+    TestDb db;
+    Screen s;
+    MessageCapture cap;
+    s.btn("cmdAdd")->click();
+    typeText(s.box(0), QStringLiteral(" Иван "));
+    typeText(s.box(2), QStringLiteral("C"));
+    s.btn("cmdUpdate")->click();
+    QVERIFY(cap.shown.isEmpty());
+    QCOMPARE(db.scalar("SELECT Ime FROM Users WHERE Vid='C'").toString(), QStringLiteral(" Иван "));
+    QVERIFY(db.scalar("SELECT Password FROM Users WHERE Vid='C'").isNull());
+    s.btn("cmdAdd")->click();
+    typeText(s.box(0), QStringLiteral(" Иван "));
+    s.btn("cmdUpdate")->click(); // a repeated name is stored as well
+    QCOMPARE(db.scalar("SELECT count(*) FROM Users WHERE Ime=' Иван '").toInt(), 2);
+}
+
+QTEST_MAIN(TestPassWord)
+#include "test_password.moc"

@@ -1,0 +1,178 @@
+#include "platform/database.h"
+#include "shell/globals.h"
+#include "shell/temptable.h"
+
+#include <QSqlQuery>
+#include <QtTest>
+
+using namespace kelm;
+
+namespace {
+QStringList tables(Connection &c)
+{
+    QStringList out;
+    QSqlQuery q(c.db());
+    q.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' ORDER BY name"));
+    while (q.next())
+        out << q.value(0).toString();
+    return out;
+}
+
+// "name TYPE" for each column, in table order.
+QStringList columns(Connection &c, const QString &table)
+{
+    QStringList out;
+    QSqlQuery q(c.db());
+    q.exec(QStringLiteral("PRAGMA table_info(\"%1\")").arg(table));
+    while (q.next())
+        out << q.value(1).toString() + QLatin1Char(' ') + q.value(2).toString();
+    return out;
+}
+} // namespace
+
+class TestTempTable : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void eachTableAloneWithItsFields_data();
+    void eachTableAloneWithItsFields();
+    void klientsComesWithItsCompanion();
+    void secondCallReplacesTheFile();
+    void rowsWrittenAreTypedByTheLayout();
+    void unknownNamesAreRefused();
+    void undeletableFileIsReported();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+void TestTempTable::init()
+{
+    QVERIFY(m_dir.isValid());
+    setProgramFolder(m_dir.path());
+    QFile::remove(gTempDbPath);
+}
+
+void TestTempTable::eachTableAloneWithItsFields_data()
+{
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<QStringList>("fields");
+    QTest::newRow("TempNal") << "TempNal"
+                             << QStringList{"Red INTEGER", "Name TEXT", "Cena DOUBLE", "Kol DOUBLE", "Suma DOUBLE"};
+    QTest::newRow("TempRowdList") << "TempRowdList"
+                                  << QStringList{"Red TEXT", "NomData TEXT", "KolaID TEXT", "Marsh TEXT",
+                                                 "KM TEXT", "Ton TEXT", "RazhN TEXT", "Proc TEXT"};
+    QTest::newRow("TempSKladPR") << "TempSKladPR"
+                                 << QStringList{"Red INTEGER", "DocVid TEXT", "NomData TEXT", "Name TEXT",
+                                                "Broi TEXT", "Edin TEXT", "Suma TEXT"};
+    QTest::newRow("TempSKlad") << "TempSKlad"
+                               << QStringList{"Red INTEGER", "Name TEXT", "Cena TEXT", "Prihod TEXT", "SumaP TEXT",
+                                              "Razhod TEXT", "SumaR TEXT", "Ostatak TEXT", "SumaO TEXT"};
+    QTest::newRow("TempBalans") << "TempBalans"
+                                << QStringList{"Red INTEGER", "Kola TEXT", "Prihod TEXT", "Razhod TEXT",
+                                               "Ostatak TEXT"};
+    QTest::newRow("TempZaplata") << "TempZaplata"
+                                 << QStringList{"Red INTEGER", "Data DATE", "KolaID TEXT", "Ton DOUBLE",
+                                                "KM INTEGER", "Suma DOUBLE", "Marsh TEXT", "VidTovar TEXT",
+                                                "Zaplata DOUBLE", "Nadnik DOUBLE"};
+    QTest::newRow("TempPlaten") << "TempPlaten"
+                                << QStringList{"Red INTEGER", "Data DATE", "Marsh TEXT", "VidTovar TEXT",
+                                               "KolaID TEXT", "KM TEXT", "Ton TEXT", "Tarifa TEXT", "Suma TEXT"};
+    QTest::newRow("TempZaplati") << "TempZaplati"
+                                 << QStringList{"Data DATE", "Kola TEXT", "Name TEXT", "Ton DOUBLE", "KM INTEGER",
+                                                "Suma DOUBLE", "Marsh TEXT", "Klient TEXT", "VidTovar TEXT",
+                                                "Zaplata DOUBLE"};
+}
+
+void TestTempTable::eachTableAloneWithItsFields()
+{
+    QFETCH(QString, table);
+    QFETCH(QStringList, fields);
+    CreateTempTable(table);
+    QVERIFY(QFile::exists(gTempDbPath));
+    Connection c;
+    c.open(gTempConnStr);
+    QCOMPARE(tables(c), QStringList{table});
+    QCOMPARE(columns(c, table), fields);
+    QCOMPARE(c.scalar(QStringLiteral("SELECT count(*) FROM \"%1\"").arg(table)).toInt(), 0);
+}
+
+void TestTempTable::klientsComesWithItsCompanion()
+{
+    CreateTempTable(QStringLiteral("TempKlients"));
+    Connection c;
+    c.open(gTempConnStr);
+    QCOMPARE(tables(c), (QStringList{"TempKlients", "TempKlientsNew"}));
+    QCOMPARE(columns(c, "TempKlients"), (QStringList{"Data DATE", "Marsh TEXT", "VidTovar TEXT", "Kola TEXT",
+                                                    "KM INTEGER", "Ton DOUBLE", "Tarifa DOUBLE", "Suma DOUBLE"}));
+    QCOMPARE(columns(c, "TempKlientsNew"), (QStringList{"Data DATE", "Marsh TEXT", "VidTovar TEXT", "Kola TEXT",
+                                                       "KM TEXT", "Ton TEXT", "Tarifa TEXT", "Suma TEXT"}));
+}
+
+void TestTempTable::secondCallReplacesTheFile()
+{
+    CreateTempTable(QStringLiteral("TempPlaten"));
+    {
+        Connection c;
+        c.open(gTempConnStr);
+        c.execute(QStringLiteral("INSERT INTO TempPlaten (Red, Marsh) VALUES (1, 'София')"));
+    }
+    CreateTempTable(QStringLiteral("TempPlaten"));
+    {
+        Connection c;
+        c.open(gTempConnStr);
+        QCOMPARE(c.scalar(QStringLiteral("SELECT count(*) FROM TempPlaten")).toInt(), 0);
+    }
+    CreateTempTable(QStringLiteral("TempNal"));
+    Connection c;
+    c.open(gTempConnStr);
+    QCOMPARE(tables(c), QStringList{"TempNal"});
+}
+
+void TestTempTable::rowsWrittenAreTypedByTheLayout()
+{
+    CreateTempTable(QStringLiteral("TempZaplata"));
+    Connection c;
+    c.open(gTempConnStr);
+    Recordset rs;
+    rs.open(c, QStringLiteral("SELECT * FROM TempZaplata"));
+    rs.addNew();
+    rs.setValue(QStringLiteral("Red"), 1);
+    rs.setValue(QStringLiteral("Data"), QDate(2004, 3, 15));
+    rs.setValue(QStringLiteral("Ton"), 12.5);
+    rs.update();
+    rs.requery();
+    QCOMPARE(rs.recordCount(), 1);
+    QCOMPARE(rs.value(QStringLiteral("Data")).toDate(), QDate(2004, 3, 15));
+    QCOMPARE(rs.value(QStringLiteral("Red")).typeId(), int(QMetaType::Int));
+    QCOMPARE(rs.value(QStringLiteral("Ton")).toDouble(), 12.5);
+}
+
+void TestTempTable::unknownNamesAreRefused()
+{
+    QVERIFY_THROWS_EXCEPTION(DbError, CreateTempTable(QStringLiteral("tempnal")));
+    QVERIFY_THROWS_EXCEPTION(DbError, CreateTempTable(QStringLiteral("TempKlientsNew")));
+    QVERIFY_THROWS_EXCEPTION(DbError, CreateTempTable(QString()));
+    QVERIFY(!QFile::exists(gTempDbPath));
+    QCOMPARE(tempTableNames().size(), 9);
+}
+
+void TestTempTable::undeletableFileIsReported()
+{
+    // Something that cannot be deleted stands where the file goes (even for root).
+    QVERIFY(QDir().mkpath(gTempDbPath + QStringLiteral("/kept")));
+    try {
+        CreateTempTable(QStringLiteral("TempPlaten"));
+        QFAIL("no error");
+    } catch (const DbError &e) {
+        QVERIFY(e.description().contains(gTempDbPath));
+        QVERIFY(e.description().startsWith(QStringLiteral("Не мога да изтрия")));
+    }
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
+    QVERIFY(QDir(gTempDbPath).removeRecursively());
+    CreateTempTable(QStringLiteral("TempPlaten"));
+    QVERIFY(QFileInfo(gTempDbPath).isFile());
+}
+
+QTEST_MAIN(TestTempTable)
+#include "test_temptable.moc"
