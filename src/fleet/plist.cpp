@@ -6,6 +6,7 @@
 #include "fleet/fuel.h"
 #include "fleet/marsh.h"
 #include "fleet/plistrules.h"
+#include "fleet/rowdlistrules.h"
 #include "platform/dataform.h"
 #include "platform/numbers.h"
 #include "platform/version.h"
@@ -325,6 +326,17 @@ bool PList::validate()
     if (IsBadDate(txtFields[1]->text()))
         return refuse({QStringLiteral("Неверен формат на датата!"),
                        QStringLiteral("Проверете въведената дата и опитайте отново.")});
+    try {
+        // Checked before any leg is entered: legs under another sheet's number
+        // would join that sheet's legs.
+        const QVariant self = m_form->isAdding() ? QVariant() : m_plistRS.value(QStringLiteral("ID"));
+        if (sheetNumberTaken(m_conn, sListID, self))
+            return refuse({QStringLiteral("Съществува пътен лист със същия номер!"),
+                           QStringLiteral("Моля, променете номера и опитайте отново.")});
+    } catch (const DbError &e) {
+        reportError(DataForm::CmdUpdate, e);
+        return false;
+    }
     if (sKolaID.isEmpty())
         return refuse({QStringLiteral("Няма зададен номер на кола!"), QStringLiteral("Въведете номер и опитайте отново.")});
     if (NotInList(sKolaID, m_cars))
@@ -383,9 +395,15 @@ bool PList::enterLegs()
         vid = QStringLiteral("Edit_Marsh");
     }
     {
+        // A corrected sheet's legs are entered under the number they are stored
+        // under; a new number takes them along when the sheet is written.
+        const QString number = sListID;
+        if (!m_form->isAdding())
+            sListID = trimSpaces(m_oldListId);
         Marsh legs(*this, vid, this);
         if (legs.load())
             legs.exec();
+        sListID = number;
     }
     if (m_form->isAdding() && lCancel) {
         // The legs of the new sheet were abandoned: so is the sheet.
@@ -414,6 +432,8 @@ void PList::writeWarehouse(Connection &conn)
     const WaybillKey sheet{sListID, sKolaID};
     const WaybillKey old{m_oldListId, m_oldKola};
     const QDate date = parseDate(txtFields[1]->text()).value_or(QDate());
+    if (!m_form->isAdding())
+        moveOldLegs(conn, trimSpaces(m_oldListId), sListID);
     writeWaybillFuel(conn, m_form->isAdding() ? nullptr : &old, sheet, date,
                      {QStringLiteral("Нафта"), parseNumber(txtFields[4]->text()).value_or(0.0), m_dieselPrice},
                      {QStringLiteral("Масло"), parseNumber(txtFields[5]->text()).value_or(0.0), m_oilPrice});

@@ -36,6 +36,13 @@ void writeWaybillFuel(Connection &conn, const WaybillKey *previous, const Waybil
     bookWaybillFuel(conn, sheet, date, oil);
 }
 
+void moveOldLegs(Connection &conn, const QString &from, const QString &to)
+{
+    if (from == to)
+        return;
+    conn.execute(QStringLiteral("UPDATE Marsh SET ListID=? WHERE ListID=?"), {to, from});
+}
+
 void deleteOldSheetWithLegs(Connection &conn, Recordset &rs)
 {
     const QString number = rs.value(QStringLiteral("ListID")).toString();

@@ -38,6 +38,10 @@ int removeWaybillFuel(Connection &conn, const WaybillKey &sheet);
 void writeWaybillFuel(Connection &conn, const WaybillKey *previous, const WaybillKey &sheet,
                       const QDate &date, const WaybillFuel &diesel, const WaybillFuel &oil);
 
+// Moves the legs the older route-leg screen stored under one number
+// (Marsh.ListID) to another: a renumbered sheet takes its legs along.
+void moveOldLegs(Connection &conn, const QString &from, const QString &to);
+
 // Deletes the current sheet of rs (a recordset over RowdList on conn) and the
 // legs stored under its number by the older route-leg screen (Marsh.ListID), in
 // one transaction. Its warehouse lines stay.

@@ -87,6 +87,14 @@ RList::RList(QWidget *parent) : QDialog(parent)
     m_form->hooks.setButtons = [this](bool browsing) {
         if (!browsing && m_form->isAdding())
             txtFields[4]->setText(QStringLiteral("1"));
+        if (!browsing && m_form->isEditing())
+            m_editNumber = m_rowdRS.value(QStringLiteral("ListID")).toString();
+    };
+    // A renumbered sheet takes its legs along, in the save's transaction.
+    m_form->hooks.writeExtra = [this](Connection &c) {
+        if (m_form->isEditing())
+            carryLegsOnSave(c, m_rowdRS.value(QStringLiteral("ListID")).toString(),
+                            m_rowdRS.value(QStringLiteral("ID")), {m_editNumber});
     };
     top->addWidget(m_form->buttonsPanel());
     top->addWidget(m_form->statusPanel());

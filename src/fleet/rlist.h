@@ -43,6 +43,7 @@ private:
     Recordset m_rowdRS;
     Recordset m_marshRS;
     DataForm *m_form = nullptr;
+    QString m_editNumber;
 };
 
 void showRList(QWidget *parent = nullptr);

@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -436,8 +437,12 @@ void RowdList::setSheetButtons(bool browsing)
 
 bool RowdList::eventFilter(QObject *obj, QEvent *event)
 {
-    if (obj == txtFields[4] && event->type() == QEvent::FocusOut && !m_form->isBrowsing())
-        txtNumber_LostFocus();
+    if (obj == txtFields[4] && event->type() == QEvent::FocusOut && !m_form->isBrowsing()) {
+        // Not when a message box or another window takes the focus for a while.
+        const auto reason = static_cast<QFocusEvent *>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            txtNumber_LostFocus();
+    }
     return QDialog::eventFilter(obj, event);
 }
 
@@ -656,11 +661,11 @@ void RowdList::keyPressEvent(QKeyEvent *e)
     QDialog::keyPressEvent(e);
 }
 
-void RowdList::closeEvent(QCloseEvent *e)
+void RowdList::done(int r)
 {
     // Closing drops what is pending; a new sheet never saved leaves no legs.
     dropAbandonedLegs();
-    QDialog::closeEvent(e);
+    QDialog::done(r);
 }
 
 // ---------------------------------------------------------------------------
@@ -734,6 +739,17 @@ void RowdList::openLegs()
         }
         number = *padded;
         txtFields[4]->setText(number);
+        // Legs entered under a number typed earlier for this sheet come along.
+        try {
+            for (const QString &earlier : std::as_const(m_addLegNumbers))
+                moveLegs(m_conn, earlier, number);
+        } catch (const DbError &e) {
+            closeLegs();
+            failure(QStringLiteral("ГРЕШКА при добавяне на маршрут!"), e);
+            return;
+        }
+        if (!m_addLegNumbers.isEmpty())
+            m_addLegNumbers = QStringList{number};
     } else {
         if (m_rowdRS.bof() || m_rowdRS.eof()) {
             closeLegs();

@@ -55,7 +55,7 @@ public:
 protected:
     bool eventFilter(QObject *obj, QEvent *event) override;
     void keyPressEvent(QKeyEvent *e) override;
-    void closeEvent(QCloseEvent *e) override;
+    void done(int r) override;
 
 private:
     enum MoveCmd { MoveFirst, MoveLast, MovePrevious, MoveNext };

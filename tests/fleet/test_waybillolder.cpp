@@ -31,6 +31,7 @@ private Q_SLOTS:
     void saveRefusals();
     void legTotalsFollowCorrectionsAndDeletes();
     void deleteAsksTwiceAndKeepsWarehouseLines();
+    void renumberedSheetsKeepTheirLegs();
 };
 
 static void seed(TestDb &db)
@@ -389,6 +390,48 @@ void TestWaybillOlder::deleteAsksTwiceAndKeepsWarehouseLines()
     QCOMPARE(db.scalar(QStringLiteral("SELECT count(*) FROM Marsh WHERE ListID='18'")).toInt(), 1);
     QCOMPARE(db.count(QStringLiteral("Sklad")), 1);
     QCOMPARE(w.txtFields[0]->text(), QStringLiteral("18"));
+}
+
+void TestWaybillOlder::renumberedSheetsKeepTheirLegs()
+{
+    TestDb db;
+    seed(db);
+    db.exec(QStringLiteral("INSERT INTO RowdList (ListID, Data, Kola, kod, ZarN, ZarM, RazhD, KM, RazhN) VALUES "
+                           "('17', '2024-03-01', 'СА 1234 ВК', '001', 0, 0, 0, 100, 34), "
+                           "('0000000020', '2024-03-01', 'СА 1234 ВК', '001', 0, 0, 0, 0, 0)"));
+    db.exec(QStringLiteral("INSERT INTO Marsh (ListID, Marsh, KM, Ton, Koef, RazhN) VALUES ('17', 'А', 100, 10, 0, 34)"));
+    db.exec(QStringLiteral("INSERT INTO Marsh (MarshID, Marshrut, KM) VALUES ('0000000020', 'Б', 5)"));
+    MessageCapture cap;
+    {
+        PList w;
+        QVERIFY(w.load());
+        btn(w, QStringLiteral("cmdLast"))->click();
+        QCOMPARE(w.txtFields[0]->text(), QStringLiteral("17"));
+        btn(w, QStringLiteral("cmdEdit"))->click();
+        // Another sheet's number is refused before any leg is entered.
+        w.txtFields[0]->setText(QStringLiteral("0000000020"));
+        btn(w, QStringLiteral("cmdUpdate"))->click();
+        QCOMPARE(cap.lastText(), QStringLiteral("Съществува пътен лист със същия номер!\rМоля, променете номера и "
+                                                "опитайте отново."));
+        cap.clear();
+        w.txtFields[0]->setText(QStringLiteral("18"));
+        int legsShown = -1;
+        onMarsh([&](Marsh &m) { legsShown = m.legs().recordCount(); });
+        btn(w, QStringLiteral("cmdUpdate"))->click();
+        QVERIFY2(cap.shown.isEmpty(), qPrintable(cap.lastText()));
+        QCOMPARE(legsShown, 1);
+        QCOMPARE(db.scalar(QStringLiteral("SELECT count(*) FROM Marsh WHERE ListID='18'")).toInt(), 1);
+        QCOMPARE(db.scalar(QStringLiteral("SELECT count(*) FROM Marsh WHERE ListID='17'")).toInt(), 0);
+    }
+    RList v;
+    QVERIFY(v.load());
+    QCOMPARE(v.txtFields[4]->text(), QStringLiteral("0000000020"));
+    btn(v, QStringLiteral("cmdEdit"))->click();
+    v.txtFields[4]->setText(QStringLiteral("0000000021"));
+    btn(v, QStringLiteral("cmdUpdate"))->click();
+    QVERIFY2(cap.shown.isEmpty(), qPrintable(cap.lastText()));
+    QCOMPARE(db.scalar(QStringLiteral("SELECT count(*) FROM Marsh WHERE MarshID='0000000021'")).toInt(), 1);
+    QCOMPARE(v.grdMarsh->rowCount(), 1);
 }
 
 QTEST_MAIN(TestWaybillOlder)

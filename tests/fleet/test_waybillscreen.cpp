@@ -27,6 +27,7 @@ private Q_SLOTS:
     void deleteAsksAndTakesTheLegs();
     void renumberedSheetKeepsItsLegs();
     void sheetSaveChecks();
+    void newSheetLegsFollowItsNumberAndCloseDropsThem();
 };
 
 static void seed(TestDb &db)
@@ -427,6 +428,39 @@ void TestWaybillScreen::sheetSaveChecks()
     w.txtFields[1]->setText(QString());
     w.txtFields[6]->setText(QString());
     QVERIFY(refusedWith(QStringLiteral("Няма въведени маршрути към пътния лист!")));
+}
+
+void TestWaybillScreen::newSheetLegsFollowItsNumberAndCloseDropsThem()
+{
+    TestDb db;
+    seed(db);
+    addSheet(db, QStringLiteral("0000000001"), QStringLiteral("СА 1234 ВК"));
+    MessageCapture cap;
+    {
+        RowdList w;
+        QVERIFY(w.load());
+        w.cmdAddRowd->click();
+        w.txtFields[4]->setText(QStringLiteral("8"));
+        w.ComboKola->setEditText(QStringLiteral("СА 1234 ВК"));
+        w.tbsOptions->setCurrentIndex(1);
+        typeLeg(w, QStringLiteral("А - Б"), QStringLiteral("100"), QStringLiteral("0"), QStringLiteral("0"));
+        w.cmdUpdateMarsh->click();
+        // The number is changed before the sheet is saved: the leg comes along
+        // and is counted under the new number.
+        w.tbsOptions->setCurrentIndex(0);
+        w.txtFields[4]->setText(QStringLiteral("9"));
+        w.tbsOptions->setCurrentIndex(1);
+        QCOMPARE(w.grdMarsh->model()->rowCount(), 1);
+        QCOMPARE(legsOf(db, QStringLiteral("0000000009")), 1);
+        QCOMPARE(legsOf(db, QStringLiteral("0000000008")), 0);
+        w.cmdCloseMarsh->click();
+        QCOMPARE(w.txtFields[1]->text(), QStringLiteral("100"));
+        // Closed without saving: nothing of the new sheet stays.
+        w.cmdCloseForm->click();
+        QVERIFY(cap.shown.isEmpty());
+    }
+    QCOMPARE(db.count(QStringLiteral("Marsh")), 0);
+    QCOMPARE(db.count(QStringLiteral("RowdList")), 1);
 }
 
 QTEST_MAIN(TestWaybillScreen)
