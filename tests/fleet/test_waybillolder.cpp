@@ -69,7 +69,7 @@ static void shot(QWidget &w, const QString &name)
     if (qEnvironmentVariableIsEmpty("KELM_SHOTS"))
         return;
     QCoreApplication::processEvents();
-    w.grab().save(QStringLiteral("/tmp/%1.png").arg(name));
+    w.grab().save(QStringLiteral("/tmp/wb_%1.png").arg(name));
 }
 
 void TestWaybillOlder::viewerOnEmptyTableAndLegsOfTheSheetShown()

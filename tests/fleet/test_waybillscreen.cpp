@@ -28,6 +28,7 @@ private Q_SLOTS:
     void renumberedSheetKeepsItsLegs();
     void sheetSaveChecks();
     void newSheetLegsFollowItsNumberAndCloseDropsThem();
+    void savedFirstSheetLeavesTheSecondCurrentAndLegCommands();
 };
 
 static void seed(TestDb &db)
@@ -71,7 +72,7 @@ static void shot(QWidget &w, const QString &name)
     if (qEnvironmentVariableIsEmpty("KELM_SHOTS"))
         return;
     QCoreApplication::processEvents();
-    w.grab().save(QStringLiteral("/tmp/%1.png").arg(name));
+    w.grab().save(QStringLiteral("/tmp/wb_%1.png").arg(name));
 }
 
 void TestWaybillScreen::emptyTableOpensReadyToAdd()
@@ -461,6 +462,45 @@ void TestWaybillScreen::newSheetLegsFollowItsNumberAndCloseDropsThem()
     }
     QCOMPARE(db.count(QStringLiteral("Marsh")), 0);
     QCOMPARE(db.count(QStringLiteral("RowdList")), 1);
+}
+
+void TestWaybillScreen::savedFirstSheetLeavesTheSecondCurrentAndLegCommands()
+{
+    TestDb db;
+    seed(db);
+    addSheet(db, QStringLiteral("0000000001"), QStringLiteral("СА 1234 ВК"), 10);
+    addSheet(db, QStringLiteral("0000000002"), QStringLiteral("СА 1234 ВК"), 10);
+    addLeg(db, QStringLiteral("0000000001"), 120, 12.3);
+    addLeg(db, QStringLiteral("0000000001"), 80, 7.4);
+    MessageCapture cap;
+    RowdList w;
+    QVERIFY(w.load());
+    w.cmdFirstRowd->click();
+    w.cmdEditRowd->click();
+    w.cmdUpdateRowd->click();
+    QVERIFY2(cap.shown.isEmpty(), qPrintable(cap.lastText()));
+    QCOMPARE(cap.beeps, 1);
+    QCOMPARE(w.txtFields[4]->text(), QStringLiteral("0000000002"));
+
+    w.cmdFirstRowd->click();
+    w.tbsOptions->setCurrentIndex(1);
+    w.legs().moveLast();
+    w.cmdEditMarsh->click();
+    QCOMPARE(w.lblStatusMarsh->text(), QStringLiteral("Корекция..."));
+    typeLeg(w, QStringLiteral("друг"), QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("1"));
+    w.cmdCancelMarsh->click();
+    // Отказ drops the typing and goes back to the first leg.
+    QCOMPARE(w.lblStatusMarsh->text(), QStringLiteral("Запис № 1"));
+    QCOMPARE(w.grdMarsh->model()->index(1, 0).data().toString(), QStringLiteral("А - Б"));
+    // Deleting both legs (after the question) leaves an empty list, no message.
+    cap.answers = {true, true};
+    w.cmdDeleteMarsh->click();
+    w.cmdDeleteMarsh->click();
+    QCOMPARE(cap.shown.size(), 2);
+    QCOMPARE(w.grdMarsh->model()->rowCount(), 0);
+    QCOMPARE(legsOf(db, QStringLiteral("0000000001")), 0);
+    w.cmdCloseMarsh->click();
+    QCOMPARE(w.txtFields[1]->text(), QString());
 }
 
 QTEST_MAIN(TestWaybillScreen)
