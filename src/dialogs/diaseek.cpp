@@ -77,7 +77,6 @@ DiaSeek::DiaSeek(QWidget *parent) : SeekDialog(QStringLiteral("DiaSeek"), parent
     Text2 = new QLineEdit(Frame2);
     Text2->setObjectName(QStringLiteral("Text2"));
     Text2->setGeometry(tw(180), tw(330), tw(3240), tw(345));
-    Text2->setMaxLength(25);
     watchList(Combo1);
     watchText(Text2);
 

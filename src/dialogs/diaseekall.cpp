@@ -50,12 +50,10 @@ DiaSeekAll::DiaSeekAll(QWidget *parent) : SeekDialog(QStringLiteral("DiaSeekAll"
     Text2 = new QLineEdit(Frame2);
     Text2->setObjectName(QStringLiteral("Text2"));
     Text2->setGeometry(fieldX, rowTop[1], fieldW, fieldH);
-    Text2->setMaxLength(25);
     Label1_3 = label("Label1_3", rowTop[2]);
     Text3 = new QLineEdit(Frame2);
     Text3->setObjectName(QStringLiteral("Text3"));
     Text3->setGeometry(fieldX, rowTop[2], fieldW, fieldH);
-    Text3->setMaxLength(25);
     Label1_4 = label("Label1_4", rowTop[3]);
     Combo2 = new SeekCombo(Frame2);
     Combo2->setObjectName(QStringLiteral("Combo2"));

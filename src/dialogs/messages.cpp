@@ -49,7 +49,13 @@ void msgBox(const QString &text, const QString &title, bool critical)
     shownText.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     QMessageBox box(critical ? QMessageBox::Critical : QMessageBox::NoIcon, t, shownText,
                     QMessageBox::Ok, QApplication::activeWindow());
+    // A message read under the hourglass would look like the program still works.
+    const bool busy = QApplication::overrideCursor() != nullptr;
+    if (busy)
+        QApplication::setOverrideCursor(Qt::ArrowCursor);
     box.exec();
+    if (busy)
+        QApplication::restoreOverrideCursor();
 }
 
 } // namespace kelm

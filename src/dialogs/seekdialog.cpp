@@ -3,6 +3,7 @@
 #include "dialogs/diainf.h"
 #include "dialogs/messages.h"
 #include "dialogs/mousepointer.h"
+#include "platform/database.h"
 #include "platform/numbers.h"
 #include "shell/textchecks.h"
 
@@ -11,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 
 namespace kelm {
 
@@ -23,13 +25,12 @@ SeekDialog::Answer s_answer;
 
 PeriodFault checkPeriod(const QString &start, const QString &end)
 {
-    const auto s = parseDate(trimSpaces(start));
-    const auto e = parseDate(trimSpaces(end));
-    if (!s || !e)
+    // A text that is no real date is no period either: the readers could not use it.
+    if (IsBadDate(start) || IsBadDate(end))
         return PeriodFault::Missing;
-    if (*e < *s)
-        return PeriodFault::Reversed;
-    return PeriodFault::None;
+    const QDate s = parseDate(trimSpaces(start)).value_or(QDate());
+    const QDate e = parseDate(trimSpaces(end)).value_or(QDate());
+    return e < s ? PeriodFault::Reversed : PeriodFault::None;
 }
 
 QString periodMessage(PeriodFault fault)
@@ -197,7 +198,13 @@ void SeekDialog::showEvent(QShowEvent *e)
     // keeping the caller's caption.
     if (!m_prepared) {
         const QString caption = windowTitle();
-        prepare();
+        try {
+            prepare();
+        } catch (const DbError &err) {
+            // No exception may leave an event handler: report it and close again.
+            DiaInf::show(QStringLiteral("ГРЕШКА!"), err.text());
+            QTimer::singleShot(0, this, [this] { done(QDialog::Rejected); });
+        }
         setWindowTitle(caption);
     }
     QDialog::showEvent(e);

@@ -48,15 +48,33 @@ DataForm::DataForm(QWidget *screen, const QString &suffix, Connection &conn, Rec
     : QObject(screen), m_screen(screen), m_suffix(suffix), m_conn(conn), m_rs(rs), m_boxes(boxes),
       m_cfg(config)
 {
-    m_buttons = new QWidget(screen);
-    m_buttons->setObjectName(QStringLiteral("picButtons") + suffix);
-    auto *bl = new QHBoxLayout(m_buttons);
-    bl->setContentsMargins(0, 0, 0, 0);
-    bl->setSpacing(6);
+    auto panel = [screen](const QString &name, int spacing) {
+        auto *p = screen->findChild<QWidget *>(name);
+        if (!p) {
+            p = new QWidget(screen);
+            p->setObjectName(name);
+        }
+        auto *l = qobject_cast<QHBoxLayout *>(p->layout());
+        if (!l && !p->layout()) {
+            l = new QHBoxLayout(p);
+            l->setContentsMargins(0, 0, 0, 0);
+            l->setSpacing(spacing);
+        }
+        return p;
+    };
+    m_buttons = panel(QStringLiteral("picButtons") + suffix, 6);
+    auto *bl = qobject_cast<QHBoxLayout *>(m_buttons->layout());
 
     // Browsing shows Добави, Поправи, Изтрий (Обнови), Затвори; editing shows
     // Запиши where Поправи was and Отказ where Изтрий was.
     m_cmdAdd = takeOrMake(QStringLiteral("cmdAdd"), QStringLiteral("Добави"), m_buttons, false);
+    if (m_cmdAdd->parentWidget() == m_buttons) {
+        // Its place stays empty while editing, so that "Запиши" and "Отказ" come
+        // where "Поправи" and "Изтрий" were.
+        QSizePolicy sp = m_cmdAdd->sizePolicy();
+        sp.setRetainSizeWhenHidden(true);
+        m_cmdAdd->setSizePolicy(sp);
+    }
     m_cmdEdit = takeOrMake(QStringLiteral("cmdEdit"), QStringLiteral("Поправи"), m_buttons, false);
     m_cmdUpdate = takeOrMake(QStringLiteral("cmdUpdate"), QStringLiteral("Запиши"), m_buttons, false);
     m_cmdDelete = takeOrMake(QStringLiteral("cmdDelete"), QStringLiteral("Изтрий"), m_buttons, false);
@@ -65,13 +83,12 @@ DataForm::DataForm(QWidget *screen, const QString &suffix, Connection &conn, Rec
         m_cmdRefresh = takeOrMake(QStringLiteral("cmdRefresh"), QStringLiteral("Обнови"), m_buttons, false);
     if (m_cfg.hasClose)
         m_cmdClose = takeOrMake(QStringLiteral("cmdClose"), QStringLiteral("Затвори"), m_buttons, false);
-    bl->addStretch(1);
+    if (bl)
+        bl->addStretch(1);
 
-    m_statBox = new QWidget(screen);
-    m_statBox->setObjectName(QStringLiteral("picStatBox") + suffix);
-    auto *sl = new QHBoxLayout(m_statBox);
-    sl->setContentsMargins(0, 0, 0, 0);
-    sl->setSpacing(2);
+    m_statBox = panel(QStringLiteral("picStatBox") + suffix, 2);
+    auto *sl = qobject_cast<QHBoxLayout *>(m_statBox->layout());
+    // The status line sits between the two pairs of move buttons.
     m_cmdFirst = takeOrMake(QStringLiteral("cmdFirst"), QString(), m_statBox, true);
     m_cmdPrevious = takeOrMake(QStringLiteral("cmdPrevious"), QString(), m_statBox, true);
     m_lblStatus = m_screen->findChild<QLabel *>(QStringLiteral("lblStatus") + suffix);
@@ -82,17 +99,11 @@ DataForm::DataForm(QWidget *screen, const QString &suffix, Connection &conn, Rec
         m_lblStatus->setFrameShadow(QFrame::Sunken);
         m_lblStatus->setMinimumWidth(120);
         m_lblStatus->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-        sl->addWidget(m_lblStatus, 1);
+        if (sl)
+            sl->addWidget(m_lblStatus, 1);
     }
     m_cmdNext = takeOrMake(QStringLiteral("cmdNext"), QString(), m_statBox, true);
     m_cmdLast = takeOrMake(QStringLiteral("cmdLast"), QString(), m_statBox, true);
-    if (m_cmdFirst->parentWidget() == m_statBox && m_cmdPrevious->parentWidget() == m_statBox) {
-        // The status line sits between the two pairs of move buttons.
-        sl->removeWidget(m_cmdNext);
-        sl->removeWidget(m_cmdLast);
-        sl->addWidget(m_cmdNext);
-        sl->addWidget(m_cmdLast);
-    }
     const QStyle *st = m_screen->style();
     auto icon = [&](QAbstractButton *b, QStyle::StandardPixmap p) {
         if (b->icon().isNull() && b->text().isEmpty())
@@ -150,7 +161,8 @@ QAbstractButton *DataForm::takeOrMake(const QString &name, const QString &captio
     } else {
         b->setMinimumWidth(81);
     }
-    panel->layout()->addWidget(b);
+    if (panel->layout())
+        panel->layout()->addWidget(b);
     return b;
 }
 
@@ -501,6 +513,8 @@ void DataForm::cmdCancel()
 void DataForm::cmdDelete()
 {
     if (!isBrowsing())
+        return;
+    if (m_cfg.deletes == Delete::Own && hooks.confirmDelete && !hooks.confirmDelete())
         return;
     if (m_cfg.deletes == Delete::TwoQuestions) {
         if (!Dialog::ask(QStringLiteral("Изтриване на запис"),

@@ -27,8 +27,9 @@
 //
 // Control names: every control the DataForm makes carries the suffix after its
 // design name (cmdAdd1, lblStatus1, picButtons1 for the suffix "1"), so several
-// DataForms can live on one form. A button that already exists on the screen
-// under that name (a QAbstractButton child) is taken instead of made; made
+// DataForms can live on one form. A button, label or panel that already exists
+// on the screen under that name (a QAbstractButton, QLabel, QWidget child) is
+// taken instead of made; made
 // buttons sit in picButtons<suffix> (cmdAdd, cmdEdit, cmdUpdate, cmdDelete,
 // cmdCancel, cmdRefresh, cmdClose) and picStatBox<suffix> (cmdFirst,
 // cmdPrevious, lblStatus, cmdNext, cmdLast).
@@ -84,7 +85,11 @@ class DataForm : public QObject {
     Q_OBJECT
 public:
     enum Command { CmdLoad, CmdAdd, CmdEdit, CmdUpdate, CmdCancel, CmdDelete, CmdRefresh, CmdMove };
-    enum class Delete { AtOnce, TwoQuestions };
+    enum class Delete {
+        AtOnce,
+        TwoQuestions, // "Наистна ли искате да изтриете записа?", then "Ще загубите данните окончателно"
+        Own           // hooks.confirmDelete asks
+    };
     enum class Errors {
         InfoBox,            // DiaInf, caption per command, text "number:description"
         InfoBoxDescription, // DiaInf, caption per command, text the description only
@@ -106,7 +111,7 @@ public:
         bool keyNavigation = true;
     };
 
-    // Screen-specific steps; each is optional.
+    // The screen's own steps; each is optional.
     struct Hooks {
         // Before anything is written; false keeps the screen in editing (the hook
         // shows its own message).
@@ -120,10 +125,13 @@ public:
         // After a successful save, the screen back in browsing.
         std::function<void()> afterSave;
         // After the bound boxes were filled from the current row (also when there
-        // is none: the boxes are empty then).
+        // is none: the boxes are empty then). Called after "Добави" too, with
+        // isAdding() true: the place to put a new record's defaults into boxes.
         std::function<void()> fillBoxes;
         // Further controls to switch with the buttons (called by SetButtons).
         std::function<void(bool browsing)> setButtons;
+        // Delete::Own: asks the screen's own questions; true deletes.
+        std::function<bool()> confirmDelete;
         // Errors::Own: shows a failure of a command.
         std::function<void(Command, const DbError &)> reportError;
     };

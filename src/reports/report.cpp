@@ -12,6 +12,10 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
 #include <cmath>
 
 namespace kelm {
@@ -21,27 +25,163 @@ namespace kelm {
 
 ReportError::ReportError(const QString &text) : std::runtime_error(text.toStdString()), m_text(text) {}
 
-ReportData::ReportData(const QStringList &fields, QVector<QVector<QVariant>> rows)
-    : m_fields(fields), m_rows(std::move(rows))
+namespace {
+// "yyyy-MM-dd" as stored, read without the general date parser (big reports).
+QVariant storedDate(const QVariant &v)
 {
+    if (v.isNull() || !v.isValid())
+        return QVariant();
+    const QString s = v.toString();
+    if (s.size() >= 10 && s.at(4) == QLatin1Char('-') && s.at(7) == QLatin1Char('-')) {
+        auto num = [&s](int from, int len) {
+            int n = 0;
+            for (int i = from; i < from + len; ++i) {
+                const int d = s.at(i).digitValue();
+                if (d < 0)
+                    return -1;
+                n = n * 10 + d;
+            }
+            return n;
+        };
+        const QDate d(num(0, 4), num(5, 2), num(8, 2));
+        if (d.isValid())
+            return d;
+    }
+    return fromStorage(v, QStringLiteral("DATE"));
+}
+} // namespace
+
+ReportData::ReportData(const QStringList &fields, const QVector<QVector<QVariant>> &rows)
+{
+    setFields(fields);
+    for (const auto &r : rows) {
+        for (int f = 0; f < fields.size(); ++f)
+            appendValue(f, f < r.size() ? r.at(f) : QVariant());
+        ++m_rows;
+    }
+}
+
+void ReportData::setFields(const QStringList &fields)
+{
+    m_fields = fields;
+    m_index.clear();
     for (int i = 0; i < m_fields.size(); ++i)
         m_index.insert(m_fields.at(i).toLower(), i);
+    m_columns = QVector<Column>(fields.size());
+}
+
+ReportData::Cell &ReportData::newCell()
+{
+    const qsizetype perChunk = qsizetype(kChunkRows) * std::max<qsizetype>(m_fields.size(), 1);
+    if (m_chunks.isEmpty() || m_chunks.last()->size() == size_t(perChunk)) {
+        auto chunk = std::make_shared<std::vector<Cell>>();
+        chunk->reserve(perChunk);
+        m_chunks.append(chunk);
+    }
+    ++m_cellCount;
+    return m_chunks.last()->emplace_back();
+}
+
+void ReportData::appendValue(int field, const QVariant &v)
+{
+    Cell &c = newCell();
+    if (!v.isValid() || v.isNull())
+        return;
+    switch (v.typeId()) {
+    case QMetaType::Bool:
+        c.kind = Cell::Bool;
+        c.v.i = v.toBool();
+        break;
+    case QMetaType::Int:
+        c.kind = Cell::Int;
+        c.v.i = v.toInt();
+        break;
+    case QMetaType::LongLong:
+        c.kind = Cell::LongLong;
+        c.v.i = v.toLongLong();
+        break;
+    case QMetaType::Double:
+        c.kind = Cell::Double;
+        c.v.d = v.toDouble();
+        break;
+    case QMetaType::QDate:
+        c.kind = Cell::Date;
+        c.v.i = v.toDate().toJulianDay();
+        break;
+    case QMetaType::QTime:
+        c.kind = Cell::Time;
+        c.v.i = v.toTime().msecsSinceStartOfDay();
+        break;
+    case QMetaType::QString: {
+        Column &col = m_columns[field];
+        const QString s = v.toString();
+        auto it = col.textIndex.constFind(s);
+        if (it == col.textIndex.constEnd()) {
+            it = col.textIndex.insert(s, quint32(col.texts.size()));
+            col.texts.append(s);
+        }
+        c.kind = Cell::Text;
+        c.index = *it;
+        break;
+    }
+    default:
+        c.kind = Cell::Other;
+        c.index = quint32(m_other.size());
+        m_other.append(v);
+        break;
+    }
 }
 
 ReportData ReportData::fromRecordset(const Recordset &rs)
 {
-    const QStringList fields = rs.fieldNames();
+    ReportData d;
+    d.setFields(rs.fieldNames());
     const int n = rs.recordCount();
-    QVector<QVector<QVariant>> rows;
-    rows.reserve(n);
     for (int r = 0; r < n; ++r) {
-        QVector<QVariant> row;
-        row.reserve(fields.size());
-        for (const QString &f : fields)
-            row.append(rs.value(r, f));
-        rows.append(std::move(row));
+        for (int f = 0; f < d.m_fields.size(); ++f)
+            d.appendValue(f, rs.value(r, d.m_fields.at(f)));
+        ++d.m_rows;
     }
-    return ReportData(fields, std::move(rows));
+    return d;
+}
+
+ReportData ReportData::fromQuery(Connection &conn, const QString &sql, const QVariantList &params)
+{
+    QSqlQuery q(conn.db());
+    q.setForwardOnly(true);
+    auto fail = [&q]() {
+        const QSqlError e = q.lastError();
+        return DbError(ErrSql, e.databaseText().isEmpty() ? e.driverText() : e.databaseText());
+    };
+    if (!q.prepare(sql))
+        throw fail();
+    for (int i = 0; i < params.size(); ++i)
+        q.bindValue(i, toStorage(params.at(i)));
+    if (!q.exec())
+        throw fail();
+    // Values are typed by the declared column types of the table read.
+    static const QRegularExpression fromRe(QStringLiteral("\\bFROM\\s+\\[?([A-Za-z_][A-Za-z0-9_]*)"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    const auto m = fromRe.match(sql);
+    const QHash<QString, QString> types = m.hasMatch() ? conn.columnTypes(m.captured(1)) : QHash<QString, QString>();
+    const QSqlRecord rec = q.record();
+    QStringList fields;
+    QStringList decl;
+    for (int i = 0; i < rec.count(); ++i) {
+        fields << rec.fieldName(i);
+        decl << types.value(rec.fieldName(i).toLower());
+    }
+    ReportData d;
+    d.setFields(fields);
+    const int n = int(fields.size());
+    while (q.next()) {
+        for (int i = 0; i < n; ++i) {
+            const QVariant v = q.value(i);
+            d.appendValue(i, decl.at(i) == QLatin1String("DATE") ? storedDate(v) : fromStorage(v, decl.at(i)));
+        }
+        ++d.m_rows;
+    }
+    return d;
 }
 
 int ReportData::fieldIndex(const QString &name) const
@@ -51,10 +191,32 @@ int ReportData::fieldIndex(const QString &name) const
 
 QVariant ReportData::value(int row, int field) const
 {
-    if (row < 0 || row >= m_rows.size() || field < 0 || field >= m_fields.size())
+    if (row < 0 || row >= m_rows || field < 0 || field >= m_fields.size())
         return {};
-    const auto &r = m_rows.at(row);
-    return field < r.size() ? r.at(field) : QVariant();
+    const qsizetype at = qsizetype(row) * m_fields.size() + field;
+    const qsizetype perChunk = qsizetype(kChunkRows) * m_fields.size();
+    const Cell &c = (*m_chunks.at(at / perChunk))[size_t(at % perChunk)];
+    switch (c.kind) {
+    case Cell::Null:
+        return {};
+    case Cell::Bool:
+        return QVariant(c.v.i != 0);
+    case Cell::Int:
+        return QVariant(int(c.v.i));
+    case Cell::LongLong:
+        return QVariant(c.v.i);
+    case Cell::Double:
+        return QVariant(c.v.d);
+    case Cell::Date:
+        return QVariant(QDate::fromJulianDay(c.v.i));
+    case Cell::Time:
+        return QVariant(QTime::fromMSecsSinceStartOfDay(int(c.v.i)));
+    case Cell::Text:
+        return QVariant(m_columns.at(field).texts.at(c.index));
+    case Cell::Other:
+        return m_other.at(c.index);
+    }
+    return {};
 }
 
 QVariant ReportData::value(int row, const QString &field) const
@@ -141,6 +303,7 @@ ReportControl &ReportControl::setRowBackColor(RowColor fn) { m_rowColor = std::m
 ReportControl &ReportControl::setVisible(bool v) { m_visible = v; changed(); return *this; }
 ReportControl &ReportControl::setLeft(int t) { m_left = t; changed(); return *this; }
 ReportControl &ReportControl::setTop(int t) { m_top = t; changed(); return *this; }
+ReportControl &ReportControl::setFontFamily(const QString &f) { m_family = f; changed(); return *this; }
 ReportControl &ReportControl::setLineWidth(int t) { m_lineWidth = t; changed(); return *this; }
 
 ReportControl &ReportControl::setGeometry(int l, int t, int w, int h)
@@ -534,6 +697,7 @@ QVector<ReportItem> Report::sectionItems(const ReportSection &s, double top, int
         it.align = c.alignment();
         it.fontSize = c.fontSize();
         it.bold = c.bold();
+        it.fontFamily = c.fontFamily();
         it.lineWidth = c.lineWidth();
         out.append(it);
     }
@@ -589,9 +753,9 @@ QString Report::controlText(const QString &sectionName, const QString &controlNa
 // ---------------------------------------------------------------------------
 // painting
 
-static QFont reportFont(double points, bool bold)
+static QFont reportFont(const QString &family, double points, bool bold)
 {
-    QFont f(QStringLiteral("DejaVu Sans"));
+    QFont f(family.isEmpty() ? QStringLiteral("DejaVu Sans") : family);
     f.setPixelSize(std::max(1, int(std::lround(points * 20)))); // the painter works in twips
     f.setBold(bold);
     f.setHintingPreference(QFont::PreferNoHinting);
@@ -624,7 +788,7 @@ void Report::paintPage(QPainter &p, int index)
                 p.fillRect(it.rect, it.backColor);
             if (it.text.isEmpty())
                 break;
-            const QFont f = reportFont(it.fontSize, it.bold);
+            const QFont f = reportFont(it.fontFamily, it.fontSize, it.bold);
             p.setFont(f);
             p.setPen(Qt::black);
             const QRectF r = it.rect.adjusted(pad, 0, -pad, 0);

@@ -47,24 +47,56 @@ private:
 
 // A report's rows, copied when the data source is set, so that a later change of
 // the tables (a rebuilt scratch database) never changes a report already shown.
-// Field names match without regard to case.
+// Field names match without regard to case. The cells are held in one block, and
+// equal short texts of a column share one copy, so large reports stay small.
+class Connection;
 class ReportData {
 public:
     ReportData() = default;
-    ReportData(const QStringList &fields, QVector<QVector<QVariant>> rows);
+    ReportData(const QStringList &fields, const QVector<QVector<QVariant>> &rows);
+    // The rows an open recordset holds now.
     static ReportData fromRecordset(const Recordset &rs);
+    // Runs a query (values bound, as Recordset::open does) and keeps its rows,
+    // typed as a recordset would give them. Throws DbError when the query fails.
+    static ReportData fromQuery(Connection &conn, const QString &sql, const QVariantList &params = {});
 
     const QStringList &fieldNames() const { return m_fields; }
     int fieldIndex(const QString &name) const; // -1 when absent
     bool hasField(const QString &name) const { return fieldIndex(name) >= 0; }
-    int rowCount() const { return int(m_rows.size()); }
+    int rowCount() const { return m_rows; }
     QVariant value(int row, int field) const;
     QVariant value(int row, const QString &field) const;
 
 private:
+    // One value in 16 bytes: numbers, flags, dates and times inline; texts as an
+    // index into the column's table of distinct texts.
+    struct Cell {
+        enum Kind : quint32 { Null, Bool, Int, LongLong, Double, Date, Time, Text, Other };
+        Kind kind = Null;
+        quint32 index = 0;
+        union {
+            double d;
+            qint64 i;
+        } v{};
+    };
+    struct Column {
+        QStringList texts;
+        QHash<QString, quint32> textIndex;
+    };
+    static constexpr int kChunkRows = 1024;
+
+    void setFields(const QStringList &fields);
+    void appendValue(int field, const QVariant &v);
+    Cell &newCell();
+
     QStringList m_fields;
     QHash<QString, int> m_index;
-    QVector<QVector<QVariant>> m_rows;
+    // Cells row after row, in chunks of kChunkRows rows (no large copies as rows come).
+    QVector<std::shared_ptr<std::vector<Cell>>> m_chunks;
+    QVector<Column> m_columns;
+    QVector<QVariant> m_other;
+    int m_rows = 0;
+    qsizetype m_cellCount = 0;
 };
 
 // The text a bound value prints as: text as it is; dates dd.mm.yyyy; numbers with
@@ -119,6 +151,9 @@ public:
     double fontSize() const { return m_fontSize; }
     bool bold() const { return m_bold; }
     ReportControl &setFont(double points, bool bold = false);
+    // Font family; empty: the report's own (DejaVu Sans).
+    QString fontFamily() const { return m_family; }
+    ReportControl &setFontFamily(const QString &family);
     // Lines and frames: pen width in twips.
     int lineWidth() const { return m_lineWidth; }
     ReportControl &setLineWidth(int twips);
@@ -143,6 +178,7 @@ private:
     int m_left = 0, m_top = 0, m_width = 0, m_height = 0;
     double m_fontSize = 9;
     bool m_bold = false;
+    QString m_family;
     int m_lineWidth = 15;
 };
 
@@ -200,6 +236,7 @@ struct ReportItem {
     ReportAlign align = ReportAlign::Left;
     double fontSize = 9;
     bool bold = false;
+    QString fontFamily;
     int lineWidth = 15;
 };
 

@@ -24,6 +24,7 @@ struct Column {
 };
 
 constexpr int kLandscapeWidth = 14805;
+const QString kNarrowFace = QStringLiteral("DejaVu Sans Condensed");
 constexpr int kPortraitWidth = 9645;
 
 // Heights of the bands, twips.
@@ -66,9 +67,11 @@ void declareTripDesign(Report &r, const QString &designCaption, int width, bool 
     for (const Column &c : cols) {
         ph.addLabel(QStringLiteral("Label%1").arg(c.number), x, 50, c.width, 300, QString::fromUtf8(c.caption), 8,
                     true, c.align);
+        // The narrow face lets a full 25-letter route, client or goods fit its column.
         det.addTextBox(QStringLiteral("Text%1").arg(c.number), x, 0, c.width, kDetailHeight, c.align,
                        QString::fromUtf8(c.format))
-            .setFont(8);
+            .setFont(8)
+            .setFontFamily(kNarrowFace);
         colLeft[c.number] = x;
         colWidth[c.number] = c.width;
         x += c.width;
@@ -83,11 +86,15 @@ void declareTripDesign(Report &r, const QString &designCaption, int width, bool 
 
     ReportSection &rf = r.addSection(QStringLiteral("ReportFooter"), kReportFooterHeight);
     rf.addLine(QStringLiteral("Line5"), 0, 40, width, 0).setLineWidth(20);
+    // A sum is right-aligned under its column; its box reaches a little into the
+    // column before, as a year's total is longer than one trip's value.
     auto sumBox = [&](const char *fn, const char *lbl, const char *caption, int col, const char *format) {
         rf.addLabel(QLatin1String(lbl), colLeft[col], 100, colWidth[col], 260, QString::fromUtf8(caption), 8, true,
                     A::Right);
-        rf.addFunction(QLatin1String(fn), colLeft[col], 380, colWidth[col], 280, A::Right, QLatin1String(format))
-            .setFont(8, true);
+        rf.addFunction(QLatin1String(fn), colLeft[col] - 350, 380, colWidth[col] + 350, 280, A::Right,
+                       QLatin1String(format))
+            .setFont(8, true)
+            .setFontFamily(kNarrowFace);
     };
     rf.addLabel(QStringLiteral("Label8"), 0, 380, std::min(colLeft[tonCol], 1400), 280, QStringLiteral("Всичко"), 9,
                 true);
@@ -101,72 +108,73 @@ void declareTripDesign(Report &r, const QString &designCaption, int width, bool 
 void declareRptKola(Report &r)
 {
     declareTripDesign(r, QStringLiteral("Справка за кола"), kLandscapeWidth, true, QStringLiteral("Справка"),
-                      {{100, "Дата", 1200, A::Left, ""},
+                      {{100, "Дата", 1000, A::Left, ""},
                        {101, "Пл.", 500, A::Right, ""},
                        {102, "Тонаж", 1000, A::Right, "###0.000"},
                        {103, "Км", 800, A::Right, "###0"},
-                       {104, "Тар.", 900, A::Right, "###0.000"},
-                       {105, "Сума", 1300, A::Right, "###0.00"},
-                       {108, "Маршрут", 3300, A::Left, ""},
-                       {109, "Клиент", 3000, A::Left, ""},
-                       {110, "Товар", 2800, A::Left, ""}},
+                       {104, "Тар.", 750, A::Right, "###0.000"},
+                       {105, "Сума", 1100, A::Right, "###0.00"},
+                       {108, "Маршрут", 3350, A::Left, ""},
+                       {109, "Клиент", 3250, A::Left, ""},
+                       {110, "Товар", 3050, A::Left, ""}},
                       102, 103, 105);
 }
 
 void declareRptAll(Report &r)
 {
     declareTripDesign(r, QStringLiteral("Справка за курсове"), kLandscapeWidth, true, QStringLiteral("Обща справка"),
-                      {{100, "Дата", 1200, A::Left, ""},
-                       {101, "Кола№", 1400, A::Center, ""},
+                      {{100, "Дата", 1000, A::Left, ""},
+                       {101, "Кола№", 1250, A::Center, ""},
                        {102, "Тонаж", 1000, A::Right, "###0.000"},
                        {103, "Км", 800, A::Right, "###0"},
-                       {104, "Тар.", 900, A::Right, "###0.000"},
-                       {105, "Сума", 1300, A::Right, "###0.00"},
-                       {108, "Маршрут", 2900, A::Left, ""},
-                       {109, "Клиент", 2700, A::Left, ""},
-                       {110, "Товар", 2600, A::Left, ""}},
+                       {104, "Тар.", 750, A::Right, "###0.000"},
+                       {105, "Сума", 1100, A::Right, "###0.00"},
+                       {108, "Маршрут", 3000, A::Left, ""},
+                       {109, "Клиент", 3000, A::Left, ""},
+                       {110, "Товар", 2900, A::Left, ""}},
                       102, 103, 105);
 }
 
 void declareRptKlient(Report &r)
 {
     declareTripDesign(r, QStringLiteral("Справка за курсовете"), kPortraitWidth, false, QString(),
-                      {{100, "Дата", 1200, A::Left, ""},
-                       {101, "Кола", 1300, A::Center, ""},
+                      {{100, "Дата", 1000, A::Left, ""},
+                       {101, "Кола", 1200, A::Center, ""},
                        {102, "Тон.", 950, A::Right, "###0.000"},
                        {103, "Км", 750, A::Right, "###0"},
-                       {104, "Сума", 1250, A::Right, "###0.00"},
-                       {107, "Маршрут", 2150, A::Left, ""},
-                       {108, "Товар", 2000, A::Left, ""}},
+                       {104, "Сума", 1100, A::Right, "###0.00"},
+                       {107, "Маршрут", 2350, A::Left, ""},
+                       {108, "Товар", 2250, A::Left, ""}},
                       102, 103, 104);
 }
 
 void declareRptDriver(Report &r)
 {
     declareTripDesign(r, QStringLiteral("Справка за курсовете"), kLandscapeWidth, true, QStringLiteral("Справка"),
-                      {{100, "Дата", 1200, A::Left, ""},
-                       {101, "Кола№", 1300, A::Center, ""},
+                      {{100, "Дата", 1000, A::Left, ""},
+                       {101, "Кола№", 1250, A::Center, ""},
                        {102, "Тонаж", 950, A::Right, "###0.000"},
                        {103, "Км", 750, A::Right, "###0"},
-                       {104, "Тар.", 850, A::Right, "###0.000"},
-                       {105, "Сума", 1250, A::Right, "###0.00"},
-                       {108, "Маршрут", 2700, A::Left, ""},
-                       {109, "Клиент", 2500, A::Left, ""},
-                       {110, "Товар", 2500, A::Left, ""},
-                       {111, "Плат.", 800, A::Center, ""}},
+                       {104, "Тар.", 750, A::Right, "###0.000"},
+                       {105, "Сума", 1100, A::Right, "###0.00"},
+                       {108, "Маршрут", 2800, A::Left, ""},
+                       {109, "Клиент", 2800, A::Left, ""},
+                       {110, "Товар", 2750, A::Left, ""},
+                       {111, "Плат.", 650, A::Center, ""}},
                       102, 103, 105);
 }
 
-// The trips of the query for the period, oldest first; trips of one day in the
+// The trips for the period, oldest first; trips of one day in the
 // order they were entered.
-void openTrips(Connection &conn, Recordset &rs, const QString &where, QVariantList params, const QDate &start,
-               const QDate &end)
+ReportData readTrips(const QString &where, QVariantList params, const QDate &start, const QDate &end)
 {
     params << start << end;
-    rs.open(conn,
-            QStringLiteral("SELECT * FROM tabl WHERE ") + where
-                + QStringLiteral("Data BETWEEN ? AND ? ORDER BY Data, ID"),
-            params);
+    Connection conn;
+    conn.open(gConnStr);
+    return ReportData::fromQuery(conn,
+                                 QStringLiteral("SELECT * FROM tabl WHERE ") + where
+                                     + QStringLiteral("Data BETWEEN ? AND ? ORDER BY Data, ID"),
+                                 params);
 }
 
 // Landscape designs: turned paper, narrow margins and a wide preview window.
@@ -215,14 +223,11 @@ void PrintTripsByCar()
     if (!d.lYes)
         return;
     runReportFill([&] {
-        Connection conn;
-        conn.open(gConnStr);
-        Recordset rs;
-        openTrips(conn, rs, QStringLiteral("kola=? AND "), {d.Kola}, d.startDate(), d.endDate());
+        const ReportData rows = readTrips(QStringLiteral("kola=? AND "), {d.Kola}, d.startDate(), d.endDate());
         Report &r = rptKola();
         // The car report keeps its design caption.
         setLandscapePage(r);
-        r.setDataSource(rs);
+        r.setDataSource(rows);
         fillHeader(r, QString(), QStringLiteral("за курсовете на кола №") + d.Kola, d.startDate(), d.endDate());
         bindColumns(r, {{100, "Data"}, {101, "plat"}, {102, "ton"}, {103, "km"}, {104, "tarifa"}, {105, "bruto"},
                         {108, "Marsh"}, {109, "Klient"}, {110, "Tovar"}});
@@ -246,14 +251,11 @@ void PrintTripsByPeriod()
         } else {
             subject = QStringLiteral("за курсовете на фирма ");
         }
-        Connection conn;
-        conn.open(gConnStr);
-        Recordset rs;
-        openTrips(conn, rs, where, {}, d.startDate(), d.endDate());
+        const ReportData rows = readTrips(where, {}, d.startDate(), d.endDate());
         Report &r = rptAll();
         r.setCaption(reportWindowCaption(QStringLiteral("Справка за курсове")));
         setLandscapePage(r);
-        r.setDataSource(rs);
+        r.setDataSource(rows);
         fillHeader(r, QString(), subject + gFirmName, d.startDate(), d.endDate());
         bindColumns(r, {{100, "Data"}, {101, "kola"}, {102, "ton"}, {103, "km"}, {104, "tarifa"}, {105, "bruto"},
                         {108, "Marsh"}, {109, "Klient"}, {110, "Tovar"}});
@@ -269,14 +271,11 @@ void PrintTripsByClient()
     if (!d.lYes)
         return;
     runReportFill([&] {
-        Connection conn;
-        conn.open(gConnStr);
-        Recordset rs;
-        openTrips(conn, rs, QStringLiteral("Klient=? AND "), {d.Klient}, d.startDate(), d.endDate());
+        const ReportData rows = readTrips(QStringLiteral("Klient=? AND "), {d.Klient}, d.startDate(), d.endDate());
         Report &r = rptKlient();
         r.setCaption(reportWindowCaption(QStringLiteral("Справка за курсовете")));
         r.setMargins(1440, 567, 567, 1000);
-        r.setDataSource(rs);
+        r.setDataSource(rows);
         fillHeader(r, QStringLiteral("Извършени от ") + gFirmName + QStringLiteral(" курсове"),
                    QStringLiteral("по заявка на ") + d.Klient, d.startDate(), d.endDate());
         bindColumns(r, {{100, "Data"}, {101, "kola"}, {102, "ton"}, {103, "km"}, {104, "bruto"}, {107, "Marsh"},
@@ -291,14 +290,11 @@ void PrintTripsByDriver()
 {
     const DiaSeekAlt &d = DiaSeekAlt::instance();
     runReportFill([&] {
-        Connection conn;
-        conn.open(gConnStr);
-        Recordset rs;
-        openTrips(conn, rs, QStringLiteral("kod=? AND "), {d.ShofKod}, d.startDate(), d.endDate());
+        const ReportData rows = readTrips(QStringLiteral("kod=? AND "), {d.ShofKod}, d.startDate(), d.endDate());
         Report &r = rptDriver();
         r.setCaption(reportWindowCaption(QStringLiteral("Справка за курсовете")));
         setLandscapePage(r);
-        r.setDataSource(rs);
+        r.setDataSource(rows);
         fillHeader(r, QString(), QStringLiteral("за курсовете извършени от ") + d.ShofName, d.startDate(),
                    d.endDate());
         // Each trip's date shows whether that trip is paid: white when paid, grey

@@ -110,6 +110,7 @@ UserLogin::UserLogin(QWidget *parent) : QDialog(parent)
     txtPassword = new QLineEdit(this);
     txtPassword->setObjectName(QStringLiteral("txtPassword"));
     txtPassword->setEchoMode(QLineEdit::Password);
+    txtPassword->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
     txtPassword->setToolTip(QStringLiteral("Въведи код за достъп"));
     txtPassword->setGeometry(tw(1365), tw(540), tw(2265), tw(330));
 

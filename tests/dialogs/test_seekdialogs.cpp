@@ -237,8 +237,19 @@ void TestSeekDialogs::diaSeekLayoutPerMode()
         QCOMPARE(d.Text1_0->text(), QString());
         QVERIFY(!d.lYes);
         QVERIFY(!isWaitPointer());
-        d.hide();
+        d.reject();
     }
+    // Shown by a caller that only sets the caption: it loads for the mode all the same.
+    DiaSeek &d = DiaSeek::instance();
+    d.lYes = true;
+    gSeekMode = QStringLiteral("Klients");
+    d.setWindowTitle(QStringLiteral("Търсене - Всички курсове на клиент"));
+    d.show();
+    QVERIFY(!d.lYes);
+    QCOMPARE(d.windowTitle(), QStringLiteral("Търсене - Всички курсове на клиент"));
+    QCOMPARE(d.Frame2->title(), QStringLiteral("Клиент"));
+    QCOMPARE(d.Combo1->currentText(), QStringLiteral("Ален ЕООД"));
+    d.hide();
 }
 
 void TestSeekDialogs::diaSeekCriteria()
@@ -426,6 +437,12 @@ void TestSeekDialogs::fieldsTurnWhiteAndSearchBecomesDefault()
     QFocusEvent in(QEvent::FocusIn);
     QApplication::sendEvent(d.Combo1, &in);
     QCOMPARE(baseOf(d.Combo1), QColor(255, 255, 255));
+    // Enter in the list's text starts the search and adds nothing to the list.
+    cap.clear();
+    d.Combo1->setEditText(QStringLiteral("77"));
+    QTest::keyClick(d.Combo1, Qt::Key_Return);
+    QCOMPARE(cap.lastText(), kMissingPeriod);
+    QCOMPARE(d.Combo1->count(), 3);
     d.hide();
 
     // The next load starts grey again with no default button.

@@ -49,6 +49,7 @@ class TestStartup : public QObject {
 private Q_SLOTS:
     void init();
     void mainDatabaseCheckedBeforeSignIn();
+    void mainEndsWhenTheDatabaseIsMissing();
     void titleCarriesVersionAndCompany();
     void splashLabels();
     void aboutBoxTextsAndKeys();
@@ -109,6 +110,21 @@ void TestStartup::mainDatabaseCheckedBeforeSignIn()
     TestDb db;
     QVERIFY(checkMainDatabase(db.dbPath()));
     QCOMPARE(capture.shown.size(), 3);
+}
+
+void TestStartup::mainEndsWhenTheDatabaseIsMissing()
+{
+    // The program folder of this test program holds no Kelm.mdb.
+    const QString expected = QCoreApplication::applicationDirPath() + QStringLiteral("/Kelm.mdb");
+    if (QFile::exists(expected))
+        QSKIP("a Kelm.mdb lies beside the test program");
+    MessageCapture capture;
+    QCOMPARE(Main(*static_cast<QApplication *>(QCoreApplication::instance())), 1);
+    QCOMPARE(gDbPath, expected);
+    QCOMPARE(capture.shown.size(), 1);
+    QVERIFY(capture.lastText().contains(expected));
+    QVERIFY(!QFile::exists(expected));
+    QCOMPARE(gMain, nullptr);
 }
 
 void TestStartup::titleCarriesVersionAndCompany()

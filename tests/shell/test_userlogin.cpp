@@ -30,7 +30,7 @@ private Q_SLOTS:
     void checkUserIsExact();
     void checkUserLastMatchWins();
     void checkUserEmptyTable();
-    void controlsAsDesigned();
+    void controlNamesTextsAndTips();
     void pickListListsOnlyRestrictedUsers();
     void choosingFromListFillsNameBox();
     void fullUserTypesNameAndSignsIn();
@@ -105,7 +105,7 @@ void TestUserLogin::checkUserEmptyTable()
     QVERIFY(!dlg.OK);
 }
 
-void TestUserLogin::controlsAsDesigned()
+void TestUserLogin::controlNamesTextsAndTips()
 {
     TestDb db;
     UserLogin dlg;
