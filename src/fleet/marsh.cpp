@@ -94,6 +94,11 @@ Marsh::Marsh(PList &plist, const QString &vid, QWidget *parent)
         bl->insertWidget(0, add);
         bl->insertWidget(4, cancel);
     }
+    // As on every record screen: "Запиши" and "Отказ" come where "Поправи"
+    // and "Изтрий" were.
+    QSizePolicy sp = add->sizePolicy();
+    sp.setRetainSizeWhenHidden(true);
+    add->setSizePolicy(sp);
     m_form->SetButtons(true);
     m_form->hooks.validate = [this] { return validate(); };
     m_form->hooks.readBoxes = [this] { readBoxes(); };
