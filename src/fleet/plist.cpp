@@ -144,7 +144,10 @@ PList::PList(QWidget *parent) : QDialog(parent)
     m_form->hooks.validate = [this] { return validate(); };
     m_form->hooks.readBoxes = [this] { readBoxes(); };
     m_form->hooks.writeExtra = [this](Connection &c) { writeWarehouse(c); };
-    m_form->hooks.afterSave = [this] { txtRazhN->setText(plainText(nRazhListAll)); };
+    m_form->hooks.afterSave = [this] {
+        txtRazhN->setText(plainText(nRazhListAll));
+        m_adding = false;
+    };
     m_form->hooks.fillBoxes = [this] {
         if (!m_plistRS.bof() && !m_plistRS.eof())
             ShowDriverName(m_plistRS.value(QStringLiteral("kod")).toString());
@@ -176,6 +179,7 @@ PList::PList(QWidget *parent) : QDialog(parent)
             for (int i : {4, 5, 6, 8})
                 txtFields[i]->setText(QStringLiteral("0"));
             lCancel = false;
+            m_adding = true;
             m_oldListId.clear();
             m_oldKola.clear();
         } else {
@@ -441,6 +445,15 @@ void PList::writeWarehouse(Connection &conn)
 
 void PList::afterCancel()
 {
+    if (m_adding) {
+        // A new sheet given up leaves no legs behind.
+        m_adding = false;
+        try {
+            if (!sListID.isEmpty())
+                deleteOrphanOldLegs(m_conn, sListID);
+        } catch (const DbError &) {
+        }
+    }
     if (lCancel)
         close();
 }

@@ -73,6 +73,7 @@ private:
     QVector<QStringList> m_drivers; // code, name
     QStringList m_cars;
     bool m_checkingDate = false;
+    bool m_adding = false; // a new sheet is on the screen, not yet saved
     // The sheet as stored before the correction: its warehouse lines go.
     QString m_oldListId;
     QString m_oldKola;

@@ -43,6 +43,13 @@ void moveOldLegs(Connection &conn, const QString &from, const QString &to)
     conn.execute(QStringLiteral("UPDATE Marsh SET ListID=? WHERE ListID=?"), {to, from});
 }
 
+int deleteOrphanOldLegs(Connection &conn, const QString &number)
+{
+    return conn.execute(QStringLiteral("DELETE FROM Marsh WHERE ListID=? AND NOT EXISTS "
+                                       "(SELECT 1 FROM RowdList WHERE ListID=?)"),
+                        {number, number});
+}
+
 void deleteOldSheetWithLegs(Connection &conn, Recordset &rs)
 {
     const QString number = rs.value(QStringLiteral("ListID")).toString();

@@ -42,6 +42,10 @@ void writeWaybillFuel(Connection &conn, const WaybillKey *previous, const Waybil
 // (Marsh.ListID) to another: a renumbered sheet takes its legs along.
 void moveOldLegs(Connection &conn, const QString &from, const QString &to);
 
+// Deletes the legs stored under a number (Marsh.ListID) that no sheet carries:
+// the legs of a new sheet that was abandoned. Returns how many went.
+int deleteOrphanOldLegs(Connection &conn, const QString &number);
+
 // Deletes the current sheet of rs (a recordset over RowdList on conn) and the
 // legs stored under its number by the older route-leg screen (Marsh.ListID), in
 // one transaction. Its warehouse lines stay.

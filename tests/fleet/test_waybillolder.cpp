@@ -282,7 +282,15 @@ void TestWaybillOlder::abandonedLegsCancelTheNewSheet()
     w.txtFields[0]->setText(QStringLiteral("2"));
     w.txtFields[1]->setText(QStringLiteral("02.03.2024"));
     w.txtFields[4]->setText(QStringLiteral("30"));
-    onMarsh([](Marsh &m) { btn(m, QStringLiteral("cmdCancel"))->click(); });
+    // One leg is saved, then a correction of it is given up with nothing to
+    // go back to: the new sheet is given up, and its leg with it.
+    onMarsh([](Marsh &m) {
+        m.Combo1->setEditText(QStringLiteral("А - Б"));
+        m.txtFields[0]->setText(QStringLiteral("10"));
+        btn(m, QStringLiteral("cmdUpdate"))->click();
+        btn(m, QStringLiteral("cmdEdit"))->click();
+        btn(m, QStringLiteral("cmdCancel"))->click();
+    });
     btn(w, QStringLiteral("cmdUpdate"))->click();
     QVERIFY(w.lCancel);
     QVERIFY(!w.isVisible());
