@@ -96,7 +96,6 @@ const OptionAction kDriverOptions[] = {
 };
 
 TempTableBuilder s_tempTable;
-TargetRunner s_target;
 
 SeekDialog &dialogOf(Dlg d)
 {
@@ -149,11 +148,7 @@ void run(const SearchCommand &cmd)
         else
             CreateTempTable(table);
     }
-    const QString target = QString::fromUtf8(a->target);
-    if (s_target)
-        s_target(target, a->arg);
-    else
-        runTarget(target, a->arg);
+    runTarget(QString::fromUtf8(a->target), a->arg);
 }
 
 } // namespace
@@ -161,11 +156,6 @@ void run(const SearchCommand &cmd)
 void setTempTableBuilder(TempTableBuilder builder)
 {
     s_tempTable = std::move(builder);
-}
-
-void setTargetRunner(TargetRunner runner)
-{
-    s_target = std::move(runner);
 }
 
 bool runSearchCommand(const QString &control)

@@ -2,6 +2,8 @@
 #include <QString>
 #include <functional>
 
+#include "shell/targets.h"
+
 namespace kelm {
 
 // Runs the main-window command of a menu control that asks for search conditions
@@ -12,12 +14,10 @@ namespace kelm {
 // pointer is normal again on every path.
 bool runSearchCommand(const QString &control);
 
-// The scratch-table builder and the target runner the commands call (by default
-// CreateTempTable and runTarget). Tests put observers in their place; an empty
-// function restores the default.
+// The scratch-table builder the commands call (by default CreateTempTable).
+// Tests put an observer in its place; an empty function restores the default.
+// (Targets are observed through setTargetRunner in shell/targets.h.)
 using TempTableBuilder = std::function<void(const QString &table)>;
-using TargetRunner = std::function<bool(const QString &target, bool arg)>;
 void setTempTableBuilder(TempTableBuilder builder);
-void setTargetRunner(TargetRunner runner);
 
 } // namespace kelm

@@ -9,6 +9,7 @@
 #include "shell/frmsplash.h"
 #include "shell/globals.h"
 #include "shell/helpwindow.h"
+#include "shell/startup.h"
 #include "shell/targets.h"
 
 #include <QApplication>
@@ -103,6 +104,10 @@ FrmMain::FrmMain(QWidget *parent) : QMainWindow(parent)
     gMain = this;
     setStatusSink(&statusSink);
     qApp->installEventFilter(this);
+    // The title follows the company data wherever it is changed or reloaded, and a
+    // restore first closes the screens that still hold the old database.
+    setCompanyChangedHandler([this] { setWindowTitle(mainWindowTitle()); });
+    setBeforeRestoreHandler([this] { unloadOtherWindows(); });
 }
 
 FrmMain::~FrmMain()
@@ -111,6 +116,8 @@ FrmMain::~FrmMain()
     if (gMain == this) {
         gMain = nullptr;
         setStatusSink(nullptr);
+        setCompanyChangedHandler(nullptr);
+        setBeforeRestoreHandler(nullptr);
     }
 }
 
@@ -547,7 +554,7 @@ void FrmMain::runOwnCommand(const QString &control)
     else if (control == QLatin1String("mnuNewPer"))
         mnuNewPer(this);
     else if (control == QLatin1String("mnuHelpPerson"))
-        showPersonal();
+        showPersonal(this);
     else if (control == QLatin1String("mnuHelpAbout"))
         FrmAbout::showAbout(this);
     else if (control == QLatin1String("mnuHelpContents")) {

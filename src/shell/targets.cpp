@@ -8,9 +8,17 @@
 
 namespace kelm {
 
+static TargetRunner s_runner;
+
+void setTargetRunner(TargetRunner runner)
+{
+    s_runner = std::move(runner);
+}
+
 bool runTarget(const QString &name, bool arg)
 {
-    Q_UNUSED(arg);
+    if (s_runner)
+        return s_runner(name, arg);
     if (name == "PassWord") { showPassWord(); return true; }
     if (name == "Driver") { showDriver(); return true; }
     if (name == "Options") { showOptions(); return true; }

@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <functional>
 
 namespace kelm {
 
@@ -9,5 +10,10 @@ namespace kelm {
 // does not have yet does nothing: the command ends after its status text.
 // Returns true when the target exists.
 bool runTarget(const QString &name, bool arg = false);
+
+// Tests put an observer in place of the real targets, so that a command can be
+// followed to its end without opening a screen. An empty function restores them.
+using TargetRunner = std::function<bool(const QString &target, bool arg)>;
+void setTargetRunner(TargetRunner runner);
 
 } // namespace kelm

@@ -2,6 +2,7 @@
 #include "platform/database.h"
 #include "shell/frmabout.h"
 #include "shell/frmmain.h"
+#include "shell/targets.h"
 #include "shell/globals.h"
 #include "shell/helpwindow.h"
 #include "testdb.h"
@@ -163,6 +164,7 @@ class TestFrmMain : public QObject {
 private Q_SLOTS:
     void initTestCase();
     void init();
+    void cleanup();
     void menuTreeCaptionsShortcutsAndTopics();
     void toolbarKeysTooltipsAndSeparators();
     void restrictedMenusByUserKind_data();
@@ -187,6 +189,7 @@ private Q_SLOTS:
 
 private:
     QTemporaryDir m_settingsDir;
+    QStringList m_targets;
 };
 
 void TestFrmMain::initTestCase()
@@ -204,6 +207,17 @@ void TestFrmMain::init()
     gSkladMode.clear();
     s_opened.clear();
     s_openerResult = true;
+    // Commands are followed to their target without opening the real screens.
+    m_targets.clear();
+    setTargetRunner([this](const QString &t, bool) {
+        m_targets << t;
+        return true;
+    });
+}
+
+void TestFrmMain::cleanup()
+{
+    setTargetRunner(nullptr);
 }
 
 void TestFrmMain::menuTreeCaptionsShortcutsAndTopics()
@@ -515,6 +529,7 @@ void TestFrmMain::toolbarButtonsRunTheirCommands()
     QCOMPARE(w.panelText(1), QStringLiteral("Корекция / нови данни за шофьор"));
     w.buttonClick(QStringLiteral("NewL"));
     QCOMPARE(w.panelText(1), QStringLiteral("Въвеждане на данните от пътните листи"));
+    QCOMPARE(m_targets, QStringList({"Driver", "RowdList"}));
     gSeekMode.clear();
     // The button itself, clicked.
     QAction *newKurs = w.tbToolBar->findChild<QAction *>(QStringLiteral("NewKurs"));
