@@ -39,17 +39,6 @@ void paint(QLineEdit *box, const QColor &c)
     box->setPalette(pal);
 }
 
-QString plainText(double x)
-{
-    QString s = QString::number(x, 'f', 6);
-    while (s.contains(QLatin1Char('.')) && s.endsWith(QLatin1Char('0')))
-        s.chop(1);
-    if (s.endsWith(QLatin1Char('.')))
-        s.chop(1);
-    if (s == QLatin1String("-0"))
-        s = QStringLiteral("0");
-    return s.replace(QLatin1Char('.'), QLatin1Char(','));
-}
 } // namespace
 
 PList::PList(QWidget *parent) : QDialog(parent)
@@ -145,7 +134,7 @@ PList::PList(QWidget *parent) : QDialog(parent)
     m_form->hooks.readBoxes = [this] { readBoxes(); };
     m_form->hooks.writeExtra = [this](Connection &c) { writeWarehouse(c); };
     m_form->hooks.afterSave = [this] {
-        txtRazhN->setText(plainText(nRazhListAll));
+        txtRazhN->setText(formatGeneral(nRazhListAll));
         m_adding = false;
     };
     m_form->hooks.fillBoxes = [this] {

@@ -229,22 +229,6 @@ QString reportTrueMark()
     return QStringLiteral("✓");
 }
 
-static QString generalNumber(double x)
-{
-    // As many decimals as the value has (up to what a double holds), with a comma.
-    QString s = QString::number(x, 'f', 6);
-    if (s.contains(QLatin1Char('.'))) {
-        while (s.endsWith(QLatin1Char('0')))
-            s.chop(1);
-        if (s.endsWith(QLatin1Char('.')))
-            s.chop(1);
-    }
-    if (s == QLatin1String("-0"))
-        s = QStringLiteral("0");
-    s.replace(QLatin1Char('.'), QLatin1Char(','));
-    return s;
-}
-
 QString reportValueText(const QVariant &v, const QString &format)
 {
     if (!v.isValid() || v.isNull())
@@ -266,7 +250,7 @@ QString reportValueText(const QVariant &v, const QString &format)
     case QMetaType::Short:
     case QMetaType::Double:
     case QMetaType::Float:
-        return format.isEmpty() ? generalNumber(v.toDouble()) : formatNumber(v.toDouble(), format);
+        return format.isEmpty() ? formatGeneral(v.toDouble()) : formatNumber(v.toDouble(), format);
     default:
         return v.toString();
     }
