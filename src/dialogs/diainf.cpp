@@ -81,12 +81,7 @@ void DiaInf::show(const QString &caption, const QString &text)
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     box.Label1->setText(shown);
-    const bool busy = QApplication::overrideCursor() != nullptr;
-    if (busy)
-        QApplication::setOverrideCursor(Qt::ArrowCursor);
-    box.exec();
-    if (busy)
-        QApplication::restoreOverrideCursor();
+    execWithArrow(box);
 }
 
 } // namespace kelm

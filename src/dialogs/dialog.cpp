@@ -91,12 +91,7 @@ bool Dialog::ask(const QString &caption, const QString &question)
     box.Label1->setText(shown);
     box.OKButton->setFocus();
     beep();
-    const bool busy = QApplication::overrideCursor() != nullptr;
-    if (busy)
-        QApplication::setOverrideCursor(Qt::ArrowCursor);
-    box.exec();
-    if (busy)
-        QApplication::restoreOverrideCursor();
+    execWithArrow(box);
     return lYes;
 }
 

@@ -27,6 +27,16 @@ QString joinLines(const QStringList &lines)
     return lines.join(QLatin1Char('\r'));
 }
 
+void execWithArrow(QDialog &box)
+{
+    const bool busy = QApplication::overrideCursor() != nullptr;
+    if (busy)
+        QApplication::setOverrideCursor(Qt::ArrowCursor);
+    box.exec();
+    if (busy)
+        QApplication::restoreOverrideCursor();
+}
+
 void beep()
 {
     if (s_capture) {
@@ -49,13 +59,7 @@ void msgBox(const QString &text, const QString &title, bool critical)
     shownText.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     QMessageBox box(critical ? QMessageBox::Critical : QMessageBox::NoIcon, t, shownText,
                     QMessageBox::Ok, QApplication::activeWindow());
-    // A message read under the hourglass would look like the program still works.
-    const bool busy = QApplication::overrideCursor() != nullptr;
-    if (busy)
-        QApplication::setOverrideCursor(Qt::ArrowCursor);
-    box.exec();
-    if (busy)
-        QApplication::restoreOverrideCursor();
+    execWithArrow(box);
 }
 
 } // namespace kelm

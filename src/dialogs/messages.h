@@ -6,6 +6,8 @@
 #include <QList>
 #include <QString>
 
+class QDialog;
+
 namespace kelm {
 
 struct ShownMessage {
@@ -40,6 +42,10 @@ private:
 
 // Joins message lines the way the boxes expect them: with a carriage return.
 QString joinLines(const QStringList &lines);
+
+// Shows a box modally with the normal pointer, even while the hourglass is on: a
+// message read under the hourglass would look like the program still works.
+void execWithArrow(QDialog &box);
 
 // One beep (QApplication::beep), counted by a MessageCapture.
 void beep();

@@ -22,6 +22,16 @@ void setNormalPointer()
     s_wait = false;
 }
 
+WaitCursor::WaitCursor()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+WaitCursor::~WaitCursor()
+{
+    QApplication::restoreOverrideCursor();
+}
+
 bool isWaitPointer()
 {
     return s_wait;

@@ -20,4 +20,13 @@ public:
     NormalPointerOnExit &operator=(const NormalPointerOnExit &) = delete;
 };
 
+// The hourglass for the length of one piece of work, restored on every path.
+class WaitCursor {
+public:
+    WaitCursor();
+    ~WaitCursor();
+    WaitCursor(const WaitCursor &) = delete;
+    WaitCursor &operator=(const WaitCursor &) = delete;
+};
+
 } // namespace kelm

@@ -11,6 +11,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <QVector>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 
@@ -74,6 +75,12 @@ public:
     int execute(const QString &sql, const QVariantList &params = {});
     // First column of the first row, or an invalid QVariant when there is none.
     QVariant scalar(const QString &sql, const QVariantList &params = {});
+    // Runs a query forward-only and hands each row's values, typed as a Recordset
+    // types them, to onRow (after the field names to onFields): for big read-only
+    // listings that need no recordset in between.
+    void forEachRow(const QString &sql, const QVariantList &params,
+                    const std::function<void(const QStringList &)> &onFields,
+                    const std::function<void(const QVector<QVariant> &)> &onRow);
     // The last inserted row id of this connection.
     qint64 lastInsertId();
 

@@ -22,19 +22,6 @@ namespace kelm {
 
 namespace {
 
-QString plainNumber(double x)
-{
-    QString s = QString::number(x, 'f', 6);
-    if (s.contains(QLatin1Char('.'))) {
-        while (s.endsWith(QLatin1Char('0')))
-            s.chop(1);
-        if (s.endsWith(QLatin1Char('.')))
-            s.chop(1);
-    }
-    if (s == QLatin1String("-0"))
-        s = QStringLiteral("0");
-    return s.replace(QLatin1Char('.'), QLatin1Char(','));
-}
 
 bool isTextBox(QWidget *w)
 {
@@ -213,7 +200,7 @@ QString DataForm::formatValue(const DataFormBox &b, const QVariant &v) const
         return v.toTime().toString(QStringLiteral("HH:mm:ss"));
     case QMetaType::Double:
     case QMetaType::Float:
-        return plainNumber(v.toDouble());
+        return formatGeneral(v.toDouble());
     default:
         return v.toString();
     }

@@ -326,27 +326,27 @@ private:
 // ---------------------------------------------------------------------------
 // Column handles
 
-GridColumnSpec *GridColumn::spec() const
+GridColumnDef *GridColumn::def() const
 {
     if (!m_grid || m_index < 1 || m_index > m_grid->m_model->columns())
         return nullptr;
     return &m_grid->m_model->column(m_index - 1);
 }
 
-bool GridColumn::isValid() const { return spec() != nullptr; }
+bool GridColumn::isValid() const { return def() != nullptr; }
 
 void GridColumn::changed()
 {
-    if (spec())
+    if (def())
         m_grid->m_model->columnChanged(m_index - 1);
 }
 
-QString GridColumn::field() const { return spec() ? spec()->field : QString(); }
+QString GridColumn::field() const { return def() ? def()->field : QString(); }
 
 #define KELM_COLUMN_SETTER(setter, member, type)  \
     GridColumn &GridColumn::setter(type v)        \
     {                                             \
-        if (auto *s = spec()) {                   \
+        if (auto *s = def()) {                   \
             s->member = v;                        \
             changed();                            \
         }                                         \
@@ -365,19 +365,19 @@ KELM_COLUMN_SETTER(setCellStyle, cellStyle, const QString &)
 
 GridColumn &GridColumn::setValidator(std::function<QString(const QString &)> check)
 {
-    if (auto *s = spec())
+    if (auto *s = def())
         s->validate = std::move(check);
     return *this;
 }
 
-QString GridColumn::caption() const { return spec() ? spec()->caption : QString(); }
-int GridColumn::width() const { return spec() ? spec()->width : 0; }
-QString GridColumn::format() const { return spec() ? spec()->format : QString(); }
-int GridColumn::textAlignment() const { return spec() ? spec()->textAlignment : 0; }
-int GridColumn::headerAlignment() const { return spec() ? spec()->headerAlignment : 0; }
-bool GridColumn::editable() const { return spec() ? spec()->editable : false; }
-bool GridColumn::visible() const { return spec() ? spec()->visible : false; }
-QString GridColumn::cellStyle() const { return spec() ? spec()->cellStyle : QString(); }
+QString GridColumn::caption() const { return def() ? def()->caption : QString(); }
+int GridColumn::width() const { return def() ? def()->width : 0; }
+QString GridColumn::format() const { return def() ? def()->format : QString(); }
+int GridColumn::textAlignment() const { return def() ? def()->textAlignment : 0; }
+int GridColumn::headerAlignment() const { return def() ? def()->headerAlignment : 0; }
+bool GridColumn::editable() const { return def() ? def()->editable : false; }
+bool GridColumn::visible() const { return def() ? def()->visible : false; }
+QString GridColumn::cellStyle() const { return def() ? def()->cellStyle : QString(); }
 
 // ---------------------------------------------------------------------------
 // The grid
@@ -517,7 +517,7 @@ void Grid::applyColumn(int c)
 {
     if (c < 0 || c >= m_model->columns())
         return;
-    const GridColumnSpec &s = m_model->column(c);
+    const GridColumnDef &s = m_model->column(c);
     if (s.width > 0)
         setColumnWidth(c, tw(s.width));
     setColumnHidden(c, !s.visible);

@@ -74,7 +74,7 @@ public:
     GridColumn &setValidator(std::function<QString(const QString &typed)> check);
 
 private:
-    GridColumnSpec *spec() const;
+    GridColumnDef *def() const;
     void changed();
     Grid *m_grid;
     int m_index; // from 1

@@ -160,21 +160,21 @@ GridModel::~GridModel() = default;
 
 void GridModel::bindFields(const QStringList &fields)
 {
-    QVector<GridColumnSpec> cols;
+    QVector<GridColumnDef> cols;
     for (const QString &f : fields) {
-        GridColumnSpec spec;
+        GridColumnDef col;
         const int old = columnOfField(f);
         if (old >= 0) {
-            spec = m_cols.at(old);
+            col = m_cols.at(old);
         } else {
-            spec.field = f;
-            spec.caption = f;
+            col.field = f;
+            col.caption = f;
         }
-        cols.push_back(spec);
+        cols.push_back(col);
     }
     const bool same = cols.size() == m_cols.size()
                       && std::equal(cols.begin(), cols.end(), m_cols.begin(),
-                                    [](const GridColumnSpec &a, const GridColumnSpec &b) {
+                                    [](const GridColumnDef &a, const GridColumnDef &b) {
                                         return a.field.compare(b.field, Qt::CaseInsensitive) == 0;
                                     });
     m_cols = cols;
@@ -478,7 +478,7 @@ QString GridModel::checkTyped(int row, int c, const QString &typed, QVariant *ou
 {
     if (c < 0 || c >= m_cols.size())
         return QString();
-    const GridColumnSpec &col = m_cols.at(c);
+    const GridColumnDef &col = m_cols.at(c);
     if (col.validate) {
         const QString msg = col.validate(typed);
         if (!msg.isEmpty())
@@ -609,7 +609,7 @@ QVariant GridModel::data(const QModelIndex &index, int role) const
     const int c = index.column();
     if (c >= m_cols.size())
         return QVariant();
-    const GridColumnSpec &col = m_cols.at(c);
+    const GridColumnDef &col = m_cols.at(c);
     switch (role) {
     case Qt::DisplayRole: {
         return text(row, c);
@@ -695,7 +695,7 @@ QVariant GridModel::headerData(int section, Qt::Orientation orientation, int rol
     }
     if (section < 0 || section >= m_cols.size())
         return QVariant();
-    const GridColumnSpec &col = m_cols.at(section);
+    const GridColumnDef &col = m_cols.at(section);
     switch (role) {
     case Qt::DisplayRole:
         return col.caption;

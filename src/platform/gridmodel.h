@@ -31,7 +31,7 @@ struct GridStyle {
 };
 
 // One column: the field it shows and how.
-struct GridColumnSpec {
+struct GridColumnDef {
     QString field;
     QString caption;
     int width = 0;            // twips; 0 leaves the grid's own width
@@ -88,8 +88,8 @@ public:
 
     // Columns, from 0 here (the grid's handles count from 1).
     int columns() const { return int(m_cols.size()); }
-    GridColumnSpec &column(int c) { return m_cols[c]; }
-    const GridColumnSpec &column(int c) const { return m_cols[c]; }
+    GridColumnDef &column(int c) { return m_cols[c]; }
+    const GridColumnDef &column(int c) const { return m_cols[c]; }
     void columnChanged(int c);
     int columnOfField(const QString &field) const;
 
@@ -142,7 +142,7 @@ private:
     QStringList m_fields;          // the row list's own fields
     QVector<QVariantList> m_rows;
     int m_rowCount = 0;
-    QVector<GridColumnSpec> m_cols;
+    QVector<GridColumnDef> m_cols;
     std::map<QString, GridStyle> m_styles;
     std::function<void(GridRowBuffer &)> m_formatRow;
     mutable QHash<int, QString> m_styleCache;

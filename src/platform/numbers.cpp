@@ -32,6 +32,20 @@ QString formatNumber(double x, const QString &pattern)
     return formatNumber(x, decimals);
 }
 
+QString formatGeneral(double x)
+{
+    QString s = QString::number(x, 'f', 6);
+    if (s.contains(QLatin1Char('.'))) {
+        while (s.endsWith(QLatin1Char('0')))
+            s.chop(1);
+        if (s.endsWith(QLatin1Char('.')))
+            s.chop(1);
+    }
+    if (s == QLatin1String("-0"))
+        s = QStringLiteral("0");
+    return s.replace(QLatin1Char('.'), QLatin1Char(','));
+}
+
 QString formatNumberPoint(double x, int decimals)
 {
     QString s = QString::number(x, 'f', decimals);

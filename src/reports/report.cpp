@@ -13,9 +13,6 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QRegularExpression>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QSqlRecord>
 #include <cmath>
 
 namespace kelm {
@@ -24,32 +21,6 @@ namespace kelm {
 // errors, data, value texts
 
 ReportError::ReportError(const QString &text) : std::runtime_error(text.toStdString()), m_text(text) {}
-
-namespace {
-// "yyyy-MM-dd" as stored, read without the general date parser (big reports).
-QVariant storedDate(const QVariant &v)
-{
-    if (v.isNull() || !v.isValid())
-        return QVariant();
-    const QString s = v.toString();
-    if (s.size() >= 10 && s.at(4) == QLatin1Char('-') && s.at(7) == QLatin1Char('-')) {
-        auto num = [&s](int from, int len) {
-            int n = 0;
-            for (int i = from; i < from + len; ++i) {
-                const int d = s.at(i).digitValue();
-                if (d < 0)
-                    return -1;
-                n = n * 10 + d;
-            }
-            return n;
-        };
-        const QDate d(num(0, 4), num(5, 2), num(8, 2));
-        if (d.isValid())
-            return d;
-    }
-    return fromStorage(v, QStringLiteral("DATE"));
-}
-} // namespace
 
 ReportData::ReportData(const QStringList &fields, const QVector<QVector<QVariant>> &rows)
 {
@@ -147,40 +118,14 @@ ReportData ReportData::fromRecordset(const Recordset &rs)
 
 ReportData ReportData::fromQuery(Connection &conn, const QString &sql, const QVariantList &params)
 {
-    QSqlQuery q(conn.db());
-    q.setForwardOnly(true);
-    auto fail = [&q]() {
-        const QSqlError e = q.lastError();
-        return DbError(ErrSql, e.databaseText().isEmpty() ? e.driverText() : e.databaseText());
-    };
-    if (!q.prepare(sql))
-        throw fail();
-    for (int i = 0; i < params.size(); ++i)
-        q.bindValue(i, toStorage(params.at(i)));
-    if (!q.exec())
-        throw fail();
-    // Values are typed by the declared column types of the table read.
-    static const QRegularExpression fromRe(QStringLiteral("\\bFROM\\s+\\[?([A-Za-z_][A-Za-z0-9_]*)"),
-                                           QRegularExpression::CaseInsensitiveOption);
-    const auto m = fromRe.match(sql);
-    const QHash<QString, QString> types = m.hasMatch() ? conn.columnTypes(m.captured(1)) : QHash<QString, QString>();
-    const QSqlRecord rec = q.record();
-    QStringList fields;
-    QStringList decl;
-    for (int i = 0; i < rec.count(); ++i) {
-        fields << rec.fieldName(i);
-        decl << types.value(rec.fieldName(i).toLower());
-    }
     ReportData d;
-    d.setFields(fields);
-    const int n = int(fields.size());
-    while (q.next()) {
-        for (int i = 0; i < n; ++i) {
-            const QVariant v = q.value(i);
-            d.appendValue(i, decl.at(i) == QLatin1String("DATE") ? storedDate(v) : fromStorage(v, decl.at(i)));
-        }
-        ++d.m_rows;
-    }
+    conn.forEachRow(
+        sql, params, [&d](const QStringList &fields) { d.setFields(fields); },
+        [&d](const QVector<QVariant> &values) {
+            for (int i = 0; i < values.size(); ++i)
+                d.appendValue(i, values.at(i));
+            ++d.m_rows;
+        });
     return d;
 }
 
@@ -229,22 +174,6 @@ QString reportTrueMark()
     return QStringLiteral("✓");
 }
 
-static QString generalNumber(double x)
-{
-    // As many decimals as the value has (up to what a double holds), with a comma.
-    QString s = QString::number(x, 'f', 6);
-    if (s.contains(QLatin1Char('.'))) {
-        while (s.endsWith(QLatin1Char('0')))
-            s.chop(1);
-        if (s.endsWith(QLatin1Char('.')))
-            s.chop(1);
-    }
-    if (s == QLatin1String("-0"))
-        s = QStringLiteral("0");
-    s.replace(QLatin1Char('.'), QLatin1Char(','));
-    return s;
-}
-
 QString reportValueText(const QVariant &v, const QString &format)
 {
     if (!v.isValid() || v.isNull())
@@ -266,7 +195,7 @@ QString reportValueText(const QVariant &v, const QString &format)
     case QMetaType::Short:
     case QMetaType::Double:
     case QMetaType::Float:
-        return format.isEmpty() ? generalNumber(v.toDouble()) : formatNumber(v.toDouble(), format);
+        return format.isEmpty() ? formatGeneral(v.toDouble()) : formatNumber(v.toDouble(), format);
     default:
         return v.toString();
     }

@@ -1,5 +1,6 @@
 #include "shell/archive.h"
 
+#include "dialogs/mousepointer.h"
 #include "dialogs/diainf.h"
 #include "dialogs/dialog.h"
 #include "platform/database.h"
@@ -20,13 +21,6 @@ namespace kelm {
 
 namespace {
 
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor &) = delete;
-    WaitCursor &operator=(const WaitCursor &) = delete;
-};
 
 std::function<void()> s_beforeRestore;
 

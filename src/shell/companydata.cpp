@@ -1,5 +1,6 @@
 #include "shell/companydata.h"
 
+#include "dialogs/mousepointer.h"
 #include "dialogs/diainf.h"
 #include "dialogs/messages.h"
 #include "platform/database.h"
@@ -21,13 +22,6 @@ namespace kelm {
 
 namespace {
 
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor &) = delete;
-    WaitCursor &operator=(const WaitCursor &) = delete;
-};
 
 std::function<void()> s_companyChanged;
 QPointer<Personal> s_personal;

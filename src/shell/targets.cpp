@@ -2,6 +2,7 @@
 
 #include "fleet/driver.h"
 #include "fleet/options.h"
+#include "fleet/rowdlist.h"
 #include "reports/tripreports.h"
 #include "shell/password.h"
 #include "trips/editkm.h"
@@ -25,6 +26,7 @@ bool runTarget(const QString &name, bool arg)
     if (name == "Options") { showOptions(); return true; }
     if (name == "Kurs") { showKurs(); return true; }
     if (name == "EditKM") { showEditKM(); return true; }
+    if (name == "RowdList") { showRowdList(); return true; }
     if (name == "PrintTripsByCar") return PrintTripsByCar(), true;
     if (name == "PrintTripsByPeriod") return PrintTripsByPeriod(), true;
     if (name == "PrintTripsByClient") return PrintTripsByClient(), true;

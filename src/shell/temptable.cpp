@@ -1,5 +1,6 @@
 #include "shell/temptable.h"
 
+#include "dialogs/mousepointer.h"
 #include "platform/database.h"
 #include "shell/globals.h"
 
@@ -77,13 +78,6 @@ QString createSql(const QString &table, const Fields &fields)
     return QStringLiteral("CREATE TABLE \"%1\" (%2)").arg(table, cols.join(QStringLiteral(", ")));
 }
 
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor &) = delete;
-    WaitCursor &operator=(const WaitCursor &) = delete;
-};
 
 void removeFile(const QString &path)
 {

@@ -1,5 +1,6 @@
 #include "shell/userlogin.h"
 
+#include "dialogs/mousepointer.h"
 #include "dialogs/messages.h"
 #include "platform/database.h"
 #include "shell/globals.h"
@@ -19,13 +20,6 @@ namespace {
 
 constexpr int tw(int twips) { return twips / 15; }
 
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor &) = delete;
-    WaitCursor &operator=(const WaitCursor &) = delete;
-};
 
 // Set when the last CheckUser could not read the users at all; the sign-in then
 // reports the database fault instead of calling the password wrong.

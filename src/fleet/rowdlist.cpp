@@ -1,0 +1,964 @@
+#include "fleet/rowdlist.h"
+
+#include "dialogs/fillcombo.h"
+#include "dialogs/messages.h"
+#include "fleet/fuel.h"
+#include "fleet/rowdlistlegs.h"
+#include "fleet/rowdlistrules.h"
+#include "platform/dataform.h"
+#include "platform/numbers.h"
+#include "platform/version.h"
+#include "shell/globals.h"
+#include "shell/textchecks.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QStyle>
+#include <QTabBar>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace kelm {
+
+static const QString kAttention = QStringLiteral("   ВНИМАНИЕ!");
+static const QString kError = QStringLiteral("   ГРЕШКА!");
+
+void waybillMessage(const QStringList &lines, const QString &title)
+{
+    msgBox(lines.join(QStringLiteral("\r\r")), title, true);
+}
+
+bool waybillQuestion(const QStringList &lines, const QString &title)
+{
+    const QString text = lines.join(QStringLiteral("\r\r"));
+    if (auto *c = MessageCapture::active()) {
+        c->shown.push_back({ShownMessage::Confirm, title, text});
+        return c->answers.isEmpty() ? false : c->answers.takeFirst();
+    }
+    QString shownText = text;
+    shownText.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QMessageBox box(QMessageBox::Critical, title, shownText, QMessageBox::Yes | QMessageBox::No,
+                    QApplication::activeWindow());
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
+static void failure(const QString &what, const DbError &e)
+{
+    waybillMessage({what, e.text()}, kError);
+}
+
+// Box index -> field, label, as on the sheet page.
+struct SheetBox {
+    int index;
+    const char *field;
+    const char *label;
+};
+static const SheetBox kBoxes[] = {
+    {4, "ListID", "Лист"},
+    {0, "Data", "Дата"},
+    {3, "Kola", "Кола №"},
+    {2, "NameDriver", "Шофьор"},
+    {1, "SumKM", "KM по пътен лист"},
+    {6, "SumRazhN", "Разход нафта"},
+    {5, "EndKM", "КМ при зарежд."},
+    {8, "ZarN", "Заредена нафта"},
+    {9, "CenaN", "Единич.цена нафта"},
+    {7, "ZarM", "Заредено масло"},
+    {10, "CenaM", "Единич.цена масло"},
+};
+
+RowdList::RowdList(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("RowdList"));
+    setWindowTitle(QStringLiteral("Тревалон ") + versionFull() + QStringLiteral(" - Пътни листи"));
+    buildUi();
+}
+
+RowdList::~RowdList()
+{
+    QApplication::restoreOverrideCursor();
+}
+
+static QPushButton *makeButton(QWidget *parent, const QString &name, const QString &caption)
+{
+    auto *b = new QPushButton(caption, parent);
+    b->setObjectName(name);
+    b->setAutoDefault(false);
+    b->setDefault(false);
+    b->setMinimumWidth(81);
+    return b;
+}
+
+void RowdList::buildUi()
+{
+    auto *top = new QVBoxLayout(this);
+
+    tbsOptions = new QTabBar(this);
+    tbsOptions->setObjectName(QStringLiteral("tbsOptions"));
+    tbsOptions->addTab(QStringLiteral("Обща част"));
+    tbsOptions->setTabData(0, QStringLiteral("RowdMix"));
+    tbsOptions->setTabToolTip(0, QStringLiteral("Обща част от пътния лист"));
+    tbsOptions->addTab(QStringLiteral("Маршрути"));
+    tbsOptions->setTabData(1, QStringLiteral("RowdMarsh"));
+    tbsOptions->setTabToolTip(1, QStringLiteral("Маршрути от пътния лист"));
+    tbsOptions->setDrawBase(true);
+    top->addWidget(tbsOptions);
+
+    // --- Обща част
+    picRowsList0 = new QWidget(this);
+    picRowsList0->setObjectName(QStringLiteral("picRowsList_0"));
+    auto *p0 = new QVBoxLayout(picRowsList0);
+    Frame1 = new QGroupBox(picRowsList0);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    auto *grid = new QGridLayout(Frame1);
+    grid->setHorizontalSpacing(10);
+    for (int i = 0; i < 11; ++i) {
+        txtFields[i] = new QLineEdit(Frame1);
+        txtFields[i]->setObjectName(QStringLiteral("txtFields_%1").arg(i));
+    }
+    ComboNameShof = new QComboBox(Frame1);
+    ComboNameShof->setObjectName(QStringLiteral("ComboNameShof"));
+    ComboNameShof->setEditable(true);
+    ComboNameShof->setInsertPolicy(QComboBox::NoInsert);
+    ComboKola = new QComboBox(Frame1);
+    ComboKola->setObjectName(QStringLiteral("ComboKola"));
+    ComboKola->setEditable(true);
+    ComboKola->setInsertPolicy(QComboBox::NoInsert);
+    int n = 0;
+    for (const SheetBox &b : kBoxes) {
+        // Two columns of label and box: the identity of the sheet on the left,
+        // kilometres and fuel on the right.
+        const int row = n < 4 ? n : (n < 7 ? n - 4 : n - 7);
+        const int col = n < 4 ? 0 : (n < 7 ? 2 : 4);
+        auto *lbl = new QLabel(QString::fromUtf8(b.label), Frame1);
+        lbl->setObjectName(QStringLiteral("lblFields_%1").arg(b.index));
+        grid->addWidget(lbl, row, col);
+        grid->addWidget(txtFields[b.index], row, col + 1);
+        if (b.index == 2)
+            grid->addWidget(ComboNameShof, row, col + 1);
+        if (b.index == 3)
+            grid->addWidget(ComboKola, row, col + 1);
+        ++n;
+    }
+    grid->setColumnMinimumWidth(1, 180);
+    grid->setColumnMinimumWidth(3, 80);
+    grid->setColumnMinimumWidth(5, 80);
+    grid->setRowStretch(4, 1);
+    for (int i : {1, 6}) {
+        // The totals come from the legs ("Изчисли"), never from typing.
+        QPalette pal = txtFields[i]->palette();
+        pal.setColor(QPalette::Base, QColor(0xE0, 0xE0, 0xE0));
+        txtFields[i]->setPalette(pal);
+        txtFields[i]->setFocusPolicy(Qt::NoFocus);
+        txtFields[i]->setProperty("totalsBox", true);
+    }
+    p0->addWidget(Frame1, 1);
+
+    // The sheet's buttons and move bar, made here so they sit where the page
+    // wants them; the template takes them by name.
+    auto *picButtonsRowd = new QWidget(picRowsList0);
+    picButtonsRowd->setObjectName(QStringLiteral("picButtonsRowd"));
+    auto *bl = new QHBoxLayout(picButtonsRowd);
+    bl->setContentsMargins(0, 0, 0, 0);
+    cmdAddRowd = makeButton(picButtonsRowd, QStringLiteral("cmdAddRowd"), QStringLiteral("&Добави"));
+    cmdEditRowd = makeButton(picButtonsRowd, QStringLiteral("cmdEditRowd"), QStringLiteral("&Поправи"));
+    cmdUpdateRowd = makeButton(picButtonsRowd, QStringLiteral("cmdUpdateRowd"), QStringLiteral("&Запиши"));
+    cmdDeleteRowd = makeButton(picButtonsRowd, QStringLiteral("cmdDeleteRowd"), QStringLiteral("&Изтрий"));
+    cmdCancelRowd = makeButton(picButtonsRowd, QStringLiteral("cmdCancelRowd"), QStringLiteral("&Отказ"));
+    for (auto *b : {cmdAddRowd, cmdEditRowd, cmdUpdateRowd, cmdDeleteRowd, cmdCancelRowd})
+        bl->addWidget(b);
+    bl->addStretch(1);
+
+    auto *picStatBoxRowd = new QWidget(picRowsList0);
+    picStatBoxRowd->setObjectName(QStringLiteral("picStatBoxRowd"));
+    auto *sl = new QHBoxLayout(picStatBoxRowd);
+    sl->setContentsMargins(0, 0, 0, 0);
+    sl->setSpacing(2);
+    auto nav = [&](const QString &name, QStyle::StandardPixmap pix) {
+        auto *b = new QPushButton(picStatBoxRowd);
+        b->setObjectName(name);
+        b->setIcon(style()->standardIcon(pix));
+        b->setFixedSize(28, 24);
+        b->setAutoDefault(false);
+        b->setFocusPolicy(Qt::TabFocus);
+        return b;
+    };
+    cmdFirstRowd = nav(QStringLiteral("cmdFirstRowd"), QStyle::SP_MediaSkipBackward);
+    cmdPreviousRowd = nav(QStringLiteral("cmdPreviousRowd"), QStyle::SP_MediaSeekBackward);
+    lblStatusRowd = new QLabel(picStatBoxRowd);
+    lblStatusRowd->setObjectName(QStringLiteral("lblStatusRowd"));
+    lblStatusRowd->setFrameShape(QFrame::Panel);
+    lblStatusRowd->setFrameShadow(QFrame::Sunken);
+    lblStatusRowd->setMinimumWidth(160);
+    cmdNextRowd = nav(QStringLiteral("cmdNextRowd"), QStyle::SP_MediaSeekForward);
+    cmdLastRowd = nav(QStringLiteral("cmdLastRowd"), QStyle::SP_MediaSkipForward);
+    sl->addWidget(cmdFirstRowd);
+    sl->addWidget(cmdPreviousRowd);
+    sl->addWidget(lblStatusRowd, 1);
+    sl->addWidget(cmdNextRowd);
+    sl->addWidget(cmdLastRowd);
+    p0->addWidget(picButtonsRowd);
+    p0->addWidget(picStatBoxRowd);
+    top->addWidget(picRowsList0, 1);
+
+    // --- Маршрути
+    picRowsList1 = new QWidget(this);
+    picRowsList1->setObjectName(QStringLiteral("picRowsList_1"));
+    auto *p1 = new QVBoxLayout(picRowsList1);
+    grdMarsh = new QTableView(picRowsList1);
+    grdMarsh->setObjectName(QStringLiteral("grdMarsh"));
+    m_legsModel = new MarshLegsModel(this);
+    grdMarsh->setModel(m_legsModel);
+    grdMarsh->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grdMarsh->setSelectionMode(QAbstractItemView::SingleSelection);
+    grdMarsh->setEditTriggers(QAbstractItemView::AllEditTriggers);
+    grdMarsh->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    grdMarsh->setColumnWidth(1, 80);
+    grdMarsh->setColumnWidth(2, 80);
+    grdMarsh->setColumnWidth(3, 70);
+    grdMarsh->verticalHeader()->setDefaultSectionSize(22);
+    p1->addWidget(grdMarsh, 1);
+
+    auto *picStatBoxMarsh = new QWidget(picRowsList1);
+    picStatBoxMarsh->setObjectName(QStringLiteral("picStatBoxMarsh"));
+    auto *ml = new QHBoxLayout(picStatBoxMarsh);
+    ml->setContentsMargins(0, 0, 0, 0);
+    lblStatusMarsh = new QLabel(picStatBoxMarsh);
+    lblStatusMarsh->setObjectName(QStringLiteral("lblStatusMarsh"));
+    lblStatusMarsh->setFrameShape(QFrame::Panel);
+    lblStatusMarsh->setFrameShadow(QFrame::Sunken);
+    ml->addWidget(lblStatusMarsh, 1);
+    p1->addWidget(picStatBoxMarsh);
+
+    picButtonsMarsh = new QWidget(picRowsList1);
+    picButtonsMarsh->setObjectName(QStringLiteral("picButtonsMarsh"));
+    auto *mb = new QHBoxLayout(picButtonsMarsh);
+    mb->setContentsMargins(0, 0, 0, 0);
+    cmdAddMarsh = makeButton(picButtonsMarsh, QStringLiteral("cmdAddMarsh"), QStringLiteral("&Добави"));
+    cmdEditMarsh = makeButton(picButtonsMarsh, QStringLiteral("cmdEditMarsh"), QStringLiteral("&Поправи"));
+    cmdUpdateMarsh = makeButton(picButtonsMarsh, QStringLiteral("cmdUpdateMarsh"), QStringLiteral("&Запиши"));
+    cmdDeleteMarsh = makeButton(picButtonsMarsh, QStringLiteral("cmdDeleteMarsh"), QStringLiteral("&Изтрий"));
+    cmdCancelMarsh = makeButton(picButtonsMarsh, QStringLiteral("cmdCancelMarsh"), QStringLiteral("&Отказ"));
+    cmdCloseMarsh = makeButton(picButtonsMarsh, QStringLiteral("cmdCloseMarsh"), QStringLiteral("Изчисли"));
+    for (auto *b : {cmdAddMarsh, cmdEditMarsh, cmdUpdateMarsh, cmdDeleteMarsh, cmdCancelMarsh, cmdCloseMarsh})
+        mb->addWidget(b);
+    mb->addStretch(1);
+    p1->addWidget(picButtonsMarsh);
+    top->addWidget(picRowsList1, 1);
+
+    auto *bottom = new QHBoxLayout;
+    bottom->addStretch(1);
+    cmdCloseForm = makeButton(this, QStringLiteral("cmdCloseForm"), QStringLiteral("Затвори"));
+    bottom->addWidget(cmdCloseForm);
+    top->addLayout(bottom);
+
+    picRowsList1->hide();
+    picRowsList1->setEnabled(false);
+    picButtonsMarsh->setEnabled(false);
+    SetMarshButtons(true);
+
+    // Which move was asked for, so that its failure names it; connected before
+    // the template connects its own command to the same buttons.
+    connect(cmdFirstRowd, &QPushButton::clicked, this, [this] { m_lastMove = MoveFirst; });
+    connect(cmdLastRowd, &QPushButton::clicked, this, [this] { m_lastMove = MoveLast; });
+    connect(cmdPreviousRowd, &QPushButton::clicked, this, [this] { m_lastMove = MovePrevious; });
+    connect(cmdNextRowd, &QPushButton::clicked, this, [this] { m_lastMove = MoveNext; });
+    connect(cmdCancelRowd, &QPushButton::clicked, this, &RowdList::cmdCancelRowd_Before);
+
+    QList<DataFormBox> boxes;
+    for (const SheetBox &b : kBoxes) {
+        DataFormBox box{txtFields[b.index], QString::fromLatin1(b.field)};
+        if (b.index == 2 || b.index == 3 || b.index == 4)
+            box.parse = &DataForm::trimmedText;
+        boxes << box;
+    }
+    DataForm::Config cfg;
+    cfg.statusText = QStringLiteral("Запис № ");
+    cfg.addText = QStringLiteral("Нов запис");
+    cfg.editText = QStringLiteral("Корекция на запис");
+    cfg.deletes = DataForm::Delete::AtOnce;
+    cfg.errors = DataForm::Errors::Own;
+    cfg.fieldClick = DataForm::FieldClick::SelectsText;
+    cfg.hasClose = false;
+    cfg.keyNavigation = false;
+    m_form = new DataForm(this, QStringLiteral("Rowd"), m_conn, m_rowdRS, boxes, cfg);
+    m_form->hooks.validate = [this] { return validateSheet(); };
+    m_form->hooks.readBoxes = [this] { readSheetBoxes(); };
+    m_form->hooks.writeExtra = [this](Connection &c) { writeSheetExtra(c); };
+    m_form->hooks.afterSave = [this] { afterSheetSave(); };
+    m_form->hooks.setButtons = [this](bool browsing) { setSheetButtons(browsing); };
+    m_form->hooks.reportError = [this](DataForm::Command cmd, const DbError &e) { reportSheetError(cmd, e); };
+    // The sheet goes with its legs, after the screen's own question.
+    disconnect(cmdDeleteRowd, nullptr, m_form, nullptr);
+    connect(cmdDeleteRowd, &QPushButton::clicked, this, &RowdList::cmdDeleteRowd_Click);
+
+    // The legs shown always belong to the sheet shown.
+    connect(&m_rowdRS, &Recordset::moveComplete, this, [this] {
+        if (m_marshRS.isOpen() || picButtonsMarsh->isEnabled())
+            closeLegs();
+    });
+    connect(&m_marshRS, &Recordset::moveComplete, this, [this] {
+        writeLegStatus();
+        m_legsModel->currentChanged();
+        const int row = m_marshRS.currentIndex();
+        if (row >= 0 && row < m_marshRS.recordCount())
+            grdMarsh->selectRow(row);
+    });
+    connect(grdMarsh->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex &cur) {
+                // Clicking a row of the grid makes that leg current (while browsing).
+                if (!cur.isValid() || m_legEdit || !m_marshRS.isOpen())
+                    return;
+                if (cur.row() != m_marshRS.currentIndex() && cur.row() < m_marshRS.recordCount()) {
+                    try {
+                        m_marshRS.setAbsolutePosition(cur.row() + 1);
+                    } catch (const DbError &) {
+                    }
+                }
+            });
+
+    connect(tbsOptions, &QTabBar::currentChanged, this, &RowdList::tabChanged);
+    connect(cmdCloseForm, &QPushButton::clicked, this, &QDialog::reject);
+    connect(cmdAddMarsh, &QPushButton::clicked, this, &RowdList::cmdAddMarsh_Click);
+    connect(cmdEditMarsh, &QPushButton::clicked, this, &RowdList::cmdEditMarsh_Click);
+    connect(cmdUpdateMarsh, &QPushButton::clicked, this, &RowdList::cmdUpdateMarsh_Click);
+    connect(cmdCancelMarsh, &QPushButton::clicked, this, &RowdList::cmdCancelMarsh_Click);
+    connect(cmdDeleteMarsh, &QPushButton::clicked, this, &RowdList::cmdDeleteMarsh_Click);
+    connect(cmdCloseMarsh, &QPushButton::clicked, this, &RowdList::cmdCloseMarsh_Click);
+
+    txtFields[4]->installEventFilter(this);
+    resize(720, 340);
+}
+
+bool RowdList::load()
+{
+    m_headerPage = true;
+    ShowCombos(true);
+    try {
+        m_conn.open(gConnStr);
+    } catch (const DbError &e) {
+        failure(QStringLiteral("ГРЕШКА при отваряне на пътните листи!"), e);
+        return false;
+    }
+    if (!m_form->open(QStringLiteral("SELECT * FROM RowdList ORDER BY ListID")))
+        return false;
+    HighlightRequired(false);
+    if (m_rowdRS.isEmpty()) {
+        // Nothing to browse yet: the screen starts with a new sheet.
+        m_form->cmdAdd();
+    } else {
+        m_lastMove = MoveLast;
+        m_form->cmdLast();
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// Sheet page
+
+void RowdList::ShowCombos(bool b)
+{
+    txtFields[2]->setVisible(b);
+    txtFields[3]->setVisible(b);
+    ComboNameShof->setVisible(!b);
+    ComboKola->setVisible(!b);
+}
+
+void RowdList::HighlightRequired(bool b)
+{
+    for (QWidget *w : std::initializer_list<QWidget *>{txtFields[4], txtFields[0], ComboKola, ComboNameShof}) {
+        if (b) {
+            QPalette pal = w->palette();
+            pal.setColor(QPalette::Base, QColor(0xFF, 0xFF, 0x80));
+            pal.setColor(QPalette::Text, QColor(0x00, 0x00, 0xC0));
+            w->setPalette(pal);
+        } else {
+            w->setPalette(QPalette());
+        }
+    }
+}
+
+void RowdList::fillLists()
+{
+    ComboNameShof->clear();
+    ComboKola->clear();
+    FillCombo(ComboNameShof, QStringLiteral("SELECT DISTINCT ime FROM shof"), QStringLiteral("ime"));
+    FillCombo(ComboKola, QStringLiteral("SELECT DISTINCT Kola FROM Config"), QStringLiteral("Kola"));
+}
+
+void RowdList::setSheetButtons(bool browsing)
+{
+    if (browsing) {
+        ShowCombos(true);
+        HighlightRequired(false);
+        return;
+    }
+    if (m_form->isAdding()) {
+        fillLists();
+        ComboNameShof->setEditText(QString());
+        ComboKola->setEditText(QString());
+        ShowCombos(false);
+        HighlightRequired(true);
+        // A new sheet is saved only once its legs have been opened.
+        cmdUpdateRowd->setEnabled(false);
+        m_sheetNumber.clear();
+        m_addLegNumbers.clear();
+        m_editNumber.clear();
+        setTabOrder(txtFields[4], txtFields[0]);
+        setTabOrder(txtFields[0], ComboNameShof);
+        setTabOrder(ComboNameShof, ComboKola);
+        setTabOrder(ComboKola, txtFields[8]);
+        setTabOrder(txtFields[8], txtFields[7]);
+        setTabOrder(txtFields[7], txtFields[5]);
+        txtFields[4]->setFocus();
+    } else {
+        m_editNumber = m_rowdRS.value(QStringLiteral("ListID")).toString();
+        HighlightRequired(true);
+        if (m_headerPage) {
+            fillLists();
+            ComboNameShof->setEditText(txtFields[2]->text());
+            ComboKola->setEditText(txtFields[3]->text());
+            ShowCombos(false);
+        }
+    }
+}
+
+bool RowdList::eventFilter(QObject *obj, QEvent *event)
+{
+    if (obj == txtFields[4] && event->type() == QEvent::FocusOut && !m_form->isBrowsing()) {
+        // Not when a message box or another window takes the focus for a while.
+        const auto reason = static_cast<QFocusEvent *>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            txtNumber_LostFocus();
+    }
+    return QDialog::eventFilter(obj, event);
+}
+
+void RowdList::txtNumber_LostFocus()
+{
+    if (m_checkingNumber || m_form->isBrowsing())
+        return;
+    const QString typed = txtFields[4]->text().trimmed();
+    if (typed.isEmpty())
+        return;
+    m_checkingNumber = true;
+    const auto padded = padSheetNumber(typed);
+    if (!padded) {
+        waybillMessage({QStringLiteral("Номерът на пътния лист е по-дълъг от 10 знака!"),
+                        QStringLiteral("Моля, променете номера и опитайте отново.")},
+                       kError);
+        txtFields[4]->setFocus();
+        txtFields[4]->selectAll();
+        m_checkingNumber = false;
+        return;
+    }
+    try {
+        Connection check;
+        check.open(gConnStr);
+        const QVariant self = m_form->isAdding() ? QVariant() : m_rowdRS.value(QStringLiteral("ID"));
+        if (sheetNumberTaken(check, *padded, self)) {
+            waybillMessage({QStringLiteral("Съществува пътен лист със същия номер!"),
+                            QStringLiteral("Моля, променете номера и опитайте отново.")},
+                           kError);
+            txtFields[4]->setFocus();
+        }
+    } catch (const DbError &e) {
+        failure(QStringLiteral("ГРЕШКА при проверката на номера!"), e);
+    }
+    txtFields[4]->setText(*padded);
+    m_checkingNumber = false;
+}
+
+bool RowdList::validateSheet()
+{
+    auto refuse = [](const QString &a, const QString &b) {
+        waybillMessage({a, b}, kAttention);
+        return false;
+    };
+    if (IsBlank(txtFields[0]->text()))
+        return refuse(QStringLiteral("Няма въведена дата на пътния лист!"),
+                      QStringLiteral("Моля, въведете датата на пътния лист."));
+    if (IsBadDate(txtFields[0]->text()))
+        return refuse(QStringLiteral("Неверен формат на датата!"),
+                      QStringLiteral("Проверете въведената дата и опитайте отново."));
+    if (IsBlank(txtFields[4]->text()))
+        return refuse(QStringLiteral("Няма въведен номер на пътния лист!"),
+                      QStringLiteral("Моля, въведете номера на пътния лист."));
+    const auto padded = padSheetNumber(txtFields[4]->text());
+    if (!padded)
+        return refuse(QStringLiteral("Номерът на пътния лист е по-дълъг от 10 знака!"),
+                      QStringLiteral("Моля, променете номера и опитайте отново."));
+    txtFields[4]->setText(*padded);
+    try {
+        const QVariant self = m_form->isAdding() ? QVariant() : m_rowdRS.value(QStringLiteral("ID"));
+        if (sheetNumberTaken(m_conn, *padded, self)) {
+            waybillMessage({QStringLiteral("Съществува пътен лист със същия номер!"),
+                            QStringLiteral("Моля, променете номера и опитайте отново.")},
+                           kError);
+            return false;
+        }
+    } catch (const DbError &e) {
+        failure(QStringLiteral("ГРЕШКА при записа на пътния лист!"), e);
+        return false;
+    }
+    if (m_headerPage) {
+        txtFields[2]->setText(ComboNameShof->currentText());
+        txtFields[3]->setText(ComboKola->currentText());
+    }
+    if (IsBlank(txtFields[3]->text()))
+        return refuse(QStringLiteral("Няма въведен номер на кола в пътния лист!"),
+                      QStringLiteral("Моля, въведете номера на колата."));
+    if (IsBlank(txtFields[2]->text()))
+        return refuse(QStringLiteral("Няма въведено име на шофьор!"), QStringLiteral("Моля, въведете името на шофьора."));
+    if (IsBlank(txtFields[1]->text()) && IsBlank(txtFields[6]->text()))
+        return refuse(QStringLiteral("Няма въведени маршрути към пътния лист!"),
+                      QStringLiteral("Моля, въведете маршрутите за движение на колата."));
+    for (int i : {5, 7, 8, 9, 10})
+        if (IsBlank(txtFields[i]->text()))
+            txtFields[i]->setText(QStringLiteral("0"));
+    for (const SheetBox &b : kBoxes) {
+        if (b.index != 1 && b.index != 5 && b.index != 6 && b.index < 7)
+            continue;
+        if (IsBlank(txtFields[b.index]->text()) || parseNumber(txtFields[b.index]->text()))
+            continue;
+        txtFields[b.index]->setFocus();
+        txtFields[b.index]->selectAll();
+        return refuse(QStringLiteral("Невалидно число в полето „%1“!").arg(QString::fromUtf8(b.label)),
+                      QStringLiteral("Моля, въведете число."));
+    }
+    return true;
+}
+
+void RowdList::readSheetBoxes()
+{
+    auto text = [this](int i) { return txtFields[i]->text().trimmed(); };
+    auto number = [&](int i) -> QVariant {
+        const auto n = parseNumber(text(i));
+        return n ? QVariant(*n) : QVariant();
+    };
+    m_rowdRS.setValue(QStringLiteral("ListID"), text(4));
+    m_rowdRS.setValue(QStringLiteral("Data"), parseDate(text(0)).value_or(QDate()));
+    m_rowdRS.setValue(QStringLiteral("Kola"), text(3));
+    m_rowdRS.setValue(QStringLiteral("NameDriver"), text(2));
+    m_rowdRS.setValue(QStringLiteral("SumKM"), number(1));
+    m_rowdRS.setValue(QStringLiteral("SumRazhN"), number(6));
+    const auto endKm = parseNumber(text(5));
+    m_rowdRS.setValue(QStringLiteral("EndKM"), endKm ? QVariant(qlonglong(Round(*endKm, 0))) : QVariant());
+    m_rowdRS.setValue(QStringLiteral("ZarM"), number(7));
+    m_rowdRS.setValue(QStringLiteral("ZarN"), number(8));
+    m_rowdRS.setValue(QStringLiteral("CenaN"), number(9));
+    m_rowdRS.setValue(QStringLiteral("CenaM"), number(10));
+}
+
+void RowdList::writeSheetExtra(Connection &conn)
+{
+    const QString number = m_rowdRS.value(QStringLiteral("ListID")).toString();
+    if (m_form->isAdding()) {
+        carryLegsOnSave(conn, number, QVariant(), m_addLegNumbers);
+    } else {
+        carryLegsOnSave(conn, number, m_rowdRS.value(QStringLiteral("ID")), {m_editNumber});
+    }
+}
+
+void RowdList::afterSheetSave()
+{
+    m_lastMove = MovePrevious;
+    m_form->cmdPrevious();
+    m_lastMove = MoveNext;
+    m_form->cmdNext();
+    m_headerPage = true;
+    m_addLegNumbers.clear();
+    m_editNumber.clear();
+}
+
+void RowdList::cmdCancelRowd_Before()
+{
+    // Runs before the template's cancel: an abandoned new sheet takes the legs
+    // entered for it along; the save is open again for the next correction.
+    dropAbandonedLegs();
+    cmdUpdateRowd->setEnabled(true);
+    m_editNumber.clear();
+}
+
+void RowdList::dropAbandonedLegs()
+{
+    if (!m_form->isAdding())
+        return;
+    for (const QString &number : std::as_const(m_addLegNumbers)) {
+        try {
+            deleteOrphanLegs(m_conn, number);
+        } catch (const DbError &) {
+        }
+    }
+    m_addLegNumbers.clear();
+}
+
+void RowdList::cmdDeleteRowd_Click()
+{
+    if (!m_form->isBrowsing())
+        return;
+    if (!waybillQuestion({QStringLiteral("Изтривате информацията за пътния лист!"),
+                          QStringLiteral("Потвърдете изтриването на пътния лист!")},
+                         kAttention))
+        return;
+    try {
+        deleteSheetWithLegs(m_conn, m_rowdRS);
+        if (m_rowdRS.isEmpty()) {
+            m_form->SetButtons(true);
+            m_form->showRecord();
+            closeLegs();
+            return;
+        }
+        m_rowdRS.moveNext();
+        if (m_rowdRS.eof())
+            m_rowdRS.moveLast();
+        m_form->SetButtons(true);
+    } catch (const DbError &e) {
+        failure(QStringLiteral("ГРЕШКА при изтриването на пътния лист!"), e);
+    }
+}
+
+void RowdList::reportSheetError(int cmd, const DbError &e)
+{
+    QString what;
+    switch (cmd) {
+    case DataForm::CmdAdd: what = QStringLiteral("ГРЕШКА при добавяне на пътния лист!"); break;
+    case DataForm::CmdEdit: what = QStringLiteral("ГРЕШКА при корекцията на пътния лист!"); break;
+    case DataForm::CmdUpdate: what = QStringLiteral("ГРЕШКА при записа на пътния лист!"); break;
+    case DataForm::CmdDelete: what = QStringLiteral("ГРЕШКА при изтриването на пътния лист!"); break;
+    case DataForm::CmdMove:
+        switch (m_lastMove) {
+        case MoveFirst: what = QStringLiteral("ГРЕШКА при преместване на първия запис!"); break;
+        case MoveLast: what = QStringLiteral("ГРЕШКА при преместване на последния запис!"); break;
+        case MovePrevious: what = QStringLiteral("ГРЕШКА при преместване на предходния запис!"); break;
+        case MoveNext: what = QStringLiteral("ГРЕШКА при преместване на следващия!"); break;
+        }
+        break;
+    default: what = QStringLiteral("ГРЕШКА при отваряне на пътните листи!"); break;
+    }
+    failure(what, e);
+}
+
+void RowdList::keyPressEvent(QKeyEvent *e)
+{
+    // The screen has no keys of its own: Esc and Enter do not close it.
+    if (e->key() == Qt::Key_Escape || e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+        e->accept();
+        return;
+    }
+    QDialog::keyPressEvent(e);
+}
+
+void RowdList::done(int r)
+{
+    // Closing drops what is pending; a new sheet never saved leaves no legs.
+    dropAbandonedLegs();
+    QDialog::done(r);
+}
+
+// ---------------------------------------------------------------------------
+// Legs page
+
+void RowdList::tabChanged(int index)
+{
+    const bool legsPage = tbsOptions->tabData(index).toString() == QLatin1String("RowdMarsh");
+    picRowsList0->setVisible(!legsPage);
+    picRowsList0->setEnabled(!legsPage);
+    picRowsList1->setVisible(legsPage);
+    picRowsList1->setEnabled(legsPage);
+    if (legsPage)
+        openLegs();
+    else
+        m_headerPage = true;
+}
+
+QString RowdList::currentCar() const
+{
+    // While the car list stands in for the car box, the list holds the car.
+    if (!m_form->isBrowsing() && !ComboKola->isHidden())
+        return ComboKola->currentText().trimmed();
+    return txtFields[3]->text().trimmed();
+}
+
+void RowdList::closeLegs()
+{
+    m_marshRS.close();
+    m_legsModel->setRecordset(nullptr);
+    m_legEdit = m_legAdding = false;
+    SetMarshButtons(true);
+    picButtonsMarsh->setEnabled(false);
+    lblStatusMarsh->clear();
+}
+
+void RowdList::openLegs()
+{
+    const QString car = currentCar().trimmed();
+    if (car.isEmpty()) {
+        closeLegs();
+        waybillMessage({QStringLiteral("Няма въведен номер на кола в пътния лист!"),
+                        QStringLiteral("Моля, въведете номера на колата.")},
+                       kAttention);
+        return;
+    }
+    QString number;
+    if (m_form->isAdding()) {
+        const QString typed = txtFields[4]->text().trimmed();
+        const auto padded = padSheetNumber(typed);
+        QString refusal;
+        if (typed.isEmpty())
+            refusal = QStringLiteral("Няма въведен номер на пътния лист!");
+        else if (!padded)
+            refusal = QStringLiteral("Номерът на пътния лист е по-дълъг от 10 знака!");
+        else {
+            try {
+                // Another sheet's legs must not show up as the new sheet's.
+                if (sheetNumberTaken(m_conn, *padded))
+                    refusal = QStringLiteral("Съществува пътен лист със същия номер!");
+            } catch (const DbError &e) {
+                closeLegs();
+                failure(QStringLiteral("ГРЕШКА при добавяне на маршрут!"), e);
+                return;
+            }
+        }
+        if (!refusal.isEmpty()) {
+            closeLegs();
+            waybillMessage({refusal, QStringLiteral("Моля, въведете номера на пътния лист.")}, kAttention);
+            return;
+        }
+        number = *padded;
+        txtFields[4]->setText(number);
+        // Legs entered under a number typed earlier for this sheet come along.
+        try {
+            for (const QString &earlier : std::as_const(m_addLegNumbers))
+                moveLegs(m_conn, earlier, number);
+        } catch (const DbError &e) {
+            closeLegs();
+            failure(QStringLiteral("ГРЕШКА при добавяне на маршрут!"), e);
+            return;
+        }
+        if (!m_addLegNumbers.isEmpty())
+            m_addLegNumbers = QStringList{number};
+    } else {
+        if (m_rowdRS.bof() || m_rowdRS.eof()) {
+            closeLegs();
+            return;
+        }
+        number = m_rowdRS.value(QStringLiteral("ListID")).toString();
+    }
+    m_carNumber = car;
+    m_sheetNumber = number;
+    try {
+        m_legEdit = m_legAdding = false;
+        m_marshRS.open(m_conn,
+                       QStringLiteral("SELECT MarshID,Marshrut,KM,Ton,Koef,RazhN FROM Marsh WHERE MarshID=?"),
+                       {number});
+        m_legsModel->setRecordset(&m_marshRS);
+        SetMarshButtons(true);
+        picButtonsMarsh->setEnabled(true);
+        picButtonsMarsh->show();
+        writeLegStatus();
+        if (m_marshRS.isEmpty()) {
+            // A sheet without legs starts its first leg at once.
+            m_marshRS.addNew();
+            m_legsModel->reload();
+            m_legAdding = true;
+            lblStatusMarsh->setText(QStringLiteral("Корекция..."));
+            m_legEdit = true;
+            m_legsModel->setEditing(true);
+            SetMarshButtons(false);
+            grdMarsh->setCurrentIndex(m_legsModel->index(0, 0));
+        } else if (m_marshRS.currentIndex() >= 0) {
+            grdMarsh->selectRow(m_marshRS.currentIndex());
+        }
+    } catch (const DbError &e) {
+        closeLegs();
+        failure(QStringLiteral("ГРЕШКА при добавяне на маршрут!"), e);
+        return;
+    }
+    cmdUpdateRowd->setEnabled(true);
+}
+
+void RowdList::SetMarshButtons(bool b)
+{
+    cmdAddMarsh->setVisible(b);
+    cmdEditMarsh->setVisible(b);
+    cmdDeleteMarsh->setVisible(b);
+    cmdCloseMarsh->setVisible(b);
+    cmdUpdateMarsh->setVisible(!b);
+    cmdCancelMarsh->setVisible(!b);
+}
+
+void RowdList::writeLegStatus()
+{
+    if (m_legEdit)
+        return;
+    const int pos = m_marshRS.isOpen() ? m_marshRS.absolutePosition() : 0;
+    lblStatusMarsh->setText(pos > 0 ? QStringLiteral("Запис № ") + QString::number(pos)
+                                    : QStringLiteral("Запис № "));
+}
+
+void RowdList::cmdAddMarsh_Click()
+{
+    try {
+        if (!m_marshRS.isOpen())
+            throw DbError(ErrNoCurrentRecord, QStringLiteral("Маршрутите не са отворени."));
+        if (!m_marshRS.isEmpty())
+            m_marshRS.moveLast();
+        m_marshRS.addNew();
+        m_legsModel->reload();
+        m_legAdding = true;
+        m_legEdit = true;
+        m_legsModel->setEditing(true);
+        grdMarsh->setFocus();
+        grdMarsh->setCurrentIndex(m_legsModel->index(m_marshRS.currentIndex(), 0));
+        SetMarshButtons(false);
+    } catch (const DbError &e) {
+        failure(QStringLiteral("ГРЕШКА при добавяне на маршрут!"), e);
+    }
+}
+
+void RowdList::cmdEditMarsh_Click()
+{
+    try {
+        if (!m_marshRS.isOpen() || m_marshRS.bof() || m_marshRS.eof())
+            throw DbError(ErrNoCurrentRecord, QStringLiteral("Няма текущ запис."));
+        lblStatusMarsh->setText(QStringLiteral("Корекция..."));
+        m_legEdit = true;
+        m_legAdding = false;
+        m_legsModel->setEditing(true);
+        grdMarsh->setCurrentIndex(m_legsModel->index(m_marshRS.currentIndex(), 0));
+        SetMarshButtons(false);
+    } catch (const DbError &e) {
+        failure(QStringLiteral("ГРЕШКА при корекция на маршрута!"), e);
+    }
+}
+
+void RowdList::cmdUpdateMarsh_Click()
+{
+    if (!m_legEdit)
+        return;
+    // A cell still open in the grid gives its text first.
+    if (QWidget *ed = QApplication::focusWidget(); ed && grdMarsh->isAncestorOf(ed))
+        grdMarsh->setFocus();
+    try {
+        if (!m_marshRS.isOpen() || m_marshRS.bof() || m_marshRS.eof())
+            throw DbError(ErrNoCurrentRecord, QStringLiteral("Няма текущ запис."));
+        const auto norm = carNorm(m_conn, m_carNumber);
+        if (!norm) {
+            waybillMessage({QStringLiteral("Колата няма въведена разходната норма!"),
+                            QStringLiteral("Моля, въведете разходната норма на колата.")},
+                           kAttention);
+            return;
+        }
+        const double km = legNumber(m_legsModel->pendingValue(1), QStringLiteral("КМ"));
+        const double ton = legNumber(m_legsModel->pendingValue(2), QStringLiteral("тонаж"));
+        const double koef = legNumber(m_legsModel->pendingValue(3), QStringLiteral("коеф."));
+        const double litres = RazhN(*norm, ton, km, koef);
+        const QString route = m_legsModel->pendingValue(0).toString();
+        m_conn.beginTrans();
+        try {
+            m_marshRS.setValue(QStringLiteral("MarshID"), m_sheetNumber);
+            m_marshRS.setValue(QStringLiteral("Marshrut"), route);
+            m_marshRS.setValue(QStringLiteral("KM"), km);
+            m_marshRS.setValue(QStringLiteral("Ton"), ton);
+            m_marshRS.setValue(QStringLiteral("Koef"), koef);
+            m_marshRS.setValue(QStringLiteral("RazhN"), litres);
+            m_marshRS.update();
+            m_conn.commitTrans();
+        } catch (...) {
+            m_conn.rollbackTrans();
+            throw;
+        }
+        if (m_form->isAdding() && !m_addLegNumbers.contains(m_sheetNumber))
+            m_addLegNumbers << m_sheetNumber;
+        m_legEdit = m_legAdding = false;
+        m_legsModel->setEditing(false);
+        SetMarshButtons(true);
+        writeLegStatus();
+    } catch (const DbError &e) {
+        failure(QStringLiteral("ГРЕШКА при запис на маршрута!"), e);
+    }
+}
+
+void RowdList::cmdCancelMarsh_Click()
+{
+    SetMarshButtons(true);
+    m_legEdit = m_legAdding = false;
+    m_legsModel->setEditing(false);
+    try {
+        m_marshRS.cancelUpdate();
+        m_legsModel->reload();
+        if (!m_marshRS.isEmpty())
+            m_marshRS.moveFirst();
+        writeLegStatus();
+    } catch (const DbError &) {
+    }
+}
+
+void RowdList::cmdDeleteMarsh_Click()
+{
+    if (m_legEdit)
+        return;
+    try {
+        if (!m_marshRS.isOpen() || m_marshRS.bof() || m_marshRS.eof())
+            throw DbError(ErrNoCurrentRecord, QStringLiteral("Няма текущ запис."));
+        if (!waybillQuestion({QStringLiteral("Изтривате маршрута от пътния лист!"),
+                              QStringLiteral("Потвърдете изтриването на маршрута!")},
+                             kAttention))
+            return;
+        m_marshRS.deleteRecord();
+        m_legsModel->reload();
+        if (!m_marshRS.isEmpty()) {
+            m_marshRS.moveNext();
+            if (m_marshRS.eof())
+                m_marshRS.moveLast();
+        }
+        writeLegStatus();
+    } catch (const DbError &e) {
+        failure(QStringLiteral("ГРЕШКА при изтриване на маршрута!"), e);
+    }
+}
+
+void RowdList::cmdCloseMarsh_Click()
+{
+    if (m_legEdit)
+        return;
+    try {
+        const QString number = m_sheetNumber;
+        closeLegs();
+        const SheetTotals t = sheetTotals(m_conn, number);
+        m_headerPage = false;
+        // No stored leg: the boxes stay empty, and the sheet's save asks for legs.
+        txtFields[1]->setText(t.hasLegs ? QString::number(t.km) : QString());
+        txtFields[6]->setText(t.hasLegs ? formatNumber(t.razhN, 1).remove(QRegularExpression(",0$"))
+                                        : QString());
+        picButtonsMarsh->setEnabled(false);
+        picButtonsMarsh->hide();
+    } catch (const DbError &e) {
+        failure(QStringLiteral("ГРЕШКА при изчисляване на маршрутите!"), e);
+    }
+}
+
+// ---------------------------------------------------------------------------
+
+void showRowdList(QWidget *parent)
+{
+    RowdList w(parent ? parent : QApplication::activeWindow());
+    if (!w.load())
+        return;
+    w.exec();
+}
+
+} // namespace kelm

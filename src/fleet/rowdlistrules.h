@@ -1,0 +1,52 @@
+#pragma once
+// Rules of the waybill sheets that need no window: the sheet number's form, its
+// uniqueness, and the writes that keep a sheet and its route legs together.
+
+#include "platform/database.h"
+
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <optional>
+
+namespace kelm {
+
+// A typed sheet number right-aligned into ten characters padded with "0"
+// (123 -> 0000000123). nullopt when the trimmed text is longer than ten
+// characters, which cannot be stored. An empty text stays empty.
+std::optional<QString> padSheetNumber(const QString &text);
+
+// True when another sheet than the one with key exceptId (the sheet being
+// corrected; an invalid QVariant for a new sheet) already carries the number.
+bool sheetNumberTaken(Connection &conn, const QString &number, const QVariant &exceptId = QVariant());
+
+// Moves the legs stored under one number to another (a renumbered sheet takes
+// its legs along). Nothing happens when the numbers are equal.
+void moveLegs(Connection &conn, const QString &from, const QString &to);
+
+// Deletes the legs stored under a number that no sheet carries (the legs of a
+// new sheet that was abandoned). Legs of an existing sheet are never touched.
+int deleteOrphanLegs(Connection &conn, const QString &number);
+
+// Deletes the current sheet of rs (a recordset over RowdList on conn) together
+// with its legs (Marsh.MarshID), in one transaction: both or neither. The
+// recordset is left on the gap, as after Recordset::deleteRecord.
+void deleteSheetWithLegs(Connection &conn, Recordset &rs);
+
+// The part of a sheet's save that goes before the row is written, inside the
+// save's transaction: the number must not be another sheet's (refused with
+// DbError(ErrDuplicateSheet)), and the legs stored under each of legsNumbers
+// (the number the sheet had, or the numbers a new sheet's legs were entered
+// under) move to the sheet's number.
+void carryLegsOnSave(Connection &conn, const QString &number, const QVariant &exceptId,
+                     const QStringList &legsNumbers);
+
+// Writes the current (new or corrected) sheet of rs in one transaction, after
+// its legs were moved from legsNumber to the sheet's number (when they
+// differ). The sheet's number must not be another sheet's: that is checked
+// again inside the transaction and refused with DbError(ErrDuplicateSheet).
+void saveSheetWithLegs(Connection &conn, Recordset &rs, const QString &legsNumber);
+
+enum { ErrDuplicateSheet = 3022 };
+
+} // namespace kelm

@@ -1,0 +1,507 @@
+#include "dialogs/messages.h"
+#include "fleet/rowdlist.h"
+#include "platform/database.h"
+#include "platform/dataform.h"
+#include "testdb.h"
+#include "typing.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTableView>
+#include <QtTest>
+
+using namespace kelm;
+
+class TestWaybillScreen : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void emptyTableOpensReadyToAdd();
+    void newSheetWithLegsTotalsAndSave();
+    void numberBoxPadsAndRefusesDuplicatesButNotItself();
+    void cancelledNewSheetLeavesNoLegsAndSaveIsOpenAgain();
+    void legsFollowTheSheetShown();
+    void legSaveRefusals();
+    void deleteAsksAndTakesTheLegs();
+    void renumberedSheetKeepsItsLegs();
+    void sheetSaveChecks();
+    void newSheetLegsFollowItsNumberAndCloseDropsThem();
+    void savedFirstSheetLeavesTheSecondCurrentAndLegCommands();
+};
+
+static void seed(TestDb &db)
+{
+    db.exec(QStringLiteral("INSERT INTO shof (kod, ime) VALUES ('001', 'Иван Д''Арков'), ('002', 'Петър Петров')"));
+    db.exec(QStringLiteral("INSERT INTO Config (kola, Razhod, Procent, Ton) VALUES (?, 30, 20, 24), (?, 25, 20, 20)"),
+            {QStringLiteral("СА 1234 ВК"), QStringLiteral("РВ 5555 АА")});
+}
+
+static void addSheet(TestDb &db, const QString &number, const QString &kola, double sumKm = 0)
+{
+    db.exec(QStringLiteral("INSERT INTO RowdList (ListID, Data, Kola, NameDriver, SumKM, SumRazhN, EndKM, ZarM, "
+                           "ZarN, CenaN, CenaM) VALUES (?, ?, ?, ?, ?, 1, 0, 0, 0, 0, 0)"),
+            {number, QDate(2024, 3, 1), kola, QStringLiteral("Иван Д'Арков"), sumKm});
+}
+
+static void addLeg(TestDb &db, const QString &number, double km, double razhN)
+{
+    db.exec(QStringLiteral("INSERT INTO Marsh (MarshID, Marshrut, KM, Ton, Koef, RazhN) VALUES (?, 'А - Б', ?, 0, 0, ?)"),
+            {number, km, razhN});
+}
+
+static int legsOf(TestDb &db, const QString &number)
+{
+    return db.scalar(QStringLiteral("SELECT count(*) FROM Marsh WHERE MarshID=?"), {number}).toInt();
+}
+
+// Types one leg into the current (editing) row of the grid.
+static void typeLeg(RowdList &w, const QString &route, const QString &km, const QString &ton, const QString &koef)
+{
+    QAbstractItemModel *m = w.grdMarsh->model();
+    const int row = w.legs().currentIndex();
+    QVERIFY(m->setData(m->index(row, 0), route));
+    QVERIFY(m->setData(m->index(row, 1), km));
+    QVERIFY(m->setData(m->index(row, 2), ton));
+    QVERIFY(m->setData(m->index(row, 3), koef));
+}
+
+static void shot(QWidget &w, const QString &name)
+{
+    if (qEnvironmentVariableIsEmpty("KELM_SHOTS"))
+        return;
+    QCoreApplication::processEvents();
+    w.grab().save(QStringLiteral("/tmp/wb_%1.png").arg(name));
+}
+
+void TestWaybillScreen::emptyTableOpensReadyToAdd()
+{
+    TestDb db;
+    seed(db);
+    MessageCapture cap;
+    RowdList w;
+    QVERIFY(w.load());
+    QVERIFY(cap.shown.isEmpty());
+    QVERIFY(w.sheetForm()->isAdding());
+    QCOMPARE(w.lblStatusRowd->text(), QStringLiteral("Нов запис"));
+    QVERIFY(!w.cmdUpdateRowd->isEnabled());
+    QVERIFY(w.cmdCancelRowd->isVisibleTo(&w));
+    QVERIFY(!w.cmdAddRowd->isVisibleTo(&w));
+    QVERIFY(w.ComboKola->isVisibleTo(&w));
+    QVERIFY(!w.txtFields[3]->isVisibleTo(&w));
+    QCOMPARE(w.ComboKola->count(), 2);
+    QCOMPARE(w.ComboNameShof->count(), 2);
+    QCOMPARE(w.windowTitle(), QStringLiteral("Тревалон 2.3.4 - Пътни листи"));
+    w.show();
+    shot(w, "rowdlist_empty_add");
+}
+
+void TestWaybillScreen::newSheetWithLegsTotalsAndSave()
+{
+    TestDb db;
+    seed(db);
+    addSheet(db, QStringLiteral("0000000100"), QStringLiteral("РВ 5555 АА"));
+    MessageCapture cap;
+    RowdList w;
+    QVERIFY(w.load());
+    w.show();
+    QCOMPARE(w.lblStatusRowd->text(), QStringLiteral("Запис № 1"));
+    shot(w, "rowdlist_browse");
+    w.cmdAddRowd->click();
+    QVERIFY(!w.cmdUpdateRowd->isEnabled());
+    w.txtFields[4]->setText(QStringLiteral("123"));
+    w.txtNumber_LostFocus();
+    QCOMPARE(w.txtFields[4]->text(), QStringLiteral("0000000123"));
+    w.txtFields[0]->setText(QStringLiteral("05.03.2024"));
+    w.ComboNameShof->setCurrentIndex(w.ComboNameShof->findText(QStringLiteral("Иван Д'Арков")));
+    w.ComboKola->setCurrentIndex(w.ComboKola->findText(QStringLiteral("СА 1234 ВК")));
+    w.txtFields[8]->setText(QStringLiteral("70,5"));
+    w.txtFields[9]->setText(QStringLiteral("2.10"));
+    shot(w, "rowdlist_adding");
+
+    w.tbsOptions->setCurrentIndex(1);
+    QVERIFY2(cap.shown.isEmpty(), qPrintable(cap.lastText()));
+    QVERIFY(w.cmdUpdateRowd->isEnabledTo(w.picRowsList0));
+    QCOMPARE(w.sheetNumber(), QStringLiteral("0000000123"));
+    // No legs yet: the first one is started at once.
+    QVERIFY(w.cmdUpdateMarsh->isVisibleTo(&w));
+    QCOMPARE(w.lblStatusMarsh->text(), QStringLiteral("Корекция..."));
+    typeLeg(w, QStringLiteral("София - Перник"), QStringLiteral("200"), QStringLiteral("10"), QStringLiteral("20"));
+    shot(w, "rowdlist_leg_typing");
+    w.cmdUpdateMarsh->click();
+    QVERIFY2(cap.shown.isEmpty(), qPrintable(cap.lastText()));
+    QCOMPARE(db.scalar(QStringLiteral("SELECT RazhN FROM Marsh WHERE MarshID='0000000123'")).toDouble(), 81.6);
+    w.cmdAddMarsh->click();
+    typeLeg(w, QStringLiteral("Перник - София"), QStringLiteral("150,5"), QStringLiteral("0"), QStringLiteral("0"));
+    w.cmdUpdateMarsh->click();
+    // 150.5 km counts as 150 for the norm: 30 * 150 / 100 = 45.0
+    QCOMPARE(db.scalar(QStringLiteral("SELECT RazhN FROM Marsh WHERE Marshrut='Перник - София'")).toDouble(), 45.0);
+    QCOMPARE(w.grdMarsh->model()->rowCount(), 2);
+    QCOMPARE(w.lblStatusMarsh->text(), QStringLiteral("Запис № 2"));
+    shot(w, "rowdlist_legs");
+
+    w.cmdCloseMarsh->click(); // Изчисли
+    QVERIFY(!w.headerPageFlag());
+    QCOMPARE(w.txtFields[1]->text(), QStringLiteral("350"));
+    QCOMPARE(w.txtFields[6]->text(), QStringLiteral("126,6"));
+    QVERIFY(!w.picButtonsMarsh->isVisibleTo(&w));
+
+    w.tbsOptions->setCurrentIndex(0);
+    QVERIFY(w.headerPageFlag());
+    w.cmdUpdateRowd->click();
+    QVERIFY2(cap.shown.isEmpty(), qPrintable(cap.lastText()));
+    QVERIFY(w.sheetForm()->isBrowsing());
+    Recordset rs;
+    rs.open(db.conn(), QStringLiteral("SELECT * FROM RowdList WHERE ListID='0000000123'"));
+    QCOMPARE(rs.recordCount(), 1);
+    QCOMPARE(rs.value(QStringLiteral("Data")).toDate(), QDate(2024, 3, 5));
+    QCOMPARE(rs.value(QStringLiteral("Kola")).toString(), QStringLiteral("СА 1234 ВК"));
+    QCOMPARE(rs.value(QStringLiteral("NameDriver")).toString(), QStringLiteral("Иван Д'Арков"));
+    QCOMPARE(rs.value(QStringLiteral("SumKM")).toDouble(), 350.0);
+    QCOMPARE(rs.value(QStringLiteral("SumRazhN")).toDouble(), 126.6);
+    QCOMPARE(rs.value(QStringLiteral("ZarN")).toDouble(), 70.5);
+    QCOMPARE(rs.value(QStringLiteral("CenaN")).toDouble(), 2.1);
+    // Blank boxes are stored as 0.
+    QCOMPARE(rs.value(QStringLiteral("EndKM")).toInt(), 0);
+    QVERIFY(!rs.value(QStringLiteral("ZarM")).isNull());
+    QCOMPARE(rs.value(QStringLiteral("CenaM")).toDouble(), 0.0);
+    // Previous then next after the save: the new sheet is the last of two, so
+    // previous lands on the first and next on the new one again.
+    QCOMPARE(w.txtFields[4]->text(), QStringLiteral("0000000123"));
+    QCOMPARE(w.lblStatusRowd->text(), QStringLiteral("Запис № 2"));
+    QVERIFY(w.txtFields[3]->isVisibleTo(&w));
+    QVERIFY(!w.ComboKola->isVisibleTo(&w));
+    shot(w, "rowdlist_saved");
+}
+
+void TestWaybillScreen::numberBoxPadsAndRefusesDuplicatesButNotItself()
+{
+    TestDb db;
+    seed(db);
+    addSheet(db, QStringLiteral("0000000123"), QStringLiteral("СА 1234 ВК"));
+    MessageCapture cap;
+    RowdList w;
+    QVERIFY(w.load());
+    // Correcting the sheet under its own number is no duplicate.
+    w.cmdEditRowd->click();
+    QCOMPARE(w.lblStatusRowd->text(), QStringLiteral("Корекция на запис"));
+    QCOMPARE(w.ComboKola->currentText(), QStringLiteral("СА 1234 ВК"));
+    w.txtNumber_LostFocus();
+    QVERIFY(cap.shown.isEmpty());
+    w.cmdCancelRowd->click();
+
+    w.cmdAddRowd->click();
+    w.txtFields[4]->setText(QStringLiteral("123"));
+    w.txtNumber_LostFocus();
+    QCOMPARE(cap.shown.size(), 1);
+    QCOMPARE(cap.lastCaption(), QStringLiteral("   ГРЕШКА!"));
+    QCOMPARE(cap.lastText(), QStringLiteral("Съществува пътен лист със същия номер!\r\rМоля, променете номера и "
+                                            "опитайте отново."));
+    QCOMPARE(w.txtFields[4]->text(), QStringLiteral("0000000123"));
+    cap.clear();
+    // A blank box is neither padded nor checked.
+    w.txtFields[4]->setText(QStringLiteral("   "));
+    w.txtNumber_LostFocus();
+    QVERIFY(cap.shown.isEmpty());
+    QCOMPARE(w.txtFields[4]->text(), QStringLiteral("   "));
+    // Longer than ten characters cannot be stored.
+    w.txtFields[4]->setText(QStringLiteral("12345678901"));
+    w.txtNumber_LostFocus();
+    QCOMPARE(cap.shown.size(), 1);
+    QVERIFY(cap.lastText().startsWith(QStringLiteral("Номерът на пътния лист е по-дълъг от 10 знака!")));
+    // Nor can the legs of the existing sheet be opened as the new sheet's.
+    cap.clear();
+    w.txtFields[4]->setText(QStringLiteral("123"));
+    w.ComboKola->setEditText(QStringLiteral("СА 1234 ВК"));
+    w.tbsOptions->setCurrentIndex(1);
+    QCOMPARE(cap.shown.size(), 1);
+    QVERIFY(cap.lastText().startsWith(QStringLiteral("Съществува пътен лист със същия номер!")));
+    QVERIFY(!w.legs().isOpen());
+}
+
+void TestWaybillScreen::cancelledNewSheetLeavesNoLegsAndSaveIsOpenAgain()
+{
+    TestDb db;
+    seed(db);
+    addSheet(db, QStringLiteral("0000000001"), QStringLiteral("СА 1234 ВК"));
+    addLeg(db, QStringLiteral("0000000001"), 100, 30);
+    MessageCapture cap;
+    RowdList w;
+    QVERIFY(w.load());
+    w.cmdAddRowd->click();
+    w.txtFields[4]->setText(QStringLiteral("7"));
+    w.ComboKola->setEditText(QStringLiteral("СА 1234 ВК"));
+    w.tbsOptions->setCurrentIndex(1);
+    typeLeg(w, QStringLiteral("А - Б"), QStringLiteral("100"), QStringLiteral("0"), QStringLiteral("0"));
+    w.cmdUpdateMarsh->click();
+    QCOMPARE(legsOf(db, QStringLiteral("0000000007")), 1);
+    w.tbsOptions->setCurrentIndex(0);
+    w.cmdCancelRowd->click();
+    QVERIFY(w.sheetForm()->isBrowsing());
+    QCOMPARE(legsOf(db, QStringLiteral("0000000007")), 0);
+    QCOMPARE(legsOf(db, QStringLiteral("0000000001")), 1);
+    QCOMPARE(w.txtFields[4]->text(), QStringLiteral("0000000001"));
+    // A correction can be saved at once, without opening the legs first.
+    QVERIFY(w.cmdUpdateRowd->isEnabled());
+    w.cmdEditRowd->click();
+    w.txtFields[8]->setText(QStringLiteral("12"));
+    w.cmdUpdateRowd->click();
+    QVERIFY2(cap.shown.isEmpty(), qPrintable(cap.lastText()));
+    QCOMPARE(db.scalar(QStringLiteral("SELECT ZarN FROM RowdList")).toDouble(), 12.0);
+}
+
+void TestWaybillScreen::legsFollowTheSheetShown()
+{
+    TestDb db;
+    seed(db);
+    addSheet(db, QStringLiteral("0000000001"), QStringLiteral("СА 1234 ВК"));
+    addSheet(db, QStringLiteral("0000000002"), QStringLiteral("РВ 5555 АА"));
+    addLeg(db, QStringLiteral("0000000001"), 120, 12.3);
+    addLeg(db, QStringLiteral("0000000001"), 80, 7.4);
+    addLeg(db, QStringLiteral("0000000002"), 500, 99);
+    MessageCapture cap;
+    RowdList w;
+    QVERIFY(w.load());
+    w.cmdFirstRowd->click();
+    w.tbsOptions->setCurrentIndex(1);
+    QCOMPARE(w.grdMarsh->model()->rowCount(), 2);
+    w.tbsOptions->setCurrentIndex(0);
+    w.cmdNextRowd->click();
+    // The legs of the first sheet are gone from the page at once.
+    QCOMPARE(w.grdMarsh->model()->rowCount(), 0);
+    QVERIFY(!w.picButtonsMarsh->isEnabled());
+    w.tbsOptions->setCurrentIndex(1);
+    QCOMPARE(w.grdMarsh->model()->rowCount(), 1);
+    QCOMPARE(w.sheetNumber(), QStringLiteral("0000000002"));
+    w.cmdCloseMarsh->click();
+    QCOMPARE(w.txtFields[1]->text(), QStringLiteral("500"));
+    // Back on the first sheet: its own totals, 200 and 19.7.
+    w.tbsOptions->setCurrentIndex(0);
+    w.cmdFirstRowd->click();
+    w.tbsOptions->setCurrentIndex(1);
+    w.cmdCloseMarsh->click();
+    QCOMPARE(w.txtFields[1]->text(), QStringLiteral("200"));
+    QCOMPARE(w.txtFields[6]->text(), QStringLiteral("19,7"));
+    QVERIFY(cap.shown.isEmpty());
+    // Totals shown while browsing are not written by themselves.
+    QCOMPARE(db.scalar(QStringLiteral("SELECT SumKM FROM RowdList WHERE ListID='0000000001'")).toDouble(), 0.0);
+}
+
+void TestWaybillScreen::legSaveRefusals()
+{
+    TestDb db;
+    seed(db);
+    addSheet(db, QStringLiteral("0000000001"), QStringLiteral("КОЛА БЕЗ НОРМА"));
+    addSheet(db, QStringLiteral("0000000002"), QStringLiteral("СА 1234 ВК"));
+    addSheet(db, QStringLiteral("0000000003"), QString());
+    MessageCapture cap;
+    RowdList w;
+    QVERIFY(w.load());
+    // A sheet without a car: the legs are not loaded.
+    w.tbsOptions->setCurrentIndex(1);
+    QCOMPARE(cap.shown.size(), 1);
+    QCOMPARE(cap.lastText(), QStringLiteral("Няма въведен номер на кола в пътния лист!\r\rМоля, въведете номера на колата."));
+    QVERIFY(!w.legs().isOpen());
+    cap.clear();
+    w.tbsOptions->setCurrentIndex(0);
+    w.cmdFirstRowd->click();
+    w.tbsOptions->setCurrentIndex(1);
+    typeLeg(w, QStringLiteral("А - Б"), QStringLiteral("100"), QStringLiteral("0"), QStringLiteral("0"));
+    w.cmdUpdateMarsh->click();
+    QCOMPARE(cap.lastText(), QStringLiteral("Колата няма въведена разходната норма!\r\rМоля, въведете разходната "
+                                            "норма на колата."));
+    QVERIFY(w.cmdUpdateMarsh->isVisibleTo(&w));
+    QCOMPARE(db.count(QStringLiteral("Marsh")), 0);
+    cap.clear();
+
+    w.tbsOptions->setCurrentIndex(0);
+    w.cmdNextRowd->click();
+    w.tbsOptions->setCurrentIndex(1);
+    typeLeg(w, QStringLiteral("А - Б"), QString(), QStringLiteral("0"), QStringLiteral("0"));
+    w.cmdUpdateMarsh->click();
+    QCOMPARE(cap.lastCaption(), QStringLiteral("   ГРЕШКА!"));
+    QVERIFY(cap.lastText().startsWith(QStringLiteral("ГРЕШКА при запис на маршрута!\r\r94:")));
+    typeLeg(w, QStringLiteral("А - Б"), QStringLiteral("сто"), QStringLiteral("0"), QStringLiteral("0"));
+    w.cmdUpdateMarsh->click();
+    QVERIFY(cap.lastText().startsWith(QStringLiteral("ГРЕШКА при запис на маршрута!\r\r13:")));
+    typeLeg(w, QStringLiteral("А - Б"), QStringLiteral("40000"), QStringLiteral("0"), QStringLiteral("0"));
+    w.cmdUpdateMarsh->click();
+    QVERIFY(cap.lastText().startsWith(QStringLiteral("ГРЕШКА при запис на маршрута!\r\r6:")));
+    QCOMPARE(db.count(QStringLiteral("Marsh")), 0);
+    QVERIFY(w.cmdUpdateMarsh->isVisibleTo(&w));
+    // Отказ drops the leg and leaves an empty list.
+    w.cmdCancelMarsh->click();
+    QCOMPARE(w.grdMarsh->model()->rowCount(), 0);
+    QVERIFY(w.cmdAddMarsh->isVisibleTo(&w));
+}
+
+void TestWaybillScreen::deleteAsksAndTakesTheLegs()
+{
+    TestDb db;
+    seed(db);
+    addSheet(db, QStringLiteral("0000000001"), QStringLiteral("СА 1234 ВК"));
+    addSheet(db, QStringLiteral("0000000002"), QStringLiteral("СА 1234 ВК"));
+    addLeg(db, QStringLiteral("0000000002"), 100, 30);
+    addLeg(db, QStringLiteral("0000000001"), 100, 30);
+    MessageCapture cap;
+    RowdList w;
+    QVERIFY(w.load());
+    QCOMPARE(w.txtFields[4]->text(), QStringLiteral("0000000002"));
+    cap.answers = {false};
+    w.cmdDeleteRowd->click();
+    QCOMPARE(cap.shown.size(), 1);
+    QCOMPARE(cap.shown.last().kind, ShownMessage::Confirm);
+    QCOMPARE(cap.lastText(), QStringLiteral("Изтривате информацията за пътния лист!\r\rПотвърдете изтриването на "
+                                            "пътния лист!"));
+    QCOMPARE(db.count(QStringLiteral("RowdList")), 2);
+    cap.answers = {true};
+    w.cmdDeleteRowd->click();
+    QCOMPARE(db.count(QStringLiteral("RowdList")), 1);
+    QCOMPARE(legsOf(db, QStringLiteral("0000000002")), 0);
+    QCOMPARE(legsOf(db, QStringLiteral("0000000001")), 1);
+    // The deleted sheet was the last: the new last one is current.
+    QCOMPARE(w.txtFields[4]->text(), QStringLiteral("0000000001"));
+    QCOMPARE(w.lblStatusRowd->text(), QStringLiteral("Запис № 1"));
+    cap.answers = {true};
+    w.cmdDeleteRowd->click();
+    QCOMPARE(db.count(QStringLiteral("RowdList")), 0);
+    QCOMPARE(db.count(QStringLiteral("Marsh")), 0);
+    QCOMPARE(w.txtFields[4]->text(), QString());
+    QVERIFY(!w.cmdEditRowd->isEnabled());
+}
+
+void TestWaybillScreen::renumberedSheetKeepsItsLegs()
+{
+    TestDb db;
+    seed(db);
+    addSheet(db, QStringLiteral("0000000001"), QStringLiteral("СА 1234 ВК"), 100);
+    addLeg(db, QStringLiteral("0000000001"), 100, 30);
+    MessageCapture cap;
+    RowdList w;
+    QVERIFY(w.load());
+    w.cmdEditRowd->click();
+    w.txtFields[4]->setText(QStringLiteral("55"));
+    w.cmdUpdateRowd->click();
+    QVERIFY2(cap.shown.isEmpty(), qPrintable(cap.lastText()));
+    QCOMPARE(db.scalar(QStringLiteral("SELECT ListID FROM RowdList")).toString(), QStringLiteral("0000000055"));
+    QCOMPARE(legsOf(db, QStringLiteral("0000000055")), 1);
+    QCOMPARE(legsOf(db, QStringLiteral("0000000001")), 0);
+}
+
+void TestWaybillScreen::sheetSaveChecks()
+{
+    TestDb db;
+    seed(db);
+    addSheet(db, QStringLiteral("0000000001"), QStringLiteral("СА 1234 ВК"), 100);
+    MessageCapture cap;
+    RowdList w;
+    QVERIFY(w.load());
+    w.cmdEditRowd->click();
+    const auto refusedWith = [&](const QString &first) {
+        cap.clear();
+        w.cmdUpdateRowd->click();
+        return !w.sheetForm()->isBrowsing() && cap.shown.size() == 1 && cap.lastText().startsWith(first);
+    };
+    w.txtFields[0]->setText(QString());
+    QVERIFY(refusedWith(QStringLiteral("Няма въведена дата на пътния лист!")));
+    w.txtFields[0]->setText(QStringLiteral("31.02.2024"));
+    QVERIFY(refusedWith(QStringLiteral("Неверен формат на датата!")));
+    w.txtFields[0]->setText(QStringLiteral("29.02.2024"));
+    w.ComboKola->setEditText(QString());
+    QVERIFY(refusedWith(QStringLiteral("Няма въведен номер на кола в пътния лист!")));
+    w.ComboKola->setEditText(QStringLiteral("СА 1234 ВК"));
+    w.ComboNameShof->setEditText(QStringLiteral("  "));
+    QVERIFY(refusedWith(QStringLiteral("Няма въведено име на шофьор!")));
+    w.ComboNameShof->setEditText(QStringLiteral("Петър Петров"));
+    w.txtFields[8]->setText(QStringLiteral("12 л"));
+    QVERIFY(refusedWith(QStringLiteral("Невалидно число в полето „Заредена нафта“!")));
+    w.txtFields[8]->setText(QStringLiteral("12,25"));
+    cap.clear();
+    w.cmdUpdateRowd->click();
+    QVERIFY2(cap.shown.isEmpty(), qPrintable(cap.lastText()));
+    QCOMPARE(db.scalar(QStringLiteral("SELECT NameDriver FROM RowdList")).toString(), QStringLiteral("Петър Петров"));
+    QCOMPARE(db.scalar(QStringLiteral("SELECT Data FROM RowdList")).toString(), QStringLiteral("2024-02-29"));
+    QCOMPARE(db.scalar(QStringLiteral("SELECT ZarN FROM RowdList")).toDouble(), 12.25);
+
+    // Both totals empty: no legs.
+    w.cmdEditRowd->click();
+    w.txtFields[1]->setText(QString());
+    w.txtFields[6]->setText(QString());
+    QVERIFY(refusedWith(QStringLiteral("Няма въведени маршрути към пътния лист!")));
+}
+
+void TestWaybillScreen::newSheetLegsFollowItsNumberAndCloseDropsThem()
+{
+    TestDb db;
+    seed(db);
+    addSheet(db, QStringLiteral("0000000001"), QStringLiteral("СА 1234 ВК"));
+    MessageCapture cap;
+    {
+        RowdList w;
+        QVERIFY(w.load());
+        w.cmdAddRowd->click();
+        w.txtFields[4]->setText(QStringLiteral("8"));
+        w.ComboKola->setEditText(QStringLiteral("СА 1234 ВК"));
+        w.tbsOptions->setCurrentIndex(1);
+        typeLeg(w, QStringLiteral("А - Б"), QStringLiteral("100"), QStringLiteral("0"), QStringLiteral("0"));
+        w.cmdUpdateMarsh->click();
+        // The number is changed before the sheet is saved: the leg comes along
+        // and is counted under the new number.
+        w.tbsOptions->setCurrentIndex(0);
+        w.txtFields[4]->setText(QStringLiteral("9"));
+        w.tbsOptions->setCurrentIndex(1);
+        QCOMPARE(w.grdMarsh->model()->rowCount(), 1);
+        QCOMPARE(legsOf(db, QStringLiteral("0000000009")), 1);
+        QCOMPARE(legsOf(db, QStringLiteral("0000000008")), 0);
+        w.cmdCloseMarsh->click();
+        QCOMPARE(w.txtFields[1]->text(), QStringLiteral("100"));
+        // Closed without saving: nothing of the new sheet stays.
+        w.cmdCloseForm->click();
+        QVERIFY(cap.shown.isEmpty());
+    }
+    QCOMPARE(db.count(QStringLiteral("Marsh")), 0);
+    QCOMPARE(db.count(QStringLiteral("RowdList")), 1);
+}
+
+void TestWaybillScreen::savedFirstSheetLeavesTheSecondCurrentAndLegCommands()
+{
+    TestDb db;
+    seed(db);
+    addSheet(db, QStringLiteral("0000000001"), QStringLiteral("СА 1234 ВК"), 10);
+    addSheet(db, QStringLiteral("0000000002"), QStringLiteral("СА 1234 ВК"), 10);
+    addLeg(db, QStringLiteral("0000000001"), 120, 12.3);
+    addLeg(db, QStringLiteral("0000000001"), 80, 7.4);
+    MessageCapture cap;
+    RowdList w;
+    QVERIFY(w.load());
+    w.cmdFirstRowd->click();
+    w.cmdEditRowd->click();
+    w.cmdUpdateRowd->click();
+    QVERIFY2(cap.shown.isEmpty(), qPrintable(cap.lastText()));
+    QCOMPARE(cap.beeps, 1);
+    QCOMPARE(w.txtFields[4]->text(), QStringLiteral("0000000002"));
+
+    w.cmdFirstRowd->click();
+    w.tbsOptions->setCurrentIndex(1);
+    w.legs().moveLast();
+    w.cmdEditMarsh->click();
+    QCOMPARE(w.lblStatusMarsh->text(), QStringLiteral("Корекция..."));
+    typeLeg(w, QStringLiteral("друг"), QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("1"));
+    w.cmdCancelMarsh->click();
+    // Отказ drops the typing and goes back to the first leg.
+    QCOMPARE(w.lblStatusMarsh->text(), QStringLiteral("Запис № 1"));
+    QCOMPARE(w.grdMarsh->model()->index(1, 0).data().toString(), QStringLiteral("А - Б"));
+    // Deleting both legs (after the question) leaves an empty list, no message.
+    cap.answers = {true, true};
+    w.cmdDeleteMarsh->click();
+    w.cmdDeleteMarsh->click();
+    QCOMPARE(cap.shown.size(), 2);
+    QCOMPARE(w.grdMarsh->model()->rowCount(), 0);
+    QCOMPARE(legsOf(db, QStringLiteral("0000000001")), 0);
+    w.cmdCloseMarsh->click();
+    QCOMPARE(w.txtFields[1]->text(), QString());
+}
+
+QTEST_MAIN(TestWaybillScreen)
+#include "test_waybillscreen.moc"
