@@ -2,6 +2,7 @@
 
 #include "dialogs/diainf.h"
 #include "dialogs/diaseek.h"
+#include "dialogs/mousepointer.h"
 #include "platform/grid.h"
 #include "platform/version.h"
 #include "shell/globals.h"
@@ -70,8 +71,7 @@ EditKM::EditKM(QWidget *parent) : QDialog(parent)
 
 EditKM::~EditKM()
 {
-    while (QApplication::overrideCursor())
-        QApplication::restoreOverrideCursor();
+    setNormalPointer();
     GridEX1->unbind();
     adoRS.close();
     db.close();

@@ -2,6 +2,7 @@
 
 #include "dialogs/diainf.h"
 #include "dialogs/fillcombo.h"
+#include "dialogs/mousepointer.h"
 #include "platform/dataform.h"
 #include "platform/numbers.h"
 #include "platform/version.h"
@@ -22,30 +23,6 @@
 namespace kelm {
 
 namespace {
-
-// The hourglass for the length of a scope.
-class Hourglass {
-public:
-    Hourglass() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~Hourglass() { restore(); }
-    void restore()
-    {
-        if (m_on)
-            QApplication::restoreOverrideCursor();
-        m_on = false;
-    }
-
-private:
-    bool m_on = true;
-};
-
-// The normal pointer, whoever set the hourglass (the command that opened the
-// screen sets one too).
-void defaultPointer()
-{
-    while (QApplication::overrideCursor())
-        QApplication::restoreOverrideCursor();
-}
 
 // Left edges of the three amount labels in the frame (750, 2825, 4300 twips).
 constexpr int kAmountLeft[3] = {50, 188, 287};
@@ -71,7 +48,7 @@ Kurs::~Kurs()
 {
     if (qApp)
         qApp->removeEventFilter(this);
-    defaultPointer();
+    setNormalPointer();
 }
 
 void Kurs::buildControls()
@@ -198,7 +175,8 @@ void Kurs::fillPickLists()
 bool Kurs::load()
 {
     m_newKurs = gSeekMode != QLatin1String("EditKurs");
-    Hourglass hourglass;
+    setWaitPointer();
+    NormalPointerOnExit normal;
     try {
         m_conn.open(gConnStr);
         m_tariffs = BandTariffs::load(m_conn);
@@ -214,10 +192,9 @@ bool Kurs::load()
         Combo5->clearEditText();
         drivers.close();
         fillPickLists();
-        hourglass.restore();
-        defaultPointer();
+        setNormalPointer();
     } catch (const DbError &e) {
-        hourglass.restore();
+        setNormalPointer();
         DiaInf::show(DataForm::errorCaption(DataForm::CmdLoad), e.text());
         return false;
     }
@@ -410,14 +387,13 @@ void Kurs::ensureAllTrips()
     if (!m_newKurs || m_allTrips || !m_form->isBrowsing())
         return;
     const qint64 id = currentTripId();
-    Hourglass hourglass;
     try {
+        WaitCursor wait;
         m_rs.open(m_conn, QStringLiteral("SELECT * FROM tabl ORDER BY kod"));
         m_allTrips = true;
         goToTrip(id);
         m_form->SetButtons(true);
     } catch (const DbError &e) {
-        hourglass.restore();
         m_form->reportError(DataForm::CmdMove, e);
     }
 }

@@ -1,5 +1,6 @@
 #include "dialogs/diaseek.h"
 #include "dialogs/messages.h"
+#include "dialogs/mousepointer.h"
 #include "platform/database.h"
 #include "platform/dataform.h"
 #include "shell/globals.h"
@@ -118,7 +119,9 @@ void TestKurs::newKursOpensAddingAndNeverStoresAnEmptyTrip()
     MessageCapture mc;
     {
         Kurs k;
+        setWaitPointer(); // as the command leaves it
         QVERIFY(k.load());
+        QVERIFY(!QApplication::overrideCursor()); // ready for typing
         QCOMPARE(k.windowTitle(), QStringLiteral("Тревалон 2.3 - Нов курс"));
         QVERIFY(k.form()->isAdding());
         QCOMPARE(child<QLabel>(&k, "lblStatus")->text(), QStringLiteral("Нов курс"));
