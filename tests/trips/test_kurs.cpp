@@ -286,6 +286,15 @@ void TestKurs::checksStopTheSaveWithTheirMessage()
     QCOMPARE(QApplication::focusWidget(), box(&k, 1));
     QCOMPARE(box(&k, 1)->selectedText(), QStringLiteral("15.13.2004"));
     setText(box(&k, 1), QStringLiteral("15.03.2004"));
+    // Tonnage that is no number: named, focused and selected, nothing written.
+    setText(box(&k, 12), QStringLiteral("12т"));
+    k.Combo2->setFocus();
+    click(&k, "cmdUpdate");
+    QCOMPARE(mc.lastCaption(), QStringLiteral("ГРЕШКА при запис!"));
+    QCOMPARE(mc.lastText(), joinLines({"Грешен тонаж!", "Моля, въведете тонажа на курса с число, не по-малко от 0!"}));
+    QCOMPARE(QApplication::focusWidget(), box(&k, 12));
+    QCOMPARE(box(&k, 12)->selectedText(), QStringLiteral("12т"));
+    setText(box(&k, 12), QStringLiteral("12,5"));
     // An entry typed without a code: the driver-code check.
     k.Combo5->setEditText(QStringLiteral("Иван Петров"));
     click(&k, "cmdUpdate");
