@@ -4,6 +4,7 @@
 #include "fleet/options.h"
 #include "reports/tripreports.h"
 #include "shell/password.h"
+#include "trips/insidekurs.h"
 
 namespace kelm {
 
@@ -21,6 +22,7 @@ bool runTarget(const QString &name, bool arg)
     if (name == "PassWord") { showPassWord(); return true; }
     if (name == "Driver") { showDriver(); return true; }
     if (name == "Options") { showOptions(); return true; }
+    if (name == "InsideKurs") { showInsideKurs(); return true; }
     if (name == "PrintTripsByCar") return PrintTripsByCar(), true;
     if (name == "PrintTripsByPeriod") return PrintTripsByPeriod(), true;
     if (name == "PrintTripsByClient") return PrintTripsByClient(), true;
