@@ -79,6 +79,9 @@ InsideKurs::InsideKurs(QWidget *parent) : QDialog(parent)
         c->setObjectName(QLatin1String(name));
         c->setEditable(true);
         c->setInsertPolicy(QComboBox::NoInsert);
+        // As wide as the box it stands for, whatever the longest entry.
+        c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        c->setMinimumContentsLength(6);
         return c;
     };
     m_ComboNameShof = combo("ComboNameShof");
@@ -103,9 +106,9 @@ InsideKurs::InsideKurs(QWidget *parent) : QDialog(parent)
     auto *Frame1 = frame(QStringLiteral("Frame1"), QStringLiteral("Общи данни за курса"), this);
     auto *g1 = new QGridLayout(Frame1);
     g1->addWidget(label(QStringLiteral("Номер"), m_txtFields[bxKursID]), 0, 0);
-    g1->addWidget(m_txtFields[bxKursID], 0, 1);
+    g1->addWidget(m_txtFields[bxKursID], 0, 1, Qt::AlignLeft);
     g1->addWidget(label(QStringLiteral("Дата"), m_txtFields[bxData]), 0, 2, Qt::AlignRight);
-    g1->addWidget(m_txtFields[bxData], 0, 3);
+    g1->addWidget(m_txtFields[bxData], 0, 3, Qt::AlignLeft);
     g1->addWidget(label(QStringLiteral("Шофьор"), m_txtFields[bxDriverName]), 1, 0);
     g1->addWidget(m_txtFields[bxDriverName], 1, 1, 1, 3);
     g1->addWidget(m_ComboNameShof, 1, 1, 1, 3);
@@ -118,11 +121,11 @@ InsideKurs::InsideKurs(QWidget *parent) : QDialog(parent)
     g1->addWidget(label(QStringLiteral("Товар"), m_txtFields[bxTovarName]), 3, 0);
     g1->addWidget(m_txtFields[bxTovarName], 3, 1, 1, 3);
     g1->addWidget(label(QStringLiteral("Тонаж"), m_txtFields[bxTovarTon]), 4, 0);
-    g1->addWidget(m_txtFields[bxTovarTon], 4, 1);
+    g1->addWidget(m_txtFields[bxTovarTon], 4, 1, Qt::AlignLeft);
     g1->addWidget(label(QStringLiteral("Total  Fuel"), m_txtFields[bxTotalFuel]), 5, 0);
-    g1->addWidget(m_txtFields[bxTotalFuel], 5, 1);
+    g1->addWidget(m_txtFields[bxTotalFuel], 5, 1, Qt::AlignLeft);
     g1->addWidget(label(QStringLiteral("Total     KM"), m_txtFields[bxTotalKM]), 5, 2, Qt::AlignRight);
-    g1->addWidget(m_txtFields[bxTotalKM], 5, 3);
+    g1->addWidget(m_txtFields[bxTotalKM], 5, 3, Qt::AlignLeft);
     g1->setColumnStretch(1, 1);
     g1->setColumnStretch(3, 1);
     g1->setRowStretch(6, 1);
@@ -276,6 +279,9 @@ InsideKurs::InsideKurs(QWidget *parent) : QDialog(parent)
     for (int i = 0; i + 1 < chain.size(); ++i)
         setTabOrder(chain.at(i), chain.at(i + 1));
 
+    // The boxes keep the lists' height, so that the rows do not jump.
+    for (int i : {bxDriverName, bxTruckV, bxTruckR})
+        m_txtFields[i]->setMinimumHeight(m_ComboNameShof->sizeHint().height());
     ShowCombos(true);
     HighlightRequired(false);
 }
@@ -534,6 +540,7 @@ void showInsideKurs()
     }
     s_instance = w;
     w->show();
+    w->form()->button(QStringLiteral("cmdAdd"))->setFocus();
 }
 
 } // namespace kelm
