@@ -16,6 +16,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -497,8 +498,15 @@ bool InsideKurs::eventFilter(QObject *obj, QEvent *event)
     if (obj == m_txtFields[bxKursID] && event->type() == QEvent::FocusOut) {
         // Leaving the box, not the window: a message box or another window
         // taking the focus is no reason to check.
+        // Nor is going to "Отказ" (the number is dropped) or "Запиши" (the save
+        // checks the number itself): the message would come twice or block the
+        // cancel.
         const auto reason = static_cast<QFocusEvent *>(event)->reason();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+        QWidget *next = QApplication::focusWidget();
+        const bool toCommand = next
+            && (next == m_form->button(QStringLiteral("cmdCancel"))
+                || next == m_form->button(QStringLiteral("cmdUpdate")));
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason && !toCommand)
             txtNumber_LostFocus();
         return false;
     }
@@ -522,6 +530,17 @@ bool InsideKurs::eventFilter(QObject *obj, QEvent *event)
         }
     }
     return QDialog::eventFilter(obj, event);
+}
+
+void InsideKurs::keyPressEvent(QKeyEvent *e)
+{
+    // The screen has no keys of its own: Esc would hide it past "Затвори",
+    // in the middle of a note being added.
+    if (e->key() == Qt::Key_Escape) {
+        e->accept();
+        return;
+    }
+    QDialog::keyPressEvent(e);
 }
 
 void showInsideKurs()

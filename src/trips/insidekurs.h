@@ -50,6 +50,7 @@ public:
 
 protected:
     bool eventFilter(QObject *obj, QEvent *event) override;
+    void keyPressEvent(QKeyEvent *e) override;
 
 private:
     void ShowCombos(bool browse);

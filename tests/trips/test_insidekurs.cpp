@@ -32,6 +32,8 @@ private Q_SLOTS:
     void addSwitchesToListsAndBack();
     void leavingNumberPadsIt();
     void leavingNumberWarnsOfDuplicate();
+    void leavingNumberForCommandsWarnsNot();
+    void escapeKeepsTheScreen();
     void saveMessagesInOrder();
     void saveRefusesBadInputWritingNothing();
     void saveWritesNoteAndNewFirms();
@@ -225,6 +227,52 @@ void TestInsideKurs::leavingNumberWarnsOfDuplicate()
     s.leaveNumber();
     QVERIFY(cap.shown.isEmpty());
     QCOMPARE(s.box(bxKursID)->text(), QString("0000000012"));
+}
+
+void TestInsideKurs::leavingNumberForCommandsWarnsNot()
+{
+    TestDb db;
+    seed(db);
+    MessageCapture cap;
+    Screen s;
+    s.click("cmdAddRazh");
+    s.type(bxKursID, "12");
+    // "Отказ" drops the number without a word about it.
+    s.click("cmdCancelRazh");
+    QVERIFY(cap.shown.isEmpty());
+    QVERIFY(s.w.form()->isBrowsing());
+    // "Запиши" says it once.
+    s.click("cmdAddRazh");
+    s.fillRequired("99");
+    s.type(bxKursID, "12");
+    s.click("cmdUpdateRazh");
+    QCOMPARE(cap.shown.size(), 1);
+    QCOMPARE(cap.lastText(), duplicateNumberMessage());
+    QVERIFY(s.box(bxKursID)->hasFocus());
+    QCOMPARE(db.count("ExternalKurs"), 2);
+}
+
+void TestInsideKurs::escapeKeepsTheScreen()
+{
+    TestDb db;
+    seed(db);
+    MessageCapture cap;
+    Screen s;
+    s.click("cmdAddRazh");
+    s.type(bxKursID, "77");
+    QTest::keyClick(s.box(bxTovarName), Qt::Key_Escape);
+    QVERIFY(s.w.isVisible());
+    QVERIFY(s.w.form()->isAdding());
+    s.click("cmdCancelRazh");
+    QTest::keyClick(s.btn("cmdAddRazh"), Qt::Key_Escape);
+    QVERIFY(s.w.isVisible());
+    // The window's close button does not drop a note being added.
+    s.click("cmdAddRazh");
+    s.w.close();
+    QVERIFY(s.w.isVisible());
+    s.click("cmdCancelRazh");
+    s.click("cmdCloseRazh");
+    QVERIFY(!s.w.isVisible());
 }
 
 void TestInsideKurs::saveMessagesInOrder()
