@@ -156,8 +156,6 @@ InsideKurs::InsideKurs(QWidget *parent) : QDialog(parent)
         // The frame shows that it answers a click; the panel does not.
         f->setCursor(Qt::PointingHandCursor);
         panel->setCursor(Qt::ArrowCursor);
-        f->setToolTip(QStringLiteral("Десен бутон: избор на фирма"));
-        panel->setToolTip(QString());
         f->installEventFilter(this);
         panel->installEventFilter(this);
         *panelOut = panel;
