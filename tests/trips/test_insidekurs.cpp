@@ -577,11 +577,17 @@ void TestInsideKurs::rightClickOnFrameFillsBlock()
     QCOMPARE(db.scalar("SELECT ResivCity FROM ExternalKurs WHERE KursID='0000000050'").toString(),
              QString("Бургас"));
 
-    // While browsing a pick starts the note's correction.
+    // While browsing a pick starts the note's correction; the firm saved
+    // above is listed now.
     {
-        OnModal picker(pickFirst);
+        int rows = -1;
+        OnModal picker([&rows, pickFirst](QWidget *m) {
+            rows = qobject_cast<SendResive *>(m)->grid()->rowCount();
+            pickFirst(m);
+        });
         QTest::mousePress(frame2, Qt::RightButton, {}, QPoint(4, 4));
         QVERIFY(picker.seen);
+        QCOMPARE(rows, 2);
     }
     QVERIFY(s.w.form()->isEditing());
     QCOMPARE(s.box(bxSendName)->text(), QString("Алфа"));
