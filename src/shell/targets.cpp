@@ -5,6 +5,7 @@
 #include "fleet/rowdlist.h"
 #include "reports/tripreports.h"
 #include "shell/password.h"
+#include "trips/insidekurs.h"
 
 namespace kelm {
 
@@ -23,6 +24,7 @@ bool runTarget(const QString &name, bool arg)
     if (name == "Driver") { showDriver(); return true; }
     if (name == "Options") { showOptions(); return true; }
     if (name == "RowdList") { showRowdList(); return true; }
+    if (name == "InsideKurs") { showInsideKurs(); return true; }
     if (name == "PrintTripsByCar") return PrintTripsByCar(), true;
     if (name == "PrintTripsByPeriod") return PrintTripsByPeriod(), true;
     if (name == "PrintTripsByClient") return PrintTripsByClient(), true;
