@@ -7,6 +7,7 @@
 #include "shell/password.h"
 #include "trips/editkm.h"
 #include "trips/kurs.h"
+#include "trips/insidekurs.h"
 
 namespace kelm {
 
@@ -27,6 +28,7 @@ bool runTarget(const QString &name, bool arg)
     if (name == "Kurs") { showKurs(); return true; }
     if (name == "EditKM") { showEditKM(); return true; }
     if (name == "RowdList") { showRowdList(); return true; }
+    if (name == "InsideKurs") { showInsideKurs(); return true; }
     if (name == "PrintTripsByCar") return PrintTripsByCar(), true;
     if (name == "PrintTripsByPeriod") return PrintTripsByPeriod(), true;
     if (name == "PrintTripsByClient") return PrintTripsByClient(), true;
