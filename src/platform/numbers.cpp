@@ -89,7 +89,7 @@ QString formatNumberPoint(double x, int decimals)
     if (decimals > 0)
         s += QLatin1Char('.') + units.right(decimals);
     // A tiny negative that rounds to nothing reads as zero, without a sign.
-    const bool zero = !units.contains(QRegularExpression(QStringLiteral("[1-9]")));
+    const bool zero = std::all_of(units.cbegin(), units.cend(), [](QChar c) { return c == QLatin1Char('0'); });
     if (x < 0 && !zero)
         s.prepend(QLatin1Char('-'));
     return s;
