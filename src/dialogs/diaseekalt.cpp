@@ -13,6 +13,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <algorithm>
+
 namespace kelm {
 
 namespace {
@@ -31,19 +33,26 @@ DiaSeekAlt::DiaSeekAlt(QWidget *parent) : SeekDialog(QStringLiteral("DiaSeekAlt"
 {
     Frame3 = new QGroupBox(this);
     Frame3->setObjectName(QStringLiteral("Frame3"));
-    Frame3->setGeometry(tw(120), tw(60), tw(5100), tw(600));
-    // Each option as wide as its longer caption ("Фактурирани" / "Платени").
+    Frame3->setGeometry(tw(120), tw(60), tw(5400), tw(600));
     Option1 = new QRadioButton(QStringLiteral("Всички"), Frame3);
     Option1->setObjectName(QStringLiteral("Option1"));
     Option2 = new QRadioButton(QStringLiteral("Фактурирани"), Frame3);
     Option2->setObjectName(QStringLiteral("Option2"));
     Option3 = new QRadioButton(QStringLiteral("Нефактурирани"), Frame3);
     Option3->setObjectName(QStringLiteral("Option3"));
-    int x = tw(180);
-    for (QRadioButton *o : {Option1, Option2, Option3}) {
+    // Each option as wide as its longer caption ("Фактурирани" / "Платени"), the
+    // three spread over the frame so that none runs into its border.
+    const QList<QRadioButton *> options = {Option1, Option2, Option3};
+    const int margin = tw(180);
+    int total = 0;
+    for (QRadioButton *o : options)
+        total += o->sizeHint().width() + tw(60);
+    const int gap = std::max(tw(150), (Frame3->width() - 2 * margin - total) / 2);
+    int x = margin;
+    for (QRadioButton *o : options) {
         const int w = o->sizeHint().width() + tw(60);
         o->setGeometry(x, tw(180), w, tw(330));
-        x += w + tw(150);
+        x += w + gap;
     }
     auto *group = new QButtonGroup(this);
     group->addButton(Option1);
@@ -52,18 +61,18 @@ DiaSeekAlt::DiaSeekAlt(QWidget *parent) : SeekDialog(QStringLiteral("DiaSeekAlt"
 
     Frame2 = new QGroupBox(this);
     Frame2->setObjectName(QStringLiteral("Frame2"));
-    Frame2->setGeometry(tw(120), tw(720), tw(5100), tw(840));
+    Frame2->setGeometry(tw(120), tw(720), tw(5400), tw(840));
     Combo1 = new SeekCombo(Frame2);
     Combo1->setObjectName(QStringLiteral("Combo1"));
     Combo1->setToolTip(QStringLiteral("Допълнително условия за търсене."));
-    Combo1->setGeometry(tw(180), tw(330), tw(4740), tw(345));
+    Combo1->setGeometry(tw(180), tw(330), tw(5040), tw(345));
     watchList(Combo1);
 
-    placePeriod(tw(120), tw(1650), tw(5100), tw(990));
+    placePeriod(tw(120), tw(1650), tw(5400), tw(990));
 
-    OKButton->setGeometry(tw(5400), tw(150), tw(1215), tw(375));
-    CancelButton->setGeometry(tw(5400), tw(600), tw(1215), tw(375));
-    setFixedSize(tw(6750), tw(2790));
+    OKButton->setGeometry(tw(5700), tw(150), tw(1215), tw(375));
+    CancelButton->setGeometry(tw(5700), tw(600), tw(1215), tw(375));
+    setFixedSize(tw(7050), tw(2790));
 }
 
 void DiaSeekAlt::resetDesign()

@@ -48,17 +48,24 @@ void beep()
 
 void msgBox(const QString &text, const QString &title, bool critical)
 {
+    msgBox(text, title, critical ? BoxIcon::Critical : BoxIcon::None);
+}
+
+void msgBox(const QString &text, const QString &title, BoxIcon icon)
+{
     const QString t = title.isEmpty() ? QStringLiteral("Тревалон") : title;
     if (s_capture) {
-        s_capture->shown.push_back({ShownMessage::Box, t, text});
+        s_capture->shown.push_back({ShownMessage::Box, t, text, icon});
         return;
     }
     QString shownText = text;
     // "\r\n" is one line break, a lone "\r" too.
     shownText.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     shownText.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    QMessageBox box(critical ? QMessageBox::Critical : QMessageBox::NoIcon, t, shownText,
-                    QMessageBox::Ok, QApplication::activeWindow());
+    const QMessageBox::Icon picture = icon == BoxIcon::Critical ? QMessageBox::Critical
+        : icon == BoxIcon::Exclamation                          ? QMessageBox::Warning
+                                                                : QMessageBox::NoIcon;
+    QMessageBox box(picture, t, shownText, QMessageBox::Ok, QApplication::activeWindow());
     execWithArrow(box);
 }
 

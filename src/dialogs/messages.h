@@ -10,11 +10,15 @@ class QDialog;
 
 namespace kelm {
 
+// The picture of a plain message box.
+enum class BoxIcon { None, Exclamation, Critical };
+
 struct ShownMessage {
     enum Kind { Info, Confirm, Box };
     Kind kind;
     QString caption;
     QString text;
+    BoxIcon icon = BoxIcon::None; // plain message boxes only
 };
 
 class MessageCapture {
@@ -52,5 +56,7 @@ void beep();
 
 // A plain message box with only "OK". An empty title shows the program's name.
 void msgBox(const QString &text, const QString &title = QString(), bool critical = false);
+// The same with the given picture (the exclamation mark of a warning, say).
+void msgBox(const QString &text, const QString &title, BoxIcon icon);
 
 } // namespace kelm

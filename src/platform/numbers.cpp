@@ -1,6 +1,8 @@
 #include "platform/numbers.h"
 
 #include <QRegularExpression>
+
+#include <algorithm>
 #include <cfenv>
 #include <cmath>
 
@@ -48,11 +50,48 @@ QString formatGeneral(double x)
 
 QString formatNumberPoint(double x, int decimals)
 {
-    QString s = QString::number(x, 'f', decimals);
-    // "-0.00" is how a tiny negative rounds; a person reads it as zero.
-    static const QRegularExpression negZero(QStringLiteral("^-0(\\.0*)?$"));
-    if (negZero.match(s).hasMatch())
-        s.remove(0, 1);
+    if (!std::isfinite(x))
+        return QString::number(x, 'f', decimals);
+    decimals = std::clamp(decimals, 0, 15);
+    // A number is rounded the way a person reads it: by its first 15 significant
+    // digits, halves away from zero. 2.675 shows as 2.68 although the nearest
+    // double lies just below it; a plain binary rounding would show 2.67.
+    const QString e = QString::number(std::fabs(x), 'e', 14); // d.dddddddddddddde±XX
+    const int ePos = int(e.indexOf(QLatin1Char('e')));
+    QString digits = e.left(ePos);
+    digits.remove(1, 1); // 15 digits; digit i stands for 10^(exp - i)
+    const int exp = e.mid(ePos + 1).toInt();
+    // The value in units of the last decimal place, as a text of digits.
+    const int keep = exp + decimals + 1;
+    QString units;
+    if (keep <= 0) {
+        units = QLatin1String(keep == 0 && digits.at(0) >= QLatin1Char('5') ? "1" : "0");
+    } else if (keep >= digits.size()) {
+        units = digits + QString(keep - digits.size(), QLatin1Char('0'));
+    } else {
+        units = digits.left(keep);
+        if (digits.at(keep) >= QLatin1Char('5')) {
+            int i = int(units.size()) - 1;
+            for (; i >= 0 && units.at(i) == QLatin1Char('9'); --i)
+                units[i] = QLatin1Char('0');
+            if (i >= 0)
+                units[i] = QChar(units.at(i).unicode() + 1);
+            else
+                units.prepend(QLatin1Char('1'));
+        }
+    }
+    if (units.size() < decimals + 1)
+        units.prepend(QString(decimals + 1 - units.size(), QLatin1Char('0')));
+    QString whole = units.left(units.size() - decimals);
+    while (whole.size() > 1 && whole.at(0) == QLatin1Char('0'))
+        whole.remove(0, 1);
+    QString s = whole;
+    if (decimals > 0)
+        s += QLatin1Char('.') + units.right(decimals);
+    // A tiny negative that rounds to nothing reads as zero, without a sign.
+    const bool zero = std::all_of(units.cbegin(), units.cend(), [](QChar c) { return c == QLatin1Char('0'); });
+    if (x < 0 && !zero)
+        s.prepend(QLatin1Char('-'));
     return s;
 }
 

@@ -29,7 +29,7 @@ QPointer<Personal> s_personal;
 void showMissingRow()
 {
     msgBox(QStringLiteral("Липсват данни!") + QLatin1Char('\r') + QStringLiteral("Излизам от програмата!"),
-           QStringLiteral("ВНИМАНИЕ!"));
+           QStringLiteral("ВНИМАНИЕ!"), BoxIcon::Exclamation);
 }
 
 QString optional(const QString &s)

@@ -27,6 +27,8 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include <algorithm>
+
 namespace kelm {
 
 namespace {
@@ -304,7 +306,11 @@ void FrmMain::buildStatusBar()
             sbStatusBar->addWidget(l, 1);
         } else {
             l->setAlignment(Qt::AlignCenter);
-            l->setMinimumWidth(i == 1 ? 96 : 76);
+            // Wide enough for the longest weekday, a whole date and the time, with
+            // room to spare inside the sunken frame.
+            const char *widest[] = {"", "Четвъртък", "00.00.0000", "00:00"};
+            const int text = l->fontMetrics().horizontalAdvance(QString::fromUtf8(widest[i]));
+            l->setMinimumWidth(std::max(i == 1 ? 96 : 76, text + 2 * l->frameWidth() + 20));
             sbStatusBar->addPermanentWidget(l);
         }
         m_panels[i] = l;
@@ -433,10 +439,9 @@ void FrmMain::closeEvent(QCloseEvent *e)
         return;
     }
     m_unloaded = true;
-    // The scratch database lives only as long as the main window. It is removed
-    // again after the other windows closed, in case one of them still wrote to it.
-    if (QFile::exists(gTempDbPath))
-        QFile::remove(gTempDbPath);
+    // The other windows close first, so that none of them still holds the scratch
+    // database (client statement, car balance, revision) when it is removed; it
+    // lives only as long as the main window.
     unloadOtherWindows();
     if (QFile::exists(gTempDbPath))
         QFile::remove(gTempDbPath);

@@ -32,6 +32,7 @@ struct Call {
 const char *S = "Обработвам данните...";
 
 struct Row {
+    bool hourglass; // the pointer becomes the hourglass before the start text
     const char *control;
     const char *mode;
     const char *dialog;
@@ -46,25 +47,32 @@ struct Row {
 
 // Every search command of the main window, as the user sees it.
 const Row kRows[] = {
-    {"mnuSprKola", "Kola", "DiaSeek", "Търсене - Курсове на кола №", S, "Справка за кола", nullptr, "PrintTripsByCar", false, "Kola"},
-    {"mnuSprPer", "All", "DiaSeekAlt", "Търсене - Всички курсове на фирмата", S, "Справка за период", nullptr, "PrintTripsByPeriod", false, "All"},
-    {"mnuSprKlient", "Klients", "DiaSeek", "Търсене - Всички курсове на клиент", S, "Справка за клиент", nullptr, "PrintTripsByClient", false, "Klients"},
-    {"mnuSprShof", "Driver", "DiaSeekAlt", "Търсене - Курсове на шофьор", S, "Справка за всички курсове на шофьор", nullptr, "PrintTripsByDriver", false, "Driver"},
-    {"mnuSprKlientSakr", "KlientFakt", "DiaSeekAll", "Търсене - Клиент за фактуриране", S, "Справка за клиент", "TempKlients", "Klients", false, "KlientFakt"},
-    {"mnuSprBalanc", "All", "DiaSeek", "Търсене - Баланс", nullptr, "Справка за печалбата от колите", nullptr, "Balans", false, "All"},
-    {"mnuSprPreRazh", "All", "DiaSeek", "Търсене - Разход нафта от кола №", S, "Справка за изгорената нафта от кола...", nullptr, "Balans", false, "PreRazh"},
-    {"mnuSprRowdList", "Kola", "DiaSeek", "Търсене - Справка пътни листи", S, "Справка пътни листи", "TempRowdList", "PrintWaybillReport", false, "Kola"},
-    {"mnuDataFakt", "FaktNew", "DiaSeekAll", "Търсене - Нефактурирани курсове", S, "Фактуриране на курсове...", "TempPlaten", "Faktura", false, "FaktNew"},
-    {"mnuDataKyrc", "Kola", "DiaSeek", "Търсене - Корекция на курсове на кола №", S, "Корекция на курс", nullptr, "Kurs", false, "EditKurs"},
-    {"mnuDataKorКм", "Kola", "DiaSeek", "Търсене - Корекция КМ на курсовете на кола №", S, "Корекция КМ на курс", nullptr, "EditKM", false, "Kola"},
-    {"mnuDataKorPl", "Driver", "DiaSeek", "Търсене - Корекция плащане на шофьор", S, "Корекция на неплатени курсове на шофьор...", "TempPlaten", "Plashtane", false, "Driver"},
-    {"mnuDataEditFakt", "EditFakt", "DiaSeek", "Търсене - Корекция фактури", S, "Корекция на фактурирани курсове...", "TempPlaten", "Faktura", false, "EditFakt"},
-    {"mnuSlgZapl", "Driver", "DiaSeek", "Търсене - Заплата на шофьор...", S, "Заплати за период", "TempZaplata", "PrintDriverSalary", false, "Driver"},
-    {"mnuSprPrihod", "SkladPR", "DiaSeek", "Търсене - Справка приходи", S, "Справка за приходите в склада", "TempSKladPR", "PrintStoreReport", true, "SkladPR"},
-    {"mnuSprRazhod", "SkladPRN", "DiaSeekAll", "Търсене - Справка разходи", S, "Справка за разходите в склада", "TempSKladPR", "PrintStoreReport", false, "SkladPRN"},
-    {"mnuNal", "NalichSK", "DiaSeek", "Търсене - Наличност в склада", S, "Наличност в склада", nullptr, "NalichSK", false, "NalichSK"},
-    {"mnuPrihPer", "All", "DiaSeek", "Търсене - Ревизия на склада", nullptr, "Справка за приходите и разходите в склада", nullptr, "SkladSK", false, "All"},
+    {true, "mnuSprKola", "Kola", "DiaSeek", "Търсене - Курсове на кола №", S, "Справка за кола", nullptr, "PrintTripsByCar", false, "Kola"},
+    {true, "mnuSprPer", "All", "DiaSeekAlt", "Търсене - Всички курсове на фирмата", S, "Справка за период", nullptr, "PrintTripsByPeriod", false, "All"},
+    {true, "mnuSprKlient", "Klients", "DiaSeek", "Търсене - Всички курсове на клиент", S, "Справка за клиент", nullptr, "PrintTripsByClient", false, "Klients"},
+    {true, "mnuSprShof", "Driver", "DiaSeekAlt", "Търсене - Курсове на шофьор", S, "Справка за всички курсове на шофьор", nullptr, "PrintTripsByDriver", false, "Driver"},
+    {true, "mnuSprKlientSakr", "KlientFakt", "DiaSeekAll", "Търсене - Клиент за фактуриране", S, "Справка за клиент", "TempKlients", "Klients", false, "KlientFakt"},
+    {false, "mnuSprBalanc", "All", "DiaSeek", "Търсене - Баланс", nullptr, "Справка за печалбата от колите", nullptr, "Balans", false, "All"},
+    {true, "mnuSprPreRazh", "All", "DiaSeek", "Търсене - Разход нафта от кола №", S, "Справка за изгорената нафта от кола...", nullptr, "Balans", false, "PreRazh"},
+    {true, "mnuSprRowdList", "Kola", "DiaSeek", "Търсене - Справка пътни листи", S, "Справка пътни листи", "TempRowdList", "PrintWaybillReport", false, "Kola"},
+    {true, "mnuDataFakt", "FaktNew", "DiaSeekAll", "Търсене - Нефактурирани курсове", S, "Фактуриране на курсове...", "TempPlaten", "Faktura", false, "FaktNew"},
+    {true, "mnuDataKyrc", "Kola", "DiaSeek", "Търсене - Корекция на курсове на кола №", S, "Корекция на курс", nullptr, "Kurs", false, "EditKurs"},
+    {false, "mnuDataKorКм", "Kola", "DiaSeek", "Търсене - Корекция КМ на курсовете на кола №", S, "Корекция КМ на курс", nullptr, "EditKM", false, "Kola"},
+    {true, "mnuDataKorPl", "Driver", "DiaSeek", "Търсене - Корекция плащане на шофьор", S, "Корекция на неплатени курсове на шофьор...", "TempPlaten", "Plashtane", false, "Driver"},
+    {true, "mnuDataEditFakt", "EditFakt", "DiaSeek", "Търсене - Корекция фактури", S, "Корекция на фактурирани курсове...", "TempPlaten", "Faktura", false, "EditFakt"},
+    {true, "mnuSlgZapl", "Driver", "DiaSeek", "Търсене - Заплата на шофьор...", S, "Заплати за период", "TempZaplata", "PrintDriverSalary", false, "Driver"},
+    {true, "mnuSprPrihod", "SkladPR", "DiaSeek", "Търсене - Справка приходи", S, "Справка за приходите в склада", "TempSKladPR", "PrintStoreReport", true, "SkladPR"},
+    {true, "mnuSprRazhod", "SkladPRN", "DiaSeekAll", "Търсене - Справка разходи", S, "Справка за разходите в склада", "TempSKladPR", "PrintStoreReport", false, "SkladPRN"},
+    {true, "mnuNal", "NalichSK", "DiaSeek", "Търсене - Наличност в склада", S, "Наличност в склада", nullptr, "NalichSK", false, "NalichSK"},
+    {false, "mnuPrihPer", "All", "DiaSeek", "Търсене - Ревизия на склада", nullptr, "Справка за приходите и разходите в склада", nullptr, "SkladSK", false, "All"},
 };
+
+// Each status text with the pointer as it was when the text was written.
+QList<QPair<QString, bool>> s_texts;
+void recordText(const QString &text)
+{
+    s_texts.append({text, isWaitPointer()});
+}
 
 bool confirmedFlag(const QString &dialog)
 {
@@ -116,6 +124,8 @@ void TestSearchCommands::init()
     m_calls.clear();
     m_confirm = true;
     m_fill = nullptr;
+    s_texts.clear();
+    setStatusSink(&recordText);
     setTempTableBuilder([this](const QString &t) { m_tables << t; });
     setTargetRunner([this](const QString &t, bool arg) {
         m_calls.push_back({t, arg, confirmedFlag(m_lastDialog)});
@@ -127,6 +137,7 @@ void TestSearchCommands::init()
 void TestSearchCommands::cleanup()
 {
     SeekDialog::setTestAnswer(nullptr);
+    setStatusSink(nullptr);
     setTempTableBuilder(nullptr);
     setTargetRunner(nullptr);
     m_db.reset();
@@ -157,7 +168,17 @@ void TestSearchCommands::runRow(const Row &row)
     m_calls.clear();
     setStatusText(QStringLiteral("преди"));
     gSeekMode = QStringLiteral("SkladPRN"); // what an earlier command may have left
+    s_texts.clear();
     QVERIFY(runSearchCommand(QString::fromUtf8(row.control)));
+    // The start text is written under the hourglass, except where the command
+    // shows none (Корекция КМ writes its text with the normal pointer).
+    if (row.startText) {
+        QVERIFY(!s_texts.isEmpty());
+        QCOMPARE(s_texts.first().first, QString::fromUtf8(row.startText));
+        QCOMPARE(s_texts.first().second, row.hourglass);
+    } else {
+        QVERIFY(!row.hourglass);
+    }
     QCOMPARE(m_seen.size(), 1);
     const Seen &s = m_seen.first();
     QCOMPARE(s.dialog, QString::fromUtf8(row.dialog));

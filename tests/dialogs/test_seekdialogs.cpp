@@ -483,6 +483,19 @@ void TestSeekDialogs::diaSeekAltModes()
     QCOMPARE(a.Option3->text(), QStringLiteral("Неплатени"));
     QVERIFY(a.Option1->isChecked());
     QCOMPARE(entries(a.Combo1), (QStringList{"A01,Иван Иванов, старши", "B07,Петър Георгиев"}));
+    // Whichever captions they carry, the options show them whole, side by side,
+    // clear of the frame's border.
+    const auto optionsFit = [&a] {
+        const QRect inside = a.Frame3->contentsRect().adjusted(4, 0, -4, 0);
+        int left = inside.left();
+        for (QRadioButton *o : {a.Option1, a.Option2, a.Option3}) {
+            if (o->width() < o->sizeHint().width() || o->x() < left || o->geometry().right() > inside.right())
+                return false;
+            left = o->geometry().right() + 1;
+        }
+        return true;
+    };
+    QVERIFY(optionsFit());
     QCOMPARE(a.Combo1->currentText(), QStringLiteral("A01,Иван Иванов, старши"));
     setDates(a, "01.03.2004", "31.03.2004");
     a.Combo1->setEditText("B07");
@@ -505,6 +518,7 @@ void TestSeekDialogs::diaSeekAltModes()
     QCOMPARE(a.Option2->text(), QStringLiteral("Фактурирани"));
     QCOMPARE(a.Option3->text(), QStringLiteral("Нефактурирани"));
     QVERIFY(a.Option1->isChecked());
+    QVERIFY(optionsFit());
     QVERIFY(!a.Combo1->isEnabled());
     QCOMPARE(a.Combo1->count(), 0);
     setDates(a, "01.03.2004", "31.03.2004");

@@ -39,6 +39,24 @@ void TestNumbers::formatsWithDecimalComma()
     QCOMPARE(formatNumber(-5.25, 2), QStringLiteral("-5,25"));
     QCOMPARE(formatNumber(-0.001, 2), QStringLiteral("0,00"));
     QCOMPARE(formatNumberPoint(1234.5, 2), QStringLiteral("1234.50"));
+
+    // Amounts typed with one decimal place more are rounded as they read, halves up,
+    // although their nearest double lies just below the half.
+    QCOMPARE(formatNumber(2.675, 2), QStringLiteral("2,68"));
+    QCOMPARE(formatNumber(1.005, 2), QStringLiteral("1,01"));
+    QCOMPARE(formatNumber(0.285, 2), QStringLiteral("0,29"));
+    QCOMPARE(formatNumber(8.825, 2), QStringLiteral("8,83"));
+    QCOMPARE(formatNumber(-2.675, 2), QStringLiteral("-2,68"));
+    QCOMPARE(formatNumber(12.345, "###0.00"), QStringLiteral("12,35"));
+    QCOMPARE(formatNumber(0.2 + 0.1, 2), QStringLiteral("0,30"));
+    QCOMPARE(formatNumber(2.674999, 2), QStringLiteral("2,67"));
+    QCOMPARE(formatNumber(9.995, 2), QStringLiteral("10,00"));
+    QCOMPARE(formatNumber(0.5, 0), QStringLiteral("1"));
+    QCOMPARE(formatNumber(0.4, 0), QStringLiteral("0"));
+    QCOMPARE(formatNumber(0.0004, 3), QStringLiteral("0,000"));
+    QCOMPARE(formatNumber(0.0005, 3), QStringLiteral("0,001"));
+    QCOMPARE(formatNumber(123456789012.5, 0), QStringLiteral("123456789013"));
+    QCOMPARE(formatNumber(1e20, 2), QStringLiteral("100000000000000000000,00"));
 }
 
 void TestNumbers::formatIgnoresMachineLocale()

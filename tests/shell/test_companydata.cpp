@@ -86,6 +86,8 @@ void TestCompanyData::loadWithoutRowSaysSoAndFails()
     QCOMPARE(cap.shown.size(), 1);
     QCOMPARE(cap.lastText(), QStringLiteral("Липсват данни!\rИзлизам от програмата!"));
     QCOMPARE(cap.lastCaption(), QStringLiteral("ВНИМАНИЕ!"));
+    QCOMPARE(cap.shown.last().kind, ShownMessage::Box);
+    QCOMPARE(cap.shown.last().icon, BoxIcon::Exclamation);
 }
 
 void TestCompanyData::personalWithoutRowClosesItselfOnly()
@@ -95,6 +97,7 @@ void TestCompanyData::personalWithoutRowClosesItselfOnly()
     MessageCapture cap;
     showPersonal();
     QCOMPARE(cap.lastText(), QStringLiteral("Липсват данни!\rИзлизам от програмата!"));
+    QCOMPARE(cap.shown.last().icon, BoxIcon::Exclamation);
     QVERIFY(!Personal::instance());
 }
 
@@ -145,6 +148,7 @@ void TestCompanyData::okValidatesEverythingBeforeChangingAnything()
     p->OKButton->click();
     QCOMPARE(cap.shown.size(), 1);
     QCOMPARE(cap.lastCaption(), QStringLiteral("   ВНИМАНИЕ!"));
+    QCOMPARE(cap.shown.last().icon, BoxIcon::Critical);
     QCOMPARE(cap.lastText(),
              QStringLiteral("Името на фирмата не е въведено!\r\n\r\nМоля, въведете името на фирмата!"));
 

@@ -8,6 +8,7 @@
 #include "testdb.h"
 
 #include <QtTest>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSettings>
@@ -141,15 +142,18 @@ void throwingSink(const QString &)
     throw DbError(ErrFileNotFound, QStringLiteral("Не мога да отворя базата"));
 }
 
-// A window that notes when it is asked to close.
+// A window that notes when it is asked to close, and whether the scratch
+// database it may still hold is there at that moment.
 class Recorder : public QWidget {
 public:
     Recorder(const QString &name, QStringList *log) : m_log(log) { setObjectName(name); }
+    bool scratchAtClose = false;
 
 protected:
     void closeEvent(QCloseEvent *e) override
     {
         m_log->append(objectName());
+        scratchAtClose = QFile::exists(gTempDbPath);
         QWidget::closeEvent(e);
     }
 
@@ -443,6 +447,20 @@ void TestFrmMain::datePanelsShowToday()
     // The clock is kept current: a stale text is replaced within a second or so.
     w.setPanelText(4, QStringLiteral("--"));
     QTRY_VERIFY_WITH_TIMEOUT(w.panelText(4) != QStringLiteral("--"), 2500);
+
+    // Each of panels 2 to 4 shows its whole text inside its frame, with room to spare.
+    QVERIFY(w.load());
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.setPanelText(2, QStringLiteral("Четвъртък"));
+    for (const char *name : {"sbPanel2", "sbPanel3", "sbPanel4"}) {
+        auto *panel = w.sbStatusBar->findChild<QLabel *>(QString::fromLatin1(name));
+        QVERIFY(panel);
+        const int needed = panel->fontMetrics().horizontalAdvance(panel->text()) + 2 * panel->frameWidth()
+            + panel->contentsMargins().left() + panel->contentsMargins().right();
+        QVERIFY2(panel->width() >= needed + 4, name);
+    }
+    w.close();
 }
 
 void TestFrmMain::unloadDeletesScratchAndClosesOthersNewestFirst()
@@ -467,6 +485,9 @@ void TestFrmMain::unloadDeletesScratchAndClosesOthersNewestFirst()
     QCOMPARE(unloaded.count(), 1);
     QVERIFY(!QFile::exists(gTempDbPath));
     QCOMPARE(log, (QStringList{QStringLiteral("Sklad"), QStringLiteral("InsideKurs")}));
+    // The other windows close first; only then is the scratch database removed.
+    QVERIFY(first->scratchAtClose);
+    QVERIFY(second->scratchAtClose);
     QVERIFY(!first->isVisible());
     QVERIFY(!second->isVisible());
     delete first;
