@@ -257,8 +257,12 @@ bool PList::load()
 bool PList::eventFilter(QObject *obj, QEvent *event)
 {
     if (event->type() == QEvent::FocusOut && obj == txtFields[1]) {
+        // Going to "Отказ" drops the date: a message there would pull the focus
+        // back before the click, and the sheet could not be cancelled.
         const auto reason = static_cast<QFocusEvent *>(event)->reason();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+        const bool toCancel = QApplication::focusWidget()
+            && QApplication::focusWidget() == m_form->button(QStringLiteral("cmdCancel"));
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason && !toCancel)
             txtDate_LostFocus();
     } else if (event->type() == QEvent::MouseButtonRelease && !m_form->isBrowsing()) {
         if (obj == txtFields[4] || obj == txtFields[5]) {

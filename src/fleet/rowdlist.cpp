@@ -439,8 +439,14 @@ bool RowdList::eventFilter(QObject *obj, QEvent *event)
 {
     if (obj == txtFields[4] && event->type() == QEvent::FocusOut && !m_form->isBrowsing()) {
         // Not when a message box or another window takes the focus for a while.
+        // Nor when the focus goes to "Отказ" or "Затвори" (the number is dropped)
+        // or to "Запиши" (the save checks the number itself): a taken number
+        // would otherwise pull the focus back before the button's click, and
+        // the sheet could be neither cancelled nor closed.
         const auto reason = static_cast<QFocusEvent *>(event)->reason();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+        QWidget *next = QApplication::focusWidget();
+        const bool toCommand = next && (next == cmdCancelRowd || next == cmdUpdateRowd || next == cmdCloseForm);
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason && !toCommand)
             txtNumber_LostFocus();
     }
     return QDialog::eventFilter(obj, event);
@@ -507,6 +513,7 @@ bool RowdList::validateSheet()
             waybillMessage({QStringLiteral("Съществува пътен лист със същия номер!"),
                             QStringLiteral("Моля, променете номера и опитайте отново.")},
                            kError);
+            txtFields[4]->setFocus(Qt::OtherFocusReason);
             return false;
         }
     } catch (const DbError &e) {

@@ -44,10 +44,14 @@ PassWord::PassWord(QWidget *parent) : QDialog(parent)
     cfg.errors = DataForm::Errors::MessageBox;
     cfg.firstLastBeep = true;
     cfg.fieldClick = DataForm::FieldClick::StartsEditing;
+    // Stored exactly as typed: the sign-in compares whole texts, so a password
+    // of blanks must stay blanks, and an empty text stays a text (a user whose
+    // kind is left empty is still listed here and can be corrected).
+    auto asTyped = [](const QString &t) { return QVariant(t.isNull() ? QStringLiteral("") : t); };
     m_form = new DataForm(this, QString(), m_conn, m_adoPrimaryRS,
-                          {{m_txtFields[0], QStringLiteral("Ime")},
-                           {m_txtFields[1], QStringLiteral("Password")},
-                           {m_txtFields[2], QStringLiteral("Vid")}},
+                          {{m_txtFields[0], QStringLiteral("Ime"), {}, asTyped},
+                           {m_txtFields[1], QStringLiteral("Password"), {}, asTyped},
+                           {m_txtFields[2], QStringLiteral("Vid"), {}, asTyped}},
                           cfg);
 
     auto *lay = new QVBoxLayout(this);

@@ -3,7 +3,6 @@
 #include "dialogs/fillcombo.h"
 #include "dialogs/messages.h"
 #include "platform/dataform.h"
-#include "platform/version.h"
 #include "shell/globals.h"
 #include "shell/textchecks.h"
 #include "trips/insidekursrules.h"
@@ -66,7 +65,7 @@ InsideKurs *InsideKurs::instance()
 InsideKurs::InsideKurs(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("InsideKurs"));
-    setWindowTitle(screenCaption(QStringLiteral("Международни курсове")));
+    setWindowTitle(QStringLiteral("Международни курсове"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
                    | Qt::WindowMinimizeButtonHint);
     setModal(false);

@@ -6,6 +6,7 @@
 #include "platform/dataform.h"
 #include "platform/grid.h"
 #include "testdb.h"
+#include "typing.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -32,6 +33,7 @@ private Q_SLOTS:
     void legTotalsFollowCorrectionsAndDeletes();
     void deleteAsksTwiceAndKeepsWarehouseLines();
     void renumberedSheetsKeepTheirLegs();
+    void badDateWarnsOnLeavingButNotForCancel();
 };
 
 static void seed(TestDb &db)
@@ -440,6 +442,35 @@ void TestWaybillOlder::renumberedSheetsKeepTheirLegs()
     QVERIFY2(cap.shown.isEmpty(), qPrintable(cap.lastText()));
     QCOMPARE(db.scalar(QStringLiteral("SELECT count(*) FROM Marsh WHERE MarshID='0000000021'")).toInt(), 1);
     QCOMPARE(v.grdMarsh->rowCount(), 1);
+}
+
+void TestWaybillOlder::badDateWarnsOnLeavingButNotForCancel()
+{
+    TestDb db;
+    seed(db);
+    db.exec(QStringLiteral("INSERT INTO RowdList (ListID, Data, Kola, kod, KM, RazhN) VALUES ('A-1', '2024-03-01', ?, "
+                           "'001', 0, 0)"),
+            {QStringLiteral("СА 1234 ВК")});
+    MessageCapture cap;
+    PList w;
+    QVERIFY(w.load());
+    w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    btn(w, QStringLiteral("cmdAdd"))->click();
+    w.txtFields[1]->setFocus();
+    typeText(w.txtFields[1], QStringLiteral("31.02.2024"));
+    // Leaving the date for another box tells of the impossible date.
+    w.txtFields[4]->setFocus(Qt::TabFocusReason);
+    QCOMPARE(cap.shown.size(), 1);
+    QCOMPARE(cap.lastCaption(), QStringLiteral("ГРЕШКА при запис!"));
+    QVERIFY(w.txtFields[1]->hasFocus());
+    // "Отказ" drops the sheet at the first click, without the message again.
+    cap.clear();
+    QTest::mouseClick(btn(w, QStringLiteral("cmdCancel")), Qt::LeftButton);
+    QVERIFY(cap.shown.isEmpty());
+    QVERIFY(w.form()->isBrowsing());
+    QCOMPARE(db.count(QStringLiteral("RowdList")), 1);
 }
 
 QTEST_MAIN(TestWaybillOlder)

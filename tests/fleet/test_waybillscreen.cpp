@@ -29,6 +29,7 @@ private Q_SLOTS:
     void sheetSaveChecks();
     void newSheetLegsFollowItsNumberAndCloseDropsThem();
     void savedFirstSheetLeavesTheSecondCurrentAndLegCommands();
+    void leavingNumberForCommandsWarnsNot();
 };
 
 static void seed(TestDb &db)
@@ -501,6 +502,49 @@ void TestWaybillScreen::savedFirstSheetLeavesTheSecondCurrentAndLegCommands()
     QCOMPARE(legsOf(db, QStringLiteral("0000000001")), 0);
     w.cmdCloseMarsh->click();
     QCOMPARE(w.txtFields[1]->text(), QString());
+}
+
+void TestWaybillScreen::leavingNumberForCommandsWarnsNot()
+{
+    TestDb db;
+    seed(db);
+    addSheet(db, QStringLiteral("0000000123"), QStringLiteral("СА 1234 ВК"));
+    MessageCapture cap;
+    RowdList w;
+    QVERIFY(w.load());
+    w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+
+    // A taken number in the box: "Отказ" drops it without a word, at the first click.
+    w.cmdAddRowd->click();
+    w.txtFields[4]->setFocus();
+    typeText(w.txtFields[4], QStringLiteral("123"));
+    QTest::mouseClick(w.cmdCancelRowd, Qt::LeftButton);
+    QVERIFY(cap.shown.isEmpty());
+    QVERIFY(w.sheetForm()->isBrowsing());
+    QCOMPARE(db.count("RowdList"), 1);
+
+    // "Запиши" says it once, and the box gets the focus back.
+    w.cmdAddRowd->click();
+    w.txtFields[4]->setFocus();
+    typeText(w.txtFields[4], QStringLiteral("123"));
+    w.txtFields[0]->setText(QStringLiteral("05.03.2024"));
+    w.cmdUpdateRowd->setEnabled(true);
+    w.txtFields[4]->setFocus();
+    QTest::mouseClick(w.cmdUpdateRowd, Qt::LeftButton);
+    QCOMPARE(cap.shown.size(), 1);
+    QCOMPARE(cap.lastText(), QStringLiteral("Съществува пътен лист със същия номер!\r\rМоля, променете номера и "
+                                            "опитайте отново."));
+    QVERIFY(w.sheetForm()->isAdding());
+    QVERIFY(w.txtFields[4]->hasFocus());
+
+    // "Затвори" leaves at once.
+    cap.clear();
+    QTest::mouseClick(w.cmdCloseForm, Qt::LeftButton);
+    QVERIFY(cap.shown.isEmpty());
+    QVERIFY(!w.isVisible());
+    QCOMPARE(db.count("RowdList"), 1);
 }
 
 QTEST_MAIN(TestWaybillScreen)

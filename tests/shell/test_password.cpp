@@ -5,6 +5,7 @@
 #include "platform/dataform.h"
 #include "shell/globals.h"
 #include "shell/password.h"
+#include "shell/userlogin.h"
 #include "testdb.h"
 #include "typing.h"
 
@@ -390,11 +391,25 @@ void TestPassWord::savesAsTypedWithoutChecks()
     s.btn("cmdUpdate")->click();
     QVERIFY(cap.shown.isEmpty());
     QCOMPARE(db.scalar("SELECT Ime FROM Users WHERE Vid='C'").toString(), QStringLiteral(" Иван "));
-    QVERIFY(db.scalar("SELECT Password FROM Users WHERE Vid='C'").isNull());
+    QCOMPARE(db.scalar("SELECT Password IS NULL FROM Users WHERE Vid='C'").toInt(), 0);
+    QCOMPARE(db.scalar("SELECT Password FROM Users WHERE Vid='C'").toString(), QString());
     s.btn("cmdAdd")->click();
     typeText(s.box(0), QStringLiteral(" Иван "));
     s.btn("cmdUpdate")->click(); // a repeated name is stored as well
     QCOMPARE(db.scalar("SELECT count(*) FROM Users WHERE Ime=' Иван '").toInt(), 2);
+    // The kind left empty is an empty text: the user stays on this screen.
+    QCOMPARE(db.scalar("SELECT count(*) FROM Users WHERE Ime=' Иван ' AND Vid=''").toInt(), 1);
+    QCOMPARE(s.w.form()->recordset().recordCount(), 2);
+
+    // A password of blanks is kept as blanks, and signs in as typed.
+    s.btn("cmdAdd")->click();
+    typeText(s.box(0), QStringLiteral("Мария"));
+    typeText(s.box(1), QStringLiteral("   "));
+    typeText(s.box(2), QStringLiteral("C"));
+    s.btn("cmdUpdate")->click();
+    QCOMPARE(db.scalar("SELECT Password FROM Users WHERE Ime='Мария'").toString(), QStringLiteral("   "));
+    QCOMPARE(CheckUser(QStringLiteral("   "), QStringLiteral("Мария")), QStringLiteral("C"));
+    QCOMPARE(CheckUser(QString(), QStringLiteral("Мария")), QString());
 }
 
 QTEST_MAIN(TestPassWord)

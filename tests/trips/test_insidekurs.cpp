@@ -131,7 +131,7 @@ void TestInsideKurs::opensBrowsingAtFirstNote()
     seed(db);
     MessageCapture cap;
     Screen s;
-    QCOMPARE(s.w.windowTitle(), QString("Тревалон 2.3 - Международни курсове"));
+    QCOMPARE(s.w.windowTitle(), QString("Международни курсове"));
     QCOMPARE(s.status(), QString("Запис: 1"));
     QCOMPARE(s.box(bxKursID)->text(), QString("0000000012"));
     QCOMPARE(s.box(bxData)->text(), QString("15.03.2026"));
