@@ -682,6 +682,18 @@ QString Report::controlText(const QString &sectionName, const QString &controlNa
 // ---------------------------------------------------------------------------
 // painting
 
+static QFont reportFont(const QString &family, double points, bool bold);
+
+QFont reportItemFont(const ReportItem &it)
+{
+    return reportFont(it.fontFamily, it.fontSize, it.bold);
+}
+
+double reportTextRoom(const ReportItem &it)
+{
+    return it.rect.width() - 2 * kReportBoxPad;
+}
+
 static QFont reportFont(const QString &family, double points, bool bold)
 {
     QFont f(family.isEmpty() ? QStringLiteral("DejaVu Sans") : family);
@@ -697,7 +709,7 @@ void Report::paintPage(QPainter &p, int index)
     p.save();
     p.setRenderHint(QPainter::Antialiasing, true);
     p.setRenderHint(QPainter::TextAntialiasing, true);
-    constexpr double pad = 70; // inner space of a box, twips
+    constexpr double pad = kReportBoxPad;
     for (const ReportItem &it : items) {
         switch (it.kind) {
         case ReportControl::Line: {
