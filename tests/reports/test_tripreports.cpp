@@ -13,7 +13,9 @@
 #include "testdb.h"
 
 #include <QDir>
+#include <QComboBox>
 #include <QProcess>
+#include <QScrollArea>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -378,6 +380,18 @@ void TestTripReports::refillKeepsOnePreview()
     QCOMPARE(r.preview(), pv);
     QCOMPARE(r.data().rowCount(), 6);
     QCOMPARE(text(r, "ReportHeader", "Label5"), QStringLiteral("за периода от 01.01.2010 до 28.02.2010"));
+    QVERIFY(QTest::qWaitForWindowExposed(pv));
+    QCoreApplication::processEvents();
+    // The landscape page opens at the window's width: every column in view.
+    auto *scroll = pv->findChild<QScrollArea *>(QStringLiteral("scrPage"));
+    QVERIFY(scroll);
+    QVERIFY(pv->fitsWidth());
+    QVERIFY(pv->pageWidget()->width() <= scroll->viewport()->width());
+    QVERIFY(pv->pageWidget()->width() > scroll->viewport()->width() * 0.9);
+    pv->cboZoom->setCurrentIndex(pv->cboZoom->findText(QStringLiteral("100%")));
+    QCOMPARE(pv->pageWidget()->width(), 16838 / 15 + 1);
+    pv->cboZoom->setCurrentIndex(0);
+    QVERIFY(pv->pageWidget()->width() <= scroll->viewport()->width());
     if (qEnvironmentVariableIsSet("KELM_REPORT_LOOK"))
         pv->grab().save(qEnvironmentVariable("KELM_REPORT_LOOK") + "/rptAll-preview.png");
     pv->close();
