@@ -321,18 +321,26 @@ void TestTripReports::emptyPeriodShowsEmptyReport()
     ReportCapture shown;
     DiaSeek::instance().lYes = true;
     DiaSeek::instance().Kola = QStringLiteral("СВ 1234 АК");
-    setPeriod("01.03.2011", "31.03.2011");
+    DiaSeek::instance().Klient = QStringLiteral("Д'Арк ООД");
+    // Typed without leading zeros: the period line prints the dates in full.
+    setPeriod("1.3.2011", "31.3.2011");
     PrintTripsByCar();
+    PrintTripsByClient();
+    DiaSeekAlt::instance().sOption = QStringLiteral("All");
+    PrintTripsByPeriod();
     DiaSeekAlt::instance().ShofKod = QStringLiteral("001");
     PrintTripsByDriver();
     QVERIFY(msgs.shown.isEmpty());
-    QCOMPARE(shown.shown.size(), 2);
-    for (Report *r : {&rptKola(), &rptDriver()}) {
+    QCOMPARE(shown.shown.size(), 4);
+    for (Report *r : {&rptKola(), &rptKlient(), &rptAll(), &rptDriver()}) {
         QCOMPARE(r->data().rowCount(), 0);
         QCOMPARE(r->pageCount(), 1);
-        QVERIFY(r->page(0).reportHeader && r->page(0).reportFooter);
+        QVERIFY(r->page(0).reportHeader && r->page(0).pageHeader && r->page(0).reportFooter);
         QCOMPARE(r->controlText("ReportFooter", "Function105"), QStringLiteral("0,00"));
+        QCOMPARE(r->controlText("ReportFooter", "Function103"), QStringLiteral("0"));
+        QCOMPARE(r->controlText("ReportHeader", "Label5"), QStringLiteral("за периода от 01.03.2011 до 31.03.2011"));
     }
+    writePdf(rptKola(), "-empty");
 }
 
 void TestTripReports::companyHeaderWithBlankAddresses()
