@@ -489,13 +489,17 @@ int Report::paperHeight() const { return m_landscape ? kA4Short : kA4Long; }
 
 void Report::checkFields() const
 {
-    if (!m_hasData)
-        return;
     for (auto &s : m_sections)
         for (auto &c : s->controls()) {
             if (c->kind() != ReportControl::TextBox && c->kind() != ReportControl::Function)
                 continue;
-            if (c->dataField().isEmpty() || m_data.hasField(c->dataField()))
+            // Only sums are known; any other kind is found before the report is shown.
+            if (c->kind() == ReportControl::Function && !c->dataField().isEmpty() && c->functionType() != 0)
+                throw ReportError(QStringLiteral("Справка %1: непознат вид функция %2 в %3.")
+                                      .arg(m_name)
+                                      .arg(c->functionType())
+                                      .arg(c->name()));
+            if (!m_hasData || c->dataField().isEmpty() || m_data.hasField(c->dataField()))
                 continue;
             throw ReportError(QStringLiteral("Справка %1: полето „%2“ на %3 липсва в данните.")
                                   .arg(m_name, c->dataField(), c->name()));
@@ -682,6 +686,18 @@ QString Report::controlText(const QString &sectionName, const QString &controlNa
 // ---------------------------------------------------------------------------
 // painting
 
+static QFont reportFont(const QString &family, double points, bool bold);
+
+QFont reportItemFont(const ReportItem &it)
+{
+    return reportFont(it.fontFamily, it.fontSize, it.bold);
+}
+
+double reportTextRoom(const ReportItem &it)
+{
+    return it.rect.width() - 2 * kReportBoxPad;
+}
+
 static QFont reportFont(const QString &family, double points, bool bold)
 {
     QFont f(family.isEmpty() ? QStringLiteral("DejaVu Sans") : family);
@@ -697,7 +713,7 @@ void Report::paintPage(QPainter &p, int index)
     p.save();
     p.setRenderHint(QPainter::Antialiasing, true);
     p.setRenderHint(QPainter::TextAntialiasing, true);
-    constexpr double pad = 70; // inner space of a box, twips
+    constexpr double pad = kReportBoxPad;
     for (const ReportItem &it : items) {
         switch (it.kind) {
         case ReportControl::Line: {

@@ -15,6 +15,7 @@
 // ReportError; the filler reports it (showReportError) and shows nothing.
 
 #include <QColor>
+#include <QFont>
 #include <QHash>
 #include <QPointer>
 #include <QRectF>
@@ -368,6 +369,13 @@ public:
 private:
     ReportCapture *m_previous;
 };
+
+// The inner space on either side of a box's text, twips.
+constexpr double kReportBoxPad = 70;
+// The font an item is painted in (sizes in twips, as the painter works).
+QFont reportItemFont(const ReportItem &it);
+// The width a one-line text of the item has before it is shortened, twips.
+double reportTextRoom(const ReportItem &it);
 
 // A4 paper of the report's orientation, with no margins of the device's own (the
 // report keeps its own margins).

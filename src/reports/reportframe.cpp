@@ -5,6 +5,7 @@
 #include "platform/numbers.h"
 #include "platform/version.h"
 #include "reports/report.h"
+#include "reports/reportdesigns.h"
 #include "shell/globals.h"
 
 #include <QApplication>
@@ -47,6 +48,19 @@ void fillCompanyHeader(Report &r, const QString &nameLabel, const QString &addre
 void fillVersionFooter(Report &r, bool full, const QString &label, const QString &section)
 {
     r.section(section).control(label).setCaption(QStringLiteral("Тревалон ") + (full ? versionFull() : versionShort()));
+}
+
+void fillCompanyHeader(Report &r, const ReportDesignInfo &info)
+{
+    fillCompanyHeader(r, info.nameLabel, info.addressOnly ? QString() : info.addressLabel, info.contactsLabel,
+                      info.headerSection);
+    if (info.addressOnly && !info.addressLabel.isEmpty())
+        r.section(info.headerSection).control(info.addressLabel).setCaption(gFirmAddress);
+}
+
+void fillVersionFooter(Report &r, const ReportDesignInfo &info)
+{
+    fillVersionFooter(r, info.fullVersion, info.versionLabel);
 }
 
 bool runReportFill(const std::function<void()> &fill)

@@ -9,6 +9,7 @@
 namespace kelm {
 
 class Report;
+struct ReportDesignInfo;
 
 // "Тревалон <major>.<minor> - <title>".
 QString reportWindowCaption(const QString &title);
@@ -27,6 +28,12 @@ void fillCompanyHeader(Report &r, const QString &nameLabel, const QString &addre
 // full) into the page footer's label.
 void fillVersionFooter(Report &r, bool full, const QString &label = QStringLiteral("Label6"),
                        const QString &section = QStringLiteral("PageFooter"));
+
+// The same with the header labels, header band and version footer of the
+// design's row in the table of designs (a street address alone where the design
+// prints no town).
+void fillCompanyHeader(Report &r, const ReportDesignInfo &info);
+void fillVersionFooter(Report &r, const ReportDesignInfo &info);
 
 // Runs one fill; a database or report failure is shown in DiaInf and ends only
 // this command. Returns false when the fill failed.

@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QStyle>
 #include <QVBoxLayout>
 
 namespace kelm {
@@ -42,11 +43,16 @@ protected:
     {
         QPainter p(this);
         p.fillRect(rect(), Qt::white);
-        if (m_report->pageCount() == 0)
-            return;
-        const double z = m_preview->zoom() / kTwipsPerPixel;
-        p.scale(z, z);
-        m_report->paintPage(p, m_preview->currentPage());
+        // A fill that failed halfway (and was reported) leaves a blank page rather
+        // than an error escaping the paint.
+        try {
+            if (m_report->pageCount() == 0)
+                return;
+            const double z = m_preview->zoom() / kTwipsPerPixel;
+            p.scale(z, z);
+            m_report->paintPage(p, m_preview->currentPage());
+        } catch (const ReportError &) {
+        }
     }
 
 private:
@@ -85,9 +91,11 @@ ReportPreview::ReportPreview(Report *report, QWidget *parent) : QDialog(parent),
     bar->addWidget(new QLabel(QStringLiteral("Мащаб:"), this));
     cboZoom = new QComboBox(this);
     cboZoom->setObjectName(QStringLiteral("cboZoom"));
+    // The whole width of the page at first, as a wide report is read across.
+    cboZoom->addItem(QStringLiteral("По ширина"), 0.0);
     for (int z : {50, 75, 100, 125, 150, 200})
         cboZoom->addItem(QString::number(z) + "%", z / 100.0);
-    cboZoom->setCurrentIndex(2);
+    cboZoom->setCurrentIndex(0);
     bar->addWidget(cboZoom);
     bar->addStretch();
     cmdClose = button("cmdClose", QStringLiteral("Затвори"), QStringLiteral("Затваряне на прегледа"));
@@ -131,6 +139,8 @@ void ReportPreview::reload()
     }
     resize(w, h);
     m_page = 0;
+    if (m_fitWidth)
+        m_zoom = widthZoom();
     static_cast<PageView *>(m_pageWidget)->fit();
     updatePage();
 }
@@ -142,9 +152,24 @@ void ReportPreview::setCurrentPage(int index)
     updatePage();
 }
 
+double ReportPreview::widthZoom() const
+{
+    const int room = m_scroll->width() - 2 * m_scroll->frameWidth()
+                     - m_scroll->style()->pixelMetric(QStyle::PM_ScrollBarExtent) - 4;
+    return std::clamp(room * kTwipsPerPixel / m_report->paperWidth(), 0.25, 4.0);
+}
+
+void ReportPreview::resizeEvent(QResizeEvent *e)
+{
+    QDialog::resizeEvent(e);
+    if (m_fitWidth)
+        setZoom(0);
+}
+
 void ReportPreview::setZoom(double zoom)
 {
-    m_zoom = zoom;
+    m_fitWidth = zoom <= 0;
+    m_zoom = m_fitWidth ? widthZoom() : zoom;
     static_cast<PageView *>(m_pageWidget)->fit();
     m_pageWidget->update();
 }

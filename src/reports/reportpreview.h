@@ -21,8 +21,11 @@ public:
     void reload();
     int currentPage() const { return m_page; } // 0-based
     void setCurrentPage(int index);
+    // The zoom the page is shown at (1 = 100 %).
     double zoom() const { return m_zoom; }
+    // A zoom, or 0 for the page's whole width in the window (kept on resizing).
     void setZoom(double zoom);
+    bool fitsWidth() const { return m_fitWidth; }
     // The page widget as it shows now (for looking at it without a screen).
     QWidget *pageWidget() const { return m_pageWidget; }
 
@@ -36,7 +39,11 @@ public:
     QPushButton *cmdPdf;
     QPushButton *cmdClose;
 
+protected:
+    void resizeEvent(QResizeEvent *e) override;
+
 private:
+    double widthZoom() const;
     void printReport();
     void savePdf();
     void updatePage();
@@ -46,6 +53,7 @@ private:
     QWidget *m_pageWidget;
     int m_page = 0;
     double m_zoom = 1.0;
+    bool m_fitWidth = true;
 };
 
 } // namespace kelm

@@ -4,6 +4,7 @@
 #include "dialogs/diaseekalt.h"
 #include "platform/database.h"
 #include "reports/report.h"
+#include "reports/reportdesigns.h"
 #include "reports/reportframe.h"
 #include "shell/globals.h"
 
@@ -23,9 +24,7 @@ struct Column {
     const char *format; // number format of the printed value
 };
 
-constexpr int kLandscapeWidth = 14805;
 const QString kNarrowFace = QStringLiteral("DejaVu Sans Condensed");
-constexpr int kPortraitWidth = 9645;
 
 // Heights of the bands, twips.
 constexpr int kHeaderHeight = 2280;
@@ -37,18 +36,13 @@ constexpr int kReportFooterHeight = 720;
 // One trip list design: the company header with the title and subject lines,
 // the column captions, one detail line per trip, the version footer and the
 // three sums of tons, kilometres and gross amounts under their columns.
-void declareTripDesign(Report &r, const QString &designCaption, int width, bool landscape,
-                       const QString &title, const QList<Column> &cols, int tonCol, int kmCol, int sumCol)
+void declareTripDesign(Report &r, const QString &title, const QList<Column> &cols, int tonCol, int kmCol,
+                       int sumCol)
 {
-    r.setDesignCaption(designCaption);
-    r.setReportWidth(width);
-    r.setLandscape(landscape);
-    if (landscape) {
-        r.setDefaultMargins(1000, 1000, 567, 600);
-        r.setDefaultWindowSize(14800, 10050);
-    } else {
-        r.setDefaultMargins(1440, 567, 567, 1000);
-    }
+    const ReportDesignInfo &info = reportDesign(r.name());
+    declareDesignPage(r, info);
+    const int width = info.width;
+    const bool landscape = info.landscape;
 
     ReportSection &rh = r.addSection(QStringLiteral("ReportHeader"), kHeaderHeight);
     rh.addLabel(QStringLiteral("Label1"), 0, 60, width, 400, QStringLiteral("Фирма"), 14, true, A::Center);
@@ -107,7 +101,7 @@ void declareTripDesign(Report &r, const QString &designCaption, int width, bool 
 
 void declareRptKola(Report &r)
 {
-    declareTripDesign(r, QStringLiteral("Справка за кола"), kLandscapeWidth, true, QStringLiteral("Справка"),
+    declareTripDesign(r, QStringLiteral("Справка"),
                       {{100, "Дата", 1000, A::Left, ""},
                        {101, "Пл.", 500, A::Right, ""},
                        {102, "Тонаж", 1000, A::Right, "###0.000"},
@@ -122,7 +116,7 @@ void declareRptKola(Report &r)
 
 void declareRptAll(Report &r)
 {
-    declareTripDesign(r, QStringLiteral("Справка за курсове"), kLandscapeWidth, true, QStringLiteral("Обща справка"),
+    declareTripDesign(r, QStringLiteral("Обща справка"),
                       {{100, "Дата", 1000, A::Left, ""},
                        {101, "Кола№", 1250, A::Center, ""},
                        {102, "Тонаж", 1000, A::Right, "###0.000"},
@@ -137,30 +131,30 @@ void declareRptAll(Report &r)
 
 void declareRptKlient(Report &r)
 {
-    declareTripDesign(r, QStringLiteral("Справка за курсовете"), kPortraitWidth, false, QString(),
+    declareTripDesign(r, QString(),
                       {{100, "Дата", 1000, A::Left, ""},
                        {101, "Кола", 1200, A::Center, ""},
-                       {102, "Тон.", 950, A::Right, "###0.000"},
-                       {103, "Км", 750, A::Right, "###0"},
-                       {104, "Сума", 1100, A::Right, "###0.00"},
-                       {107, "Маршрут", 2350, A::Left, ""},
-                       {108, "Товар", 2250, A::Left, ""}},
+                       {102, "Тон.", 900, A::Right, "###0.000"},
+                       {103, "Км", 700, A::Right, "###0"},
+                       {104, "Сума", 1050, A::Right, "###0.00"},
+                       {107, "Маршрут", 2400, A::Left, ""},
+                       {108, "Товар", 2350, A::Left, ""}},
                       102, 103, 104);
 }
 
 void declareRptDriver(Report &r)
 {
-    declareTripDesign(r, QStringLiteral("Справка за курсовете"), kLandscapeWidth, true, QStringLiteral("Справка"),
+    declareTripDesign(r, QStringLiteral("Справка"),
                       {{100, "Дата", 1000, A::Left, ""},
-                       {101, "Кола№", 1250, A::Center, ""},
+                       {101, "Кола№", 1200, A::Center, ""},
                        {102, "Тонаж", 950, A::Right, "###0.000"},
                        {103, "Км", 750, A::Right, "###0"},
                        {104, "Тар.", 750, A::Right, "###0.000"},
                        {105, "Сума", 1100, A::Right, "###0.00"},
                        {108, "Маршрут", 2800, A::Left, ""},
                        {109, "Клиент", 2800, A::Left, ""},
-                       {110, "Товар", 2750, A::Left, ""},
-                       {111, "Плат.", 650, A::Center, ""}},
+                       {110, "Товар", 2650, A::Left, ""},
+                       {111, "Плат.", 800, A::Center, ""}},
                       102, 103, 105);
 }
 
@@ -177,12 +171,14 @@ ReportData readTrips(const QString &where, QVariantList params, const QDate &sta
                                  params);
 }
 
-// Landscape designs: turned paper, narrow margins and a wide preview window.
-void setLandscapePage(Report &r)
+// Window title (where the design does not keep its own) and page setup, from
+// the table of designs.
+void setFramePage(Report &r)
 {
-    r.setLandscape(true);
-    r.setMargins(1000, 1000, 567, 600);
-    r.setWindowSize(14800, 10050);
+    const ReportDesignInfo &info = reportDesign(r.name());
+    if (!info.title.isEmpty())
+        r.setCaption(info.windowCaption());
+    applyDesignPage(r, info);
 }
 
 void bindColumns(Report &r, const QList<QPair<int, const char *>> &cols)
@@ -202,7 +198,7 @@ void bindSums(Report &r)
 
 void fillHeader(Report &r, const QString &subject3, const QString &subject4, const QDate &start, const QDate &end)
 {
-    fillCompanyHeader(r, QStringLiteral("Label1"), QStringLiteral("Label2"), QStringLiteral("Label9"));
+    fillCompanyHeader(r, reportDesign(r.name()));
     ReportSection &rh = r.section(QStringLiteral("ReportHeader"));
     if (!subject3.isNull())
         rh.control(QStringLiteral("Label3")).setCaption(subject3);
@@ -226,14 +222,14 @@ void PrintTripsByCar()
         const ReportData rows = readTrips(QStringLiteral("kola=? AND "), {d.Kola}, d.startDate(), d.endDate());
         Report &r = rptKola();
         // The car report keeps its design caption.
-        setLandscapePage(r);
+        setFramePage(r);
         r.setDataSource(rows);
         fillHeader(r, QString(), QStringLiteral("за курсовете на кола №") + d.Kola, d.startDate(), d.endDate());
         bindColumns(r, {{100, "Data"}, {101, "plat"}, {102, "ton"}, {103, "km"}, {104, "tarifa"}, {105, "bruto"},
                         {108, "Marsh"}, {109, "Klient"}, {110, "Tovar"}});
-        fillVersionFooter(r, true);
+        fillVersionFooter(r, reportDesign(r.name()));
         bindSums(r);
-        r.show(false);
+        r.show(reportDesign(r.name()).modal);
     });
 }
 
@@ -253,15 +249,14 @@ void PrintTripsByPeriod()
         }
         const ReportData rows = readTrips(where, {}, d.startDate(), d.endDate());
         Report &r = rptAll();
-        r.setCaption(reportWindowCaption(QStringLiteral("Справка за курсове")));
-        setLandscapePage(r);
+        setFramePage(r);
         r.setDataSource(rows);
         fillHeader(r, QString(), subject + gFirmName, d.startDate(), d.endDate());
         bindColumns(r, {{100, "Data"}, {101, "kola"}, {102, "ton"}, {103, "km"}, {104, "tarifa"}, {105, "bruto"},
                         {108, "Marsh"}, {109, "Klient"}, {110, "Tovar"}});
-        fillVersionFooter(r, true);
+        fillVersionFooter(r, reportDesign(r.name()));
         bindSums(r);
-        r.show(false);
+        r.show(reportDesign(r.name()).modal);
     });
 }
 
@@ -273,16 +268,15 @@ void PrintTripsByClient()
     runReportFill([&] {
         const ReportData rows = readTrips(QStringLiteral("Klient=? AND "), {d.Klient}, d.startDate(), d.endDate());
         Report &r = rptKlient();
-        r.setCaption(reportWindowCaption(QStringLiteral("Справка за курсовете")));
-        r.setMargins(1440, 567, 567, 1000);
+        setFramePage(r);
         r.setDataSource(rows);
         fillHeader(r, QStringLiteral("Извършени от ") + gFirmName + QStringLiteral(" курсове"),
                    QStringLiteral("по заявка на ") + d.Klient, d.startDate(), d.endDate());
         bindColumns(r, {{100, "Data"}, {101, "kola"}, {102, "ton"}, {103, "km"}, {104, "bruto"}, {107, "Marsh"},
                         {108, "Tovar"}});
-        fillVersionFooter(r, true);
+        fillVersionFooter(r, reportDesign(r.name()));
         bindSums(r);
-        r.show(false);
+        r.show(reportDesign(r.name()).modal);
     });
 }
 
@@ -292,8 +286,7 @@ void PrintTripsByDriver()
     runReportFill([&] {
         const ReportData rows = readTrips(QStringLiteral("kod=? AND "), {d.ShofKod}, d.startDate(), d.endDate());
         Report &r = rptDriver();
-        r.setCaption(reportWindowCaption(QStringLiteral("Справка за курсовете")));
-        setLandscapePage(r);
+        setFramePage(r);
         r.setDataSource(rows);
         fillHeader(r, QString(), QStringLiteral("за курсовете извършени от ") + d.ShofName, d.startDate(),
                    d.endDate());
@@ -309,9 +302,9 @@ void PrintTripsByDriver()
             });
         bindColumns(r, {{100, "Data"}, {101, "kola"}, {102, "ton"}, {103, "km"}, {104, "tarifa"}, {105, "bruto"},
                         {108, "Marsh"}, {109, "Klient"}, {110, "Tovar"}, {111, "plat"}});
-        fillVersionFooter(r, true);
+        fillVersionFooter(r, reportDesign(r.name()));
         bindSums(r);
-        r.show(false);
+        r.show(reportDesign(r.name()).modal);
     });
 }
 

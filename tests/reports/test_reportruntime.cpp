@@ -83,6 +83,7 @@ private slots:
     void refillingInstanceAndOpenPreview();
     void perRowBackColor();
     void marginsAndLandscape();
+    void linesMoveAndHide();
     void pdfExport();
 };
 
@@ -252,6 +253,19 @@ void TestReportRuntime::unknownNamesAreReported()
     }));
     QVERIFY(msgs.lastText().contains(QStringLiteral("Nothing")));
     QVERIFY(shown.shown.isEmpty());
+    r->section(QStringLiteral("Detail")).control(QStringLiteral("Text100")).setDataField(QStringLiteral("Name"));
+
+    // So is a function box of a kind other than a sum.
+    msgs.clear();
+    QVERIFY(!runReportFill([&] {
+        r->section(QStringLiteral("ReportFooter")).control(QStringLiteral("Function101")).setFunctionType(3);
+        r->show(false);
+    }));
+    QVERIFY(msgs.lastText().contains(QStringLiteral("Function101")));
+    QVERIFY(shown.shown.isEmpty());
+    r->section(QStringLiteral("ReportFooter")).control(QStringLiteral("Function101")).setFunctionType(0);
+    QVERIFY(runReportFill([&] { r->show(false); }));
+    QCOMPARE(shown.shown.size(), 1);
 }
 
 void TestReportRuntime::snapshotSurvivesTableChanges()
@@ -308,6 +322,11 @@ void TestReportRuntime::refillingInstanceAndOpenPreview()
     QVERIFY(!pv->cmdNext->isEnabled());
     pv->cmdFirst->click();
     QCOMPARE(pv->currentPage(), 0);
+    // A later fill that fails on a missing field is reported by the filler; the
+    // open preview repaints without letting the error out.
+    a.section(QStringLiteral("Detail")).control(QStringLiteral("Text100")).setDataField(QStringLiteral("Nothing"));
+    QVERIFY(!pv->grab().isNull());
+    a.section(QStringLiteral("Detail")).control(QStringLiteral("Text100")).setDataField(QStringLiteral("Name"));
     if (qEnvironmentVariableIsSet("KELM_REPORT_LOOK"))
         pv->grab().save(qEnvironmentVariable("KELM_REPORT_LOOK") + "/preview.png");
     pv->close();
@@ -348,6 +367,40 @@ void TestReportRuntime::marginsAndLandscape()
     r->resetPageValues();
     QVERIFY(!r->landscape());
     QCOMPARE(r->margin(1), 1440);
+}
+
+void TestReportRuntime::linesMoveAndHide()
+{
+    auto r = makeReport(1);
+    ReportControl &line = r->section(QStringLiteral("ReportHeader")).addLine(QStringLiteral("Line1"), 0, 950, 9000, 0);
+    auto lineRect = [&]() -> QRectF {
+        for (const ReportItem &it : r->pageItems(0))
+            if (it.control == QLatin1String("Line1"))
+                return it.rect;
+        return {};
+    };
+    QCOMPARE(lineRect(), QRectF(1440, 1440 + 950, 9000, 0));
+    line.setLeft(500).setTop(100);
+    QCOMPARE(lineRect(), QRectF(1440 + 500, 1440 + 100, 9000, 0));
+    line.setVisible(false);
+    QVERIFY(lineRect().isNull());
+    // A hidden line leaves no ink.
+    QImage img(r->paperWidth() / 15, r->paperHeight() / 15, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    {
+        QPainter p(&img);
+        p.scale(1.0 / 15, 1.0 / 15);
+        r->paintPage(p, 0);
+    }
+    QCOMPARE(qGray(img.pixel((1440 + 8000) / 15, (1440 + 100) / 15)), 255);
+    line.setVisible(true);
+    img.fill(Qt::white);
+    {
+        QPainter p(&img);
+        p.scale(1.0 / 15, 1.0 / 15);
+        r->paintPage(p, 0);
+    }
+    QVERIFY(qGray(img.pixel((1440 + 8000) / 15, (1440 + 100) / 15)) < 200);
 }
 
 void TestReportRuntime::pdfExport()

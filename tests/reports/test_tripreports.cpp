@@ -4,6 +4,8 @@
 #include "platform/database.h"
 #include "platform/version.h"
 #include "reports/report.h"
+#include "reports/reportdesigns.h"
+#include "reports/reportframe.h"
 #include "reports/reportpreview.h"
 #include "reports/tripreports.h"
 #include "shell/globals.h"
@@ -11,7 +13,9 @@
 #include "testdb.h"
 
 #include <QDir>
+#include <QComboBox>
 #include <QProcess>
+#include <QScrollArea>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -72,9 +76,9 @@ private:
     }
     // Writes the report as PDF beside the test (and into KELM_REPORT_LOOK when set,
     // for looking at it).
-    void writePdf(Report &r)
+    void writePdf(Report &r, const QString &suffix = QString())
     {
-        const QString name = r.name() + ".pdf";
+        const QString name = r.name() + suffix + ".pdf";
         r.exportPdf(pdfDir.filePath(name));
         QVERIFY(QFileInfo(pdfDir.filePath(name)).size() > 1000);
         if (qEnvironmentVariableIsSet("KELM_REPORT_LOOK"))
@@ -94,6 +98,9 @@ private slots:
     void companyHeaderWithBlankAddresses();
     void failingQueryIsReported();
     void refillKeepsOnePreview();
+    void designTable();
+    void nothingCutOff();
+    void longReportRepeatsPageHeader();
 };
 
 void TestTripReports::init()
@@ -215,6 +222,10 @@ void TestTripReports::byPeriodOptions()
     QCOMPARE(text(r, "ReportHeader", "Label3"), QStringLiteral("Обща справка"));
     QCOMPARE(text(r, "ReportHeader", "Label4"), subject + gFirmName);
     QCOMPARE(text(r, "ReportHeader", "Label5"), QStringLiteral("за периода от 05.01.2010 до 31.01.2010"));
+    QCOMPARE(text(r, "PageFooter", "Label6"), QStringLiteral("Тревалон ") + versionFull());
+    QVERIFY(r.landscape());
+    QCOMPARE(r.windowWidth(), 14800);
+    QCOMPARE(r.windowHeight(), 10050);
     QCOMPARE(captions(r), (QStringList{"Дата", "Кола№", "Тонаж", "Км", "Тар.", "Сума", "Маршрут", "Клиент", "Товар"}));
     double km = 0;
     for (int i = 0; i < r.data().rowCount(); ++i)
@@ -249,6 +260,9 @@ void TestTripReports::byClient()
     QCOMPARE(text(r, "ReportHeader", "Label3"), QStringLiteral("Извършени от Д'Арк Транс ООД курсове"));
     QCOMPARE(text(r, "ReportHeader", "Label4"), QStringLiteral("по заявка на Д'Арк ООД"));
     QCOMPARE(text(r, "ReportHeader", "Label5"), QStringLiteral("за периода от 04.01.2010 до 20.01.2010"));
+    QCOMPARE(text(r, "PageFooter", "Label6"), QStringLiteral("Тревалон ") + versionFull());
+    QCOMPARE(r.margin(3), 567);
+    QCOMPARE(r.windowWidth(), 0);
     QCOMPARE(text(r, "ReportFooter", "Function102"), QStringLiteral("66,500"));
     QCOMPARE(text(r, "ReportFooter", "Function103"), QStringLiteral("860"));
     QCOMPARE(text(r, "ReportFooter", "Function105"), QStringLiteral("1732,35"));
@@ -267,7 +281,8 @@ void TestTripReports::byDriverColoursEachDate()
     d.sOption = QStringLiteral("All");
     d.ShofKod = QStringLiteral("001");
     d.ShofName = QStringLiteral("Петър Петров");
-    setPeriod("04.01.2010", "20.01.2010");
+    // The 31.01 trip is driver 002's: in the period, not in the report.
+    setPeriod("04.01.2010", "31.01.2010");
     QVERIFY(runTarget(QStringLiteral("PrintTripsByDriver")));
     QCOMPARE(shown.shown.size(), 1);
     Report &r = rptDriver();
@@ -285,8 +300,18 @@ void TestTripReports::byDriverColoursEachDate()
     QCOMPARE(text(r, "ReportHeader", "Label4"), QStringLiteral("за курсовете извършени от Петър Петров"));
     QCOMPARE(captions(r),
              (QStringList{"Дата", "Кола№", "Тонаж", "Км", "Тар.", "Сума", "Маршрут", "Клиент", "Товар", "Плат."}));
+    QCOMPARE(text(r, "ReportHeader", "Label5"), QStringLiteral("за периода от 04.01.2010 до 31.01.2010"));
+    QCOMPARE(text(r, "PageFooter", "Label6"), QStringLiteral("Тревалон ") + versionFull());
+    QCOMPARE(text(r, "ReportFooter", "Function102"), QStringLiteral("88,250"));
+    QCOMPARE(text(r, "ReportFooter", "Function103"), QStringLiteral("955"));
     QCOMPARE(text(r, "ReportFooter", "Function105"), QStringLiteral("1959,64"));
     QVERIFY(r.landscape());
+    QCOMPARE(r.margin(1), 1000);
+    QCOMPARE(r.margin(2), 1000);
+    QCOMPARE(r.margin(3), 567);
+    QCOMPARE(r.margin(4), 600);
+    QCOMPARE(r.windowWidth(), 14800);
+    QCOMPARE(r.windowHeight(), 10050);
     writePdf(r);
 }
 
@@ -296,18 +321,26 @@ void TestTripReports::emptyPeriodShowsEmptyReport()
     ReportCapture shown;
     DiaSeek::instance().lYes = true;
     DiaSeek::instance().Kola = QStringLiteral("СВ 1234 АК");
-    setPeriod("01.03.2011", "31.03.2011");
+    DiaSeek::instance().Klient = QStringLiteral("Д'Арк ООД");
+    // Typed without leading zeros: the period line prints the dates in full.
+    setPeriod("1.3.2011", "31.3.2011");
     PrintTripsByCar();
+    PrintTripsByClient();
+    DiaSeekAlt::instance().sOption = QStringLiteral("All");
+    PrintTripsByPeriod();
     DiaSeekAlt::instance().ShofKod = QStringLiteral("001");
     PrintTripsByDriver();
     QVERIFY(msgs.shown.isEmpty());
-    QCOMPARE(shown.shown.size(), 2);
-    for (Report *r : {&rptKola(), &rptDriver()}) {
+    QCOMPARE(shown.shown.size(), 4);
+    for (Report *r : {&rptKola(), &rptKlient(), &rptAll(), &rptDriver()}) {
         QCOMPARE(r->data().rowCount(), 0);
         QCOMPARE(r->pageCount(), 1);
-        QVERIFY(r->page(0).reportHeader && r->page(0).reportFooter);
+        QVERIFY(r->page(0).reportHeader && r->page(0).pageHeader && r->page(0).reportFooter);
         QCOMPARE(r->controlText("ReportFooter", "Function105"), QStringLiteral("0,00"));
+        QCOMPARE(r->controlText("ReportFooter", "Function103"), QStringLiteral("0"));
+        QCOMPARE(r->controlText("ReportHeader", "Label5"), QStringLiteral("за периода от 01.03.2011 до 31.03.2011"));
     }
+    writePdf(rptKola(), "-empty");
 }
 
 void TestTripReports::companyHeaderWithBlankAddresses()
@@ -356,9 +389,179 @@ void TestTripReports::refillKeepsOnePreview()
     QCOMPARE(r.preview(), pv);
     QCOMPARE(r.data().rowCount(), 6);
     QCOMPARE(text(r, "ReportHeader", "Label5"), QStringLiteral("за периода от 01.01.2010 до 28.02.2010"));
+    QVERIFY(QTest::qWaitForWindowExposed(pv));
+    QCoreApplication::processEvents();
+    // The landscape page opens at the window's width: every column in view.
+    auto *scroll = pv->findChild<QScrollArea *>(QStringLiteral("scrPage"));
+    QVERIFY(scroll);
+    QVERIFY(pv->fitsWidth());
+    QVERIFY(pv->pageWidget()->width() <= scroll->viewport()->width());
+    QVERIFY(pv->pageWidget()->width() > scroll->viewport()->width() * 0.9);
+    pv->cboZoom->setCurrentIndex(pv->cboZoom->findText(QStringLiteral("100%")));
+    QCOMPARE(pv->pageWidget()->width(), 16838 / 15 + 1);
+    pv->cboZoom->setCurrentIndex(0);
+    QVERIFY(pv->pageWidget()->width() <= scroll->viewport()->width());
     if (qEnvironmentVariableIsSet("KELM_REPORT_LOOK"))
         pv->grab().save(qEnvironmentVariable("KELM_REPORT_LOOK") + "/rptAll-preview.png");
     pv->close();
+}
+
+void TestTripReports::designTable()
+{
+    const QVector<ReportDesignInfo> &t = reportDesigns();
+    QCOMPARE(t.size(), 15);
+    QSet<QString> names;
+    for (const ReportDesignInfo &i : t) {
+        names.insert(i.design);
+        // Report width and side margins within A4, turned for the landscape designs.
+        const int paper = i.landscape ? 16838 : 11906;
+        QVERIFY2(i.margins[0] + i.width + i.margins[1] <= paper, qPrintable(i.design));
+        QVERIFY2(!i.nameLabel.isEmpty() && !i.versionLabel.isEmpty(), qPrintable(i.design));
+        // Only the car report keeps its design caption; every other title has the prefix.
+        if (i.design == QLatin1String("rptKola"))
+            QCOMPARE(i.windowCaption(), QStringLiteral("Справка за кола"));
+        else
+            QVERIFY2(i.windowCaption().startsWith(QStringLiteral("Тревалон ") + versionShort() + " - "),
+                     qPrintable(i.design));
+        // Modeless: the four trip lists and the client statement; the rest modal.
+        const bool modeless = QStringList{"rptKola", "rptAll", "rptKlient", "rptDriver", "rptKlientS"}.contains(i.design);
+        QCOMPARE(i.modal, !modeless);
+    }
+    QCOMPARE(names.size(), 15);
+    QVERIFY_THROWS_EXCEPTION(ReportError, reportDesign(QStringLiteral("rptKolaR")));
+    QCOMPARE(reportDesign("rptNePlaten").windowCaption(true),
+             QStringLiteral("Тревалон ") + versionShort() + QStringLiteral(" - Справка неплатени курсове"));
+    QCOMPARE(reportDesign("rptSkladPR").windowCaption(false),
+             QStringLiteral("Тревалон ") + versionShort() + QStringLiteral(" - Справка - Приходи в склада"));
+
+    // The trip designs are declared with their row's page values.
+    for (Report *r : {&rptKola(), &rptAll(), &rptKlient(), &rptDriver()}) {
+        const ReportDesignInfo &i = reportDesign(r->name());
+        QCOMPARE(r->reportWidth(), i.width);
+        QCOMPARE(r->landscape(), i.landscape);
+        QCOMPARE(r->windowWidth(), i.windowWidth);
+        for (int m = 1; m <= 4; ++m)
+            QCOMPARE(r->margin(m), i.margins[m - 1]);
+        // Every column stays within the report width.
+        for (const ReportItem &it : r->pageItems(0))
+            QVERIFY2(it.rect.right() <= r->margin(1) + i.width + 0.5, qPrintable(r->name() + " " + it.control));
+    }
+
+    // A design with an address label alone, and the version of a short footer.
+    Report pl(QStringLiteral("rptPlaten"));
+    pl.addSection(QStringLiteral("ReportHeader"), 1000).addLabel(QStringLiteral("Label1"), 0, 0, 5000, 300);
+    pl.section(QStringLiteral("ReportHeader")).addLabel(QStringLiteral("Label2"), 0, 300, 5000, 300);
+    pl.addSection(QStringLiteral("PageFooter"), 300).addLabel(QStringLiteral("Label6"), 0, 0, 3000, 300);
+    fillCompanyHeader(pl, reportDesign(pl.name()));
+    fillVersionFooter(pl, reportDesign(pl.name()));
+    QCOMPARE(pl.controlText("ReportHeader", "Label2"), gFirmAddress);
+    QCOMPARE(pl.controlText("PageFooter", "Label6"), QStringLiteral("Тревалон ") + versionShort());
+}
+
+void TestTripReports::nothingCutOff()
+{
+    // Full-length texts: a 12-character car (its widest letters), 25-character route, client and goods.
+    // Plates use only the letters that look alike in both alphabets.
+    const QString car = QStringLiteral("ХМ 8888 ХМ Р");
+    const QString route = QStringLiteral("Велико Търново - Шумен ЖП");
+    const QString client = QStringLiteral("Д'Арк Международни ЖШЩ ООД").left(25);
+    const QString goods = QStringLiteral("Строителни материали - ЖБ");
+    db->exec("DELETE FROM tabl");
+    // Large but possible values; a year's sums of such trips.
+    for (int day = 1; day <= 29; ++day)
+        addTrip(*db, QDate(2010, 12, day), car, "003", client, route, goods, 3999, 39.999, 0.999, day == 29,
+                day == 29);
+    ReportCapture shown;
+    MessageCapture msgs;
+    DiaSeek::instance().lYes = true;
+    DiaSeek::instance().Kola = car;
+    DiaSeek::instance().Klient = client;
+    DiaSeekAlt::instance().sOption = QStringLiteral("All");
+    DiaSeekAlt::instance().ShofKod = QStringLiteral("003");
+    DiaSeekAlt::instance().ShofName = QStringLiteral("Христо Стоянов Богомилов");
+    setPeriod("01.12.2010", "31.12.2010");
+    PrintTripsByCar();
+    PrintTripsByPeriod();
+    PrintTripsByClient();
+    PrintTripsByDriver();
+    QCOMPARE(shown.shown.size(), 4);
+    int cut = 0;
+    for (Report *r : {&rptKola(), &rptAll(), &rptKlient(), &rptDriver()}) {
+        QCOMPARE(r->data().rowCount(), 29);
+        for (int page : QSet<int>{0, r->pageCount() - 1}) {
+            // Every one-line text fits its box, and no two texts of one line meet.
+            QList<QPair<ReportItem, QPair<double, double>>> inks;
+            for (const ReportItem &it : r->pageItems(page)) {
+                if (it.text.isEmpty() || it.text.contains(QLatin1Char('\r')))
+                    continue;
+                const QFontMetricsF fm(reportItemFont(it));
+                const double adv = fm.horizontalAdvance(it.text);
+                if (adv > reportTextRoom(it)) {
+                    qWarning("%s %s „%s“ is cut: %.0f > %.0f", qPrintable(r->name()), qPrintable(it.control),
+                             qPrintable(it.text), adv, reportTextRoom(it));
+                    ++cut;
+                }
+                // Where the text's ink runs, left to right.
+                const double w = std::min(adv, reportTextRoom(it));
+                const double l = it.align == ReportAlign::Left    ? it.rect.left() + kReportBoxPad
+                                 : it.align == ReportAlign::Right ? it.rect.right() - kReportBoxPad - w
+                                                                  : it.rect.center().x() - w / 2;
+                for (const auto &o : inks)
+                    if (o.first.section == it.section && o.first.row == it.row
+                        && o.first.rect.top() < it.rect.bottom() && it.rect.top() < o.first.rect.bottom()
+                        && o.second.first < l + w && l < o.second.second) {
+                        qWarning("%s: „%s“ runs into „%s“", qPrintable(r->name()), qPrintable(it.text),
+                                 qPrintable(o.first.text));
+                        ++cut;
+                    }
+                inks.append({it, {l, l + w}});
+            }
+        }
+        writePdf(*r, "-long");
+    }
+    QCOMPARE(cut, 0);
+}
+
+void TestTripReports::longReportRepeatsPageHeader()
+{
+    // A car with 70 trips in one month: more than one landscape page.
+    db->exec("DELETE FROM tabl");
+    for (int i = 0; i < 70; ++i)
+        addTrip(*db, QDate(2010, 3, 1 + i % 31), "СВ 1234 АК", "001", QStringLiteral("Д'Арк ООД"),
+                QStringLiteral("Благоевград - Кюстендил %1").arg(i % 10), QStringLiteral("Минерална вода"), 100 + i,
+                20, 0.1, i % 2 == 0, false);
+    ReportCapture shown;
+    DiaSeek::instance().lYes = true;
+    DiaSeek::instance().Kola = QStringLiteral("СВ 1234 АК");
+    setPeriod("01.03.2010", "31.03.2010");
+    PrintTripsByCar();
+    Report &r = rptKola();
+    QCOMPARE(r.data().rowCount(), 70);
+    QVERIFY(r.pageCount() >= 3);
+    int rowsSeen = 0;
+    for (int p = 0; p < r.pageCount(); ++p) {
+        QStringList caps;
+        bool footer = false;
+        for (const ReportItem &it : r.pageItems(p)) {
+            if (it.section == QLatin1String("PageHeader") && it.kind == ReportControl::Label)
+                caps << it.text;
+            if (it.section == QLatin1String("PageFooter") && it.control == QLatin1String("Label6"))
+                footer = it.text == QStringLiteral("Тревалон ") + versionFull();
+            if (it.section == QLatin1String("ReportHeader"))
+                QCOMPARE(p, 0);
+            if (it.control == QLatin1String("Text100"))
+                ++rowsSeen;
+            if (it.section == QLatin1String("Detail"))
+                QVERIFY(it.rect.bottom() <= r.paperHeight() - r.margin(4) - 420 + 0.5);
+        }
+        QCOMPARE(caps.size(), 9);
+        QVERIFY(footer);
+    }
+    QCOMPARE(rowsSeen, 70);
+    QVERIFY(r.page(r.pageCount() - 1).reportFooter);
+    // 100 + ... + 169 km.
+    QCOMPARE(text(r, "ReportFooter", "Function103"), QString::number(70 * 100 + 69 * 70 / 2));
+    writePdf(r, "-pages");
 }
 
 QTEST_MAIN(TestTripReports)
