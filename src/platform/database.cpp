@@ -354,30 +354,29 @@ void Connection::rollbackTrans()
     m_inTrans = false;
 }
 
-int Connection::execute(const QString &sql, const QVariantList &params)
+QSqlQuery Connection::run(const QString &sql, const QVariantList &params, bool forwardOnly)
 {
     if (!isOpen())
         throw DbError(ErrSql, QStringLiteral("Няма отворена връзка с базата данни."));
     QSqlQuery q(m_db);
+    q.setForwardOnly(forwardOnly);
     if (!q.prepare(sql))
         throw sqlError(q.lastError(), sql);
     bindAll(q, params);
     if (!q.exec())
         throw sqlError(q.lastError(), sql);
+    return q;
+}
+
+int Connection::execute(const QString &sql, const QVariantList &params)
+{
+    QSqlQuery q = run(sql, params, false);
     return q.numRowsAffected();
 }
 
 QVariant Connection::scalar(const QString &sql, const QVariantList &params)
 {
-    if (!isOpen())
-        throw DbError(ErrSql, QStringLiteral("Няма отворена връзка с базата данни."));
-    QSqlQuery q(m_db);
-    q.setForwardOnly(true);
-    if (!q.prepare(sql))
-        throw sqlError(q.lastError(), sql);
-    bindAll(q, params);
-    if (!q.exec())
-        throw sqlError(q.lastError(), sql);
+    QSqlQuery q = run(sql, params, true);
     return q.next() ? q.value(0) : QVariant();
 }
 
@@ -385,15 +384,7 @@ void Connection::forEachRow(const QString &sql, const QVariantList &params,
                             const std::function<void(const QStringList &)> &onFields,
                             const std::function<void(const QVector<QVariant> &)> &onRow)
 {
-    if (!isOpen())
-        throw DbError(ErrSql, QStringLiteral("Няма отворена връзка с базата данни."));
-    QSqlQuery q(m_db);
-    q.setForwardOnly(true);
-    if (!q.prepare(sql))
-        throw sqlError(q.lastError(), sql);
-    bindAll(q, params);
-    if (!q.exec())
-        throw sqlError(q.lastError(), sql);
+    QSqlQuery q = run(sql, params, true);
     // Values are typed by the declared column types of the table read.
     static const QRegularExpression fromRe(QStringLiteral("\\bFROM\\s+\\[?([A-Za-z_][A-Za-z0-9_]*)"),
                                            QRegularExpression::CaseInsensitiveOption);

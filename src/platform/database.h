@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QObject>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -89,6 +90,9 @@ public:
     bool hasTable(const QString &table);
 
 private:
+    // Prepares, binds and runs one statement; a failure throws DbError.
+    QSqlQuery run(const QString &sql, const QVariantList &params, bool forwardOnly);
+
     QSqlDatabase m_db;
     QString m_name;
     QString m_path;
