@@ -111,6 +111,14 @@ std::optional<double> parseNumber(const QString &text)
     return v;
 }
 
+std::optional<double> parseBounded(const QString &text, double bound)
+{
+    const auto v = parseNumber(text);
+    if (!v || std::fabs(*v) > bound)
+        return std::nullopt;
+    return *v == 0 ? 0.0 : *v;
+}
+
 std::optional<QDate> parseDate(const QString &text)
 {
     static const QRegularExpression re(QStringLiteral("^(\\d{1,2})\\.(\\d{1,2})\\.(\\d{4})$"));

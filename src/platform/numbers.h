@@ -23,6 +23,26 @@ QString formatNumberPoint(double x, int decimals);
 // A typed number: "12,50", "12.50", " 12 " are read; empty or anything else is nothing.
 std::optional<double> parseNumber(const QString &text);
 
+// The largest value a typed number of each kind may take. A haulage company never
+// meets more than these; anything beyond is a slip of the keyboard (twenty nines, a
+// one with three hundred zeros) that would otherwise be stored as infinity or turn
+// the amounts computed from it into nonsense. Each bound is stated here once and
+// every screen that reads a number of that kind uses it.
+namespace limits {
+constexpr double kTons = 1000;              // tons of one load
+constexpr double kKm = 100000;              // kilometres of one trip, leg or odometer step
+constexpr double kOdometer = 10000000;      // an odometer reading
+constexpr double kLitres = 100000;          // litres of fuel or oil, norms per 100 km
+constexpr double kQuantity = 1000000;       // a warehouse quantity
+constexpr double kPrice = 10000000;         // a tariff, unit price or percentage base
+constexpr double kMoney = 10000000;         // an amount of money
+constexpr double kPercent = 100;            // a percentage
+} // namespace limits
+
+// A typed number of a kind with an upper bound: parseNumber, then refused (nothing)
+// when it is beyond ±bound. "-0" reads as 0 so that no negative zero is stored.
+std::optional<double> parseBounded(const QString &text, double bound);
+
 // Dates are typed and shown as dd.mm.yyyy (d.m.yyyy accepted on input).
 std::optional<QDate> parseDate(const QString &text);
 QString formatDate(const QDate &d);

@@ -101,11 +101,20 @@ QStringList tempTableNames()
     return names;
 }
 
-void CreateTempTable(const QString &tableName)
+void createTempTableIn(Connection &conn, const QString &tableName)
 {
     // TempKlientsNew is only ever made together with TempKlients.
     const Fields *fields = tableName == QLatin1String("TempKlientsNew") ? nullptr : fieldsOf(tableName);
     if (!fields)
+        throw DbError(ErrSql, QStringLiteral("Непозната временна таблица „%1“.").arg(tableName));
+    conn.execute(createSql(tableName, *fields));
+    if (tableName == QLatin1String("TempKlients"))
+        conn.execute(createSql(QStringLiteral("TempKlientsNew"), *fieldsOf(QStringLiteral("TempKlientsNew"))));
+}
+
+void CreateTempTable(const QString &tableName)
+{
+    if (!tempTableNames().contains(tableName))
         throw DbError(ErrSql, QStringLiteral("Непозната временна таблица „%1“.").arg(tableName));
 
     WaitCursor wait;
@@ -117,10 +126,7 @@ void CreateTempTable(const QString &tableName)
     conn.open(gTempConnStr);
     try {
         conn.beginTrans();
-        conn.execute(createSql(tableName, *fields));
-        if (tableName == QLatin1String("TempKlients"))
-            conn.execute(createSql(QStringLiteral("TempKlientsNew"),
-                                   *fieldsOf(QStringLiteral("TempKlientsNew"))));
+        createTempTableIn(conn, tableName);
         conn.commitTrans();
     } catch (...) {
         conn.rollbackTrans();

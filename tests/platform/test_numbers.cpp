@@ -1,6 +1,7 @@
 #include "platform/numbers.h"
 
 #include <QLocale>
+#include <cmath>
 #include <QtTest>
 
 using namespace kelm;
@@ -12,6 +13,7 @@ private Q_SLOTS:
     void formatsWithDecimalComma();
     void formatIgnoresMachineLocale();
     void parseNumberAcceptsCommaAndPoint();
+    void boundedNumbersRefuseTheAbsurd();
 };
 
 void TestNumbers::roundHalvesToEven()
@@ -83,6 +85,19 @@ void TestNumbers::parseNumberAcceptsCommaAndPoint()
     QVERIFY(!parseNumber(QStringLiteral("1,2,3")).has_value());
     QVERIFY(!parseNumber(QStringLiteral("1 000")).has_value());
     QVERIFY(!parseNumber(QStringLiteral("abc")).has_value());
+}
+
+void TestNumbers::boundedNumbersRefuseTheAbsurd()
+{
+    QCOMPARE(parseBounded(QStringLiteral("1000"), limits::kTons).value_or(-1), 1000.0);
+    QCOMPARE(parseBounded(QStringLiteral("-1000"), limits::kTons).value_or(0), -1000.0);
+    QVERIFY(!parseBounded(QStringLiteral("1000,01"), limits::kTons));
+    QVERIFY(!parseBounded(QStringLiteral("99999999999999999999"), limits::kMoney));
+    QVERIFY(!parseBounded(QStringLiteral("1") + QString(308, QLatin1Char('0')), limits::kMoney));
+    QVERIFY(!parseBounded(QStringLiteral("1") + QString(400, QLatin1Char('0')), limits::kMoney));
+    QVERIFY(!parseBounded(QStringLiteral("abc"), limits::kMoney));
+    const auto z = parseBounded(QStringLiteral("-0"), limits::kMoney);
+    QVERIFY(z && *z == 0 && !std::signbit(*z));
 }
 
 QTEST_APPLESS_MAIN(TestNumbers)

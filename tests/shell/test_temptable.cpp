@@ -1,5 +1,6 @@
 #include "platform/database.h"
 #include "shell/globals.h"
+#include "shell/scratchrows.h"
 #include "shell/temptable.h"
 
 #include <QSqlQuery>
@@ -41,6 +42,7 @@ private Q_SLOTS:
     void rowsWrittenAreTypedByTheLayout();
     void unknownNamesAreRefused();
     void undeletableFileIsReported();
+    void screenRowsOutliveARebuild();
 
 private:
     QTemporaryDir m_dir;
@@ -172,6 +174,29 @@ void TestTempTable::undeletableFileIsReported()
     QVERIFY(QDir(gTempDbPath).removeRecursively());
     CreateTempTable(QStringLiteral("TempPlaten"));
     QVERIFY(QFileInfo(gTempDbPath).isFile());
+}
+
+void TestTempTable::screenRowsOutliveARebuild()
+{
+    QString path;
+    {
+        ScratchRows rows(QStringLiteral("TempKlients"));
+        path = rows.path();
+        QVERIFY(!path.startsWith(QFileInfo(gTempDbPath).absolutePath()));
+        QCOMPARE(tables(rows.conn()), QStringList({"TempKlients", "TempKlientsNew"}));
+        rows.conn().execute(QStringLiteral("INSERT INTO TempKlients (Marsh, KM) VALUES (?, ?)"),
+                            {QStringLiteral("Д'Арк"), 5});
+        // Another command rebuilds the shared scratch database meanwhile.
+        CreateTempTable(QStringLiteral("TempKlients"));
+        Connection other;
+        other.open(rows.connStr());
+        QCOMPARE(other.scalar(QStringLiteral("SELECT Marsh FROM TempKlients")).toString(), QStringLiteral("Д'Арк"));
+        other.close();
+        rows.clear();
+        QCOMPARE(rows.conn().scalar(QStringLiteral("SELECT COUNT(*) FROM TempKlients")).toInt(), 0);
+    }
+    QVERIFY(!QFile::exists(path));
+    QVERIFY_THROWS_EXCEPTION(DbError, ScratchRows(QStringLiteral("NoSuchTable")));
 }
 
 QTEST_MAIN(TestTempTable)
