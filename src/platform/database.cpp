@@ -95,14 +95,44 @@ static void likeFunc(sqlite3_context *ctx, int argc, sqlite3_value **argv)
     sqlite3_result_int(ctx, likeMatch(pattern, value, esc, hasEsc) ? 1 : 0);
 }
 
+// The next code point of UTF-8 text (SQLite hands over valid UTF-8).
+static char32_t nextCodePoint(const unsigned char *s, int len, int &i)
+{
+    const unsigned char c = s[i++];
+    if (c < 0x80)
+        return c;
+    const int more = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : 1;
+    char32_t cp = c & (0x3F >> more);
+    for (int k = 0; k < more && i < len; ++k)
+        cp = (cp << 6) | (s[i++] & 0x3F);
+    return cp;
+}
+
+// Sorting a large listing compares names many times, so the comparison reads
+// both texts in place, one character at a time, without making strings.
 static int bgCollate(void *, int la, const void *a, int lb, const void *b)
 {
-    const QString sa = QString::fromUtf8(static_cast<const char *>(a), la);
-    const QString sb = QString::fromUtf8(static_cast<const char *>(b), lb);
-    // Cyrillic code points already follow the Bulgarian alphabet; folding case first
-    // puts "ана" next to "Ана" instead of after every capital.
-    const int c = sa.toLower().compare(sb.toLower());
-    return c != 0 ? c : sa.compare(sb);
+    const auto *pa = static_cast<const unsigned char *>(a);
+    const auto *pb = static_cast<const unsigned char *>(b);
+    int i = 0, j = 0, tie = 0;
+    while (i < la && j < lb) {
+        const char32_t ca = nextCodePoint(pa, la, i);
+        const char32_t cb = nextCodePoint(pb, lb, j);
+        if (ca == cb)
+            continue;
+        // Cyrillic code points already follow the Bulgarian alphabet; folding case
+        // first puts "ана" next to "Ана" instead of after every capital.
+        const char32_t fa = QChar::toLower(ca), fb = QChar::toLower(cb);
+        if (fa != fb)
+            return fa < fb ? -1 : 1;
+        if (!tie)
+            tie = ca < cb ? -1 : 1;
+    }
+    if (i < la)
+        return 1;
+    if (j < lb)
+        return -1;
+    return tie;
 }
 
 static void registerFunctions(QSqlDatabase &db)
@@ -372,6 +402,23 @@ int Connection::execute(const QString &sql, const QVariantList &params)
 {
     QSqlQuery q = run(sql, params, false);
     return q.numRowsAffected();
+}
+
+int Connection::executeMany(const QString &sql, const QVector<QVariantList> &rows)
+{
+    if (!isOpen())
+        throw DbError(ErrSql, QStringLiteral("Няма отворена връзка с базата данни."));
+    QSqlQuery q(m_db);
+    if (!q.prepare(sql))
+        throw sqlError(q.lastError(), sql);
+    int changed = 0;
+    for (const QVariantList &params : rows) {
+        bindAll(q, params);
+        if (!q.exec())
+            throw sqlError(q.lastError(), sql);
+        changed += q.numRowsAffected();
+    }
+    return changed;
 }
 
 QVariant Connection::scalar(const QString &sql, const QVariantList &params)

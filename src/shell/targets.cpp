@@ -3,11 +3,14 @@
 #include "fleet/driver.h"
 #include "fleet/options.h"
 #include "fleet/rowdlist.h"
+#include "reports/storereports.h"
 #include "reports/tripreports.h"
 #include "shell/password.h"
 #include "trips/editkm.h"
 #include "trips/kurs.h"
 #include "trips/insidekurs.h"
+#include "warehouse/nalichsk.h"
+#include "warehouse/skladsk.h"
 
 namespace kelm {
 
@@ -33,6 +36,9 @@ bool runTarget(const QString &name, bool arg)
     if (name == "PrintTripsByPeriod") return PrintTripsByPeriod(), true;
     if (name == "PrintTripsByClient") return PrintTripsByClient(), true;
     if (name == "PrintTripsByDriver") return PrintTripsByDriver(), true;
+    if (name == "NalichSK") { showNalichSK(); return true; }
+    if (name == "SkladSK") { showSkladSK(); return true; }
+    if (name == "PrintStoreReport") return PrintStoreReport(arg), true;
     return false;
 }
 

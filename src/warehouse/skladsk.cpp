@@ -1,0 +1,128 @@
+#include "warehouse/skladsk.h"
+
+#include "dialogs/diainf.h"
+#include "dialogs/diaseek.h"
+#include "dialogs/progdialog.h"
+#include "platform/grid.h"
+#include "platform/numbers.h"
+#include "platform/singlewindow.h"
+#include "platform/version.h"
+#include "reports/report.h"
+#include "reports/storereports.h"
+#include "shell/globals.h"
+#include "shell/scratchrows.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+
+namespace kelm {
+
+namespace {
+QPointer<SkladSK> s_instance;
+}
+
+SkladSK::SkladSK(QWidget *parent) : WarehouseList(QStringLiteral("SkladSK"), QStringLiteral("TempSKlad"), 8, parent)
+{
+}
+
+bool SkladSK::load()
+{
+    const DiaSeek &seek = DiaSeek::instance();
+    m_start = seek.startDate();
+    m_end = seek.endDate();
+    m_total = 0;
+    setStatusText(QStringLiteral("Ревизия на склада"));
+    setWindowTitle(screenCaption(QStringLiteral("Склад - Ревизия")));
+    Text1->setText(QStringLiteral("Ревизия на склада към ") + formatDate(QDate::currentDate()));
+    Label1->setText(QStringLiteral("Всичко:"));
+    try {
+        QVector<RevisionRow> articles;
+        ProgressScope progress(QStringLiteral("Обработка на приходите и разходите в склада..."), 2);
+        {
+            Connection db;
+            db.open(gConnStr);
+            articles = revisionRows(db, m_start, m_end);
+        }
+        progress.step(2);
+        ScratchRows &rows = newRows();
+        rows.conn().beginTrans();
+        int red = 0;
+        for (const RevisionRow &a : articles) {
+            QVariantList values{++red, a.name};
+            for (const QString &t : a.texts())
+                values << t;
+            rows.conn().execute(QStringLiteral("INSERT INTO TempSKlad (Red, Name, Cena, Prihod, SumaP, Razhod, SumaR, "
+                                               "Ostatak, SumaO) VALUES (?,?,?,?,?,?,?,?,?)"),
+                                values);
+        }
+        rows.conn().commitTrans();
+        m_total = revisionTotal(articles);
+        bindRows(QStringLiteral("*"));
+    } catch (const DbError &e) {
+        DiaInf::show(QStringLiteral("ГРЕШКА при зареждане!"), e.text());
+        return false;
+    }
+    Label1->setText(QStringLiteral("Всичко: ") + moneyText(m_total));
+
+    struct Col {
+        const char *caption;
+        int width;
+        const char *style;
+    };
+    // Wide enough for a price of ten thousand and a value of ten million.
+    const Col cols[] = {{"№", 450, ""},           {"Име", 3500, ""},  {"Ед.цена", 1350, ""},
+                        {"Приход", 900, "Prihod"}, {nullptr, 0, ""},   {"Разход", 900, "Razhod"},
+                        {nullptr, 0, ""},          {"Остатък", 900, ""}, {"Сума", 1750, ""}};
+    for (int i = 0; i < 9; ++i) {
+        GridColumn c = GridEX1->Columns(i + 1);
+        if (!cols[i].caption) {
+            c.setVisible(false);
+            continue;
+        }
+        c.setCaption(QString::fromUtf8(cols[i].caption)).setHeaderAlignment(1).setWidth(cols[i].width);
+        if (i >= 2)
+            c.setTextAlignment(2);
+        if (*cols[i].style)
+            c.setCellStyle(QLatin1String(cols[i].style));
+    }
+    return true;
+}
+
+void SkladSK::cmdPrint_Click()
+{
+    ReportData rows;
+    try {
+        rows = stagedRows();
+    } catch (const DbError &e) {
+        DiaInf::show(QStringLiteral("ГРЕШКА!"), e.text());
+        return;
+    }
+    printRevision(rows, m_total);
+}
+
+SkladSK *openSkladSK()
+{
+    return s_instance;
+}
+
+void showSkladSK()
+{
+    if (s_instance) {
+        // A new period asked for: the open screen shows it rather than the old one.
+        if (s_instance->load())
+            bringForward(s_instance);
+        return;
+    }
+    showSingle(s_instance, [] {
+        auto *w = new SkladSK(QApplication::activeWindow());
+        if (!w->load()) {
+            delete w;
+            return static_cast<SkladSK *>(nullptr);
+        }
+        return w;
+    });
+}
+
+} // namespace kelm
