@@ -4,6 +4,7 @@
 #include "dialogs/diainf.h"
 #include "dialogs/messages.h"
 #include "platform/database.h"
+#include "platform/singlewindow.h"
 #include "platform/version.h"
 #include "shell/globals.h"
 #include "shell/textchecks.h"
@@ -351,20 +352,15 @@ void Personal::cmdCancel_Click()
 
 void showPersonal(QWidget *parent)
 {
-    if (s_personal) {
-        s_personal->show();
-        s_personal->raise();
-        s_personal->activateWindow();
-        return;
-    }
-    auto *w = new Personal(parent);
-    if (!w->Form_Load()) {
-        delete w;
-        return;
-    }
-    s_personal = w;
-    w->show();
-    w->OKButton->setFocus();
+    showSingle(s_personal, [parent] {
+        auto *w = new Personal(parent);
+        if (!w->Form_Load()) {
+            delete w;
+            return static_cast<Personal *>(nullptr);
+        }
+        w->OKButton->setFocus();
+        return w;
+    });
 }
 
 } // namespace kelm

@@ -3,6 +3,7 @@
 #include "dialogs/fillcombo.h"
 #include "dialogs/messages.h"
 #include "platform/dataform.h"
+#include "platform/singlewindow.h"
 #include "shell/globals.h"
 #include "shell/textchecks.h"
 #include "trips/insidekursrules.h"
@@ -542,21 +543,15 @@ void InsideKurs::keyPressEvent(QKeyEvent *e)
 
 void showInsideKurs()
 {
-    if (s_instance) {
-        s_instance->show();
-        s_instance->raise();
-        s_instance->activateWindow();
-        return;
-    }
-    auto *w = new InsideKurs(QApplication::activeWindow());
-    w->setAttribute(Qt::WA_DeleteOnClose);
-    if (!w->load()) {
-        delete w;
-        return;
-    }
-    s_instance = w;
-    w->show();
-    w->form()->button(QStringLiteral("cmdAdd"))->setFocus();
+    showSingle(s_instance, [] {
+        auto *w = new InsideKurs(QApplication::activeWindow());
+        if (!w->load()) {
+            delete w;
+            return static_cast<InsideKurs *>(nullptr);
+        }
+        w->form()->button(QStringLiteral("cmdAdd"))->setFocus();
+        return w;
+    });
 }
 
 } // namespace kelm
