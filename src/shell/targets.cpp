@@ -3,7 +3,10 @@
 #include "fleet/driver.h"
 #include "fleet/options.h"
 #include "fleet/rowdlist.h"
+#include "reports/balans.h"
+#include "reports/dai.h"
 #include "reports/tripreports.h"
+#include "reports/waybillreport.h"
 #include "shell/password.h"
 #include "trips/editkm.h"
 #include "trips/kurs.h"
@@ -33,6 +36,9 @@ bool runTarget(const QString &name, bool arg)
     if (name == "PrintTripsByPeriod") return PrintTripsByPeriod(), true;
     if (name == "PrintTripsByClient") return PrintTripsByClient(), true;
     if (name == "PrintTripsByDriver") return PrintTripsByDriver(), true;
+    if (name == "Balans") { showBalans(); return true; }
+    if (name == "PrintWaybillReport") return PrintWaybillReport(), true;
+    if (name == "DAI") { showDAI(); return true; }
     return false;
 }
 
