@@ -3,6 +3,7 @@
 #include "dialogs/diainf.h"
 #include "dialogs/diaseek.h"
 #include "dialogs/messages.h"
+#include "platform/bulkinsert.h"
 #include "platform/database.h"
 #include "platform/numbers.h"
 #include "reports/report.h"
@@ -112,11 +113,28 @@ double numberOr0(const QVariant &v)
     return v.isNull() ? 0.0 : v.toDouble();
 }
 
-// A number of a row in a format, or nothing for an empty value.
-QString formatted(const QVariant &v, int decimals)
-{
-    return v.isNull() || !v.isValid() ? QString() : formatNumber(v.toDouble(), decimals);
-}
+// Numbers of a row in their formats, or nothing for an empty value. Kilometres,
+// loads and norms repeat from sheet to sheet, so each text is made once per run.
+class Formats {
+public:
+    QString operator()(const QVariant &v, int decimals)
+    {
+        if (v.isNull() || !v.isValid())
+            return QString();
+        const double x = v.toDouble();
+        QHash<double, QString> &cache = m_cache[decimals];
+        auto it = cache.constFind(x);
+        if (it != cache.constEnd())
+            return *it;
+        const QString text = formatNumber(x, decimals);
+        if (cache.size() < 100000)
+            cache.insert(x, text);
+        return text;
+    }
+
+private:
+    QHash<double, QString> m_cache[4];
+};
 
 struct Leg {
     QString route;
@@ -175,6 +193,7 @@ WaybillRows readWaybillRows(Connection &conn, const QString &car, const QDate &s
                     });
 
     const QString blank = QStringLiteral(" ");
+    Formats formatted;
     conn.forEachRow(
         QStringLiteral("SELECT ListID, Data, Kola, ZarN, EndKM, SumKM, SumRazhN FROM RowdList WHERE ") + where
             + QStringLiteral(" ORDER BY Data, ListID"),
@@ -202,24 +221,8 @@ void writeWaybillRows(Connection &temp, const WaybillRows &w)
     temp.beginTrans();
     try {
         temp.execute(QStringLiteral("DELETE FROM TempRowdList"));
-        // Many rows to a statement: a year of waybills is tens of thousands of rows.
-        constexpr int kChunk = 100;
-        const QString one = QStringLiteral("(?,?,?,?,?,?,?,?)");
-        for (int from = 0; from < w.rows.size(); from += kChunk) {
-            const int n = std::min<int>(kChunk, int(w.rows.size()) - from);
-            QStringList tuples;
-            QVariantList params;
-            params.reserve(n * 8);
-            for (int i = 0; i < n; ++i) {
-                tuples << one;
-                for (const QVariant &v : w.rows.at(from + i))
-                    params << v;
-            }
-            temp.execute(QStringLiteral("INSERT INTO TempRowdList (Red, NomData, KolaID, Marsh, KM, Ton, RazhN, Proc) "
-                                        "VALUES ")
-                             + tuples.join(QLatin1Char(',')),
-                         params);
-        }
+        // A year of waybills is tens of thousands of rows: one statement, prepared once.
+        appendRows(temp, QStringLiteral("TempRowdList"), w.fields, w.rows);
         temp.commitTrans();
     } catch (...) {
         temp.rollbackTrans();

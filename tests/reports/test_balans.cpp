@@ -1,6 +1,9 @@
 #include "dialogs/diaseek.h"
 #include "dialogs/messages.h"
 #include "dialogs/progdialog.h"
+#include "dialogs/seekdialog.h"
+#include "shell/commands.h"
+#include "typing.h"
 #include "platform/database.h"
 #include "platform/grid.h"
 #include "platform/version.h"
@@ -87,6 +90,7 @@ private slots:
     void fuelModeAndPrint();
     void keysMoveTheRow();
     void emptyConfig();
+    void commandsReachTheScreen();
 };
 
 void TestBalans::init()
@@ -295,6 +299,29 @@ void TestBalans::emptyConfig()
     b.cmdPrint->click();
     QCOMPARE(shown.shown.size(), 1);
     QCOMPARE(rptBalans().data().rowCount(), 0);
+}
+
+void TestBalans::commandsReachTheScreen()
+{
+    // Справки > Разход нафта: the period dialog, then the screen in the fuel mode.
+    SeekDialog::setTestAnswer([](SeekDialog &d) {
+        d.show();
+        typeText(d.Text1_0, QStringLiteral("05.01.2010"));
+        typeText(d.Text1_1, QStringLiteral("31.01.2010"));
+        QTest::mouseClick(d.OKButton, Qt::LeftButton);
+    });
+    QVERIFY(runSearchCommand(QStringLiteral("mnuSprPreRazh")));
+    QVERIFY(Balans::instance());
+    QCOMPARE(Balans::instance()->mode(), BalansMode::Fuel);
+    QCOMPARE(Balans::instance()->GridEX1->text(3, 3), QStringLiteral("58,0 л"));
+    // Справки > Баланс на колите while it is open: the same screen, now the balance.
+    Balans *first = Balans::instance();
+    QVERIFY(runSearchCommand(QStringLiteral("mnuSprBalanc")));
+    SeekDialog::setTestAnswer(nullptr);
+    QCOMPARE(Balans::instance(), first);
+    QCOMPARE(first->mode(), BalansMode::Money);
+    QCOMPARE(first->GridEX1->text(3, 3), QStringLiteral("300,75лв."));
+    QCOMPARE(statusText(), QStringLiteral("Справка за печалбата от колите.."));
 }
 
 QTEST_MAIN(TestBalans)

@@ -1,5 +1,6 @@
 #include "dialogs/diaseek.h"
 #include "dialogs/messages.h"
+#include "platform/bulkinsert.h"
 #include "platform/database.h"
 #include "platform/version.h"
 #include "reports/report.h"
@@ -76,6 +77,7 @@ private slots:
     void oneCar();
     void allCars();
     void emptyResult();
+    void bulkAppend();
 };
 
 void TestWaybillReport::init()
@@ -199,6 +201,25 @@ void TestWaybillReport::emptyResult()
     QCOMPARE(msgs.lastCaption(), QStringLiteral("Информация"));
     QCOMPARE(msgs.lastText(), QStringLiteral("Няма въведени пътни листи при тези условия!\rМоля, изберете други."));
     QCOMPARE(staged(), 0);
+}
+
+void TestWaybillReport::bulkAppend()
+{
+    // Every kind of value goes in bound, as it is; a failure leaves nothing half done.
+    Connection t;
+    t.open(gTempConnStr);
+    t.execute(QStringLiteral("CREATE TABLE B (a TEXT, b DOUBLE, c INTEGER, d DATE, e TEXT)"));
+    t.beginTrans();
+    appendRows(t, QStringLiteral("B"), {"a", "b", "c", "d", "e"},
+               {{QStringLiteral("Д'Арк \"100%_чист\""), 1.5, 7, QDate(2010, 1, 5), QString()},
+                {QString(), QVariant(), qint64(1) << 40, QVariant(), QStringLiteral("")}});
+    t.commitTrans();
+    QCOMPARE(t.scalar(QStringLiteral("SELECT a FROM B WHERE c=7")).toString(), QStringLiteral("Д'Арк \"100%_чист\""));
+    QCOMPARE(t.scalar(QStringLiteral("SELECT b FROM B WHERE c=7")).toDouble(), 1.5);
+    QCOMPARE(t.scalar(QStringLiteral("SELECT d FROM B WHERE c=7")).toString(), QStringLiteral("2010-01-05"));
+    QCOMPARE(t.scalar(QStringLiteral("SELECT count(*) FROM B WHERE a IS NULL AND b IS NULL AND e=''")).toInt(), 1);
+    QCOMPARE(t.scalar(QStringLiteral("SELECT c FROM B WHERE a IS NULL")).toLongLong(), qint64(1) << 40);
+    QVERIFY_THROWS_EXCEPTION(DbError, appendRows(t, QStringLiteral("NoSuchTable"), {"a"}, {{1}}));
 }
 
 QTEST_MAIN(TestWaybillReport)
