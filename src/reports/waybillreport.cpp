@@ -3,7 +3,7 @@
 #include "dialogs/diainf.h"
 #include "dialogs/diaseek.h"
 #include "dialogs/messages.h"
-#include "platform/bulkinsert.h"
+#include "platform/bulkrows.h"
 #include "platform/database.h"
 #include "platform/numbers.h"
 #include "reports/report.h"
@@ -113,22 +113,33 @@ double numberOr0(const QVariant &v)
     return v.isNull() ? 0.0 : v.toDouble();
 }
 
+// A number as read: empty or a value.
+struct Num {
+    bool null = true;
+    double v = 0;
+    QVariant variant() const { return null ? QVariant() : QVariant(v); }
+};
+
+Num numberAt(const RawRow &r, int col)
+{
+    return r.isNull(col) ? Num{} : Num{false, r.number(col)};
+}
+
 // Numbers of a row in their formats, or nothing for an empty value. Kilometres,
 // loads and norms repeat from sheet to sheet, so each text is made once per run.
 class Formats {
 public:
-    QString operator()(const QVariant &v, int decimals)
+    QString operator()(const Num &n, int decimals)
     {
-        if (v.isNull() || !v.isValid())
+        if (n.null)
             return QString();
-        const double x = v.toDouble();
         QHash<double, QString> &cache = m_cache[decimals];
-        auto it = cache.constFind(x);
+        auto it = cache.constFind(n.v);
         if (it != cache.constEnd())
             return *it;
-        const QString text = formatNumber(x, decimals);
+        const QString text = formatNumber(n.v, decimals);
         if (cache.size() < 100000)
-            cache.insert(x, text);
+            cache.insert(n.v, text);
         return text;
     }
 
@@ -136,9 +147,17 @@ private:
     QHash<double, QString> m_cache[4];
 };
 
+// A stored date (yyyy-MM-dd) as dd.mm.yyyy.
+QString storedDateText(const QString &stored)
+{
+    if (stored.size() == 10 && stored.at(4) == QLatin1Char('-') && stored.at(7) == QLatin1Char('-'))
+        return stored.mid(8, 2) + QLatin1Char('.') + stored.mid(5, 2) + QLatin1Char('.') + stored.left(4);
+    return formatDate(QVariant(stored));
+}
+
 struct Leg {
     QString route;
-    QVariant km, ton, razhN, koef;
+    Num km, ton, razhN, koef;
 };
 
 } // namespace
@@ -184,32 +203,34 @@ WaybillRows readWaybillRows(Connection &conn, const QString &car, const QDate &s
 
     // Every leg of the period's waybills in one query, in the order they were entered.
     QHash<QString, QVector<Leg>> legs;
-    conn.forEachRow(QStringLiteral("SELECT MarshID, Marshrut, KM, Ton, RazhN, Koef FROM Marsh WHERE MarshID IN "
-                                   "(SELECT ListID FROM RowdList WHERE ")
-                        + where + QStringLiteral(") ORDER BY ID"),
-                    params, [](const QStringList &) {},
-                    [&](const QVector<QVariant> &r) {
-                        legs[r.at(0).toString()].append(Leg{r.at(1).toString(), r.at(2), r.at(3), r.at(4), r.at(5)});
-                    });
+    forEachRawRow(conn,
+                  QStringLiteral("SELECT MarshID, Marshrut, KM, Ton, RazhN, Koef FROM Marsh WHERE MarshID IN "
+                                 "(SELECT ListID FROM RowdList WHERE ")
+                      + where + QStringLiteral(") ORDER BY ID"),
+                  params, [&](const RawRow &r) {
+                      legs[r.text(0)].append(
+                          Leg{r.text(1), numberAt(r, 2), numberAt(r, 3), numberAt(r, 4), numberAt(r, 5)});
+                  });
 
     const QString blank = QStringLiteral(" ");
     Formats formatted;
-    conn.forEachRow(
+    forEachRawRow(
+        conn,
         QStringLiteral("SELECT ListID, Data, Kola, ZarN, EndKM, SumKM, SumRazhN FROM RowdList WHERE ") + where
             + QStringLiteral(" ORDER BY Data, ListID"),
-        params, [](const QStringList &) {},
-        [&](const QVector<QVariant> &r) {
-            const QString listId = r.at(0).toString();
+        params, [&](const RawRow &r) {
+            const QString listId = r.text(0);
+            const Num zarN = numberAt(r, 3), sumKm = numberAt(r, 5), sumRazhN = numberAt(r, 6);
             ++w.waybills;
-            w.zarN += numberOr0(r.at(3));
-            w.sumKM += numberOr0(r.at(5));
-            w.sumRazhN += numberOr0(r.at(6));
-            w.rows.append({waybillNumberText(w.waybills), listId + QStringLiteral(" / ") + formatDate(r.at(1)),
-                           r.at(2).toString(), waybillRouteText(r.at(3), r.at(4)), formatted(r.at(5), 2), blank,
-                           formatted(r.at(6), 2), blank});
+            w.zarN += zarN.v;
+            w.sumKM += sumKm.v;
+            w.sumRazhN += sumRazhN.v;
+            w.rows.append({waybillNumberText(w.waybills), listId + QStringLiteral(" / ") + storedDateText(r.text(1)),
+                           r.text(2), waybillRouteText(zarN.variant(), r.value(4)), formatted(sumKm, 2), blank,
+                           formatted(sumRazhN, 2), blank});
             for (const Leg &l : legs.value(listId))
                 w.rows.append({blank, blank, blank, l.route, formatted(l.km, 2), formatted(l.ton, 3),
-                               formatted(l.razhN, 2), surchargeText(l.koef)});
+                               formatted(l.razhN, 2), surchargeText(l.koef.variant())});
         });
     return w;
 }

@@ -1,6 +1,6 @@
 #include "dialogs/diaseek.h"
 #include "dialogs/messages.h"
-#include "platform/bulkinsert.h"
+#include "platform/bulkrows.h"
 #include "platform/database.h"
 #include "platform/version.h"
 #include "reports/report.h"
