@@ -31,8 +31,8 @@ struct Column {
     A align;
 };
 // Left to right; the widths add up to the report's 10020 twips.
-const Column kColumns[] = {{100, "№", 500, A::Left},          {101, "Номер/Дата", 2150, A::Left},
-                           {102, "Кола", 1150, A::Center},    {103, "Маршрут", 3200, A::Left},
+const Column kColumns[] = {{100, "№", 700, A::Left},          {101, "Номер/Дата", 2100, A::Left},
+                           {102, "Кола", 1000, A::Center},    {103, "Маршрут", 3200, A::Left},
                            {104, "КМ", 800, A::Right},        {105, "Тонаж", 750, A::Right},
                            {106, "Разх.наф.", 980, A::Right}, {107, "%", 490, A::Right}};
 
