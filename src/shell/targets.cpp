@@ -4,7 +4,10 @@
 #include "fleet/options.h"
 #include "fleet/rowdlist.h"
 #include "reports/storereports.h"
+#include "reports/balans.h"
+#include "reports/dai.h"
 #include "reports/tripreports.h"
+#include "reports/waybillreport.h"
 #include "shell/password.h"
 #include "trips/editkm.h"
 #include "trips/kurs.h"
@@ -39,6 +42,9 @@ bool runTarget(const QString &name, bool arg)
     if (name == "NalichSK") { showNalichSK(); return true; }
     if (name == "SkladSK") { showSkladSK(); return true; }
     if (name == "PrintStoreReport") return PrintStoreReport(arg), true;
+    if (name == "Balans") { showBalans(); return true; }
+    if (name == "PrintWaybillReport") return PrintWaybillReport(), true;
+    if (name == "DAI") { showDAI(); return true; }
     return false;
 }
 

@@ -1,0 +1,380 @@
+#include "reports/balans.h"
+
+#include "dialogs/diainf.h"
+#include "dialogs/diaseek.h"
+#include "dialogs/messages.h"
+#include "dialogs/progdialog.h"
+#include "platform/grid.h"
+#include "platform/singlewindow.h"
+#include "platform/version.h"
+#include "reports/report.h"
+#include "reports/reportdesigns.h"
+#include "reports/reportframe.h"
+#include "shell/globals.h"
+#include "shell/scratchrows.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace kelm {
+
+namespace {
+
+QPointer<Balans> s_balans;
+
+using A = ReportAlign;
+
+// Columns of the list and of the report, left to right: width in the report, twips.
+constexpr int kColRed = 700, kColKola = 2000, kColSum = 2320;
+
+void declareRptBalans(Report &r)
+{
+    const ReportDesignInfo &info = reportDesign(r.name());
+    declareDesignPage(r, info);
+    const int w = info.width;
+
+    ReportSection &rh = r.addSection(QStringLiteral("ReportHeader"), 2330);
+    rh.addLabel(QStringLiteral("Label4"), 0, 60, w, 400, QStringLiteral("Фирма"), 14, true, A::Center);
+    rh.addLabel(QStringLiteral("Label5"), 0, 480, w, 280, QStringLiteral("Адрес"), 10, false, A::Center);
+    rh.addLabel(QStringLiteral("Label9"), 0, 760, w, 280, QStringLiteral("Връзка"), 9, false, A::Center);
+    rh.addLine(QStringLiteral("Line1"), 0, 1110, w, 0).setLineWidth(20);
+    rh.addLabel(QStringLiteral("Label1"), 0, 1180, w, 400, QStringLiteral("Справка"), 14, true, A::Center);
+    rh.addLabel(QStringLiteral("Label2"), 0, 1590, w, 320, QStringLiteral("за печалбата от колите"), 11, true,
+                A::Center);
+    rh.addLabel(QStringLiteral("Label3"), 0, 1920, w, 300, QStringLiteral("за периода"), 10, false, A::Center);
+
+    ReportSection &ph = r.addSection(QStringLiteral("PageHeader"), 640);
+    ReportSection &det = r.addSection(QStringLiteral("Detail"), 290);
+    ph.addLine(QStringLiteral("Line2"), 0, 20, w, 0);
+    struct Col {
+        int n;
+        const char *caption;
+        const char *unit;
+        int width;
+        A align;
+    };
+    const Col cols[] = {{100, "№", "", kColRed, A::Center},
+                        {101, "Кола №", "", kColKola, A::Center},
+                        {102, "Приход", "[лв.]", kColSum, A::Right},
+                        {103, "Разход", "[лв.]", kColSum, A::Right},
+                        {104, "Остатък", "[лв.]", w - kColRed - kColKola - 2 * kColSum, A::Right}};
+    int x = 0;
+    for (const Col &c : cols) {
+        ph.addLabel(QStringLiteral("Label%1").arg(c.n), x, 50, c.width, 280, QString::fromUtf8(c.caption), 9, true,
+                    c.align == A::Right ? A::Right : A::Center);
+        if (*c.unit)
+            ph.addLabel(QStringLiteral("Label%1").arg(c.n + 100), x, 320, c.width, 260, QString::fromUtf8(c.unit), 8,
+                        false, A::Right);
+        det.addTextBox(QStringLiteral("Text%1").arg(c.n), x, 0, c.width, 290, c.align).setFont(9);
+        x += c.width;
+    }
+    ph.addLine(QStringLiteral("Line3"), 0, 620, w, 0);
+
+    ReportSection &pf = r.addSection(QStringLiteral("PageFooter"), 420);
+    pf.addLine(QStringLiteral("Line4"), 0, 40, w, 0);
+    pf.addLabel(QStringLiteral("Label6"), 0, 100, w / 2, 260, QStringLiteral("Тревалон"), 8);
+    pf.addLabel(QStringLiteral("Label7"), w / 2, 100, w / 2, 260, QStringLiteral("Програма за управление на превози"),
+                8, false, A::Right);
+
+    ReportSection &rf = r.addSection(QStringLiteral("ReportFooter"), 560);
+    rf.addLine(QStringLiteral("Line5"), 0, 40, w, 0).setLineWidth(20);
+    rf.addLabel(QStringLiteral("Label8"), kColRed, 120, w - kColRed, 320, QStringLiteral("Всичко"), 10, true,
+                A::Right);
+}
+
+} // namespace
+
+Report &rptBalans()
+{
+    return Report::instance(QStringLiteral("rptBalans"), &declareRptBalans);
+}
+
+Balans::Balans(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("Balans"));
+    resize(640, 460);
+    QFont bold = font();
+    bold.setBold(true);
+
+    Text1 = new QLineEdit(this);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setReadOnly(true);
+    Text1->setFocusPolicy(Qt::NoFocus);
+    Text1->setAlignment(Qt::AlignCenter);
+    Text1->setFont(bold);
+
+    GridEX1 = new Grid(this);
+    GridEX1->setObjectName(QStringLiteral("GridEX1"));
+
+    Label1 = new QLabel(this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setFont(bold);
+    cmdPrint = new QPushButton(QStringLiteral("Печат"), this);
+    cmdPrint->setObjectName(QStringLiteral("cmdPrint"));
+    cmdPrint->setAutoDefault(false);
+    cmdClose = new QPushButton(QStringLiteral("Затвори"), this);
+    cmdClose->setObjectName(QStringLiteral("cmdClose"));
+    cmdClose->setAutoDefault(false);
+    connect(cmdPrint, &QPushButton::clicked, this, &Balans::cmdPrint_Click);
+    connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
+
+    auto *bottom = new QHBoxLayout;
+    bottom->addWidget(Label1, 1);
+    bottom->addWidget(cmdPrint);
+    bottom->addWidget(cmdClose);
+    auto *v = new QVBoxLayout(this);
+    v->addWidget(Text1);
+    v->addWidget(GridEX1, 1);
+    v->addLayout(bottom);
+
+    // The row is red with white text where the fourth column is below 1.
+    GridStyle &st = GridEX1->addFormatStyle(QStringLiteral("RazhPlus"));
+    st.backColor = vbColor(255);
+    st.foreColor = vbColor(16777215);
+    GridEX1->setFormatRow([](GridRowBuffer &b) {
+        if (isRazhPlus(b.value(4).toString()))
+            b.rowStyle = QStringLiteral("RazhPlus");
+    });
+    // The screen's keys come first, also while the grid has the focus.
+    GridEX1->setKeyDown([this](int &keyCode, int shift) {
+        if (keyCode == 27) {
+            keyCode = 0;
+            QTimer::singleShot(0, this, &QWidget::close);
+        } else if (keyCode >= 33 && keyCode <= 40 && keyCode != 37 && keyCode != 39) {
+            moveRow(keyCode, shift);
+            keyCode = 0;
+        }
+    });
+}
+
+Balans::~Balans()
+{
+    GridEX1->unbind();
+    adoTempRS.close();
+    if (s_balans == this)
+        s_balans = nullptr;
+}
+
+Balans *Balans::instance()
+{
+    return s_balans;
+}
+
+bool Balans::load()
+{
+    const DiaSeek &seek = DiaSeek::instance();
+    m_mode = balansModeOf(gSeekMode);
+    m_start = seek.startDate();
+    m_end = seek.endDate();
+    const QString period = shortDateText(m_start) + QStringLiteral(" - ") + shortDateText(m_end);
+    QString label;
+    if (m_mode == BalansMode::Money) {
+        setStatusText(QStringLiteral("Справка за печалбата от колите.."));
+        setWindowTitle(screenCaption(QStringLiteral("Баланс")));
+        Text1->setText(QStringLiteral("Печалба за периода ") + period);
+        label = QStringLiteral("Обработка на приходите и разходите от колите...");
+    } else {
+        setStatusText(QStringLiteral("Справка за разхода на нафта на колите.."));
+        setWindowTitle(screenCaption(QStringLiteral("Разход нафта")));
+        Text1->setText(QStringLiteral("Разход нафта за периода ") + period);
+        label = QStringLiteral("Обработка разхода на нафта на колите...");
+    }
+
+    GridEX1->unbind();
+    adoTempRS.close();
+    try {
+        ProgressScope progress(label, 3);
+        Connection db;
+        db.open(gConnStr);
+        m_figures = readBalans(db, m_mode, m_start, m_end);
+        progress.step(2);
+        if (!m_scratch)
+            m_scratch = std::make_unique<ScratchRows>(QStringLiteral("TempBalans"));
+        else
+            m_scratch->clear();
+        stageRows();
+        adoTempRS.open(m_scratch->conn(), QStringLiteral("SELECT * FROM TempBalans"));
+    } catch (const DbError &e) {
+        DiaInf::show(QStringLiteral("ГРЕШКА!"), e.text());
+        return false;
+    }
+
+    if (m_mode == BalansMode::Money) {
+        Label1->setText(balansTotalText(m_figures.total()));
+        Label1->setVisible(true);
+    } else {
+        Label1->setVisible(false);
+    }
+    if (!adoTempRS.isEmpty())
+        adoTempRS.moveFirst();
+    GridEX1->setBoundRecordset(&adoTempRS);
+    setColumns();
+    return true;
+}
+
+void Balans::stageRows()
+{
+    Connection &c = m_scratch->conn();
+    c.beginTrans();
+    try {
+        int red = 1;
+        for (const BalansCar &car : m_figures.cars)
+            c.execute(QStringLiteral("INSERT INTO TempBalans (Red, Kola, Prihod, Razhod, Ostatak) "
+                                     "VALUES (?,?,?,?,?)"),
+                      {red++, car.kola, formatBalansFigure(car.prihod, m_mode),
+                       formatBalansFigure(car.razhod, m_mode), formatBalansFigure(car.ostatak, m_mode)});
+        c.commitTrans();
+    } catch (...) {
+        c.rollbackTrans();
+        throw;
+    }
+}
+
+void Balans::setColumns()
+{
+    const bool fuel = m_mode == BalansMode::Fuel;
+    struct Col {
+        const char *money;
+        const char *fuel;
+        int width;
+        int align;
+        const char *style;
+    };
+    const Col cols[] = {{"№", "№", 450, 1, ""},
+                        {"Кола", "Кола", 1000, 1, ""},
+                        {"Приход", "Изч.разх.", 1800, 2, "Prihod"},
+                        {"Разход", "Заредено", 1800, 2, "Razhod"},
+                        {"Остатък", "Разлика", 1800, 2, ""}};
+    // The column holds a five-character car; a longer number is shown whole.
+    int carWidth = 1000;
+    for (const BalansCar &car : m_figures.cars)
+        if (car.kola.size() > 5)
+            carWidth = 1900;
+    for (int i = 0; i < 5; ++i) {
+        GridColumn c = GridEX1->Columns(i + 1);
+        c.setCaption(QString::fromUtf8(fuel ? cols[i].fuel : cols[i].money))
+            .setWidth(i == 1 ? carWidth : cols[i].width)
+            .setHeaderAlignment(1)
+            .setTextAlignment(cols[i].align)
+            .setEditable(false)
+            .setCellStyle(QString::fromUtf8(cols[i].style));
+    }
+    GridEX1->RefreshRows();
+}
+
+void Balans::moveRow(int vbKey, int shift)
+{
+    const int n = GridEX1->rowCount();
+    if (n == 0)
+        return;
+    const int cur = GridEX1->currentRow();
+    const int visual = cur < 0 ? 0 : GridEX1->visualRow(cur);
+    const bool ctrl = shift == 2;
+    int target = visual;
+    switch (vbKey) {
+    case 36: // Home
+        target = 0;
+        break;
+    case 35: // End
+        target = n - 1;
+        break;
+    case 38: // Up
+    case 33: // PgUp
+        target = ctrl ? 0 : visual - 1;
+        break;
+    case 40: // Down
+    case 34: // PgDn
+        target = ctrl ? n - 1 : visual + 1;
+        break;
+    default:
+        return;
+    }
+    if (target < 0 || target >= n) {
+        beep();
+        target = std::clamp(target, 0, n - 1);
+    }
+    GridEX1->setCurrentRow(GridEX1->rowAtVisual(target));
+}
+
+void Balans::keyPressEvent(QKeyEvent *e)
+{
+    const int key = vbKeyCode(e);
+    if (key == 27) {
+        close();
+        return;
+    }
+    if (key >= 33 && key <= 40 && key != 37 && key != 39) {
+        moveRow(key, vbShift(e->modifiers()));
+        return;
+    }
+    QDialog::keyPressEvent(e);
+}
+
+void Balans::showEvent(QShowEvent *e)
+{
+    QDialog::showEvent(e);
+    QTimer::singleShot(0, cmdClose, [this] { cmdClose->setFocus(); });
+}
+
+void Balans::cmdPrint_Click()
+{
+    runReportFill([this] {
+        const bool fuel = m_mode == BalansMode::Fuel;
+        Report &r = rptBalans();
+        const ReportDesignInfo &info = reportDesign(r.name());
+        if (!adoTempRS.isEmpty())
+            adoTempRS.moveFirst();
+        r.setCaption(info.windowCaption(fuel));
+        applyDesignPage(r, info);
+        r.setDataSource(ReportData::fromRecordset(adoTempRS));
+        fillCompanyHeader(r, info);
+        ReportSection &rh = r.section(QStringLiteral("ReportHeader"));
+        rh.control(QStringLiteral("Label2"))
+            .setCaption(fuel ? QStringLiteral("за разхода на нафта на колите") : QStringLiteral("за печалбата от колите"));
+        rh.control(QStringLiteral("Label3"))
+            .setCaption(QStringLiteral("за периода от ") + shortDateText(m_start) + QStringLiteral(" до ")
+                        + shortDateText(m_end));
+        // The one instance keeps what the last print wrote: both modes write every caption.
+        ReportSection &ph = r.section(QStringLiteral("PageHeader"));
+        ph.control(QStringLiteral("Label101")).setCaption(QStringLiteral("Кола №"));
+        ph.control(QStringLiteral("Label102")).setCaption(fuel ? QStringLiteral("Изч.разх.") : QStringLiteral("Приход"));
+        ph.control(QStringLiteral("Label103")).setCaption(fuel ? QStringLiteral("Заредено") : QStringLiteral("Разход"));
+        ph.control(QStringLiteral("Label104")).setCaption(fuel ? QStringLiteral("Разлика") : QStringLiteral("Остатък"));
+        for (const char *unit : {"Label202", "Label203", "Label204"})
+            ph.control(QLatin1String(unit)).setCaption(fuel ? QStringLiteral("[ л. ]") : QStringLiteral("[лв.]"));
+        ReportSection &det = r.section(QStringLiteral("Detail"));
+        const char *fields[] = {"Red", "kola", "Prihod", "Razhod", "Ostatak"};
+        for (int i = 0; i < 5; ++i)
+            det.control(QStringLiteral("Text%1").arg(100 + i)).setDataField(QLatin1String(fields[i]));
+        fillVersionFooter(r, info);
+        r.section(QStringLiteral("ReportFooter"))
+            .control(QStringLiteral("Label8"))
+            .setCaption(fuel ? QStringLiteral("Всичко") : balansTotalText(m_figures.total()));
+        r.show(info.modal);
+    });
+}
+
+void showBalans()
+{
+    if (Balans *open = s_balans) {
+        open->load();
+        bringForward(open);
+        return;
+    }
+    showSingle(s_balans, [] () -> Balans * {
+        auto *w = new Balans(QApplication::activeWindow());
+        if (!w->load()) {
+            delete w;
+            return nullptr;
+        }
+        return w;
+    });
+}
+
+} // namespace kelm

@@ -1,0 +1,72 @@
+#pragma once
+// Balans: each own car's income against its costs ("Баланс на колите") or its
+// fuel by norm against the fuel filled ("Разход нафта") over DiaSeek's period,
+// one row per car in the screen's own scratch rows (layout TempBalans), with the
+// money total, printed on rptBalans. The mode is taken when the rows are built;
+// the print follows it. Modeless, one instance: the command run again while it is
+// open builds it again for the new period and mode.
+
+#include "platform/database.h"
+#include "reports/balansrules.h"
+
+#include <QDialog>
+#include <memory>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace kelm {
+
+class Grid;
+class Report;
+class ScratchRows;
+
+class Balans : public QDialog {
+    Q_OBJECT
+public:
+    explicit Balans(QWidget *parent = nullptr);
+    ~Balans() override;
+
+    // The open screen, or null.
+    static Balans *instance();
+
+    // Builds the rows for the period of DiaSeek and the mode of gSeekMode. False
+    // after a failure was reported.
+    bool load();
+    void cmdPrint_Click();
+
+    BalansMode mode() const { return m_mode; }
+    const BalansFigures &figures() const { return m_figures; }
+    Recordset &rows() { return adoTempRS; }
+
+    QLineEdit *Text1 = nullptr;
+    Grid *GridEX1 = nullptr;
+    QLabel *Label1 = nullptr;
+    QPushButton *cmdPrint = nullptr;
+    QPushButton *cmdClose = nullptr;
+
+protected:
+    void keyPressEvent(QKeyEvent *e) override;
+    void showEvent(QShowEvent *e) override;
+
+private:
+    void stageRows();
+    void setColumns();
+    void moveRow(int vbKey, int shift);
+
+    BalansMode m_mode = BalansMode::Money;
+    QDate m_start, m_end;
+    BalansFigures m_figures;
+    std::unique_ptr<ScratchRows> m_scratch;
+    Recordset adoTempRS;
+};
+
+// Справки > Баланс на колите / Разход нафта: shows the screen modeless, or builds
+// the open one again and brings it forward.
+void showBalans();
+
+// The design's instance.
+Report &rptBalans();
+
+} // namespace kelm
