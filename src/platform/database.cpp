@@ -404,23 +404,6 @@ int Connection::execute(const QString &sql, const QVariantList &params)
     return q.numRowsAffected();
 }
 
-int Connection::executeMany(const QString &sql, const QVector<QVariantList> &rows)
-{
-    if (!isOpen())
-        throw DbError(ErrSql, QStringLiteral("Няма отворена връзка с базата данни."));
-    QSqlQuery q(m_db);
-    if (!q.prepare(sql))
-        throw sqlError(q.lastError(), sql);
-    int changed = 0;
-    for (const QVariantList &params : rows) {
-        bindAll(q, params);
-        if (!q.exec())
-            throw sqlError(q.lastError(), sql);
-        changed += q.numRowsAffected();
-    }
-    return changed;
-}
-
 QVariant Connection::scalar(const QString &sql, const QVariantList &params)
 {
     QSqlQuery q = run(sql, params, true);

@@ -74,9 +74,6 @@ public:
 
     // Runs one statement with bound values; returns the number of rows changed.
     int execute(const QString &sql, const QVariantList &params = {});
-    // Runs one statement once per row of values, prepared once: for staging many
-    // rows. Returns the number of rows changed in all.
-    int executeMany(const QString &sql, const QVector<QVariantList> &rows);
     // First column of the first row, or an invalid QVariant when there is none.
     QVariant scalar(const QString &sql, const QVariantList &params = {});
     // Runs a query forward-only and hands each row's values, typed as a Recordset

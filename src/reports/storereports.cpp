@@ -4,6 +4,7 @@
 #include "dialogs/diaseek.h"
 #include "dialogs/diaseekall.h"
 #include "dialogs/progdialog.h"
+#include "platform/bulkrows.h"
 #include "platform/database.h"
 #include "platform/numbers.h"
 #include "reports/report.h"
@@ -230,7 +231,7 @@ void PrintStoreReport(bool receipts)
             return;
         }
         const QStringList fields{"Red", "DocVid", "NomData", "Name", "Broi", "Edin", "Suma"};
-        QVector<QVariantList> staged;
+        QVector<QVector<QVariant>> staged;
         staged.reserve(lines.size());
         for (const StoreLine &l : lines)
             staged.append({int(staged.size()) + 1, l.docVid, l.nomData, l.name, l.broi, l.edin, l.suma});
@@ -239,9 +240,7 @@ void PrintStoreReport(bool receipts)
         temp.beginTrans();
         try {
             temp.execute(QStringLiteral("DELETE FROM TempSKladPR"));
-            temp.executeMany(QStringLiteral("INSERT INTO TempSKladPR (%1) VALUES (?,?,?,?,?,?,?)")
-                                 .arg(fields.join(QLatin1Char(','))),
-                             staged);
+            appendRows(temp, QStringLiteral("TempSKladPR"), fields, staged);
             temp.commitTrans();
         } catch (...) {
             temp.rollbackTrans();
@@ -249,11 +248,7 @@ void PrintStoreReport(bool receipts)
         }
         temp.close();
         // The report prints the staged rows as they were written.
-        QVector<QVector<QVariant>> rowsIn;
-        rowsIn.reserve(staged.size());
-        for (const QVariantList &v : staged)
-            rowsIn.append(QVector<QVariant>(v.begin(), v.end()));
-        const ReportData rows(fields, rowsIn);
+        const ReportData rows(fields, staged);
 
         Report &r = rptSkladPR();
         frame(r, !receipts);
