@@ -8,6 +8,7 @@
 #include "trips/editkm.h"
 #include "trips/kurs.h"
 #include "trips/insidekurs.h"
+#include "warehouse/sklad.h"
 
 namespace kelm {
 
@@ -29,6 +30,8 @@ bool runTarget(const QString &name, bool arg)
     if (name == "EditKM") { showEditKM(); return true; }
     if (name == "RowdList") { showRowdList(); return true; }
     if (name == "InsideKurs") { showInsideKurs(); return true; }
+    if (name == "Sklad") { showSklad(); return true; }
+    if (name == "Sklad_R") { showSklad_R(); return true; }
     if (name == "PrintTripsByCar") return PrintTripsByCar(), true;
     if (name == "PrintTripsByPeriod") return PrintTripsByPeriod(), true;
     if (name == "PrintTripsByClient") return PrintTripsByClient(), true;
