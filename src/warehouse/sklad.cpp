@@ -56,7 +56,7 @@ Sklad::~Sklad()
 
 void Sklad::buildControls()
 {
-    setFixedSize(440, 300);
+    setFixedSize(470, 300);
     auto label = [](QWidget *parent, const QString &name, const QString &text, int x, int y) {
         auto *l = new QLabel(text, parent);
         l->setObjectName(name);
@@ -85,33 +85,33 @@ void Sklad::buildControls()
 
     auto *frame1 = new QGroupBox(QStringLiteral("Документ"), this);
     frame1->setObjectName(QStringLiteral("Frame1"));
-    frame1->setGeometry(10, 6, 420, 58);
+    frame1->setGeometry(10, 6, 450, 58);
     label(frame1, QStringLiteral("lblLabels(1)"), QStringLiteral("Вид:"), 10, 28);
     box(frame1, 1, QRect(55, 24, 170, 22));
     Combo1 = list(frame1, QStringLiteral("Combo1"), QRect(55, 24, 170, 22));
     label(frame1, QStringLiteral("lblLabels(2)"), QStringLiteral("Номер"), 240, 28);
-    box(frame1, 2, QRect(290, 24, 118, 22));
+    box(frame1, 2, QRect(290, 24, 148, 22));
 
     auto *frame2 = new QGroupBox(QStringLiteral("Артикул"), this);
     frame2->setObjectName(QStringLiteral("Frame2"));
-    frame2->setGeometry(10, 68, 420, 58);
+    frame2->setGeometry(10, 68, 450, 58);
     label(frame2, QStringLiteral("lblLabels(3)"), QStringLiteral("Име"), 10, 28);
     box(frame2, 3, QRect(55, 24, 220, 22));
     Combo2 = list(frame2, QStringLiteral("Combo2"), QRect(55, 24, 220, 22));
-    label(frame2, QStringLiteral("lblLabels(0)"), QStringLiteral("Дата"), 285, 28);
-    box(frame2, 0, QRect(320, 24, 88, 22));
+    label(frame2, QStringLiteral("lblLabels(0)"), QStringLiteral("Дата"), 292, 28);
+    box(frame2, 0, QRect(330, 24, 108, 22));
 
     Frame3 = new QGroupBox(isIssue() ? QStringLiteral("Разход") : QStringLiteral("Приход"), this);
     Frame3->setObjectName(QStringLiteral("Frame3"));
-    Frame3->setGeometry(10, 130, 420, 58);
+    Frame3->setGeometry(10, 130, 450, 58);
     label(Frame3, QStringLiteral("lblLabels(4)"), QStringLiteral("Кол."), 10, 28);
     box(Frame3, 4, QRect(55, 24, 80, 22));
     label(Frame3, QStringLiteral("lblLabels(5)"), QStringLiteral("Ед.цена"), 145, 28);
     box(Frame3, 5, QRect(200, 24, 80, 22));
-    label(Frame3, QStringLiteral("lblLabels(6)"), QStringLiteral("Сума"), 290, 28);
+    label(Frame3, QStringLiteral("lblLabels(6)"), QStringLiteral("Сума"), 292, 28);
     Label1 = new QLabel(Frame3);
     Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setGeometry(325, 24, 88, 22);
+    Label1->setGeometry(330, 24, 110, 22);
     QFont bold = Label1->font();
     bold.setBold(true);
     Label1->setFont(bold);
@@ -122,6 +122,7 @@ void Sklad::buildControls()
     // It shows Lipsa; only the stock rules set it.
     chkFields->setFocusPolicy(Qt::NoFocus);
     chkFields->setAttribute(Qt::WA_TransparentForMouseEvents);
+    chkFields->installEventFilter(this);
 
     const auto money = [](const QVariant &v) {
         return v.isNull() ? QString() : formatNumber(v.toDouble(), 2) + QStringLiteral("лв.");
@@ -144,8 +145,8 @@ void Sklad::buildControls()
     cfg.fieldClick = DataForm::FieldClick::SelectsText;
     cfg.hasRefresh = false;
     m_form = new DataForm(this, QString(), m_conn, m_adoRS, boxes, cfg);
-    m_form->buttonsPanel()->setGeometry(10, 224, 420, 30);
-    m_form->statusPanel()->setGeometry(10, 264, 420, 28);
+    m_form->buttonsPanel()->setGeometry(10, 224, 450, 30);
+    m_form->statusPanel()->setGeometry(10, 264, 450, 28);
 
     m_form->hooks.setButtons = [this](bool browsing) { setButtonsHook(browsing); };
     m_form->hooks.validate = [this] { return validateSave(); };
@@ -221,6 +222,9 @@ void Sklad::lockBox(QLineEdit *box, bool locked)
     box->setEnabled(!locked);
     QPalette p = box->palette();
     p.setColor(QPalette::Base, locked ? kLocked : kOpen);
+    p.setColor(QPalette::Disabled, QPalette::Base, kLocked);
+    // A locked value is still read: the average price, the repair's 1.
+    p.setColor(QPalette::Disabled, QPalette::Text, QColor(0, 0, 0));
     box->setPalette(p);
 }
 
@@ -259,6 +263,18 @@ void Sklad::setButtonsHook(bool browsing)
 
 bool Sklad::eventFilter(QObject *obj, QEvent *event)
 {
+    if (obj == chkFields) {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+            return true;
+        default:
+            return false;
+        }
+    }
     if (m_loaded && event->type() == QEvent::FocusOut && (obj == Combo1 || obj == Combo1->lineEdit())) {
         // A message box or another window in front is no leaving of the box.
         const Qt::FocusReason why = static_cast<QFocusEvent *>(event)->reason();
