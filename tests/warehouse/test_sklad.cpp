@@ -250,9 +250,20 @@ void TestSklad::refusedIssueStaysAddingThenSavesAverage()
         QCOMPARE(s.w.Combo2->currentText(), QStringLiteral("Филтър"));
         QCOMPARE(dump(db), before);
     }
+    // A failure after the stock step (the line's own write) undoes the step too.
+    db.exec("CREATE TRIGGER no_issue BEFORE INSERT ON Sklad WHEN NEW.VidKol='R' "
+            "BEGIN SELECT RAISE(ABORT, 'forced failure'); END");
     cap.clear();
     s.type(QStringLiteral("Бон"), QStringLiteral("Филтър"), QStringLiteral("1.4.2024"), QStringLiteral("15"),
            QStringLiteral("3,00"));
+    s.btn("cmdUpdate")->click();
+    QCOMPARE(cap.lastCaption(), QStringLiteral("ГРЕШКА при запис!"));
+    QVERIFY(s.w.form()->isAdding());
+    QCOMPARE(s.box(5)->text(), QStringLiteral("3,00"));
+    db.exec("DROP TRIGGER no_issue");
+    QCOMPARE(dump(db), before);
+    // Saved again, the stock moves once.
+    cap.clear();
     s.btn("cmdUpdate")->click();
     QVERIFY2(cap.shown.isEmpty(), qPrintable(cap.lastText()));
     QVERIFY(s.w.form()->isBrowsing());
@@ -271,7 +282,15 @@ void TestSklad::correctionsMoveNoStockAndCancelStays()
     MessageCapture cap;
     {
         Screen<Sklad> s(cap);
+        // The first line alone is read on opening; the rest at the first move.
+        QCOMPARE(s.w.lines().recordCount(), 1);
+        QVERIFY(!s.w.allLinesRead());
+        QCOMPARE(s.box(2)->text(), QStringLiteral("1"));
+        s.btn("cmdNext")->click();
+        QVERIFY(s.w.allLinesRead());
         QCOMPARE(s.w.lines().recordCount(), 2);
+        QCOMPARE(s.status(), QStringLiteral("Запис №: 2"));
+        s.btn("cmdFirst")->click();
         s.btn("cmdLast")->click();
         s.btn("cmdEdit")->click();
         QCOMPARE(s.status(), QStringLiteral("Корекция"));
@@ -326,6 +345,15 @@ void TestSklad::deleteAsksTwice()
     seedReceipts(db);
     db.exec("UPDATE Sklad SET Ostat=3");
     MessageCapture cap;
+    {
+        // A move key reads the lines not read on opening.
+        Screen<Sklad> k(cap);
+        QVERIFY(!k.w.allLinesRead());
+        QTest::keyClick(k.box(2), Qt::Key_End);
+        QVERIFY(k.w.allLinesRead());
+        QCOMPARE(k.status(), QStringLiteral("Запис №: 2"));
+        QCOMPARE(k.box(2)->text(), QStringLiteral("2"));
+    }
     Screen<Sklad> s(cap);
     const QString before = dump(db);
     cap.clear();
@@ -384,8 +412,8 @@ void TestSklad::bothScreensOpenEachWithItsKind()
     QVERIFY(p->Combo2->findText(QStringLiteral("Разходи за курс")) >= 0);
 
     // Each saves its own kind, whatever gSkladMode says now.
-    p->form()->cmdAdd();
-    r->form()->cmdAdd();
+    p->form()->button(QStringLiteral("cmdAdd"))->click();
+    r->form()->button(QStringLiteral("cmdAdd"))->click();
     p->Combo1->setEditText(QStringLiteral("Фактура"));
     p->Combo2->setEditText(QStringLiteral("Филтър"));
     p->txtFields(0)->setText(QStringLiteral("6.4.2024"));
