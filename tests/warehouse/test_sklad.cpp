@@ -4,8 +4,8 @@
 // open at once, each saving its own kind.
 #include "dialogs/messages.h"
 #include "platform/dataform.h"
+#include "shell/frmmain.h"
 #include "shell/globals.h"
-#include "shell/targets.h"
 #include "testdb.h"
 #include "trips/tripsave.h"
 #include "typing.h"
@@ -18,6 +18,8 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace kelm;
@@ -25,6 +27,7 @@ using namespace kelm;
 class TestSklad : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    void initTestCase();
     void emptyKindOpensInAddingAndSavesAReceipt();
     void kindCutTo15OnLeavingAndOnSave();
     void repairLocksQuantityOnlyWhileNamed();
@@ -104,6 +107,14 @@ QString dump(TestDb &db)
 }
 
 } // namespace
+
+void TestSklad::initTestCase()
+{
+    // The main window keeps its placement in the settings: never the user's own.
+    static QTemporaryDir settings;
+    QSettings::setDefaultFormat(QSettings::IniFormat);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
+}
 
 void TestSklad::emptyKindOpensInAddingAndSavesAReceipt()
 {
@@ -388,17 +399,20 @@ void TestSklad::bothScreensOpenEachWithItsKind()
     trip.expense = 42.5;
     writeExpenseLine(db.conn(), trip);
     MessageCapture cap;
-    gSkladMode = QStringLiteral("P");
-    QVERIFY(runTarget(QStringLiteral("Sklad")));
-    gSkladMode = QStringLiteral("R");
-    QVERIFY(runTarget(QStringLiteral("Sklad_R")));
+    FrmMain main;
+    main.show();
+    // Склад > Приход and Склад > Разход.
+    main.runCommand(QStringLiteral("mnuSklPrih"));
+    QCOMPARE(gSkladMode, QStringLiteral("P"));
+    main.runCommand(QStringLiteral("mnuSklRaz"));
+    QCOMPARE(gSkladMode, QStringLiteral("R"));
     Sklad *p = openSklad();
     Sklad_R *r = openSklad_R();
     QVERIFY(p && r);
     QVERIFY(p->isVisible() && r->isVisible());
     QVERIFY(!p->isModal() && !r->isModal());
     // A second command brings the open screen forward.
-    QVERIFY(runTarget(QStringLiteral("Sklad")));
+    main.runCommand(QStringLiteral("mnuSklPrih"));
     QCOMPARE(openSklad(), p);
     QCOMPARE(p->kind(), QStringLiteral("P"));
     QCOMPARE(r->kind(), QStringLiteral("R"));
