@@ -14,6 +14,7 @@
 #include "trips/insidekurs.h"
 #include "warehouse/nalichsk.h"
 #include "warehouse/skladsk.h"
+#include "warehouse/sklad.h"
 
 namespace kelm {
 
@@ -35,6 +36,8 @@ bool runTarget(const QString &name, bool arg)
     if (name == "EditKM") { showEditKM(); return true; }
     if (name == "RowdList") { showRowdList(); return true; }
     if (name == "InsideKurs") { showInsideKurs(); return true; }
+    if (name == "Sklad") { showSklad(); return true; }
+    if (name == "Sklad_R") { showSklad_R(); return true; }
     if (name == "PrintTripsByCar") return PrintTripsByCar(), true;
     if (name == "PrintTripsByPeriod") return PrintTripsByPeriod(), true;
     if (name == "PrintTripsByClient") return PrintTripsByClient(), true;

@@ -4,6 +4,7 @@
 #include "platform/database.h"
 #include "platform/numbers.h"
 #include "shell/textchecks.h"
+#include "warehouse/stock.h"
 
 #include <cmath>
 #include <limits>
@@ -65,10 +66,8 @@ QString tariffRefusal(const QString &text)
 
 void writeExpenseLine(Connection &conn, const TripRow &row)
 {
-    conn.execute(QStringLiteral("INSERT INTO Sklad (DocVid, DocNom, Data, Name, Kol, Edin, Suma, "
-                                "VidKol, Lipsa, Ostat) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-                 {row.kola, QStringLiteral("0000000000"), row.data, QStringLiteral("Разходи за курс"),
-                  1.0, row.expense, row.expense, QStringLiteral("R"), true, 0.0});
+    insertLine(conn, noStockIssue(row.data, row.kola, QStringLiteral("0000000000"), kTripExpenseArticle, 1.0,
+                                  row.expense));
 }
 
 QString driverCodeOf(const QString &entry)

@@ -1,0 +1,490 @@
+#include "warehouse/sklad.h"
+
+#include "dialogs/diainf.h"
+#include "dialogs/fillcombo.h"
+#include "dialogs/mousepointer.h"
+#include "platform/dataform.h"
+#include "platform/numbers.h"
+#include "platform/singlewindow.h"
+#include "platform/version.h"
+#include "shell/globals.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateTime>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+
+namespace kelm {
+
+namespace {
+
+// Boxes a rule locks are grey, open ones white.
+const QColor kLocked(192, 192, 192);
+const QColor kOpen(255, 255, 255);
+
+QPointer<Sklad> s_sklad;
+QPointer<Sklad_R> s_skladR;
+
+} // namespace
+
+Sklad::Sklad(QWidget *parent) : Sklad(kReceiptKind, parent) {}
+
+Sklad_R::Sklad_R(QWidget *parent) : Sklad(kIssueKind, parent)
+{
+    setObjectName(QStringLiteral("Sklad_R"));
+}
+
+Sklad::Sklad(const QString &kind, QWidget *parent) : QDialog(parent), m_kind(kind)
+{
+    setObjectName(QStringLiteral("Sklad"));
+    setModal(false);
+    buildControls();
+}
+
+Sklad::~Sklad()
+{
+    if (qApp)
+        qApp->removeEventFilter(this);
+    setNormalPointer();
+}
+
+void Sklad::buildControls()
+{
+    setFixedSize(470, 300);
+    auto label = [](QWidget *parent, const QString &name, const QString &text, int x, int y) {
+        auto *l = new QLabel(text, parent);
+        l->setObjectName(name);
+        l->move(x, y);
+        l->adjustSize();
+        return l;
+    };
+    auto box = [this](QWidget *parent, int index, const QRect &r) {
+        auto *le = new QLineEdit(parent);
+        le->setObjectName(QStringLiteral("txtFields(%1)").arg(index));
+        le->setGeometry(r);
+        m_txt.insert(index, le);
+        return le;
+    };
+    auto list = [](QWidget *parent, const QString &name, const QRect &r) {
+        auto *c = new QComboBox(parent);
+        c->setObjectName(name);
+        c->setEditable(true);
+        c->setInsertPolicy(QComboBox::NoInsert);
+        // A typed value is taken as typed, never completed from the list.
+        c->setCompleter(nullptr);
+        c->setGeometry(r);
+        c->hide();
+        return c;
+    };
+
+    auto *frame1 = new QGroupBox(QStringLiteral("Документ"), this);
+    frame1->setObjectName(QStringLiteral("Frame1"));
+    frame1->setGeometry(10, 6, 450, 58);
+    label(frame1, QStringLiteral("lblLabels(1)"), QStringLiteral("Вид:"), 10, 28);
+    box(frame1, 1, QRect(55, 24, 170, 22));
+    Combo1 = list(frame1, QStringLiteral("Combo1"), QRect(55, 24, 170, 22));
+    label(frame1, QStringLiteral("lblLabels(2)"), QStringLiteral("Номер"), 240, 28);
+    box(frame1, 2, QRect(290, 24, 148, 22));
+
+    auto *frame2 = new QGroupBox(QStringLiteral("Артикул"), this);
+    frame2->setObjectName(QStringLiteral("Frame2"));
+    frame2->setGeometry(10, 68, 450, 58);
+    label(frame2, QStringLiteral("lblLabels(3)"), QStringLiteral("Име"), 10, 28);
+    box(frame2, 3, QRect(55, 24, 220, 22));
+    Combo2 = list(frame2, QStringLiteral("Combo2"), QRect(55, 24, 220, 22));
+    label(frame2, QStringLiteral("lblLabels(0)"), QStringLiteral("Дата"), 292, 28);
+    box(frame2, 0, QRect(330, 24, 108, 22));
+
+    Frame3 = new QGroupBox(isIssue() ? QStringLiteral("Разход") : QStringLiteral("Приход"), this);
+    Frame3->setObjectName(QStringLiteral("Frame3"));
+    Frame3->setGeometry(10, 130, 450, 58);
+    label(Frame3, QStringLiteral("lblLabels(4)"), QStringLiteral("Кол."), 10, 28);
+    box(Frame3, 4, QRect(55, 24, 80, 22));
+    label(Frame3, QStringLiteral("lblLabels(5)"), QStringLiteral("Ед.цена"), 145, 28);
+    box(Frame3, 5, QRect(200, 24, 80, 22));
+    label(Frame3, QStringLiteral("lblLabels(6)"), QStringLiteral("Сума"), 292, 28);
+    Label1 = new QLabel(Frame3);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setGeometry(330, 24, 110, 22);
+    QFont bold = Label1->font();
+    bold.setBold(true);
+    Label1->setFont(bold);
+
+    chkFields = new QCheckBox(QStringLiteral("Изписан"), this);
+    chkFields->setObjectName(QStringLiteral("chkFields"));
+    chkFields->setGeometry(20, 194, 120, 22);
+    // It shows Lipsa; only the stock rules set it.
+    chkFields->setFocusPolicy(Qt::NoFocus);
+    chkFields->setAttribute(Qt::WA_TransparentForMouseEvents);
+    chkFields->installEventFilter(this);
+
+    const auto money = [](const QVariant &v) {
+        return v.isNull() ? QString() : formatNumber(v.toDouble(), 2) + QStringLiteral("лв.");
+    };
+    QList<DataFormBox> boxes{{m_txt.value(1), QStringLiteral("DocVid")},
+                             {m_txt.value(2), QStringLiteral("DocNom")},
+                             {m_txt.value(3), QStringLiteral("Name")},
+                             {m_txt.value(0), QStringLiteral("Data")},
+                             {m_txt.value(4), QStringLiteral("Kol")},
+                             {m_txt.value(5), QStringLiteral("Edin")},
+                             {chkFields, QStringLiteral("Lipsa")},
+                             {Label1, QStringLiteral("Suma"), money}};
+
+    DataForm::Config cfg;
+    cfg.statusText = QStringLiteral("Запис №: ");
+    cfg.addText = QStringLiteral("Нов запис");
+    cfg.editText = QStringLiteral("Корекция");
+    cfg.deletes = DataForm::Delete::TwoQuestions;
+    cfg.errors = DataForm::Errors::Own;
+    cfg.fieldClick = DataForm::FieldClick::SelectsText;
+    cfg.hasRefresh = false;
+    m_form = new DataForm(this, QString(), m_conn, m_adoRS, boxes, cfg);
+    m_form->buttonsPanel()->setGeometry(10, 224, 450, 30);
+    m_form->statusPanel()->setGeometry(10, 264, 450, 28);
+
+    m_form->hooks.setButtons = [this](bool browsing) { setButtonsHook(browsing); };
+    m_form->hooks.validate = [this] { return validateSave(); };
+    m_form->hooks.readBoxes = [] {};
+    m_form->hooks.writeExtra = [this](Connection &conn) { writeLine(conn); };
+    m_form->hooks.reportError = [](DataForm::Command cmd, const DbError &e) {
+        if (e.number() == kErrStockRefused)
+            DiaInf::show(kRefusalCaption, e.description());
+        else
+            DiaInf::show(DataForm::errorCaption(cmd), e.text());
+    };
+    // A correction starts in the date; a new line in the kind list (below).
+    connect(m_form->button(QStringLiteral("cmdEdit")), &QAbstractButton::clicked, this, [this] {
+        if (m_form->isEditing())
+            m_txt.value(0)->setFocus();
+    });
+    // Reading tens of thousands of lines takes a good part of a second, so the
+    // screen opens on its first line and reads them all only when the user
+    // first moves, adds or deletes.
+    auto rewire = [this](const char *name, void (DataForm::*cmd)()) {
+        QAbstractButton *b = m_form->button(QString::fromLatin1(name));
+        QObject::disconnect(b, &QAbstractButton::clicked, m_form, nullptr);
+        connect(b, &QAbstractButton::clicked, this, [this, cmd] {
+            if (ensureAllLines())
+                (m_form->*cmd)();
+        });
+    };
+    rewire("cmdFirst", &DataForm::cmdFirst);
+    rewire("cmdPrevious", &DataForm::cmdPrevious);
+    rewire("cmdNext", &DataForm::cmdNext);
+    rewire("cmdLast", &DataForm::cmdLast);
+    rewire("cmdDelete", &DataForm::cmdDelete);
+    {
+        QAbstractButton *b = m_form->button(QStringLiteral("cmdAdd"));
+        QObject::disconnect(b, &QAbstractButton::clicked, m_form, nullptr);
+        connect(b, &QAbstractButton::clicked, this, [this] {
+            if (!ensureAllLines())
+                return;
+            m_form->cmdAdd();
+            if (m_form->isAdding())
+                Combo1->setFocus();
+        });
+    }
+    // Installed after the template's filter, so it sees a move key first.
+    qApp->installEventFilter(this);
+    connect(Combo2, &QComboBox::editTextChanged, this, [this] { updateLocks(); });
+    Combo1->lineEdit()->installEventFilter(this);
+    Combo1->installEventFilter(this);
+
+    QList<QWidget *> order{Combo1, m_txt.value(2), Combo2, m_txt.value(0), m_txt.value(4), m_txt.value(5)};
+    for (const char *b : {"cmdAdd", "cmdEdit", "cmdUpdate", "cmdDelete", "cmdCancel", "cmdClose", "cmdFirst",
+                          "cmdPrevious", "cmdNext", "cmdLast"})
+        order << m_form->button(QString::fromLatin1(b));
+    order << m_txt.value(1) << m_txt.value(3);
+    for (int i = 1; i < order.size(); ++i)
+        setTabOrder(order.at(i - 1), order.at(i));
+}
+
+bool Sklad::load()
+{
+    setWaitPointer();
+    NormalPointerOnExit normal;
+    setStatusText(QStringLiteral("Обработвам данните..."));
+    setWindowTitle(screenCaption(isIssue() ? QStringLiteral("Склад - Разход") : QStringLiteral("Склад - Приход")));
+    try {
+        m_conn.open(gConnStr);
+        // The kinds already used on this kind of line (on issues the cars of the
+        // trip expense lines too), and every article of either kind.
+        FillCombo(Combo1,
+                  QStringLiteral("SELECT DISTINCT DocVid FROM Sklad WHERE VidKol=? AND DocVid IS NOT NULL "
+                                 "ORDER BY DocVid COLLATE BG"),
+                  QStringLiteral("DocVid"), {m_kind});
+        FillCombo(Combo2,
+                  QStringLiteral("SELECT DISTINCT Name FROM Sklad WHERE Name IS NOT NULL ORDER BY Name COLLATE BG"),
+                  QStringLiteral("Name"));
+        Combo1->setCurrentIndex(Combo1->count() > 0 ? 0 : -1);
+        Combo2->setCurrentIndex(Combo2->count() > 0 ? 0 : -1);
+    } catch (const DbError &e) {
+        setNormalPointer();
+        DiaInf::show(DataForm::errorCaption(DataForm::CmdLoad), e.text());
+        return false;
+    }
+    m_form->SetButtons(true);
+    setNormalPointer();
+    // The screen opens on its first line; the rest is read at the first move
+    // (see ensureAllLines).
+    if (!m_form->open(linesSql() + QStringLiteral(" LIMIT 1"), {m_kind}))
+        return false;
+    m_allLines = m_adoRS.isEmpty();
+    m_loaded = true;
+    if (m_adoRS.isEmpty())
+        m_form->button(QStringLiteral("cmdAdd"))->click();
+    return true;
+}
+
+QString Sklad::linesSql()
+{
+    // "+Data": a scan of the table sorted once reads the file in order; walking
+    // the date index would fetch the rows one by one all over it.
+    return QStringLiteral("SELECT * FROM Sklad WHERE VidKol=? ORDER BY +Data, ID");
+}
+
+bool Sklad::ensureAllLines()
+{
+    if (m_allLines || !m_form->isBrowsing())
+        return true;
+    WaitCursor wait;
+    QVariant id;
+    if (!m_adoRS.bof() && !m_adoRS.eof())
+        id = m_adoRS.value(QStringLiteral("ID"));
+    if (!m_form->open(linesSql(), {m_kind}))
+        return false;
+    m_allLines = true;
+    // Stay on the line that was shown.
+    if (!id.isNull() && !m_adoRS.find(QStringLiteral("ID"), id, true))
+        m_adoRS.moveFirst();
+    m_form->showRecord();
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// Boxes
+
+void Sklad::lockBox(QLineEdit *box, bool locked)
+{
+    box->setEnabled(!locked);
+    QPalette p = box->palette();
+    p.setColor(QPalette::Base, locked ? kLocked : kOpen);
+    p.setColor(QPalette::Disabled, QPalette::Base, kLocked);
+    // A locked value is still read: the average price, the repair's 1.
+    p.setColor(QPalette::Disabled, QPalette::Text, QColor(0, 0, 0));
+    box->setPalette(p);
+}
+
+void Sklad::updateLocks()
+{
+    const bool browsing = m_form->isBrowsing();
+    // An issue's correction keeps the stored average: its price is locked.
+    lockBox(m_txt.value(5), !browsing && isIssue() && m_form->isEditing());
+    // A repair is one piece of work: its quantity is 1 while the article says so.
+    const bool repair = !browsing && isIssue() && m_form->isAdding() && isRepairArticle(Combo2->currentText());
+    QLineEdit *kol = m_txt.value(4);
+    if (repair)
+        kol->setText(QStringLiteral("1"));
+    lockBox(kol, repair);
+}
+
+void Sklad::setButtonsHook(bool browsing)
+{
+    const bool editing = m_form->isEditing();
+    if (!browsing && editing) {
+        // A saved line keeps its kind and article.
+        Combo1->setEditText(m_adoRS.value(QStringLiteral("DocVid")).toString());
+        Combo2->setEditText(m_adoRS.value(QStringLiteral("Name")).toString());
+    }
+    for (QComboBox *c : {Combo1, Combo2}) {
+        c->setVisible(!browsing);
+        c->setEnabled(browsing || !editing);
+        if (!browsing)
+            c->raise();
+    }
+    // The boxes the lists cover take no focus meanwhile.
+    m_txt.value(1)->setVisible(browsing);
+    m_txt.value(3)->setVisible(browsing);
+    updateLocks();
+}
+
+bool Sklad::eventFilter(QObject *obj, QEvent *event)
+{
+    if (obj == chkFields) {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+            return true;
+        default:
+            return false;
+        }
+    }
+    if (m_loaded && event->type() == QEvent::FocusOut && (obj == Combo1 || obj == Combo1->lineEdit())) {
+        // A message box or another window in front is no leaving of the box.
+        const Qt::FocusReason why = static_cast<QFocusEvent *>(event)->reason();
+        if (why != Qt::ActiveWindowFocusReason && why != Qt::PopupFocusReason) {
+            const QString cut = cutDocVid(Combo1->currentText());
+            if (cut != Combo1->currentText())
+                Combo1->setEditText(cut);
+        }
+    }
+    if (!m_allLines && m_loaded && event->type() == QEvent::KeyPress && obj->isWidgetType()
+        && m_form->isBrowsing()) {
+        auto *w = static_cast<QWidget *>(obj);
+        if (w == this || isAncestorOf(w)) {
+            switch (static_cast<QKeyEvent *>(event)->key()) {
+            case Qt::Key_Home:
+            case Qt::Key_End:
+            case Qt::Key_Up:
+            case Qt::Key_Down:
+            case Qt::Key_PageUp:
+            case Qt::Key_PageDown:
+                ensureAllLines();
+                break;
+            default:
+                break;
+            }
+        }
+    }
+    return QDialog::eventFilter(obj, event);
+}
+
+// ---------------------------------------------------------------------------
+// Saving
+
+LineEntry Sklad::typed() const
+{
+    LineEntry e;
+    e.docVid = Combo1->currentText();
+    e.docNom = m_txt.value(2)->text();
+    e.name = Combo2->currentText();
+    e.data = m_txt.value(0)->text();
+    e.kol = m_txt.value(4)->text();
+    e.edin = m_txt.value(5)->text();
+    return e;
+}
+
+void Sklad::focusField(LineField field)
+{
+    QLineEdit *le = nullptr;
+    switch (field) {
+    case LineField::DocVid: le = Combo1->lineEdit(); break;
+    case LineField::Name: le = Combo2->lineEdit(); break;
+    case LineField::Data: le = m_txt.value(0); break;
+    case LineField::Kol: le = m_txt.value(4); break;
+    case LineField::Edin: le = m_txt.value(5); break;
+    case LineField::None: break;
+    }
+    if (le && le->isEnabled()) {
+        le->setFocus();
+        le->selectAll();
+    }
+}
+
+bool Sklad::validateSave()
+{
+    const LineEntry e = typed();
+    m_checked = m_form->isAdding() ? checkNewLine(e) : checkCorrection(e, !isIssue());
+    if (!m_checked.ok) {
+        DiaInf::show(m_checked.caption, m_checked.text);
+        focusField(m_checked.field);
+        return false;
+    }
+    // The boxes the lists cover take what is saved.
+    Combo1->setEditText(m_checked.line.docVid);
+    m_txt.value(1)->setText(m_checked.line.docVid);
+    if (m_form->isAdding()) {
+        Combo2->setEditText(m_checked.line.name);
+        m_txt.value(3)->setText(m_checked.line.name);
+    }
+    return true;
+}
+
+void Sklad::writeLine(Connection &conn)
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    const StockLine &line = m_checked.line;
+    Recordset &rs = m_adoRS;
+    if (m_form->isAdding()) {
+        // The stock step and the line go in the save's one transaction.
+        const StockStep step = stockStep(conn, m_kind, line, now.date(), now.time());
+        if (step.refusal != Refusal::None)
+            throw DbError(kErrStockRefused, refusalText(step.refusal));
+        const SkladLine l = documentLine(m_kind, line, step, now.date(), now.time());
+        rs.setValue(QStringLiteral("Data"), l.data);
+        rs.setValue(QStringLiteral("DocVid"), l.docVid);
+        rs.setValue(QStringLiteral("DocNom"), l.docNom);
+        rs.setValue(QStringLiteral("Name"), l.name);
+        rs.setValue(QStringLiteral("Kol"), l.kol);
+        rs.setValue(QStringLiteral("Edin"), l.edin);
+        rs.setValue(QStringLiteral("Suma"), l.suma);
+        rs.setValue(QStringLiteral("VidKol"), l.vidKol);
+        rs.setValue(QStringLiteral("Lipsa"), l.lipsa);
+        rs.setValue(QStringLiteral("Ostat"), l.ostat);
+        rs.setValue(QStringLiteral("DateMod"), l.dateMod);
+        rs.setValue(QStringLiteral("TimeMod"), l.timeMod);
+        return;
+    }
+    // A correction moves no stock: Ostat, Lipsa and Nalich stay. An issue keeps
+    // its stored price.
+    const double edin = isIssue() ? rs.value(QStringLiteral("Edin")).toDouble() : line.edin;
+    rs.setValue(QStringLiteral("Data"), line.data);
+    rs.setValue(QStringLiteral("DocVid"), line.docVid);
+    rs.setValue(QStringLiteral("DocNom"), line.docNom);
+    rs.setValue(QStringLiteral("Kol"), line.kol);
+    if (!isIssue())
+        rs.setValue(QStringLiteral("Edin"), edin);
+    rs.setValue(QStringLiteral("Suma"), line.kol * edin);
+    rs.setValue(QStringLiteral("VidKol"), m_kind);
+    rs.setValue(QStringLiteral("DateMod"), now.date());
+    rs.setValue(QStringLiteral("TimeMod"), now.time());
+}
+
+// ---------------------------------------------------------------------------
+// Commands of the main window
+
+void showSklad()
+{
+    showSingle(s_sklad, []() -> Sklad * {
+        auto *w = new Sklad(QApplication::activeWindow());
+        if (!w->load()) {
+            delete w;
+            return nullptr;
+        }
+        return w;
+    });
+}
+
+void showSklad_R()
+{
+    showSingle(s_skladR, []() -> Sklad_R * {
+        auto *w = new Sklad_R(QApplication::activeWindow());
+        if (!w->load()) {
+            delete w;
+            return nullptr;
+        }
+        return w;
+    });
+}
+
+Sklad *openSklad()
+{
+    return s_sklad.data();
+}
+
+Sklad_R *openSklad_R()
+{
+    return s_skladR.data();
+}
+
+} // namespace kelm

@@ -1,0 +1,291 @@
+#include "warehouse/stock.h"
+
+#include "platform/database.h"
+#include "platform/numbers.h"
+
+#include <cmath>
+
+namespace kelm {
+
+const QString kReceiptKind = QStringLiteral("P");
+const QString kIssueKind = QStringLiteral("R");
+const QString kRepairArticle = QStringLiteral("Ремонт");
+const QString kTripExpenseArticle = QStringLiteral("Разходи за курс");
+const QString kRefusalCaption = QStringLiteral("ВНИМАНИЕ!");
+
+namespace {
+
+// Quantities are typed with at most a few decimals; what is left of a
+// subtraction below this is the residue of binary fractions, not stock.
+constexpr double kQuantityEps = 1e-9;
+
+bool sameQuantity(double a, double b)
+{
+    return std::fabs(a - b) < kQuantityEps;
+}
+
+LineCheck refuse(LineField field, const QString &text)
+{
+    LineCheck c;
+    c.field = field;
+    c.caption = QStringLiteral("ГРЕШКА!");
+    c.text = text;
+    return c;
+}
+
+// Date, quantity and price, common to new lines and corrections.
+LineCheck checkNumbers(const LineEntry &e, LineCheck ok, bool priceTyped = true)
+{
+    const auto d = parseDate(e.data);
+    if (!d || d->year() < 1900 || d->year() > 2100)
+        return refuse(LineField::Data, QStringLiteral("Въведете вярна дата на документа."));
+    const auto kol = parseBounded(e.kol, limits::kQuantity);
+    if (!kol || *kol <= 0)
+        return refuse(LineField::Kol, QStringLiteral("Въведете количество с число, по-голямо от 0."));
+    const auto edin = priceTyped ? parseBounded(e.edin, limits::kPrice) : std::optional<double>(0.0);
+    if (!edin || *edin < 0)
+        return refuse(LineField::Edin, QStringLiteral("Въведете единична цена с число, не по-малко от 0."));
+    ok.ok = true;
+    ok.line.data = *d;
+    ok.line.kol = *kol;
+    ok.line.edin = *edin;
+    ok.line.docNom = e.docNom;
+    return ok;
+}
+
+} // namespace
+
+QString cutDocVid(const QString &typed)
+{
+    const QString t = typed.trimmed();
+    return t.size() > kDocVidLength ? t.left(kDocVidLength) : typed;
+}
+
+bool isRepairArticle(const QString &name)
+{
+    return name.trimmed() == kRepairArticle;
+}
+
+LineCheck checkNewLine(const LineEntry &e)
+{
+    if (e.docVid.isEmpty())
+        return refuse(LineField::DocVid, QStringLiteral("Въведете данни за вида на документа."));
+    if (e.name.trimmed().isEmpty())
+        return refuse(LineField::Name, QStringLiteral("Въведете име на артикула."));
+    LineCheck c;
+    c.line.docVid = cutDocVid(e.docVid);
+    c.line.name = e.name.trimmed();
+    return checkNumbers(e, c);
+}
+
+LineCheck checkCorrection(const LineEntry &e, bool priceTyped)
+{
+    LineCheck c;
+    c.line.docVid = cutDocVid(e.docVid);
+    c.line.name = e.name.trimmed();
+    return checkNumbers(e, c, priceTyped);
+}
+
+QString refusalText(Refusal r)
+{
+    switch (r) {
+    case Refusal::None: return QString();
+    case Refusal::NoArticle: return QStringLiteral("В склада нямате артикул с това име!");
+    case Refusal::OtherPrice: return QStringLiteral("В склада нямате артикул с такава цена!");
+    case Refusal::NotEnough: return QStringLiteral("В склада нямате такова количество!");
+    }
+    return QString();
+}
+
+Refusal checkIssue(Connection &conn, const QString &name, double kol, double price)
+{
+    QVariant edin, broi;
+    bool found = false;
+    conn.forEachRow(QStringLiteral("SELECT Edin, Broi FROM Nalich WHERE Name=? ORDER BY ID LIMIT 1"), {name},
+                    {}, [&](const QVector<QVariant> &row) {
+                        found = true;
+                        edin = row.at(0);
+                        broi = row.at(1);
+                    });
+    if (!found)
+        return Refusal::NoArticle;
+    // The price is typed with two decimals: compared as money, not as raw doubles.
+    if (Round(edin.toDouble(), 2) != Round(price, 2))
+        return Refusal::OtherPrice;
+    const double onHand = broi.toDouble();
+    if (onHand < kol && !sameQuantity(onHand, kol))
+        return Refusal::NotEnough;
+    // Lots corrected or deleted after the fact can leave stock without a lot to
+    // price it from; such an issue is refused before anything changes.
+    const double inLots = conn.scalar(QStringLiteral("SELECT COALESCE(SUM(Ostat), 0) FROM Sklad "
+                                                     "WHERE Name=? AND VidKol='P' AND Lipsa=0 AND Ostat>0"),
+                                      {name})
+                              .toDouble();
+    if (!(inLots > kQuantityEps))
+        return Refusal::NotEnough;
+    return Refusal::None;
+}
+
+StockStep receiptRule(Connection &conn, const StockLine &line, const QDate &today, const QTime &now)
+{
+    const QVariant id =
+        conn.scalar(QStringLiteral("SELECT ID FROM Nalich WHERE Name=? ORDER BY ID LIMIT 1"), {line.name});
+    if (id.isNull()) {
+        conn.execute(QStringLiteral("INSERT INTO Nalich (Name, Edin, Broi, DateMod, TimeMod) VALUES (?, ?, ?, ?, ?)"),
+                     {line.name, line.edin, line.kol, today, now});
+    } else {
+        conn.execute(QStringLiteral("UPDATE Nalich SET Broi=COALESCE(Broi, 0)+?, Edin=?, DateMod=?, TimeMod=? "
+                                    "WHERE ID=?"),
+                     {line.kol, line.edin, today, now, id});
+    }
+    StockStep s;
+    s.edin = line.edin;
+    s.ostat = line.kol;
+    s.lipsa = false;
+    return s;
+}
+
+double FifoIssuePrice(Connection &conn, const QString &name, double quantity)
+{
+    struct Lot {
+        QVariant id;
+        double ostat, edin;
+    };
+    QVector<Lot> lots;
+    conn.forEachRow(QStringLiteral("SELECT ID, Ostat, Edin FROM Sklad WHERE Lipsa=0 AND VidKol='P' AND Name=? "
+                                   "ORDER BY Data, ID"),
+                    {name}, {}, [&](const QVector<QVariant> &row) {
+                        lots.append({row.at(0), row.at(1).toDouble(), row.at(2).toDouble()});
+                    });
+    double remaining = quantity;
+    double cost = 0;
+    double taken = 0;
+    for (const Lot &lot : lots) {
+        if (lot.ostat - remaining >= 0 || sameQuantity(lot.ostat, remaining)) {
+            // This lot covers the rest; it stays open even when just emptied.
+            cost += remaining * lot.edin;
+            taken += remaining;
+            double left = lot.ostat - remaining;
+            if (sameQuantity(left, 0))
+                left = 0;
+            conn.execute(QStringLiteral("UPDATE Sklad SET Ostat=? WHERE ID=?"), {left, lot.id});
+            remaining = 0;
+            break;
+        }
+        remaining -= lot.ostat;
+        cost += lot.ostat * lot.edin;
+        taken += lot.ostat;
+        conn.execute(QStringLiteral("UPDATE Sklad SET Ostat=0, Lipsa=1 WHERE ID=?"), {lot.id});
+    }
+    if (!(taken > 0))
+        throw DbError(ErrNoCurrentRecord,
+                      QStringLiteral("Няма отворен приход на артикула „%1“ за изписване.").arg(name));
+    return cost / taken;
+}
+
+StockStep issueRule(Connection &conn, const StockLine &line)
+{
+    StockStep s;
+    s.lipsa = true;
+    s.ostat = 0;
+    if (isRepairArticle(line.name)) {
+        s.edin = line.edin;
+        return s;
+    }
+    s.refusal = checkIssue(conn, line.name, line.kol, line.edin);
+    if (s.refusal != Refusal::None)
+        return s;
+    conn.execute(QStringLiteral("UPDATE Nalich SET Broi=CASE WHEN abs(Broi-?)<? THEN 0 ELSE Broi-? END "
+                                "WHERE ID=(SELECT ID FROM Nalich WHERE Name=? ORDER BY ID LIMIT 1)"),
+                 {line.kol, kQuantityEps, line.kol, line.name});
+    s.edin = FifoIssuePrice(conn, line.name, line.kol);
+    return s;
+}
+
+StockStep stockStep(Connection &conn, const QString &kind, const StockLine &line, const QDate &today,
+                    const QTime &now)
+{
+    if (kind == kReceiptKind)
+        return receiptRule(conn, line, today, now);
+    return issueRule(conn, line);
+}
+
+SkladLine documentLine(const QString &kind, const StockLine &line, const StockStep &step, const QDate &today,
+                       const QTime &now)
+{
+    SkladLine l;
+    l.data = line.data;
+    l.docVid = cutDocVid(line.docVid);
+    l.docNom = line.docNom;
+    l.name = line.name;
+    l.kol = line.kol;
+    l.edin = step.edin;
+    l.suma = line.kol * step.edin;
+    l.vidKol = kind;
+    l.lipsa = step.lipsa;
+    l.ostat = step.ostat;
+    l.dateMod = today;
+    l.timeMod = now;
+    return l;
+}
+
+qint64 insertLine(Connection &conn, const SkladLine &l)
+{
+    conn.execute(QStringLiteral("INSERT INTO Sklad (Data, DocVid, DocNom, Name, Kol, Edin, Suma, VidKol, Lipsa, "
+                                "Ostat, DateMod, TimeMod) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                 {l.data, l.docVid, l.docNom, l.name, l.kol, l.edin, l.suma, l.vidKol, l.lipsa, l.ostat,
+                  l.dateMod.isValid() ? QVariant(l.dateMod) : QVariant(),
+                  l.timeMod.isValid() ? QVariant(l.timeMod) : QVariant()});
+    return conn.lastInsertId();
+}
+
+SkladLine noStockIssue(const QDate &data, const QString &docVid, const QString &docNom, const QString &name,
+                       double kol, double price)
+{
+    SkladLine l;
+    l.data = data;
+    l.docVid = docVid;
+    l.docNom = docNom;
+    l.name = name;
+    l.kol = kol;
+    l.edin = price;
+    l.suma = kol * price;
+    l.vidKol = kIssueKind;
+    l.lipsa = true;
+    l.ostat = 0;
+    return l;
+}
+
+SaveLineResult saveNewLine(Connection &conn, const QString &kind, const StockLine &line, const QDate &today,
+                           const QTime &now)
+{
+    SaveLineResult r;
+    try {
+        conn.beginTrans();
+        try {
+            const StockStep step = stockStep(conn, kind, line, today, now);
+            if (step.refusal != Refusal::None) {
+                conn.rollbackTrans();
+                r.refusal = step.refusal;
+                r.caption = kRefusalCaption;
+                r.text = refusalText(step.refusal);
+                return r;
+            }
+            r.line = documentLine(kind, line, step, today, now);
+            r.id = insertLine(conn, r.line);
+            conn.commitTrans();
+        } catch (...) {
+            if (conn.inTransaction())
+                conn.rollbackTrans();
+            throw;
+        }
+    } catch (const DbError &e) {
+        r.caption = QStringLiteral("ГРЕШКА при запис!");
+        r.text = e.text();
+        return r;
+    }
+    r.ok = true;
+    return r;
+}
+
+} // namespace kelm

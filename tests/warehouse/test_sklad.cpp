@@ -1,0 +1,457 @@
+// The receipt and issue screens through their controls: an empty kind opens in
+// adding, the kind cut to 15, the repair lock, refusals that keep the typed line,
+// corrections that move no stock, the two delete questions, and both screens
+// open at once, each saving its own kind.
+#include "dialogs/messages.h"
+#include "platform/dataform.h"
+#include "shell/frmmain.h"
+#include "shell/globals.h"
+#include "testdb.h"
+#include "trips/tripsave.h"
+#include "typing.h"
+#include "warehouse/sklad.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace kelm;
+
+class TestSklad : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void emptyKindOpensInAddingAndSavesAReceipt();
+    void kindCutTo15OnLeavingAndOnSave();
+    void repairLocksQuantityOnlyWhileNamed();
+    void refusedIssueStaysAddingThenSavesAverage();
+    void correctionsMoveNoStockAndCancelStays();
+    void deleteAsksTwice();
+    void bothScreensOpenEachWithItsKind();
+};
+
+namespace {
+
+void seedReceipts(TestDb &db)
+{
+    // Two lots of "Филтър" (10 @ 2.00 older, 10 @ 3.00 newer) and their stock.
+    db.exec("INSERT INTO Sklad (Data, DocVid, DocNom, Name, Kol, Edin, Suma, VidKol, Lipsa, Ostat) VALUES "
+            "('2024-03-01', 'Фактура', '1', 'Филтър', 10, 2, 20, 'P', 0, 10), "
+            "('2024-03-10', 'Фактура', '2', 'Филтър', 10, 3, 30, 'P', 0, 10)");
+    db.exec("INSERT INTO Nalich (Name, Edin, Broi) VALUES ('Филтър', 3, 20)");
+}
+
+template <class W>
+struct Screen {
+    W w;
+    MessageCapture *cap;
+    explicit Screen(MessageCapture &c) : cap(&c)
+    {
+        if (!w.load())
+            qFatal("load failed");
+        w.show();
+        w.activateWindow();
+        if (!QTest::qWaitForWindowActive(&w))
+            qWarning("window not active");
+    }
+    QAbstractButton *btn(const char *name) { return w.form()->button(QString::fromLatin1(name)); }
+    QLineEdit *box(int i) { return w.txtFields(i); }
+    QString status() { return w.form()->statusLabel()->text(); }
+    // Types a whole line into the boxes of a line being added or corrected.
+    void type(const QString &kind, const QString &name, const QString &date, const QString &kol,
+              const QString &edin)
+    {
+        if (w.Combo1->isEnabled()) {
+            w.Combo1->clearEditText();
+            typeText(w.Combo1->lineEdit(), kind);
+            w.Combo2->clearEditText();
+            typeText(w.Combo2->lineEdit(), name);
+        }
+        for (auto [i, text] : {std::pair<int, QString>{0, date}, {4, kol}, {5, edin}}) {
+            if (!box(i)->isEnabled())
+                continue;
+            box(i)->clear();
+            typeText(box(i), text);
+        }
+    }
+    void shot(const QString &name)
+    {
+        // Pictures for a look by eye, only when asked for.
+        const QString dir = qEnvironmentVariable("KELM_SHOTS");
+        if (!dir.isEmpty()) {
+            QDir().mkpath(dir);
+            QCoreApplication::processEvents();
+            w.grab().save(dir + "/" + name + ".png");
+        }
+    }
+};
+
+QString dump(TestDb &db)
+{
+    QString out;
+    for (const char *t : {"Sklad", "Nalich"})
+        db.conn().forEachRow(QStringLiteral("SELECT * FROM %1 ORDER BY ID").arg(QLatin1String(t)), {}, {},
+                             [&](const QVector<QVariant> &row) {
+                                 for (const QVariant &v : row)
+                                     out += v.toString() + QLatin1Char('|');
+                                 out += QLatin1Char('\n');
+                             });
+    return out;
+}
+
+} // namespace
+
+void TestSklad::initTestCase()
+{
+    // The main window keeps its placement in the settings: never the user's own.
+    static QTemporaryDir settings;
+    QSettings::setDefaultFormat(QSettings::IniFormat);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
+}
+
+void TestSklad::emptyKindOpensInAddingAndSavesAReceipt()
+{
+    TestDb db;
+    MessageCapture cap;
+    Screen<Sklad> s(cap);
+    QVERIFY(s.w.windowTitle().startsWith(QStringLiteral("Тревалон ")));
+    QVERIFY(s.w.windowTitle().endsWith(QStringLiteral(" - Склад - Приход")));
+    QCOMPARE(s.w.Frame3->title(), QStringLiteral("Приход"));
+    // Both pick lists are empty: the list message, then straight into a new line.
+    QCOMPARE(cap.shown.size(), 2);
+    QCOMPARE(cap.shown.at(0).text, joinLines({QStringLiteral("Списъка е празен"), QStringLiteral("Ще се създаде нов!")}));
+    QVERIFY(s.w.form()->isAdding());
+    QCOMPARE(s.status(), QStringLiteral("Нов запис"));
+    QVERIFY(s.w.Combo1->isVisible());
+    QVERIFY(s.btn("cmdUpdate")->isVisible());
+    QVERIFY(!s.btn("cmdAdd")->isVisible());
+    s.shot("sklad_adding");
+    cap.clear();
+
+    // A line without an article is refused and stays as typed.
+    s.type(QStringLiteral("Фактура"), QStringLiteral("   "), QStringLiteral("1.3.2024"), QStringLiteral("10"),
+           QStringLiteral("2,5"));
+    s.btn("cmdUpdate")->click();
+    QCOMPARE(cap.lastCaption(), QStringLiteral("ГРЕШКА!"));
+    QCOMPARE(cap.lastText(), QStringLiteral("Въведете име на артикула."));
+    QVERIFY(s.w.form()->isAdding());
+    QCOMPARE(s.box(4)->text(), QStringLiteral("10"));
+    QCOMPARE(db.count("Sklad"), 0);
+
+    s.w.Combo2->clearEditText();
+    typeText(s.w.Combo2->lineEdit(), QStringLiteral(" Д'Арк 100%_чист "));
+    cap.clear();
+    s.btn("cmdUpdate")->click();
+    QVERIFY2(cap.shown.isEmpty(), qPrintable(cap.lastText()));
+    QVERIFY(s.w.form()->isBrowsing());
+    QCOMPARE(s.status(), QStringLiteral("Запис №: 1"));
+    QCOMPARE(s.box(3)->text(), QStringLiteral("Д'Арк 100%_чист"));
+    QCOMPARE(s.w.Label1->text(), QStringLiteral("25,00лв."));
+    QVERIFY(!s.w.chkFields->isChecked());
+    QCOMPARE(db.scalar("SELECT Name || '|' || Kol || '|' || Ostat || '|' || Lipsa || '|' || VidKol FROM Sklad")
+                 .toString(),
+             QStringLiteral("Д'Арк 100%_чист|10.0|10.0|0|P"));
+    QCOMPARE(db.scalar("SELECT Broi FROM Nalich WHERE Name=?", {QStringLiteral("Д'Арк 100%_чист")}).toDouble(), 10.0);
+    QVERIFY(!db.scalar("SELECT DateMod FROM Sklad").isNull());
+    s.shot("sklad_browsing");
+}
+
+void TestSklad::kindCutTo15OnLeavingAndOnSave()
+{
+    TestDb db;
+    seedReceipts(db);
+    MessageCapture cap;
+    Screen<Sklad_R> s(cap);
+    s.btn("cmdAdd")->click();
+    cap.clear();
+    const QString longKind = QStringLiteral("Протокол за брак"); // 16
+    s.w.Combo1->clearEditText();
+    typeText(s.w.Combo1->lineEdit(), QStringLiteral("  ") + longKind + QStringLiteral("1234"));
+    s.box(2)->setFocus();
+    QCOMPARE(s.w.Combo1->currentText(), longKind.left(15));
+    // Fifteen or fewer stay as typed.
+    s.w.Combo1->setFocus();
+    s.w.Combo1->clearEditText();
+    typeText(s.w.Combo1->lineEdit(), QStringLiteral(" Бон "));
+    s.box(2)->setFocus();
+    QCOMPARE(s.w.Combo1->currentText(), QStringLiteral(" Бон "));
+    // Set without leaving the box: the save cuts it all the same (repair path).
+    s.w.Combo1->setEditText(QString(20, QLatin1Char('K')));
+    s.w.Combo2->setEditText(QStringLiteral("Ремонт"));
+    s.box(0)->setText(QStringLiteral("2.4.2024"));
+    s.box(5)->setText(QStringLiteral("120"));
+    s.btn("cmdUpdate")->click();
+    QVERIFY2(cap.shown.isEmpty(), qPrintable(cap.lastText()));
+    QCOMPARE(db.scalar("SELECT DocVid FROM Sklad WHERE Name='Ремонт'").toString(), QString(15, QLatin1Char('K')));
+}
+
+void TestSklad::repairLocksQuantityOnlyWhileNamed()
+{
+    TestDb db;
+    seedReceipts(db);
+    MessageCapture cap;
+    Screen<Sklad_R> s(cap);
+    QVERIFY(s.w.form()->isAdding()); // no issue line yet
+    cap.clear();
+    QLineEdit *kol = s.box(4);
+    s.type(QStringLiteral("Сервиз"), QStringLiteral("Ремонт"), QStringLiteral("5.4.2024"), QStringLiteral("7"),
+           QStringLiteral("300"));
+    QCOMPARE(kol->text(), QStringLiteral("1"));
+    QVERIFY(!kol->isEnabled());
+    QCOMPARE(kol->palette().color(QPalette::Base), QColor(192, 192, 192));
+    s.shot("sklad_r_adding");
+    // Another article opens it again.
+    s.w.Combo2->clearEditText();
+    typeText(s.w.Combo2->lineEdit(), QStringLiteral("Ремонт на гума"));
+    QVERIFY(kol->isEnabled());
+    QCOMPARE(kol->palette().color(QPalette::Base), QColor(255, 255, 255));
+    s.w.Combo2->setEditText(QStringLiteral(" Ремонт "));
+    QVERIFY(!kol->isEnabled());
+    QCOMPARE(kol->text(), QStringLiteral("1"));
+    s.btn("cmdUpdate")->click();
+    QVERIFY2(cap.shown.isEmpty(), qPrintable(cap.lastText()));
+    QCOMPARE(db.scalar("SELECT Name || '|' || Kol || '|' || Edin || '|' || Ostat || '|' || Lipsa FROM Sklad "
+                       "WHERE VidKol='R'")
+                 .toString(),
+             QStringLiteral("Ремонт|1.0|300.0|0.0|1"));
+    QCOMPARE(db.scalar("SELECT Broi FROM Nalich").toDouble(), 20.0);
+    QVERIFY(s.w.chkFields->isChecked());
+    QVERIFY(kol->isEnabled());
+    // "Изписан" takes no input.
+    s.btn("cmdEdit")->click();
+    QTest::mouseClick(s.w.chkFields, Qt::LeftButton);
+    QTest::keyClick(s.w.chkFields, Qt::Key_Space);
+    QVERIFY(s.w.chkFields->isChecked());
+    QCOMPARE(s.w.chkFields->focusPolicy(), Qt::NoFocus);
+    s.btn("cmdCancel")->click();
+}
+
+void TestSklad::refusedIssueStaysAddingThenSavesAverage()
+{
+    TestDb db;
+    seedReceipts(db);
+    db.exec("INSERT INTO Sklad (Data, DocVid, Name, Kol, Edin, Suma, VidKol, Lipsa) "
+            "VALUES ('2024-01-01', 'Бон', 'Масло', 1, 5, 5, 'R', 1)");
+    MessageCapture cap;
+    Screen<Sklad_R> s(cap);
+    QCOMPARE(s.w.windowTitle().endsWith(QStringLiteral(" - Склад - Разход")), true);
+    QCOMPARE(s.w.Frame3->title(), QStringLiteral("Разход"));
+    s.btn("cmdAdd")->click();
+    const QString before = dump(db);
+    struct {
+        const char *kol, *edin, *text;
+    } refused[] = {{"21", "3", "В склада нямате такова количество!"},
+                   {"5", "2", "В склада нямате артикул с такава цена!"}};
+    for (const auto &r : refused) {
+        cap.clear();
+        s.type(QStringLiteral("Бон"), QStringLiteral("Филтър"), QStringLiteral("1.4.2024"), QString::fromUtf8(r.kol),
+               QString::fromUtf8(r.edin));
+        s.btn("cmdUpdate")->click();
+        QCOMPARE(cap.lastCaption(), QStringLiteral("ВНИМАНИЕ!"));
+        QCOMPARE(cap.lastText(), QString::fromUtf8(r.text));
+        QVERIFY(s.w.form()->isAdding());
+        QCOMPARE(s.box(4)->text(), QString::fromUtf8(r.kol));
+        QCOMPARE(s.w.Combo2->currentText(), QStringLiteral("Филтър"));
+        QCOMPARE(dump(db), before);
+    }
+    // A failure after the stock step (the line's own write) undoes the step too.
+    db.exec("CREATE TRIGGER no_issue BEFORE INSERT ON Sklad WHEN NEW.VidKol='R' "
+            "BEGIN SELECT RAISE(ABORT, 'forced failure'); END");
+    cap.clear();
+    s.type(QStringLiteral("Бон"), QStringLiteral("Филтър"), QStringLiteral("1.4.2024"), QStringLiteral("15"),
+           QStringLiteral("3,00"));
+    s.btn("cmdUpdate")->click();
+    QCOMPARE(cap.lastCaption(), QStringLiteral("ГРЕШКА при запис!"));
+    QVERIFY(s.w.form()->isAdding());
+    QCOMPARE(s.box(5)->text(), QStringLiteral("3,00"));
+    db.exec("DROP TRIGGER no_issue");
+    QCOMPARE(dump(db), before);
+    // Saved again, the stock moves once.
+    cap.clear();
+    s.btn("cmdUpdate")->click();
+    QVERIFY2(cap.shown.isEmpty(), qPrintable(cap.lastText()));
+    QVERIFY(s.w.form()->isBrowsing());
+    // The price box shows the average, the amount what the lots cost.
+    QCOMPARE(s.box(5)->text(), QStringLiteral("2,333333"));
+    QCOMPARE(s.w.Label1->text(), QStringLiteral("35,00лв."));
+    QCOMPARE(s.status(), QStringLiteral("Запис №: 2"));
+    QCOMPARE(db.scalar("SELECT Broi FROM Nalich").toDouble(), 5.0);
+    s.shot("sklad_r_browsing");
+}
+
+void TestSklad::correctionsMoveNoStockAndCancelStays()
+{
+    TestDb db;
+    seedReceipts(db);
+    MessageCapture cap;
+    {
+        Screen<Sklad> s(cap);
+        // The first line alone is read on opening; the rest at the first move.
+        QCOMPARE(s.w.lines().recordCount(), 1);
+        QVERIFY(!s.w.allLinesRead());
+        QCOMPARE(s.box(2)->text(), QStringLiteral("1"));
+        s.btn("cmdNext")->click();
+        QVERIFY(s.w.allLinesRead());
+        QCOMPARE(s.w.lines().recordCount(), 2);
+        QCOMPARE(s.status(), QStringLiteral("Запис №: 2"));
+        s.btn("cmdFirst")->click();
+        s.btn("cmdLast")->click();
+        s.btn("cmdEdit")->click();
+        QCOMPARE(s.status(), QStringLiteral("Корекция"));
+        QVERIFY(!s.w.Combo1->isEnabled());
+        QCOMPARE(s.w.Combo2->currentText(), QStringLiteral("Филтър"));
+        QVERIFY(s.box(5)->isEnabled()); // a receipt's price may be corrected
+        s.shot("sklad_correcting");
+        s.type(QString(), QString(), QStringLiteral("10.3.2024"), QStringLiteral("12"), QStringLiteral("3"));
+        s.btn("cmdUpdate")->click();
+        QVERIFY2(cap.shown.isEmpty(), qPrintable(cap.lastText()));
+        QCOMPARE(db.scalar("SELECT Kol || '|' || Suma || '|' || Ostat FROM Sklad WHERE DocNom='2'").toString(),
+                 QStringLiteral("12.0|36.0|10.0"));
+        QCOMPARE(db.scalar("SELECT Broi FROM Nalich").toDouble(), 20.0);
+        // Cancelling a correction stays on the corrected line.
+        s.btn("cmdFirst")->click();
+        s.btn("cmdAdd")->click();
+        s.btn("cmdCancel")->click();
+        QCOMPARE(s.status(), QStringLiteral("Запис №: 1"));
+        s.btn("cmdLast")->click();
+        s.btn("cmdEdit")->click();
+        s.btn("cmdCancel")->click();
+        QCOMPARE(s.status(), QStringLiteral("Запис №: 2"));
+        QVERIFY(s.w.Combo1->isEnabled());
+        // Cancelling an add returns to the line shown before it.
+        s.btn("cmdAdd")->click();
+        s.btn("cmdCancel")->click();
+        QCOMPARE(s.status(), QStringLiteral("Запис №: 2"));
+    }
+    // An issue's correction keeps its average price.
+    QVERIFY(saveNewLine(db.conn(), kIssueKind,
+                        {QDate(2024, 4, 1), QStringLiteral("Бон"), QString(), QStringLiteral("Филтър"), 15, 3},
+                        QDate::currentDate(), QTime::currentTime())
+                .ok);
+    Screen<Sklad_R> r(cap);
+    r.btn("cmdEdit")->click();
+    QVERIFY(!r.box(5)->isEnabled());
+    QCOMPARE(r.box(5)->palette().color(QPalette::Base), QColor(192, 192, 192));
+    r.shot("sklad_r_correcting");
+    r.type(QString(), QString(), QStringLiteral("2.4.2024"), QStringLiteral("3"), QString());
+    r.btn("cmdUpdate")->click();
+    QVERIFY2(cap.shown.isEmpty(), qPrintable(cap.lastText()));
+    QCOMPARE(db.scalar("SELECT Edin FROM Sklad WHERE VidKol='R'").toDouble(), 35.0 / 15.0);
+    QCOMPARE(db.scalar("SELECT Suma FROM Sklad WHERE VidKol='R'").toDouble(), 3 * 35.0 / 15.0);
+    QCOMPARE(db.scalar("SELECT Data FROM Sklad WHERE VidKol='R'").toString(), QStringLiteral("2024-04-02"));
+    QCOMPARE(db.scalar("SELECT Broi FROM Nalich").toDouble(), 5.0);
+    QVERIFY(r.box(5)->isEnabled());
+}
+
+void TestSklad::deleteAsksTwice()
+{
+    TestDb db;
+    seedReceipts(db);
+    db.exec("UPDATE Sklad SET Ostat=3");
+    MessageCapture cap;
+    {
+        // A move key reads the lines not read on opening.
+        Screen<Sklad> k(cap);
+        QVERIFY(!k.w.allLinesRead());
+        QTest::keyClick(k.box(2), Qt::Key_End);
+        QVERIFY(k.w.allLinesRead());
+        QCOMPARE(k.status(), QStringLiteral("Запис №: 2"));
+        QCOMPARE(k.box(2)->text(), QStringLiteral("2"));
+    }
+    Screen<Sklad> s(cap);
+    const QString before = dump(db);
+    cap.clear();
+    cap.answers = {false};
+    s.btn("cmdDelete")->click();
+    QCOMPARE(cap.shown.size(), 1);
+    QCOMPARE(cap.shown.at(0).caption, QStringLiteral("Изтриване на запис"));
+    QCOMPARE(cap.shown.at(0).text, QStringLiteral("Наистна ли искате да изтриете записа?"));
+    cap.clear();
+    cap.answers = {true, false};
+    s.btn("cmdDelete")->click();
+    QCOMPARE(cap.shown.size(), 2);
+    QCOMPARE(cap.shown.at(1).text, QStringLiteral("Ще загубите данните окончателно"));
+    QCOMPARE(dump(db), before);
+    cap.clear();
+    cap.answers = {true, true};
+    s.btn("cmdDelete")->click();
+    QCOMPARE(db.count("Sklad"), 1);
+    QCOMPARE(db.scalar("SELECT DocNom FROM Sklad").toString(), QStringLiteral("2"));
+    QCOMPARE(s.box(2)->text(), QStringLiteral("2"));
+    // Stock stays as it was.
+    QCOMPARE(db.scalar("SELECT Broi FROM Nalich").toDouble(), 20.0);
+}
+
+void TestSklad::bothScreensOpenEachWithItsKind()
+{
+    TestDb db;
+    seedReceipts(db);
+    TripRow trip;
+    trip.data = QDate(2024, 2, 3);
+    trip.kola = QStringLiteral("СА1234ВС");
+    trip.expense = 42.5;
+    writeExpenseLine(db.conn(), trip);
+    MessageCapture cap;
+    FrmMain main;
+    main.show();
+    // Склад > Приход and Склад > Разход.
+    main.runCommand(QStringLiteral("mnuSklPrih"));
+    QCOMPARE(gSkladMode, QStringLiteral("P"));
+    main.runCommand(QStringLiteral("mnuSklRaz"));
+    QCOMPARE(gSkladMode, QStringLiteral("R"));
+    Sklad *p = openSklad();
+    Sklad_R *r = openSklad_R();
+    QVERIFY(p && r);
+    QVERIFY(p->isVisible() && r->isVisible());
+    QVERIFY(!p->isModal() && !r->isModal());
+    // A second command brings the open screen forward.
+    main.runCommand(QStringLiteral("mnuSklPrih"));
+    QCOMPARE(openSklad(), p);
+    QCOMPARE(p->kind(), QStringLiteral("P"));
+    QCOMPARE(r->kind(), QStringLiteral("R"));
+    // The trip editor's expense line is an issue line of the car.
+    QCOMPARE(r->lines().recordCount(), 1);
+    QCOMPARE(r->txtFields(3)->text(), QStringLiteral("Разходи за курс"));
+    QCOMPARE(r->txtFields(1)->text(), QStringLiteral("СА1234ВС"));
+    QVERIFY(r->chkFields->isChecked());
+    QVERIFY(r->Combo1->findText(QStringLiteral("СА1234ВС")) >= 0);
+    QVERIFY(p->Combo1->findText(QStringLiteral("СА1234ВС")) < 0);
+    QVERIFY(p->Combo2->findText(QStringLiteral("Разходи за курс")) >= 0);
+
+    // Each saves its own kind, whatever gSkladMode says now.
+    p->form()->button(QStringLiteral("cmdAdd"))->click();
+    r->form()->button(QStringLiteral("cmdAdd"))->click();
+    p->Combo1->setEditText(QStringLiteral("Фактура"));
+    p->Combo2->setEditText(QStringLiteral("Филтър"));
+    p->txtFields(0)->setText(QStringLiteral("6.4.2024"));
+    p->txtFields(4)->setText(QStringLiteral("5"));
+    p->txtFields(5)->setText(QStringLiteral("4"));
+    r->Combo1->setEditText(QStringLiteral("Бон"));
+    r->Combo2->setEditText(QStringLiteral("Филтър"));
+    r->txtFields(0)->setText(QStringLiteral("6.4.2024"));
+    r->txtFields(4)->setText(QStringLiteral("2"));
+    r->txtFields(5)->setText(QStringLiteral("3"));
+    QVERIFY(r->form()->cmdUpdate()); // issued at the latest price 3 before the receipt at 4
+    QVERIFY(p->form()->cmdUpdate());
+    QVERIFY2(cap.shown.isEmpty(), qPrintable(cap.lastText()));
+    QCOMPARE(db.scalar("SELECT VidKol FROM Sklad WHERE DocVid='Бон'").toString(), QStringLiteral("R"));
+    QCOMPARE(db.scalar("SELECT VidKol FROM Sklad WHERE Kol=5").toString(), QStringLiteral("P"));
+    QCOMPARE(db.scalar("SELECT Broi || '/' || Edin FROM Nalich").toString(), QStringLiteral("23.0/4.0"));
+    QCOMPARE(r->lines().recordCount(), 2);
+    QCOMPARE(p->lines().recordCount(), 3);
+    // Esc closes a browsing screen; the slot empties.
+    QTest::keyClick(p, Qt::Key_Escape);
+    QTRY_VERIFY(!openSklad());
+    r->close();
+    QTRY_VERIFY(!openSklad_R());
+}
+
+QTEST_MAIN(TestSklad)
+#include "test_sklad.moc"
