@@ -95,68 +95,14 @@ Report &rptBalans()
     return Report::instance(QStringLiteral("rptBalans"), &declareRptBalans);
 }
 
-Balans::Balans(QWidget *parent) : QDialog(parent)
+Balans::Balans(QWidget *parent)
+    : ScratchList(QStringLiteral("Balans"), QStringLiteral("TempBalans"), 4, parent)
 {
-    setObjectName(QStringLiteral("Balans"));
     resize(640, 460);
-    QFont bold = font();
-    bold.setBold(true);
-
-    Text1 = new QLineEdit(this);
-    Text1->setObjectName(QStringLiteral("Text1"));
-    Text1->setReadOnly(true);
-    Text1->setFocusPolicy(Qt::NoFocus);
-    Text1->setAlignment(Qt::AlignCenter);
-    Text1->setFont(bold);
-
-    GridEX1 = new Grid(this);
-    GridEX1->setObjectName(QStringLiteral("GridEX1"));
-
-    Label1 = new QLabel(this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setFont(bold);
-    cmdPrint = new QPushButton(QStringLiteral("Печат"), this);
-    cmdPrint->setObjectName(QStringLiteral("cmdPrint"));
-    cmdPrint->setAutoDefault(false);
-    cmdClose = new QPushButton(QStringLiteral("Затвори"), this);
-    cmdClose->setObjectName(QStringLiteral("cmdClose"));
-    cmdClose->setAutoDefault(false);
-    connect(cmdPrint, &QPushButton::clicked, this, &Balans::cmdPrint_Click);
-    connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
-
-    auto *bottom = new QHBoxLayout;
-    bottom->addWidget(Label1, 1);
-    bottom->addWidget(cmdPrint);
-    bottom->addWidget(cmdClose);
-    auto *v = new QVBoxLayout(this);
-    v->addWidget(Text1);
-    v->addWidget(GridEX1, 1);
-    v->addLayout(bottom);
-
-    // The row is red with white text where the fourth column is below 1.
-    GridStyle &st = GridEX1->addFormatStyle(QStringLiteral("RazhPlus"));
-    st.backColor = vbColor(255);
-    st.foreColor = vbColor(16777215);
-    GridEX1->setFormatRow([](GridRowBuffer &b) {
-        if (isRazhPlus(b.value(4).toString()))
-            b.rowStyle = QStringLiteral("RazhPlus");
-    });
-    // The screen's keys come first, also while the grid has the focus.
-    GridEX1->setKeyDown([this](int &keyCode, int shift) {
-        if (keyCode == 27) {
-            keyCode = 0;
-            QTimer::singleShot(0, this, &QWidget::close);
-        } else if (keyCode >= 33 && keyCode <= 40 && keyCode != 37 && keyCode != 39) {
-            moveRow(keyCode, shift);
-            keyCode = 0;
-        }
-    });
 }
 
 Balans::~Balans()
 {
-    GridEX1->unbind();
-    adoTempRS.close();
     if (s_balans == this)
         s_balans = nullptr;
 }
@@ -186,20 +132,14 @@ bool Balans::load()
         label = QStringLiteral("Обработка разхода на нафта на колите...");
     }
 
-    GridEX1->unbind();
-    adoTempRS.close();
     try {
         ProgressScope progress(label, 3);
         Connection db;
         db.open(gConnStr);
         m_figures = readBalans(db, m_mode, m_start, m_end);
         progress.step(2);
-        if (!m_scratch)
-            m_scratch = std::make_unique<ScratchRows>(QStringLiteral("TempBalans"));
-        else
-            m_scratch->clear();
-        stageRows();
-        adoTempRS.open(m_scratch->conn(), QStringLiteral("SELECT * FROM TempBalans"));
+        stageRows(newRows());
+        bindRows(QStringLiteral("*"));
     } catch (const DbError &e) {
         DiaInf::show(QStringLiteral("ГРЕШКА!"), e.text());
         return false;
@@ -211,16 +151,13 @@ bool Balans::load()
     } else {
         Label1->setVisible(false);
     }
-    if (!adoTempRS.isEmpty())
-        adoTempRS.moveFirst();
-    GridEX1->setBoundRecordset(&adoTempRS);
     setColumns();
     return true;
 }
 
-void Balans::stageRows()
+void Balans::stageRows(ScratchRows &rows)
 {
-    Connection &c = m_scratch->conn();
+    Connection &c = rows.conn();
     c.beginTrans();
     try {
         int red = 1;
@@ -268,71 +205,15 @@ void Balans::setColumns()
     GridEX1->RefreshRows();
 }
 
-void Balans::moveRow(int vbKey, int shift)
-{
-    const int n = GridEX1->rowCount();
-    if (n == 0)
-        return;
-    const int cur = GridEX1->currentRow();
-    const int visual = cur < 0 ? 0 : GridEX1->visualRow(cur);
-    const bool ctrl = shift == 2;
-    int target = visual;
-    switch (vbKey) {
-    case 36: // Home
-        target = 0;
-        break;
-    case 35: // End
-        target = n - 1;
-        break;
-    case 38: // Up
-    case 33: // PgUp
-        target = ctrl ? 0 : visual - 1;
-        break;
-    case 40: // Down
-    case 34: // PgDn
-        target = ctrl ? n - 1 : visual + 1;
-        break;
-    default:
-        return;
-    }
-    if (target < 0 || target >= n) {
-        beep();
-        target = std::clamp(target, 0, n - 1);
-    }
-    GridEX1->setCurrentRow(GridEX1->rowAtVisual(target));
-}
-
-void Balans::keyPressEvent(QKeyEvent *e)
-{
-    const int key = vbKeyCode(e);
-    if (key == 27) {
-        close();
-        return;
-    }
-    if (key >= 33 && key <= 40 && key != 37 && key != 39) {
-        moveRow(key, vbShift(e->modifiers()));
-        return;
-    }
-    QDialog::keyPressEvent(e);
-}
-
-void Balans::showEvent(QShowEvent *e)
-{
-    QDialog::showEvent(e);
-    QTimer::singleShot(0, cmdClose, [this] { cmdClose->setFocus(); });
-}
-
 void Balans::cmdPrint_Click()
 {
     runReportFill([this] {
         const bool fuel = m_mode == BalansMode::Fuel;
         Report &r = rptBalans();
         const ReportDesignInfo &info = reportDesign(r.name());
-        if (!adoTempRS.isEmpty())
-            adoTempRS.moveFirst();
         r.setCaption(info.windowCaption(fuel));
         applyDesignPage(r, info);
-        r.setDataSource(ReportData::fromRecordset(adoTempRS));
+        r.setDataSource(stagedRows());
         fillCompanyHeader(r, info);
         ReportSection &rh = r.section(QStringLiteral("ReportHeader"));
         rh.control(QStringLiteral("Label2"))

@@ -6,23 +6,14 @@
 // the print follows it. Modeless, one instance: the command run again while it is
 // open builds it again for the new period and mode.
 
-#include "platform/database.h"
 #include "reports/balansrules.h"
-
-#include <QDialog>
-#include <memory>
-
-class QLabel;
-class QLineEdit;
-class QPushButton;
+#include "shell/scratchlist.h"
 
 namespace kelm {
 
-class Grid;
 class Report;
-class ScratchRows;
 
-class Balans : public QDialog {
+class Balans : public ScratchList {
     Q_OBJECT
 public:
     explicit Balans(QWidget *parent = nullptr);
@@ -34,32 +25,18 @@ public:
     // Builds the rows for the period of DiaSeek and the mode of gSeekMode. False
     // after a failure was reported.
     bool load();
-    void cmdPrint_Click();
+    void cmdPrint_Click() override;
 
     BalansMode mode() const { return m_mode; }
     const BalansFigures &figures() const { return m_figures; }
-    Recordset &rows() { return adoTempRS; }
-
-    QLineEdit *Text1 = nullptr;
-    Grid *GridEX1 = nullptr;
-    QLabel *Label1 = nullptr;
-    QPushButton *cmdPrint = nullptr;
-    QPushButton *cmdClose = nullptr;
-
-protected:
-    void keyPressEvent(QKeyEvent *e) override;
-    void showEvent(QShowEvent *e) override;
 
 private:
-    void stageRows();
+    void stageRows(ScratchRows &rows);
     void setColumns();
-    void moveRow(int vbKey, int shift);
 
     BalansMode m_mode = BalansMode::Money;
     QDate m_start, m_end;
     BalansFigures m_figures;
-    std::unique_ptr<ScratchRows> m_scratch;
-    Recordset adoTempRS;
 };
 
 // Справки > Баланс на колите / Разход нафта: shows the screen modeless, or builds

@@ -18,7 +18,7 @@
 
 namespace kelm {
 
-NalichSK::NalichSK(QWidget *parent) : WarehouseList(QStringLiteral("NalichSK"), QStringLiteral("TempNal"), 4, parent)
+NalichSK::NalichSK(QWidget *parent) : ScratchList(QStringLiteral("NalichSK"), QStringLiteral("TempNal"), 4, parent)
 {
 }
 

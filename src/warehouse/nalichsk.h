@@ -2,11 +2,11 @@
 // NalichSK: the stock on hand of the articles whose name begins with the prefix
 // typed in the search dialog, with each count's value and the total; modal.
 
-#include "warehouse/warehouselist.h"
+#include "shell/scratchlist.h"
 
 namespace kelm {
 
-class NalichSK : public WarehouseList {
+class NalichSK : public ScratchList {
     Q_OBJECT
 public:
     explicit NalichSK(QWidget *parent = nullptr);
@@ -14,7 +14,6 @@ public:
     // reported; the screen is then not shown.
     bool load();
 
-protected:
     void cmdPrint_Click() override;
 };
 

@@ -23,7 +23,7 @@ namespace {
 QPointer<SkladSK> s_instance;
 }
 
-SkladSK::SkladSK(QWidget *parent) : WarehouseList(QStringLiteral("SkladSK"), QStringLiteral("TempSKlad"), 8, parent)
+SkladSK::SkladSK(QWidget *parent) : ScratchList(QStringLiteral("SkladSK"), QStringLiteral("TempSKlad"), 8, parent)
 {
 }
 

@@ -4,13 +4,13 @@
 // with the total remaining value; modeless, one instance.
 
 #include "warehouse/stocktexts.h"
-#include "warehouse/warehouselist.h"
+#include "shell/scratchlist.h"
 
 #include <QDate>
 
 namespace kelm {
 
-class SkladSK : public WarehouseList {
+class SkladSK : public ScratchList {
     Q_OBJECT
 public:
     explicit SkladSK(QWidget *parent = nullptr);
@@ -21,7 +21,6 @@ public:
     QDate periodStart() const { return m_start; }
     QDate periodEnd() const { return m_end; }
 
-protected:
     void cmdPrint_Click() override;
 
 private:

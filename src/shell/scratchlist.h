@@ -1,8 +1,10 @@
 #pragma once
-// The frame the stock list and the warehouse revision share: a title line, a
-// read-only grid over rows the screen staged in its own scratch file, the total
-// under it, "Печат" and "Затвори"; Esc closes. Rows whose tested number is below
-// 1 are drawn in the style "RazhPlus".
+// The frame of the screens that list and print rows they staged themselves (the
+// car balance, the warehouse revision, the stock list): a title line, a read-only
+// grid over the rows in the screen's own scratch file, the total under it,
+// "Печат" and "Затвори". Esc closes; the navigation keys move the grid's row
+// wherever the focus is. Rows whose tested number is below 1 are drawn in the
+// style "RazhPlus".
 
 #include "platform/database.h"
 
@@ -19,10 +21,10 @@ class Grid;
 class ReportData;
 class ScratchRows;
 
-class WarehouseList : public QDialog {
+class ScratchList : public QDialog {
     Q_OBJECT
 public:
-    ~WarehouseList() override;
+    ~ScratchList() override;
 
     QLineEdit *Text1 = nullptr;
     Grid *GridEX1 = nullptr;
@@ -33,19 +35,29 @@ public:
     double total() const { return m_total; }
     // The staged rows, as the printout takes them: from the first row on.
     ReportData stagedRows();
+    // The recordset the grid shows.
+    Recordset &rows() { return m_rs; }
 
 protected:
     // table: the scratch layout of the rows; styleColumn: the grid column (from 1)
     // whose number below 1 draws the row in "RazhPlus".
-    WarehouseList(const QString &objectName, const QString &table, int styleColumn, QWidget *parent);
+    ScratchList(const QString &objectName, const QString &table, int styleColumn, QWidget *parent);
 
-    // A fresh private scratch file for a new load; the grid lets go of the old one.
+    // The scratch file emptied for a new load (made on the first); the grid lets
+    // go of the old rows.
     ScratchRows &newRows();
     // Binds the grid to the staged rows in the order they were numbered.
     void bindRows(const QString &fields);
+
+public:
     virtual void cmdPrint_Click() = 0;
 
+protected:
+
     void keyPressEvent(QKeyEvent *e) override;
+    // Home, End, Up/PgUp, Down/PgDn (with Ctrl: first or last) move the grid's row;
+    // past either end it beeps. False for any other key.
+    bool moveRow(int vbKey, int shift);
     void showEvent(QShowEvent *e) override;
 
     double m_total = 0;

@@ -1,8 +1,9 @@
-#include "warehouse/warehouselist.h"
+#include "shell/scratchlist.h"
 
 #include "dialogs/mousepointer.h"
 #include "platform/grid.h"
 #include "reports/report.h"
+#include "dialogs/messages.h"
 #include "shell/scratchrows.h"
 
 #include <QHBoxLayout>
@@ -13,9 +14,11 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace kelm {
 
-WarehouseList::WarehouseList(const QString &objectName, const QString &table, int styleColumn, QWidget *parent)
+ScratchList::ScratchList(const QString &objectName, const QString &table, int styleColumn, QWidget *parent)
     : QDialog(parent), m_table(table)
 {
     setObjectName(objectName);
@@ -41,6 +44,15 @@ WarehouseList::WarehouseList(const QString &objectName, const QString &table, in
         if (b.number(styleColumn) < 1)
             b.rowStyle = QStringLiteral("RazhPlus");
     });
+    // The screen's keys come first, also while the grid has the focus.
+    GridEX1->setKeyDown([this](int &keyCode, int shift) {
+        if (keyCode == 27) {
+            keyCode = 0;
+            QTimer::singleShot(0, this, &QWidget::close);
+        } else if (moveRow(keyCode, shift)) {
+            keyCode = 0;
+        }
+    });
 
     Label1 = new QLabel(QStringLiteral("Всичко:"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -64,45 +76,83 @@ WarehouseList::WarehouseList(const QString &objectName, const QString &table, in
     v->addLayout(bottom);
 }
 
-WarehouseList::~WarehouseList()
+ScratchList::~ScratchList()
 {
     setNormalPointer();
     GridEX1->unbind();
     m_rs.close();
 }
 
-ScratchRows &WarehouseList::newRows()
+ScratchRows &ScratchList::newRows()
 {
     GridEX1->unbind();
     m_rs.close();
-    m_rows.reset();
-    m_rows = std::make_unique<ScratchRows>(m_table);
+    if (m_rows)
+        m_rows->clear();
+    else
+        m_rows = std::make_unique<ScratchRows>(m_table);
     return *m_rows;
 }
 
-void WarehouseList::bindRows(const QString &fields)
+void ScratchList::bindRows(const QString &fields)
 {
     m_rs.open(m_rows->conn(), QStringLiteral("SELECT %1 FROM \"%2\" ORDER BY Red").arg(fields, m_table));
     GridEX1->setBoundRecordset(&m_rs);
 }
 
-ReportData WarehouseList::stagedRows()
+ReportData ScratchList::stagedRows()
 {
     if (!m_rows)
         return ReportData();
     return ReportData::fromQuery(m_rows->conn(), QStringLiteral("SELECT * FROM \"%1\" ORDER BY Red").arg(m_table));
 }
 
-void WarehouseList::keyPressEvent(QKeyEvent *e)
+void ScratchList::keyPressEvent(QKeyEvent *e)
 {
     if (e->key() == Qt::Key_Escape) {
         close();
         return;
     }
+    if (moveRow(vbKeyCode(e), vbShift(e->modifiers())))
+        return;
     QDialog::keyPressEvent(e);
 }
 
-void WarehouseList::showEvent(QShowEvent *e)
+bool ScratchList::moveRow(int vbKey, int shift)
+{
+    if (vbKey < 33 || vbKey > 40 || vbKey == 37 || vbKey == 39)
+        return false;
+    const int n = GridEX1->rowCount();
+    if (n == 0)
+        return true;
+    const int cur = GridEX1->currentRow();
+    const int visual = cur < 0 ? 0 : GridEX1->visualRow(cur);
+    const bool ctrl = shift == 2;
+    int target = visual;
+    switch (vbKey) {
+    case 36: // Home
+        target = 0;
+        break;
+    case 35: // End
+        target = n - 1;
+        break;
+    case 38: // Up
+    case 33: // PgUp
+        target = ctrl ? 0 : visual - 1;
+        break;
+    default: // Down, PgDn
+        target = ctrl ? n - 1 : visual + 1;
+        break;
+    }
+    if (target < 0 || target >= n) {
+        beep();
+        target = std::clamp(target, 0, n - 1);
+    }
+    GridEX1->setCurrentRow(GridEX1->rowAtVisual(target));
+    return true;
+}
+
+void ScratchList::showEvent(QShowEvent *e)
 {
     QDialog::showEvent(e);
     QTimer::singleShot(0, cmdClose, [this] { cmdClose->setFocus(); });
