@@ -113,11 +113,9 @@ bool PrintKlientStatement(Connection &scratch, const StatementSubject &subject)
         ReportData rows;
         {
             ProgressScope progress(QStringLiteral("Обработвам данните за справката..."), count + 1);
-            t = stagePrintRows(scratch, [&progress](int done, int) { progress.step(done + 1); });
-            if (t.rows > 0)
-                rows = ReportData::fromQuery(
-                    scratch, QStringLiteral("SELECT Data, Marsh, VidTovar, Kola, KM, Ton, Tarifa, Suma "
-                                            "FROM TempKlientsNew ORDER BY rowid"));
+            QVector<QVector<QVariant>> printed;
+            t = stagePrintRows(scratch, &printed, [&progress](int done, int) { progress.step(done + 1); });
+            rows = ReportData(printRowFields(), printed);
         }
         if (t.rows == 0) {
             msgBox(QStringLiteral("Няма!!!!!!!!"));

@@ -5,6 +5,8 @@
 
 #include <QDate>
 #include <QString>
+#include <QVariant>
+#include <QVector>
 #include <functional>
 
 namespace kelm {
@@ -73,10 +75,15 @@ int fillStatement(Connection &main, Connection &scratch, const KlientCriteria &c
 // The totals of the rows a statement recordset holds now (KM, Ton, Suma).
 StatementTotals statementTotals(const Recordset &rs);
 
+// The fields of a print row, in the order of TempKlientsNew.
+QStringList printRowFields();
+
 // Stages the print rows afresh in TempKlientsNew: one per statement row, in
 // route-then-date order, numbers as formatted texts, the amount recomputed from
-// the row's kilometres, tons and tariff. Returns what the rows add up to (the
-// money being the sum of the printed amounts). One transaction; throws DbError.
-StatementTotals stagePrintRows(Connection &scratch, const RowProgress &progress = {});
+// the row's kilometres, tons and tariff; hands them to `printed` too when given.
+// Returns what the rows add up to (the money being the sum of the printed
+// amounts). One transaction; throws DbError.
+StatementTotals stagePrintRows(Connection &scratch, QVector<QVector<QVariant>> *printed = nullptr,
+                               const RowProgress &progress = {});
 
 } // namespace kelm
