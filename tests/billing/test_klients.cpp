@@ -8,6 +8,7 @@
 #include "platform/grid.h"
 #include "platform/numbers.h"
 #include "reports/report.h"
+#include "shell/commands.h"
 #include "shell/globals.h"
 #include "shell/scratchrows.h"
 #include "shell/targets.h"
@@ -653,10 +654,21 @@ void TestKlients::commandShowsOneScreen()
     TestDb db;
     seed(db);
     MessageCapture mc;
-    setSeek(kAlen, "01.05.2004", "31.05.2004");
-    QVERIFY(runTarget(QStringLiteral("Klients")));
+    // Справки > Клиент за факруриране, the client picked from the dialog's list.
+    SeekDialog::setTestAnswer([](SeekDialog &d) {
+        auto &all = static_cast<DiaSeekAll &>(d);
+        all.Combo1->setCurrentIndex(all.Combo1->findText(kAlen));
+        typeText(all.Text1_0, QStringLiteral("01.05.2004"));
+        typeText(all.Text1_1, QStringLiteral("31.05.2004"));
+        all.OKButton->click();
+    });
+    gSeekMode = QStringLiteral("SkladPRN"); // whatever the last command left
+    QVERIFY(runSearchCommand(QStringLiteral("mnuSprKlientSakr")));
+    SeekDialog::setTestAnswer(nullptr);
+    QVERIFY2(mc.shown.isEmpty(), qPrintable(mc.lastText()));
     QPointer<Klients> first = Klients::instance();
     QVERIFY(first);
+    QCOMPARE(first->windowTitle(), QStringLiteral("Тревалон 2.3 - Курсове на Ален ЕООД"));
     QVERIFY(first->isVisible());
     QVERIFY(!first->isModal());
     QCOMPARE(first->GridEX1->rowCount(), 2);
