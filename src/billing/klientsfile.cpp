@@ -63,19 +63,6 @@ bool wholeSqliteFile(const QString &path)
     return true;
 }
 
-template <class F>
-void inTransaction(Connection &conn, F &&body)
-{
-    conn.beginTrans();
-    try {
-        body();
-        conn.commitTrans();
-    } catch (...) {
-        conn.rollbackTrans();
-        throw;
-    }
-}
-
 // Detaches the file on every way out.
 struct Attached {
     Connection &conn;

@@ -43,20 +43,6 @@ private:
     QSqlQuery m_q;
 };
 
-// Runs body inside a transaction of conn: all or nothing.
-template <class F>
-void inTransaction(Connection &conn, F &&body)
-{
-    conn.beginTrans();
-    try {
-        body();
-        conn.commitTrans();
-    } catch (...) {
-        conn.rollbackTrans();
-        throw;
-    }
-}
-
 // Statement rows (Data, Marsh, ...) in route order, Bulgarian alphabetical as
 // the database's BG collation has it (letters in any case together, then the
 // exact text), then by date; rows equal in both keep their order. Sorting here,
@@ -96,6 +82,18 @@ const QString kTariffFirst = QStringLiteral("Грешна тарифа!");
 const QString kTariffSecond = QStringLiteral("Моля, въведете тарифата на курса с число, не по-малко от 0!");
 
 } // namespace
+
+void inTransaction(Connection &conn, const std::function<void()> &body)
+{
+    conn.beginTrans();
+    try {
+        body();
+        conn.commitTrans();
+    } catch (...) {
+        conn.rollbackTrans();
+        throw;
+    }
+}
 
 double statementAmount(double km, double ton, double tariff)
 {
