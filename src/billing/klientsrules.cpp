@@ -23,24 +23,58 @@ int progressEvery(int total)
     return std::max(1, total / 20);
 }
 
-// One statement prepared once and run for many rows.
-class Insert {
+// Appends many rows to a table: a hundred rows to one prepared statement, so
+// that the cost of running a statement is paid once per hundred rows.
+class RowWriter {
 public:
-    Insert(Connection &conn, const QString &sql) : m_q(conn.db())
+    RowWriter(Connection &conn, const QString &table, const QStringList &columns)
+        : m_conn(conn), m_table(table), m_columns(columns), m_full(conn.db())
     {
-        if (!m_q.prepare(sql))
-            throw DbError(ErrSql, m_q.lastError().text());
     }
-    void run(const QVector<QVariant> &values)
+    void add(const QVector<QVariant> &values)
     {
-        for (int i = 0; i < values.size(); ++i)
-            m_q.bindValue(i, toStorage(values.at(i)));
-        if (!m_q.exec())
-            throw DbError(ErrSql, m_q.lastError().text());
+        for (const QVariant &v : values)
+            m_pending.append(toStorage(v));
+        if (++m_rows == kBatch)
+            flush();
+    }
+    // Writes the rows still waiting.
+    void flush()
+    {
+        if (m_rows == 0)
+            return;
+        QSqlQuery part(m_conn.db());
+        QSqlQuery &q = m_rows == kBatch ? m_full : part;
+        if (m_rows != kBatch || !m_prepared) {
+            if (!q.prepare(sql(m_rows)))
+                throw DbError(ErrSql, q.lastError().text());
+            m_prepared = m_prepared || m_rows == kBatch;
+        }
+        for (int i = 0; i < m_pending.size(); ++i)
+            q.bindValue(i, m_pending.at(i));
+        if (!q.exec())
+            throw DbError(ErrSql, q.lastError().text());
+        m_pending.clear();
+        m_rows = 0;
     }
 
 private:
-    QSqlQuery m_q;
+    static constexpr int kBatch = 100;
+    QString sql(int rows) const
+    {
+        const QString one = QLatin1Char('(') + QStringList(m_columns.size(), QStringLiteral("?")).join(',')
+            + QLatin1Char(')');
+        return QStringLiteral("INSERT INTO %1 (%2) VALUES ").arg(m_table, m_columns.join(QStringLiteral(", ")))
+            + QStringList(rows, one).join(QLatin1Char(','));
+    }
+
+    Connection &m_conn;
+    QString m_table;
+    QStringList m_columns;
+    QSqlQuery m_full;
+    bool m_prepared = false;
+    QVariantList m_pending;
+    int m_rows = 0;
 };
 
 // Statement rows (Data, Marsh, ...) in route order, Bulgarian alphabetical as
@@ -200,8 +234,7 @@ StatementTotals stagePrintRows(Connection &scratch, QVector<QVector<QVariant>> *
     const int every = progressEvery(t.rows);
     inTransaction(scratch, [&] {
         scratch.execute(QStringLiteral("DELETE FROM TempKlientsNew"));
-        Insert ins(scratch, QStringLiteral("INSERT INTO TempKlientsNew (Data, Marsh, VidTovar, Kola, KM, Ton, "
-                                           "Tarifa, Suma) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
+        RowWriter ins(scratch, QStringLiteral("TempKlientsNew"), printRowFields());
         QVector<QVariant> out(8);
         for (int i = 0; i < t.rows; ++i) {
             const QVector<QVariant> &r = rows.at(i);
@@ -217,7 +250,7 @@ StatementTotals stagePrintRows(Connection &scratch, QVector<QVector<QVariant>> *
             out[5] = formatNumber(ton, 3);
             out[6] = formatNumber(tariff, 3);
             out[7] = formatNumber(amount, 2);
-            ins.run(out);
+            ins.add(out);
             if (printed)
                 printed->append(out);
             t.km += km;
@@ -226,6 +259,7 @@ StatementTotals stagePrintRows(Connection &scratch, QVector<QVector<QVariant>> *
             if (progress && (i + 1) % every == 0)
                 progress(i + 1, t.rows);
         }
+        ins.flush();
     });
     t.money = Round(t.money, 2);
     if (progress)
