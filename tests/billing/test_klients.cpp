@@ -436,7 +436,7 @@ void TestKlients::printoutWithVatOnTop()
     // Full-length texts (a 12-character car, 25-character route and goods) and
     // a year's large sums fit.
     const QString client = QStringLiteral("Д'Арк Международни ЖШЩ ООД").left(25);
-    for (int day = 1; day <= 60; ++day)
+    for (int day = 1; day <= 130; ++day)
         addTrip(db, QDate(2010, 1, 1).addDays(day), "ХМ 8888 ХМ Р", client, "Велико Търново - Шумен ЖП",
                 "Строителни материали - ЖБ", 3999, 39.999, 0.999);
     setSeek(client, "01.01.2010", "31.12.2010");
@@ -444,6 +444,10 @@ void TestKlients::printoutWithVatOnTop()
     QVERIFY(big.load());
     big.cmdPrint->click();
     QVERIFY(r.pageCount() > 1);
+    QCOMPARE(r.data().rowCount(), 130);
+    QCOMPARE(big.scratch().scalar("SELECT count(*) FROM TempKlientsNew").toInt(), 130);
+    QCOMPARE(big.scratch().scalar("SELECT Data FROM TempKlientsNew ORDER BY rowid DESC").toString(),
+             QStringLiteral("2010-05-11"));
     QCOMPARE(cutTexts(r, 0), 0);
     QCOMPARE(cutTexts(r, r.pageCount() - 1), 0);
     if (qEnvironmentVariableIsSet("KELM_REPORT_LOOK"))
