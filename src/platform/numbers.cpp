@@ -95,6 +95,11 @@ QString formatNumberPoint(double x, int decimals)
     return s;
 }
 
+QString moneyText(double x)
+{
+    return formatNumber(x, 2) + QStringLiteral("лв.");
+}
+
 std::optional<double> parseNumber(const QString &text)
 {
     QString t = text.trimmed();

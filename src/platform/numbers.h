@@ -15,6 +15,8 @@ double Round(double x, int n = 0);
 QString formatNumber(double x, int decimals);
 // The design's format strings ("###0", "###0.0", "###0.00", "###0.000").
 QString formatNumber(double x, const QString &pattern);
+// Money as screens and lists show it: "###0.00" with "лв." right after it ("1234,50лв.").
+QString moneyText(double x);
 // A number with as many decimals as it has (up to six), decimal comma: 12,5; 40; 0,125.
 QString formatGeneral(double x);
 // Same, but with a decimal point where the design writes one with a point.

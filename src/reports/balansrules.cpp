@@ -101,13 +101,13 @@ BalansFigures readBalans(Connection &conn, BalansMode mode, const QDate &start, 
 QString formatBalansFigure(double x, BalansMode mode)
 {
     if (mode == BalansMode::Money)
-        return formatNumber(x, 2) + QStringLiteral("лв.");
+        return moneyText(x);
     return formatNumber(x, 1) + QStringLiteral(" л");
 }
 
 QString balansTotalText(double total)
 {
-    return QStringLiteral("Всичко: ") + formatNumber(total, 2) + QStringLiteral("лв.");
+    return QStringLiteral("Всичко: ") + moneyText(total);
 }
 
 bool isRazhPlus(const QString &razhodText)

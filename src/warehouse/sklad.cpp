@@ -126,7 +126,7 @@ void Sklad::buildControls()
     chkFields->installEventFilter(this);
 
     const auto money = [](const QVariant &v) {
-        return v.isNull() ? QString() : formatNumber(v.toDouble(), 2) + QStringLiteral("лв.");
+        return v.isNull() ? QString() : moneyText(v.toDouble());
     };
     QList<DataFormBox> boxes{{m_txt.value(1), QStringLiteral("DocVid")},
                              {m_txt.value(2), QStringLiteral("DocNom")},

@@ -15,11 +15,6 @@ QString revisionQuantityText(double x)
     return (x < 0 ? QStringLiteral("-") : QStringLiteral(" ")) + digits;
 }
 
-QString moneyText(double x)
-{
-    return formatNumber(x, 2) + QStringLiteral("лв.");
-}
-
 double currencyRound(double x)
 {
     return Round(x, 4);

@@ -15,9 +15,6 @@ class Connection;
 // minus before a negative one, a decimal point, no trailing zeros ("5" -> " 5",
 // -3 -> "-3", 2.5 -> " 2.5").
 QString revisionQuantityText(double x);
-// Money as the revision and the stock list write it: "###0.00" and "лв." with no
-// blank between ("12,50лв.").
-QString moneyText(double x);
 // A total kept as the screens keep it: to four decimal places.
 double currencyRound(double x);
 // A total as the stock list and the revision print it in their report footers:

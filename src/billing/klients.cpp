@@ -1,0 +1,399 @@
+#include "billing/klients.h"
+
+#include "billing/klientsfile.h"
+#include "billing/klientsreport.h"
+#include "dialogs/diainf.h"
+#include "dialogs/diaseekall.h"
+#include "dialogs/messages.h"
+#include "dialogs/mousepointer.h"
+#include "dialogs/progdialog.h"
+#include "platform/grid.h"
+#include "platform/numbers.h"
+#include "platform/singlewindow.h"
+#include "platform/version.h"
+#include "shell/globals.h"
+#include "shell/scratchrows.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace kelm {
+
+namespace {
+
+QPointer<Klients> s_instance;
+Klients::FileAnswer s_fileAnswer;
+
+// Columns of the grid, from 1: the fields of TempKlients in their order.
+enum { ColData = 1, ColMarsh, ColTovar, ColKola, ColKM, ColTon, ColTarifa, ColSuma };
+
+QPushButton *button(const QString &name, const QString &caption, QWidget *parent)
+{
+    auto *b = new QPushButton(caption, parent);
+    b->setObjectName(name);
+    b->setAutoDefault(false);
+    b->setMinimumWidth(95);
+    return b;
+}
+
+QLabel *label(const QString &name, const QString &caption, QWidget *parent, bool bold = true)
+{
+    auto *l = new QLabel(caption, parent);
+    l->setObjectName(name);
+    QFont f = l->font();
+    f.setBold(bold);
+    l->setFont(f);
+    return l;
+}
+
+} // namespace
+
+Klients *Klients::instance()
+{
+    return s_instance.data();
+}
+
+void Klients::setFileAnswer(FileAnswer answer)
+{
+    s_fileAnswer = std::move(answer);
+}
+
+Klients::Klients(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("Klients"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowMinMaxButtonsHint);
+    setModal(false);
+    resize(860, 520);
+
+    Text1 = new QLineEdit(this);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setReadOnly(true);
+    Text1->setFocusPolicy(Qt::NoFocus);
+    Text1->setAlignment(Qt::AlignCenter);
+    QFont bold = Text1->font();
+    bold.setBold(true);
+    Text1->setFont(bold);
+
+    GridEX1 = new Grid(this);
+    GridEX1->setObjectName(QStringLiteral("GridEX1"));
+
+    Label1 = label(QStringLiteral("Label1"), QStringLiteral("Всичко:"), this);
+    Label2 = label(QStringLiteral("Label2"), QStringLiteral("км"), this);
+    Label3 = label(QStringLiteral("Label3"), QStringLiteral("тон"), this);
+    Label4 = label(QStringLiteral("Label4"), QStringLiteral("лв"), this);
+    for (QLabel *l : {Label2, Label3, Label4}) {
+        l->setMinimumWidth(90);
+        l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        l->setFrameShape(QFrame::Panel);
+        l->setFrameShadow(QFrame::Sunken);
+    }
+    Label5 = label(QStringLiteral("Label5"), QStringLiteral("F4"), this);
+    Label6 = label(QStringLiteral("Label6"), QStringLiteral("- Корекция"), this, false);
+    Label7 = label(QStringLiteral("Label7"), QStringLiteral("Delete"), this);
+    Label8 = label(QStringLiteral("Label8"), QStringLiteral("- Изтрива ред"), this, false);
+
+    cmdOpenFile = button(QStringLiteral("cmdOpenFile"), QStringLiteral("Зареди файл"), this);
+    cmdSaveFile = button(QStringLiteral("cmdSaveFile"), QStringLiteral("Запис файл"), this);
+    cmdPrint = button(QStringLiteral("cmdPrint"), QStringLiteral("Печат"), this);
+    cmdClose = button(QStringLiteral("cmdClose"), QStringLiteral("Затвори"), this);
+    cmdSaveFile->setVisible(false);
+    cmdSaveFile->setEnabled(false);
+
+    auto *totals = new QHBoxLayout;
+    totals->addWidget(Label1);
+    totals->addWidget(Label2);
+    totals->addWidget(Label3);
+    totals->addWidget(Label4);
+    totals->addSpacing(24);
+    totals->addWidget(Label5);
+    totals->addWidget(Label6);
+    totals->addSpacing(12);
+    totals->addWidget(Label7);
+    totals->addWidget(Label8);
+    totals->addStretch(1);
+    auto *buttons = new QGridLayout;
+    // The two file buttons share one place: only one of them is ever seen.
+    buttons->addWidget(cmdOpenFile, 0, 0);
+    buttons->addWidget(cmdSaveFile, 0, 0);
+    buttons->addWidget(cmdPrint, 0, 1);
+    buttons->addWidget(cmdClose, 0, 2);
+    totals->addLayout(buttons);
+
+    auto *v = new QVBoxLayout(this);
+    v->addWidget(Text1);
+    v->addWidget(GridEX1, 1);
+    v->addLayout(totals);
+
+    connect(cmdClose, &QPushButton::clicked, this, &QDialog::close);
+    connect(cmdPrint, &QPushButton::clicked, this, &Klients::cmdPrint_Click);
+    connect(cmdSaveFile, &QPushButton::clicked, this, &Klients::cmdSaveFile_Click);
+    connect(cmdOpenFile, &QPushButton::clicked, this, &Klients::cmdOpenFile_Click);
+    GridEX1->setKeyDown([this](int &keyCode, int shift) { GridEX1_KeyDown(keyCode, shift); });
+    connect(GridEX1, &Grid::cellEdited, this, &Klients::cellEdited);
+    connect(GridEX1, &Grid::rowDeleted, this, [this](int) { showTotals(); });
+}
+
+Klients::~Klients()
+{
+    setNormalPointer();
+    GridEX1->unbind();
+    adoTempRS.close();
+    // The scratch rows go with the screen; a printout already shown keeps its own copy.
+    m_scratch.reset();
+}
+
+Connection &Klients::scratch()
+{
+    return m_scratch->conn();
+}
+
+bool Klients::load()
+{
+    const DiaSeekAll &seek = DiaSeekAll::instance();
+    m_criteria.client = seek.Klient;
+    m_criteria.goods = seek.Tovar;
+    m_criteria.route = seek.Marsh;
+    m_criteria.car = seek.Kola;
+    m_criteria.start = seek.startDate();
+    m_criteria.end = seek.endDate();
+    m_subject = {m_criteria.client, m_criteria.start, m_criteria.end};
+
+    setStatusText(QStringLiteral("Справка за курсове..."));
+    setWindowTitle(screenCaption(QStringLiteral("Курсове на ") + m_criteria.client));
+    Text1->setText(QStringLiteral("Курсове за клиент към ") + formatDate(QDate::currentDate()));
+
+    int found = 0;
+    try {
+        m_scratch = std::make_unique<ScratchRows>(QStringLiteral("TempKlients"));
+        {
+            ProgressScope progress(QStringLiteral("Обработка на курсовете на клиент..."), 1);
+            Connection db;
+            db.open(gConnStr);
+            found = fillStatement(db, m_scratch->conn(), m_criteria, [&progress](int done, int total) {
+                ProgDialog::instance().ProgBar->setMaximum(total + 1);
+                progress.step(done + 1);
+            });
+            db.close();
+        }
+        adoTempRS.open(m_scratch->conn(), QStringLiteral("SELECT * FROM TempKlients"));
+    } catch (const DbError &e) {
+        setNormalPointer();
+        DiaInf::show(QStringLiteral("ГРЕШКА при зареждане!"), e.text());
+        return false;
+    }
+
+    GridEX1->setAllowEdit(false);
+    GridEX1->setAllowDelete(true);
+    GridEX1->setBoundRecordset(&adoTempRS);
+    setColumns();
+    if (found == 0) {
+        // The totals keep their design texts: there is nothing to add up.
+        DiaInf::show(QString(), joinLines({QStringLiteral("Няма курсове при тези условия!"), QString(),
+                                           QStringLiteral("Проверете си условията за търсене!")}));
+        return true;
+    }
+    showTotals();
+    return true;
+}
+
+void Klients::setColumns()
+{
+    struct Col {
+        const char *caption;
+        int width;
+        const char *format;
+        int align;
+        bool editable;
+    };
+    const Col cols[] = {{"Дата", 1400, "", 0, false},       {"Маршрут", 2600, "", 0, false},
+                        {"Товар", 2500, "", 0, false},      {"Кола", 1200, "", 1, false},
+                        {"Км", 750, "", 2, true},           {"Тонаж", 900, "###0.000", 2, false},
+                        {"Тар.", 750, "###0.000", 2, true}, {"Сума", 1100, "###0.00", 2, false}};
+    // (A date in the grid's bold face needs a little more than 1200 twips.)
+    for (int i = 0; i < 8; ++i) {
+        GridColumn c = GridEX1->Columns(i + 1);
+        c.setCaption(QString::fromUtf8(cols[i].caption))
+            .setWidth(cols[i].width)
+            .setTextAlignment(cols[i].align)
+            .setHeaderAlignment(1)
+            .setEditable(cols[i].editable);
+        if (*cols[i].format)
+            c.setFormat(QString::fromLatin1(cols[i].format));
+    }
+    GridEX1->Columns(ColKM).setValidator(statementKmRefusal);
+    GridEX1->Columns(ColTarifa).setValidator(statementTariffRefusal);
+}
+
+void Klients::GridEX1_KeyDown(int &keyCode, int shift)
+{
+    Q_UNUSED(shift);
+    switch (keyCode) {
+    case 115: // F4
+        GridEX1->setAllowEdit(true);
+        offerSave();
+        break;
+    case 33: // PgUp
+    case 34: // PgDn
+    case 35: // End
+    case 36: // Home
+        GridEX1->setAllowEdit(false);
+        break;
+    case 46: // Delete: the grid then removes the row
+        GridEX1->setAllowEdit(false);
+        offerSave();
+        break;
+    default:
+        break;
+    }
+}
+
+// Once the statement was changed, it is there to be kept: "Запис файл" takes
+// the place of "Зареди файл" until the screen closes.
+void Klients::offerSave()
+{
+    cmdSaveFile->setEnabled(true);
+    cmdSaveFile->setVisible(true);
+    cmdOpenFile->setEnabled(false);
+    cmdOpenFile->setVisible(false);
+}
+
+// A corrected kilometre count or tariff changes the trip's amount.
+void Klients::cellEdited(int row, int col)
+{
+    if (col != ColKM && col != ColTarifa)
+        return;
+    GridModel *m = GridEX1->gridModel();
+    const double km = m->value(row, ColKM - 1).toDouble();
+    const double ton = m->value(row, ColTon - 1).toDouble();
+    const double tariff = m->value(row, ColTarifa - 1).toDouble();
+    m->setValue(row, ColSuma - 1, statementAmount(km, ton, tariff));
+    showTotals();
+}
+
+void Klients::showTotals()
+{
+    m_totals = statementTotals(adoTempRS);
+    Label2->setText(formatNumber(m_totals.km, 0));
+    Label3->setText(formatNumber(m_totals.tons, 2));
+    Label4->setText(moneyText(m_totals.money));
+}
+
+bool Klients::event(QEvent *e)
+{
+    const bool r = QDialog::event(e);
+    if (e->type() == QEvent::WindowActivate)
+        Form_Activate();
+    return r;
+}
+
+void Klients::Form_Activate()
+{
+    if (m_activated)
+        return; // coming back to the screen leaves the user where they were
+    m_activated = true;
+    // At opening the grid has the keyboard, one row down from the first.
+    GridEX1->SetFocus();
+    GridEX1->sendKey(40);
+}
+
+void Klients::cmdPrint_Click()
+{
+    if (!GridEX1->commitRow())
+        return;
+    flgPrint = true;
+    PrintKlientStatement(m_scratch->conn(), m_subject);
+}
+
+QString Klients::askFile(bool save)
+{
+    QFileDialog dlg(this, save ? QStringLiteral("Запис на данни за клиенти")
+                               : QStringLiteral("Зареждане на данни за клиенти"),
+                    programFolder(), statementFileFilter());
+    dlg.setObjectName(QStringLiteral("CommonDialog1"));
+    dlg.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dlg.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (save)
+        dlg.setDefaultSuffix(statementFileSuffix()); // and asks before replacing a file
+    if (s_fileAnswer)
+        return s_fileAnswer(dlg);
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
+        return QString();
+    return dlg.selectedFiles().constFirst();
+}
+
+void Klients::cmdSaveFile_Click()
+{
+    if (!GridEX1->commitRow())
+        return;
+    const QString path = askFile(true);
+    if (path.isEmpty())
+        return; // back to the statement
+    try {
+        WaitCursor wait;
+        saveStatementFile(m_scratch->conn(), m_subject, path);
+    } catch (const StatementFileError &e) {
+        DiaInf::show(QStringLiteral("ГРЕШКА при запис!"), e.text());
+        return;
+    }
+    flgSave = true;
+    close();
+}
+
+void Klients::cmdOpenFile_Click()
+{
+    if (!GridEX1->commitRow())
+        return;
+    const QString path = askFile(false);
+    if (path.isEmpty())
+        return;
+    StatementSubject loaded;
+    try {
+        WaitCursor wait;
+        loaded = loadStatementFile(m_scratch->conn(), path);
+        adoTempRS.requery();
+    } catch (const StatementFileError &e) {
+        DiaInf::show(QStringLiteral("ВНИМАНИЕ!"), e.text());
+        return;
+    } catch (const DbError &e) {
+        DiaInf::show(QStringLiteral("ГРЕШКА при зареждане!"), e.text());
+        return;
+    }
+    flgLoad = true;
+    m_subject = loaded;
+    setWindowTitle(screenCaption(QStringLiteral("Курсове на ") + m_subject.client));
+    // Bound anew in the screen's order. The sort is lifted while the rows come in,
+    // so that the 20,000 rows of a big statement are ordered once, not three times.
+    GridEX1->setSortColumns({});
+    GridEX1->setBoundRecordset(&adoTempRS);
+    GridEX1->setSortColumns({1, 4});
+    showTotals();
+}
+
+void Klients::closeEvent(QCloseEvent *e)
+{
+    setNormalPointer();
+    e->accept();
+}
+
+void showKlients()
+{
+    showSingle(s_instance, [] {
+        auto *w = new Klients(QApplication::activeWindow());
+        if (!w->load()) {
+            delete w;
+            return static_cast<Klients *>(nullptr);
+        }
+        return w;
+    });
+}
+
+} // namespace kelm

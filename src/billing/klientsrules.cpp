@@ -1,0 +1,265 @@
+#include "billing/klientsrules.h"
+
+#include "dialogs/messages.h"
+#include "platform/database.h"
+#include "platform/numbers.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVector>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace kelm {
+
+namespace {
+
+// How often, in rows, a long copy reports its progress: twenty times in all, so
+// that drawing the progress window costs nothing next to the copy.
+int progressEvery(int total)
+{
+    return std::max(1, total / 20);
+}
+
+// Appends many rows to a table: a hundred rows to one prepared statement, so
+// that the cost of running a statement is paid once per hundred rows.
+class RowWriter {
+public:
+    RowWriter(Connection &conn, const QString &table, const QStringList &columns)
+        : m_conn(conn), m_table(table), m_columns(columns), m_full(conn.db())
+    {
+    }
+    void add(const QVector<QVariant> &values)
+    {
+        for (const QVariant &v : values)
+            m_pending.append(toStorage(v));
+        if (++m_rows == kBatch)
+            flush();
+    }
+    // Writes the rows still waiting.
+    void flush()
+    {
+        if (m_rows == 0)
+            return;
+        QSqlQuery part(m_conn.db());
+        QSqlQuery &q = m_rows == kBatch ? m_full : part;
+        if (m_rows != kBatch || !m_prepared) {
+            if (!q.prepare(sql(m_rows)))
+                throw DbError(ErrSql, q.lastError().text());
+            m_prepared = m_prepared || m_rows == kBatch;
+        }
+        for (int i = 0; i < m_pending.size(); ++i)
+            q.bindValue(i, m_pending.at(i));
+        if (!q.exec())
+            throw DbError(ErrSql, q.lastError().text());
+        m_pending.clear();
+        m_rows = 0;
+    }
+
+private:
+    static constexpr int kBatch = 100;
+    QString sql(int rows) const
+    {
+        const QString one = QLatin1Char('(') + QStringList(m_columns.size(), QStringLiteral("?")).join(',')
+            + QLatin1Char(')');
+        return QStringLiteral("INSERT INTO %1 (%2) VALUES ").arg(m_table, m_columns.join(QStringLiteral(", ")))
+            + QStringList(rows, one).join(QLatin1Char(','));
+    }
+
+    Connection &m_conn;
+    QString m_table;
+    QStringList m_columns;
+    QSqlQuery m_full;
+    bool m_prepared = false;
+    QVariantList m_pending;
+    int m_rows = 0;
+};
+
+// Statement rows (Data, Marsh, ...) in route order, Bulgarian alphabetical as
+// the database's BG collation has it (letters in any case together, then the
+// exact text), then by date; rows equal in both keep their order. Sorting here,
+// with each route's key made once, is many times faster than letting the
+// database call the collation for every comparison.
+QVector<QVector<QVariant>> byRouteThenDate(const QVector<QVector<QVariant>> &rows)
+{
+    struct Key {
+        QString folded;
+        QString route;
+        QDate date;
+        int index;
+    };
+    std::vector<Key> keys;
+    keys.reserve(size_t(rows.size()));
+    for (int i = 0; i < rows.size(); ++i) {
+        const QString route = rows.at(i).at(1).toString();
+        keys.push_back({route.toLower(), route, rows.at(i).at(0).toDate(), i});
+    }
+    std::stable_sort(keys.begin(), keys.end(), [](const Key &a, const Key &b) {
+        if (const int c = a.folded.compare(b.folded))
+            return c < 0;
+        if (const int c = a.route.compare(b.route))
+            return c < 0;
+        return a.date < b.date;
+    });
+    QVector<QVector<QVariant>> out;
+    out.reserve(rows.size());
+    for (const Key &k : keys)
+        out.append(rows.at(k.index));
+    return out;
+}
+
+const QString kKmFirst = QStringLiteral("Грешни километри!");
+const QString kKmSecond = QStringLiteral("Моля, въведете километрите на курса с цяло число, не по-малко от 0!");
+const QString kTariffFirst = QStringLiteral("Грешна тарифа!");
+const QString kTariffSecond = QStringLiteral("Моля, въведете тарифата на курса с число, не по-малко от 0!");
+
+} // namespace
+
+void inTransaction(Connection &conn, const std::function<void()> &body)
+{
+    conn.beginTrans();
+    try {
+        body();
+        conn.commitTrans();
+    } catch (...) {
+        conn.rollbackTrans();
+        throw;
+    }
+}
+
+double statementAmount(double km, double ton, double tariff)
+{
+    return Round(km * ton * tariff, 2);
+}
+
+VatFooter vatOnTop(double net)
+{
+    VatFooter f;
+    f.net = Round(net, 2);
+    f.vat = Round(f.net * kVatRate, 2);
+    f.total = Round(f.net + f.vat, 2);
+    return f;
+}
+
+QString statementKmRefusal(const QString &typed)
+{
+    const auto x = parseBounded(typed, limits::kKm);
+    if (!x || *x < 0 || *x != std::floor(*x))
+        return joinLines({kKmFirst, kKmSecond});
+    return QString();
+}
+
+QString statementTariffRefusal(const QString &typed)
+{
+    const auto x = parseBounded(typed, limits::kPrice);
+    if (!x || *x < 0)
+        return joinLines({kTariffFirst, kTariffSecond});
+    return QString();
+}
+
+int fillStatement(Connection &main, Connection &scratch, const KlientCriteria &c, const RowProgress &progress)
+{
+    // The trips go from file to file inside the database engine: one statement,
+    // no row passing through the program. A field without data never matches a
+    // prefix, not even an empty one.
+    const QVariantList params{c.client, likePrefix(c.goods), likePrefix(c.route), likePrefix(c.car), c.start, c.end};
+    const QString where = QStringLiteral("FROM %1tabl WHERE Klient=? AND Tovar LIKE ? ESCAPE '\\' "
+                                         "AND Marsh LIKE ? ESCAPE '\\' AND kola LIKE ? ESCAPE '\\' "
+                                         "AND Data BETWEEN ? AND ?");
+    const int n = main.scalar(QStringLiteral("SELECT count(*) ") + where.arg(QString()), params).toInt();
+    if (progress)
+        progress(0, n);
+    scratch.execute(QStringLiteral("ATTACH DATABASE ? AS kelm"), {main.dataSource()});
+    int copied = 0;
+    try {
+        inTransaction(scratch, [&] {
+            scratch.execute(QStringLiteral("DELETE FROM main.TempKlients"));
+            copied = scratch.execute(QStringLiteral("INSERT INTO main.TempKlients (Data, Marsh, VidTovar, Kola, KM, Ton, "
+                                           "Tarifa, Suma) SELECT Data, Marsh, Tovar, kola, km, ton, Tarifa, bruto ")
+                                + where.arg(QStringLiteral("kelm."))
+                                + QStringLiteral(" ORDER BY Data, Marsh COLLATE BG, ID"),
+                            params);
+        });
+    } catch (...) {
+        scratch.execute(QStringLiteral("DETACH DATABASE kelm"));
+        throw;
+    }
+    scratch.execute(QStringLiteral("DETACH DATABASE kelm"));
+    if (progress)
+        progress(n, n);
+    return copied;
+}
+
+QStringList printRowFields()
+{
+    return {QStringLiteral("Data"),  QStringLiteral("Marsh"), QStringLiteral("VidTovar"), QStringLiteral("Kola"),
+            QStringLiteral("KM"),    QStringLiteral("Ton"),   QStringLiteral("Tarifa"),   QStringLiteral("Suma")};
+}
+
+StatementTotals statementTotals(const Recordset &rs)
+{
+    StatementTotals t;
+    if (!rs.isOpen())
+        return t;
+    t.rows = rs.recordCount();
+    for (int i = 0; i < t.rows; ++i) {
+        t.km += rs.value(i, QStringLiteral("KM")).toDouble();
+        t.tons += rs.value(i, QStringLiteral("Ton")).toDouble();
+        t.money += rs.value(i, QStringLiteral("Suma")).toDouble();
+    }
+    return t;
+}
+
+StatementTotals stagePrintRows(Connection &scratch, QVector<QVector<QVariant>> *printed,
+                               const RowProgress &progress)
+{
+    QVector<QVector<QVariant>> rows;
+    scratch.forEachRow(QStringLiteral("SELECT Data, Marsh, VidTovar, Kola, KM, Ton, Tarifa FROM TempKlients "
+                                      "ORDER BY rowid"),
+                       {}, {}, [&rows](const QVector<QVariant> &row) { rows.append(row); });
+    rows = byRouteThenDate(rows);
+    StatementTotals t;
+    t.rows = int(rows.size());
+    if (printed) {
+        printed->clear();
+        printed->reserve(t.rows);
+    }
+    const int every = progressEvery(t.rows);
+    inTransaction(scratch, [&] {
+        scratch.execute(QStringLiteral("DELETE FROM TempKlientsNew"));
+        RowWriter ins(scratch, QStringLiteral("TempKlientsNew"), printRowFields());
+        QVector<QVariant> out(8);
+        for (int i = 0; i < t.rows; ++i) {
+            const QVector<QVariant> &r = rows.at(i);
+            const double km = r.at(4).toDouble();
+            const double ton = r.at(5).toDouble();
+            const double tariff = r.at(6).toDouble();
+            const double amount = statementAmount(km, ton, tariff);
+            out[0] = r.at(0);
+            out[1] = r.at(1);
+            out[2] = r.at(2);
+            out[3] = r.at(3);
+            out[4] = formatNumber(km, 0);
+            out[5] = formatNumber(ton, 3);
+            out[6] = formatNumber(tariff, 3);
+            out[7] = formatNumber(amount, 2);
+            ins.add(out);
+            if (printed)
+                printed->append(out);
+            t.km += km;
+            t.tons += ton;
+            t.money += amount;
+            if (progress && (i + 1) % every == 0)
+                progress(i + 1, t.rows);
+        }
+        ins.flush();
+    });
+    t.money = Round(t.money, 2);
+    if (progress)
+        progress(t.rows, t.rows);
+    return t;
+}
+
+} // namespace kelm
