@@ -79,6 +79,22 @@ static const SheetBox kBoxes[] = {
     {10, "CenaM", "Единич.цена масло"},
 };
 
+// The largest number each number box of the sheet takes.
+static double sheetBoxBound(int index)
+{
+    switch (index) {
+    case 1:
+        return limits::kKm;
+    case 5:
+        return limits::kOdometer;
+    case 9:
+    case 10:
+        return limits::kPrice;
+    default:
+        return limits::kLitres; // the fuel by norm, the oil and diesel filled
+    }
+}
+
 RowdList::RowdList(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("RowdList"));
@@ -538,7 +554,7 @@ bool RowdList::validateSheet()
     for (const SheetBox &b : kBoxes) {
         if (b.index != 1 && b.index != 5 && b.index != 6 && b.index < 7)
             continue;
-        if (IsBlank(txtFields[b.index]->text()) || parseNumber(txtFields[b.index]->text()))
+        if (IsBlank(txtFields[b.index]->text()) || parseBounded(txtFields[b.index]->text(), sheetBoxBound(b.index)))
             continue;
         txtFields[b.index]->setFocus();
         txtFields[b.index]->selectAll();
@@ -552,7 +568,7 @@ void RowdList::readSheetBoxes()
 {
     auto text = [this](int i) { return txtFields[i]->text().trimmed(); };
     auto number = [&](int i) -> QVariant {
-        const auto n = parseNumber(text(i));
+        const auto n = parseBounded(text(i), sheetBoxBound(i));
         return n ? QVariant(*n) : QVariant();
     };
     m_rowdRS.setValue(QStringLiteral("ListID"), text(4));
@@ -561,7 +577,7 @@ void RowdList::readSheetBoxes()
     m_rowdRS.setValue(QStringLiteral("NameDriver"), text(2));
     m_rowdRS.setValue(QStringLiteral("SumKM"), number(1));
     m_rowdRS.setValue(QStringLiteral("SumRazhN"), number(6));
-    const auto endKm = parseNumber(text(5));
+    const auto endKm = parseBounded(text(5), sheetBoxBound(5));
     m_rowdRS.setValue(QStringLiteral("EndKM"), endKm ? QVariant(qlonglong(Round(*endKm, 0))) : QVariant());
     m_rowdRS.setValue(QStringLiteral("ZarM"), number(7));
     m_rowdRS.setValue(QStringLiteral("ZarN"), number(8));
