@@ -97,4 +97,20 @@ SheetTotals sheetTotals(Connection &conn, const QString &sheetNumber)
     return t;
 }
 
+SheetTotals totalsOf(const QVector<QPair<double, double>> &kmAndFuel)
+{
+    SheetTotals t;
+    if (kmAndFuel.isEmpty())
+        return t;
+    double km = 0, fuel = 0;
+    for (const auto &leg : kmAndFuel) {
+        km += leg.first;
+        fuel += leg.second;
+    }
+    t.hasLegs = true;
+    t.km = qint64(Round(km, 0));
+    t.razhN = Round(fuel, 1);
+    return t;
+}
+
 } // namespace kelm

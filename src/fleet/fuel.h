@@ -7,7 +7,9 @@
 #include "platform/database.h"
 
 #include <QString>
+#include <QPair>
 #include <QVariant>
+#include <QVector>
 #include <cstdint>
 #include <optional>
 
@@ -61,5 +63,7 @@ struct SheetTotals {
     double razhN = 0.0;
 };
 SheetTotals sheetTotals(Connection &conn, const QString &sheetNumber);
+// The same over legs held on a screen: each leg's kilometres and norm fuel.
+SheetTotals totalsOf(const QVector<QPair<double, double>> &kmAndFuel);
 
 } // namespace kelm
