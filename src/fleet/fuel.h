@@ -40,9 +40,10 @@ double RazhN(double razhod, double ton, double km, double koef);
 // DbError(ErrFuelMissing), a text that is no number DbError(ErrFuelTypeMismatch).
 double RazhN(const QVariant &razhod, const QVariant &ton, const QVariant &km, const QVariant &koef);
 
-// A leg value that must be a number: the typed text or a stored value. The name
-// goes into the error description.
-double legNumber(const QVariant &v, const QString &what);
+// A leg value that must be a number: the typed text or a stored value, at most
+// bound either way (limits in platform/numbers.h; beyond it DbError(ErrFuelOverflow)).
+// The name goes into the error description.
+double legNumber(const QVariant &v, const QString &what, double bound);
 
 // Diesel by norm of a leg on the older route-leg screen, litres to one decimal:
 // (norm / 100 x KM + Ton x 0.4) x coefficient, with KM and Ton in single

@@ -910,9 +910,9 @@ void RowdList::cmdUpdateMarsh_Click()
                            kAttention);
             return;
         }
-        const double km = legNumber(m_legsModel->pendingValue(1), QStringLiteral("КМ"));
-        const double ton = legNumber(m_legsModel->pendingValue(2), QStringLiteral("тонаж"));
-        const double koef = legNumber(m_legsModel->pendingValue(3), QStringLiteral("коеф."));
+        const double km = legNumber(m_legsModel->pendingValue(1), QStringLiteral("КМ"), limits::kKm);
+        const double ton = legNumber(m_legsModel->pendingValue(2), QStringLiteral("тонаж"), limits::kTons);
+        const double koef = legNumber(m_legsModel->pendingValue(3), QStringLiteral("коеф."), limits::kPercent);
         const double litres = RazhN(*norm, ton, km, koef);
         const QString route = m_legsModel->pendingValue(0).toString();
         m_marshRS.setValue(QStringLiteral("MarshID"), m_sheetNumber);
