@@ -5,7 +5,7 @@
 // integrity check, and hold every trip with its one expense line and every sheet
 // with exactly its legs.
 //
-// KELM_CRASH_KILLS sets the number of kills (default 60, 15 under the
+// KELM_CRASH_KILLS sets the number of kills (default 60, 30 under the
 // sanitizers); KELM_CRASH_SEED repeats a run.
 
 #include "dialogs/messages.h"
@@ -167,7 +167,7 @@ private Q_SLOTS:
 void TestCrash::killedSavesLeaveEveryTripAndSheetWhole()
 {
 #if defined(__SANITIZE_ADDRESS__)
-    const int defaultKills = 15;
+    const int defaultKills = 30;
 #else
     const int defaultKills = 60;
 #endif
