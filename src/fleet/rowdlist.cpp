@@ -619,10 +619,14 @@ void RowdList::writeSheetExtra(Connection &conn)
 QVector<WaybillLeg> RowdList::heldLegs() const
 {
     QVector<WaybillLeg> legs;
-    for (int i = 0; i < m_marshRS.recordCount(); ++i)
+    for (int i = 0; i < m_marshRS.recordCount(); ++i) {
+        // A leg started but not yet saved with the legs' "Запиши" is no leg yet.
+        if (m_legEdit && m_legAdding && i == m_marshRS.currentIndex())
+            continue;
         legs.push_back({m_marshRS.value(i, QStringLiteral("Marshrut")), m_marshRS.value(i, QStringLiteral("KM")),
                         m_marshRS.value(i, QStringLiteral("Ton")), m_marshRS.value(i, QStringLiteral("Koef")),
                         m_marshRS.value(i, QStringLiteral("RazhN"))});
+    }
     return legs;
 }
 

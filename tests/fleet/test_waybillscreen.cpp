@@ -460,6 +460,9 @@ void TestWaybillScreen::legsAreWrittenOnlyWithTheirSheet()
     w.cmdUpdateMarsh->click();
     w.cmdCloseMarsh->click();
     QCOMPARE(w.txtFields[1]->text(), QStringLiteral("150"));
+    // A leg started and left unsaved is not written with the sheet.
+    w.tbsOptions->setCurrentIndex(1);
+    w.cmdAddMarsh->click();
     w.tbsOptions->setCurrentIndex(0);
     w.cmdUpdateRowd->click();
     QVERIFY2(cap.shown.isEmpty(), qPrintable(cap.lastText()));
