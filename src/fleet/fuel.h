@@ -5,6 +5,7 @@
 // here as in the printed waybills people compare it with.
 
 #include "platform/database.h"
+#include "platform/numbers.h"
 
 #include <QString>
 #include <QPair>
@@ -43,7 +44,7 @@ double RazhN(const QVariant &razhod, const QVariant &ton, const QVariant &km, co
 // A leg value that must be a number: the typed text or a stored value, at most
 // bound either way (limits in platform/numbers.h; beyond it DbError(ErrFuelOverflow)).
 // The name goes into the error description.
-double legNumber(const QVariant &v, const QString &what, double bound);
+double legNumber(const QVariant &v, const QString &what, double bound = limits::kMoney);
 
 // Diesel by norm of a leg on the older route-leg screen, litres to one decimal:
 // (norm / 100 x KM + Ton x 0.4) x coefficient, with KM and Ton in single
