@@ -33,10 +33,11 @@ double RazhN(double razhod, double ton, double km, double koef)
     return Round(litres, 1);
 }
 
-double legNumber(const QVariant &v, const QString &what)
+double legNumber(const QVariant &v, const QString &what, double bound)
 {
     if (!v.isValid() || v.isNull())
         throw DbError(ErrFuelMissing, QStringLiteral("Няма въведена стойност (%1).").arg(what));
+    double x = 0;
     switch (v.typeId()) {
     case QMetaType::Double:
     case QMetaType::Float:
@@ -44,23 +45,28 @@ double legNumber(const QVariant &v, const QString &what)
     case QMetaType::LongLong:
     case QMetaType::UInt:
     case QMetaType::ULongLong:
-        return v.toDouble();
-    default:
+        x = v.toDouble();
         break;
+    default: {
+        const QString text = v.toString().trimmed();
+        if (text.isEmpty())
+            throw DbError(ErrFuelMissing, QStringLiteral("Няма въведена стойност (%1).").arg(what));
+        const auto n = parseNumber(text);
+        if (!n)
+            throw DbError(ErrFuelTypeMismatch, QStringLiteral("„%1“ не е число (%2).").arg(text, what));
+        x = *n;
     }
-    const QString text = v.toString().trimmed();
-    if (text.isEmpty())
-        throw DbError(ErrFuelMissing, QStringLiteral("Няма въведена стойност (%1).").arg(what));
-    const auto n = parseNumber(text);
-    if (!n)
-        throw DbError(ErrFuelTypeMismatch, QStringLiteral("„%1“ не е число (%2).").arg(text, what));
-    return *n;
+    }
+    if (!std::isfinite(x) || std::fabs(x) > bound)
+        throw DbError(ErrFuelOverflow, QStringLiteral("Числото е извън допустимото (%1).").arg(what));
+    return x == 0 ? 0.0 : x;
 }
 
 double RazhN(const QVariant &razhod, const QVariant &ton, const QVariant &km, const QVariant &koef)
 {
-    return RazhN(legNumber(razhod, QStringLiteral("разходна норма")), legNumber(ton, QStringLiteral("тонаж")),
-                 legNumber(km, QStringLiteral("КМ")), legNumber(koef, QStringLiteral("коеф.")));
+    return RazhN(legNumber(razhod, QStringLiteral("разходна норма"), limits::kLitres),
+                 legNumber(ton, QStringLiteral("тонаж"), limits::kTons), legNumber(km, QStringLiteral("КМ"), limits::kKm),
+                 legNumber(koef, QStringLiteral("коеф."), limits::kPercent));
 }
 
 double oldLegRazhN(double razhKola, float km, float ton, bool north)
@@ -94,6 +100,22 @@ SheetTotals sheetTotals(Connection &conn, const QString &sheetNumber)
     t.hasLegs = true;
     t.km = qint64(Round(km.toDouble(), 0));
     t.razhN = Round(fuel.toDouble(), 1);
+    return t;
+}
+
+SheetTotals totalsOf(const QVector<QPair<double, double>> &kmAndFuel)
+{
+    SheetTotals t;
+    if (kmAndFuel.isEmpty())
+        return t;
+    double km = 0, fuel = 0;
+    for (const auto &leg : kmAndFuel) {
+        km += leg.first;
+        fuel += leg.second;
+    }
+    t.hasLegs = true;
+    t.km = qint64(Round(km, 0));
+    t.razhN = Round(fuel, 1);
     return t;
 }
 

@@ -5,9 +5,12 @@
 // here as in the printed waybills people compare it with.
 
 #include "platform/database.h"
+#include "platform/numbers.h"
 
 #include <QString>
+#include <QPair>
 #include <QVariant>
+#include <QVector>
 #include <cstdint>
 #include <optional>
 
@@ -38,9 +41,10 @@ double RazhN(double razhod, double ton, double km, double koef);
 // DbError(ErrFuelMissing), a text that is no number DbError(ErrFuelTypeMismatch).
 double RazhN(const QVariant &razhod, const QVariant &ton, const QVariant &km, const QVariant &koef);
 
-// A leg value that must be a number: the typed text or a stored value. The name
-// goes into the error description.
-double legNumber(const QVariant &v, const QString &what);
+// A leg value that must be a number: the typed text or a stored value, at most
+// bound either way (limits in platform/numbers.h; beyond it DbError(ErrFuelOverflow)).
+// The name goes into the error description.
+double legNumber(const QVariant &v, const QString &what, double bound = limits::kMoney);
 
 // Diesel by norm of a leg on the older route-leg screen, litres to one decimal:
 // (norm / 100 x KM + Ton x 0.4) x coefficient, with KM and Ton in single
@@ -61,5 +65,7 @@ struct SheetTotals {
     double razhN = 0.0;
 };
 SheetTotals sheetTotals(Connection &conn, const QString &sheetNumber);
+// The same over legs held on a screen: each leg's kilometres and norm fuel.
+SheetTotals totalsOf(const QVector<QPair<double, double>> &kmAndFuel);
 
 } // namespace kelm

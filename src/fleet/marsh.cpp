@@ -215,8 +215,8 @@ bool Marsh::validate()
         }
     }
     try {
-        const float km = float(legNumber(txtFields[0]->text(), QStringLiteral("КМ")));
-        const float ton = float(legNumber(txtFields[5]->text(), QStringLiteral("тон")));
+        const float km = float(legNumber(txtFields[0]->text(), QStringLiteral("КМ"), limits::kKm));
+        const float ton = float(legNumber(txtFields[5]->text(), QStringLiteral("тон"), limits::kTons));
         m_newKM = double(km);
         m_newRazhN = oldLegRazhN(m_plist.nRazhKola, km, ton, chkFields->isChecked());
     } catch (const DbError &e) {
@@ -231,7 +231,7 @@ void Marsh::readBoxes()
     m_marshRS.setValue(QStringLiteral("ListID"), m_plist.sListID);
     m_marshRS.setValue(QStringLiteral("Marsh"), txtFields[3]->text());
     m_marshRS.setValue(QStringLiteral("KM"), m_newKM);
-    m_marshRS.setValue(QStringLiteral("Ton"), double(float(legNumber(txtFields[5]->text(), QStringLiteral("тон")))));
+    m_marshRS.setValue(QStringLiteral("Ton"), double(float(legNumber(txtFields[5]->text(), QStringLiteral("тон"), limits::kTons))));
     m_marshRS.setValue(QStringLiteral("Koef"), chkFields->isChecked() ? 1.0 : 0.0);
     m_marshRS.setValue(QStringLiteral("RazhN"), m_newRazhN);
 }

@@ -42,7 +42,7 @@ QStringList tariffLabels()
 QString checkTariffTyping(const QString &text)
 {
     // An empty box is where a new value starts, not a mistake.
-    if (text.isEmpty() || parseNumber(text))
+    if (text.isEmpty() || parseBounded(text, limits::kPrice))
         return QString();
     return joinLines({QStringLiteral("Въведения символ е невалиден!"), QStringLiteral("Моля, въведете друг.")});
 }
@@ -50,7 +50,7 @@ QString checkTariffTyping(const QString &text)
 std::optional<int> firstBadTariff(const QStringList &texts)
 {
     for (int i = 0; i < texts.size(); ++i)
-        if (!parseNumber(texts.at(i)))
+        if (!parseBounded(texts.at(i), limits::kPrice))
             return i;
     return std::nullopt;
 }
@@ -63,13 +63,13 @@ QString checkCarFields(const CarFields &f, bool kolaTaken)
     if (kolaTaken)
         return joinLines({QStringLiteral("Вече има кола с този номер!"),
                           QStringLiteral("Моля, въведете друг номер на колата!")});
-    if (!parseNumber(f.Razhod))
+    if (!parseBounded(f.Razhod, limits::kLitres))
         return joinLines({QStringLiteral("Невалиден разход на 100км!"),
                           QStringLiteral("Моля, въведете число за разход на 100км!")});
-    if (!parseNumber(f.Procent))
+    if (!parseBounded(f.Procent, limits::kPercent))
         return joinLines({QStringLiteral("Невалиден процент заплата!"),
                           QStringLiteral("Моля, въведете число за процент заплата!")});
-    if (!parseNumber(f.Ton))
+    if (!parseBounded(f.Ton, limits::kTons))
         return joinLines({QStringLiteral("Невалиден тонаж!"), QStringLiteral("Моля, въведете число за тонаж!")});
     return QString();
 }
@@ -342,7 +342,7 @@ bool Options::saveTariffs()
         m_conn.beginTrans();
         try {
             for (int i = 0; i < 6; ++i)
-                m_adoTarifaRS.setValue(fields.at(i), *parseNumber(texts.at(i)));
+                m_adoTarifaRS.setValue(fields.at(i), *parseBounded(texts.at(i), limits::kPrice));
             m_adoTarifaRS.setValue(QStringLiteral("DateMod"), QDate::currentDate());
             m_adoTarifaRS.setValue(QStringLiteral("TimeMod"), QTime::currentTime());
             m_adoTarifaRS.update();

@@ -354,21 +354,26 @@ bool PList::validate()
                        QStringLiteral("Изберете име от списъка и опитайте отново.")});
     txtFields[3]->setText(code);
     // Quantities and prices must be numbers; an empty price is 0.
-    const QList<QPair<QLineEdit *, const char *>> numbers{{txtFields[4], "Заредена нафта"},
-                                                         {txtFields[5], "Заредено масло"},
-                                                         {txtFields[6], "Разход гориво"},
-                                                         {Text1, "Цена"},
-                                                         {Text2, "Цена"}};
+    struct Number {
+        QLineEdit *box;
+        const char *label;
+        double bound;
+    };
+    const QList<Number> numbers{{txtFields[4], "Заредена нафта", limits::kLitres},
+                                {txtFields[5], "Заредено масло", limits::kLitres},
+                                {txtFields[6], "Разход гориво", limits::kLitres},
+                                {Text1, "Цена", limits::kPrice},
+                                {Text2, "Цена", limits::kPrice}};
     for (const auto &n : numbers) {
-        const bool price = n.first == Text1 || n.first == Text2;
-        if (price && IsBlank(n.first->text()))
+        const bool price = n.box == Text1 || n.box == Text2;
+        if (price && IsBlank(n.box->text()))
             continue;
-        if (!parseNumber(n.first->text()))
-            return refuse({QStringLiteral("Невалидно число в полето „%1“!").arg(QString::fromUtf8(n.second)),
+        if (!parseBounded(n.box->text(), n.bound))
+            return refuse({QStringLiteral("Невалидно число в полето „%1“!").arg(QString::fromUtf8(n.label)),
                            QStringLiteral("Проверете въведените данни и опитайте отново.")});
     }
-    m_dieselPrice = parseNumber(Text1->text()).value_or(0.0);
-    m_oilPrice = parseNumber(Text2->text()).value_or(0.0);
+    m_dieselPrice = parseBounded(Text1->text(), limits::kPrice).value_or(0.0);
+    m_oilPrice = parseBounded(Text2->text(), limits::kPrice).value_or(0.0);
     return enterLegs();
 }
 
@@ -417,9 +422,9 @@ void PList::readBoxes()
     m_plistRS.setValue(QStringLiteral("Data"), parseDate(txtFields[1]->text()).value_or(QDate()));
     m_plistRS.setValue(QStringLiteral("Kola"), sKolaID);
     m_plistRS.setValue(QStringLiteral("kod"), txtFields[3]->text());
-    m_plistRS.setValue(QStringLiteral("ZarN"), parseNumber(txtFields[4]->text()).value_or(0.0));
-    m_plistRS.setValue(QStringLiteral("ZarM"), parseNumber(txtFields[5]->text()).value_or(0.0));
-    m_plistRS.setValue(QStringLiteral("RazhD"), parseNumber(txtFields[6]->text()).value_or(0.0));
+    m_plistRS.setValue(QStringLiteral("ZarN"), parseBounded(txtFields[4]->text(), limits::kLitres).value_or(0.0));
+    m_plistRS.setValue(QStringLiteral("ZarM"), parseBounded(txtFields[5]->text(), limits::kLitres).value_or(0.0));
+    m_plistRS.setValue(QStringLiteral("RazhD"), parseBounded(txtFields[6]->text(), limits::kLitres).value_or(0.0));
     m_plistRS.setValue(QStringLiteral("KM"), nKMAll);
     m_plistRS.setValue(QStringLiteral("RazhN"), nRazhListAll);
 }
@@ -432,8 +437,8 @@ void PList::writeWarehouse(Connection &conn)
     if (!m_form->isAdding())
         moveOldLegs(conn, trimSpaces(m_oldListId), sListID);
     writeWaybillFuel(conn, m_form->isAdding() ? nullptr : &old, sheet, date,
-                     {QStringLiteral("Нафта"), parseNumber(txtFields[4]->text()).value_or(0.0), m_dieselPrice},
-                     {QStringLiteral("Масло"), parseNumber(txtFields[5]->text()).value_or(0.0), m_oilPrice});
+                     {QStringLiteral("Нафта"), parseBounded(txtFields[4]->text(), limits::kLitres).value_or(0.0), m_dieselPrice},
+                     {QStringLiteral("Масло"), parseBounded(txtFields[5]->text(), limits::kLitres).value_or(0.0), m_oilPrice});
 }
 
 void PList::afterCancel()

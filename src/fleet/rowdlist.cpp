@@ -79,6 +79,22 @@ static const SheetBox kBoxes[] = {
     {10, "CenaM", "Единич.цена масло"},
 };
 
+// The largest number each number box of the sheet takes.
+static double sheetBoxBound(int index)
+{
+    switch (index) {
+    case 1:
+        return limits::kKm;
+    case 5:
+        return limits::kOdometer;
+    case 9:
+    case 10:
+        return limits::kPrice;
+    default:
+        return limits::kLitres; // the fuel by norm, the oil and diesel filled
+    }
+}
+
 RowdList::RowdList(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("RowdList"));
@@ -306,6 +322,9 @@ void RowdList::buildUi()
 
     // The legs shown always belong to the sheet shown.
     connect(&m_rowdRS, &Recordset::moveComplete, this, [this] {
+        // Legs held for the sheet being saved stay until its save or cancel.
+        if (m_legsHeld && !m_form->isBrowsing())
+            return;
         if (m_marshRS.isOpen() || picButtonsMarsh->isEnabled())
             closeLegs();
     });
@@ -413,8 +432,10 @@ void RowdList::setSheetButtons(bool browsing)
         HighlightRequired(true);
         // A new sheet is saved only once its legs have been opened.
         cmdUpdateRowd->setEnabled(false);
+        // Legs opened while browsing were another sheet's, written as typed.
+        if (!m_legsHeld)
+            closeLegs();
         m_sheetNumber.clear();
-        m_addLegNumbers.clear();
         m_editNumber.clear();
         setTabOrder(txtFields[4], txtFields[0]);
         setTabOrder(txtFields[0], ComboNameShof);
@@ -425,6 +446,10 @@ void RowdList::setSheetButtons(bool browsing)
         txtFields[4]->setFocus();
     } else {
         m_editNumber = m_rowdRS.value(QStringLiteral("ListID")).toString();
+        // Legs opened while browsing were written as typed; from now on the
+        // legs typed are held until the sheet's save.
+        if (!m_legsHeld)
+            closeLegs();
         HighlightRequired(true);
         if (m_headerPage) {
             fillLists();
@@ -538,7 +563,7 @@ bool RowdList::validateSheet()
     for (const SheetBox &b : kBoxes) {
         if (b.index != 1 && b.index != 5 && b.index != 6 && b.index < 7)
             continue;
-        if (IsBlank(txtFields[b.index]->text()) || parseNumber(txtFields[b.index]->text()))
+        if (IsBlank(txtFields[b.index]->text()) || parseBounded(txtFields[b.index]->text(), sheetBoxBound(b.index)))
             continue;
         txtFields[b.index]->setFocus();
         txtFields[b.index]->selectAll();
@@ -552,7 +577,7 @@ void RowdList::readSheetBoxes()
 {
     auto text = [this](int i) { return txtFields[i]->text().trimmed(); };
     auto number = [&](int i) -> QVariant {
-        const auto n = parseNumber(text(i));
+        const auto n = parseBounded(text(i), sheetBoxBound(i));
         return n ? QVariant(*n) : QVariant();
     };
     m_rowdRS.setValue(QStringLiteral("ListID"), text(4));
@@ -561,7 +586,7 @@ void RowdList::readSheetBoxes()
     m_rowdRS.setValue(QStringLiteral("NameDriver"), text(2));
     m_rowdRS.setValue(QStringLiteral("SumKM"), number(1));
     m_rowdRS.setValue(QStringLiteral("SumRazhN"), number(6));
-    const auto endKm = parseNumber(text(5));
+    const auto endKm = parseBounded(text(5), sheetBoxBound(5));
     m_rowdRS.setValue(QStringLiteral("EndKM"), endKm ? QVariant(qlonglong(Round(*endKm, 0))) : QVariant());
     m_rowdRS.setValue(QStringLiteral("ZarM"), number(7));
     m_rowdRS.setValue(QStringLiteral("ZarN"), number(8));
@@ -571,12 +596,38 @@ void RowdList::readSheetBoxes()
 
 void RowdList::writeSheetExtra(Connection &conn)
 {
+    // The sheet and its legs are written together, in the save's transaction.
     const QString number = m_rowdRS.value(QStringLiteral("ListID")).toString();
-    if (m_form->isAdding()) {
-        carryLegsOnSave(conn, number, QVariant(), m_addLegNumbers);
-    } else {
-        carryLegsOnSave(conn, number, m_rowdRS.value(QStringLiteral("ID")), {m_editNumber});
+    const bool adding = m_form->isAdding();
+    const QVariant self = adding ? QVariant() : m_rowdRS.value(QStringLiteral("ID"));
+    const bool renumbered = adding || m_editNumber != number;
+    if (m_legsHeld && m_marshRS.isOpen()) {
+        carryLegsOnSave(conn, number, self, {});
+        QStringList replaced{number};
+        if (!adding)
+            replaced << m_editNumber;
+        replaceSheetLegs(conn, number, replaced, heldLegs());
+        return;
     }
+    // No leg was opened: stored legs follow a renumbered sheet, and legs that no
+    // sheet carried under its new number are not taken as its own.
+    if (renumbered && !sheetNumberTaken(conn, number, self))
+        conn.execute(QStringLiteral("DELETE FROM Marsh WHERE MarshID=?"), {number});
+    carryLegsOnSave(conn, number, self, adding ? QStringList() : QStringList{m_editNumber});
+}
+
+QVector<WaybillLeg> RowdList::heldLegs() const
+{
+    QVector<WaybillLeg> legs;
+    for (int i = 0; i < m_marshRS.recordCount(); ++i) {
+        // A leg started but not yet saved with the legs' "Запиши" is no leg yet.
+        if (m_legEdit && m_legAdding && i == m_marshRS.currentIndex())
+            continue;
+        legs.push_back({m_marshRS.value(i, QStringLiteral("Marshrut")), m_marshRS.value(i, QStringLiteral("KM")),
+                        m_marshRS.value(i, QStringLiteral("Ton")), m_marshRS.value(i, QStringLiteral("Koef")),
+                        m_marshRS.value(i, QStringLiteral("RazhN"))});
+    }
+    return legs;
 }
 
 void RowdList::afterSheetSave()
@@ -586,8 +637,8 @@ void RowdList::afterSheetSave()
     m_lastMove = MoveNext;
     m_form->cmdNext();
     m_headerPage = true;
-    m_addLegNumbers.clear();
     m_editNumber.clear();
+    closeLegs();
 }
 
 void RowdList::cmdCancelRowd_Before()
@@ -601,15 +652,9 @@ void RowdList::cmdCancelRowd_Before()
 
 void RowdList::dropAbandonedLegs()
 {
-    if (!m_form->isAdding())
-        return;
-    for (const QString &number : std::as_const(m_addLegNumbers)) {
-        try {
-            deleteOrphanLegs(m_conn, number);
-        } catch (const DbError &) {
-        }
-    }
-    m_addLegNumbers.clear();
+    // Legs held for a sheet that is not saved were never written: they go with it.
+    if (m_legsHeld)
+        closeLegs();
 }
 
 void RowdList::cmdDeleteRowd_Click()
@@ -701,6 +746,7 @@ QString RowdList::currentCar() const
 
 void RowdList::closeLegs()
 {
+    m_legsHeld = false;
     m_marshRS.close();
     m_legsModel->setRecordset(nullptr);
     m_legEdit = m_legAdding = false;
@@ -746,17 +792,6 @@ void RowdList::openLegs()
         }
         number = *padded;
         txtFields[4]->setText(number);
-        // Legs entered under a number typed earlier for this sheet come along.
-        try {
-            for (const QString &earlier : std::as_const(m_addLegNumbers))
-                moveLegs(m_conn, earlier, number);
-        } catch (const DbError &e) {
-            closeLegs();
-            failure(QStringLiteral("ГРЕШКА при добавяне на маршрут!"), e);
-            return;
-        }
-        if (!m_addLegNumbers.isEmpty())
-            m_addLegNumbers = QStringList{number};
     } else {
         if (m_rowdRS.bof() || m_rowdRS.eof()) {
             closeLegs();
@@ -768,9 +803,19 @@ void RowdList::openLegs()
     m_sheetNumber = number;
     try {
         m_legEdit = m_legAdding = false;
-        m_marshRS.open(m_conn,
-                       QStringLiteral("SELECT MarshID,Marshrut,KM,Ton,Koef,RazhN FROM Marsh WHERE MarshID=?"),
-                       {number});
+        // While the sheet is added or corrected its legs are held here until the
+        // sheet's save writes both; held legs stay when the page is opened again
+        // (also under a newly typed number). A new sheet starts with no legs:
+        // whatever is stored under a number no sheet carries is not its own.
+        const bool hold = !m_form->isBrowsing();
+        if (!(hold && m_legsHeld && m_marshRS.isOpen())) {
+            const QString sql = m_form->isAdding()
+                ? QStringLiteral("SELECT MarshID,Marshrut,KM,Ton,Koef,RazhN FROM Marsh WHERE ID IS NULL")
+                : QStringLiteral("SELECT MarshID,Marshrut,KM,Ton,Koef,RazhN FROM Marsh WHERE MarshID=?");
+            m_marshRS.open(m_conn, sql, m_form->isAdding() ? QVariantList() : QVariantList{number},
+                           Recordset::LockBatchOptimistic);
+            m_legsHeld = hold;
+        }
         m_legsModel->setRecordset(&m_marshRS);
         SetMarshButtons(true);
         picButtonsMarsh->setEnabled(true);
@@ -869,27 +914,19 @@ void RowdList::cmdUpdateMarsh_Click()
                            kAttention);
             return;
         }
-        const double km = legNumber(m_legsModel->pendingValue(1), QStringLiteral("КМ"));
-        const double ton = legNumber(m_legsModel->pendingValue(2), QStringLiteral("тонаж"));
-        const double koef = legNumber(m_legsModel->pendingValue(3), QStringLiteral("коеф."));
+        const double km = legNumber(m_legsModel->pendingValue(1), QStringLiteral("КМ"), limits::kKm);
+        const double ton = legNumber(m_legsModel->pendingValue(2), QStringLiteral("тонаж"), limits::kTons);
+        const double koef = legNumber(m_legsModel->pendingValue(3), QStringLiteral("коеф."), limits::kPercent);
         const double litres = RazhN(*norm, ton, km, koef);
         const QString route = m_legsModel->pendingValue(0).toString();
-        m_conn.beginTrans();
-        try {
-            m_marshRS.setValue(QStringLiteral("MarshID"), m_sheetNumber);
-            m_marshRS.setValue(QStringLiteral("Marshrut"), route);
-            m_marshRS.setValue(QStringLiteral("KM"), km);
-            m_marshRS.setValue(QStringLiteral("Ton"), ton);
-            m_marshRS.setValue(QStringLiteral("Koef"), koef);
-            m_marshRS.setValue(QStringLiteral("RazhN"), litres);
-            m_marshRS.update();
-            m_conn.commitTrans();
-        } catch (...) {
-            m_conn.rollbackTrans();
-            throw;
-        }
-        if (m_form->isAdding() && !m_addLegNumbers.contains(m_sheetNumber))
-            m_addLegNumbers << m_sheetNumber;
+        m_marshRS.setValue(QStringLiteral("MarshID"), m_sheetNumber);
+        m_marshRS.setValue(QStringLiteral("Marshrut"), route);
+        m_marshRS.setValue(QStringLiteral("KM"), km);
+        m_marshRS.setValue(QStringLiteral("Ton"), ton);
+        m_marshRS.setValue(QStringLiteral("Koef"), koef);
+        m_marshRS.setValue(QStringLiteral("RazhN"), litres);
+        m_marshRS.update();
+        writeLegsNow();
         m_legEdit = m_legAdding = false;
         m_legsModel->setEditing(false);
         SetMarshButtons(true);
@@ -897,6 +934,26 @@ void RowdList::cmdUpdateMarsh_Click()
     } catch (const DbError &e) {
         failure(QStringLiteral("ГРЕШКА при запис на маршрута!"), e);
     }
+}
+
+void RowdList::writeLegsNow()
+{
+    if (m_legsHeld)
+        return;
+    // A stored sheet shown while browsing: its legs are written as they change.
+    try {
+        replaceSheetLegs(m_conn, m_sheetNumber, {m_sheetNumber}, heldLegs());
+    } catch (...) {
+        // The page shows what is stored again, not what failed to be written.
+        m_marshRS.cancelBatch();
+        m_legsModel->reload();
+        throw;
+    }
+    const int row = m_marshRS.currentIndex();
+    m_marshRS.requery();
+    m_legsModel->reload();
+    if (!m_marshRS.isEmpty())
+        m_marshRS.setAbsolutePosition(std::clamp(row + 1, 1, m_marshRS.recordCount()));
 }
 
 void RowdList::cmdCancelMarsh_Click()
@@ -926,6 +983,7 @@ void RowdList::cmdDeleteMarsh_Click()
                              kAttention))
             return;
         m_marshRS.deleteRecord();
+        writeLegsNow();
         m_legsModel->reload();
         if (!m_marshRS.isEmpty()) {
             m_marshRS.moveNext();
@@ -943,9 +1001,19 @@ void RowdList::cmdCloseMarsh_Click()
     if (m_legEdit)
         return;
     try {
-        const QString number = m_sheetNumber;
-        closeLegs();
-        const SheetTotals t = sheetTotals(m_conn, number);
+        // The totals of the legs on the page: held ones included.
+        QVector<QPair<double, double>> kmAndFuel;
+        for (const WaybillLeg &leg : heldLegs())
+            kmAndFuel.push_back({leg.km.toDouble(), leg.razhN.toDouble()});
+        const SheetTotals t = totalsOf(kmAndFuel);
+        if (m_legsHeld) {
+            // The held legs stay for the sheet's save; only the page lets go of them.
+            m_legsModel->setRecordset(nullptr);
+            SetMarshButtons(true);
+            lblStatusMarsh->clear();
+        } else {
+            closeLegs();
+        }
         m_headerPage = false;
         // No stored leg: the boxes stay empty, and the sheet's save asks for legs.
         txtFields[1]->setText(t.hasLegs ? QString::number(t.km) : QString());

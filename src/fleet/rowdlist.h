@@ -4,6 +4,7 @@
 // "Маршрути". The sheet side stands on the data-form template; the legs have a
 // small command bar of their own over the grid.
 
+#include "fleet/rowdlistrules.h"
 #include "platform/database.h"
 
 #include <QDialog>
@@ -77,6 +78,10 @@ private:
     void SetMarshButtons(bool b);
     void writeLegStatus();
     void dropAbandonedLegs();
+    // The legs on the page (stored and held), in their order.
+    QVector<WaybillLeg> heldLegs() const;
+    // While browsing, writes the page's legs of the stored sheet at once.
+    void writeLegsNow();
     QString currentCar() const;
 
     Connection m_conn;
@@ -92,7 +97,7 @@ private:
     QString m_sheetNumber;      // the number the legs shown are stored under
     QString m_carNumber;        // the car whose norm the legs use
     QString m_editNumber;       // the stored number of the sheet being corrected
-    QStringList m_addLegNumbers; // numbers a new sheet's legs were saved under
+    bool m_legsHeld = false;    // the legs page holds the legs of the sheet being saved
     MoveCmd m_lastMove = MoveFirst;
 
 public:

@@ -89,4 +89,18 @@ void saveSheetWithLegs(Connection &conn, Recordset &rs, const QString &legsNumbe
     });
 }
 
+void replaceSheetLegs(Connection &conn, const QString &number, const QStringList &replaced,
+                      const QVector<WaybillLeg> &legs)
+{
+    inTransaction(conn, [&] {
+        for (const QString &n : replaced)
+            if (!n.isEmpty())
+                conn.execute(QStringLiteral("DELETE FROM Marsh WHERE MarshID=?"), {n});
+        for (const WaybillLeg &leg : legs)
+            conn.execute(QStringLiteral("INSERT INTO Marsh (MarshID, Marshrut, KM, Ton, Koef, RazhN) "
+                                        "VALUES (?, ?, ?, ?, ?, ?)"),
+                         {number, leg.route, leg.km, leg.ton, leg.koef, leg.razhN});
+    });
+}
+
 } // namespace kelm

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <QVector>
 #include <optional>
 
 namespace kelm {
@@ -46,6 +47,19 @@ void carryLegsOnSave(Connection &conn, const QString &number, const QVariant &ex
 // differ). The sheet's number must not be another sheet's: that is checked
 // again inside the transaction and refused with DbError(ErrDuplicateSheet).
 void saveSheetWithLegs(Connection &conn, Recordset &rs, const QString &legsNumber);
+
+// One route leg as the waybill screen holds it until the sheet is saved.
+struct WaybillLeg {
+    QVariant route, km, ton, koef, razhN;
+};
+
+// The legs a sheet's save writes, inside the caller's transaction (or one of its
+// own): whatever is stored under each of replaced (the sheet's number, and the
+// number it had before a renumbering) is deleted, and legs are written under
+// number. Legs that no sheet carried under a new sheet's number (left by a crash
+// of an older version, or by another program) are thus never taken as its own.
+void replaceSheetLegs(Connection &conn, const QString &number, const QStringList &replaced,
+                      const QVector<WaybillLeg> &legs);
 
 enum { ErrDuplicateSheet = 3022 };
 

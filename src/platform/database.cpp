@@ -1,6 +1,9 @@
 #include "platform/database.h"
 
 #include <QAtomicInt>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QRandomGenerator>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSqlDriver>
@@ -10,6 +13,9 @@
 #include <QTime>
 
 #include <sqlite3.h>
+
+#include <chrono>
+#include <thread>
 
 namespace kelm {
 
@@ -135,12 +141,17 @@ static int bgCollate(void *, int la, const void *a, int lb, const void *b)
     return tie;
 }
 
-static void registerFunctions(QSqlDatabase &db)
+static sqlite3 *handleOf(QSqlDatabase &db)
 {
     const QVariant v = db.driver()->handle();
     if (!v.isValid() || qstrcmp(v.typeName(), "sqlite3*") != 0)
-        return;
-    sqlite3 *h = *static_cast<sqlite3 *const *>(v.constData());
+        return nullptr;
+    return *static_cast<sqlite3 *const *>(v.constData());
+}
+
+static void registerFunctions(QSqlDatabase &db)
+{
+    sqlite3 *h = handleOf(db);
     if (!h)
         return;
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
@@ -262,6 +273,113 @@ Connection::~Connection()
     close();
 }
 
+namespace {
+
+// How long a connection waits for another copy of the program to finish its write
+// before the statement fails with "database is locked".
+constexpr int kBusyTimeoutMs = 10000;
+
+// Waits for a lock held by another connection. SQLite's own busy timeout sleeps
+// longer and longer (up to 100 ms a try), so a copy that saves continuously takes
+// the lock again in the short gap between two of its saves while the other copy
+// still sleeps, and the other copy waits out the whole timeout. Short naps of
+// varying length let the waiting copy try again within a millisecond of the
+// lock being let go.
+int busyWait(void *, int count)
+{
+    thread_local QElapsedTimer since;
+    if (count == 0 || !since.isValid())
+        since.start();
+    if (since.elapsed() >= kBusyTimeoutMs)
+        return 0;
+    const int micros = 100 + int(QRandomGenerator::global()->bounded(400));
+    std::this_thread::sleep_for(std::chrono::microseconds(micros));
+    return 1;
+}
+
+// An open handle of SQLite's own, closed when it goes out of scope.
+struct RawDb {
+    sqlite3 *h = nullptr;
+    ~RawDb() { sqlite3_close_v2(h); }
+    QString error() const { return h ? QString::fromUtf8(sqlite3_errmsg(h)) : QString(); }
+};
+
+// Opens a file that must already exist, for reading and writing when it may be
+// written: a transaction that a crash interrupted left a journal beside the file,
+// and only a connection that may write can roll it back before reading. A file
+// that may not be written (an archive on a read-only medium) is opened to read.
+int openExisting(const QString &path, RawDb &db)
+{
+    const QByteArray name = QFile::encodeName(path);
+    int rc = sqlite3_open_v2(name.constData(), &db.h, SQLITE_OPEN_READWRITE, nullptr);
+    if (rc == SQLITE_CANTOPEN || rc == SQLITE_READONLY || rc == SQLITE_PERM) {
+        sqlite3_close_v2(db.h);
+        db.h = nullptr;
+        rc = sqlite3_open_v2(name.constData(), &db.h, SQLITE_OPEN_READONLY, nullptr);
+    }
+    if (rc == SQLITE_OK)
+        sqlite3_busy_handler(db.h, busyWait, nullptr);
+    return rc;
+}
+
+// The tables of the shipped schema with their columns and declared type words,
+// lower-case names, read once from an in-memory database made from the schema.
+const QHash<QString, QHash<QString, QString>> &shippedTables();
+
+QHash<QString, QHash<QString, QString>> tablesOf(sqlite3 *h, bool *ok)
+{
+    QHash<QString, QHash<QString, QString>> tables;
+    *ok = true;
+    sqlite3_stmt *st = nullptr;
+    QStringList names;
+    if (sqlite3_prepare_v2(h, "SELECT name FROM sqlite_master WHERE type='table' "
+                              "AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\'", -1, &st, nullptr) != SQLITE_OK) {
+        *ok = false;
+        return tables;
+    }
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW)
+        names << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
+    sqlite3_finalize(st);
+    if (rc != SQLITE_DONE) {
+        *ok = false;
+        return tables;
+    }
+    for (const QString &name : names) {
+        QHash<QString, QString> cols;
+        if (sqlite3_prepare_v2(h, "SELECT name, type FROM pragma_table_info(?)", -1, &st, nullptr) != SQLITE_OK) {
+            *ok = false;
+            return tables;
+        }
+        const QByteArray n = name.toUtf8();
+        sqlite3_bind_text(st, 1, n.constData(), int(n.size()), SQLITE_TRANSIENT);
+        while (sqlite3_step(st) == SQLITE_ROW)
+            cols.insert(QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0))).toLower(),
+                        QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 1))).toUpper());
+        sqlite3_finalize(st);
+        tables.insert(name.toLower(), cols);
+    }
+    return tables;
+}
+
+const QHash<QString, QHash<QString, QString>> &shippedTables()
+{
+    static const QHash<QString, QHash<QString, QString>> tables = [] {
+        RawDb mem;
+        QHash<QString, QHash<QString, QString>> t;
+        if (sqlite3_open(":memory:", &mem.h) != SQLITE_OK)
+            return t;
+        if (sqlite3_exec(mem.h, schemaSqlText(), nullptr, nullptr, nullptr) != SQLITE_OK)
+            return t;
+        bool ok = false;
+        t = tablesOf(mem.h, &ok);
+        return t;
+    }();
+    return tables;
+}
+
+} // namespace
+
 bool isKelmDatabase(const QString &path, QString *why)
 {
     auto fail = [&](const QString &w) {
@@ -269,6 +387,7 @@ bool isKelmDatabase(const QString &path, QString *why)
             *why = w;
         return false;
     };
+    const QString foreign = QStringLiteral("Файлът не е база данни на програмата.");
     QFileInfo fi(path);
     if (!fi.exists() || !fi.isFile())
         return fail(QStringLiteral("Файлът не съществува."));
@@ -277,28 +396,71 @@ bool isKelmDatabase(const QString &path, QString *why)
         return fail(QStringLiteral("Файлът не може да бъде отворен."));
     const QByteArray head = f.read(16);
     if (head != QByteArray("SQLite format 3\0", 16))
-        return fail(QStringLiteral("Файлът не е база данни на програмата."));
+        return fail(foreign);
     f.close();
-    const QString name = QStringLiteral("kelm-probe-%1").arg(s_connCounter.fetchAndAddRelaxed(1));
+    RawDb db;
+    if (openExisting(path, db) != SQLITE_OK)
+        return fail(QStringLiteral("Файлът не може да бъде отворен: %1").arg(db.error()));
+    sqlite3_stmt *st = nullptr;
+    int rc = sqlite3_prepare_v2(db.h,
+                                "SELECT count(*) FROM sqlite_master WHERE type='table' AND lower(name) IN "
+                                "('tabl','users','kelmcfg','shof','config','tarifi')",
+                                -1, &st, nullptr);
+    int found = 0;
+    if (rc == SQLITE_OK) {
+        rc = sqlite3_step(st);
+        if (rc == SQLITE_ROW)
+            found = sqlite3_column_int(st, 0);
+    }
+    sqlite3_finalize(st);
+    // Only a file SQLite does not read as a database, or one without the program's
+    // tables, is foreign; a file that is busy or cannot be read now is not.
+    const int primary = sqlite3_errcode(db.h) & 0xff;
+    if (rc != SQLITE_ROW && primary != SQLITE_NOTADB && primary != SQLITE_CORRUPT)
+        return fail(QStringLiteral("Файлът не може да бъде прочетен: %1").arg(db.error()));
+    if (rc != SQLITE_ROW || found != 6)
+        return fail(foreign);
+    return true;
+}
+
+bool isWholeKelmDatabase(const QString &path, QString *why)
+{
+    auto fail = [&](const QString &w) {
+        if (why)
+            *why = w;
+        return false;
+    };
+    if (!isKelmDatabase(path, why))
+        return false;
+    const QString foreign = QStringLiteral("Файлът не е база данни на програмата.");
+    RawDb db;
+    if (openExisting(path, db) != SQLITE_OK)
+        return fail(QStringLiteral("Файлът не може да бъде отворен: %1").arg(db.error()));
+    // Every page, index and row is read: a file cut short or damaged anywhere fails.
+    sqlite3_stmt *st = nullptr;
+    if (sqlite3_prepare_v2(db.h, "PRAGMA integrity_check", -1, &st, nullptr) != SQLITE_OK)
+        return fail(foreign);
+    QStringList problems;
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW)
+        problems << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
+    sqlite3_finalize(st);
+    if (rc != SQLITE_DONE || problems != QStringList{QStringLiteral("ok")})
+        return fail(QStringLiteral("Файлът е повреден."));
     bool ok = false;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(path);
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
-        if (db.open()) {
-            QSqlQuery q(db);
-            int found = 0;
-            if (q.exec(QStringLiteral(
-                    "SELECT count(*) FROM sqlite_master WHERE type='table' AND lower(name) IN "
-                    "('tabl','users','kelmcfg','shof','config','tarifi')"))
-                && q.next())
-                found = q.value(0).toInt();
-            ok = found == 6;
-            db.close();
+    const auto tables = tablesOf(db.h, &ok);
+    if (!ok || shippedTables().isEmpty())
+        return fail(foreign);
+    for (auto t = shippedTables().cbegin(); t != shippedTables().cend(); ++t) {
+        const auto have = tables.constFind(t.key());
+        if (have == tables.cend())
+            return fail(foreign);
+        for (auto c = t.value().cbegin(); c != t.value().cend(); ++c) {
+            if (have.value().value(c.key()) != c.value())
+                return fail(foreign);
         }
     }
-    QSqlDatabase::removeDatabase(name);
-    return ok ? true : fail(QStringLiteral("Файлът не е база данни на програмата."));
+    return true;
 }
 
 void Connection::open(const QString &connStr)
@@ -319,7 +481,7 @@ void Connection::open(const QString &connStr)
     m_name = QStringLiteral("kelm-%1").arg(s_connCounter.fetchAndAddRelaxed(1));
     m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
     m_db.setDatabaseName(m_path);
-    m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
+    m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
     if (!m_db.open()) {
         const QSqlError e = m_db.lastError();
         m_db = QSqlDatabase();
@@ -329,6 +491,11 @@ void Connection::open(const QString &connStr)
                       QStringLiteral("Не мога да отворя „%1“: %2").arg(m_path, e.text()));
     }
     registerFunctions(m_db);
+    if (sqlite3 *h = handleOf(m_db))
+        sqlite3_busy_handler(h, busyWait, nullptr);
+    // A committed save must survive a power cut: the journal and the file are
+    // synced to the disk before COMMIT returns.
+    QSqlQuery(m_db).exec(QStringLiteral("PRAGMA synchronous=FULL"));
 }
 
 void Connection::close()

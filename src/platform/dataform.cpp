@@ -407,7 +407,9 @@ QVariant DataForm::parseText(const DataFormBox &b, const QString &text) const
         return QVariant();
     const QString type = m_rs.declType(b.field);
     if (type == QLatin1String("DOUBLE") || type == QLatin1String("INTEGER")) {
-        const auto n = parseNumber(text);
+        // No number a record screen holds is beyond an amount of money; a screen
+        // with a tighter bound checks its own boxes first.
+        const auto n = parseBounded(text, limits::kMoney);
         if (!n)
             throw DbError(3421, QStringLiteral("Грешка при преобразуване на данни: „%1“ не е число.")
                                     .arg(text.trimmed()));

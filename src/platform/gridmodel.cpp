@@ -494,7 +494,9 @@ QString GridModel::checkTyped(int row, int c, const QString &typed, QVariant *ou
         if (std::fabs(*x - std::round(*x)) > 1e-9)
             return QStringLiteral("Въведете цяло число!");
         const double r = std::round(*x);
-        if (r < -2147483648.0 || r > 2147483647.0)
+        // No number a grid holds is beyond an amount of money; a column with a
+        // tighter bound checks it in its own validator.
+        if (std::fabs(r) > limits::kMoney)
             return QStringLiteral("Числото е твърде голямо!");
         v = int(r);
         break;
@@ -503,7 +505,9 @@ QString GridModel::checkTyped(int row, int c, const QString &typed, QVariant *ou
         const auto x = parseNumber(t);
         if (!x || !std::isfinite(*x))
             return QStringLiteral("Въведете число!");
-        v = *x;
+        if (!parseBounded(t, limits::kMoney))
+            return QStringLiteral("Числото е твърде голямо!");
+        v = *parseBounded(t, limits::kMoney);
         break;
     }
     case KindDate: {

@@ -96,8 +96,11 @@ ArchiveResult archiveRestoreFrom(const QString &path)
     ArchiveResult r;
     r.path = gDbPath;
     QString why;
-    if (!isKelmDatabase(path, &why)) {
-        r.message = QStringLiteral("„%1“ не е архив с данни на програмата.\rДанните не са променени.").arg(path);
+    const QString refused = QStringLiteral("„%1“ не е архив с данни на програмата.\rДанните не са променени.").arg(path);
+    // A file cut short, damaged, or lacking a table or column of the program would
+    // make every later save fail: it is refused before anything is replaced.
+    if (!isWholeKelmDatabase(path, &why)) {
+        r.message = refused;
         return r;
     }
     const QString part = scratchNameBeside(gDbPath);
@@ -111,6 +114,11 @@ ArchiveResult archiveRestoreFrom(const QString &path)
         }
         vacuumInto(archive, part);
         archive.close();
+        if (!isWholeKelmDatabase(part, &why)) {
+            QFile::remove(part);
+            r.message = refused;
+            return r;
+        }
     } catch (const DbError &e) {
         QFile::remove(part);
         r.message = QStringLiteral("Архивът „%1“ не може да бъде зареден.\r%2").arg(path, e.text());
@@ -119,6 +127,9 @@ ArchiveResult archiveRestoreFrom(const QString &path)
     // The screens that hold the old database must let go of it first.
     if (s_beforeRestore)
         s_beforeRestore();
+    // A journal a crash left beside the old file belongs to it: it is rolled back
+    // into the old file now, never into the restored one.
+    isKelmDatabase(gDbPath);
     if (!renameOver(part, gDbPath, &why)) {
         QFile::remove(part);
         r.message = QStringLiteral("Архивът „%1“ не може да бъде зареден.\r%2").arg(path, why);

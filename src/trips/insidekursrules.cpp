@@ -95,13 +95,16 @@ NoteCheck checkNote(const QStringList &boxes)
     struct Number {
         int box;
         const char *label;
+        double bound;
     };
-    static const Number numbers[] = {{bxTovarTon, "Тонаж"},   {bxTotalFuel, "Total Fuel"},
-                                     {bxTotalKM, "Total KM"}, {bxTotalP, "Приход"},
-                                     {bxTotalR, "Общ разход"}};
+    static const Number numbers[] = {{bxTovarTon, "Тонаж", limits::kTons},
+                                     {bxTotalFuel, "Total Fuel", limits::kLitres},
+                                     {bxTotalKM, "Total KM", limits::kKm},
+                                     {bxTotalP, "Приход", limits::kMoney},
+                                     {bxTotalR, "Общ разход", limits::kMoney}};
     for (const auto &n : numbers) {
         const QString t = text(n.box);
-        if (!IsBlank(t) && !parseNumber(t))
+        if (!IsBlank(t) && !parseBounded(t, n.bound))
             return {n.box, twoLines(QStringLiteral("Невалидно число в полето „%1“!").arg(QString::fromUtf8(n.label)),
                                     QStringLiteral("Моля, въведете число."))};
     }

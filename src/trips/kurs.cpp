@@ -430,7 +430,7 @@ void Kurs::afterMove()
 
 void Kurs::proposeTariff()
 {
-    const auto km = parseNumber(trimSpaces(m_txt.value(4)->text()));
+    const auto km = parseBounded(trimSpaces(m_txt.value(4)->text()), limits::kKm);
     // A km text that is no number leaves the tariff as it is.
     if (!km)
         return;

@@ -36,9 +36,9 @@ const QString kTariffSecond = QStringLiteral("Моля, въведете тар�
 
 } // namespace
 
-std::optional<double> amountOf(const QString &text)
+std::optional<double> amountOf(const QString &text, double bound)
 {
-    const auto x = parseNumber(trimSpaces(text));
+    const auto x = parseBounded(trimSpaces(text), bound);
     if (!x || *x < 0)
         return std::nullopt;
     return x;
@@ -46,10 +46,10 @@ std::optional<double> amountOf(const QString &text)
 
 std::optional<int> kmOf(const QString &text)
 {
-    const auto x = amountOf(text);
+    const auto x = amountOf(text, limits::kKm);
     // km is a whole number in the table: a fraction would be cut off there while
     // the amounts were computed from it.
-    if (!x || *x != std::floor(*x) || *x > std::numeric_limits<int>::max())
+    if (!x || *x != std::floor(*x))
         return std::nullopt;
     return int(*x);
 }
@@ -61,7 +61,7 @@ QString kmRefusal(const QString &text)
 
 QString tariffRefusal(const QString &text)
 {
-    return amountOf(text) ? QString() : joinLines({kTariffFirst, kTariffSecond});
+    return amountOf(text, limits::kPrice) ? QString() : joinLines({kTariffFirst, kTariffSecond});
 }
 
 void writeExpenseLine(Connection &conn, const TripRow &row)
@@ -146,18 +146,18 @@ TripSaveResult checkTrip(const TripEntry &e, const TripSaveContext &ctx)
 
     // The amounts are computed from these, so text that is no number must not
     // reach the table (it would be stored as text, or as a wrong amount).
-    const auto ton = amountOf(e.ton);
+    const auto ton = amountOf(e.ton, limits::kTons);
     if (!ton)
         return fail(CheckTonNumber, kTonFirst, kTonSecond, TripBox::Ton);
     const auto km = kmOf(e.km);
     if (!km)
         return fail(CheckKmNumber, kKmFirst, kKmSecond, TripBox::Km);
-    const auto tariff = amountOf(e.tariff);
+    const auto tariff = amountOf(e.tariff, limits::kPrice);
     if (!tariff)
         return fail(CheckTariffNumber, kTariffFirst, kTariffSecond, TripBox::Tariff);
     double expense = 0;
     if (!IsBlank(e.expense)) {
-        const auto x = amountOf(e.expense);
+        const auto x = amountOf(e.expense, limits::kMoney);
         if (!x)
             return fail(CheckExpenseNumber, QStringLiteral("Грешен разход за курса!"),
                         QStringLiteral("Моля, въведете разхода за курса с число, не по-малко от 0!"),

@@ -10,6 +10,7 @@
 #include <QVariant>
 #include <optional>
 
+#include "platform/numbers.h"
 #include "trips/amounts.h"
 
 namespace kelm {
@@ -102,9 +103,10 @@ QString driverCodeOf(const QString &entry);
 TripSaveResult checkTrip(const TripEntry &e, const TripSaveContext &ctx);
 
 // The numbers of a trip as typed ("12,5" and "12.5" alike): kilometres a whole
-// number, tonnage, tariff and expense any number; none of them below 0.
+// number up to limits::kKm, tonnage, tariff and expense any number up to the
+// bound of its kind (limits in platform/numbers.h); none of them below 0.
 std::optional<int> kmOf(const QString &text);
-std::optional<double> amountOf(const QString &text);
+std::optional<double> amountOf(const QString &text, double bound = limits::kMoney);
 
 // The message ("first line\rsecond line") that refuses a typed kilometre or
 // tariff, or an empty text when it is good. The kilometre correction uses them

@@ -26,6 +26,7 @@ private Q_SLOTS:
     void legSaveRefusals();
     void deleteAsksAndTakesTheLegs();
     void renumberedSheetKeepsItsLegs();
+    void legsAreWrittenOnlyWithTheirSheet();
     void sheetSaveChecks();
     void newSheetLegsFollowItsNumberAndCloseDropsThem();
     void savedFirstSheetLeavesTheSecondCurrentAndLegCommands();
@@ -132,12 +133,15 @@ void TestWaybillScreen::newSheetWithLegsTotalsAndSave()
     shot(w, "rowdlist_leg_typing");
     w.cmdUpdateMarsh->click();
     QVERIFY2(cap.shown.isEmpty(), qPrintable(cap.lastText()));
-    QCOMPARE(db.scalar(QStringLiteral("SELECT RazhN FROM Marsh WHERE MarshID='0000000123'")).toDouble(), 81.6);
+    // The legs of a sheet being added are held by the screen until the sheet's save.
+    QCOMPARE(w.legs().value(0, QStringLiteral("RazhN")).toDouble(), 81.6);
+    QCOMPARE(db.count(QStringLiteral("Marsh")), 0);
     w.cmdAddMarsh->click();
     typeLeg(w, QStringLiteral("Перник - София"), QStringLiteral("150,5"), QStringLiteral("0"), QStringLiteral("0"));
     w.cmdUpdateMarsh->click();
     // 150.5 km counts as 150 for the norm: 30 * 150 / 100 = 45.0
-    QCOMPARE(db.scalar(QStringLiteral("SELECT RazhN FROM Marsh WHERE Marshrut='Перник - София'")).toDouble(), 45.0);
+    QCOMPARE(w.legs().value(1, QStringLiteral("RazhN")).toDouble(), 45.0);
+    QCOMPARE(db.count(QStringLiteral("Marsh")), 0);
     QCOMPARE(w.grdMarsh->model()->rowCount(), 2);
     QCOMPARE(w.lblStatusMarsh->text(), QStringLiteral("Запис № 2"));
     shot(w, "rowdlist_legs");
@@ -167,6 +171,10 @@ void TestWaybillScreen::newSheetWithLegsTotalsAndSave()
     QCOMPARE(rs.value(QStringLiteral("EndKM")).toInt(), 0);
     QVERIFY(!rs.value(QStringLiteral("ZarM")).isNull());
     QCOMPARE(rs.value(QStringLiteral("CenaM")).toDouble(), 0.0);
+    // Written with the sheet, under its number.
+    QCOMPARE(db.scalar(QStringLiteral("SELECT RazhN FROM Marsh WHERE MarshID='0000000123' AND Marshrut='София - Перник'")).toDouble(), 81.6);
+    QCOMPARE(db.scalar(QStringLiteral("SELECT RazhN FROM Marsh WHERE Marshrut='Перник - София'")).toDouble(), 45.0);
+    QCOMPARE(legsOf(db, QStringLiteral("0000000123")), 2);
     // Previous then next after the save: the new sheet is the last of two, so
     // previous lands on the first and next on the new one again.
     QCOMPARE(w.txtFields[4]->text(), QStringLiteral("0000000123"));
@@ -236,7 +244,8 @@ void TestWaybillScreen::cancelledNewSheetLeavesNoLegsAndSaveIsOpenAgain()
     w.tbsOptions->setCurrentIndex(1);
     typeLeg(w, QStringLiteral("А - Б"), QStringLiteral("100"), QStringLiteral("0"), QStringLiteral("0"));
     w.cmdUpdateMarsh->click();
-    QCOMPARE(legsOf(db, QStringLiteral("0000000007")), 1);
+    QCOMPARE(w.grdMarsh->model()->rowCount(), 1);
+    QCOMPARE(legsOf(db, QStringLiteral("0000000007")), 0);
     w.tbsOptions->setCurrentIndex(0);
     w.cmdCancelRowd->click();
     QVERIFY(w.sheetForm()->isBrowsing());
@@ -390,6 +399,77 @@ void TestWaybillScreen::renumberedSheetKeepsItsLegs()
     QCOMPARE(legsOf(db, QStringLiteral("0000000001")), 0);
 }
 
+void TestWaybillScreen::legsAreWrittenOnlyWithTheirSheet()
+{
+    TestDb db;
+    seed(db);
+    addSheet(db, QStringLiteral("0000000001"), QStringLiteral("СА 1234 ВК"), 100);
+    addLeg(db, QStringLiteral("0000000001"), 100, 30);
+    // Legs under a number no sheet carries (what a crash of an older version left).
+    addLeg(db, QStringLiteral("0000000050"), 999, 99);
+    addLeg(db, QStringLiteral("0000000050"), 888, 88);
+    MessageCapture cap;
+    RowdList w;
+    QVERIFY(w.load());
+    w.cmdAddRowd->click();
+    w.txtFields[4]->setText(QStringLiteral("50"));
+    w.txtFields[0]->setText(QStringLiteral("05.03.2024"));
+    w.ComboNameShof->setCurrentIndex(0);
+    w.ComboKola->setEditText(QStringLiteral("СА 1234 ВК"));
+    w.tbsOptions->setCurrentIndex(1);
+    // They are not shown as the new sheet's: it starts with a first leg of its own.
+    QCOMPARE(w.grdMarsh->model()->rowCount(), 1);
+    QVERIFY(w.cmdUpdateMarsh->isVisibleTo(&w));
+    typeLeg(w, QStringLiteral("А - Б"), QStringLiteral("200"), QStringLiteral("10"), QStringLiteral("0"));
+    w.cmdUpdateMarsh->click();
+    w.cmdCloseMarsh->click();
+    QCOMPARE(w.txtFields[1]->text(), QStringLiteral("200"));
+    QCOMPARE(w.txtFields[6]->text(), QStringLiteral("68"));
+    // Another copy of the program takes the number meanwhile: the save is refused
+    // and writes nothing; the legs stay held for the next try.
+    addSheet(db, QStringLiteral("0000000050"), QStringLiteral("РВ 5555 АА"));
+    w.tbsOptions->setCurrentIndex(0);
+    w.cmdUpdateRowd->click();
+    QCOMPARE(cap.shown.size(), 1);
+    QVERIFY(w.sheetForm()->isAdding());
+    QCOMPARE(legsOf(db, QStringLiteral("0000000050")), 2);
+    db.exec(QStringLiteral("DELETE FROM RowdList WHERE ListID='0000000050'"));
+    cap.clear();
+    w.cmdUpdateRowd->click();
+    QVERIFY2(cap.shown.isEmpty(), qPrintable(cap.lastText()));
+    QCOMPARE(legsOf(db, QStringLiteral("0000000050")), 1);
+    QCOMPARE(db.scalar(QStringLiteral("SELECT RazhN FROM Marsh WHERE MarshID='0000000050'")).toDouble(), 68.0);
+
+    // A correction's legs: held until its save, gone with its cancel.
+    w.cmdFirstRowd->click();
+    w.cmdEditRowd->click();
+    w.tbsOptions->setCurrentIndex(1);
+    QCOMPARE(w.grdMarsh->model()->rowCount(), 1);
+    w.cmdAddMarsh->click();
+    typeLeg(w, QStringLiteral("Б - В"), QStringLiteral("50"), QStringLiteral("0"), QStringLiteral("0"));
+    w.cmdUpdateMarsh->click();
+    QCOMPARE(legsOf(db, QStringLiteral("0000000001")), 1);
+    w.tbsOptions->setCurrentIndex(0);
+    w.cmdCancelRowd->click();
+    QCOMPARE(legsOf(db, QStringLiteral("0000000001")), 1);
+    w.cmdEditRowd->click();
+    w.tbsOptions->setCurrentIndex(1);
+    QCOMPARE(w.grdMarsh->model()->rowCount(), 1);
+    w.cmdAddMarsh->click();
+    typeLeg(w, QStringLiteral("Б - В"), QStringLiteral("50"), QStringLiteral("0"), QStringLiteral("0"));
+    w.cmdUpdateMarsh->click();
+    w.cmdCloseMarsh->click();
+    QCOMPARE(w.txtFields[1]->text(), QStringLiteral("150"));
+    // A leg started and left unsaved is not written with the sheet.
+    w.tbsOptions->setCurrentIndex(1);
+    w.cmdAddMarsh->click();
+    w.tbsOptions->setCurrentIndex(0);
+    w.cmdUpdateRowd->click();
+    QVERIFY2(cap.shown.isEmpty(), qPrintable(cap.lastText()));
+    QCOMPARE(legsOf(db, QStringLiteral("0000000001")), 2);
+    QCOMPARE(db.scalar(QStringLiteral("SELECT SumKM FROM RowdList WHERE ListID='0000000001'")).toDouble(), 150.0);
+}
+
 void TestWaybillScreen::sheetSaveChecks()
 {
     TestDb db;
@@ -453,8 +533,8 @@ void TestWaybillScreen::newSheetLegsFollowItsNumberAndCloseDropsThem()
         w.txtFields[4]->setText(QStringLiteral("9"));
         w.tbsOptions->setCurrentIndex(1);
         QCOMPARE(w.grdMarsh->model()->rowCount(), 1);
-        QCOMPARE(legsOf(db, QStringLiteral("0000000009")), 1);
-        QCOMPARE(legsOf(db, QStringLiteral("0000000008")), 0);
+        QCOMPARE(w.sheetNumber(), QStringLiteral("0000000009"));
+        QCOMPARE(db.count(QStringLiteral("Marsh")), 0);
         w.cmdCloseMarsh->click();
         QCOMPARE(w.txtFields[1]->text(), QStringLiteral("100"));
         // Closed without saving: nothing of the new sheet stays.

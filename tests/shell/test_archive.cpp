@@ -136,6 +136,46 @@ void TestArchive::restoreRefusesWhatIsNotOurs()
     r = archiveRestoreFrom(db.folder() + QStringLiteral("/липсва.abd"));
     QVERIFY(!r.ok);
 
+    // A file holding only the names of the tables a start looks for.
+    const QString names = db.folder() + QStringLiteral("/имена.abd");
+    {
+        Connection c;
+        c.open(QStringLiteral("PROVIDER=x;Data Source=%1;").arg(names));
+        for (const char *t : {"tabl", "Users", "KelmCfg", "shof", "Config", "Tarifi"})
+            c.execute(QStringLiteral("CREATE TABLE %1 (ID INTEGER)").arg(QLatin1String(t)));
+        c.execute(QStringLiteral("INSERT INTO KelmCfg (ID) VALUES (1)"));
+    }
+    // A real archive that lost a table, one that lost a column, one cut short.
+    QVERIFY(archiveSaveTo(db.folder() + QStringLiteral("/пълен.abd")).ok);
+    auto damaged = [&](const QString &name, const QString &sql) {
+        const QString path = db.folder() + QLatin1Char('/') + name;
+        QFile::copy(db.folder() + QStringLiteral("/пълен.abd"), path);
+        Connection c;
+        c.open(connStrFor(path));
+        c.execute(sql);
+        return path;
+    };
+    const QString noSklad = damaged(QStringLiteral("без-склад.abd"), QStringLiteral("DROP TABLE Sklad"));
+    const QString noColumn = damaged(QStringLiteral("без-колона.abd"), QStringLiteral("ALTER TABLE tabl DROP COLUMN neto"));
+    {
+        TestDb big;
+        big.exec(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i<3000) "
+                                "INSERT INTO tabl (Data, kola, Marsh, Klient, km, ton) "
+                                "SELECT '2026-01-01', 'CA1234AB', 'Маршрут ' || i, 'Клиент ' || i, i, i FROM n"));
+        big.conn().close();
+        QVERIFY(QFile::copy(big.dbPath(), db.folder() + QStringLiteral("/отрязан.abd")));
+    }
+    setProgramFolder(db.folder());
+    QFile cut(db.folder() + QStringLiteral("/отрязан.abd"));
+    QVERIFY(cut.resize(cut.size() - 3 * 4096 + 1000));
+    for (const QString &bad : {names, noSklad, noColumn, cut.fileName()}) {
+        r = archiveRestoreFrom(bad);
+        QVERIFY2(!r.ok, qPrintable(bad));
+        QVERIFY(r.message.contains(QStringLiteral("не е архив")));
+        QVERIFY(!isWholeKelmDatabase(bad));
+    }
+    QVERIFY(isWholeKelmDatabase(db.folder() + QStringLiteral("/пълен.abd")));
+
     QCOMPARE(closed, 0);
     QCOMPARE(bytesOf(gDbPath), before);
     QCOMPARE(QDir(db.folder()).entryList({QStringLiteral("Kelm.mdb*")}, QDir::Files),

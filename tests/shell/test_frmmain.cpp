@@ -200,6 +200,11 @@ void TestFrmMain::initTestCase()
 {
     QSettings::setDefaultFormat(QSettings::IniFormat);
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settingsDir.path());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settingsDir.path());
+    // The settings the window keeps are the test's own, never the user's.
+    QVERIFY(QSettings(QStringLiteral("Kelm"), QStringLiteral("Kelm")).fileName().startsWith(m_settingsDir.path()));
+    QVERIFY(!QSettings(QStringLiteral("Kelm"), QStringLiteral("Kelm")).fileName().startsWith(
+        QDir::homePath() + QStringLiteral("/.config")));
     setUrlOpener(&fakeOpener);
 }
 
