@@ -1,11 +1,10 @@
 #include "billing/klientsrules.h"
 
 #include "dialogs/messages.h"
+#include "platform/bulkrows.h"
 #include "platform/database.h"
 #include "platform/numbers.h"
 
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QVector>
 
 #include <algorithm>
@@ -22,60 +21,6 @@ int progressEvery(int total)
 {
     return std::max(1, total / 20);
 }
-
-// Appends many rows to a table: a hundred rows to one prepared statement, so
-// that the cost of running a statement is paid once per hundred rows.
-class RowWriter {
-public:
-    RowWriter(Connection &conn, const QString &table, const QStringList &columns)
-        : m_conn(conn), m_table(table), m_columns(columns), m_full(conn.db())
-    {
-    }
-    void add(const QVector<QVariant> &values)
-    {
-        for (const QVariant &v : values)
-            m_pending.append(toStorage(v));
-        if (++m_rows == kBatch)
-            flush();
-    }
-    // Writes the rows still waiting.
-    void flush()
-    {
-        if (m_rows == 0)
-            return;
-        QSqlQuery part(m_conn.db());
-        QSqlQuery &q = m_rows == kBatch ? m_full : part;
-        if (m_rows != kBatch || !m_prepared) {
-            if (!q.prepare(sql(m_rows)))
-                throw DbError(ErrSql, q.lastError().text());
-            m_prepared = m_prepared || m_rows == kBatch;
-        }
-        for (int i = 0; i < m_pending.size(); ++i)
-            q.bindValue(i, m_pending.at(i));
-        if (!q.exec())
-            throw DbError(ErrSql, q.lastError().text());
-        m_pending.clear();
-        m_rows = 0;
-    }
-
-private:
-    static constexpr int kBatch = 100;
-    QString sql(int rows) const
-    {
-        const QString one = QLatin1Char('(') + QStringList(m_columns.size(), QStringLiteral("?")).join(',')
-            + QLatin1Char(')');
-        return QStringLiteral("INSERT INTO %1 (%2) VALUES ").arg(m_table, m_columns.join(QStringLiteral(", ")))
-            + QStringList(rows, one).join(QLatin1Char(','));
-    }
-
-    Connection &m_conn;
-    QString m_table;
-    QStringList m_columns;
-    QSqlQuery m_full;
-    bool m_prepared = false;
-    QVariantList m_pending;
-    int m_rows = 0;
-};
 
 // Statement rows (Data, Marsh, ...) in route order, Bulgarian alphabetical as
 // the database's BG collation has it (letters in any case together, then the
@@ -222,14 +167,11 @@ StatementTotals stagePrintRows(Connection &scratch, QVector<QVector<QVariant>> *
     rows = byRouteThenDate(rows);
     StatementTotals t;
     t.rows = int(rows.size());
-    if (printed) {
-        printed->clear();
-        printed->reserve(t.rows);
-    }
+    QVector<QVector<QVariant>> staged;
+    staged.reserve(t.rows);
     const int every = progressEvery(t.rows);
     inTransaction(scratch, [&] {
         scratch.execute(QStringLiteral("DELETE FROM TempKlientsNew"));
-        RowWriter ins(scratch, QStringLiteral("TempKlientsNew"), printRowFields());
         QVector<QVariant> out(8);
         for (int i = 0; i < t.rows; ++i) {
             const QVector<QVariant> &r = rows.at(i);
@@ -245,17 +187,17 @@ StatementTotals stagePrintRows(Connection &scratch, QVector<QVector<QVariant>> *
             out[5] = formatNumber(ton, 3);
             out[6] = formatNumber(tariff, 3);
             out[7] = formatNumber(amount, 2);
-            ins.add(out);
-            if (printed)
-                printed->append(out);
+            staged.append(out);
             t.km += km;
             t.tons += ton;
             t.money += amount;
             if (progress && (i + 1) % every == 0)
                 progress(i + 1, t.rows);
         }
-        ins.flush();
+        appendRows(scratch, QStringLiteral("TempKlientsNew"), printRowFields(), staged);
     });
+    if (printed)
+        *printed = staged;
     t.money = Round(t.money, 2);
     if (progress)
         progress(t.rows, t.rows);
