@@ -1,5 +1,6 @@
 #include "shell/targets.h"
 
+#include "billing/faktura.h"
 #include "fleet/driver.h"
 #include "fleet/options.h"
 #include "fleet/rowdlist.h"
@@ -29,6 +30,7 @@ bool runTarget(const QString &name, bool arg)
     if (name == "EditKM") { showEditKM(); return true; }
     if (name == "RowdList") { showRowdList(); return true; }
     if (name == "InsideKurs") { showInsideKurs(); return true; }
+    if (name == "Faktura") { showFaktura(); return true; }
     if (name == "PrintTripsByCar") return PrintTripsByCar(), true;
     if (name == "PrintTripsByPeriod") return PrintTripsByPeriod(), true;
     if (name == "PrintTripsByClient") return PrintTripsByClient(), true;
