@@ -44,7 +44,7 @@ QVariantList gridRow(const InvoiceTrip &t)
 Faktura::Faktura(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("Faktura"));
-    resize(830, 480);
+    resize(940, 500);
     QFont bold = font();
     bold.setBold(true);
 
@@ -184,9 +184,11 @@ void Faktura::fillGrid()
         const char *format;
         int align;
     };
-    const Col cols[] = {{"Дата", 1200, "", 0},          {"Маршрут", 2600, "", 0},     {"Товар", 2050, "", 0},
-                        {"Кола", 1200, "", 1},          {"Км", 750, "###0", 2},       {"Тонаж", 900, "###0.000", 2},
-                        {"Тар.", 750, "###0.000", 2},   {"Сума", 900, "###0.00", 2},  {"Факт.", 650, "", 1}};
+    // The design's widths, with the date and the numbers widened so that the
+    // bold face of this grid never cuts them.
+    const Col cols[] = {{"Дата", 1400, "", 0},          {"Маршрут", 2600, "", 0},     {"Товар", 2050, "", 0},
+                        {"Кола", 1300, "", 1},          {"Км", 750, "###0", 2},       {"Тонаж", 1050, "###0.000", 2},
+                        {"Тар.", 850, "###0.000", 2},   {"Сума", 1350, "###0.00", 2}, {"Факт.", 650, "", 1}};
     for (int i = 0; i < 9; ++i) {
         GridColumn c = GridEX1->Columns(i + 1);
         c.setCaption(QString::fromUtf8(cols[i].caption))
