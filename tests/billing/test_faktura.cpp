@@ -105,6 +105,7 @@ private Q_SLOTS:
     void closingRefusedKeepsTheScreenOpen();
     void printoutPdfAndScreen();
     void targetOpensTheScreen();
+    void activationMovesOneRowDown();
 };
 
 void TestFaktura::newInvoiceTickNumberPrintClose()
@@ -456,6 +457,28 @@ void TestFaktura::targetOpensTheScreen()
     });
     QVERIFY(runTarget("Faktura"));
     QVERIFY(seen);
+}
+
+void TestFaktura::activationMovesOneRowDown()
+{
+    TestDb db;
+    seed(db);
+    MessageCapture mc;
+    Faktura w;
+    QVERIFY(w.load());
+    QCOMPARE(w.Label4->text(), QStringLiteral("лв"));
+    w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QTRY_COMPARE(w.Label4->text(), QStringLiteral("0,00лв."));
+    Grid *g = w.GridEX1;
+    QCOMPARE(g->visualRow(g->currentRow()), 1);
+    QVERIFY(g->hasFocus());
+    // Back from a window of the program (the number dialog): one row further.
+    chooseNumber(w, {});
+    QApplication::setActiveWindow(&w);
+    QTRY_COMPARE(g->visualRow(g->currentRow()), 2);
+    QVERIFY(w.close());
 }
 
 QTEST_MAIN(TestFaktura)
