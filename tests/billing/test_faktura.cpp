@@ -266,6 +266,8 @@ void TestFaktura::numberDialog()
     QCOMPARE(d.Combo1->count(), 2);
     QCOMPARE(d.Combo1->currentText(), QStringLiteral("0000000123")); // the highest first
     QVERIFY(d.CancelButton->isDefault());
+    if (qEnvironmentVariableIsSet("KELM_REPORT_LOOK"))
+        d.grab().save(QDir(qEnvironmentVariable("KELM_REPORT_LOOK")).filePath("diafakt.png"));
     // Refused: the proposed number, one equal to it once padded, all zeros, empty, too long.
     for (const QString &e : {QStringLiteral("0000000123"), QStringLiteral("123"), QStringLiteral("0000000000"),
                              QStringLiteral("0"), QStringLiteral("  "), QStringLiteral("12345678901")}) {
