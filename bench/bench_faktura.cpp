@@ -74,8 +74,9 @@ static double rawSelectMs(const QString &path, int *rows)
     t.start();
     sqlite3_stmt *st = nullptr;
     sqlite3_prepare_v2(db,
-                       "SELECT ID,Data,Marsh,Tovar,kola,KM,Ton,Tarifa,bruto,Fakt,NomFakt FROM tabl WHERE Fakt=0 AND "
-                       "Klient=? AND Data BETWEEN ? AND ? ORDER BY Data, ID",
+                       "SELECT ID,Data,Marsh,Tovar,kola,KM,Ton,Tarifa,bruto,Fakt,NomFakt FROM tabl WHERE "
+                       "(COALESCE(Fakt,0)=0 OR NomFakt='0000000000') AND Klient=? AND Data BETWEEN ? AND ? "
+                       "ORDER BY Data, ID",
                        -1, &st, nullptr);
     const QByteArray client = QByteArray(kClient);
     sqlite3_bind_text(st, 1, client.constData(), client.size(), SQLITE_TRANSIENT);

@@ -81,15 +81,16 @@ QVector<InvoiceTrip> readTrips(Connection &db, const QString &sql, const QVarian
 
 QVector<InvoiceTrip> readUninvoicedTrips(Connection &db, const InvoiceCriteria &c)
 {
-    // A trip ticked by a copy of the program that was stopped before it closed
-    // its screen (an older version wrote ticks at once) is still on no invoice.
+    // A trip left ticked without a number (by a program stopped while its
+    // invoicing screen was open) is on no invoice either: it is listed, unticked,
+    // so that it can still be invoiced or set free.
     return readTrips(db,
                      kTripFields
-                         + QStringLiteral("WHERE Fakt=0 AND Klient=? AND Tovar LIKE ? ESCAPE '\\' "
-                                          "AND Marsh LIKE ? ESCAPE '\\' AND kola LIKE ? ESCAPE '\\' "
-                                          "AND Data BETWEEN ? AND ? ORDER BY Data, ID"),
-                     {c.client, likePrefix(c.goodsPrefix), likePrefix(c.routePrefix), likePrefix(c.carPrefix),
-                      c.start, c.end});
+                         + QStringLiteral("WHERE (COALESCE(Fakt,0)=0 OR NomFakt=?) AND Klient=? "
+                                          "AND Tovar LIKE ? ESCAPE '\\' AND Marsh LIKE ? ESCAPE '\\' "
+                                          "AND kola LIKE ? ESCAPE '\\' AND Data BETWEEN ? AND ? ORDER BY Data, ID"),
+                     {kNoInvoice, c.client, likePrefix(c.goodsPrefix), likePrefix(c.routePrefix),
+                      likePrefix(c.carPrefix), c.start, c.end});
 }
 
 QVector<InvoiceTrip> readInvoiceTrips(Connection &db, const QString &nomFakt)
@@ -134,11 +135,9 @@ void InvoiceSession::setTrips(const QVector<InvoiceTrip> &trips)
     m_changed = false;
     m_printedIds.clear();
     m_printedNumber.clear();
-    if (m_mode == EditFakt) {
-        // An issued invoice comes with every trip on it.
-        for (auto &t : m_trips)
-            t.fakt = true;
-    }
+    // An issued invoice comes with every trip on it; a new one with none.
+    for (auto &t : m_trips)
+        t.fakt = m_mode == EditFakt;
     recount();
 }
 
@@ -240,7 +239,7 @@ InvoiceSession::CloseResult InvoiceSession::close(Connection &db, const QDate &t
                     if (!m_printedIds.contains(t.id))
                         continue;
                     const int n = db.execute(QStringLiteral("UPDATE tabl SET Fakt=1, NomFakt=?, DateMod=?, TimeMod=? "
-                                                            "WHERE ID=? AND Fakt=0 AND NomFakt=?"),
+                                                            "WHERE ID=? AND NomFakt=?"),
                                              {m_printedNumber, today, now, t.id, kNoInvoice});
                     if (n == 1)
                         ++r.rows;
@@ -254,7 +253,7 @@ InvoiceSession::CloseResult InvoiceSession::close(Connection &db, const QDate &t
                     if (!t.fakt)
                         continue;
                     r.rows += db.execute(QStringLiteral("UPDATE tabl SET Fakt=0, NomFakt=?, DateMod=?, TimeMod=? "
-                                                        "WHERE ID=? AND Fakt=0 AND NomFakt=?"),
+                                                        "WHERE ID=? AND NomFakt=?"),
                                          {kNoInvoice, today, now, t.id, kNoInvoice});
                 }
             } else {

@@ -53,7 +53,8 @@ struct InvoiceTrip {
 };
 
 // The trips a new invoice may take: the client's trips in the period that are on
-// no invoice, narrowed by the car, goods and route prefixes (empty: any), by date.
+// no invoice (a trip left ticked without a number included), narrowed by the car,
+// goods and route prefixes (empty: any), by date. They come unticked.
 struct InvoiceCriteria {
     QString client;
     QString carPrefix;

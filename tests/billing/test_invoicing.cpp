@@ -117,11 +117,26 @@ void TestInvoicing::tripsOfTheClientAndOfAnInvoice()
     trip(db, QDate(2004, 4, 1), client, 40, "100%_чист");                       // after the period
     trip(db, QDate(2004, 3, 6), "Друг", 50, "100%_чист");                       // another client
     trip(db, QDate(2004, 3, 7), client, 60, "100%_чист", "Пловдив", "СА1111АА", true, "0000000007");
+    // Left ticked without a number by a program stopped on its invoicing screen.
+    const qint64 stuck = trip(db, QDate(2004, 3, 31), client, 70, "100%_чист", "Видин", "СА1111АА", true);
     InvoiceCriteria c{client, "СА", "100%_", "", QDate(2004, 3, 1), QDate(2004, 3, 31)};
     const QVector<InvoiceTrip> trips = readUninvoicedTrips(db.conn(), c);
-    QCOMPARE(trips.size(), 2);
+    QCOMPARE(trips.size(), 3);
     QCOMPARE(trips.at(0).id, b); // by date
     QCOMPARE(trips.at(1).id, a);
+    QCOMPARE(trips.at(2).id, stuck);
+    {
+        // Listed unticked; closing after a tick without a print sets it free.
+        InvoiceSession s;
+        s.setTrips(trips);
+        QCOMPARE(s.sumCents(), qint64(0));
+        QVERIFY(!s.trips().at(2).fakt);
+        s.toggle(2);
+        s.toggle(2);
+        s.toggle(2);
+        QCOMPARE(s.close(db.conn(), QDate(2026, 1, 2), QTime(8, 0)).rows, 1);
+        QCOMPARE(db.scalar("SELECT Fakt FROM tabl WHERE ID=?", {stuck}).toInt(), 0);
+    }
     QCOMPARE(trips.at(1).tovar, QStringLiteral("100%_чист"));
     QCOMPARE(trips.at(1).km, 120);
     c.carPrefix = "В";
