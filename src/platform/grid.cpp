@@ -498,7 +498,10 @@ void Grid::Rebind()
 
 void Grid::RefreshRows()
 {
-    m_model->refresh();
+    // The view asks the rows it draws for their values and styles again; only
+    // the shown rows are drawn, so a list of many thousand rows redraws as fast
+    // as a short one (no change notice walks every row).
+    m_model->forgetRowStyles();
     viewport()->update();
 }
 

@@ -118,6 +118,9 @@ public:
     void removeRowAt(int row);
     // Redraws every row and asks the callback again for the styles.
     void refresh();
+    // Forgets the styles the callback chose, so that rows drawn from now on ask
+    // it again (the caller redraws).
+    void forgetRowStyles() { m_styleCache.clear(); }
 
     // QAbstractTableModel
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;

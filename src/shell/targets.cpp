@@ -1,6 +1,7 @@
 #include "shell/targets.h"
 
 #include "billing/klients.h"
+#include "billing/faktura.h"
 #include "fleet/driver.h"
 #include "fleet/options.h"
 #include "fleet/rowdlist.h"
@@ -40,6 +41,7 @@ bool runTarget(const QString &name, bool arg)
     if (name == "Sklad") { showSklad(); return true; }
     if (name == "Sklad_R") { showSklad_R(); return true; }
     if (name == "Klients") { showKlients(); return true; }
+    if (name == "Faktura") { showFaktura(); return true; }
     if (name == "PrintTripsByCar") return PrintTripsByCar(), true;
     if (name == "PrintTripsByPeriod") return PrintTripsByPeriod(), true;
     if (name == "PrintTripsByClient") return PrintTripsByClient(), true;

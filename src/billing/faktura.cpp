@@ -1,0 +1,383 @@
+#include "billing/faktura.h"
+
+#include "billing/diafakt.h"
+#include "billing/fakturareport.h"
+#include "dialogs/diainf.h"
+#include "dialogs/diaseek.h"
+#include "dialogs/diaseekall.h"
+#include "dialogs/messages.h"
+#include "dialogs/mousepointer.h"
+#include "platform/grid.h"
+#include "platform/numbers.h"
+#include "platform/version.h"
+#include "reports/report.h"
+#include "reports/reportdesigns.h"
+#include "reports/reportframe.h"
+#include "shell/globals.h"
+#include "shell/temptable.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace kelm {
+
+namespace {
+
+// Columns of the grid, from 1.
+enum { ColData = 1, ColMarsh, ColTovar, ColKola, ColKM, ColTon, ColTarifa, ColBruto, ColFakt, ColNomFakt };
+
+const QStringList kGridFields{"Data", "Marsh", "Tovar", "kola", "KM", "Ton", "Tarifa", "bruto", "Fakt", "NomFakt"};
+
+QVariantList gridRow(const InvoiceTrip &t)
+{
+    return {t.data, t.marsh, t.tovar, t.kola, t.km, t.ton, t.tarifa, t.bruto, t.fakt, t.nomFakt};
+}
+
+} // namespace
+
+Faktura::Faktura(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("Faktura"));
+    resize(940, 500);
+    QFont bold = font();
+    bold.setBold(true);
+
+    Text1 = new QLineEdit(this);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setReadOnly(true);
+    Text1->setFocusPolicy(Qt::NoFocus);
+    Text1->setAlignment(Qt::AlignCenter);
+    Text1->setFont(bold);
+
+    GridEX1 = new Grid(this);
+    GridEX1->setObjectName(QStringLiteral("GridEX1"));
+
+    Label1 = new QLabel(QStringLiteral("Сума за плащане:"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setFont(bold);
+    Label4 = new QLabel(QStringLiteral("лв"), this);
+    Label4->setObjectName(QStringLiteral("Label4"));
+    Label4->setFont(bold);
+    Label4->setMinimumWidth(140);
+    Label7 = new QLabel(QStringLiteral("Space"), this);
+    Label7->setObjectName(QStringLiteral("Label7"));
+    Label7->setFont(bold);
+    Label8 = new QLabel(QStringLiteral("- Маркира плащане"), this);
+    Label8->setObjectName(QStringLiteral("Label8"));
+
+    auto button = [this](const QString &caption, const char *name) {
+        auto *b = new QPushButton(caption, this);
+        b->setObjectName(QLatin1String(name));
+        b->setAutoDefault(false);
+        b->setMinimumWidth(90);
+        return b;
+    };
+    cmdFakt = button(QStringLiteral("Фактура №"), "cmdFakt");
+    cmdPrint = button(QStringLiteral("Печат"), "cmdPrint");
+    cmdClose = button(QStringLiteral("Затвори"), "cmdClose");
+    connect(cmdFakt, &QPushButton::clicked, this, &Faktura::cmdFakt_Click);
+    connect(cmdPrint, &QPushButton::clicked, this, &Faktura::cmdPrint_Click);
+    connect(cmdClose, &QPushButton::clicked, this, &QDialog::close);
+
+    auto *sum = new QHBoxLayout;
+    sum->addWidget(Label7);
+    sum->addWidget(Label8);
+    sum->addStretch(1);
+    sum->addWidget(Label1);
+    sum->addWidget(Label4);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(cmdFakt);
+    buttons->addWidget(cmdPrint);
+    buttons->addWidget(cmdClose);
+    auto *v = new QVBoxLayout(this);
+    v->addWidget(Text1);
+    v->addWidget(GridEX1, 1);
+    v->addLayout(sum);
+    v->addLayout(buttons);
+
+    // A ticked trip is drawn red.
+    GridStyle &platen = GridEX1->addFormatStyle(QStringLiteral("Platen"));
+    platen.backColor = vbColor(255);
+    platen.foreColor = vbColor(0);
+    GridEX1->setFormatRow([](GridRowBuffer &b) {
+        if (b.value(ColFakt).toBool())
+            b.rowStyle = QStringLiteral("Platen");
+    });
+    GridEX1->setKeyDown([this](int &keyCode, int shift) { GridEX1_KeyDown(keyCode, shift); });
+}
+
+Faktura::~Faktura()
+{
+    setNormalPointer();
+    GridEX1->unbind();
+    db.close();
+}
+
+bool Faktura::load()
+{
+    // The command's hourglass ends here: the user works on the list.
+    NormalPointerOnExit normal;
+    const bool editing = gSeekMode == QLatin1String("EditFakt");
+    m_session = InvoiceSession(editing ? InvoiceSession::EditFakt : InvoiceSession::FaktNew);
+    flgNomFakt = false;
+    sNomFakt = kNoInvoice;
+    QVector<InvoiceTrip> trips;
+    try {
+        db.open(gConnStr);
+        if (!editing) {
+            cmdPrint->setEnabled(false); // printing waits for an invoice number
+            const DiaSeekAll &s = DiaSeekAll::instance();
+            m_criteria.client = s.Klient;
+            m_criteria.carPrefix = s.Kola;
+            m_criteria.goodsPrefix = s.Tovar;
+            m_criteria.routePrefix = s.Marsh;
+            m_criteria.start = s.startDate();
+            m_criteria.end = s.endDate();
+            setStatusText(QStringLiteral("Курсове за фактуриране..."));
+            setWindowTitle(screenCaption(QStringLiteral("Курсове за ") + m_criteria.client));
+            m_title = QStringLiteral("Курсове за ") + m_criteria.client + QStringLiteral(" от ")
+                      + formatDate(m_criteria.start) + QStringLiteral(" до ") + formatDate(m_criteria.end);
+            trips = readUninvoicedTrips(db, m_criteria);
+        } else {
+            cmdFakt->setEnabled(false); // the number is the invoice's own
+            sNomFakt = DiaSeek::instance().FakturaNom;
+            m_session.setNumber(sNomFakt);
+            const QString title = QStringLiteral("Курсове във фактурира № ") + sNomFakt;
+            setStatusText(title);
+            setWindowTitle(screenCaption(title));
+            m_title = title;
+            trips = readInvoiceTrips(db, sNomFakt);
+        }
+    } catch (const DbError &e) {
+        DiaInf::show(QStringLiteral("ГРЕШКА при зареждане!"), e.text());
+        return false;
+    }
+    Text1->setText(m_title);
+    m_session.setTrips(trips);
+    if (trips.isEmpty()) {
+        DiaInf::show(QStringLiteral("ВНИМАНИЕ!"), editing ? QStringLiteral("В избраната фактура няма курсове!")
+                                                          : QStringLiteral("Няма курсове за фактуриране!"));
+        return true; // the screen opens with an empty list
+    }
+    fillGrid();
+    return true;
+}
+
+void Faktura::fillGrid()
+{
+    QVector<QVariantList> rows;
+    rows.reserve(m_session.count());
+    for (const InvoiceTrip &t : m_session.trips())
+        rows << gridRow(t);
+    GridEX1->setRows(kGridFields, rows);
+
+    struct Col {
+        const char *caption;
+        int width;
+        const char *format;
+        int align;
+    };
+    // The design's widths, with the date and the numbers widened so that the
+    // bold face of this grid never cuts them.
+    const Col cols[] = {{"Дата", 1400, "", 0},          {"Маршрут", 2600, "", 0},     {"Товар", 2050, "", 0},
+                        {"Кола", 1300, "", 1},          {"Км", 750, "###0", 2},       {"Тонаж", 1050, "###0.000", 2},
+                        {"Тар.", 850, "###0.000", 2},   {"Сума", 1350, "###0.00", 2}, {"Факт.", 650, "", 1}};
+    for (int i = 0; i < 9; ++i) {
+        GridColumn c = GridEX1->Columns(i + 1);
+        c.setCaption(QString::fromUtf8(cols[i].caption))
+            .setWidth(cols[i].width)
+            .setTextAlignment(cols[i].align)
+            .setHeaderAlignment(1)
+            .setEditType(i < 8 ? 0 : 1);
+        if (*cols[i].format)
+            c.setFormat(QString::fromLatin1(cols[i].format));
+    }
+    GridEX1->Columns(ColNomFakt).setVisible(false);
+    GridEX1->setAllowEdit(false);
+    GridEX1->setAllowDelete(false);
+}
+
+void Faktura::showTitle()
+{
+    if (m_session.mode() == InvoiceSession::FaktNew && flgNomFakt)
+        Text1->setText(m_title + QStringLiteral(" за фактура №") + sNomFakt);
+    else
+        Text1->setText(m_title);
+}
+
+void Faktura::changeEvent(QEvent *e)
+{
+    QDialog::changeEvent(e);
+    if (e->type() != QEvent::ActivationChange)
+        return;
+    if (!isActiveWindow()) {
+        // Left for another window of the program (a dialog, the printout) or
+        // for another program; only coming back from our own counts.
+        m_awayInProgram = QApplication::activeWindow() != nullptr;
+        return;
+    }
+    if (m_awayInProgram) {
+        m_awayInProgram = false;
+        Form_Activate();
+    }
+}
+
+void Faktura::Form_Activate()
+{
+    GridEX1->SetFocus();
+    GridEX1->sendKey(40);
+}
+
+void Faktura::GridEX1_KeyDown(int &keyCode, int shift)
+{
+    Q_UNUSED(shift);
+    if (keyCode == 32) {
+        const int row = GridEX1->currentRow();
+        if (m_session.toggle(row))
+            GridEX1->gridModel()->setValue(row, ColFakt - 1, m_session.trips().at(row).fakt);
+        keyCode = 0; // the grid does nothing more with Space
+    }
+    Label4->setText(invoiceSumText(m_session.sumCents()));
+    GridEX1->RefreshRows();
+}
+
+void Faktura::cmdFakt_Click()
+{
+    flgNomFakt = false;
+    sNomFakt = kNoInvoice;
+    m_session.clearNumber();
+    cmdPrint->setEnabled(false);
+    {
+        DiaFakt dlg(sNomFakt, flgNomFakt, this);
+        if (dlg.load())
+            dlg.exec();
+    }
+    if (flgNomFakt) {
+        m_session.setNumber(sNomFakt);
+        cmdPrint->setEnabled(true);
+    } else {
+        sNomFakt = kNoInvoice;
+    }
+    showTitle();
+}
+
+void Faktura::cmdPrint_Click()
+{
+    const QVector<int> rows = m_session.tickedRows();
+    if (rows.isEmpty()) {
+        DiaInf::show(QStringLiteral("ВНИМАНИЕ!"), QStringLiteral("Няма курсове за фактуриране!"));
+        return;
+    }
+    const QVector<InvoiceSession::PrintRow> staged = m_session.printRows(rows);
+    qint64 sum = 0;
+    for (int r : rows)
+        sum += toCents(m_session.trips().at(r).bruto);
+    const bool editing = m_session.mode() == InvoiceSession::EditFakt;
+    const QString subject = editing
+                                ? QStringLiteral("за курсовете по издадена фактура №") + sNomFakt
+                                : QStringLiteral("за курсовете на ") + m_criteria.client
+                                      + QStringLiteral(" по издадена фактура №") + sNomFakt;
+    const QString period = editing ? QString() : reportPeriodLine(m_criteria.start, m_criteria.end);
+    const bool filled = runReportFill([&] {
+        Connection temp;
+        temp.open(gTempConnStr);
+        if (!temp.hasTable(QStringLiteral("TempPlaten")))
+            createTempTableIn(temp, QStringLiteral("TempPlaten"));
+        stageInvoiceRows(temp, staged);
+        const ReportData data =
+            ReportData::fromQuery(temp, QStringLiteral("SELECT * FROM TempPlaten ORDER BY Red"));
+        temp.close();
+        fillRptFaktura(data, subject, period, invoiceTotals(sum));
+    });
+    if (!filled)
+        return;
+    m_session.recordPrint(rows);
+    Label4->setText(invoiceSumText(m_session.sumCents()));
+    Report &r = rptFaktura();
+    r.show(reportDesign(r.name()).modal);
+}
+
+bool Faktura::closeInvoice()
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    const InvoiceSession::CloseResult r = m_session.close(db, now.date(), QTime(now.time().hour(),
+                                                                                  now.time().minute(),
+                                                                                  now.time().second()));
+    switch (r.outcome) {
+    case InvoiceSession::NothingWritten:
+    case InvoiceSession::Written:
+        return true;
+    case InvoiceSession::WriteFailed:
+        DiaInf::show(QStringLiteral("ГРЕШКА при запис!"), r.error);
+        return false;
+    case InvoiceSession::NumberTaken:
+        DiaInf::show(QStringLiteral("ВНИМАНИЕ!"),
+                     joinLines({QStringLiteral("Имате издадена фактура под номер ") + r.number + QLatin1Char('!'),
+                                QStringLiteral("Изберете нов номер и отпечатайте фактурата отново.")}));
+        m_session.forgetTaken(r);
+        flgNomFakt = false;
+        sNomFakt = kNoInvoice;
+        cmdPrint->setEnabled(false);
+        showTitle();
+        return false;
+    case InvoiceSession::TripsTaken: {
+        const bool editing = m_session.mode() == InvoiceSession::EditFakt;
+        const QString count = QString::number(r.taken.size());
+        DiaInf::show(QStringLiteral("ВНИМАНИЕ!"),
+                     joinLines({editing ? QStringLiteral("Междувременно са променени курсове: ") + count
+                                        : QStringLiteral("Междувременно са фактурирани курсове: ") + count,
+                                QStringLiteral("Те са махнати от списъка."),
+                                editing ? QStringLiteral("Проверете фактурата и затворете отново.")
+                                        : QStringLiteral("Отпечатайте фактурата отново.")}));
+        m_session.forgetTaken(r);
+        if (m_session.count() > 0)
+            fillGrid();
+        else
+            GridEX1->unbind();
+        Label4->setText(invoiceSumText(m_session.sumCents()));
+        return false;
+    }
+    }
+    return true;
+}
+
+void Faktura::closeEvent(QCloseEvent *e)
+{
+    if (m_closed) {
+        e->accept();
+        return;
+    }
+    if (!closeInvoice()) {
+        e->ignore();
+        return;
+    }
+    m_closed = true;
+    e->accept();
+    setNormalPointer();
+    done(QDialog::Rejected);
+}
+
+void Faktura::reject()
+{
+    // Esc and the window's close button end through the closing step too.
+    if (m_closed)
+        QDialog::reject();
+    else
+        close();
+}
+
+void showFaktura()
+{
+    Faktura w(QApplication::activeWindow());
+    if (w.load())
+        w.exec();
+}
+
+} // namespace kelm

@@ -1,0 +1,179 @@
+// What every list screen relies on of the grid: bound rows, column settings,
+// named styles chosen per row, the key hook, editing and deleting switched on
+// and off, Rebind, RefreshRows and the shared look.
+#include "dialogs/messages.h"
+#include "platform/database.h"
+#include "platform/grid.h"
+#include "testdb.h"
+
+#include <QApplication>
+#include <QSignalSpy>
+#include <QtTest>
+
+using namespace kelm;
+
+class TestGrid : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void boundRecordsetColumnsAndLook();
+    void stylesKeysAndRefresh();
+    void editingDeletingAndRebind();
+};
+
+static void seed(TestDb &db)
+{
+    const QString sql = "INSERT INTO tabl (Data, kola, Marsh, Klient, km, ton, bruto, Fakt) VALUES (?,?,?,?,?,?,?,?)";
+    db.exec(sql, {QDate(2004, 3, 2), "В2", "Б", "К", 10, 1.5, 0.5, 0});
+    db.exec(sql, {QDate(2004, 3, 1), "Я1", "А", "К", 20, 2.25, 12.345, 1});
+    db.exec(sql, {QDate(2004, 3, 2), "А3", "В", "К", 30, 3.0, 1000.0, 0});
+}
+
+void TestGrid::boundRecordsetColumnsAndLook()
+{
+    TestDb db;
+    seed(db);
+    Connection &c = db.conn();
+    Recordset rs;
+    rs.open(c, "SELECT Data, Marsh, Klient, kola, km, ton, bruto, Fakt FROM tabl ORDER BY ID");
+    Grid g;
+    g.setBoundRecordset(&rs);
+    QCOMPARE(g.columnCount(), 8);
+    QCOMPARE(g.rowCount(), 3);
+    // Sorted by column 1, then column 4; the recordset keeps its own order.
+    QCOMPARE(g.value(g.rowAtVisual(0), 4).toString(), QStringLiteral("Я1"));
+    QCOMPARE(g.value(g.rowAtVisual(1), 4).toString(), QStringLiteral("А3"));
+    QCOMPARE(g.value(g.rowAtVisual(2), 4).toString(), QStringLiteral("В2"));
+    QCOMPARE(rs.currentIndex(), g.currentRow());
+    g.setCurrentRow(2);
+    QCOMPARE(rs.currentIndex(), 2); // moving in the grid moves the record
+
+    g.Columns(1).setCaption("Дата").setWidth(1200).setHeaderAlignment(1);
+    g.Columns(5).setFormat("###0").setTextAlignment(2).setEditType(0);
+    g.Columns(6).setFormat("###0.000");
+    g.Columns(7).setFormat("###0.00").setCellStyle("Prihod");
+    g.Columns(2).setVisible(false);
+    QCOMPARE(g.columnWidth(0), 80); // 15 twips to a pixel
+    QVERIFY(g.isColumnHidden(1));
+    QCOMPARE(g.model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Дата"));
+    QCOMPARE(g.model()->headerData(0, Qt::Horizontal, Qt::TextAlignmentRole).value<Qt::Alignment>(),
+             Qt::AlignHCenter | Qt::AlignVCenter);
+    QCOMPARE(g.text(1, 6), QStringLiteral("2,250"));
+    QCOMPARE(g.text(1, 7), QStringLiteral("12,35"));
+    QCOMPARE(g.text(1, 1), QStringLiteral("01.03.2004"));
+    QVERIFY(!g.Columns(5).editable());
+    QCOMPARE(g.Columns(9).isValid(), false);
+    // A cell style's colour and alignment.
+    const QModelIndex sum = g.model()->index(g.visualRow(1), 6);
+    QCOMPARE(sum.data(Qt::ForegroundRole).value<QColor>(), QColor(255, 0, 0));
+    QCOMPARE(sum.data(Qt::TextAlignmentRole).value<Qt::Alignment>(), Qt::AlignRight | Qt::AlignVCenter);
+    QVERIFY(g.formatStyle("Razhod"));
+    QCOMPARE(g.formatStyle("Razhod")->foreColor, QColor(0, 0, 255));
+    // The shared look: bold, blue headings, two row colours.
+    QVERIFY(g.font().bold());
+    QCOMPARE(g.model()->headerData(0, Qt::Horizontal, Qt::ForegroundRole).value<QColor>(), QColor(0, 0, 255));
+    QCOMPARE(g.model()->index(0, 0).data(Qt::BackgroundRole).value<QColor>(), QColor(255, 255, 128));
+    QCOMPARE(g.model()->index(1, 0).data(Qt::BackgroundRole).value<QColor>(), QColor(128, 255, 255));
+}
+
+void TestGrid::stylesKeysAndRefresh()
+{
+    Grid g;
+    g.setRows({"Name", "Cena", "Fakt", "Kol"}, QVector<QVariantList>{{"a", "0,50", false, 1}, {"b", "12,00", true, 2}});
+    GridStyle &platen = g.addFormatStyle("Platen");
+    platen.backColor = vbColor(255);
+    platen.foreColor = vbColor(0);
+    GridStyle &razh = g.addFormatStyle("RazhPlus");
+    razh.backColor = vbColor(255);
+    razh.foreColor = vbColor(16777215);
+    g.setFormatRow([](GridRowBuffer &b) {
+        if (b.value(3).toBool())
+            b.rowStyle = "Platen";
+        else if (b.number(2) < 1)
+            b.rowStyle = "RazhPlus";
+    });
+    g.setSortColumns({});
+    QCOMPARE(g.rowStyle(0), QStringLiteral("RazhPlus"));
+    QCOMPARE(g.rowStyle(1), QStringLiteral("Platen"));
+    QCOMPARE(g.model()->index(0, 0).data(Qt::ForegroundRole).value<QColor>(), QColor(255, 255, 255));
+    QCOMPARE(g.model()->index(1, 0).data(Qt::BackgroundRole).value<QColor>(), QColor(255, 0, 0));
+
+    // The key hook sees the old key codes first and may swallow the key.
+    QList<QPair<int, int>> keys;
+    g.setKeyDown([&](int &code, int shift) {
+        keys << qMakePair(code, shift);
+        if (code == 32) {
+            const int r = g.currentRow();
+            g.gridModel()->setValue(r, 2, !g.value(r, 3).toBool());
+            code = 0;
+        }
+        g.RefreshRows();
+    });
+    g.setCurrentRow(0);
+    g.sendKey(32);
+    g.sendKey(115);
+    g.sendKey(40, 2);
+    QCOMPARE(keys, (QList<QPair<int, int>>{{32, 0}, {115, 0}, {40, 2}}));
+    QCOMPARE(g.currentRow(), 1);
+    QCOMPARE(g.rowStyle(0), QStringLiteral("Platen")); // the style follows the changed value
+
+    QSignalSpy focus(&g, &Grid::TakeFocus);
+    g.show();
+    QApplication::setActiveWindow(&g);
+    g.SetFocus();
+    QTRY_VERIFY(focus.count() >= 1);
+}
+
+void TestGrid::editingDeletingAndRebind()
+{
+    TestDb db;
+    seed(db);
+    MessageCapture mc;
+    Connection &c = db.conn();
+    Recordset rs;
+    rs.open(c, "SELECT Data, Marsh, Klient, kola, km FROM tabl ORDER BY ID");
+    Grid g;
+    g.setSortColumns({});
+    g.setBoundRecordset(&rs);
+    g.Columns(1).setEditType(0);
+    g.show();
+    QApplication::setActiveWindow(&g);
+    g.SetFocus();
+
+    // Read-only until editing is allowed; a locked column never takes typing.
+    g.setCurrentIndex(g.model()->index(0, 4));
+    g.sendKey(113);
+    QVERIFY(!g.isEditing());
+    g.setAllowEdit(true);
+    g.setCurrentIndex(g.model()->index(0, 0));
+    g.sendKey(113);
+    QVERIFY(!g.isEditing());
+    g.setCurrentIndex(g.model()->index(0, 4));
+    g.sendKey(113);
+    QVERIFY(g.isEditing());
+    QKeyEvent seven(QEvent::KeyPress, Qt::Key_unknown, {}, "7");
+    QCoreApplication::sendEvent(QApplication::focusWidget(), &seven); // replaces the selected value
+    QCOMPARE(db.scalar("SELECT km FROM tabl WHERE Marsh='Б'").toInt(), 10);
+    g.sendKey(40); // leaving the row stores it
+    QCOMPARE(db.scalar("SELECT km FROM tabl WHERE Marsh='Б'").toInt(), 7);
+    g.setAllowEdit(false);
+
+    // Delete removes the row only while allowed.
+    g.setCurrentRow(2);
+    g.sendKey(46);
+    QCOMPARE(g.rowCount(), 3);
+    g.setAllowDelete(true);
+    g.sendKey(46);
+    QCOMPARE(g.rowCount(), 2);
+    QCOMPARE(db.count("tabl"), 2);
+
+    // Rebind after the recordset was reopened on other rows.
+    rs.close();
+    rs.open(c, "SELECT Data, Marsh, Klient, kola, km FROM tabl WHERE Marsh='А'");
+    g.Rebind();
+    QCOMPARE(g.rowCount(), 1);
+    QCOMPARE(g.text(0, 2), QStringLiteral("А"));
+    QVERIFY(mc.shown.isEmpty());
+}
+
+QTEST_MAIN(TestGrid)
+#include "test_grid.moc"
