@@ -153,6 +153,21 @@ void run(const SearchCommand &cmd)
 
 } // namespace
 
+QStringList searchCommandTargets(const QString &control)
+{
+    QStringList targets;
+    for (const SearchCommand &cmd : kCommands) {
+        if (control != QString::fromUtf8(cmd.control))
+            continue;
+        if (!cmd.byOption)
+            targets << QString::fromUtf8(cmd.action.target);
+        else
+            for (const OptionAction &o : kDriverOptions)
+                targets << QString::fromUtf8(o.action.target);
+    }
+    return targets;
+}
+
 void setTempTableBuilder(TempTableBuilder builder)
 {
     s_tempTable = std::move(builder);

@@ -13,6 +13,9 @@ namespace kelm {
 // command (a database error) is shown in DiaInf and ends only that command; the
 // pointer is normal again on every path.
 bool runSearchCommand(const QString &control);
+// The targets a search command can end in (one, or one per option of Курсове от
+// шофьор); empty when the control is no search command.
+QStringList searchCommandTargets(const QString &control);
 
 // The scratch-table builder the commands call (by default CreateTempTable).
 // Tests put an observer in its place; an empty function restores the default.

@@ -552,29 +552,51 @@ void FrmMain::runOwnCommand(const QString &control)
         runTarget(QString::fromUtf8(c.target));
         return;
     }
-    if (control == QLatin1String("mnuDiskZap"))
-        mnuDiskZap(this);
-    else if (control == QLatin1String("mnuDiskZar"))
-        mnuDiskZar(this);
-    else if (control == QLatin1String("mnuNewPer"))
-        mnuNewPer(this);
-    else if (control == QLatin1String("mnuHelpPerson"))
-        showPersonal(this);
-    else if (control == QLatin1String("mnuHelpAbout"))
-        FrmAbout::showAbout(this);
-    else if (control == QLatin1String("mnuHelpContents")) {
-        if (m_helpFile.isEmpty())
-            m_helpFile = programFolder() + QStringLiteral("/Kelm.hlp");
-        HelpWindow::showContents(m_helpFile);
-    } else if (control == QLatin1String("mnuHelpWeb"))
-        openMakerWebPage();
-    else if (control == QLatin1String("mnuViewToolbar"))
-        toggleBar(menuAction(control), tbToolBar);
-    else if (control == QLatin1String("mnuViewStatusBar"))
-        toggleBar(menuAction(control), sbStatusBar);
-    else if (control == QLatin1String("mnuFileExit"))
-        close();
+    for (const OwnCommand &c : ownCommands())
+        if (control == QLatin1String(c.control)) {
+            c.run(this);
+            return;
+        }
     // mnuSprBalans (Справка баланс) has no command.
+}
+
+const std::vector<FrmMain::OwnCommand> &FrmMain::ownCommands()
+{
+    static const std::vector<OwnCommand> all = {
+        {"mnuDiskZap", [](FrmMain *w) { mnuDiskZap(w); }},
+        {"mnuDiskZar", [](FrmMain *w) { mnuDiskZar(w); }},
+        {"mnuNewPer", [](FrmMain *w) { mnuNewPer(w); }},
+        {"mnuHelpPerson", [](FrmMain *w) { showPersonal(w); }},
+        {"mnuHelpAbout", [](FrmMain *w) { FrmAbout::showAbout(w); }},
+        {"mnuHelpContents",
+         [](FrmMain *w) {
+             if (w->m_helpFile.isEmpty())
+                 w->m_helpFile = programFolder() + QStringLiteral("/Kelm.hlp");
+             HelpWindow::showContents(w->m_helpFile);
+         }},
+        {"mnuHelpWeb", [](FrmMain *) { openMakerWebPage(); }},
+        {"mnuViewToolbar", [](FrmMain *w) { w->toggleBar(w->menuAction(QStringLiteral("mnuViewToolbar")), w->tbToolBar); }},
+        {"mnuViewStatusBar",
+         [](FrmMain *w) { w->toggleBar(w->menuAction(QStringLiteral("mnuViewStatusBar")), w->sbStatusBar); }},
+        {"mnuFileExit", [](FrmMain *w) { w->close(); }},
+    };
+    return all;
+}
+
+QString FrmMain::screenCommandTarget(const QString &control)
+{
+    for (const ScreenCommand &c : kScreenCommands)
+        if (control == QString::fromUtf8(c.control))
+            return QString::fromUtf8(c.target);
+    return QString();
+}
+
+bool FrmMain::isOwnCommand(const QString &control)
+{
+    for (const OwnCommand &c : ownCommands())
+        if (control == QLatin1String(c.control))
+            return true;
+    return false;
 }
 
 void FrmMain::toggleBar(QAction *item, QWidget *bar)

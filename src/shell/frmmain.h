@@ -1,4 +1,5 @@
 #pragma once
+#include <vector>
 // The main window: menu bar, toolbar, status bar and window settings. Every
 // command of the program starts here.
 
@@ -34,6 +35,8 @@ public:
     // tbToolBar_ButtonClick: the command of a toolbar key ("Kola", "NewKurs", ...);
     // a key the toolbar does not have does nothing.
     void buttonClick(const QString &key);
+    // The menu control a toolbar key stands for ("" for none).
+    QString buttonControl(const QString &key) const { return m_buttons.value(key); }
 
     // Status bar panels, numbered from 1.
     QString panelText(int panel) const;
@@ -51,6 +54,11 @@ public:
 
     // "Неделя", "Понеделник", ... for a date.
     static QString weekdayName(const class QDate &date);
+    // The screen or report a command without a search dialog opens ("" if none),
+    // and whether a control is one of the window's own commands (archive, help,
+    // bars, exit).
+    static QString screenCommandTarget(const QString &control);
+    static bool isOwnCommand(const QString &control);
 
     QToolBar *tbToolBar;
     QStatusBar *sbStatusBar;
@@ -81,6 +89,11 @@ private:
     void saveSettings();
     void applyUserKind();
     void runOwnCommand(const QString &control);
+    struct OwnCommand {
+        const char *control;
+        void (*run)(FrmMain *w);
+    };
+    static const std::vector<OwnCommand> &ownCommands();
     void toggleBar(QAction *item, QWidget *bar);
     void unloadOtherWindows();
     void showHelpFor(QAction *action, QMenu *menu);

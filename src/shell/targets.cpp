@@ -27,31 +27,57 @@ void setTargetRunner(TargetRunner runner)
     s_runner = std::move(runner);
 }
 
+namespace {
+
+struct Target {
+    const char *name;
+    void (*run)(bool arg);
+};
+
+// Every screen and report procedure a command can end in.
+const Target kTargets[] = {
+    {"PassWord", [](bool) { showPassWord(); }},
+    {"Driver", [](bool) { showDriver(); }},
+    {"Options", [](bool) { showOptions(); }},
+    {"Kurs", [](bool) { showKurs(); }},
+    {"EditKM", [](bool) { showEditKM(); }},
+    {"RowdList", [](bool) { showRowdList(); }},
+    {"InsideKurs", [](bool) { showInsideKurs(); }},
+    {"Sklad", [](bool) { showSklad(); }},
+    {"Sklad_R", [](bool) { showSklad_R(); }},
+    {"Klients", [](bool) { showKlients(); }},
+    {"Faktura", [](bool) { showFaktura(); }},
+    {"PrintTripsByCar", [](bool) { PrintTripsByCar(); }},
+    {"PrintTripsByPeriod", [](bool) { PrintTripsByPeriod(); }},
+    {"PrintTripsByClient", [](bool) { PrintTripsByClient(); }},
+    {"PrintTripsByDriver", [](bool) { PrintTripsByDriver(); }},
+    {"NalichSK", [](bool) { showNalichSK(); }},
+    {"SkladSK", [](bool) { showSkladSK(); }},
+    {"PrintStoreReport", [](bool arg) { PrintStoreReport(arg); }},
+    {"Balans", [](bool) { showBalans(); }},
+    {"PrintWaybillReport", [](bool) { PrintWaybillReport(); }},
+    {"DAI", [](bool) { showDAI(); }},
+};
+
+} // namespace
+
+QStringList targetNames()
+{
+    QStringList names;
+    for (const Target &t : kTargets)
+        names << QString::fromLatin1(t.name);
+    return names;
+}
+
 bool runTarget(const QString &name, bool arg)
 {
     if (s_runner)
         return s_runner(name, arg);
-    if (name == "PassWord") { showPassWord(); return true; }
-    if (name == "Driver") { showDriver(); return true; }
-    if (name == "Options") { showOptions(); return true; }
-    if (name == "Kurs") { showKurs(); return true; }
-    if (name == "EditKM") { showEditKM(); return true; }
-    if (name == "RowdList") { showRowdList(); return true; }
-    if (name == "InsideKurs") { showInsideKurs(); return true; }
-    if (name == "Sklad") { showSklad(); return true; }
-    if (name == "Sklad_R") { showSklad_R(); return true; }
-    if (name == "Klients") { showKlients(); return true; }
-    if (name == "Faktura") { showFaktura(); return true; }
-    if (name == "PrintTripsByCar") return PrintTripsByCar(), true;
-    if (name == "PrintTripsByPeriod") return PrintTripsByPeriod(), true;
-    if (name == "PrintTripsByClient") return PrintTripsByClient(), true;
-    if (name == "PrintTripsByDriver") return PrintTripsByDriver(), true;
-    if (name == "NalichSK") { showNalichSK(); return true; }
-    if (name == "SkladSK") { showSkladSK(); return true; }
-    if (name == "PrintStoreReport") return PrintStoreReport(arg), true;
-    if (name == "Balans") { showBalans(); return true; }
-    if (name == "PrintWaybillReport") return PrintWaybillReport(), true;
-    if (name == "DAI") { showDAI(); return true; }
+    for (const Target &t : kTargets)
+        if (name == QLatin1String(t.name)) {
+            t.run(arg);
+            return true;
+        }
     return false;
 }
 
