@@ -26,11 +26,18 @@ SeekDialog::Answer s_answer;
 PeriodFault checkPeriod(const QString &start, const QString &end)
 {
     // A text that is no real date is no period either: the readers could not use it.
-    if (IsBadDate(start) || IsBadDate(end))
+    const auto s = periodDate(start);
+    const auto e = periodDate(end);
+    if (!s || !e)
         return PeriodFault::Missing;
-    const QDate s = parseDate(trimSpaces(start)).value_or(QDate());
-    const QDate e = parseDate(trimSpaces(end)).value_or(QDate());
-    return e < s ? PeriodFault::Reversed : PeriodFault::None;
+    return *e < *s ? PeriodFault::Reversed : PeriodFault::None;
+}
+
+std::optional<QDate> periodDate(const QString &text)
+{
+    // The frame's hint shows month/day/year: typed with slashes, that is what a
+    // date means here; with dots it is day.month.year as everywhere else.
+    return parseDate(trimSpaces(text), DateInput::AlsoMonthSlashes);
 }
 
 QString periodMessage(PeriodFault fault)

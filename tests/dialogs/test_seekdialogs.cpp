@@ -93,7 +93,13 @@ void TestSeekDialogs::periodRule()
     QCOMPARE(checkPeriod("", "01.03.2004"), PeriodFault::Missing);
     QCOMPARE(checkPeriod("31.02.2004", "01.03.2004"), PeriodFault::Missing);
     QCOMPARE(checkPeriod("01.03.2004", "abc"), PeriodFault::Missing);
-    QCOMPARE(checkPeriod("03/01/2004", "03/31/2004"), PeriodFault::Missing);
+    // The frame's hint shows ММ/ДД/ГГ: slashes are month first, as hinted.
+    QCOMPARE(checkPeriod("03/01/2004", "03/31/2004"), PeriodFault::None);
+    QCOMPARE(checkPeriod("3/31/04", "1.4.04"), PeriodFault::None);
+    QCOMPARE(checkPeriod("03/02/2004", "1.3.2004"), PeriodFault::Reversed);
+    QCOMPARE(checkPeriod("31/03/2004", "1.4.2004"), PeriodFault::Missing);
+    QCOMPARE(checkPeriod("1.1.1899", "1.4.2004"), PeriodFault::Missing);
+    QCOMPARE(periodDate("12/5/26").value_or(QDate()), QDate(2026, 12, 5));
     QCOMPARE(checkPeriod("02.03.2004", "01.03.2004"), PeriodFault::Reversed);
     QCOMPARE(checkPeriod("01.01.2005", "31.12.2004"), PeriodFault::Reversed);
     QCOMPARE(checkPeriod("01.03.2004", "01.03.2004"), PeriodFault::None);
@@ -197,6 +203,20 @@ void TestSeekDialogs::periodCheckInEveryDialog()
     QVERIFY(all.lYes);
     QCOMPARE(all.StartData, QStringLiteral(" 05.03.2004"));
     QCOMPARE(all.startDate(), QDate(2004, 3, 5));
+
+    // Typed as the frame's hint shows (month first, slashes) or with a two-digit
+    // year: the reader gets the dates meant.
+    for (SeekDialog *dlg : std::initializer_list<SeekDialog *>{&open<DiaSeek>("All"), &open<DiaSeekAlt>("All"),
+                                                               &open<DiaSeekAll>("FaktNew")}) {
+        cap.clear();
+        setDates(*dlg, "3/1/04", "31.3.04");
+        QTest::mouseClick(dlg->OKButton, Qt::LeftButton);
+        QVERIFY2(cap.shown.isEmpty(), qPrintable(cap.lastText()));
+        QVERIFY(dlg->lYes);
+    }
+    QCOMPARE(DiaSeek::instance().startDate(), QDate(2004, 3, 1));
+    QCOMPARE(DiaSeekAlt::instance().startDate(), QDate(2004, 3, 1));
+    QCOMPARE(DiaSeekAll::instance().endDate(), QDate(2004, 3, 31));
     QVERIFY(QApplication::overrideCursor() == nullptr);
 }
 
