@@ -20,13 +20,15 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include <algorithm>
+
 namespace kelm {
 
 namespace {
 
-// Left edges of the three amount labels in the frame (750, 2825, 4300 twips).
-constexpr int kAmountLeft[3] = {50, 188, 287};
 constexpr int kAmountTop = 26;
+// The largest amount a trip can reach, as the amount labels show it.
+const char *const kWidestAmount = "9999999,99";
 
 QString idList(const QList<qint64> &ids)
 {
@@ -53,7 +55,6 @@ Kurs::~Kurs()
 
 void Kurs::buildControls()
 {
-    setFixedSize(470, 392);
     auto label = [this](const QString &name, const QString &text, int x, int y, QWidget *parent = nullptr) {
         auto *l = new QLabel(text, parent ? parent : this);
         l->setObjectName(name);
@@ -87,17 +88,23 @@ void Kurs::buildControls()
     m_lbl.insert(6, label(QStringLiteral("lblLabels(6)"), QStringLiteral("№ кола"), 10, 42));
     box(6, QRect(90, 38, 120, 22));
     Combo1 = list(QStringLiteral("Combo1"), QRect(90, 38, 120, 22));
-    m_lbl.insert(1, label(QStringLiteral("lblLabels(1)"), QStringLiteral("Дата"), 250, 42));
-    box(1, QRect(300, 38, 100, 22));
+    // A caption in the middle of a row ends just before its box, whatever the font.
+    auto captionBefore = [](QLabel *l, QWidget *box) {
+        l->move(box->x() - 5 - l->width(), l->y());
+        return l;
+    };
+    m_lbl.insert(1, captionBefore(label(QStringLiteral("lblLabels(1)"), QStringLiteral("Дата"), 250, 42),
+                                  box(1, QRect(300, 38, 100, 22))));
 
     m_lbl.insert(12, label(QStringLiteral("lblLabels(12)"), QStringLiteral("Тон"), 10, 70));
     box(12, QRect(90, 66, 70, 22));
-    m_lbl.insert(4, label(QStringLiteral("lblLabels(4)"), QStringLiteral("Км"), 175, 70));
-    box(4, QRect(200, 66, 60, 22));
-    m_lbl.insert(11, label(QStringLiteral("lblLabels(11)"), QStringLiteral("Тарифа"), 275, 70));
+    m_lbl.insert(4, captionBefore(label(QStringLiteral("lblLabels(4)"), QStringLiteral("Км"), 175, 70),
+                                  box(4, QRect(200, 66, 60, 22))));
     txtTarifa = new QLineEdit(this);
     txtTarifa->setObjectName(QStringLiteral("txtTarifa"));
     txtTarifa->setGeometry(330, 66, 70, 22);
+    m_lbl.insert(11, captionBefore(label(QStringLiteral("lblLabels(11)"), QStringLiteral("Тарифа"), 275, 70),
+                                   txtTarifa));
 
     m_lbl.insert(7, label(QStringLiteral("lblLabels(7)"), QStringLiteral("Маршрут"), 10, 98));
     box(7, QRect(90, 94, 250, 22));
@@ -125,28 +132,41 @@ void Kurs::buildControls()
 
     Frame1 = new QGroupBox(QStringLiteral("Суми от курса"), this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
-    Frame1->setGeometry(10, 210, 450, 90);
-    m_lbl.insert(0, label(QStringLiteral("lblLabels(0)"), QStringLiteral("Бруто"), 8, kAmountTop, Frame1));
-    m_lbl.insert(10, label(QStringLiteral("lblLabels(10)"), QStringLiteral("Процент"), 130, kAmountTop, Frame1));
-    m_lbl.insert(8, label(QStringLiteral("lblLabels(8)"), QStringLiteral("Нето"), 250, kAmountTop, Frame1));
+    // Caption, amount and "лв." stand in three columns, each wide enough for the
+    // largest amount in its bold font, so that no amount runs into the next
+    // caption; the frame and the window grow when the font needs it.
+    const char *captions[3] = {"Бруто", "Процент", "Нето"};
+    const int captionIdx[3] = {0, 10, 8};
     const int amountIdx[3] = {15, 16, 17};
     const int levIdx[3] = {2, 9, 14};
+    int x = 8;
     for (int i = 0; i < 3; ++i) {
-        QLabel *a = label(QStringLiteral("lblLabels(%1)").arg(amountIdx[i]), QString(), kAmountLeft[i],
+        QLabel *c = label(QStringLiteral("lblLabels(%1)").arg(captionIdx[i]), QString::fromUtf8(captions[i]), x,
+                          kAmountTop, Frame1);
+        m_lbl.insert(captionIdx[i], c);
+        m_amountLeft[i] = x + c->width() + 6;
+        QLabel *a = label(QStringLiteral("lblLabels(%1)").arg(amountIdx[i]), QString(), m_amountLeft[i],
                           kAmountTop, Frame1);
         QFont f = a->font();
         f.setBold(true);
         a->setFont(f);
         m_lbl.insert(amountIdx[i], a);
-        m_lbl.insert(levIdx[i], label(QStringLiteral("lblLabels(%1)").arg(levIdx[i]), QStringLiteral("лв."),
-                                      kAmountLeft[i] + 30, kAmountTop, Frame1));
+        QLabel *lev = label(QStringLiteral("lblLabels(%1)").arg(levIdx[i]), QStringLiteral("лв."),
+                            m_amountLeft[i] + 3, kAmountTop, Frame1);
+        m_lbl.insert(levIdx[i], lev);
+        const int widest = QFontMetrics(f).horizontalAdvance(QString::fromLatin1(kWidestAmount)) + 4;
+        x = m_amountLeft[i] + widest + 3 + lev->width() + 14;
     }
-    m_lbl.insert(18, label(QStringLiteral("lblLabels(18)"), QStringLiteral("Разход"), 8, 58, Frame1));
+    const int frameWidth = std::max(450, x);
+    Frame1->setGeometry(10, 210, frameWidth, 90);
+    setFixedSize(frameWidth + 20, 392);
+    QLabel *razhod = label(QStringLiteral("lblLabels(18)"), QStringLiteral("Разход"), 8, 58, Frame1);
+    m_lbl.insert(18, razhod);
     txtRazhod = new QLineEdit(Frame1);
     txtRazhod->setObjectName(QStringLiteral("txtRazhod"));
-    txtRazhod->setGeometry(60, 54, 80, 22);
+    txtRazhod->setGeometry(std::max(60, razhod->x() + razhod->width() + 6), 54, 80, 22);
     txtRazhod->setEnabled(false);
-    label(QStringLiteral("lblLabels(20)"), QStringLiteral("лв."), 146, 58, Frame1);
+    label(QStringLiteral("lblLabels(20)"), QStringLiteral("лв."), txtRazhod->geometry().right() + 7, 58, Frame1);
 
     // The pick lists cover the boxes they fill, the driver's name the driver list.
     for (QComboBox *c : {Combo1, Combo2, Combo3, Combo4, Combo5})
@@ -226,9 +246,11 @@ bool Kurs::load()
                              {m_txt.value(10), QStringLiteral("procent")},
                              {m_txt.value(8), QStringLiteral("neto")}};
     // In "NewKurs" the tariff box keeps the last tariff for the next trip.
+    // A stored tariff shows as it is held (0,1255, not 0,126), so a correction
+    // that leaves it alone stores it unchanged.
     if (!m_newKurs)
         boxes.append({txtTarifa, QStringLiteral("Tarifa"), [](const QVariant &v) {
-                          return v.isNull() ? QString() : formatNumber(v.toDouble(), QStringLiteral("###0.000"));
+                          return v.isNull() ? QString() : formatExact(v.toDouble(), 3);
                       }});
 
     DataForm::Config cfg;
@@ -239,8 +261,8 @@ bool Kurs::load()
     cfg.errors = DataForm::Errors::InfoBox;
     cfg.fieldClick = DataForm::FieldClick::Nothing;
     m_form = new DataForm(this, QString(), m_conn, m_rs, boxes, cfg);
-    m_form->buttonsPanel()->setGeometry(10, 314, 450, 30);
-    m_form->statusPanel()->setGeometry(10, 354, 450, 28);
+    m_form->buttonsPanel()->setGeometry(10, 314, Frame1->width(), 30);
+    m_form->statusPanel()->setGeometry(10, 354, Frame1->width(), 28);
 
     m_form->hooks.setButtons = [this](bool browsing) {
         QLineEdit *name = m_txt.value(100);
@@ -357,7 +379,7 @@ void Kurs::ShowSums(const QString &flag)
         a->setText(texts.at(i));
         a->adjustSize();
         // "лв." follows its amount at 50 twips.
-        m_lbl.value(levIdx[i])->move(kAmountLeft[i] + a->width() + 3, kAmountTop);
+        m_lbl.value(levIdx[i])->move(m_amountLeft[i] + a->width() + 3, kAmountTop);
     }
 }
 
@@ -489,8 +511,7 @@ void Kurs::cmdEdit_Click()
     // The tariff box is not bound in "NewKurs": it still holds the tariff of the
     // last new trip, which must not become this trip's tariff.
     if (m_newKurs && !m_rs.bof() && !m_rs.eof())
-        txtTarifa->setText(formatNumber(m_rs.value(QStringLiteral("Tarifa")).toDouble(),
-                                        QStringLiteral("###0.000")));
+        txtTarifa->setText(formatExact(m_rs.value(QStringLiteral("Tarifa")).toDouble(), 3));
     if (!m_newKurs) {
         showLists(true);
         EnableFields(true);
@@ -658,7 +679,9 @@ bool Kurs::eventFilter(QObject *obj, QEvent *event)
         const Qt::FocusReason why = static_cast<QFocusEvent *>(event)->reason();
         if (why == Qt::ActiveWindowFocusReason || why == Qt::PopupFocusReason)
             return false;
-        if (w == m_txt.value(4))
+        // Only a user leaving the box proposes a tariff: focus pushed on through a
+        // box being locked after a save must not replace the trip's own tariff.
+        if (w == m_txt.value(4) && w->isEnabled())
             proposeTariff();
         else if ((w == Combo1 || w == Combo1->lineEdit()) && m_newKurs && !IsBlank(Combo1->currentText()))
             txtRazhod->setEnabled(true);
