@@ -456,7 +456,9 @@ void Kurs::proposeTariff()
     // A km text that is no number leaves the tariff as it is.
     if (!km)
         return;
-    txtTarifa->setText(formatNumber(m_tariffs.forKm(*km), QStringLiteral("###0.000")));
+    // With three decimals at least, and all the band's own: a band tariff of
+    // 0,1255 is proposed as such, not rounded to 0,126.
+    txtTarifa->setText(formatExact(m_tariffs.forKm(*km), 3));
 }
 
 // ---------------------------------------------------------------------------

@@ -482,6 +482,16 @@ void TestKurs::kmProposesTheBandTariff()
     setText(box(&k, 4), QStringLiteral("abc")); // no number: the tariff stays
     k.txtTarifa->setFocus();
     QCOMPARE(k.txtTarifa->text(), QStringLiteral("9"));
+    k.close();
+
+    // A band tariff of four decimals is proposed as it is, not rounded.
+    db.exec("UPDATE Tarifi SET Trf_200=0.1255");
+    Kurs k2;
+    QVERIFY(k2.load());
+    showActive(&k2);
+    setText(box(&k2, 4), QStringLiteral("300"));
+    k2.txtTarifa->setFocus();
+    QCOMPARE(k2.txtTarifa->text(), QStringLiteral("0,1255"));
 }
 
 void TestKurs::keysReadAllTripsAndDeleteAsksTwice()
