@@ -90,6 +90,7 @@ private:
     TripRow m_pending;
 
     int m_amountLeft[3] = {}; // left edges of the three amount labels in Frame1
+    int m_amountTop = 0;
     QHash<int, QLineEdit *> m_txt;
     QHash<int, QLabel *> m_lbl;
 

@@ -665,6 +665,24 @@ void TestKurs::largestAmountsNeverOverlap()
     lookAt(k.grab(), "kurs-largest.png");
     click(&k, "cmdEdit");
     checkNoOverlap(&k);
+    click(&k, "cmdCancel");
+    k.close();
+
+    // The same in a larger font: the rows and the amounts' columns grow with it.
+    const QFont normal = QApplication::font();
+    QFont big = normal;
+    big.setPointSizeF(normal.pointSizeF() * 1.4);
+    QApplication::setFont(big);
+    {
+        Kurs large;
+        QVERIFY(large.load());
+        showActive(&large);
+        click(&large, "cmdNext");
+        QCOMPARE(large.lblLabels(15)->text(), QStringLiteral("9999999,99"));
+        checkNoOverlap(&large);
+        lookAt(large.grab(), "kurs-bigfont.png");
+    }
+    QApplication::setFont(normal);
 }
 
 void TestKurs::correctionKeepsTheTariffAsHeld()
