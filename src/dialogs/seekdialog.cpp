@@ -4,6 +4,7 @@
 #include "dialogs/messages.h"
 #include "dialogs/mousepointer.h"
 #include "platform/database.h"
+#include "platform/fittexts.h"
 #include "platform/numbers.h"
 #include "shell/textchecks.h"
 
@@ -177,6 +178,8 @@ void SeekDialog::prepare()
     }
     m_loading = false;
     m_prepared = true;
+    // The mode's captions are set: each gets the room its text needs.
+    fitTexts(this);
     for (QWidget *w : focusOrder()) {
         if (w->isEnabled() && !w->isHidden()) {
             w->setFocus();

@@ -7,6 +7,7 @@
 #include "dialogs/progdialog.h"
 #include "shell/globals.h"
 #include "testdb.h"
+#include "layoutcheck.h"
 #include "typing.h"
 
 #include <QApplication>
@@ -84,6 +85,7 @@ private Q_SLOTS:
     void diaSeekAllArticleLayoutAndFreshFields();
     void diaSeekAllWithoutTrips();
     void fillComboEmptyAndBound();
+    void captionsFitInEveryFont();
 };
 
 void TestSeekDialogs::periodRule()
@@ -722,6 +724,36 @@ void TestSeekDialogs::fillComboEmptyAndBound()
     QCOMPARE(cap.lastCaption(), QStringLiteral("ВНИМАНИЕ!"));
     QCOMPARE(cap.lastText(), QStringLiteral("Списъка е празен\rЩе се създаде нов!"));
     QCOMPARE(empty.count(), 0);
+}
+
+void TestSeekDialogs::captionsFitInEveryFont()
+{
+    TestDb db;
+    fillTrips(db);
+    MessageCapture cap;
+    const QFont normal = QApplication::font();
+    for (double scale : {1.0, 1.4}) {
+        QFont f = normal;
+        f.setPointSizeF(normal.pointSizeF() * scale);
+        QApplication::setFont(f);
+        for (const char *mode : {"Kola", "Klients", "Driver", "EditFakt", "All", "SkladPR", "NalichSK"}) {
+            DiaSeek &d = open<DiaSeek>(mode);
+            checkNoOverlap(&d);
+            d.hide();
+        }
+        for (const char *mode : {"All", "Driver"}) {
+            DiaSeekAlt &d = open<DiaSeekAlt>(mode);
+            checkNoOverlap(&d);
+            d.hide();
+        }
+        for (const char *mode : {"FaktNew", "SkladPRN"}) {
+            DiaSeekAll &d = open<DiaSeekAll>(mode);
+            checkNoOverlap(&d);
+            lookAt(d.grab(), scale > 1 ? "diaseekall-big.png" : "diaseekall.png");
+            d.hide();
+        }
+    }
+    QApplication::setFont(normal);
 }
 
 QTEST_MAIN(TestSeekDialogs)

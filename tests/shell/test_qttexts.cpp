@@ -1,6 +1,7 @@
 // Qt's own texts in Bulgarian: standard buttons, message boxes, the file dialog
 // and the context menu of a text box, once the program has loaded Qt's
 // translations as it does at start-up.
+#include "layoutcheck.h"
 #include "shell/application.h"
 
 #include <QDialogButtonBox>
@@ -24,13 +25,6 @@ private Q_SLOTS:
     void standardButtonsAndMessageBoxes();
     void fileDialogAndContextMenu();
 };
-
-// With KELM_SHOTS naming a folder, a picture of what the test saw goes there.
-static void lookAt(const QPixmap &picture, const char *name)
-{
-    if (qEnvironmentVariableIsSet("KELM_SHOTS"))
-        picture.save(QDir(qEnvironmentVariable("KELM_SHOTS")).filePath(QString::fromLatin1(name)));
-}
 
 namespace {
 

@@ -8,6 +8,7 @@
 #include "testdb.h"
 #include "trips/amounts.h"
 #include "trips/kurs.h"
+#include "layoutcheck.h"
 #include "typing.h"
 
 #include <QAbstractButton>
@@ -583,44 +584,6 @@ void TestKurs::screenshots()
     k.grab().save("/tmp/kurs-edit.png");
     click(&k, "cmdEdit");
     k.grab().save("/tmp/kurs-edit-correcting.png");
-}
-
-// With KELM_SHOTS naming a folder, a picture of what the test saw goes there.
-static void lookAt(const QPixmap &picture, const char *name)
-{
-    if (qEnvironmentVariableIsSet("KELM_SHOTS"))
-        picture.save(QDir(qEnvironmentVariable("KELM_SHOTS")).filePath(QString::fromLatin1(name)));
-}
-
-// Every visible label shows its whole text and touches no other label or box.
-static void checkNoOverlap(QWidget *top)
-{
-    QList<QWidget *> shown;
-    for (QWidget *w : top->findChildren<QWidget *>()) {
-        if (!w->isVisibleTo(top) || w->parentWidget() == nullptr)
-            continue;
-        if (qobject_cast<QLabel *>(w) || qobject_cast<QLineEdit *>(w) || qobject_cast<QComboBox *>(w)
-            || qobject_cast<QCheckBox *>(w)) {
-            if (qobject_cast<QLineEdit *>(w) && qobject_cast<QComboBox *>(w->parentWidget()))
-                continue; // the list's own text
-            shown << w;
-        }
-    }
-    auto rectOf = [top](QWidget *w) { return QRect(w->mapTo(top, QPoint(0, 0)), w->size()); };
-    for (QWidget *w : shown) {
-        auto *l = qobject_cast<QLabel *>(w);
-        if (!l)
-            continue;
-        QVERIFY2(l->width() >= l->sizeHint().width(), qPrintable(l->objectName() + " cut: " + l->text()));
-        // Inside its frame or window.
-        QVERIFY2(l->parentWidget()->rect().contains(l->geometry()), qPrintable(l->objectName() + " outside"));
-        for (QWidget *o : shown) {
-            if (o == w)
-                continue;
-            QVERIFY2(!rectOf(w).intersects(rectOf(o)),
-                     qPrintable(l->objectName() + " \"" + l->text() + "\" meets " + o->objectName()));
-        }
-    }
 }
 
 void TestKurs::largestAmountsNeverOverlap()
