@@ -226,8 +226,8 @@ QString pdfFileName(const QString &windowTitle, const QString &designName)
 
 void ReportPreview::savePdf()
 {
-    QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Запис като PDF"),
-                                                QDir(programFolder()).filePath(pdfFileName(windowTitle(), m_report->name())),
+    const QString offered = QDir(programFolder()).filePath(pdfFileName(windowTitle(), m_report->name()));
+    QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Запис като PDF"), offered,
                                                 QStringLiteral("PDF файлове (*.pdf)"));
     if (path.isEmpty())
         return;

@@ -111,10 +111,12 @@ void Kurs::buildControls()
         bool first = true;
         for (QWidget *w : rest) {
             // A caption in the middle of a row stands off the box before it.
-            if (!first && qobject_cast<QLabel *>(w))
-                h->addSpacing(toTheRight ? 0 : 10);
-            if (toTheRight && !first && qobject_cast<QLabel *>(w))
-                h->addStretch(1);
+            if (!first && qobject_cast<QLabel *>(w)) {
+                if (toTheRight)
+                    h->addStretch(1);
+                else
+                    h->addSpacing(10);
+            }
             h->addWidget(w);
             first = false;
         }
