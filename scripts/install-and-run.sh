@@ -7,6 +7,6 @@ here="$(cd "$(dirname "$0")/.." && pwd)"
 prefix="${1:-$HOME/Trevalon}"
 "$here/scripts/deps.sh"
 cmake -S "$here" -B "$here/build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$here/build" -j"$(nproc)" --target Kelm shipped_db
+cmake --build "$here/build" -j"$(nproc)" --target Kelm kelm-passwd shipped_db
 cmake --install "$here/build" --prefix "$prefix"
 exec "$prefix/Kelm"

@@ -197,12 +197,12 @@ void DiaSeek::search()
 
 QDate DiaSeek::startDate() const
 {
-    return parseDate(StartData).value_or(QDate());
+    return periodDate(StartData).value_or(QDate());
 }
 
 QDate DiaSeek::endDate() const
 {
-    return parseDate(EndData).value_or(QDate());
+    return periodDate(EndData).value_or(QDate());
 }
 
 } // namespace kelm

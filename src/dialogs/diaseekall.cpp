@@ -208,12 +208,12 @@ void DiaSeekAll::search()
 
 QDate DiaSeekAll::startDate() const
 {
-    return parseDate(StartData).value_or(QDate());
+    return periodDate(StartData).value_or(QDate());
 }
 
 QDate DiaSeekAll::endDate() const
 {
-    return parseDate(EndData).value_or(QDate());
+    return periodDate(EndData).value_or(QDate());
 }
 
 } // namespace kelm

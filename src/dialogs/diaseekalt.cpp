@@ -151,12 +151,12 @@ void DiaSeekAlt::search()
 
 QDate DiaSeekAlt::startDate() const
 {
-    return parseDate(StartData).value_or(QDate());
+    return periodDate(StartData).value_or(QDate());
 }
 
 QDate DiaSeekAlt::endDate() const
 {
-    return parseDate(EndData).value_or(QDate());
+    return periodDate(EndData).value_or(QDate());
 }
 
 } // namespace kelm

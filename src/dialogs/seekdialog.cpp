@@ -4,6 +4,7 @@
 #include "dialogs/messages.h"
 #include "dialogs/mousepointer.h"
 #include "platform/database.h"
+#include "platform/fittexts.h"
 #include "platform/numbers.h"
 #include "shell/textchecks.h"
 
@@ -26,11 +27,18 @@ SeekDialog::Answer s_answer;
 PeriodFault checkPeriod(const QString &start, const QString &end)
 {
     // A text that is no real date is no period either: the readers could not use it.
-    if (IsBadDate(start) || IsBadDate(end))
+    const auto s = periodDate(start);
+    const auto e = periodDate(end);
+    if (!s || !e)
         return PeriodFault::Missing;
-    const QDate s = parseDate(trimSpaces(start)).value_or(QDate());
-    const QDate e = parseDate(trimSpaces(end)).value_or(QDate());
-    return e < s ? PeriodFault::Reversed : PeriodFault::None;
+    return *e < *s ? PeriodFault::Reversed : PeriodFault::None;
+}
+
+std::optional<QDate> periodDate(const QString &text)
+{
+    // The frame's hint shows month/day/year: typed with slashes, that is what a
+    // date means here; with dots it is day.month.year as everywhere else.
+    return parseDate(trimSpaces(text), DateInput::AlsoMonthSlashes);
 }
 
 QString periodMessage(PeriodFault fault)
@@ -170,6 +178,8 @@ void SeekDialog::prepare()
     }
     m_loading = false;
     m_prepared = true;
+    // The mode's captions are set: each gets the room its text needs.
+    fitTexts(this);
     for (QWidget *w : focusOrder()) {
         if (w->isEnabled() && !w->isHidden()) {
             w->setFocus();

@@ -8,6 +8,9 @@
 #include <QDialog>
 #include <QString>
 #include <functional>
+#include <optional>
+
+#include <QDate>
 
 class QGroupBox;
 class QLabel;
@@ -20,9 +23,12 @@ namespace kelm {
 
 enum class PeriodFault { None, Missing, Reversed };
 
-// Both texts must be real dates (dd.mm.yyyy); a missing or unreadable date is a
-// missing period. Equal dates are a valid one-day period.
+// Both texts must be real dates (see periodDate); a missing or unreadable date is
+// a missing period. Equal dates are a valid one-day period.
 PeriodFault checkPeriod(const QString &start, const QString &end);
+// A date typed into a period box: d.m.yyyy, d.m.yy, or month/day/year with
+// slashes as the frame's hint "( ММ/ДД/ГГ )" shows; nothing when it is no date.
+std::optional<QDate> periodDate(const QString &text);
 // The message of a failed period check, lines joined by "\r"; empty for None.
 QString periodMessage(PeriodFault fault);
 

@@ -119,8 +119,9 @@ Marsh::Marsh(PList &plist, const QString &vid, QWidget *parent)
             m_correcting = false;
         } else {
             Combo1->setEditText(txtFields[3]->text());
-            m_keptRazhN = float(m_marshRS.value(QStringLiteral("RazhN")).toDouble());
-            m_keptKM = float(m_marshRS.value(QStringLiteral("KM")).toDouble());
+            // Kept as stored, so that the totals lose exactly what they once gained.
+            m_keptRazhN = m_marshRS.value(QStringLiteral("RazhN")).toDouble();
+            m_keptKM = m_marshRS.value(QStringLiteral("KM")).toDouble();
             m_correcting = true;
         }
         Combo1->show();
@@ -215,10 +216,13 @@ bool Marsh::validate()
         }
     }
     try {
-        const float km = float(legNumber(txtFields[0]->text(), QStringLiteral("КМ"), limits::kKm));
-        const float ton = float(legNumber(txtFields[5]->text(), QStringLiteral("тон"), limits::kTons));
-        m_newKM = double(km);
-        m_newRazhN = oldLegRazhN(m_plist.nRazhKola, km, ton, chkFields->isChecked());
+        // Kilometres and tons are stored as typed (100.1 stays 100.1); only the
+        // fuel by norm is reckoned from them in single precision.
+        const double km = legNumber(txtFields[0]->text(), QStringLiteral("КМ"), limits::kKm);
+        const double ton = legNumber(txtFields[5]->text(), QStringLiteral("тон"), limits::kTons);
+        m_newKM = km;
+        m_newTon = ton;
+        m_newRazhN = oldLegRazhN(m_plist.nRazhKola, float(km), float(ton), chkFields->isChecked());
     } catch (const DbError &e) {
         DiaInf::show(QStringLiteral("ГРЕШКА при добавяне!"), e.text());
         return false;
@@ -231,7 +235,7 @@ void Marsh::readBoxes()
     m_marshRS.setValue(QStringLiteral("ListID"), m_plist.sListID);
     m_marshRS.setValue(QStringLiteral("Marsh"), txtFields[3]->text());
     m_marshRS.setValue(QStringLiteral("KM"), m_newKM);
-    m_marshRS.setValue(QStringLiteral("Ton"), double(float(legNumber(txtFields[5]->text(), QStringLiteral("тон"), limits::kTons))));
+    m_marshRS.setValue(QStringLiteral("Ton"), m_newTon);
     m_marshRS.setValue(QStringLiteral("Koef"), chkFields->isChecked() ? 1.0 : 0.0);
     m_marshRS.setValue(QStringLiteral("RazhN"), m_newRazhN);
 }
@@ -240,8 +244,8 @@ void Marsh::afterSave()
 {
     // The totals follow the leg only once it is written.
     if (m_correcting) {
-        m_plist.nKMAll -= double(m_keptKM);
-        m_plist.nRazhListAll -= double(m_keptRazhN);
+        m_plist.nKMAll -= m_keptKM;
+        m_plist.nRazhListAll -= m_keptRazhN;
     }
     m_plist.nKMAll += m_newKM;
     m_plist.nRazhListAll += m_newRazhN;

@@ -52,9 +52,10 @@ private:
     DataForm *m_form = nullptr;
     bool m_holdsBookmark = false;
     bool m_cancelling = false;
-    float m_keptKM = 0.0f;      // the corrected leg's values when correction started
-    float m_keptRazhN = 0.0f;
+    double m_keptKM = 0.0;      // the corrected leg's values when correction started
+    double m_keptRazhN = 0.0;
     double m_newKM = 0.0;       // the leg being saved
+    double m_newTon = 0.0;
     double m_newRazhN = 0.0;
     bool m_correcting = false;
 };

@@ -228,7 +228,8 @@ bool Options::load()
         QVariant v;
         if (m_hasTariffs)
             v = m_adoTarifaRS.value(fields.at(i));
-        m_text[i]->setText(v.isNull() || !v.isValid() ? QString() : formatNumber(v.toDouble(), 3));
+        // As held (0,1255 stays 0,1255), so saving another band changes no tariff.
+        m_text[i]->setText(v.isNull() || !v.isValid() ? QString() : formatExact(v.toDouble(), 3));
         m_text[i]->setEnabled(m_hasTariffs);
     }
     m_cmdUpdate2->setEnabled(m_hasTariffs);

@@ -1,5 +1,6 @@
 #include "platform/numbers.h"
 
+#include <QLocale>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -45,6 +46,23 @@ QString formatGeneral(double x)
     }
     if (s == QLatin1String("-0"))
         s = QStringLiteral("0");
+    return s.replace(QLatin1Char('.'), QLatin1Char(','));
+}
+
+QString formatExact(double x, int minDecimals)
+{
+    if (!std::isfinite(x))
+        return QString::number(x);
+    if (x == 0)
+        x = 0; // no "-0"
+    QString s = QString::number(x, 'f', QLocale::FloatingPointShortest);
+    int decimals = 0;
+    if (const auto dot = s.indexOf(QLatin1Char('.')); dot >= 0)
+        decimals = int(s.size() - dot - 1);
+    else if (minDecimals > 0)
+        s += QLatin1Char('.');
+    if (decimals < minDecimals)
+        s += QString(minDecimals - decimals, QLatin1Char('0'));
     return s.replace(QLatin1Char('.'), QLatin1Char(','));
 }
 
@@ -124,13 +142,29 @@ std::optional<double> parseBounded(const QString &text, double bound)
     return *v == 0 ? 0.0 : *v;
 }
 
-std::optional<QDate> parseDate(const QString &text)
+std::optional<QDate> parseDate(const QString &text, DateInput input)
 {
-    static const QRegularExpression re(QStringLiteral("^(\\d{1,2})\\.(\\d{1,2})\\.(\\d{4})$"));
-    const auto m = re.match(text.trimmed());
-    if (!m.hasMatch())
+    static const QRegularExpression dotted(QStringLiteral("^(\\d{1,2})\\.(\\d{1,2})\\.(\\d{2}|\\d{4})$"));
+    static const QRegularExpression slashed(QStringLiteral("^(\\d{1,2})/(\\d{1,2})/(\\d{2}|\\d{4})$"));
+    const QString t = text.trimmed();
+    int day = 0, month = 0;
+    QString year;
+    if (const auto m = dotted.match(t); m.hasMatch()) {
+        day = m.captured(1).toInt();
+        month = m.captured(2).toInt();
+        year = m.captured(3);
+    } else if (const auto s = slashed.match(t); input == DateInput::AlsoMonthSlashes && s.hasMatch()) {
+        month = s.captured(1).toInt();
+        day = s.captured(2).toInt();
+        year = s.captured(3);
+    } else {
         return std::nullopt;
-    const QDate d(m.captured(3).toInt(), m.captured(2).toInt(), m.captured(1).toInt());
+    }
+    // "5.12.26" is this century's: nobody enters a trip of 1926.
+    const int y = year.size() == 2 ? 2000 + year.toInt() : year.toInt();
+    if (y < kFirstYear || y > kLastYear)
+        return std::nullopt;
+    const QDate d(y, month, day);
     if (!d.isValid())
         return std::nullopt;
     return d;

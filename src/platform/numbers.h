@@ -22,6 +22,11 @@ QString formatGeneral(double x);
 // Same, but with a decimal point where the design writes one with a point.
 QString formatNumberPoint(double x, int decimals);
 
+// A number exactly as it is held (the shortest text that reads back to the same
+// value), with at least minDecimals decimals and a decimal comma: a tariff of
+// 0.1255 shows as 0,1255 and 0.12 as 0,120, so that saving what is shown keeps it.
+QString formatExact(double x, int minDecimals);
+
 // A typed number: "12,50", "12.50", " 12 " are read; empty or anything else is nothing.
 std::optional<double> parseNumber(const QString &text);
 
@@ -45,8 +50,14 @@ constexpr double kPercent = 100;            // a percentage
 // when it is beyond ±bound. "-0" reads as 0 so that no negative zero is stored.
 std::optional<double> parseBounded(const QString &text, double bound);
 
-// Dates are typed and shown as dd.mm.yyyy (d.m.yyyy accepted on input).
-std::optional<QDate> parseDate(const QString &text);
+// Dates are shown as dd.mm.yyyy. Every date box takes d.m.yyyy and d.m.yy (a
+// two-digit year is 20yy); a box whose hint shows "ММ/ДД/ГГ" also takes
+// month/day/year with slashes, as the hint says. Only a real calendar date with a
+// year from 1900 to 2100 is read; anything else is nothing.
+enum class DateInput { DayFirst, AlsoMonthSlashes };
+constexpr int kFirstYear = 1900;
+constexpr int kLastYear = 2100;
+std::optional<QDate> parseDate(const QString &text, DateInput input = DateInput::DayFirst);
 QString formatDate(const QDate &d);
 // A date value as read from the database (QDate or stored text) to dd.mm.yyyy.
 QString formatDate(const QVariant &v);

@@ -213,10 +213,21 @@ void ReportPreview::printReport()
     }
 }
 
+QString pdfFileName(const QString &windowTitle, const QString &designName)
+{
+    QString name;
+    for (const QChar c : windowTitle)
+        name += QStringLiteral("/\\:*?\"<>|").contains(c) || c.category() == QChar::Other_Control ? QChar(u' ') : c;
+    name = name.simplified();
+    while (name.startsWith(QLatin1Char('.')))
+        name.remove(0, 1);
+    return (name.isEmpty() ? designName : name) + QStringLiteral(".pdf");
+}
+
 void ReportPreview::savePdf()
 {
-    QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Запис като PDF"),
-                                                QDir(programFolder()).filePath(m_report->name() + ".pdf"),
+    const QString offered = QDir(programFolder()).filePath(pdfFileName(windowTitle(), m_report->name()));
+    QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Запис като PDF"), offered,
                                                 QStringLiteral("PDF файлове (*.pdf)"));
     if (path.isEmpty())
         return;

@@ -10,6 +10,11 @@ namespace kelm {
 
 class Report;
 
+// The file name a report's PDF is offered under: the report's window title (what
+// the print dialog offers too), without the characters a file name cannot hold,
+// and ".pdf"; the design's name when the title leaves nothing.
+QString pdfFileName(const QString &windowTitle, const QString &designName);
+
 // The preview window of a report: its pages at a chosen zoom, page by page, with
 // printing through the system's print dialog and saving as a PDF file.
 class ReportPreview : public QDialog {

@@ -3,6 +3,9 @@
 #include "dialogs/diainf.h"
 #include "platform/database.h"
 
+#include <QLibraryInfo>
+#include <QTranslator>
+
 namespace kelm {
 
 namespace {
@@ -42,8 +45,19 @@ bool runGuarded(const QString &caption, const std::function<void()> &command)
     }
 }
 
+bool loadQtTranslations(QCoreApplication &app)
+{
+    auto *qt = new QTranslator(&app);
+    if (!qt->load(QStringLiteral("qtbase_bg"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete qt;
+        return false;
+    }
+    return QCoreApplication::installTranslator(qt);
+}
+
 Application::Application(int &argc, char **argv) : QApplication(argc, argv)
 {
+    loadQtTranslations(*this);
 }
 
 bool Application::notify(QObject *receiver, QEvent *event)

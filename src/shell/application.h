@@ -18,6 +18,11 @@ bool runGuarded(const QString &caption, const std::function<void()> &command);
 // DbError, the exception's text otherwise. Restores the pointer first.
 void reportFailure(const QString &caption, std::exception_ptr failure);
 
+// Loads Qt's own Bulgarian texts (qtbase_bg from Qt's translations folder), so
+// that standard buttons, file and print dialogs and the context menus of text
+// boxes speak Bulgarian. False when they are not installed: Qt then speaks English.
+bool loadQtTranslations(QCoreApplication &app);
+
 // The last line of defence: an exception that escapes an event handler is
 // reported like a failed command instead of ending the program.
 class Application : public QApplication {

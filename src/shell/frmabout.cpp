@@ -3,6 +3,7 @@
 #include "dialogs/messages.h"
 #include "platform/version.h"
 #include "shell/frmsplash.h"
+#include "platform/fittexts.h"
 
 #include <QDesktopServices>
 #include <QFrame>
@@ -130,6 +131,7 @@ FrmAbout::FrmAbout(QWidget *parent) : QDialog(parent)
     lblDescription->setText(QStringLiteral("        Програма за организация на дейността в "
                                            "транспортната фирма"));
     setFixedSize(tw(5730), tw(3450));
+    fitTexts(this);
 }
 
 bool FrmAbout::eventFilter(QObject *watched, QEvent *e)

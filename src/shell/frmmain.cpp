@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QSettings>
 #include <QStatusBar>
 #include <QStyle>
@@ -35,6 +36,38 @@ namespace {
 
 constexpr int kTwipsPerPixel = 15;
 const char *const kTopicProperty = "helpTopic";
+
+// Panel 1 of the status bar: it takes the width the other panels leave. A text
+// longer than that ends in "…" and is shown whole in the panel's tooltip; text()
+// keeps the whole text.
+class StatusPanel : public QLabel {
+public:
+    using QLabel::QLabel;
+    void setPanelText(const QString &text)
+    {
+        setText(text);
+        updateTip();
+    }
+
+protected:
+    void resizeEvent(QResizeEvent *e) override
+    {
+        QLabel::resizeEvent(e);
+        updateTip();
+    }
+    void paintEvent(QPaintEvent *e) override
+    {
+        QFrame::paintEvent(e);
+        QPainter p(this);
+        p.setPen(palette().color(foregroundRole()));
+        const QRect r = contentsRect();
+        p.drawText(r, int(alignment()), fontMetrics().elidedText(text(), Qt::ElideRight, r.width()));
+    }
+
+private:
+    bool fits() const { return fontMetrics().horizontalAdvance(text()) <= contentsRect().width(); }
+    void updateTip() { setToolTip(fits() ? QString() : text()); }
+};
 
 // Panel 1 of the status bar for setStatusText().
 void statusSink(const QString &text)
@@ -297,7 +330,8 @@ void FrmMain::buildStatusBar()
     setStatusBar(sbStatusBar);
     const char *texts[] = {"Готов за работа", "F1-Помощ", "", ""};
     for (int i = 0; i < 4; ++i) {
-        auto *l = new QLabel(QString::fromUtf8(texts[i]), sbStatusBar);
+        auto *l = i == 0 ? new StatusPanel(QString::fromUtf8(texts[i]), sbStatusBar)
+                         : new QLabel(QString::fromUtf8(texts[i]), sbStatusBar);
         l->setObjectName(QStringLiteral("sbPanel%1").arg(i + 1));
         l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         l->setContentsMargins(4, 0, 4, 0);
@@ -307,10 +341,10 @@ void FrmMain::buildStatusBar()
         } else {
             l->setAlignment(Qt::AlignCenter);
             // Wide enough for the longest weekday, a whole date and the time, with
-            // room to spare inside the sunken frame.
+            // room to spare inside the sunken frame, and no wider: panel 1 takes the rest.
             const char *widest[] = {"", "Четвъртък", "00.00.0000", "00:00"};
             const int text = l->fontMetrics().horizontalAdvance(QString::fromUtf8(widest[i]));
-            l->setMinimumWidth(std::max(i == 1 ? 96 : 76, text + 2 * l->frameWidth() + 20));
+            l->setMinimumWidth(text + 2 * l->frameWidth() + 16);
             sbStatusBar->addPermanentWidget(l);
         }
         m_panels[i] = l;
@@ -340,7 +374,10 @@ void FrmMain::setPanelText(int panel, const QString &text)
 {
     if (panel < 1 || panel > 4)
         return;
-    m_panels[panel - 1]->setText(text);
+    if (panel == 1)
+        static_cast<StatusPanel *>(m_panels[0])->setPanelText(text);
+    else
+        m_panels[panel - 1]->setText(text);
     // A status text written in the middle of a long command shows at once.
     if (panel == 1 && isVisible())
         m_panels[0]->repaint();

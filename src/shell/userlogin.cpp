@@ -3,6 +3,7 @@
 #include "dialogs/mousepointer.h"
 #include "dialogs/messages.h"
 #include "platform/database.h"
+#include "platform/fittexts.h"
 #include "shell/globals.h"
 
 #include <QApplication>
@@ -127,6 +128,7 @@ UserLogin::UserLogin(QWidget *parent) : QDialog(parent)
     setTabOrder(cmdOK, cmdCancel);
 
     setFixedSize(tw(3750), tw(1425));
+    fitTexts(this);
     if (QScreen *s = QGuiApplication::primaryScreen())
         move(s->availableGeometry().center() - rect().center());
 

@@ -15,18 +15,22 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFocusEvent>
+#include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace kelm {
 
 namespace {
 
-// Left edges of the three amount labels in the frame (750, 2825, 4300 twips).
-constexpr int kAmountLeft[3] = {50, 188, 287};
-constexpr int kAmountTop = 26;
+// The largest amount a trip can reach, as the amount labels show it.
+const char *const kWidestAmount = "9999999,99";
 
 QString idList(const QList<qint64> &ids)
 {
@@ -53,100 +57,176 @@ Kurs::~Kurs()
 
 void Kurs::buildControls()
 {
-    setFixedSize(470, 392);
-    auto label = [this](const QString &name, const QString &text, int x, int y, QWidget *parent = nullptr) {
+    // The boxes and captions stand in rows that Qt lays out from the font, so no
+    // caption runs into a box and every box is wide enough for the longest text
+    // its field holds, whatever the font; a pick list covers the box it fills
+    // (both in one cell).
+    auto label = [this](const QString &name, const QString &text, QWidget *parent = nullptr) {
         auto *l = new QLabel(text, parent ? parent : this);
         l->setObjectName(name);
-        l->move(x, y);
         l->adjustSize();
         return l;
     };
-    auto box = [this](int index, const QRect &r) {
+    // A box's width: its design width, or more when the font needs it for the sample.
+    auto widthFor = [](QWidget *w, const QString &sample, int design) {
+        return std::max(design, w->fontMetrics().horizontalAdvance(sample) + 16);
+    };
+    auto box = [this, &widthFor](int index, const QString &sample = QString(), int design = 0) {
         auto *le = new QLineEdit(this);
         le->setObjectName(QStringLiteral("txtFields(%1)").arg(index));
-        le->setGeometry(r);
+        if (design > 0)
+            le->setFixedWidth(widthFor(le, sample, design));
         m_txt.insert(index, le);
         return le;
     };
-    auto list = [this](const QString &name, const QRect &r) {
+    auto list = [this](const QString &name) {
         auto *c = new QComboBox(this);
         c->setObjectName(name);
         c->setEditable(true);
         c->setInsertPolicy(QComboBox::NoInsert);
         // A typed value is taken as typed, never completed from the list.
         c->setCompleter(nullptr);
-        c->setGeometry(r);
         return c;
     };
+    auto cell = [this](std::initializer_list<QWidget *> widgets, int width) {
+        auto *c = new QWidget(this);
+        auto *g = new QGridLayout(c);
+        g->setContentsMargins(0, 0, 0, 0);
+        for (QWidget *w : widgets)
+            g->addWidget(w, 0, 0);
+        c->setFixedWidth(width);
+        return c;
+    };
+    // 25 characters of a route, a client or goods; a car number of 12.
+    const QString longText = QStringLiteral("Благоевград - Кюстендил 1");
+    const QString carText = QStringLiteral("СА 1234 ВНАК");
 
-    m_lbl.insert(5, label(QStringLiteral("lblLabels(5)"), QStringLiteral("Шофьор"), 10, 14));
-    box(5, QRect(90, 10, 60, 22));
-    box(100, QRect(90, 10, 250, 22));
-    Combo5 = list(QStringLiteral("Combo5"), QRect(90, 10, 250, 22));
+    auto *rows = new QGridLayout;
+    rows->setHorizontalSpacing(10);
+    rows->setVerticalSpacing(6);
+    auto row = [rows](int r, QLabel *caption, std::initializer_list<QWidget *> rest, bool toTheRight = false) {
+        rows->addWidget(caption, r, 0);
+        auto *h = new QHBoxLayout;
+        h->setSpacing(6);
+        bool first = true;
+        for (QWidget *w : rest) {
+            // A caption in the middle of a row stands off the box before it.
+            if (!first && qobject_cast<QLabel *>(w)) {
+                if (toTheRight)
+                    h->addStretch(1);
+                else
+                    h->addSpacing(10);
+            }
+            h->addWidget(w);
+            first = false;
+        }
+        if (!toTheRight)
+            h->addStretch(1);
+        rows->addLayout(h, r, 1);
+    };
 
-    m_lbl.insert(6, label(QStringLiteral("lblLabels(6)"), QStringLiteral("№ кола"), 10, 42));
-    box(6, QRect(90, 38, 120, 22));
-    Combo1 = list(QStringLiteral("Combo1"), QRect(90, 38, 120, 22));
-    m_lbl.insert(1, label(QStringLiteral("lblLabels(1)"), QStringLiteral("Дата"), 250, 42));
-    box(1, QRect(300, 38, 100, 22));
+    Combo5 = list(QStringLiteral("Combo5"));
+    QLineEdit *driverName = box(100);
+    QLineEdit *kod = box(5);
+    const int longWidth = widthFor(Combo5, longText, 250) + 24;
+    m_lbl.insert(5, label(QStringLiteral("lblLabels(5)"), QStringLiteral("Шофьор")));
+    row(0, m_lbl.value(5), {cell({kod, driverName, Combo5}, longWidth)});
 
-    m_lbl.insert(12, label(QStringLiteral("lblLabels(12)"), QStringLiteral("Тон"), 10, 70));
-    box(12, QRect(90, 66, 70, 22));
-    m_lbl.insert(4, label(QStringLiteral("lblLabels(4)"), QStringLiteral("Км"), 175, 70));
-    box(4, QRect(200, 66, 60, 22));
-    m_lbl.insert(11, label(QStringLiteral("lblLabels(11)"), QStringLiteral("Тарифа"), 275, 70));
+    Combo1 = list(QStringLiteral("Combo1"));
+    QLineEdit *car = box(6);
+    m_lbl.insert(6, label(QStringLiteral("lblLabels(6)"), QStringLiteral("№ кола")));
+    m_lbl.insert(1, label(QStringLiteral("lblLabels(1)"), QStringLiteral("Дата")));
+    QLineEdit *date = box(1, QStringLiteral("00.00.0000"), 100);
+    row(1, m_lbl.value(6), {cell({car, Combo1}, widthFor(Combo1, carText, 120) + 24), m_lbl.value(1), date}, true);
+
+    m_lbl.insert(12, label(QStringLiteral("lblLabels(12)"), QStringLiteral("Тон")));
+    QLineEdit *ton = box(12, QStringLiteral("999,999"), 70);
+    m_lbl.insert(4, label(QStringLiteral("lblLabels(4)"), QStringLiteral("Км")));
+    QLineEdit *km = box(4, QStringLiteral("999999"), 60);
     txtTarifa = new QLineEdit(this);
     txtTarifa->setObjectName(QStringLiteral("txtTarifa"));
-    txtTarifa->setGeometry(330, 66, 70, 22);
+    txtTarifa->setFixedWidth(widthFor(txtTarifa, QStringLiteral("9999,9999"), 70));
+    m_lbl.insert(11, label(QStringLiteral("lblLabels(11)"), QStringLiteral("Тарифа")));
+    row(2, m_lbl.value(12), {ton, m_lbl.value(4), km, m_lbl.value(11), txtTarifa}, true);
 
-    m_lbl.insert(7, label(QStringLiteral("lblLabels(7)"), QStringLiteral("Маршрут"), 10, 98));
-    box(7, QRect(90, 94, 250, 22));
-    Combo2 = list(QStringLiteral("Combo2"), QRect(90, 94, 250, 22));
-    m_lbl.insert(3, label(QStringLiteral("lblLabels(3)"), QStringLiteral("Клиент"), 10, 126));
-    box(3, QRect(90, 122, 250, 22));
-    Combo3 = list(QStringLiteral("Combo3"), QRect(90, 122, 250, 22));
-    m_lbl.insert(13, label(QStringLiteral("lblLabels(13)"), QStringLiteral("Товар"), 10, 154));
-    box(13, QRect(90, 150, 250, 22));
-    Combo4 = list(QStringLiteral("Combo4"), QRect(90, 150, 250, 22));
+    const struct {
+        int lbl, txt;
+        const char *caption, *list;
+        QComboBox **combo;
+    } lists[] = {{7, 7, "Маршрут", "Combo2", &Combo2}, {3, 3, "Клиент", "Combo3", &Combo3},
+                 {13, 13, "Товар", "Combo4", &Combo4}};
+    int r = 3;
+    for (const auto &l : lists) {
+        *l.combo = list(QString::fromLatin1(l.list));
+        QLineEdit *b = box(l.txt);
+        m_lbl.insert(l.lbl, label(QStringLiteral("lblLabels(%1)").arg(l.lbl), QString::fromUtf8(l.caption)));
+        row(r++, m_lbl.value(l.lbl), {cell({b, *l.combo}, longWidth)});
+    }
 
-    m_lbl.insert(19, label(QStringLiteral("lblLabels(19)"), QStringLiteral("Факт.№"), 10, 182));
-    box(2, QRect(90, 178, 100, 22));
+    m_lbl.insert(19, label(QStringLiteral("lblLabels(19)"), QStringLiteral("Факт.№")));
+    QLineEdit *invoice = box(2, QStringLiteral("0000000000"), 100);
     Check1 = new QCheckBox(QStringLiteral("Фактур."), this);
     Check1->setObjectName(QStringLiteral("Check1"));
-    Check1->setGeometry(205, 178, 80, 22);
     chkFields = new QCheckBox(QStringLiteral("Платен"), this);
     chkFields->setObjectName(QStringLiteral("chkFields"));
-    chkFields->setGeometry(295, 178, 80, 22);
+    row(6, m_lbl.value(19), {invoice, Check1, chkFields});
 
     // The amounts are never typed: their boxes exist for the binding only.
     for (int i : {0, 10, 8})
-        box(i, QRect(0, 0, 10, 10))->hide();
-    m_txt.value(5)->hide();
+        box(i)->hide();
+    kod->hide();
 
     Frame1 = new QGroupBox(QStringLiteral("Суми от курса"), this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
-    Frame1->setGeometry(10, 210, 450, 90);
-    m_lbl.insert(0, label(QStringLiteral("lblLabels(0)"), QStringLiteral("Бруто"), 8, kAmountTop, Frame1));
-    m_lbl.insert(10, label(QStringLiteral("lblLabels(10)"), QStringLiteral("Процент"), 130, kAmountTop, Frame1));
-    m_lbl.insert(8, label(QStringLiteral("lblLabels(8)"), QStringLiteral("Нето"), 250, kAmountTop, Frame1));
+    // Caption, amount and "лв." stand in three columns, each wide enough for the
+    // largest amount in its bold font, so that no amount runs into the next
+    // caption; the frame grows when the font needs it.
+    const char *captions[3] = {"Бруто", "Процент", "Нето"};
+    const int captionIdx[3] = {0, 10, 8};
     const int amountIdx[3] = {15, 16, 17};
     const int levIdx[3] = {2, 9, 14};
+    const int top = Frame1->fontMetrics().height() + 8;
+    int x = 8;
+    int lineHeight = 0;
     for (int i = 0; i < 3; ++i) {
-        QLabel *a = label(QStringLiteral("lblLabels(%1)").arg(amountIdx[i]), QString(), kAmountLeft[i],
-                          kAmountTop, Frame1);
+        QLabel *c = label(QStringLiteral("lblLabels(%1)").arg(captionIdx[i]), QString::fromUtf8(captions[i]), Frame1);
+        c->move(x, top);
+        m_lbl.insert(captionIdx[i], c);
+        m_amountLeft[i] = x + c->width() + 6;
+        QLabel *a = label(QStringLiteral("lblLabels(%1)").arg(amountIdx[i]), QString(), Frame1);
         QFont f = a->font();
         f.setBold(true);
         a->setFont(f);
+        a->move(m_amountLeft[i], top);
         m_lbl.insert(amountIdx[i], a);
-        m_lbl.insert(levIdx[i], label(QStringLiteral("lblLabels(%1)").arg(levIdx[i]), QStringLiteral("лв."),
-                                      kAmountLeft[i] + 30, kAmountTop, Frame1));
+        QLabel *lev = label(QStringLiteral("lblLabels(%1)").arg(levIdx[i]), QStringLiteral("лв."), Frame1);
+        lev->move(m_amountLeft[i] + 3, top);
+        m_lbl.insert(levIdx[i], lev);
+        const int widest = QFontMetrics(f).horizontalAdvance(QString::fromLatin1(kWidestAmount)) + 4;
+        x = m_amountLeft[i] + widest + 3 + lev->width() + 14;
+        lineHeight = std::max({lineHeight, c->height(), QFontMetrics(f).height()});
     }
-    m_lbl.insert(18, label(QStringLiteral("lblLabels(18)"), QStringLiteral("Разход"), 8, 58, Frame1));
+    m_amountTop = top;
+    QLabel *razhod = label(QStringLiteral("lblLabels(18)"), QStringLiteral("Разход"), Frame1);
     txtRazhod = new QLineEdit(Frame1);
     txtRazhod->setObjectName(QStringLiteral("txtRazhod"));
-    txtRazhod->setGeometry(60, 54, 80, 22);
+    txtRazhod->setFixedWidth(widthFor(txtRazhod, QString::fromLatin1(kWidestAmount), 80));
+    const int boxTop = top + lineHeight + 10;
+    txtRazhod->move(std::max(60, 8 + razhod->width() + 6), boxTop);
+    razhod->move(8, boxTop + (txtRazhod->sizeHint().height() - razhod->height()) / 2);
     txtRazhod->setEnabled(false);
-    label(QStringLiteral("lblLabels(20)"), QStringLiteral("лв."), 146, 58, Frame1);
+    QLabel *razhodLev = label(QStringLiteral("lblLabels(20)"), QStringLiteral("лв."), Frame1);
+    razhodLev->move(txtRazhod->x() + txtRazhod->width() + 7, razhod->y());
+    Frame1->setFixedSize(std::max(450, x), boxTop + txtRazhod->sizeHint().height() + 10);
+    m_lbl.insert(18, razhod);
+
+    auto *lay = new QVBoxLayout(this);
+    lay->setContentsMargins(10, 10, 10, 10);
+    lay->setSpacing(10);
+    lay->addLayout(rows);
+    lay->addWidget(Frame1);
+    // The template's buttons and status line join below when the screen loads.
+    lay->setSizeConstraint(QLayout::SetFixedSize);
 
     // The pick lists cover the boxes they fill, the driver's name the driver list.
     for (QComboBox *c : {Combo1, Combo2, Combo3, Combo4, Combo5})
@@ -226,9 +306,11 @@ bool Kurs::load()
                              {m_txt.value(10), QStringLiteral("procent")},
                              {m_txt.value(8), QStringLiteral("neto")}};
     // In "NewKurs" the tariff box keeps the last tariff for the next trip.
+    // A stored tariff shows as it is held (0,1255, not 0,126), so a correction
+    // that leaves it alone stores it unchanged.
     if (!m_newKurs)
         boxes.append({txtTarifa, QStringLiteral("Tarifa"), [](const QVariant &v) {
-                          return v.isNull() ? QString() : formatNumber(v.toDouble(), QStringLiteral("###0.000"));
+                          return v.isNull() ? QString() : formatExact(v.toDouble(), 3);
                       }});
 
     DataForm::Config cfg;
@@ -239,8 +321,10 @@ bool Kurs::load()
     cfg.errors = DataForm::Errors::InfoBox;
     cfg.fieldClick = DataForm::FieldClick::Nothing;
     m_form = new DataForm(this, QString(), m_conn, m_rs, boxes, cfg);
-    m_form->buttonsPanel()->setGeometry(10, 314, 450, 30);
-    m_form->statusPanel()->setGeometry(10, 354, 450, 28);
+    if (auto *lay = qobject_cast<QVBoxLayout *>(layout())) {
+        lay->addWidget(m_form->buttonsPanel());
+        lay->addWidget(m_form->statusPanel());
+    }
 
     m_form->hooks.setButtons = [this](bool browsing) {
         QLineEdit *name = m_txt.value(100);
@@ -357,7 +441,7 @@ void Kurs::ShowSums(const QString &flag)
         a->setText(texts.at(i));
         a->adjustSize();
         // "лв." follows its amount at 50 twips.
-        m_lbl.value(levIdx[i])->move(kAmountLeft[i] + a->width() + 3, kAmountTop);
+        m_lbl.value(levIdx[i])->move(m_amountLeft[i] + a->width() + 3, m_amountTop);
     }
 }
 
@@ -434,7 +518,9 @@ void Kurs::proposeTariff()
     // A km text that is no number leaves the tariff as it is.
     if (!km)
         return;
-    txtTarifa->setText(formatNumber(m_tariffs.forKm(*km), QStringLiteral("###0.000")));
+    // With three decimals at least, and all the band's own: a band tariff of
+    // 0,1255 is proposed as such, not rounded to 0,126.
+    txtTarifa->setText(formatExact(m_tariffs.forKm(*km), 3));
 }
 
 // ---------------------------------------------------------------------------
@@ -489,8 +575,7 @@ void Kurs::cmdEdit_Click()
     // The tariff box is not bound in "NewKurs": it still holds the tariff of the
     // last new trip, which must not become this trip's tariff.
     if (m_newKurs && !m_rs.bof() && !m_rs.eof())
-        txtTarifa->setText(formatNumber(m_rs.value(QStringLiteral("Tarifa")).toDouble(),
-                                        QStringLiteral("###0.000")));
+        txtTarifa->setText(formatExact(m_rs.value(QStringLiteral("Tarifa")).toDouble(), 3));
     if (!m_newKurs) {
         showLists(true);
         EnableFields(true);
@@ -658,7 +743,9 @@ bool Kurs::eventFilter(QObject *obj, QEvent *event)
         const Qt::FocusReason why = static_cast<QFocusEvent *>(event)->reason();
         if (why == Qt::ActiveWindowFocusReason || why == Qt::PopupFocusReason)
             return false;
-        if (w == m_txt.value(4))
+        // Only a user leaving the box proposes a tariff: focus pushed on through a
+        // box being locked after a save must not replace the trip's own tariff.
+        if (w == m_txt.value(4) && w->isEnabled())
             proposeTariff();
         else if ((w == Combo1 || w == Combo1->lineEdit()) && m_newKurs && !IsBlank(Combo1->currentText()))
             txtRazhod->setEnabled(true);

@@ -89,6 +89,8 @@ private:
     QList<QPair<QString, QString>> m_driverCodes;
     TripRow m_pending;
 
+    int m_amountLeft[3] = {}; // left edges of the three amount labels in Frame1
+    int m_amountTop = 0;
     QHash<int, QLineEdit *> m_txt;
     QHash<int, QLabel *> m_lbl;
 

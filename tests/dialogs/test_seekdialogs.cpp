@@ -7,6 +7,7 @@
 #include "dialogs/progdialog.h"
 #include "shell/globals.h"
 #include "testdb.h"
+#include "layoutcheck.h"
 #include "typing.h"
 
 #include <QApplication>
@@ -84,6 +85,7 @@ private Q_SLOTS:
     void diaSeekAllArticleLayoutAndFreshFields();
     void diaSeekAllWithoutTrips();
     void fillComboEmptyAndBound();
+    void captionsFitInEveryFont();
 };
 
 void TestSeekDialogs::periodRule()
@@ -93,7 +95,13 @@ void TestSeekDialogs::periodRule()
     QCOMPARE(checkPeriod("", "01.03.2004"), PeriodFault::Missing);
     QCOMPARE(checkPeriod("31.02.2004", "01.03.2004"), PeriodFault::Missing);
     QCOMPARE(checkPeriod("01.03.2004", "abc"), PeriodFault::Missing);
-    QCOMPARE(checkPeriod("03/01/2004", "03/31/2004"), PeriodFault::Missing);
+    // The frame's hint shows ММ/ДД/ГГ: slashes are month first, as hinted.
+    QCOMPARE(checkPeriod("03/01/2004", "03/31/2004"), PeriodFault::None);
+    QCOMPARE(checkPeriod("3/31/04", "1.4.04"), PeriodFault::None);
+    QCOMPARE(checkPeriod("03/02/2004", "1.3.2004"), PeriodFault::Reversed);
+    QCOMPARE(checkPeriod("31/03/2004", "1.4.2004"), PeriodFault::Missing);
+    QCOMPARE(checkPeriod("1.1.1899", "1.4.2004"), PeriodFault::Missing);
+    QCOMPARE(periodDate("12/5/26").value_or(QDate()), QDate(2026, 12, 5));
     QCOMPARE(checkPeriod("02.03.2004", "01.03.2004"), PeriodFault::Reversed);
     QCOMPARE(checkPeriod("01.01.2005", "31.12.2004"), PeriodFault::Reversed);
     QCOMPARE(checkPeriod("01.03.2004", "01.03.2004"), PeriodFault::None);
@@ -197,6 +205,20 @@ void TestSeekDialogs::periodCheckInEveryDialog()
     QVERIFY(all.lYes);
     QCOMPARE(all.StartData, QStringLiteral(" 05.03.2004"));
     QCOMPARE(all.startDate(), QDate(2004, 3, 5));
+
+    // Typed as the frame's hint shows (month first, slashes) or with a two-digit
+    // year: the reader gets the dates meant.
+    for (SeekDialog *dlg : std::initializer_list<SeekDialog *>{&open<DiaSeek>("All"), &open<DiaSeekAlt>("All"),
+                                                               &open<DiaSeekAll>("FaktNew")}) {
+        cap.clear();
+        setDates(*dlg, "3/1/04", "31.3.04");
+        QTest::mouseClick(dlg->OKButton, Qt::LeftButton);
+        QVERIFY2(cap.shown.isEmpty(), qPrintable(cap.lastText()));
+        QVERIFY(dlg->lYes);
+    }
+    QCOMPARE(DiaSeek::instance().startDate(), QDate(2004, 3, 1));
+    QCOMPARE(DiaSeekAlt::instance().startDate(), QDate(2004, 3, 1));
+    QCOMPARE(DiaSeekAll::instance().endDate(), QDate(2004, 3, 31));
     QVERIFY(QApplication::overrideCursor() == nullptr);
 }
 
@@ -702,6 +724,36 @@ void TestSeekDialogs::fillComboEmptyAndBound()
     QCOMPARE(cap.lastCaption(), QStringLiteral("ВНИМАНИЕ!"));
     QCOMPARE(cap.lastText(), QStringLiteral("Списъка е празен\rЩе се създаде нов!"));
     QCOMPARE(empty.count(), 0);
+}
+
+void TestSeekDialogs::captionsFitInEveryFont()
+{
+    TestDb db;
+    fillTrips(db);
+    MessageCapture cap;
+    const QFont normal = QApplication::font();
+    for (double scale : {1.0, 1.4}) {
+        QFont f = normal;
+        f.setPointSizeF(normal.pointSizeF() * scale);
+        QApplication::setFont(f);
+        for (const char *mode : {"Kola", "Klients", "Driver", "EditFakt", "All", "SkladPR", "NalichSK"}) {
+            DiaSeek &d = open<DiaSeek>(mode);
+            checkNoOverlap(&d);
+            d.hide();
+        }
+        for (const char *mode : {"All", "Driver"}) {
+            DiaSeekAlt &d = open<DiaSeekAlt>(mode);
+            checkNoOverlap(&d);
+            d.hide();
+        }
+        for (const char *mode : {"FaktNew", "SkladPRN"}) {
+            DiaSeekAll &d = open<DiaSeekAll>(mode);
+            checkNoOverlap(&d);
+            lookAt(d.grab(), scale > 1 ? "diaseekall-big.png" : "diaseekall.png");
+            d.hide();
+        }
+    }
+    QApplication::setFont(normal);
 }
 
 QTEST_MAIN(TestSeekDialogs)

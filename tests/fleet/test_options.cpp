@@ -249,6 +249,15 @@ void TestOptions::tariffSaveWritesAllOrNothing()
     // Reopened, the value shows with three decimals.
     Screen again;
     QCOMPARE(again.trf(4)->text(), QStringLiteral("0,050"));
+    // A band of four decimals shows as held, so saving the others leaves it so.
+    again.tabs()->setCurrentIndex(1);
+    again.trf(1)->clear();
+    typeText(again.trf(1), QStringLiteral("0,1255"));
+    QVERIFY2(again.w.saveTariffs(), qPrintable(cap.lastText()));
+    Screen third;
+    QCOMPARE(third.trf(1)->text(), QStringLiteral("0,1255"));
+    QVERIFY(third.w.saveTariffs());
+    QCOMPARE(db.scalar("SELECT Trf_20 FROM Tarifi").toDouble(), 0.1255);
 }
 
 void TestOptions::ctrlTabSwitchesTabs()

@@ -377,6 +377,21 @@ void TestWaybillOlder::legTotalsFollowCorrectionsAndDeletes()
     QCOMPARE(w.nKMAll, 120.0);
     QCOMPARE(w.nRazhListAll, 40.0);
     QCOMPARE(db.scalar(QStringLiteral("SELECT count(*) FROM Marsh WHERE ListID='9'")).toInt(), 1);
+
+    // Kilometres and tons are stored as typed, not at single precision, and the
+    // totals lose exactly what the leg once added.
+    btn(m, QStringLiteral("cmdEdit"))->click();
+    m.txtFields[0]->setText(QStringLiteral("100,1"));
+    m.txtFields[5]->setText(QStringLiteral("12.3"));
+    btn(m, QStringLiteral("cmdUpdate"))->click();
+    QVERIFY2(m.form()->isBrowsing(), qPrintable(cap.lastText()));
+    QCOMPARE(db.scalar(QStringLiteral("SELECT KM FROM Marsh WHERE ListID='9'")).toDouble(), 100.1);
+    QCOMPARE(db.scalar(QStringLiteral("SELECT Ton FROM Marsh WHERE ListID='9'")).toDouble(), 12.3);
+    QCOMPARE(w.nKMAll, 100.1);
+    btn(m, QStringLiteral("cmdEdit"))->click();
+    m.txtFields[0]->setText(QStringLiteral("80"));
+    btn(m, QStringLiteral("cmdUpdate"))->click();
+    QCOMPARE(w.nKMAll, 80.0);
 }
 
 void TestWaybillOlder::deleteAsksTwiceAndKeepsWarehouseLines()

@@ -14,6 +14,7 @@ private Q_SLOTS:
     void formatIgnoresMachineLocale();
     void parseNumberAcceptsCommaAndPoint();
     void boundedNumbersRefuseTheAbsurd();
+    void datesAsPeopleTypeThem();
 };
 
 void TestNumbers::roundHalvesToEven()
@@ -30,6 +31,13 @@ void TestNumbers::roundHalvesToEven()
 
 void TestNumbers::formatsWithDecimalComma()
 {
+    // A number shown exactly as held reads back to the same value.
+    QCOMPARE(formatExact(0.1255, 3), QStringLiteral("0,1255"));
+    QCOMPARE(formatExact(0.12, 3), QStringLiteral("0,120"));
+    QCOMPARE(formatExact(2, 3), QStringLiteral("2,000"));
+    QCOMPARE(formatExact(-0.0, 3), QStringLiteral("0,000"));
+    for (double x : {0.1255, 1.0 / 3, 0.1 + 0.2, 1234567.891, 1e-7})
+        QCOMPARE(parseNumber(formatExact(x, 3)).value_or(-1), x);
     QCOMPARE(formatNumber(1234.56, QStringLiteral("###0")), QStringLiteral("1235"));
     QCOMPARE(formatNumber(1234.56, QStringLiteral("###0.0")), QStringLiteral("1234,6"));
     QCOMPARE(formatNumber(1234.5, QStringLiteral("###0.00")), QStringLiteral("1234,50"));
@@ -98,6 +106,36 @@ void TestNumbers::boundedNumbersRefuseTheAbsurd()
     QVERIFY(!parseBounded(QStringLiteral("abc"), limits::kMoney));
     const auto z = parseBounded(QStringLiteral("-0"), limits::kMoney);
     QVERIFY(z && *z == 0 && !std::signbit(*z));
+}
+
+void TestNumbers::datesAsPeopleTypeThem()
+{
+
+    const auto day = [](const char *t, DateInput in = DateInput::DayFirst) {
+        return parseDate(QString::fromUtf8(t), in).value_or(QDate());
+    };
+    // Day first with dots, four- or two-digit years (20yy), with or without zeros.
+    QCOMPARE(day("05.12.2026"), QDate(2026, 12, 5));
+    QCOMPARE(day("5.12.2026"), QDate(2026, 12, 5));
+    QCOMPARE(day("5.12.26"), QDate(2026, 12, 5));
+    QCOMPARE(day(" 1.2.04 "), QDate(2004, 2, 1));
+    QCOMPARE(day("29.2.00"), QDate(2000, 2, 29));
+    // Month first with slashes only where the box's hint shows ММ/ДД/ГГ.
+    QCOMPARE(day("12/5/26", DateInput::AlsoMonthSlashes), QDate(2026, 12, 5));
+    QCOMPARE(day("03/31/2004", DateInput::AlsoMonthSlashes), QDate(2004, 3, 31));
+    QCOMPARE(day("5.12.26", DateInput::AlsoMonthSlashes), QDate(2026, 12, 5));
+    QVERIFY(!parseDate(QStringLiteral("12/5/26")));
+    QVERIFY(!parseDate(QStringLiteral("31/03/2004"), DateInput::AlsoMonthSlashes));
+    // A real calendar date between 1900 and 2100, nothing else.
+    for (const char *bad : {"", "31.02.2026", "29.02.2100", "0.1.2026", "1.13.2026", "1.1.1899", "1.1.2101",
+                            "1.1.0026", "1.1.226", "1.1.20266", "1.1.-26", "1-1-2026", "1.1.2026г", "1..2026",
+                            "١.١.٢٠٢٦"})
+        QVERIFY2(!parseDate(QString::fromUtf8(bad), DateInput::AlsoMonthSlashes), bad);
+    QCOMPARE(day("1.1.1900"), QDate(1900, 1, 1));
+    QCOMPARE(day("31.12.2100"), QDate(2100, 12, 31));
+    // Shown as dd.mm.yyyy, and read back from a stored text.
+    QCOMPARE(formatDate(QDate(2026, 12, 5)), QStringLiteral("05.12.2026"));
+    QCOMPARE(formatDate(QVariant(QStringLiteral("2026-12-05"))), QStringLiteral("05.12.2026"));
 }
 
 QTEST_APPLESS_MAIN(TestNumbers)

@@ -6,7 +6,10 @@
 #include "shell/globals.h"
 #include "testdb.h"
 
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QImage>
+#include <QTimer>
 #include <QLabel>
 #include <QPushButton>
 #include <QPainter>
@@ -415,6 +418,26 @@ void TestReportRuntime::pdfExport()
     QVERIFY(pdf.startsWith("%PDF"));
     QCOMPARE(pdf.count("/Type /Page\n") + pdf.count("/Type /Page\r") + pdf.count("/Type /Page "), r->pageCount());
     QVERIFY_THROWS_EXCEPTION(ReportError, r->exportPdf(dir.filePath(QStringLiteral("no/such/folder/x.pdf"))));
+
+    // The PDF is offered under the report's window title, as the print dialog offers it.
+    QCOMPARE(pdfFileName(QStringLiteral("Справка за кола"), QStringLiteral("rptKola")),
+             QStringLiteral("Справка за кола.pdf"));
+    QCOMPARE(pdfFileName(QStringLiteral("Справка 1/2: \"А\"*?"), QStringLiteral("rptKola")),
+             QStringLiteral("Справка 1 2 А.pdf"));
+    QCOMPARE(pdfFileName(QStringLiteral(" .. "), QStringLiteral("rptKola")), QStringLiteral("rptKola.pdf"));
+    r->setCaption(QStringLiteral("Справка за кола"));
+    ReportPreview pv(r.get());
+    pv.reload();
+    QString offered;
+    QTimer::singleShot(0, [&offered] {
+        auto *dlg = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        if (!dlg)
+            return;
+        offered = QFileInfo(dlg->selectedFiles().value(0)).fileName();
+        dlg->reject();
+    });
+    pv.cmdPdf->click();
+    QCOMPARE(offered, QStringLiteral("Справка за кола.pdf"));
 }
 
 QTEST_MAIN(TestReportRuntime)

@@ -465,6 +465,24 @@ void TestFrmMain::datePanelsShowToday()
             + panel->contentsMargins().left() + panel->contentsMargins().right();
         QVERIFY2(panel->width() >= needed + 4, name);
     }
+
+    // Panel 1 takes the width the others leave and, in the window's default size,
+    // shows the first-run text whole; a text longer than it has is in its tooltip.
+    auto *first = w.sbStatusBar->findChild<QLabel *>(QStringLiteral("sbPanel1"));
+    const QString newTrip = QStringLiteral("Въвеждане на нов курс");
+    w.setPanelText(1, newTrip);
+    QCoreApplication::processEvents();
+    QVERIFY2(first->contentsRect().width() >= first->fontMetrics().horizontalAdvance(newTrip),
+             qPrintable(QString::number(first->contentsRect().width())));
+    QVERIFY(first->toolTip().isEmpty());
+    auto *second = w.sbStatusBar->findChild<QLabel *>(QStringLiteral("sbPanel2"));
+    QVERIFY(second->x() - first->geometry().right() < 12);
+    const QString longText = QStringLiteral("Въвеждане на данните от пътните листи и още, и още, и още");
+    w.setPanelText(1, longText);
+    QCOMPARE(w.panelText(1), longText);
+    QCOMPARE(first->toolTip(), longText);
+    w.resize(w.width() + 600, w.height());
+    QTRY_VERIFY(first->toolTip().isEmpty());
     w.close();
 }
 

@@ -48,7 +48,10 @@ void TestTextChecks::isBadDateAcceptsOnlyRealDates_data()
     QTest::newRow("letters") << QStringLiteral("15.ab.2004") << true;
     QTest::newRow("short form") << QStringLiteral("1.1.2004") << false;
     QTest::newRow("surrounding spaces") << QStringLiteral(" 01.01.2004 ") << false;
-    QTest::newRow("two-digit year") << QStringLiteral("01.01.04") << true;
+    QTest::newRow("two-digit year") << QStringLiteral("01.01.04") << false;
+    QTest::newRow("two-digit year, no zeros") << QStringLiteral("5.12.26") << false;
+    QTest::newRow("year 1899") << QStringLiteral("31.12.1899") << true;
+    QTest::newRow("year 2101") << QStringLiteral("1.1.2101") << true;
     QTest::newRow("slashes") << QStringLiteral("01/01/2004") << true;
 }
 

@@ -2,6 +2,7 @@
 #include "platform/database.h"
 #include "shell/globals.h"
 #include "shell/userlogin.h"
+#include "layoutcheck.h"
 #include "testdb.h"
 #include "typing.h"
 
@@ -108,6 +109,17 @@ void TestUserLogin::checkUserEmptyTable()
 void TestUserLogin::controlNamesTextsAndTips()
 {
     TestDb db;
+    {
+        // In a larger font the captions and buttons still show whole, beside their boxes.
+        const QFont normal = QApplication::font();
+        QFont big = normal;
+        big.setPointSizeF(normal.pointSizeF() * 1.5);
+        QApplication::setFont(big);
+        UserLogin large;
+        large.show();
+        checkNoOverlap(&large);
+        QApplication::setFont(normal);
+    }
     UserLogin dlg;
     QCOMPARE(dlg.windowTitle(), QStringLiteral("Парола"));
     const auto labels = dlg.findChildren<QLabel *>(QStringLiteral("lblLabels"));

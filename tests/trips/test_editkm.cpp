@@ -5,6 +5,7 @@
 #include "shell/globals.h"
 #include "shell/targets.h"
 #include "testdb.h"
+#include "trips/amounts.h"
 #include "trips/editkm.h"
 #include "typing.h"
 
@@ -197,6 +198,27 @@ void TestEditKM::correctionRecomputesTheAmounts()
     // Nothing else moved.
     QCOMPARE(db.scalar("SELECT bruto FROM tabl WHERE Marsh='След периода'").toDouble(), 1.0);
     QCOMPARE(db.count("Sklad"), 0);
+    w.close();
+
+    // A tariff of four decimals: correcting only the kilometres keeps it as held,
+    // and the money is reckoned from it, not from the three decimals the column shows.
+    db.exec("INSERT INTO tabl (Data, kola, kod, Marsh, Klient, Tovar, km, ton, Tarifa, bruto, procent, neto) "
+            "VALUES ('2004-03-20', 'СА1111АА', 'A01', 'Четири знака', 'К', 'Пясък', 1, 10, 0.1255, 1.26, 0.04, "
+            "1.22)");
+    EditKM w2;
+    QVERIFY(w2.load());
+    showActive(&w2);
+    g = w2.GridEX1;
+    g->sendKey(115);
+    for (int r = 0; r < g->rowCount(); ++r)
+        if (g->text(r, 2) == QStringLiteral("Четири знака"))
+            g->setCurrentRow(r);
+    typeInCell(g, 5, QStringLiteral("100"), 0);
+    QVERIFY(g->commitRow());
+    QVERIFY2(mc.shown.isEmpty(), qPrintable(mc.lastText()));
+    QCOMPARE(db.scalar("SELECT Tarifa FROM tabl WHERE Marsh='Четири знака'").toDouble(), 0.1255);
+    QCOMPARE(db.scalar("SELECT bruto FROM tabl WHERE Marsh='Четири знака'").toDouble(),
+             tripAmounts(10, 100, 0.1255).bruto);
 }
 
 void TestEditKM::textThatIsNoNumberIsRefusedInTheCell()

@@ -6,12 +6,16 @@
 #include "shell/globals.h"
 #include "shell/targets.h"
 #include "testdb.h"
+#include "trips/amounts.h"
 #include "trips/kurs.h"
+#include "layoutcheck.h"
 #include "typing.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTimer>
@@ -34,6 +38,8 @@ private Q_SLOTS:
     void keysReadAllTripsAndDeleteAsksTwice();
     void targetOpensTheScreenModally();
     void screenshots();
+    void largestAmountsNeverOverlap();
+    void correctionKeepsTheTariffAsHeld();
 
 private:
     void seed(TestDb &db);
@@ -477,6 +483,16 @@ void TestKurs::kmProposesTheBandTariff()
     setText(box(&k, 4), QStringLiteral("abc")); // no number: the tariff stays
     k.txtTarifa->setFocus();
     QCOMPARE(k.txtTarifa->text(), QStringLiteral("9"));
+    k.close();
+
+    // A band tariff of four decimals is proposed as it is, not rounded.
+    db.exec("UPDATE Tarifi SET Trf_200=0.1255");
+    Kurs k2;
+    QVERIFY(k2.load());
+    showActive(&k2);
+    setText(box(&k2, 4), QStringLiteral("300"));
+    k2.txtTarifa->setFocus();
+    QCOMPARE(k2.txtTarifa->text(), QStringLiteral("0,1255"));
 }
 
 void TestKurs::keysReadAllTripsAndDeleteAsksTwice()
@@ -568,6 +584,122 @@ void TestKurs::screenshots()
     k.grab().save("/tmp/kurs-edit.png");
     click(&k, "cmdEdit");
     k.grab().save("/tmp/kurs-edit-correcting.png");
+}
+
+void TestKurs::largestAmountsNeverOverlap()
+{
+    TestDb db;
+    seed(db);
+    // The largest trip an amount label shows, and the longest texts the boxes hold.
+    db.exec("INSERT INTO shof (kod, ime) VALUES ('C03', ?)", {QString(50, QChar(u'Ш'))});
+    db.exec("INSERT INTO tabl (Data, kola, kod, Marsh, Klient, Tovar, km, ton, Tarifa, bruto, procent, neto) "
+            "VALUES ('2004-03-02', 'СА1111АА', 'C03', ?, ?, ?, 99999, 999, 9999.999, 9999999.99, 299999.99, "
+            "9699999.99)",
+            {QString(50, QChar(u'М')), QString(50, QChar(u'К')), QString(50, QChar(u'Т'))});
+    MessageCapture mc;
+    {
+        // "Нов курс" with a trip of 12 500,00 лв.
+        Kurs k;
+        QVERIFY(k.load());
+        showActive(&k);
+        fillNewTrip(k);
+        setText(box(&k, 12), QStringLiteral("25"));
+        setText(box(&k, 4), QStringLiteral("500"));
+        setText(k.txtTarifa, QStringLiteral("1"));
+        click(&k, "cmdUpdate");
+        QVERIFY2(mc.shown.isEmpty(), qPrintable(mc.lastText()));
+        QCOMPARE(k.lblLabels(15)->text(), QStringLiteral("12500,00"));
+        QCOMPARE(k.lblLabels(16)->text(), QStringLiteral("375,00"));
+        checkNoOverlap(&k);
+        lookAt(k.grab(), "kurs-12500.png");
+    }
+    gSeekMode = QStringLiteral("EditKurs");
+    DiaSeek::instance().Kola = QStringLiteral("СА1111АА");
+    DiaSeek::instance().StartData = QStringLiteral("01.03.2004");
+    DiaSeek::instance().EndData = QStringLiteral("31.03.2004");
+    Kurs k;
+    QVERIFY(k.load());
+    showActive(&k);
+    checkNoOverlap(&k); // before the first move: empty amounts
+    click(&k, "cmdNext");
+    QCOMPARE(k.lblLabels(15)->text(), QStringLiteral("9999999,99"));
+    QCOMPARE(k.lblLabels(17)->text(), QStringLiteral("9699999,99"));
+    checkNoOverlap(&k);
+    lookAt(k.grab(), "kurs-largest.png");
+    click(&k, "cmdEdit");
+    checkNoOverlap(&k);
+    click(&k, "cmdCancel");
+    k.close();
+
+    // The same in a larger font: the rows and the amounts' columns grow with it.
+    const QFont normal = QApplication::font();
+    QFont big = normal;
+    big.setPointSizeF(normal.pointSizeF() * 1.4);
+    QApplication::setFont(big);
+    {
+        Kurs large;
+        QVERIFY(large.load());
+        showActive(&large);
+        click(&large, "cmdNext");
+        QCOMPARE(large.lblLabels(15)->text(), QStringLiteral("9999999,99"));
+        checkNoOverlap(&large);
+        lookAt(large.grab(), "kurs-bigfont.png");
+    }
+    QApplication::setFont(normal);
+}
+
+void TestKurs::correctionKeepsTheTariffAsHeld()
+{
+    TestDb db;
+    seed(db);
+    db.exec("UPDATE tabl SET Tarifa=0.1255, km=100, ton=10, bruto=125.5, procent=3.77, neto=121.73 "
+            "WHERE Data='2004-03-05'");
+    const QString tariff = QStringLiteral("SELECT Tarifa FROM tabl WHERE Data='2004-03-05'");
+    gSeekMode = QStringLiteral("EditKurs");
+    DiaSeek::instance().Kola = QStringLiteral("СА1111АА");
+    DiaSeek::instance().StartData = QStringLiteral("01.03.2004");
+    DiaSeek::instance().EndData = QStringLiteral("05.03.2004");
+    MessageCapture mc;
+    Kurs k;
+    QVERIFY(k.load());
+    showActive(&k);
+    click(&k, "cmdNext");
+    // Shown as held, not rounded to three decimals.
+    QCOMPARE(k.txtTarifa->text(), QStringLiteral("0,1255"));
+    // A correction that leaves the tariff alone stores it unchanged.
+    click(&k, "cmdEdit");
+    setText(k.Combo3, QStringLiteral("Клиент 3"));
+    click(&k, "cmdUpdate");
+    QVERIFY2(mc.shown.isEmpty(), qPrintable(mc.lastText()));
+    QCOMPARE(db.scalar(tariff).toDouble(), 0.1255);
+    QCOMPARE(db.scalar("SELECT bruto FROM tabl WHERE Data='2004-03-05'").toDouble(),
+             tripAmounts(10, 100, 0.1255).bruto);
+    // Locking the boxes after the save proposes no band tariff in their place, so
+    // a second correction stores the trip's own tariff again.
+    QCOMPARE(k.txtTarifa->text(), QStringLiteral("0,1255"));
+    click(&k, "cmdEdit");
+    click(&k, "cmdUpdate");
+    QCOMPARE(db.scalar(tariff).toDouble(), 0.1255);
+    // A typed tariff is stored as typed.
+    click(&k, "cmdEdit");
+    setText(k.txtTarifa, QStringLiteral("0,12345"));
+    click(&k, "cmdUpdate");
+    QCOMPARE(db.scalar(tariff).toDouble(), 0.12345);
+    // The first trip's tariff of 0,25 shows with the usual three decimals.
+    click(&k, "cmdPrevious");
+    QCOMPARE(k.txtTarifa->text(), QStringLiteral("0,250"));
+
+    // "Поправи" in "Нов курс" fills the unbound box with the trip's own tariff, as held.
+    gSeekMode = QStringLiteral("NewKurs");
+    Kurs n;
+    QVERIFY(n.load());
+    showActive(&n);
+    fillNewTrip(n);
+    click(&n, "cmdUpdate");
+    db.exec("UPDATE tabl SET Tarifa=0.1255 WHERE Data='2004-03-15'");
+    n.RequeryData();
+    click(&n, "cmdEdit");
+    QCOMPARE(n.txtTarifa->text(), QStringLiteral("0,1255"));
 }
 
 QTEST_MAIN(TestKurs)

@@ -127,6 +127,11 @@ void TestTripSave::checksRunInTheirOrder()
     QVERIFY(r.ok);
     QCOMPARE(r.row.kod, QStringLiteral("A01"));
     QCOMPARE(r.row.data, QDate(2004, 2, 29));
+    // A date typed the short way is this century's; a year outside 1900-2100 is no date.
+    e.date = QStringLiteral("5.12.26");
+    QCOMPARE(checkTrip(e, adding()).row.data, QDate(2026, 12, 5));
+    e.date = QStringLiteral("5.12.1899");
+    QCOMPARE(int(checkTrip(e, adding()).check), int(CheckDate));
 }
 
 void TestTripSave::lengthLimitsAreInclusive()

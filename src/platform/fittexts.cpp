@@ -1,0 +1,76 @@
+#include "platform/fittexts.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QLayout>
+#include <QWidget>
+
+#include <algorithm>
+
+namespace kelm {
+
+namespace {
+
+// The width the widget's own text needs, or 0 when it has none to fit.
+int textWidth(QWidget *w)
+{
+    if (auto *l = qobject_cast<QLabel *>(w))
+        return l->wordWrap() || l->text().isEmpty() ? 0 : l->sizeHint().width();
+    if (auto *b = qobject_cast<QAbstractButton *>(w))
+        return b->text().isEmpty() ? 0 : b->sizeHint().width();
+    return 0;
+}
+
+// Fits the children of one widget laid out at fixed places; returns how much
+// wider the widget has to be.
+int fitChildren(QWidget *parent)
+{
+    if (parent->layout())
+        return 0; // a layout sizes its widgets itself
+    QList<QWidget *> children;
+    for (QWidget *c : parent->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
+        if (!c->isWindow())
+            children << c;
+    auto rightmost = [&children] {
+        int r = 0;
+        for (QWidget *c : children)
+            r = std::max(r, c->x() + c->width());
+        return r;
+    };
+    const int before = rightmost();
+    for (QWidget *c : children) {
+        const int right = c->x() + c->width();
+        int need = fitChildren(c); // a frame grows itself
+        if (const int text = textWidth(c); text > c->width()) {
+            need += text - c->width();
+            c->resize(text, c->height());
+        }
+        if (need <= 0)
+            continue;
+        for (QWidget *s : children)
+            if (s != c && s->x() >= right)
+                s->move(s->x() + need, s->y());
+    }
+    // The parent keeps its margin to the right of its rightmost child.
+    const int grow = std::max(0, rightmost() - before);
+    if (grow > 0 && !parent->isWindow())
+        parent->resize(parent->width() + grow, parent->height());
+    return grow;
+}
+
+} // namespace
+
+void fitTexts(QWidget *window)
+{
+    const int grow = fitChildren(window);
+    if (grow <= 0)
+        return;
+    const bool fixed = window->minimumSize() == window->maximumSize();
+    const int width = window->width() + grow;
+    if (fixed)
+        window->setFixedSize(width, window->height());
+    else
+        window->resize(width, window->height());
+}
+
+} // namespace kelm
