@@ -164,33 +164,10 @@ void Sklad::buildControls()
         if (m_form->isEditing())
             m_txt.value(0)->setFocus();
     });
-    // Reading tens of thousands of lines takes a good part of a second, so the
-    // screen opens on its first line and reads them all only when the user
-    // first moves, adds or deletes.
-    auto rewire = [this](const char *name, void (DataForm::*cmd)()) {
-        QAbstractButton *b = m_form->button(QString::fromLatin1(name));
-        QObject::disconnect(b, &QAbstractButton::clicked, m_form, nullptr);
-        connect(b, &QAbstractButton::clicked, this, [this, cmd] {
-            if (ensureAllLines())
-                (m_form->*cmd)();
-        });
-    };
-    rewire("cmdFirst", &DataForm::cmdFirst);
-    rewire("cmdPrevious", &DataForm::cmdPrevious);
-    rewire("cmdNext", &DataForm::cmdNext);
-    rewire("cmdLast", &DataForm::cmdLast);
-    rewire("cmdDelete", &DataForm::cmdDelete);
-    {
-        QAbstractButton *b = m_form->button(QStringLiteral("cmdAdd"));
-        QObject::disconnect(b, &QAbstractButton::clicked, m_form, nullptr);
-        connect(b, &QAbstractButton::clicked, this, [this] {
-            if (!ensureAllLines())
-                return;
-            m_form->cmdAdd();
-            if (m_form->isAdding())
-                Combo1->setFocus();
-        });
-    }
+    connect(m_form->button(QStringLiteral("cmdAdd")), &QAbstractButton::clicked, this, [this] {
+        if (m_form->isAdding())
+            Combo1->setFocus();
+    });
     // Installed after the template's filter, so it sees a move key first.
     qApp->installEventFilter(this);
     connect(Combo2, &QComboBox::editTextChanged, this, [this] { updateLocks(); });
@@ -232,11 +209,8 @@ bool Sklad::load()
     }
     m_form->SetButtons(true);
     setNormalPointer();
-    // The screen opens on its first line; the rest is read at the first move
-    // (see ensureAllLines).
-    if (!m_form->open(linesSql() + QStringLiteral(" LIMIT 1"), {m_kind}))
+    if (!m_form->open(linesSql(), {m_kind}))
         return false;
-    m_allLines = m_adoRS.isEmpty();
     m_loaded = true;
     if (m_adoRS.isEmpty())
         m_form->button(QStringLiteral("cmdAdd"))->click();
@@ -248,24 +222,6 @@ QString Sklad::linesSql()
     // "+Data": a scan of the table sorted once reads the file in order; walking
     // the date index would fetch the rows one by one all over it.
     return QStringLiteral("SELECT * FROM Sklad WHERE VidKol=? ORDER BY +Data, ID");
-}
-
-bool Sklad::ensureAllLines()
-{
-    if (m_allLines || !m_form->isBrowsing())
-        return true;
-    WaitCursor wait;
-    QVariant id;
-    if (!m_adoRS.bof() && !m_adoRS.eof())
-        id = m_adoRS.value(QStringLiteral("ID"));
-    if (!m_form->open(linesSql(), {m_kind}))
-        return false;
-    m_allLines = true;
-    // Stay on the line that was shown.
-    if (!id.isNull() && !m_adoRS.find(QStringLiteral("ID"), id, true))
-        m_adoRS.moveFirst();
-    m_form->showRecord();
-    return true;
 }
 
 // ---------------------------------------------------------------------------
@@ -336,24 +292,6 @@ bool Sklad::eventFilter(QObject *obj, QEvent *event)
             const QString cut = cutDocVid(Combo1->currentText());
             if (cut != Combo1->currentText())
                 Combo1->setEditText(cut);
-        }
-    }
-    if (!m_allLines && m_loaded && event->type() == QEvent::KeyPress && obj->isWidgetType()
-        && m_form->isBrowsing()) {
-        auto *w = static_cast<QWidget *>(obj);
-        if (w == this || isAncestorOf(w)) {
-            switch (static_cast<QKeyEvent *>(event)->key()) {
-            case Qt::Key_Home:
-            case Qt::Key_End:
-            case Qt::Key_Up:
-            case Qt::Key_Down:
-            case Qt::Key_PageUp:
-            case Qt::Key_PageDown:
-                ensureAllLines();
-                break;
-            default:
-                break;
-            }
         }
     }
     return QDialog::eventFilter(obj, event);

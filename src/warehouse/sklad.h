@@ -35,10 +35,6 @@ public:
     const QString &kind() const { return m_kind; }
     bool isIssue() const { return m_kind == kIssueKind; }
     DataForm *form() const { return m_form; }
-    // Reads every line of the kind when only the first was read, staying on
-    // the line shown. False after a failure was reported.
-    bool ensureAllLines();
-    bool allLinesRead() const { return m_allLines; }
     Recordset &lines() { return m_adoRS; }
 
     // The boxes as the design numbers them: 0 Data, 1 DocVid, 2 DocNom,
@@ -72,7 +68,6 @@ private:
     DataForm *m_form = nullptr;
     LineCheck m_checked;
     bool m_loaded = false;
-    bool m_allLines = false;
 };
 
 // The issue screen: the same design with the kind "R".
