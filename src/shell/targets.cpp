@@ -1,8 +1,10 @@
 #include "shell/targets.h"
 
+#include "billing/plashtane.h"
 #include "fleet/driver.h"
 #include "fleet/options.h"
 #include "fleet/rowdlist.h"
+#include "reports/driverpayreports.h"
 #include "reports/tripreports.h"
 #include "shell/password.h"
 #include "trips/editkm.h"
@@ -33,6 +35,9 @@ bool runTarget(const QString &name, bool arg)
     if (name == "PrintTripsByPeriod") return PrintTripsByPeriod(), true;
     if (name == "PrintTripsByClient") return PrintTripsByClient(), true;
     if (name == "PrintTripsByDriver") return PrintTripsByDriver(), true;
+    if (name == "Plashtane") { showPlashtane(); return true; }
+    if (name == "PrintDriverSalary") return PrintDriverSalary(), true;
+    if (name == "PrintDriverTrips") return PrintDriverTrips(arg), true;
     return false;
 }
 

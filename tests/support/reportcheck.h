@@ -1,0 +1,16 @@
+#pragma once
+// Looking at a laid-out report in tests: texts that do not fit their boxes, and
+// the report written as PDF (also into KELM_REPORT_LOOK when that is set, for
+// looking at the pages).
+#include <QString>
+#include <QStringList>
+
+namespace kelm {
+class Report;
+}
+
+// Every problem found on every page: a one-line text wider than its box, a
+// wrapped text taller than its box, a box reaching past the report's width.
+QStringList reportTextsCut(kelm::Report &r);
+// Writes the report to <dir>/<design><suffix>.pdf and returns the path.
+QString writeReportPdf(kelm::Report &r, const QString &dir, const QString &suffix = QString());
