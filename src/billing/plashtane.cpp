@@ -37,7 +37,7 @@ double num(const QVariant &v) { return v.isNull() ? 0.0 : v.toDouble(); }
 Plashtane::Plashtane(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("Plashtane"));
-    resize(790, 460);
+    resize(860, 460);
 
     Text1 = new QLineEdit(this);
     Text1->setObjectName(QStringLiteral("Text1"));
@@ -152,9 +152,11 @@ bool Plashtane::load()
         const char *format;
         int align;
     };
-    const Col cols[] = {{"Дата", 1200, "", 0},      {"Маршрут", 2600, "", 0},  {"Товар", 2200, "", 0},
-                        {"Кола", 1200, "", 1},      {"Км", 750, "", 2},        {"Тонаж", 900, "###0.000", 2},
-                        {"Тар.", 750, "###0.000", 2}, {"Сума", 900, "###0.00", 2}, {"Плат.", 500, "", 1}};
+    // Date, car and the paid mark a little wider than they once were: the bold
+    // face of the list needs the room to show a whole date and car number.
+    const Col cols[] = {{"Дата", 1400, "", 0},      {"Маршрут", 2600, "", 0},  {"Товар", 2200, "", 0},
+                        {"Кола", 1450, "", 1},      {"Км", 750, "", 2},        {"Тонаж", 900, "###0.000", 2},
+                        {"Тар.", 750, "###0.000", 2}, {"Сума", 900, "###0.00", 2}, {"Плат.", 700, "", 1}};
     for (int i = 0; i < 9; ++i) {
         GridColumn c = GridEX1->Columns(i + 1);
         c.setCaption(QString::fromUtf8(cols[i].caption))
