@@ -13,7 +13,10 @@
 #include "shell/globals.h"
 #include "shell/temptable.h"
 
+#include <QElapsedTimer>
 #include <QList>
+#include <QSqlError>
+#include <QSqlQuery>
 
 namespace kelm {
 
@@ -159,27 +162,53 @@ void ensureTempTable(Connection &temp, const QString &table)
         createTempTableIn(temp, table);
 }
 
-// The progress bar moves in hundredths: redrawing it for each of thousands of
-// trips would take longer than the trips themselves.
+// The progress bar is redrawn a few times a second, not for each trip: redrawing
+// it for each of thousands of trips would take longer than the trips themselves.
 class TripProgress {
 public:
-    TripProgress(const QString &label, int trips) : m_scope(label, trips + 1), m_max(trips + 1) {}
+    TripProgress(const QString &label, int trips) : m_scope(label, trips + 1), m_max(trips + 1) { m_clock.start(); }
     void trip(int done)
     {
         const int value = 1 + done;
-        if (value == m_max || value * 100 / m_max != m_shown) {
-            m_shown = value * 100 / m_max;
+        if (value >= m_max || m_clock.elapsed() >= 100) {
             m_scope.step(value);
+            m_clock.restart();
         }
     }
 
 private:
     ProgressScope m_scope;
     int m_max;
-    int m_shown = 0;
+    QElapsedTimer m_clock;
 };
 
 double num(const QVariant &v) { return v.isNull() ? 0.0 : v.toDouble(); }
+
+// One INSERT into a scratch table, prepared once and run for every staged row,
+// with its values bound as the data layer stores them.
+class StagingInsert {
+public:
+    StagingInsert(Connection &conn, const QString &sql) : m_q(conn.db())
+    {
+        if (!m_q.prepare(sql))
+            fail();
+    }
+    void run(const QVariantList &values)
+    {
+        for (int i = 0; i < values.size(); ++i)
+            m_q.bindValue(i, toStorage(values.at(i)));
+        if (!m_q.exec())
+            fail();
+    }
+
+private:
+    [[noreturn]] void fail()
+    {
+        const QSqlError e = m_q.lastError();
+        throw DbError(ErrSql, e.databaseText().isEmpty() ? e.driverText() : e.databaseText());
+    }
+    QSqlQuery m_q;
+};
 
 } // namespace
 
@@ -195,12 +224,14 @@ ReportData stagePaidTrips(const QVector<PaidTripLine> &lines, int tariffDecimals
     temp.beginTrans();
     try {
         temp.execute(QStringLiteral("DELETE FROM TempPlaten"));
+        // One statement prepared for all the rows: thousands of trips stage in
+        // a fraction of the time a statement prepared per row takes.
+        StagingInsert insert(temp, QStringLiteral("INSERT INTO TempPlaten (Red, Data, Marsh, VidTovar, KolaID, KM, "
+                                                  "Ton, Tarifa, Suma) VALUES (?,?,?,?,?,?,?,?,?)"));
         int red = 0;
         for (const PaidTripLine &l : lines) {
-            temp.execute(QStringLiteral("INSERT INTO TempPlaten (Red, Data, Marsh, VidTovar, KolaID, KM, Ton, "
-                                        "Tarifa, Suma) VALUES (?,?,?,?,?,?,?,?,?)"),
-                         {++red, l.data, l.marsh, l.tovar, l.kola, formatNumber(l.km, 0), formatNumber(l.ton, 3),
-                          formatNumber(l.tarifa, tariffDecimals), formatNumber(l.neto, 2)});
+            insert.run({++red, l.data, l.marsh, l.tovar, l.kola, formatNumber(l.km, 0), formatNumber(l.ton, 3),
+                        formatNumber(l.tarifa, tariffDecimals), formatNumber(l.neto, 2)});
             if (total)
                 total->add(l.neto);
         }
@@ -209,7 +240,7 @@ ReportData stagePaidTrips(const QVector<PaidTripLine> &lines, int tariffDecimals
         temp.rollbackTrans();
         throw;
     }
-    return ReportData::fromQuery(temp, QStringLiteral("SELECT * FROM TempPlaten ORDER BY Red"));
+    auto rr= ReportData::fromQuery(temp, QStringLiteral("SELECT * FROM TempPlaten ORDER BY Red")); return rr;
 }
 
 void fillRptPlaten(const ReportData &rows, const QString &driverName, const QDate &start, const QDate &end,
@@ -281,12 +312,13 @@ void PrintDriverSalary()
                     temp.beginTrans();
                     try {
                         temp.execute(QStringLiteral("DELETE FROM TempZaplata"));
+                        StagingInsert insert(temp, QStringLiteral("INSERT INTO TempZaplata (Red, Data, KolaID, "
+                                                                  "Ton, KM, Suma, Marsh, VidTovar, Zaplata) "
+                                                                  "VALUES (?,?,?,?,?,?,?,?,?)"));
                         for (int i = 0; i < trips.size(); ++i) {
                             const QVector<QVariant> &t = trips.at(i);
-                            temp.execute(QStringLiteral("INSERT INTO TempZaplata (Red, Data, KolaID, Ton, KM, "
-                                                        "Suma, Marsh, VidTovar, Zaplata) VALUES (?,?,?,?,?,?,?,?,?)"),
-                                         {i + 1, t.at(0), t.at(1), pays.at(i).ton, qint64(num(t.at(3))),
-                                          num(t.at(6)), t.at(4), t.at(5), pays.at(i).pay});
+                            insert.run({i + 1, t.at(0), t.at(1), pays.at(i).ton, qint64(num(t.at(3))), num(t.at(6)),
+                                        t.at(4), t.at(5), pays.at(i).pay});
                             total.add(pays.at(i).pay);
                         }
                         temp.commitTrans();

@@ -226,6 +226,13 @@ void TestPay::statementOfTheExample()
     QVERIFY(r.page(0).reportFooter);
     const QStringList cut = reportTextsCut(r);
     QVERIFY2(cut.isEmpty(), qPrintable(cut.join('\n')));
+    // The receipt text runs on over several lines of its box, none cut off.
+    for (const ReportItem &it : r.pageItems(0)) {
+        if (it.control != QLatin1String("Label502"))
+            continue;
+        QVERIFY(it.wordWrap);
+        QVERIFY(QFontMetricsF(reportItemFont(it)).horizontalAdvance(it.text) > 1.5 * reportTextRoom(it));
+    }
     // The signature line stands in the right part of the page.
     for (const ReportItem &it : r.pageItems(0)) {
         if (it.control != QLatin1String("Label503"))
