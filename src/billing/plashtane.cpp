@@ -13,6 +13,7 @@
 #include "shell/globals.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -172,10 +173,13 @@ bool Plashtane::load()
     return true;
 }
 
-void Plashtane::showEvent(QShowEvent *e)
+void Plashtane::changeEvent(QEvent *e)
 {
-    QDialog::showEvent(e);
-    QTimer::singleShot(0, cmdClose, [this] { cmdClose->setFocus(Qt::ActiveWindowFocusReason); });
+    QDialog::changeEvent(e);
+    // Each time the screen becomes active (opened, or back from the printed
+    // statement) the keyboard is on "Затвори".
+    if (e->type() == QEvent::ActivationChange && isActiveWindow())
+        QTimer::singleShot(0, cmdClose, [this] { cmdClose->setFocus(Qt::ActiveWindowFocusReason); });
 }
 
 void Plashtane::GridEX1_KeyDown(int &keyCode, int shift)
@@ -245,9 +249,18 @@ void Plashtane::cmdPrint_Click()
 
 void Plashtane::done(int r)
 {
-    // Marks still pending are stored; one that cannot be keeps the screen open.
-    if (!storeCurrent())
-        return;
+    // Marks still pending are stored. One that cannot be (its trip was deleted
+    // meanwhile, the disk is full) keeps the screen open after the message; a
+    // second closing gives that mark up, so the screen can always be left.
+    if (!storeCurrent()) {
+        if (!m_storeRefused) {
+            m_storeRefused = true;
+            return;
+        }
+        if (adoRS.isOpen())
+            adoRS.cancelUpdate();
+    }
+    m_storeRefused = false;
     QDialog::done(r);
 }
 

@@ -48,7 +48,7 @@ public Q_SLOTS:
     void done(int r) override;
 
 protected:
-    void showEvent(QShowEvent *e) override;
+    void changeEvent(QEvent *e) override;
 
 private:
     void GridEX1_KeyDown(int &keyCode, int shift);
@@ -62,6 +62,7 @@ private:
     QDate m_start;
     QDate m_end;
     PrintedSum m_sum;
+    bool m_storeRefused = false;
 };
 
 // Shows the payment screen modally for DiaSeek's driver and period.

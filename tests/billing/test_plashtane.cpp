@@ -194,6 +194,22 @@ void TestPlashtane::marksAreStoredOnLeavingARowAndOnClosing()
     QVERIFY(again.load());
     QCOMPARE(again.GridEX1->rowCount(), 2);
     QVERIFY(msgs.shown.isEmpty());
+    again.show();
+    QVERIFY(QTest::qWaitForWindowActive(&again));
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(again.cmdClose));
+
+    // A mark whose trip was deleted meanwhile cannot be stored: the first
+    // closing says so and stays, the second gives the mark up and closes.
+    again.GridEX1->sendKey(32);
+    const QString gone = again.GridEX1->text(again.GridEX1->currentRow(), ColMarsh);
+    db->exec("DELETE FROM tabl WHERE Marsh=?", {gone});
+    again.close();
+    QVERIFY(again.isVisible());
+    QCOMPARE(msgs.shown.size(), 1);
+    QCOMPARE(msgs.lastCaption(), QStringLiteral("ГРЕШКА при запис!"));
+    again.close();
+    QVERIFY(!again.isVisible());
+    QCOMPARE(msgs.shown.size(), 2);
 }
 
 void TestPlashtane::printsTheMarkedTripsWithTheReceipt()
