@@ -45,7 +45,8 @@ constexpr int kReceiptFooterHeight = 3000;
 // The three designs share their shape: the company header, the title, subject and
 // period lines, nine ruled columns, the version footer; the report footer holds
 // the total, and on the pay statements the receipt under it.
-void declarePayDesign(Report &r, const QList<Column> &cols, bool contacts, bool receipt)
+void declarePayDesign(Report &r, const QList<Column> &cols, bool contacts, bool receipt,
+                      const QString &totalCaption)
 {
     const ReportDesignInfo &info = reportDesign(r.name());
     declareDesignPage(r, info);
@@ -90,9 +91,7 @@ void declarePayDesign(Report &r, const QList<Column> &cols, bool contacts, bool 
 
     ReportSection &rf =
         r.addSection(QStringLiteral("ReportFooter"), receipt ? kReceiptFooterHeight : kTotalFooterHeight);
-    rf.addLabel(QStringLiteral("Label8"), width - 5000, 150, 5000, 300,
-                receipt ? QStringLiteral("Всичко заработка:") : QStringLiteral("Сума за плащане:"), 10, true,
-                A::Right);
+    rf.addLabel(QStringLiteral("Label8"), width - 5000, 150, 5000, 300, totalCaption, 10, true, A::Right);
     if (!receipt)
         return;
     // The receipt the driver signs: its number and date, who he is, what he got.
@@ -118,9 +117,18 @@ const QList<Column> kZaplataColumns = {
     {108, "Зараб.", 825, A::Right, "###0.00"},
 };
 
-void declareRptPlaten(Report &r) { declarePayDesign(r, kPlatenColumns, false, true); }
-void declareRptZaplata(Report &r) { declarePayDesign(r, kZaplataColumns, true, true); }
-void declareRptNePlaten(Report &r) { declarePayDesign(r, kPlatenColumns, true, false); }
+void declareRptPlaten(Report &r)
+{
+    declarePayDesign(r, kPlatenColumns, false, true, QStringLiteral("Сума за плащане:"));
+}
+void declareRptZaplata(Report &r)
+{
+    declarePayDesign(r, kZaplataColumns, true, true, QStringLiteral("Всичко заработка:"));
+}
+void declareRptNePlaten(Report &r)
+{
+    declarePayDesign(r, kPlatenColumns, true, false, QStringLiteral("Сума за плащане:"));
+}
 
 void setFramePage(Report &r, bool alt = false)
 {

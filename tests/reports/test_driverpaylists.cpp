@@ -54,6 +54,7 @@ private Q_SLOTS:
     void paidAndUnpaidAreDisjoint();
     void unpaidListInFull();
     void emptyListsAreTold();
+    void widestValuesFit();
 };
 
 void TestDriverPayLists::init()
@@ -165,6 +166,27 @@ void TestDriverPayLists::emptyListsAreTold()
     QCOMPARE(msgs.lastText(), QStringLiteral("Няма неплатени курсове!"));
     QCOMPARE(msgs.shown.size(), 2);
     QVERIFY(shown.shown.isEmpty());
+}
+
+void TestDriverPayLists::widestValuesFit()
+{
+    // Full-length texts and large but possible amounts, over several pages.
+    db->exec("DELETE FROM tabl");
+    for (int i = 0; i < 70; ++i)
+        db->exec("INSERT INTO tabl (Data, kola, kod, Marsh, Tovar, km, ton, Tarifa, neto, plat) "
+                 "VALUES (?, 'ХМ 8888 ХМ Р', '0''1', 'Велико Търново - Шумен ЖП', 'Строителни материали - ЖБ', "
+                 "3999, 39.999, 0.999, 99999.99, 0)",
+                 {QDate(2010, 5, 1 + i % 31)});
+    MessageCapture msgs;
+    ReportCapture shown;
+    PrintDriverTrips(false);
+    Report &r = rptNePlaten();
+    QCOMPARE(r.data().rowCount(), 70);
+    QVERIFY(r.pageCount() >= 2);
+    QCOMPARE(text("ReportFooter", "Label8"), QStringLiteral("Всичко: 6999999,30 лв."));
+    const QStringList cut = reportTextsCut(r);
+    QVERIFY2(cut.isEmpty(), qPrintable(cut.join('\n')));
+    writeReportPdf(r, pdfDir.path(), QStringLiteral("-long"));
 }
 
 QTEST_MAIN(TestDriverPayLists)
