@@ -153,8 +153,8 @@ bool Plashtane::load()
         const char *format;
         int align;
     };
-    // Date, car and the paid mark a little wider than they once were: the bold
-    // face of the list needs the room to show a whole date and car number.
+    // Date, car and the paid mark get the room the bold face of the list needs
+    // to show a whole date, car number and caption.
     const Col cols[] = {{"Дата", 1400, "", 0},      {"Маршрут", 2600, "", 0},  {"Товар", 2200, "", 0},
                         {"Кола", 1450, "", 1},      {"Км", 750, "", 2},        {"Тонаж", 900, "###0.000", 2},
                         {"Тар.", 750, "###0.000", 2}, {"Сума", 900, "###0.00", 2}, {"Плат.", 700, "", 1}};

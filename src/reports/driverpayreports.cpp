@@ -248,7 +248,7 @@ ReportData stagePaidTrips(const QVector<PaidTripLine> &lines, int tariffDecimals
         temp.rollbackTrans();
         throw;
     }
-    auto rr= ReportData::fromQuery(temp, QStringLiteral("SELECT * FROM TempPlaten ORDER BY Red")); return rr;
+    return ReportData::fromQuery(temp, QStringLiteral("SELECT * FROM TempPlaten ORDER BY Red"));
 }
 
 void fillRptPlaten(const ReportData &rows, const QString &driverName, const QDate &start, const QDate &end,
@@ -301,7 +301,7 @@ void PrintDriverSalary()
                 QVector<Staged> pays;
                 pays.reserve(trips.size());
                 TripProgress progress(QStringLiteral("Обработка курсове на шофьор..."), int(trips.size()));
-                for (int i = 0; i < trips.size() && refusal.isEmpty(); ++i) {
+                for (int i = 0; i < trips.size(); ++i) {
                     progress.trip(i + 1);
                     const QVector<QVariant> &t = trips.at(i);
                     const QString kola = t.at(1).toString();
