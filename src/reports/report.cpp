@@ -234,6 +234,7 @@ ReportControl &ReportControl::setLeft(int t) { m_left = t; changed(); return *th
 ReportControl &ReportControl::setTop(int t) { m_top = t; changed(); return *this; }
 ReportControl &ReportControl::setFontFamily(const QString &f) { m_family = f; changed(); return *this; }
 ReportControl &ReportControl::setLineWidth(int t) { m_lineWidth = t; changed(); return *this; }
+ReportControl &ReportControl::setWordWrap(bool on) { m_wordWrap = on; changed(); return *this; }
 
 ReportControl &ReportControl::setGeometry(int l, int t, int w, int h)
 {
@@ -632,6 +633,7 @@ QVector<ReportItem> Report::sectionItems(const ReportSection &s, double top, int
         it.bold = c.bold();
         it.fontFamily = c.fontFamily();
         it.lineWidth = c.lineWidth();
+        it.wordWrap = c.wordWrap();
         out.append(it);
     }
     return out;
@@ -743,7 +745,9 @@ void Report::paintPage(QPainter &p, int index)
             QString text = it.text;
             text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
             text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-            if (text.contains(QLatin1Char('\n'))) {
+            if (it.wordWrap) {
+                flags |= Qt::AlignTop | Qt::TextWordWrap;
+            } else if (text.contains(QLatin1Char('\n'))) {
                 flags |= Qt::AlignTop;
             } else {
                 flags |= Qt::AlignVCenter;

@@ -158,6 +158,10 @@ public:
     // Lines and frames: pen width in twips.
     int lineWidth() const { return m_lineWidth; }
     ReportControl &setLineWidth(int twips);
+    // Labels: a text longer than the box's width runs on over further lines
+    // (down the box's height) instead of ending in an ellipsis.
+    bool wordWrap() const { return m_wordWrap; }
+    ReportControl &setWordWrap(bool on);
 
 private:
     friend class ReportSection;
@@ -181,6 +185,7 @@ private:
     bool m_bold = false;
     QString m_family;
     int m_lineWidth = 15;
+    bool m_wordWrap = false;
 };
 
 class ReportSection {
@@ -239,6 +244,7 @@ struct ReportItem {
     bool bold = false;
     QString fontFamily;
     int lineWidth = 15;
+    bool wordWrap = false;
 };
 
 class Report {

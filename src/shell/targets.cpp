@@ -1,13 +1,15 @@
 #include "shell/targets.h"
 
-#include "billing/klients.h"
 #include "billing/faktura.h"
+#include "billing/klients.h"
+#include "billing/plashtane.h"
 #include "fleet/driver.h"
 #include "fleet/options.h"
 #include "fleet/rowdlist.h"
-#include "reports/storereports.h"
 #include "reports/balans.h"
 #include "reports/dai.h"
+#include "reports/driverpayreports.h"
+#include "reports/storereports.h"
 #include "reports/tripreports.h"
 #include "reports/waybillreport.h"
 #include "shell/password.h"
@@ -57,6 +59,9 @@ const Target kTargets[] = {
     {"Balans", [](bool) { showBalans(); }},
     {"PrintWaybillReport", [](bool) { PrintWaybillReport(); }},
     {"DAI", [](bool) { showDAI(); }},
+    {"Plashtane", [](bool) { showPlashtane(); }},
+    {"PrintDriverSalary", [](bool) { PrintDriverSalary(); }},
+    {"PrintDriverTrips", [](bool arg) { PrintDriverTrips(arg); }},
 };
 
 } // namespace

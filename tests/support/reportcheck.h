@@ -1,11 +1,19 @@
 #pragma once
-// Looks at a laid-out report page as a reader would: every one-line text must
-// fit its box, and no two texts of one printed line may run into each other.
+// Looking at a laid-out report in tests: texts that do not fit their boxes, and
+// the report written as PDF (also into KELM_REPORT_LOOK when that is set, for
+// looking at the pages).
+#include <QString>
+#include <QStringList>
 
 namespace kelm {
 class Report;
 }
 
-// The number of texts on the page that are cut or run into a neighbour (each
-// one named in a warning).
+// Every problem found on every page: a one-line text wider than its box, a
+// wrapped text taller than its box, a box reaching past the report's width.
+QStringList reportTextsCut(kelm::Report &r);
+// The number of texts on one page that are cut, or that run into a neighbour on
+// their printed line (each named in a warning).
 int cutOrOverlappingTexts(kelm::Report &r, int page);
+// Writes the report to <dir>/<design><suffix>.pdf and returns the path.
+QString writeReportPdf(kelm::Report &r, const QString &dir, const QString &suffix = QString());

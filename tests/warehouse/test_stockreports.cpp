@@ -67,11 +67,7 @@ private:
     }
     void writePdf(Report &r, const QString &suffix = QString())
     {
-        const QString name = r.name() + suffix + ".pdf";
-        r.exportPdf(pdfDir.filePath(name));
-        QVERIFY(QFileInfo(pdfDir.filePath(name)).size() > 1000);
-        if (qEnvironmentVariableIsSet("KELM_REPORT_LOOK"))
-            r.exportPdf(QDir(qEnvironmentVariable("KELM_REPORT_LOOK")).filePath(name));
+        QVERIFY(QFileInfo(writeReportPdf(r, pdfDir.path(), suffix)).size() > 1000);
     }
     // The revision's articles in the period 01.03.2010 - 31.03.2010.
     void seedRevision()

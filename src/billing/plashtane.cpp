@@ -1,0 +1,274 @@
+#include "billing/plashtane.h"
+
+#include "dialogs/diainf.h"
+#include "dialogs/diaseek.h"
+#include "dialogs/mousepointer.h"
+#include "platform/grid.h"
+#include "platform/numbers.h"
+#include "platform/version.h"
+#include "reports/driverpayreports.h"
+#include "reports/report.h"
+#include "reports/reportdesigns.h"
+#include "reports/reportframe.h"
+#include "shell/globals.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace kelm {
+
+namespace {
+
+// Columns of the grid, from 1.
+enum { ColData = 1, ColMarsh, ColTovar, ColKola, ColKM, ColTon, ColTarifa, ColNeto, ColPlat };
+
+const QString kWarning = QStringLiteral("ВНИМАНИЕ!");
+
+bool isPaid(const QVariant &v) { return !v.isNull() && v.isValid() && v.toBool(); }
+double num(const QVariant &v) { return v.isNull() ? 0.0 : v.toDouble(); }
+
+} // namespace
+
+Plashtane::Plashtane(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("Plashtane"));
+    resize(860, 460);
+
+    Text1 = new QLineEdit(this);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setReadOnly(true);
+    Text1->setFocusPolicy(Qt::NoFocus);
+    Text1->setAlignment(Qt::AlignCenter);
+    QFont bold = Text1->font();
+    bold.setBold(true);
+    Text1->setFont(bold);
+
+    GridEX1 = new Grid(this);
+    GridEX1->setObjectName(QStringLiteral("GridEX1"));
+
+    Label1 = new QLabel(QStringLiteral("Сума за плащане:"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setFont(bold);
+    Label4 = new QLabel(QStringLiteral("лв"), this);
+    Label4->setObjectName(QStringLiteral("Label4"));
+    Label4->setFont(bold);
+    Label4->setMinimumWidth(120);
+    Label4->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    Label7 = new QLabel(QStringLiteral("Space"), this);
+    Label7->setObjectName(QStringLiteral("Label7"));
+    Label7->setFont(bold);
+    Label8 = new QLabel(QStringLiteral("- Маркира плащане"), this);
+    Label8->setObjectName(QStringLiteral("Label8"));
+    cmdPrint = new QPushButton(QStringLiteral("Печат"), this);
+    cmdPrint->setObjectName(QStringLiteral("cmdPrint"));
+    cmdPrint->setAutoDefault(false);
+    cmdPrint->setMinimumWidth(81);
+    cmdClose = new QPushButton(QStringLiteral("Затвори"), this);
+    cmdClose->setObjectName(QStringLiteral("cmdClose"));
+    cmdClose->setAutoDefault(false);
+    cmdClose->setMinimumWidth(81);
+    connect(cmdPrint, &QPushButton::clicked, this, &Plashtane::cmdPrint_Click);
+    connect(cmdClose, &QPushButton::clicked, this, &QDialog::close);
+
+    auto *bottom = new QHBoxLayout;
+    bottom->addWidget(Label7);
+    bottom->addWidget(Label8);
+    bottom->addStretch(1);
+    bottom->addWidget(Label1);
+    bottom->addWidget(Label4);
+    bottom->addSpacing(20);
+    bottom->addWidget(cmdPrint);
+    bottom->addWidget(cmdClose);
+    auto *v = new QVBoxLayout(this);
+    v->addWidget(Text1);
+    v->addWidget(GridEX1, 1);
+    v->addLayout(bottom);
+
+    GridEX1->setKeyDown([this](int &keyCode, int shift) { GridEX1_KeyDown(keyCode, shift); });
+    connect(GridEX1, &Grid::TakeFocus, GridEX1, &Grid::SetFocus);
+}
+
+Plashtane::~Plashtane()
+{
+    setNormalPointer();
+    // A mark not yet stored (the screen went without closing) is kept all the same.
+    if (adoRS.isOpen()) {
+        try {
+            adoRS.update();
+        } catch (const DbError &) {
+        }
+    }
+    GridEX1->unbind();
+    adoRS.close();
+    db.close();
+}
+
+bool Plashtane::load()
+{
+    const DiaSeek &seek = DiaSeek::instance();
+    m_sum.clear();
+    m_start = seek.startDate();
+    m_end = seek.endDate();
+    m_name = seek.ShofName;
+    m_kod = seek.ShofKod;
+    setStatusText(QStringLiteral("Справка за курсове..."));
+    setWindowTitle(screenCaption(QStringLiteral("Плащане курсове")));
+    Text1->setText(QStringLiteral("Курсове na ") + m_name + QStringLiteral(" към ")
+                   + formatDate(QDate::currentDate()));
+
+    GridStyle &platen = GridEX1->addFormatStyle(QStringLiteral("Platen"));
+    platen.backColor = vbColor(255);
+    platen.foreColor = vbColor(0);
+    GridEX1->setFormatRow([](GridRowBuffer &b) {
+        if (isPaid(b.value(ColPlat)))
+            b.rowStyle = QStringLiteral("Platen");
+    });
+
+    try {
+        db.open(gConnStr);
+        // An empty paid flag counts as not paid.
+        adoRS.open(db,
+                   QStringLiteral("SELECT Data,Marsh,Tovar,kola,KM,Ton,Tarifa,neto,plat FROM tabl "
+                                  "WHERE COALESCE(plat,0)=0 AND kod=? AND Data BETWEEN ? AND ? ORDER BY Data, ID"),
+                   {m_kod, m_start, m_end});
+    } catch (const DbError &e) {
+        DiaInf::show(QStringLiteral("ГРЕШКА при зареждане!"), e.text());
+        return false;
+    }
+    if (adoRS.recordCount() == 0) {
+        DiaInf::show(kWarning, QStringLiteral("Няма курсове за плащане!"));
+        return true;
+    }
+    adoRS.moveFirst();
+    GridEX1->setBoundRecordset(&adoRS);
+    struct Col {
+        const char *caption;
+        int width;
+        const char *format;
+        int align;
+    };
+    // Date, car and the paid mark get the room the bold face of the list needs
+    // to show a whole date, car number and caption.
+    const Col cols[] = {{"Дата", 1400, "", 0},      {"Маршрут", 2600, "", 0},  {"Товар", 2200, "", 0},
+                        {"Кола", 1450, "", 1},      {"Км", 750, "", 2},        {"Тонаж", 900, "###0.000", 2},
+                        {"Тар.", 750, "###0.000", 2}, {"Сума", 900, "###0.00", 2}, {"Плат.", 700, "", 1}};
+    for (int i = 0; i < 9; ++i) {
+        GridColumn c = GridEX1->Columns(i + 1);
+        c.setCaption(QString::fromUtf8(cols[i].caption))
+            .setWidth(cols[i].width)
+            .setTextAlignment(cols[i].align)
+            .setHeaderAlignment(1)
+            .setEditable(false);
+        if (*cols[i].format)
+            c.setFormat(QString::fromLatin1(cols[i].format));
+    }
+    GridEX1->setAllowEdit(false);
+    GridEX1->setAllowDelete(false);
+    return true;
+}
+
+void Plashtane::changeEvent(QEvent *e)
+{
+    QDialog::changeEvent(e);
+    // Each time the screen becomes active (opened, or back from the printed
+    // statement) the keyboard is on "Затвори".
+    if (e->type() == QEvent::ActivationChange && isActiveWindow())
+        QTimer::singleShot(0, cmdClose, [this] { cmdClose->setFocus(Qt::ActiveWindowFocusReason); });
+}
+
+void Plashtane::GridEX1_KeyDown(int &keyCode, int shift)
+{
+    Q_UNUSED(shift);
+    if (keyCode == 32) {
+        keyCode = 0; // the mark is all Space does here
+        const int row = GridEX1->currentRow();
+        if (row >= 0 && adoRS.isOpen()) {
+            const bool paid = !isPaid(GridEX1->value(row, ColPlat));
+            // The trip's own recordset row takes the new flag, to be stored when
+            // the grid leaves it.
+            GridEX1->gridModel()->setValue(row, ColPlat - 1, paid);
+            const double neto = num(GridEX1->value(row, ColNeto));
+            if (paid)
+                m_sum.add(neto);
+            else
+                m_sum.subtract(neto);
+        }
+    }
+    Label4->setText(m_sum.text() + QStringLiteral("лв."));
+    GridEX1->RefreshRows();
+}
+
+bool Plashtane::storeCurrent()
+{
+    return GridEX1->commitRow();
+}
+
+void Plashtane::cmdPrint_Click()
+{
+    // The mark of the current trip is stored before it is printed as paid.
+    if (!storeCurrent())
+        return;
+    runReportFill([&] {
+        const std::optional<DriverPapers> papers = readDriverPapers(db, m_kod);
+        if (!papers) {
+            DiaInf::show(kWarning, QStringLiteral("Няма данни за шофьора!"));
+            return;
+        }
+        // The marked trips in the order the list shows them; the grid stays on
+        // its current trip.
+        QVector<PaidTripLine> lines;
+        if (adoRS.isOpen()) {
+            for (int v = 0; v < GridEX1->rowCount(); ++v) {
+                const int row = GridEX1->rowAtVisual(v);
+                if (!isPaid(adoRS.value(row, QStringLiteral("plat"))))
+                    continue;
+                lines.append({adoRS.value(row, QStringLiteral("Data")), adoRS.value(row, QStringLiteral("Marsh")).toString(),
+                              adoRS.value(row, QStringLiteral("Tovar")).toString(),
+                              adoRS.value(row, QStringLiteral("kola")).toString(), num(adoRS.value(row, QStringLiteral("KM"))),
+                              num(adoRS.value(row, QStringLiteral("Ton"))), num(adoRS.value(row, QStringLiteral("Tarifa"))),
+                              num(adoRS.value(row, QStringLiteral("neto")))});
+            }
+        }
+        if (lines.isEmpty()) {
+            DiaInf::show(kWarning, QStringLiteral("Няма платени курсове!"));
+            return;
+        }
+        PrintedSum total;
+        const ReportData rows = stagePaidTrips(lines, 3, &total);
+        fillRptPlaten(rows, m_name, m_start, m_end, *papers, total, QDate::currentDate());
+        Report &r = rptPlaten();
+        r.show(reportDesign(r.name()).modal);
+    });
+}
+
+void Plashtane::done(int r)
+{
+    // Marks still pending are stored. One that cannot be (its trip was deleted
+    // meanwhile, the disk is full) keeps the screen open after the message; a
+    // second closing gives that mark up, so the screen can always be left.
+    if (!storeCurrent()) {
+        if (!m_storeRefused) {
+            m_storeRefused = true;
+            return;
+        }
+        if (adoRS.isOpen())
+            adoRS.cancelUpdate();
+    }
+    m_storeRefused = false;
+    QDialog::done(r);
+}
+
+void showPlashtane()
+{
+    Plashtane w(QApplication::activeWindow());
+    if (w.load())
+        w.exec();
+}
+
+} // namespace kelm
