@@ -67,8 +67,7 @@ private:
     void writeRowValues();
     void afterSave();
     void afterMove();
-    void ensureAllTrips();
-    void goToTrip(qint64 id);
+    void showAmounts(const QStringList &texts);
     qint64 currentTripId() const;
     QString currentKod() const;
     void focusBox(TripBox box);
@@ -76,11 +75,6 @@ private:
 
     bool m_newKurs = true;
     bool m_loaded = false;
-    // "NewKurs" starts on the trips saved here and reads the whole table only
-    // when the user first moves through the trips: reading 100,000 trips takes
-    // seconds, and a new trip needs none of them.
-    bool m_allTrips = false;
-    QList<qint64> m_sessionIds;
 
     Connection m_conn;
     Recordset m_rs; // adoPrimaryRS
