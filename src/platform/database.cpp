@@ -726,12 +726,13 @@ bool Recordset::loadPaged(const QString &table, const QString &cols, const QStri
         return false;
     if (!keys.bind(m_params))
         return false;
-    const QString pageSql = QStringLiteral("SELECT \"%1\".%2 AS %3, %4 FROM %1 WHERE \"%1\".%2 IN (%5)")
-                                .arg(table, m_keyCol, QLatin1String(kKeyAlias), cols, QStringLiteral("%1"));
+    // The page query is this text, the keys' marks and ")".
+    const QString pageSql = QStringLiteral("SELECT \"%1\".%2 AS %3, %4 FROM %1 WHERE \"%1\".%2 IN (")
+                                .arg(table, m_keyCol, QLatin1String(kKeyAlias), cols);
     // The field names come from the page query itself, before any key is read.
     QSqlQuery probe(m_conn->db());
     probe.setForwardOnly(true);
-    if (!probe.prepare(pageSql.arg(QString())) || !probe.exec())
+    if (!probe.prepare(pageSql + QLatin1Char(')')) || !probe.exec())
         return false;
     const QSqlRecord rec = probe.record();
     probe.finish();
@@ -785,7 +786,7 @@ void Recordset::fetchPage(int i) const
     QStringList marks;
     for (int j = 0; j < keys.size(); ++j)
         marks << QStringLiteral("?");
-    const QString sql = m_pageSql.arg(marks.join(QLatin1Char(',')));
+    const QString sql = m_pageSql + marks.join(QLatin1Char(',')) + QLatin1Char(')');
     QSqlQuery q(m_conn->db());
     q.setForwardOnly(true);
     if (!q.prepare(sql))

@@ -233,7 +233,7 @@ private:
     LockType m_lock = LockOptimistic;
     QString m_table;
     QString m_keyCol;
-    QString m_pageSql; // the row values by key: "... WHERE key IN (%1)"
+    QString m_pageSql; // the row values by key: "... WHERE key IN (", then the marks and ")"
     QStringList m_fields;
     QStringList m_types;
     // One entry per row; in a paged recordset a row not read yet is null and
