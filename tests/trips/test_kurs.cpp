@@ -32,6 +32,7 @@ private Q_SLOTS:
     void correctionInNewKursTakesTheTripsOwnValues();
     void kmProposesTheBandTariff();
     void keysReadAllTripsAndDeleteAsksTwice();
+    void tripDeletedElsewhereIsReportedNotShown();
     void targetOpensTheScreenModally();
     void screenshots();
 
@@ -534,6 +535,36 @@ void TestKurs::keysReadAllTripsAndDeleteAsksTwice()
     // Esc closes while browsing.
     QTest::keyClick(box(&k, 12), Qt::Key_Escape);
     QVERIFY(!k.isVisible());
+}
+
+void TestKurs::tripDeletedElsewhereIsReportedNotShown()
+{
+    TestDb db;
+    seed(db);
+    db.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i<400) "
+            "INSERT INTO tabl (Data, kola, kod, km) SELECT '2004-05-01', 'С'||i, 'M01', i FROM n");
+    MessageCapture mc;
+    Kurs k;
+    QVERIFY(k.load());
+    showActive(&k);
+    fillNewTrip(k);
+    click(&k, "cmdUpdate");
+    QCOMPARE(k.trips().recordCount(), 404);
+    QCOMPARE(child<QLabel>(&k, "lblStatus")->text(), QStringLiteral("Курс № 1"));
+    // Another copy of the program deletes the last trip by driver code.
+    Connection other;
+    other.open(gConnStr);
+    other.execute("DELETE FROM tabl WHERE kod='ZZZ'");
+    click(&k, "cmdLast");
+    QCOMPARE(mc.lastCaption(), QStringLiteral("ГРЕШКА при преместване!"));
+    QVERIFY2(mc.lastText().startsWith(QStringLiteral("3167:")), qPrintable(mc.lastText()));
+    QCOMPARE(child<QLabel>(&k, "lblStatus")->text(), QStringLiteral("Курс № 1"));
+    QCOMPARE(box(&k, 1)->text(), QStringLiteral("01.03.2004"));
+    // The next try reaches the trip now last.
+    click(&k, "cmdLast");
+    QCOMPARE(child<QLabel>(&k, "lblStatus")->text(), QStringLiteral("Курс № 403"));
+    QCOMPARE(k.trips().value("kod").toString(), QStringLiteral("M01"));
+    QCOMPARE(box(&k, 4)->text(), QStringLiteral("400"));
 }
 
 void TestKurs::targetOpensTheScreenModally()
