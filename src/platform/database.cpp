@@ -533,6 +533,7 @@ void Recordset::close()
     m_pageSql.clear();
     m_paged = false;
     m_cached = 0;
+    m_pageStarts.clear();
     m_pos = -1;
     m_editMode = EditNone;
 }
@@ -612,6 +613,43 @@ private:
     int m_rc;
 };
 
+// A column of the current row as the Qt driver gives it, converted by its
+// declared type word as fromStorage converts it.
+QVariant columnValue(sqlite3_stmt *st, int i, const QString &declType)
+{
+    const int type = sqlite3_column_type(st, i);
+    switch (type) {
+    case SQLITE_NULL:
+        return QVariant();
+    case SQLITE_INTEGER: {
+        const qint64 v = sqlite3_column_int64(st, i);
+        if (declType == QLatin1String("INTEGER"))
+            return (v >= INT_MIN && v <= INT_MAX) ? QVariant(int(v)) : QVariant(qlonglong(v));
+        if (declType == QLatin1String("DOUBLE"))
+            return QVariant(double(v));
+        if (declType == QLatin1String("BOOLEAN"))
+            return QVariant(v != 0);
+        return fromStorage(QVariant(qlonglong(v)), declType);
+    }
+    case SQLITE_FLOAT:
+        if (declType == QLatin1String("DOUBLE"))
+            return QVariant(sqlite3_column_double(st, i));
+        return fromStorage(QVariant(sqlite3_column_double(st, i)), declType);
+    case SQLITE_TEXT: {
+        const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(st, i));
+        const int len = sqlite3_column_bytes(st, i);
+        const QString text = QString::fromUtf8(p, len);
+        if (declType.isEmpty() || declType == QLatin1String("TEXT"))
+            return QVariant(text);
+        return fromStorage(QVariant(text), declType);
+    }
+    default:
+        return fromStorage(QVariant(QByteArray(static_cast<const char *>(sqlite3_column_blob(st, i)),
+                                               sqlite3_column_bytes(st, i))),
+                           declType);
+    }
+}
+
 } // namespace
 
 void forEachStatementRow(Connection &conn, const QString &sql, const QVariantList &params,
@@ -660,6 +698,7 @@ void Recordset::load()
     m_pageSql.clear();
     m_paged = false;
     m_cached = 0;
+    m_pageStarts.clear();
     m_keys.clear();
     QString sql = m_sql;
     const auto m = re.match(m_sql);
@@ -782,30 +821,30 @@ void Recordset::fetchPage(int i) const
     if (keys.isEmpty())
         return;
     if (m_cached + keys.size() > kCachedRows)
-        evictRows(from, to);
+        evictRows(from, to, int(keys.size()));
     QStringList marks;
     for (int j = 0; j < keys.size(); ++j)
         marks << QStringLiteral("?");
     const QString sql = m_pageSql + marks.join(QLatin1Char(',')) + QLatin1Char(')');
-    QSqlQuery q(m_conn->db());
-    q.setForwardOnly(true);
-    if (!q.prepare(sql))
-        throw sqlError(q.lastError(), sql);
-    for (int j = 0; j < keys.size(); ++j)
-        q.bindValue(j, keys.at(j));
-    if (!q.exec())
-        throw sqlError(q.lastError(), sql);
+    Statement st(sqliteHandle(m_conn->db()), sql);
+    if (!st.ok() || !st.bind(keys))
+        throw DbError(ErrSql, st.error());
     const int nf = int(m_fields.size());
     QHash<qint64, RowPtr> got;
     got.reserve(keys.size());
-    while (q.next()) {
+    for (;;) {
+        const int rc = sqlite3_step(st.get());
+        if (rc == SQLITE_DONE)
+            break;
+        if (rc != SQLITE_ROW)
+            throw DbError(ErrSql, st.error());
         auto row = std::make_shared<Row>();
-        const qint64 key = q.value(0).toLongLong();
+        const qint64 key = sqlite3_column_int64(st.get(), 0);
         row->serial = key;
         row->key = key;
         row->values.resize(nf);
         for (int f = 0; f < nf; ++f)
-            row->values[f] = fromStorage(q.value(f + 1), m_types.at(f));
+            row->values[f] = columnValue(st.get(), f + 1, m_types.at(f));
         row->original = row->values;
         got.insert(key, row);
     }
@@ -825,20 +864,38 @@ void Recordset::fetchPage(int i) const
         m_rows[j] = r;
         ++m_cached;
     }
+    m_pageStarts.append(from);
 }
 
-// Forgets the values of rows far from the ones being read; rows with changes
-// not written yet, rows added here and the current row stay.
-void Recordset::evictRows(int keepFrom, int keepTo) const
+// Forgets the values of rows far from the ones being read, oldest pages first;
+// rows with changes not written yet, rows added here and the current row stay.
+void Recordset::evictRows(int keepFrom, int keepTo, int incoming) const
 {
     const int lo = keepFrom - kPageRows, hi = keepTo + kPageRows;
-    for (int j = 0; j < m_rows.size(); ++j) {
-        const RowPtr &r = m_rows.at(j);
-        if (!r || (j >= lo && j < hi) || j == m_pos || r->dirty || r->isNew || r->serial <= 0)
+    for (int tries = int(m_pageStarts.size()); tries > 0 && m_cached + incoming > kCachedRows; --tries) {
+        const int start = m_pageStarts.takeFirst();
+        if (start >= lo && start < hi) {
+            m_pageStarts.append(start);
             continue;
-        m_rows[j].reset();
-        --m_cached;
+        }
+        const int end = std::min<int>(start + kPageRows, int(m_rows.size()));
+        for (int j = std::max(0, start); j < end; ++j)
+            forgetRow(j, lo, hi);
     }
+    // Rows moved by deletes and additions may have escaped their page's record.
+    if (m_cached + incoming > kCachedRows) {
+        for (int j = 0; j < m_rows.size(); ++j)
+            forgetRow(j, lo, hi);
+    }
+}
+
+void Recordset::forgetRow(int j, int lo, int hi) const
+{
+    const RowPtr &r = m_rows.at(j);
+    if (!r || (j >= lo && j < hi) || j == m_pos || r->dirty || r->isNew || r->serial <= 0)
+        return;
+    m_rows[j].reset();
+    --m_cached;
 }
 
 Recordset::Row &Recordset::rowAt(int i) const

@@ -220,7 +220,8 @@ private:
     // The row at index i, its page read first when it is not in memory.
     Row &rowAt(int i) const;
     void fetchPage(int i) const;
-    void evictRows(int keepFrom, int keepTo) const;
+    void evictRows(int keepFrom, int keepTo, int incoming) const;
+    void forgetRow(int j, int keepFrom, int keepTo) const;
     void removeAt(int i);
     // Moves onto row i; a row another user deleted is dropped and reported.
     void landOn(int i);
@@ -242,6 +243,7 @@ private:
     QVector<qint64> m_keys;
     bool m_paged = false;
     mutable int m_cached = 0;
+    mutable QList<int> m_pageStarts; // pages read, oldest first: the first to forget
     QVector<RowPtr> m_deleted;
     int m_pos = -1;
     qint64 m_nextSerial = 1;
