@@ -1,8 +1,8 @@
 #pragma once
 // Our thin stand-in for what the screens expect of ADO: a connection opened from a
-// connection string, and a static client-side recordset that holds its rows in
-// memory and writes each row back by its key (the integer ID of a main table, the
-// rowid of a scratch table). Every value reaches SQLite as a bound parameter.
+// connection string, and a static client-side recordset that holds its rows' keys
+// (values a page at a time) and writes each row back by its key (the integer ID of
+// a main table, the rowid of a scratch table). Every value reaches SQLite as a bound parameter.
 
 #include <QHash>
 #include <QObject>
