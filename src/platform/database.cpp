@@ -826,7 +826,10 @@ void Recordset::fetchPage(int i) const
     for (int j = 0; j < keys.size(); ++j)
         marks << QStringLiteral("?");
     const QString sql = m_pageSql + marks.join(QLatin1Char(',')) + QLatin1Char(')');
-    Statement st(sqliteHandle(m_conn->db()), sql);
+    sqlite3 *h = m_conn->isOpen() ? sqliteHandle(m_conn->db()) : nullptr;
+    if (!h)
+        throw DbError(ErrSql, QStringLiteral("Няма отворена връзка с базата данни."));
+    Statement st(h, sql);
     if (!st.ok() || !st.bind(keys))
         throw DbError(ErrSql, st.error());
     const int nf = int(m_fields.size());

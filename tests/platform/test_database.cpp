@@ -424,6 +424,15 @@ void TestDatabase::pagesReadAsTheRowsAreReached()
     QCOMPARE(rs.recordCount(), 1000);
     rs.moveLast();
     QCOMPARE(rs.value("km").toInt(), 5000);
+
+    // A page wanted after its connection was closed is an error, not a crash.
+    Connection own;
+    own.open(gConnStr);
+    Recordset orphan;
+    orphan.open(own, "SELECT * FROM tabl ORDER BY km");
+    own.close();
+    QCOMPARE(orphan.value(0, "km").toInt(), 1);
+    QVERIFY_THROWS_EXCEPTION(DbError, orphan.value(900, "km"));
 }
 
 void TestDatabase::rowDeletedByAnotherUserBetweenPagesIsReported()
