@@ -325,6 +325,9 @@ void TestKurs::checksStopTheSaveWithTheirMessage()
     click(&k, "cmdUpdate");
     QCOMPARE(db.count("tabl"), 4);
     QCOMPARE(db.scalar("SELECT kod FROM tabl ORDER BY ID DESC").toString(), QStringLiteral("B02"));
+    // On the first trip by driver code, the name box still names the saved trip's driver.
+    QCOMPARE(k.trips().value("kod").toString(), QStringLiteral("A01"));
+    QCOMPARE(box(&k, 100)->text(), QStringLiteral("Мария Колева"));
 }
 
 void TestKurs::editKursCorrectsOneCarsTrips()
