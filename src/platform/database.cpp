@@ -460,6 +460,8 @@ void createDatabaseFromSchema(const QString &path)
 
 // ---------------------------------------------------------------------------
 
+// True when an index of the table starts with the column, compares it as stored
+// (BINARY) and covers every row, so that seeking from value to value may use it.
 static bool hasIndexOn(Connection &conn, const QString &table, const QString &column)
 {
     QSqlQuery list(conn.db());
@@ -467,12 +469,14 @@ static bool hasIndexOn(Connection &conn, const QString &table, const QString &co
         return false;
     QStringList names;
     while (list.next())
-        names << list.value(1).toString();
+        if (list.value(4).toInt() == 0) // not a partial index
+            names << list.value(1).toString();
     for (const QString &name : names) {
         QSqlQuery info(conn.db());
-        if (info.exec(QStringLiteral("PRAGMA index_info(\"%1\")").arg(name)) && info.next()
+        if (info.exec(QStringLiteral("PRAGMA index_xinfo(\"%1\")").arg(name)) && info.next()
             && info.value(0).toInt() == 0
-            && info.value(2).toString().compare(column, Qt::CaseInsensitive) == 0)
+            && info.value(2).toString().compare(column, Qt::CaseInsensitive) == 0
+            && info.value(4).toString().compare(QLatin1String("BINARY"), Qt::CaseInsensitive) == 0)
             return true;
     }
     return false;

@@ -323,6 +323,8 @@ void TestDatabase::bulgarianCollationOrdersNames()
     QCOMPARE(distinctValues(db.conn(), "tabl", "Klient"), expected);
     db.exec("DROP INDEX idx_tabl_Klient");
     QCOMPARE(distinctValues(db.conn(), "tabl", "Klient"), expected);
+    db.exec("CREATE INDEX other_case ON tabl (Klient COLLATE NOCASE)");
+    QCOMPARE(distinctValues(db.conn(), "tabl", "Klient"), expected);
     QCOMPARE(distinctValues(db.conn(), "tabl", "Tovar"), QStringList());
 }
 
