@@ -339,11 +339,6 @@ void Kurs::ShowSums(const QString &flag)
         for (const char *f : {"bruto", "procent", "neto"})
             texts << formatNumber(m_rs.value(QString::fromLatin1(f)).toDouble(), QStringLiteral("###0.00"));
     }
-    showAmounts(texts);
-}
-
-void Kurs::showAmounts(const QStringList &texts)
-{
     const int amountIdx[3] = {15, 16, 17};
     const int levIdx[3] = {2, 9, 14};
     for (int i = 0; i < 3; ++i) {
@@ -383,7 +378,7 @@ QString Kurs::currentKod() const
 // Every move shows the trip's amounts and its driver.
 void Kurs::afterMove()
 {
-    if (!m_form || !m_form->isBrowsing())
+    if (!m_form || !m_form->isBrowsing() || m_requerying)
         return;
     ShowSums(QStringLiteral("1"));
     ShowDriverName(currentKod());
@@ -602,11 +597,9 @@ void Kurs::afterSave()
     // stands on the first trip while the labels still show what was just saved.
     ShowSums(QStringLiteral("1"));
     ShowDriverName(currentKod());
-    const QStringList amounts{m_lbl.value(15)->text(), m_lbl.value(16)->text(), m_lbl.value(17)->text()};
-    const QString driver = m_txt.value(100)->text();
+    m_requerying = true;
     RequeryData();
-    showAmounts(amounts);
-    m_txt.value(100)->setText(driver);
+    m_requerying = false;
 }
 
 // ---------------------------------------------------------------------------

@@ -67,7 +67,6 @@ private:
     void writeRowValues();
     void afterSave();
     void afterMove();
-    void showAmounts(const QStringList &texts);
     qint64 currentTripId() const;
     QString currentKod() const;
     void focusBox(TripBox box);
@@ -75,6 +74,7 @@ private:
 
     bool m_newKurs = true;
     bool m_loaded = false;
+    bool m_requerying = false; // the requery after a save is no move of the user's
 
     Connection m_conn;
     Recordset m_rs; // adoPrimaryRS
