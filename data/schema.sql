@@ -58,6 +58,10 @@ CREATE INDEX idx_tabl_Data ON tabl (Data);
 CREATE INDEX idx_tabl_Klient ON tabl (Klient);
 CREATE INDEX idx_tabl_kod ON tabl (kod);
 CREATE INDEX idx_tabl_NomFakt ON tabl (NomFakt);
+-- The trip editor's pick lists of routes and goods are read from these (the
+-- cars, clients and drivers from the indexes above).
+CREATE INDEX idx_tabl_Marsh ON tabl (Marsh);
+CREATE INDEX idx_tabl_Tovar ON tabl (Tovar);
 
 
 -- Drivers. Trips refer to a driver by kod, everything else (waybills,

@@ -31,4 +31,16 @@ void FillCombo(QComboBox *list, const QString &sql, const QString &field, const 
         list->addItems(entries);
 }
 
+void FillCombo(Connection &conn, QComboBox *list, const QString &table, const QString &column)
+{
+    const QStringList entries = distinctValues(conn, table, column);
+    if (entries.isEmpty()) {
+        DiaInf::show(QStringLiteral("ВНИМАНИЕ!"),
+                     joinLines({QStringLiteral("Списъка е празен"), QStringLiteral("Ще се създаде нов!")}));
+        return;
+    }
+    if (list)
+        list->addItems(entries);
+}
+
 } // namespace kelm

@@ -657,6 +657,50 @@ void createDatabaseFromSchema(const QString &path)
 
 // ---------------------------------------------------------------------------
 
+// True when an index of the table starts with the column, compares it as stored
+// (BINARY) and covers every row, so that seeking from value to value may use it.
+static bool hasIndexOn(Connection &conn, const QString &table, const QString &column)
+{
+    QSqlQuery list(conn.db());
+    if (!list.exec(QStringLiteral("PRAGMA index_list(\"%1\")").arg(table)))
+        return false;
+    QStringList names;
+    while (list.next())
+        if (list.value(4).toInt() == 0) // not a partial index
+            names << list.value(1).toString();
+    for (const QString &name : names) {
+        QSqlQuery info(conn.db());
+        if (info.exec(QStringLiteral("PRAGMA index_xinfo(\"%1\")").arg(name)) && info.next()
+            && info.value(0).toInt() == 0
+            && info.value(2).toString().compare(column, Qt::CaseInsensitive) == 0
+            && info.value(4).toString().compare(QLatin1String("BINARY"), Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
+QStringList distinctValues(Connection &conn, const QString &table, const QString &column)
+{
+    const QString t = QString(table).remove(QLatin1Char('"'));
+    const QString c = QString(column).remove(QLatin1Char('"'));
+    QString sql;
+    if (hasIndexOn(conn, t, c)) {
+        sql = QStringLiteral("WITH RECURSIVE d(v) AS (SELECT min(\"%2\") FROM \"%1\" UNION ALL "
+                             "SELECT (SELECT \"%2\" FROM \"%1\" WHERE \"%2\">d.v ORDER BY \"%2\" LIMIT 1) "
+                             "FROM d WHERE d.v IS NOT NULL) "
+                             "SELECT v FROM d WHERE v IS NOT NULL ORDER BY v COLLATE BG")
+                  .arg(t, c);
+    } else {
+        // A database made before the index existed: one scan of the table.
+        sql = QStringLiteral("SELECT DISTINCT \"%2\" FROM \"%1\" WHERE \"%2\" IS NOT NULL "
+                             "ORDER BY \"%2\" COLLATE BG")
+                  .arg(t, c);
+    }
+    QStringList values;
+    conn.forEachRow(sql, {}, nullptr, [&values](const QVector<QVariant> &row) { values << row.at(0).toString(); });
+    return values;
+}
+
 Recordset::Recordset(QObject *parent) : QObject(parent) {}
 
 Recordset::~Recordset() = default;
@@ -681,16 +725,163 @@ void Recordset::close()
 {
     m_conn = nullptr;
     m_rows.clear();
+    m_keys.clear();
     m_deleted.clear();
     m_fields.clear();
     m_types.clear();
     m_table.clear();
     m_keyCol.clear();
+    m_pageSql.clear();
+    m_paged = false;
+    m_cached = 0;
+    m_pageStarts.clear();
     m_pos = -1;
     m_editMode = EditNone;
 }
 
 static const char *kKeyAlias = "kelm_rowkey";
+
+// The sqlite3 handle under a Qt connection: the keys of a big query are read
+// straight from SQLite, a million of them in a few dozen milliseconds.
+static sqlite3 *sqliteHandle(QSqlDatabase &db)
+{
+    const QVariant v = db.driver()->handle();
+    if (!v.isValid() || qstrcmp(v.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3 *const *>(v.constData());
+}
+
+namespace {
+
+// One prepared statement of the C interface, finalized on every way out.
+class Statement {
+public:
+    Statement(sqlite3 *db, const QString &sql) : m_db(db)
+    {
+        const QByteArray text = sql.toUtf8();
+        m_rc = sqlite3_prepare_v2(db, text.constData(), int(text.size()), &m_stmt, nullptr);
+    }
+    ~Statement() { sqlite3_finalize(m_stmt); }
+    Statement(const Statement &) = delete;
+    Statement &operator=(const Statement &) = delete;
+    bool ok() const { return m_rc == SQLITE_OK && m_stmt; }
+    sqlite3_stmt *get() const { return m_stmt; }
+    QString error() const { return QString::fromUtf8(sqlite3_errmsg(m_db)); }
+
+    // Binds the values as the Qt driver would, after converting them to what is stored.
+    bool bind(const QVariantList &params)
+    {
+        for (int i = 0; i < params.size(); ++i) {
+            const QVariant v = toStorage(params.at(i));
+            int rc;
+            if (!v.isValid() || v.isNull()) {
+                rc = sqlite3_bind_null(m_stmt, i + 1);
+            } else {
+                switch (v.typeId()) {
+                case QMetaType::Int:
+                case QMetaType::UInt:
+                case QMetaType::LongLong:
+                case QMetaType::ULongLong:
+                case QMetaType::Bool:
+                    rc = sqlite3_bind_int64(m_stmt, i + 1, v.toLongLong());
+                    break;
+                case QMetaType::Double:
+                case QMetaType::Float:
+                    rc = sqlite3_bind_double(m_stmt, i + 1, v.toDouble());
+                    break;
+                case QMetaType::QByteArray: {
+                    const QByteArray b = v.toByteArray();
+                    rc = sqlite3_bind_blob(m_stmt, i + 1, b.constData(), int(b.size()), SQLITE_TRANSIENT);
+                    break;
+                }
+                default: {
+                    const QString t = v.toString();
+                    rc = sqlite3_bind_text16(m_stmt, i + 1, t.utf16(), int(t.size() * sizeof(QChar)),
+                                             SQLITE_TRANSIENT);
+                    break;
+                }
+                }
+            }
+            if (rc != SQLITE_OK)
+                return false;
+        }
+        return true;
+    }
+
+private:
+    sqlite3 *m_db;
+    sqlite3_stmt *m_stmt = nullptr;
+    int m_rc;
+};
+
+// A column of the current row as the Qt driver gives it, converted by its
+// declared type word as fromStorage converts it.
+QVariant columnValue(sqlite3_stmt *st, int i, const QString &declType)
+{
+    const int type = sqlite3_column_type(st, i);
+    switch (type) {
+    case SQLITE_NULL:
+        return QVariant();
+    case SQLITE_INTEGER: {
+        const qint64 v = sqlite3_column_int64(st, i);
+        if (declType == QLatin1String("INTEGER"))
+            return (v >= INT_MIN && v <= INT_MAX) ? QVariant(int(v)) : QVariant(qlonglong(v));
+        if (declType == QLatin1String("DOUBLE"))
+            return QVariant(double(v));
+        if (declType == QLatin1String("BOOLEAN"))
+            return QVariant(v != 0);
+        return fromStorage(QVariant(qlonglong(v)), declType);
+    }
+    case SQLITE_FLOAT:
+        if (declType == QLatin1String("DOUBLE"))
+            return QVariant(sqlite3_column_double(st, i));
+        return fromStorage(QVariant(sqlite3_column_double(st, i)), declType);
+    case SQLITE_TEXT: {
+        const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(st, i));
+        const int len = sqlite3_column_bytes(st, i);
+        const QString text = QString::fromUtf8(p, len);
+        if (declType.isEmpty() || declType == QLatin1String("TEXT"))
+            return QVariant(text);
+        return fromStorage(QVariant(text), declType);
+    }
+    default:
+        return fromStorage(QVariant(QByteArray(static_cast<const char *>(sqlite3_column_blob(st, i)),
+                                               sqlite3_column_bytes(st, i))),
+                           declType);
+    }
+}
+
+} // namespace
+
+void forEachStatementRow(Connection &conn, const QString &sql, const QVariantList &params,
+                         const std::function<void(const QStringList &, const QStringList &)> &onFields,
+                         const std::function<void(sqlite3_stmt *)> &onRow)
+{
+    sqlite3 *h = conn.isOpen() ? sqliteHandle(conn.db()) : nullptr;
+    if (!h)
+        throw DbError(ErrSql, QStringLiteral("Няма отворена връзка с базата данни."));
+    Statement st(h, sql);
+    if (!st.ok() || !st.bind(params))
+        throw DbError(ErrSql, st.error());
+    QStringList names, types;
+    const int n = sqlite3_column_count(st.get());
+    for (int i = 0; i < n; ++i) {
+        names << QString::fromUtf8(sqlite3_column_name(st.get(), i));
+        const char *t = sqlite3_column_decltype(st.get(), i);
+        types << (t ? QString::fromUtf8(t).toUpper() : QString());
+    }
+    if (onFields)
+        onFields(names, types);
+    for (;;) {
+        const int rc = sqlite3_step(st.get());
+        if (rc == SQLITE_ROW)
+            onRow(st.get());
+        else if (rc == SQLITE_DONE)
+            break;
+        else
+            throw DbError(rc == SQLITE_NOTADB ? int(ErrNotDatabase) : int(ErrSql), st.error());
+    }
+}
 
 void Recordset::load()
 {
@@ -700,8 +891,16 @@ void Recordset::load()
     static const QRegularExpression complexRe(
         QStringLiteral("\\b(JOIN|GROUP\\s+BY|UNION)\\b|^\\s*,|\\b(SUM|COUNT|MAX|MIN|AVG)\\s*\\("),
         QRegularExpression::CaseInsensitiveOption);
+    // "ORDER BY 2" names a column of the select list, which the key query lacks.
+    static const QRegularExpression orderByNumberRe(QStringLiteral("\\bORDER\\s+BY\\s+\\d"),
+                                                    QRegularExpression::CaseInsensitiveOption);
     m_table.clear();
     m_keyCol.clear();
+    m_pageSql.clear();
+    m_paged = false;
+    m_cached = 0;
+    m_pageStarts.clear();
+    m_keys.clear();
     QString sql = m_sql;
     const auto m = re.match(m_sql);
     QString table;
@@ -715,6 +914,8 @@ void Recordset::load()
             && !complexRe.match(cols).hasMatch()) {
             m_table = table;
             m_keyCol = types.contains(QStringLiteral("id")) ? QStringLiteral("ID") : QStringLiteral("rowid");
+            if (!orderByNumberRe.match(rest).hasMatch() && loadPaged(table, cols, rest))
+                return;
             sql = QStringLiteral("SELECT \"%1\".%2 AS %3, %4 FROM %5%6")
                       .arg(table, m_keyCol, QLatin1String(kKeyAlias), cols, table, rest);
         }
@@ -752,6 +953,194 @@ void Recordset::load()
     m_editMode = EditNone;
 }
 
+// Reads the keys of the query's rows in its order, and the values of the first
+// page. False (nothing changed) when the query cannot be split that way; the
+// caller then reads it whole.
+bool Recordset::loadPaged(const QString &table, const QString &cols, const QString &rest)
+{
+    sqlite3 *h = sqliteHandle(m_conn->db());
+    if (!h)
+        return false;
+    Statement keys(h, QStringLiteral("SELECT \"%1\".%2 FROM %1%3").arg(table, m_keyCol, rest));
+    if (!keys.ok() || sqlite3_column_count(keys.get()) != 1)
+        return false;
+    if (!keys.bind(m_params))
+        return false;
+    // The page query is this text, the keys' marks and ")".
+    const QString pageSql = QStringLiteral("SELECT \"%1\".%2 AS %3, %4 FROM %1 WHERE \"%1\".%2 IN (")
+                                .arg(table, m_keyCol, QLatin1String(kKeyAlias), cols);
+    // The field names come from the page query itself, before any key is read.
+    QSqlQuery probe(m_conn->db());
+    probe.setForwardOnly(true);
+    if (!probe.prepare(pageSql + QLatin1Char(')')) || !probe.exec())
+        return false;
+    const QSqlRecord rec = probe.record();
+    probe.finish();
+
+    QVector<qint64> read;
+    for (;;) {
+        const int rc = sqlite3_step(keys.get());
+        if (rc == SQLITE_ROW) {
+            read.push_back(sqlite3_column_int64(keys.get(), 0));
+        } else if (rc == SQLITE_DONE) {
+            break;
+        } else {
+            int num = ErrSql;
+            if (rc == SQLITE_NOTADB)
+                num = ErrNotDatabase;
+            throw DbError(num, keys.error());
+        }
+    }
+    const auto &types = m_conn->columnTypes(table);
+    m_fields.clear();
+    m_types.clear();
+    for (int i = 1; i < rec.count(); ++i) {
+        m_fields << rec.fieldName(i);
+        m_types << types.value(rec.fieldName(i).toLower());
+    }
+    m_pageSql = pageSql;
+    m_paged = true;
+    m_keys = std::move(read);
+    m_rows = QVector<RowPtr>(m_keys.size());
+    m_cached = 0;
+    m_deleted.clear();
+    m_editMode = EditNone;
+    if (!m_keys.isEmpty())
+        fetchPage(0);
+    return true;
+}
+
+void Recordset::fetchPage(int i) const
+{
+    const int n = int(m_rows.size());
+    const int from = i - i % kPageRows;
+    const int to = std::min(n, from + kPageRows);
+    QVariantList keys;
+    for (int j = from; j < to; ++j)
+        if (!m_rows.at(j) && m_keys.at(j) != 0)
+            keys << m_keys.at(j);
+    if (keys.isEmpty())
+        return;
+    if (m_cached + keys.size() > kCachedRows)
+        evictRows(from, to, int(keys.size()));
+    QStringList marks;
+    for (int j = 0; j < keys.size(); ++j)
+        marks << QStringLiteral("?");
+    const QString sql = m_pageSql + marks.join(QLatin1Char(',')) + QLatin1Char(')');
+    sqlite3 *h = m_conn->isOpen() ? sqliteHandle(m_conn->db()) : nullptr;
+    if (!h)
+        throw DbError(ErrSql, QStringLiteral("Няма отворена връзка с базата данни."));
+    Statement st(h, sql);
+    if (!st.ok() || !st.bind(keys))
+        throw DbError(ErrSql, st.error());
+    const int nf = int(m_fields.size());
+    QHash<qint64, RowPtr> got;
+    got.reserve(keys.size());
+    for (;;) {
+        const int rc = sqlite3_step(st.get());
+        if (rc == SQLITE_DONE)
+            break;
+        if (rc != SQLITE_ROW)
+            throw DbError(ErrSql, st.error());
+        auto row = std::make_shared<Row>();
+        const qint64 key = sqlite3_column_int64(st.get(), 0);
+        row->serial = key;
+        row->key = key;
+        row->values.resize(nf);
+        for (int f = 0; f < nf; ++f)
+            row->values[f] = columnValue(st.get(), f + 1, m_types.at(f));
+        row->original = row->values;
+        got.insert(key, row);
+    }
+    for (int j = from; j < to; ++j) {
+        if (m_rows.at(j) || m_keys.at(j) == 0)
+            continue;
+        RowPtr r = got.value(m_keys.at(j));
+        if (!r) {
+            // Deleted by another user since the keys were read.
+            r = std::make_shared<Row>();
+            r->serial = m_keys.at(j);
+            r->key = m_keys.at(j);
+            r->values.resize(nf);
+            r->original = r->values;
+            r->gone = true;
+        }
+        m_rows[j] = r;
+        ++m_cached;
+    }
+    m_pageStarts.append(from);
+}
+
+// Forgets the values of rows far from the ones being read, oldest pages first;
+// rows with changes not written yet, rows added here and the current row stay.
+void Recordset::evictRows(int keepFrom, int keepTo, int incoming) const
+{
+    const int lo = keepFrom - kPageRows, hi = keepTo + kPageRows;
+    for (int tries = int(m_pageStarts.size()); tries > 0 && m_cached + incoming > kCachedRows; --tries) {
+        const int start = m_pageStarts.takeFirst();
+        if (start >= lo && start < hi) {
+            m_pageStarts.append(start);
+            continue;
+        }
+        const int end = std::min<int>(start + kPageRows, int(m_rows.size()));
+        for (int j = std::max(0, start); j < end; ++j)
+            forgetRow(j, lo, hi);
+    }
+    // Rows moved by deletes and additions may have escaped their page's record.
+    if (m_cached + incoming > kCachedRows) {
+        for (int j = 0; j < m_rows.size(); ++j)
+            forgetRow(j, lo, hi);
+    }
+}
+
+void Recordset::forgetRow(int j, int lo, int hi) const
+{
+    const RowPtr &r = m_rows.at(j);
+    if (!r || (j >= lo && j < hi) || j == m_pos || r->dirty || r->isNew || r->serial <= 0)
+        return;
+    m_rows[j].reset();
+    --m_cached;
+}
+
+Recordset::Row &Recordset::rowAt(int i) const
+{
+    if (!m_rows.at(i))
+        fetchPage(i);
+    return *m_rows.at(i);
+}
+
+void Recordset::removeAt(int i)
+{
+    if (m_paged) {
+        if (m_rows.at(i) && !m_rows.at(i)->isNew && m_rows.at(i)->serial > 0)
+            --m_cached;
+        m_keys.removeAt(i);
+    }
+    m_rows.removeAt(i);
+}
+
+void Recordset::syncKey(int i)
+{
+    if (m_paged && m_rows.at(i))
+        m_keys[i] = m_rows.at(i)->key.toLongLong();
+}
+
+void Recordset::landOn(int i)
+{
+    if (m_paged && rowAt(i).gone) {
+        // Showing it would show nothing true: it leaves the list, and the
+        // position stays on the row the move started from.
+        removeAt(i);
+        if (i < m_pos)
+            --m_pos;
+        m_pos = std::min<int>(m_pos, int(m_rows.size()));
+        if (m_rows.isEmpty())
+            m_pos = -1;
+        throw DbError(ErrRowDeleted, QStringLiteral("Записът е изтрит от друг потребител."));
+    }
+    setPos(i);
+}
+
 void Recordset::requery()
 {
     if (!m_conn)
@@ -780,14 +1169,20 @@ void Recordset::moveFirst()
 {
     if (m_editMode != EditNone)
         update();
-    setPos(m_rows.isEmpty() ? -1 : 0);
+    if (m_rows.isEmpty())
+        setPos(-1);
+    else
+        landOn(0);
 }
 
 void Recordset::moveLast()
 {
     if (m_editMode != EditNone)
         update();
-    setPos(m_rows.isEmpty() ? -1 : int(m_rows.size()) - 1);
+    if (m_rows.isEmpty())
+        setPos(-1);
+    else
+        landOn(int(m_rows.size()) - 1);
 }
 
 void Recordset::moveNext()
@@ -796,7 +1191,10 @@ void Recordset::moveNext()
         update();
     if (m_rows.isEmpty() || m_pos >= m_rows.size())
         throw DbError(ErrNoCurrentRecord, QStringLiteral("Няма текущ запис."));
-    setPos(m_pos + 1);
+    if (m_pos + 1 < m_rows.size())
+        landOn(m_pos + 1);
+    else
+        setPos(m_pos + 1);
 }
 
 void Recordset::movePrevious()
@@ -805,7 +1203,10 @@ void Recordset::movePrevious()
         update();
     if (m_rows.isEmpty() || m_pos < 0)
         throw DbError(ErrNoCurrentRecord, QStringLiteral("Няма текущ запис."));
-    setPos(m_pos - 1);
+    if (m_pos - 1 >= 0)
+        landOn(m_pos - 1);
+    else
+        setPos(m_pos - 1);
 }
 
 int Recordset::absolutePosition() const
@@ -821,34 +1222,48 @@ void Recordset::setAbsolutePosition(int pos)
         throw DbError(ErrNoCurrentRecord, QStringLiteral("Няма такъв запис."));
     if (m_editMode != EditNone)
         update();
+    // A grid addresses rows by index, so a row deleted by another user is
+    // reported here without leaving the list.
+    if (m_paged && rowAt(pos - 1).gone)
+        throw DbError(ErrRowDeleted, QStringLiteral("Записът е изтрит от друг потребител."));
     setPos(pos - 1);
 }
 
 qint64 Recordset::bookmark() const
 {
     requireCurrent();
-    return m_rows.at(m_pos)->serial;
+    return rowAt(m_pos).serial;
+}
+
+// A paged recordset's bookmark is the row's key; a row added here has a
+// negative one of its own, which stays when the row is written.
+int Recordset::indexOfBookmark(qint64 bm) const
+{
+    if (m_paged && bm > 0) {
+        const int i = int(m_keys.indexOf(bm));
+        if (i >= 0 && (!m_rows.at(i) || m_rows.at(i)->serial == bm))
+            return i;
+    }
+    for (int i = 0; i < m_rows.size(); ++i)
+        if (m_rows.at(i) && m_rows.at(i)->serial == bm)
+            return i;
+    return -1;
 }
 
 bool Recordset::hasBookmark(qint64 bm) const
 {
-    for (const auto &r : m_rows)
-        if (r->serial == bm)
-            return true;
-    return false;
+    return indexOfBookmark(bm) >= 0;
 }
 
 void Recordset::setBookmark(qint64 bm)
 {
-    for (int i = 0; i < m_rows.size(); ++i) {
-        if (m_rows.at(i)->serial == bm) {
-            if (m_editMode != EditNone)
-                update();
-            setPos(i);
-            return;
-        }
-    }
-    throw DbError(ErrNoCurrentRecord, QStringLiteral("Записът вече не съществува."));
+    const int i = indexOfBookmark(bm);
+    if (i < 0)
+        throw DbError(ErrNoCurrentRecord, QStringLiteral("Записът вече не съществува."));
+    if (m_editMode != EditNone)
+        update();
+    // Writing a row added in batch mode leaves every index as it was.
+    landOn(i);
 }
 
 int Recordset::fieldIndex(const QString &name) const
@@ -895,7 +1310,10 @@ QVariant Recordset::value(int row, const QString &field) const
         throw DbError(ErrUnknownField, QStringLiteral("Няма поле „%1“.").arg(field));
     if (row < 0 || row >= m_rows.size())
         throw DbError(ErrNoCurrentRecord, QStringLiteral("Няма текущ запис."));
-    return m_rows.at(row)->values.at(i);
+    const Row &r = rowAt(row);
+    if (r.gone)
+        throw DbError(ErrRowDeleted, QStringLiteral("Записът е изтрит от друг потребител."));
+    return r.values.at(i);
 }
 
 void Recordset::setValue(const QString &field, const QVariant &v)
@@ -913,11 +1331,14 @@ void Recordset::setValue(int row, const QString &field, const QVariant &v)
         throw DbError(ErrUnknownField, QStringLiteral("Няма поле „%1“.").arg(field));
     if (row < 0 || row >= m_rows.size())
         throw DbError(ErrNoCurrentRecord, QStringLiteral("Няма текущ запис."));
+    Row &r = rowAt(row);
+    if (r.gone)
+        throw DbError(ErrRowDeleted, QStringLiteral("Записът е изтрит от друг потребител."));
     // Keep the value in the form it is read back in, so a row reads the same
     // before and after it was written.
     const QString &t = m_types.at(i);
-    m_rows[row]->values[i] = t.isEmpty() ? v : fromStorage(toStorage(v, t), t);
-    m_rows[row]->dirty = true;
+    r.values[i] = t.isEmpty() ? v : fromStorage(toStorage(v, t), t);
+    r.dirty = true;
 }
 
 void Recordset::addNew()
@@ -926,12 +1347,14 @@ void Recordset::addNew()
     if (m_editMode != EditNone)
         update();
     auto row = std::make_shared<Row>();
-    row->serial = m_nextSerial++;
+    row->serial = m_paged ? -(m_nextSerial++) : m_nextSerial++;
     row->isNew = true;
     row->dirty = true;
     row->values.resize(m_fields.size());
     row->original = row->values;
     m_rows.push_back(row);
+    if (m_paged)
+        m_keys.push_back(0);
     m_editMode = EditAdd;
     setPos(int(m_rows.size()) - 1);
 }
@@ -995,12 +1418,14 @@ void Recordset::writeRow(Row &row)
 
 void Recordset::update()
 {
-    if (m_editMode == EditNone && (bof() || eof() || !m_rows.at(m_pos)->dirty))
+    if (m_editMode == EditNone && (bof() || eof() || !rowAt(m_pos).dirty))
         return;
     requireUpdatable();
     requireCurrent();
-    if (m_lock == LockOptimistic)
-        writeRow(*m_rows[m_pos]);
+    if (m_lock == LockOptimistic) {
+        writeRow(rowAt(m_pos));
+        syncKey(m_pos);
+    }
     m_editMode = EditNone;
 }
 
@@ -1010,16 +1435,16 @@ void Recordset::cancelUpdate()
         m_editMode = EditNone;
         return;
     }
-    auto &row = m_rows[m_pos];
-    if (m_editMode == EditAdd && row->isNew) {
-        m_rows.removeAt(m_pos);
+    Row &row = rowAt(m_pos);
+    if (m_editMode == EditAdd && row.isNew) {
+        removeAt(m_pos);
         m_editMode = EditNone;
         setPos(m_rows.isEmpty() ? -1 : std::min<int>(m_pos, int(m_rows.size()) - 1));
         return;
     }
     if (m_editMode != EditNone || m_lock == LockOptimistic) {
-        row->values = row->original;
-        row->dirty = false;
+        row.values = row.original;
+        row.dirty = false;
     }
     m_editMode = EditNone;
 }
@@ -1035,12 +1460,13 @@ void Recordset::deleteRecord()
 {
     requireUpdatable();
     requireCurrent();
+    rowAt(m_pos);
     RowPtr row = m_rows.at(m_pos);
     if (m_lock == LockOptimistic)
         deleteRowInDb(*row);
     else
         m_deleted.push_back(row);
-    m_rows.removeAt(m_pos);
+    removeAt(m_pos);
     m_editMode = EditNone;
     // Like ADO, the deleted row leaves a gap the caller moves away from: the next
     // row now sits at the same index, so "move next" lands on the row after it.
@@ -1054,7 +1480,7 @@ bool Recordset::hasPendingChanges() const
     if (!m_deleted.isEmpty())
         return true;
     for (const auto &r : m_rows)
-        if (r->dirty)
+        if (r && r->dirty)
             return true;
     return false;
 }
@@ -1069,9 +1495,12 @@ void Recordset::updateBatch()
     try {
         for (auto &r : m_deleted)
             deleteRowInDb(*r);
-        for (auto &r : m_rows)
-            if (r->dirty)
-                writeRow(*r);
+        for (int i = 0; i < m_rows.size(); ++i) {
+            if (m_rows.at(i) && m_rows.at(i)->dirty) {
+                writeRow(*m_rows[i]);
+                syncKey(i);
+            }
+        }
         if (own)
             m_conn->commitTrans();
     } catch (...) {
@@ -1085,8 +1514,10 @@ void Recordset::updateBatch()
 void Recordset::cancelBatch()
 {
     for (int i = int(m_rows.size()) - 1; i >= 0; --i) {
+        if (!m_rows.at(i))
+            continue;
         if (m_rows.at(i)->isNew) {
-            m_rows.removeAt(i);
+            removeAt(i);
             continue;
         }
         m_rows[i]->values = m_rows[i]->original;
@@ -1103,10 +1534,23 @@ bool Recordset::find(const QString &field, const QVariant &value, bool fromStart
     if (fi < 0)
         throw DbError(ErrUnknownField, QStringLiteral("Няма поле „%1“.").arg(field));
     const int start = fromStart ? 0 : std::max(0, m_pos);
+    // The key is known for every row without reading its page.
+    const bool byKey = m_paged && field.compare(m_keyCol, Qt::CaseInsensitive) == 0;
+    bool ok = false;
+    const qint64 key = byKey ? value.toLongLong(&ok) : 0;
     for (int i = start; i < m_rows.size(); ++i) {
-        const QVariant &v = m_rows.at(i)->values.at(fi);
+        if (byKey && ok && (!m_rows.at(i) || !m_rows.at(i)->dirty)) {
+            if (m_keys.at(i) != key)
+                continue;
+            landOn(i);
+            return true;
+        }
+        const Row &r = rowAt(i);
+        if (r.gone)
+            continue;
+        const QVariant &v = r.values.at(fi);
         if (v == value || (v.typeId() != value.typeId() && v.toString() == value.toString())) {
-            setPos(i);
+            landOn(i);
             return true;
         }
     }

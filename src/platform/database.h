@@ -1,8 +1,8 @@
 #pragma once
 // Our thin stand-in for what the screens expect of ADO: a connection opened from a
-// connection string, and a static client-side recordset that holds its rows in
-// memory and writes each row back by its key (the integer ID of a main table, the
-// rowid of a scratch table). Every value reaches SQLite as a bound parameter.
+// connection string, and a static client-side recordset that holds its rows' keys
+// (values a page at a time) and writes each row back by its key (the integer ID of
+// a main table, the rowid of a scratch table). Every value reaches SQLite as a bound parameter.
 
 #include <QHash>
 #include <QObject>
@@ -15,6 +15,8 @@
 #include <functional>
 #include <memory>
 #include <stdexcept>
+
+struct sqlite3_stmt;
 
 namespace kelm {
 
@@ -40,6 +42,7 @@ enum DbErrorCode {
     ErrNotUpdatable = 3027,
     ErrWriteConflict = 3197,
     ErrUnknownField = 3265,
+    ErrRowDeleted = 3167,
 };
 
 // The value of "Data Source=" in a connection string.
@@ -113,6 +116,20 @@ void createDatabaseFromSchema(const QString &path);
 // The schema text compiled from data/schema.sql.
 QString schemaSql();
 
+// Runs a query forward-only on SQLite itself and hands each row to onRow as the
+// statement, to be read with sqlite3_column_*: for big read-only listings that
+// convert every value once, straight into their own form. onFields gets the
+// column names and their declared type words (upper case; empty for an
+// expression) first. Throws DbError when the query fails.
+void forEachStatementRow(Connection &conn, const QString &sql, const QVariantList &params,
+                         const std::function<void(const QStringList &names, const QStringList &types)> &onFields,
+                         const std::function<void(sqlite3_stmt *row)> &onRow);
+
+// The distinct values of one column that are not Null, in Bulgarian alphabetical
+// order. With an index that starts with the column they are read by seeking from
+// one value to the next, so the cost follows the number of values, not of rows.
+QStringList distinctValues(Connection &conn, const QString &table, const QString &column);
+
 class Recordset : public QObject {
     Q_OBJECT
 public:
@@ -122,8 +139,9 @@ public:
     explicit Recordset(QObject *parent = nullptr);
     ~Recordset() override;
 
-    // Runs the query and keeps every row in memory. A single-table query can be
-    // written back; any other (joins, DISTINCT, GROUP BY) is read-only.
+    // Runs the query. A single-table query can be written back: it reads the keys
+    // of its rows in order and their values a page at a time, as the rows are
+    // reached. Any other (joins, DISTINCT, GROUP BY) is read-only and kept whole.
     void open(Connection &conn, const QString &sql, const QVariantList &params = {},
               LockType lock = LockOptimistic);
     void close();
@@ -189,8 +207,13 @@ private:
         bool isNew = false;
         bool dirty = false;
         bool deleted = false;
+        bool gone = false; // deleted by another user before its page was read
     };
     using RowPtr = std::shared_ptr<Row>;
+
+    // Rows read per page, and how many rows stay cached besides the pinned ones.
+    static constexpr int kPageRows = 128;
+    static constexpr int kCachedRows = 8 * kPageRows;
 
     int fieldIndex(const QString &name) const;
     void requireCurrent() const;
@@ -199,6 +222,17 @@ private:
     void deleteRowInDb(Row &row);
     void setPos(int pos);
     void load();
+    bool loadPaged(const QString &table, const QString &cols, const QString &rest);
+    // The row at index i, its page read first when it is not in memory.
+    Row &rowAt(int i) const;
+    void fetchPage(int i) const;
+    void evictRows(int keepFrom, int keepTo, int incoming) const;
+    void forgetRow(int j, int keepFrom, int keepTo) const;
+    void removeAt(int i);
+    // Moves onto row i; a row another user deleted is dropped and reported.
+    void landOn(int i);
+    void syncKey(int i);
+    int indexOfBookmark(qint64 bm) const;
 
     Connection *m_conn = nullptr;
     QString m_sql;
@@ -206,9 +240,16 @@ private:
     LockType m_lock = LockOptimistic;
     QString m_table;
     QString m_keyCol;
+    QString m_pageSql; // the row values by key: "... WHERE key IN (", then the marks and ")"
     QStringList m_fields;
     QStringList m_types;
-    QVector<RowPtr> m_rows;
+    // One entry per row; in a paged recordset a row not read yet is null and
+    // m_keys holds its key (0 for a row added here and not written yet).
+    mutable QVector<RowPtr> m_rows;
+    QVector<qint64> m_keys;
+    bool m_paged = false;
+    mutable int m_cached = 0;
+    mutable QList<int> m_pageStarts; // pages read, oldest first: the first to forget
     QVector<RowPtr> m_deleted;
     int m_pos = -1;
     qint64 m_nextSerial = 1;

@@ -14,6 +14,11 @@
 #include <QPdfWriter>
 #include <QRegularExpression>
 #include <cmath>
+#include <deque>
+#include <sqlite3.h>
+#include <string>
+#include <string_view>
+#include <unordered_map>
 
 namespace kelm {
 
@@ -118,12 +123,134 @@ ReportData ReportData::fromRecordset(const Recordset &rs)
 
 ReportData ReportData::fromQuery(Connection &conn, const QString &sql, const QVariantList &params)
 {
+    // Each value goes from SQLite straight into its cell, typed by its column's
+    // declared type as a recordset types it; a text is looked up by its stored
+    // bytes and decoded only the first time it is seen in its column.
+    enum Kind { Generic, Text, Date, Double, Integer, Boolean };
     ReportData d;
-    conn.forEachRow(
-        sql, params, [&d](const QStringList &fields) { d.setFields(fields); },
-        [&d](const QVector<QVariant> &values) {
-            for (int i = 0; i < values.size(); ++i)
-                d.appendValue(i, values.at(i));
+    QStringList types;
+    std::vector<Kind> kinds;
+    std::vector<std::unordered_map<std::string_view, quint32>> seen;
+    std::deque<std::string> seenBytes;
+    forEachStatementRow(
+        conn, sql, params,
+        [&](const QStringList &names, const QStringList &decl) {
+            d.setFields(names);
+            types = decl;
+            seen.resize(size_t(names.size()));
+            for (const QString &t : decl)
+                kinds.push_back(t == QLatin1String("TEXT")      ? Text
+                                : t == QLatin1String("DATE")    ? Date
+                                : t == QLatin1String("DOUBLE")  ? Double
+                                : t == QLatin1String("INTEGER") ? Integer
+                                : t == QLatin1String("BOOLEAN") ? Boolean
+                                                                : Generic);
+        },
+        [&](sqlite3_stmt *st) {
+            const int n = int(kinds.size());
+            for (int i = 0; i < n; ++i) {
+                const int type = sqlite3_column_type(st, i);
+                if (type == SQLITE_NULL) {
+                    d.newCell();
+                    continue;
+                }
+                switch (kinds[size_t(i)]) {
+                case Text:
+                    if (type == SQLITE_TEXT) {
+                        const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(st, i));
+                        const std::string_view bytes(p, size_t(sqlite3_column_bytes(st, i)));
+                        auto &known = seen[size_t(i)];
+                        auto it = known.find(bytes);
+                        quint32 index;
+                        if (it != known.end()) {
+                            index = it->second;
+                        } else {
+                            const QString s = QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
+                            Column &col = d.m_columns[i];
+                            auto qi = col.textIndex.constFind(s);
+                            if (qi == col.textIndex.constEnd()) {
+                                qi = col.textIndex.insert(s, quint32(col.texts.size()));
+                                col.texts.append(s);
+                            }
+                            index = *qi;
+                            seenBytes.emplace_back(bytes);
+                            known.emplace(std::string_view(seenBytes.back()), index);
+                        }
+                        Cell &c = d.newCell();
+                        c.kind = Cell::Text;
+                        c.index = index;
+                        continue;
+                    }
+                    break;
+                case Date:
+                    if (type == SQLITE_TEXT) {
+                        // yyyy-MM-dd; anything else is no date, as the data layer reads it.
+                        const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(st, i));
+                        const int len = sqlite3_column_bytes(st, i);
+                        auto num = [p](int from, int count) {
+                            int v = 0;
+                            for (int k = from; k < from + count; ++k) {
+                                if (p[k] < '0' || p[k] > '9')
+                                    return -1;
+                                v = v * 10 + (p[k] - '0');
+                            }
+                            return v;
+                        };
+                        Cell &c = d.newCell();
+                        if (len >= 10 && p[4] == '-' && p[7] == '-') {
+                            const QDate date(num(0, 4), num(5, 2), num(8, 2));
+                            if (date.isValid()) {
+                                c.kind = Cell::Date;
+                                c.v.i = date.toJulianDay();
+                            }
+                        }
+                        continue;
+                    }
+                    break;
+                case Double:
+                    if (type == SQLITE_FLOAT || type == SQLITE_INTEGER) {
+                        Cell &c = d.newCell();
+                        c.kind = Cell::Double;
+                        c.v.d = sqlite3_column_double(st, i);
+                        continue;
+                    }
+                    break;
+                case Integer:
+                    if (type == SQLITE_INTEGER) {
+                        const qint64 v = sqlite3_column_int64(st, i);
+                        Cell &c = d.newCell();
+                        c.kind = (v >= INT_MIN && v <= INT_MAX) ? Cell::Int : Cell::LongLong;
+                        c.v.i = v;
+                        continue;
+                    }
+                    break;
+                case Boolean:
+                    if (type == SQLITE_INTEGER) {
+                        Cell &c = d.newCell();
+                        c.kind = Cell::Bool;
+                        c.v.i = sqlite3_column_int64(st, i) != 0;
+                        continue;
+                    }
+                    break;
+                case Generic:
+                    break;
+                }
+                // Anything else through the data layer's own conversion.
+                QVariant raw;
+                switch (type) {
+                case SQLITE_INTEGER: raw = QVariant(qlonglong(sqlite3_column_int64(st, i))); break;
+                case SQLITE_FLOAT: raw = QVariant(sqlite3_column_double(st, i)); break;
+                case SQLITE_TEXT:
+                    raw = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, i)),
+                                            sqlite3_column_bytes(st, i));
+                    break;
+                default:
+                    raw = QByteArray(static_cast<const char *>(sqlite3_column_blob(st, i)),
+                                     sqlite3_column_bytes(st, i));
+                    break;
+                }
+                d.appendValue(i, fromStorage(raw, types.at(i)));
+            }
             ++d.m_rows;
         });
     return d;

@@ -159,14 +159,15 @@ void declareRptDriver(Report &r)
 }
 
 // The trips for the period, oldest first; trips of one day in the
-// order they were entered.
-ReportData readTrips(const QString &where, QVariantList params, const QDate &start, const QDate &end)
+// order they were entered. Only the columns the report prints are read.
+ReportData readTrips(const QString &cols, const QString &where, QVariantList params, const QDate &start,
+                     const QDate &end)
 {
     params << start << end;
     Connection conn;
     conn.open(gConnStr);
     return ReportData::fromQuery(conn,
-                                 QStringLiteral("SELECT * FROM tabl WHERE ") + where
+                                 QStringLiteral("SELECT ") + cols + QStringLiteral(" FROM tabl WHERE ") + where
                                      + QStringLiteral("Data BETWEEN ? AND ? ORDER BY Data, ID"),
                                  params);
 }
@@ -219,7 +220,8 @@ void PrintTripsByCar()
     if (!d.lYes)
         return;
     runReportFill([&] {
-        const ReportData rows = readTrips(QStringLiteral("kola=? AND "), {d.Kola}, d.startDate(), d.endDate());
+        const ReportData rows = readTrips(QStringLiteral("Data, plat, ton, km, Tarifa, bruto, Marsh, Klient, Tovar"),
+                                          QStringLiteral("kola=? AND "), {d.Kola}, d.startDate(), d.endDate());
         Report &r = rptKola();
         // The car report keeps its design caption.
         setFramePage(r);
@@ -247,7 +249,9 @@ void PrintTripsByPeriod()
         } else {
             subject = QStringLiteral("за курсовете на фирма ");
         }
-        const ReportData rows = readTrips(where, {}, d.startDate(), d.endDate());
+        const ReportData rows = readTrips(
+            QStringLiteral("Data, kola, ton, km, Tarifa, bruto, Marsh, Klient, Tovar"), where, {}, d.startDate(),
+            d.endDate());
         Report &r = rptAll();
         setFramePage(r);
         r.setDataSource(rows);
@@ -266,7 +270,8 @@ void PrintTripsByClient()
     if (!d.lYes)
         return;
     runReportFill([&] {
-        const ReportData rows = readTrips(QStringLiteral("Klient=? AND "), {d.Klient}, d.startDate(), d.endDate());
+        const ReportData rows = readTrips(QStringLiteral("Data, kola, ton, km, bruto, Marsh, Tovar"),
+                                          QStringLiteral("Klient=? AND "), {d.Klient}, d.startDate(), d.endDate());
         Report &r = rptKlient();
         setFramePage(r);
         r.setDataSource(rows);
@@ -284,7 +289,8 @@ void PrintTripsByDriver()
 {
     const DiaSeekAlt &d = DiaSeekAlt::instance();
     runReportFill([&] {
-        const ReportData rows = readTrips(QStringLiteral("kod=? AND "), {d.ShofKod}, d.startDate(), d.endDate());
+        const ReportData rows = readTrips(QStringLiteral("Data, kola, ton, km, Tarifa, bruto, Marsh, Klient, Tovar, plat"),
+                                          QStringLiteral("kod=? AND "), {d.ShofKod}, d.startDate(), d.endDate());
         Report &r = rptDriver();
         setFramePage(r);
         r.setDataSource(rows);

@@ -32,14 +32,6 @@ namespace {
 // The largest amount a trip can reach, as the amount labels show it.
 const char *const kWidestAmount = "9999999,99";
 
-QString idList(const QList<qint64> &ids)
-{
-    QStringList marks;
-    for (int i = 0; i < ids.size(); ++i)
-        marks << QStringLiteral("?");
-    return marks.join(QLatin1Char(','));
-}
-
 } // namespace
 
 Kurs::Kurs(QWidget *parent) : QDialog(parent)
@@ -244,8 +236,9 @@ void Kurs::fillPickLists()
         const char *field;
     } lists[] = {{Combo1, "kola"}, {Combo2, "Marsh"}, {Combo3, "Klient"}, {Combo4, "Tovar"}};
     for (const auto &l : lists) {
-        const QString f = QString::fromLatin1(l.field);
-        FillCombo(l.list, QStringLiteral("SELECT DISTINCT %1 FROM tabl WHERE %1 IS NOT NULL").arg(f), f);
+        // The distinct values come from the field's index, on the screen's own
+        // connection: a few hundred index seeks, whatever the number of trips.
+        FillCombo(m_conn, l.list, QStringLiteral("tabl"), QString::fromLatin1(l.field));
         // A list starts without a chosen entry, as a typed box would.
         l.list->setCurrentIndex(-1);
         l.list->clearEditText();
@@ -283,7 +276,7 @@ bool Kurs::load()
     QVariantList params;
     if (m_newKurs) {
         setWindowTitle(screenCaption(QStringLiteral("Нов курс")));
-        sql = QStringLiteral("SELECT * FROM tabl WHERE ID IN () ORDER BY kod");
+        sql = QStringLiteral("SELECT * FROM tabl ORDER BY kod");
     } else {
         setWindowTitle(screenCaption(QStringLiteral("Корекция курс")));
         const DiaSeek &seek = DiaSeek::instance();
@@ -348,11 +341,7 @@ bool Kurs::load()
     rewire("cmdAdd", [this] { cmdAdd_Click(); });
     rewire("cmdEdit", [this] { cmdEdit_Click(); });
     rewire("cmdCancel", [this] { cmdCancel_Click(); });
-    rewire("cmdFirst", [this] { ensureAllTrips(); m_form->cmdFirst(); });
-    rewire("cmdPrevious", [this] { ensureAllTrips(); m_form->cmdPrevious(); });
-    rewire("cmdNext", [this] { ensureAllTrips(); m_form->cmdNext(); });
-    rewire("cmdLast", [this] { ensureAllTrips(); m_form->cmdLast(); });
-    // Installed after the template's filter, so it sees a key first.
+    // Leaving the km box and the car list, wherever the focus goes.
     qApp->installEventFilter(this);
 
     // The entry order: driver, car, date, tonnage, km, tariff, route, client,
@@ -447,46 +436,13 @@ void Kurs::ShowSums(const QString &flag)
 
 void Kurs::RequeryData()
 {
-    const qint64 id = currentTripId();
     try {
-        if (m_allTrips) {
-            m_rs.requery();
-        } else {
-            QVariantList ids;
-            for (qint64 i : m_sessionIds)
-                ids << i;
-            m_rs.open(m_conn,
-                      QStringLiteral("SELECT * FROM tabl WHERE ID IN (%1) ORDER BY kod").arg(idList(m_sessionIds)),
-                      ids);
-        }
-        goToTrip(id);
+        // Every trip again, ordered by driver code; the requery stands on the first.
+        m_rs.requery();
         m_form->SetButtons(true);
     } catch (const DbError &e) {
         m_form->reportError(DataForm::CmdRefresh, e);
     }
-}
-
-void Kurs::ensureAllTrips()
-{
-    if (!m_newKurs || m_allTrips || !m_form->isBrowsing())
-        return;
-    const qint64 id = currentTripId();
-    try {
-        WaitCursor wait;
-        m_rs.open(m_conn, QStringLiteral("SELECT * FROM tabl ORDER BY kod"));
-        m_allTrips = true;
-        goToTrip(id);
-        m_form->SetButtons(true);
-    } catch (const DbError &e) {
-        m_form->reportError(DataForm::CmdMove, e);
-    }
-}
-
-void Kurs::goToTrip(qint64 id)
-{
-    if (id > 0 && m_rs.find(QStringLiteral("ID"), id, true))
-        return;
-    m_rs.moveFirst();
 }
 
 qint64 Kurs::currentTripId() const
@@ -506,7 +462,7 @@ QString Kurs::currentKod() const
 // Every move shows the trip's amounts and its driver.
 void Kurs::afterMove()
 {
-    if (!m_form || !m_form->isBrowsing())
+    if (!m_form || !m_form->isBrowsing() || m_requerying)
         return;
     ShowSums(QStringLiteral("1"));
     ShowDriverName(currentKod());
@@ -715,19 +671,20 @@ void Kurs::afterSave()
     appendToList(Combo2, m_pending.marsh);
     appendToList(Combo3, m_pending.klient);
     appendToList(Combo4, m_pending.tovar);
-    const qint64 id = currentTripId();
-    if (m_newKurs && id > 0 && !m_sessionIds.contains(id))
-        m_sessionIds << id;
     if (!m_newKurs) {
         showLists(false);
         EnableFields(false);
-    } else if (!m_allTrips) {
-        // Reading the whole table again would take seconds on every save; the
-        // trip just written is already in the list.
-        RequeryData();
+        ShowSums(QStringLiteral("1"));
+        ShowDriverName(currentKod());
+        return;
     }
+    // The saved trip's amounts and driver name, then every trip again: the screen
+    // stands on the first trip while the labels still show what was just saved.
     ShowSums(QStringLiteral("1"));
     ShowDriverName(currentKod());
+    m_requerying = true;
+    RequeryData();
+    m_requerying = false;
 }
 
 // ---------------------------------------------------------------------------
@@ -749,20 +706,6 @@ bool Kurs::eventFilter(QObject *obj, QEvent *event)
             proposeTariff();
         else if ((w == Combo1 || w == Combo1->lineEdit()) && m_newKurs && !IsBlank(Combo1->currentText()))
             txtRazhod->setEnabled(true);
-    } else if (event->type() == QEvent::KeyPress && m_newKurs && !m_allTrips && m_form->isBrowsing()
-               && (w == this || isAncestorOf(w))) {
-        switch (static_cast<QKeyEvent *>(event)->key()) {
-        case Qt::Key_Home:
-        case Qt::Key_End:
-        case Qt::Key_Up:
-        case Qt::Key_Down:
-        case Qt::Key_PageUp:
-        case Qt::Key_PageDown:
-            ensureAllTrips();
-            break;
-        default:
-            break;
-        }
     }
     return false;
 }

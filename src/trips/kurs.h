@@ -67,8 +67,6 @@ private:
     void writeRowValues();
     void afterSave();
     void afterMove();
-    void ensureAllTrips();
-    void goToTrip(qint64 id);
     qint64 currentTripId() const;
     QString currentKod() const;
     void focusBox(TripBox box);
@@ -76,11 +74,7 @@ private:
 
     bool m_newKurs = true;
     bool m_loaded = false;
-    // "NewKurs" starts on the trips saved here and reads the whole table only
-    // when the user first moves through the trips: reading 100,000 trips takes
-    // seconds, and a new trip needs none of them.
-    bool m_allTrips = false;
-    QList<qint64> m_sessionIds;
+    bool m_requerying = false; // the requery after a save is no move of the user's
 
     Connection m_conn;
     Recordset m_rs; // adoPrimaryRS

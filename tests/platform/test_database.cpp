@@ -22,6 +22,8 @@ private Q_SLOTS:
     void transactionRollbackLeavesNothing();
     void scratchTableWritesBackByRowid();
     void bulgarianCollationOrdersNames();
+    void pagesReadAsTheRowsAreReached();
+    void rowDeletedByAnotherUserBetweenPagesIsReported();
 };
 
 void TestDatabase::connectionStringsCharacterForCharacter()
@@ -314,6 +316,159 @@ void TestDatabase::bulgarianCollationOrdersNames()
     for (rs.moveFirst(); !rs.eof(); rs.moveNext())
         got << rs.value("Klient").toString();
     QCOMPARE(got, QStringList({"Асеновград", "Ботевград", "Бург", "Бургас", "бургас", "Шумен", "Ямбол"}));
+
+    // A pick list's distinct values: from the index when there is one, by a scan
+    // of the table on a database made before it; the same list either way.
+    db.exec("INSERT INTO tabl (Klient) VALUES ('Шумен'), (NULL), ('Д''Арк ООД')");
+    const QStringList expected{"Асеновград", "Ботевград", "Бург", "Бургас", "бургас", "Д'Арк ООД", "Шумен", "Ямбол"};
+    QCOMPARE(distinctValues(db.conn(), "tabl", "Klient"), expected);
+    db.exec("DROP INDEX idx_tabl_Klient");
+    QCOMPARE(distinctValues(db.conn(), "tabl", "Klient"), expected);
+    db.exec("CREATE INDEX other_case ON tabl (Klient COLLATE NOCASE)");
+    QCOMPARE(distinctValues(db.conn(), "tabl", "Klient"), expected);
+    QCOMPARE(distinctValues(db.conn(), "tabl", "Tovar"), QStringList());
+}
+
+// 1000 trips, km 1..1000 in reverse order of entry; the recordset reads them in
+// pages, so moves, bookmarks and writes cross many page boundaries.
+static void addTrips(TestDb &db, int n)
+{
+    db.conn().beginTrans();
+    for (int i = 1; i <= n; ++i)
+        db.exec("INSERT INTO tabl (km, Klient) VALUES (?, ?)", {n + 1 - i, QString("Клиент %1").arg(i % 7)});
+    db.conn().commitTrans();
+}
+
+void TestDatabase::pagesReadAsTheRowsAreReached()
+{
+    TestDb db;
+    addTrips(db, 1000);
+    Recordset rs;
+    rs.open(db.conn(), "SELECT * FROM tabl ORDER BY km");
+    QCOMPARE(rs.recordCount(), 1000);
+    QCOMPARE(rs.value("km").toInt(), 1);
+    rs.moveLast();
+    QCOMPARE(rs.value("km").toInt(), 1000);
+    QCOMPARE(rs.absolutePosition(), 1000);
+    // Across a page boundary both ways.
+    rs.setAbsolutePosition(128);
+    rs.moveNext();
+    QCOMPARE(rs.value("km").toInt(), 129);
+    rs.movePrevious();
+    rs.movePrevious();
+    QCOMPARE(rs.value("km").toInt(), 127);
+    // Every row by index, in order, as a grid or a report reads them.
+    for (int r = 0; r < 1000; r += 37)
+        QCOMPARE(rs.value(r, "km").toInt(), r + 1);
+
+    // Bookmarks on rows of different pages, still good after many pages were
+    // read and forgotten in between.
+    rs.setAbsolutePosition(5);
+    const qint64 early = rs.bookmark();
+    rs.setAbsolutePosition(900);
+    const qint64 late = rs.bookmark();
+    for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
+    }
+    rs.setBookmark(early);
+    QCOMPARE(rs.value("km").toInt(), 5);
+    rs.setBookmark(late);
+    QCOMPARE(rs.value("km").toInt(), 900);
+    QVERIFY(rs.find("ID", db.scalar("SELECT ID FROM tabl WHERE km=640"), true));
+    QCOMPARE(rs.absolutePosition(), 640);
+    QVERIFY(rs.find("km", 641));
+    QCOMPARE(rs.absolutePosition(), 641);
+
+    // Writes by key on rows of different pages.
+    rs.setAbsolutePosition(10);
+    rs.setValue("Klient", QStringLiteral("Д'Арк ООД"));
+    rs.update();
+    rs.setAbsolutePosition(700);
+    rs.setValue("Klient", QStringLiteral("Балкан"));
+    rs.update();
+    QCOMPARE(db.scalar("SELECT Klient FROM tabl WHERE km=10").toString(), QStringLiteral("Д'Арк ООД"));
+    QCOMPARE(db.scalar("SELECT Klient FROM tabl WHERE km=700").toString(), QStringLiteral("Балкан"));
+    rs.setAbsolutePosition(300);
+    rs.deleteRecord();
+    rs.moveNext();
+    QCOMPARE(rs.value("km").toInt(), 301);
+    QCOMPARE(rs.recordCount(), 999);
+    QCOMPARE(rs.value(299, "km").toInt(), 301);
+    QCOMPARE(db.scalar("SELECT count(*) FROM tabl WHERE km=300").toInt(), 0);
+    rs.addNew();
+    rs.setValue("km", 5000);
+    rs.update();
+    const qint64 added = rs.bookmark();
+    rs.moveFirst();
+    rs.setBookmark(added);
+    QCOMPARE(rs.value("km").toInt(), 5000);
+    QCOMPARE(rs.absolutePosition(), 1000);
+
+    // Batch mode: changes on far pages are kept until updateBatch, whatever was
+    // read in between.
+    Recordset batch;
+    batch.open(db.conn(), "SELECT * FROM tabl ORDER BY km", {}, Recordset::LockBatchOptimistic);
+    batch.setAbsolutePosition(2);
+    batch.setValue("Klient", QStringLiteral("А"));
+    batch.update();
+    batch.setAbsolutePosition(950);
+    batch.setValue("Klient", QStringLiteral("Б"));
+    batch.update();
+    for (batch.moveFirst(); !batch.eof(); batch.moveNext()) {
+    }
+    QCOMPARE(batch.value(1, "Klient").toString(), QStringLiteral("А"));
+    QVERIFY(batch.hasPendingChanges());
+    QCOMPARE(db.scalar("SELECT Klient FROM tabl WHERE km=2").toString(), QStringLiteral("Клиент 5"));
+    batch.updateBatch();
+    QCOMPARE(db.scalar("SELECT Klient FROM tabl WHERE km=2").toString(), QStringLiteral("А"));
+    QCOMPARE(db.scalar("SELECT Klient FROM tabl WHERE km=951").toString(), QStringLiteral("Б"));
+
+    // requery sees the table as it is now, in order.
+    rs.requery();
+    QCOMPARE(rs.recordCount(), 1000);
+    rs.moveLast();
+    QCOMPARE(rs.value("km").toInt(), 5000);
+
+    // A page wanted after its connection was closed is an error, not a crash.
+    Connection own;
+    own.open(gConnStr);
+    Recordset orphan;
+    orphan.open(own, "SELECT * FROM tabl ORDER BY km");
+    own.close();
+    QCOMPARE(orphan.value(0, "km").toInt(), 1);
+    QVERIFY_THROWS_EXCEPTION(DbError, orphan.value(900, "km"));
+}
+
+void TestDatabase::rowDeletedByAnotherUserBetweenPagesIsReported()
+{
+    TestDb db;
+    addTrips(db, 1000);
+    Recordset rs;
+    rs.open(db.conn(), "SELECT * FROM tabl WHERE km>? ORDER BY km", {0});
+    Connection other;
+    other.open(gConnStr);
+    other.execute("DELETE FROM tabl WHERE km IN (300, 301, 800)");
+    // A page read before the delete keeps showing its rows; a later page finds the
+    // deleted rows gone and says so instead of showing another row in their place.
+    rs.setAbsolutePosition(299);
+    try {
+        rs.moveNext();
+        QFAIL("a row deleted by another user was shown");
+    } catch (const DbError &e) {
+        QCOMPARE(e.number(), int(ErrRowDeleted));
+    }
+    QCOMPARE(rs.value("km").toInt(), 299);
+    QCOMPARE(rs.recordCount(), 999);
+    QVERIFY_THROWS_EXCEPTION(DbError, rs.moveNext());
+    rs.moveNext();
+    QCOMPARE(rs.value("km").toInt(), 302);
+    QCOMPARE(rs.absolutePosition(), 300);
+    // By index (a grid) it is reported without changing the rows.
+    QVERIFY_THROWS_EXCEPTION(DbError, rs.value(797, "km"));
+    QVERIFY_THROWS_EXCEPTION(DbError, rs.setAbsolutePosition(798));
+    QCOMPARE(rs.value(796, "km").toInt(), 799);
+    QCOMPARE(rs.recordCount(), 998);
+    rs.moveLast();
+    QCOMPARE(rs.value("km").toInt(), 1000);
 }
 
 QTEST_MAIN(TestDatabase)

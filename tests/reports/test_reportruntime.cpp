@@ -293,6 +293,22 @@ void TestReportRuntime::snapshotSurvivesTableChanges()
     QCOMPARE(r.data().rowCount(), 2);
     QCOMPARE(r.controlText(QStringLiteral("Detail"), QStringLiteral("Text100"), 1), QStringLiteral("31.01.2010"));
     QCOMPARE(r.controlText(QStringLiteral("Detail"), QStringLiteral("Text101"), 0), QStringLiteral("2,50"));
+
+    // A query's snapshot types every value as a recordset does, odd stored values
+    // and expressions included, whichever way each cell is converted.
+    temp.execute(QStringLiteral("INSERT INTO TempX VALUES (3, 'Първи', '7', '31.01.2010'), (1e10, 42, 'x', "
+                                "'2010-02-30'), (NULL, 'Първи', NULL, NULL), (5000000000, 'Д''Арк', 1, '2010-01-05'), "
+                                "(4, X'00ff', 2.25, 20100105)"));
+    const QString sql = QStringLiteral("SELECT Red, Name, Suma, Data, Red*2 AS Twice FROM TempX ORDER BY rowid");
+    const ReportData d = ReportData::fromQuery(temp, sql);
+    Recordset check;
+    check.open(temp, sql);
+    QCOMPARE(d.rowCount(), 5);
+    for (int row = 0; row < 5; ++row)
+        for (const QString &f : check.fieldNames())
+            QCOMPARE(d.value(row, f), check.value(row, f));
+    QCOMPARE(d.value(3, QStringLiteral("data")).toDate(), QDate(2010, 1, 5));
+    QVERIFY(d.value(1, QStringLiteral("Data")).isNull());
 }
 
 void TestReportRuntime::refillingInstanceAndOpenPreview()

@@ -36,6 +36,7 @@ private Q_SLOTS:
     void correctionInNewKursTakesTheTripsOwnValues();
     void kmProposesTheBandTariff();
     void keysReadAllTripsAndDeleteAsksTwice();
+    void tripDeletedElsewhereIsReportedNotShown();
     void targetOpensTheScreenModally();
     void screenshots();
     void largestAmountsNeverOverlap();
@@ -159,6 +160,11 @@ void TestKurs::newTripThroughTheControls()
     QCOMPARE(k.Combo5->count(), 2);
     QCOMPARE(k.Combo5->itemText(0), QStringLiteral("A01,Иван Петров"));
     QCOMPARE(k.Combo1->currentText(), QString()); // a list starts empty
+    // The pick lists: each stored value once, alphabetically, no Null.
+    QCOMPARE(k.Combo2->count(), 3);
+    QCOMPARE(k.Combo2->itemText(0), QStringLiteral("Видин"));
+    QCOMPARE(k.Combo2->itemText(2), QStringLiteral("София"));
+    QCOMPARE(k.Combo1->count(), 2);
     fillNewTrip(k);
     QCOMPARE(k.txtTarifa->text(), QStringLiteral("0,125"));
     // The expense box opens once a car is given.
@@ -183,8 +189,13 @@ void TestKurs::newTripThroughTheControls()
     QCOMPARE(db.scalar("SELECT Suma FROM Sklad").toDouble(), 12.5);
     QCOMPARE(db.scalar("SELECT DocVid FROM Sklad").toString(), QStringLiteral("СА1234ВС"));
 
-    // The trip just saved is current, with its own amounts and driver.
-    QCOMPARE(k.trips().value("ID").toLongLong(), id);
+    // Every trip is read again, ordered by driver code, and the screen stands on
+    // the first while the labels still show the amounts of the trip just saved.
+    QCOMPARE(k.trips().recordCount(), 4);
+    QCOMPARE(k.trips().absolutePosition(), 1);
+    QCOMPARE(k.trips().value("kod").toString(), QStringLiteral("A01"));
+    QVERIFY(k.trips().value("ID").toLongLong() != id);
+    QCOMPARE(box(&k, 1)->text(), QStringLiteral("01.03.2004"));
     QCOMPARE(k.lblLabels(15)->text(), QStringLiteral("62,50"));
     QCOMPARE(k.lblLabels(16)->text(), QStringLiteral("1,88"));
     QCOMPARE(k.lblLabels(17)->text(), QStringLiteral("60,62"));
@@ -215,14 +226,17 @@ void TestKurs::newTripThroughTheControls()
     QCOMPARE(k.lblLabels(16)->text(), QStringLiteral("0,00"));
     QCOMPARE(db.count("tabl"), 5);
     QCOMPARE(db.count("Sklad"), 2);
+    QCOMPARE(k.trips().recordCount(), 5);
+    QCOMPARE(child<QLabel>(&k, "lblStatus")->text(), QStringLiteral("Курс № 1"));
 
-    // Moving reads the whole table: five trips ordered by driver code.
+    // Five trips ordered by driver code; the status counts every one of them.
     click(&k, "cmdFirst");
     QCOMPARE(k.trips().recordCount(), 5);
     QCOMPARE(k.trips().value("kod").toString(), QStringLiteral("A01"));
     QCOMPARE(child<QLabel>(&k, "lblStatus")->text(), QStringLiteral("Курс № 1"));
     click(&k, "cmdLast");
     QCOMPARE(k.trips().value("kod").toString(), QStringLiteral("ZZZ"));
+    QCOMPARE(child<QLabel>(&k, "lblStatus")->text(), QStringLiteral("Курс № 5"));
     // A code without a driver shows no name.
     QCOMPARE(box(&k, 100)->text(), QString());
     QCOMPARE(mc.beeps, 0);
@@ -317,6 +331,9 @@ void TestKurs::checksStopTheSaveWithTheirMessage()
     click(&k, "cmdUpdate");
     QCOMPARE(db.count("tabl"), 4);
     QCOMPARE(db.scalar("SELECT kod FROM tabl ORDER BY ID DESC").toString(), QStringLiteral("B02"));
+    // On the first trip by driver code, the name box still names the saved trip's driver.
+    QCOMPARE(k.trips().value("kod").toString(), QStringLiteral("A01"));
+    QCOMPARE(box(&k, 100)->text(), QStringLiteral("Мария Колева"));
 }
 
 void TestKurs::editKursCorrectsOneCarsTrips()
@@ -507,11 +524,12 @@ void TestKurs::keysReadAllTripsAndDeleteAsksTwice()
     // Adding: the keys move nothing and Esc does not close.
     QTest::keyClick(box(&k, 12), Qt::Key_Escape);
     QVERIFY(k.isVisible());
-    QCOMPARE(k.trips().recordCount(), 1); // only the trip being added
+    QCOMPARE(k.trips().recordCount(), 4); // every trip, and the one being added
     fillNewTrip(k);
     click(&k, "cmdUpdate");
-    QCOMPARE(k.trips().recordCount(), 1);
-    // A navigation key reads every trip, then moves from the one shown.
+    QCOMPARE(k.trips().recordCount(), 4);
+    QTest::keyClick(box(&k, 12), Qt::Key_End);
+    QCOMPARE(k.trips().absolutePosition(), 4);
     QTest::keyClick(box(&k, 12), Qt::Key_Home);
     QCOMPARE(k.trips().recordCount(), 4);
     QCOMPARE(k.trips().absolutePosition(), 1);
@@ -536,6 +554,36 @@ void TestKurs::keysReadAllTripsAndDeleteAsksTwice()
     // Esc closes while browsing.
     QTest::keyClick(box(&k, 12), Qt::Key_Escape);
     QVERIFY(!k.isVisible());
+}
+
+void TestKurs::tripDeletedElsewhereIsReportedNotShown()
+{
+    TestDb db;
+    seed(db);
+    db.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i<400) "
+            "INSERT INTO tabl (Data, kola, kod, km) SELECT '2004-05-01', 'С'||i, 'M01', i FROM n");
+    MessageCapture mc;
+    Kurs k;
+    QVERIFY(k.load());
+    showActive(&k);
+    fillNewTrip(k);
+    click(&k, "cmdUpdate");
+    QCOMPARE(k.trips().recordCount(), 404);
+    QCOMPARE(child<QLabel>(&k, "lblStatus")->text(), QStringLiteral("Курс № 1"));
+    // Another copy of the program deletes the last trip by driver code.
+    Connection other;
+    other.open(gConnStr);
+    other.execute("DELETE FROM tabl WHERE kod='ZZZ'");
+    click(&k, "cmdLast");
+    QCOMPARE(mc.lastCaption(), QStringLiteral("ГРЕШКА при преместване!"));
+    QVERIFY2(mc.lastText().startsWith(QStringLiteral("3167:")), qPrintable(mc.lastText()));
+    QCOMPARE(child<QLabel>(&k, "lblStatus")->text(), QStringLiteral("Курс № 1"));
+    QCOMPARE(box(&k, 1)->text(), QStringLiteral("01.03.2004"));
+    // The next try reaches the trip now last.
+    click(&k, "cmdLast");
+    QCOMPARE(child<QLabel>(&k, "lblStatus")->text(), QStringLiteral("Курс № 403"));
+    QCOMPARE(k.trips().value("kod").toString(), QStringLiteral("M01"));
+    QCOMPARE(box(&k, 4)->text(), QStringLiteral("400"));
 }
 
 void TestKurs::targetOpensTheScreenModally()
@@ -696,7 +744,8 @@ void TestKurs::correctionKeepsTheTariffAsHeld()
     showActive(&n);
     fillNewTrip(n);
     click(&n, "cmdUpdate");
-    db.exec("UPDATE tabl SET Tarifa=0.1255 WHERE Data='2004-03-15'");
+    // After the save the first trip by driver code is current, whichever it is.
+    db.exec("UPDATE tabl SET Tarifa=0.1255");
     n.RequeryData();
     click(&n, "cmdEdit");
     QCOMPARE(n.txtTarifa->text(), QStringLiteral("0,1255"));
