@@ -121,26 +121,7 @@ QVariant RawRow::value(int col) const
 void forEachRawRow(Connection &conn, const QString &sql, const QVariantList &params,
                    const std::function<void(const RawRow &)> &onRow)
 {
-    sqlite3 *h = conn.isOpen() ? handleOf(conn) : nullptr;
-    if (!h)
-        throw DbError(ErrSql, QStringLiteral("Няма отворена връзка с базата данни."));
-    auto fail = [h] { return DbError(ErrSql, QString::fromUtf8(sqlite3_errmsg(h))); };
-    const QByteArray text = sql.toUtf8();
-    Statement s;
-    if (sqlite3_prepare_v2(h, text.constData(), int(text.size()), &s.st, nullptr) != SQLITE_OK)
-        throw fail();
-    for (int i = 0; i < params.size(); ++i)
-        if (bindOne(s.st, i + 1, params.at(i)) != SQLITE_OK)
-            throw fail();
-    const RawRow row(s.st);
-    for (;;) {
-        const int rc = sqlite3_step(s.st);
-        if (rc == SQLITE_DONE)
-            break;
-        if (rc != SQLITE_ROW)
-            throw fail();
-        onRow(row);
-    }
+    forEachStatementRow(conn, sql, params, nullptr, [&](sqlite3_stmt *st) { onRow(RawRow(st)); });
 }
 
 } // namespace kelm
