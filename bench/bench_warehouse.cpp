@@ -229,8 +229,8 @@ int main(int argc, char **argv)
     MessageCapture quiet; // no box may wait for a click here
     QElapsedTimer t;
 
-    // Each screen from the command to ready for the first key, then its first
-    // move, which reads all its lines.
+    // Each screen from the command to ready for the first key, with every line
+    // of its kind; then a move to the next line.
     for (const bool issue : {false, true}) {
         QVector<double> opens, moves;
         int count = 0, listed = 0;
@@ -249,9 +249,9 @@ int main(int argc, char **argv)
             moves << t.nsecsElapsed() / 1e6;
             count = s->lines().recordCount();
         }
-        std::printf("%-8s opens ready (%d articles listed): median %.1f ms, worst %.1f ms; first move (reads %d "
-                    "lines): median %.1f ms, worst %.1f ms\n",
-                    issue ? "Разход" : "Приход", listed, median(opens), worst(opens), count, median(moves),
+        std::printf("%-8s opens ready (%d articles listed, %d lines): median %.1f ms, worst %.1f ms; a move: "
+                    "median %.1f ms, worst %.1f ms\n",
+                    issue ? "Разход" : "Приход", listed, count, median(opens), worst(opens), median(moves),
                     worst(moves));
     }
 

@@ -62,18 +62,6 @@ const QString kTariffSecond = QStringLiteral("Моля, въведете тар�
 
 } // namespace
 
-void inTransaction(Connection &conn, const std::function<void()> &body)
-{
-    conn.beginTrans();
-    try {
-        body();
-        conn.commitTrans();
-    } catch (...) {
-        conn.rollbackTrans();
-        throw;
-    }
-}
-
 double statementAmount(double km, double ton, double tariff)
 {
     return Round(km * ton * tariff, 2);

@@ -53,9 +53,6 @@ constexpr double kVatRate = 0.2;
 // Called every now and then while rows are copied: rows done, rows in all.
 using RowProgress = std::function<void(int done, int total)>;
 
-// Runs body in one transaction of conn: all of it is written, or nothing.
-void inTransaction(Connection &conn, const std::function<void()> &body);
-
 // A row's printed amount: kilometres × tons × tariff, to two decimals, so that
 // the footer is the sum of what the rows print.
 double statementAmount(double km, double ton, double tariff);

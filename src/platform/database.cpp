@@ -853,6 +853,18 @@ QVariant columnValue(sqlite3_stmt *st, int i, const QString &declType)
 
 } // namespace
 
+void inTransaction(Connection &conn, const std::function<void()> &body)
+{
+    conn.beginTrans();
+    try {
+        body();
+        conn.commitTrans();
+    } catch (...) {
+        conn.rollbackTrans();
+        throw;
+    }
+}
+
 void forEachStatementRow(Connection &conn, const QString &sql, const QVariantList &params,
                          const std::function<void(const QStringList &, const QStringList &)> &onFields,
                          const std::function<void(sqlite3_stmt *)> &onRow)

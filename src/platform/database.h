@@ -125,6 +125,10 @@ void forEachStatementRow(Connection &conn, const QString &sql, const QVariantLis
                          const std::function<void(const QStringList &names, const QStringList &types)> &onFields,
                          const std::function<void(sqlite3_stmt *row)> &onRow);
 
+// Runs body in one transaction of the connection: committed when it returns,
+// rolled back when it throws (and the exception passed on).
+void inTransaction(Connection &conn, const std::function<void()> &body);
+
 // The distinct values of one column that are not Null, in Bulgarian alphabetical
 // order. With an index that starts with the column they are read by seeking from
 // one value to the next, so the cost follows the number of values, not of rows.

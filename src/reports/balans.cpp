@@ -158,19 +158,14 @@ bool Balans::load()
 void Balans::stageRows(ScratchRows &rows)
 {
     Connection &c = rows.conn();
-    c.beginTrans();
-    try {
+    inTransaction(c, [&] {
         int red = 1;
         for (const BalansCar &car : m_figures.cars)
             c.execute(QStringLiteral("INSERT INTO TempBalans (Red, Kola, Prihod, Razhod, Ostatak) "
                                      "VALUES (?,?,?,?,?)"),
                       {red++, car.kola, formatBalansFigure(car.prihod, m_mode),
                        formatBalansFigure(car.razhod, m_mode), formatBalansFigure(car.ostatak, m_mode)});
-        c.commitTrans();
-    } catch (...) {
-        c.rollbackTrans();
-        throw;
-    }
+    });
 }
 
 void Balans::setColumns()

@@ -237,15 +237,10 @@ void PrintStoreReport(bool receipts)
             staged.append({int(staged.size()) + 1, l.docVid, l.nomData, l.name, l.broi, l.edin, l.suma});
         Connection temp;
         temp.open(gTempConnStr);
-        temp.beginTrans();
-        try {
+        inTransaction(temp, [&] {
             temp.execute(QStringLiteral("DELETE FROM TempSKladPR"));
             appendRows(temp, QStringLiteral("TempSKladPR"), fields, staged);
-            temp.commitTrans();
-        } catch (...) {
-            temp.rollbackTrans();
-            throw;
-        }
+        });
         temp.close();
         // The report prints the staged rows as they were written.
         const ReportData rows(fields, staged);

@@ -3,6 +3,7 @@
 #include "dialogs/diainf.h"
 #include "dialogs/diaseek.h"
 #include "dialogs/mousepointer.h"
+#include "platform/bulkrows.h"
 #include "platform/grid.h"
 #include "platform/numbers.h"
 #include "platform/version.h"
@@ -35,13 +36,12 @@ bool NalichSK::load()
             db.open(gConnStr);
             stock = stockRows(db, DiaSeek::instance().sNalich);
         }
+        QVector<QVector<QVariant>> staged;
+        staged.reserve(stock.size());
+        for (const StockRow &r : stock)
+            staged.append({int(staged.size()) + 1, r.name, r.price, r.count, r.value()});
         ScratchRows &rows = newRows();
-        rows.conn().beginTrans();
-        int red = 0;
-        for (const StockRow &s : stock)
-            rows.conn().execute(QStringLiteral("INSERT INTO TempNal (Red, Name, Cena, Kol, Suma) VALUES (?,?,?,?,?)"),
-                                {++red, s.name, s.price, s.count, s.value()});
-        rows.conn().commitTrans();
+        inTransaction(rows.conn(), [&] { appendRows(rows.conn(), QStringLiteral("TempNal"), {"Red", "Name", "Cena", "Kol", "Suma"}, staged); });
         bindRows(QStringLiteral("Red,Name,Kol,Cena,Suma"));
         if (stock.isEmpty()) {
             DiaInf::show(QStringLiteral("Информация"),

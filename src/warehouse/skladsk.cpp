@@ -3,6 +3,7 @@
 #include "dialogs/diainf.h"
 #include "dialogs/diaseek.h"
 #include "dialogs/progdialog.h"
+#include "platform/bulkrows.h"
 #include "platform/grid.h"
 #include "platform/numbers.h"
 #include "platform/singlewindow.h"
@@ -46,18 +47,16 @@ bool SkladSK::load()
             articles = revisionRows(db, m_start, m_end);
         }
         progress.step(2);
-        ScratchRows &rows = newRows();
-        rows.conn().beginTrans();
-        int red = 0;
+        QVector<QVector<QVariant>> staged;
+        staged.reserve(articles.size());
         for (const RevisionRow &a : articles) {
-            QVariantList values{++red, a.name};
+            QVector<QVariant> values{int(staged.size()) + 1, a.name};
             for (const QString &t : a.texts())
                 values << t;
-            rows.conn().execute(QStringLiteral("INSERT INTO TempSKlad (Red, Name, Cena, Prihod, SumaP, Razhod, SumaR, "
-                                               "Ostatak, SumaO) VALUES (?,?,?,?,?,?,?,?,?)"),
-                                values);
+            staged.append(values);
         }
-        rows.conn().commitTrans();
+        ScratchRows &rows = newRows();
+        inTransaction(rows.conn(), [&] { appendRows(rows.conn(), QStringLiteral("TempSKlad"), {"Red", "Name", "Cena", "Prihod", "SumaP", "Razhod", "SumaR", "Ostatak", "SumaO"}, staged); });
         m_total = revisionTotal(articles);
         bindRows(QStringLiteral("*"));
     } catch (const DbError &e) {
