@@ -733,6 +733,7 @@ void Recordset::close()
     m_keyCol.clear();
     m_pageSql.clear();
     m_paged = false;
+    m_holdAll = false;
     m_cached = 0;
     m_pageStarts.clear();
     m_pos = -1;
@@ -1085,8 +1086,19 @@ void Recordset::fetchPage(int i) const
 
 // Forgets the values of rows far from the ones being read, oldest pages first;
 // rows with changes not written yet, rows added here and the current row stay.
+void Recordset::holdAllRows()
+{
+    m_holdAll = true;
+    if (!m_paged)
+        return;
+    for (int i = 0; i < m_rows.size(); i += kPageRows)
+        fetchPage(i);
+}
+
 void Recordset::evictRows(int keepFrom, int keepTo, int incoming) const
 {
+    if (m_holdAll)
+        return;
     const int lo = keepFrom - kPageRows, hi = keepTo + kPageRows;
     for (int tries = int(m_pageStarts.size()); tries > 0 && m_cached + incoming > kCachedRows; --tries) {
         const int start = m_pageStarts.takeFirst();

@@ -151,6 +151,9 @@ public:
     void close();
     bool isOpen() const { return m_conn != nullptr; }
     void requery();
+    // A list that shows every row at once (a grid, which sorts them) reads all of
+    // them and keeps them, rather than reading pages again and again as it draws.
+    void holdAllRows();
     bool updatable() const { return !m_table.isEmpty() && !m_keyCol.isEmpty(); }
     QString tableName() const { return m_table; }
 
@@ -253,6 +256,7 @@ private:
     QVector<qint64> m_keys;
     bool m_paged = false;
     mutable int m_cached = 0;
+    bool m_holdAll = false;
     mutable QList<int> m_pageStarts; // pages read, oldest first: the first to forget
     QVector<RowPtr> m_deleted;
     int m_pos = -1;

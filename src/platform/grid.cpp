@@ -436,6 +436,9 @@ void Grid::setBoundRecordset(Recordset *rs, const QStringList &fields)
     if (m_rs && m_rs != rs)
         disconnect(m_rs, nullptr, this, nullptr);
     m_rs = rs;
+    // The grid shows and sorts every row: they are read once and kept.
+    if (rs && rs->isOpen())
+        rs->holdAllRows();
     m_model->setRecordset(rs, fields);
     if (rs)
         connect(rs, &Recordset::moveComplete, this, &Grid::followRecordset, Qt::UniqueConnection);
