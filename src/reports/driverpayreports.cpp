@@ -45,19 +45,14 @@ constexpr int kReceiptFooterHeight = 3000;
 // The three designs share their shape: the company header, the title, subject and
 // period lines, nine ruled columns, the version footer; the report footer holds
 // the total, and on the pay statements the receipt under it.
-void declarePayDesign(Report &r, const QList<Column> &cols, bool contacts, bool receipt,
-                      const QString &totalCaption)
+void declarePayDesign(Report &r, const QList<Column> &cols, bool receipt, const QString &totalCaption)
 {
     const ReportDesignInfo &info = reportDesign(r.name());
     declareDesignPage(r, info);
     const int width = info.width;
 
-    ReportSection &rh = r.addSection(QStringLiteral("ReportHeader"), kHeaderHeight);
-    rh.addLabel(QStringLiteral("Label1"), 0, 60, width, 400, QStringLiteral("Фирма"), 14, true, A::Center);
-    rh.addLabel(QStringLiteral("Label2"), 0, 480, width, 280, QStringLiteral("Адрес"), 10, false, A::Center);
-    if (contacts)
-        rh.addLabel(QStringLiteral("Label9"), 0, 760, width, 280, QStringLiteral("Връзка"), 9, false, A::Center);
-    rh.addLine(QStringLiteral("Line1"), 0, 1110, width, 0).setLineWidth(20);
+    // The contacts line stands where the design's row names its label.
+    ReportSection &rh = addHeaderBand(r, info, kHeaderHeight);
     rh.addLabel(QStringLiteral("Label3"), 0, 1180, width, 400, QStringLiteral("Извлечение"), 14, true, A::Center);
     rh.addLabel(QStringLiteral("Label4"), 0, 1590, width, 320, QStringLiteral("за курсовете на"), 11, true,
                 A::Center);
@@ -83,11 +78,7 @@ void declarePayDesign(Report &r, const QList<Column> &cols, bool contacts, bool 
     det.addLine(QStringLiteral("LineDBottom"), 0, kDetailHeight, width, 0);
     ph.addLine(QStringLiteral("Line3"), 0, kPageHeaderHeight, width, 0);
 
-    ReportSection &pf = r.addSection(QStringLiteral("PageFooter"), kPageFooterHeight);
-    pf.addLine(QStringLiteral("Line4"), 0, 40, width, 0);
-    pf.addLabel(QStringLiteral("Label6"), 0, 100, width / 2, 260, QStringLiteral("Тревалон"), 8);
-    pf.addLabel(QStringLiteral("Label7"), width / 2, 100, width / 2, 260,
-                QStringLiteral("Програма за управление на превози"), 8, false, A::Right);
+    addVersionFooterBand(r, info, kPageFooterHeight);
 
     ReportSection &rf =
         r.addSection(QStringLiteral("ReportFooter"), receipt ? kReceiptFooterHeight : kTotalFooterHeight);
@@ -119,15 +110,15 @@ const QList<Column> kZaplataColumns = {
 
 void declareRptPlaten(Report &r)
 {
-    declarePayDesign(r, kPlatenColumns, false, true, QStringLiteral("Сума за плащане:"));
+    declarePayDesign(r, kPlatenColumns, true, QStringLiteral("Сума за плащане:"));
 }
 void declareRptZaplata(Report &r)
 {
-    declarePayDesign(r, kZaplataColumns, true, true, QStringLiteral("Всичко заработка:"));
+    declarePayDesign(r, kZaplataColumns, true, QStringLiteral("Всичко заработка:"));
 }
 void declareRptNePlaten(Report &r)
 {
-    declarePayDesign(r, kPlatenColumns, true, false, QStringLiteral("Сума за плащане:"));
+    declarePayDesign(r, kPlatenColumns, false, QStringLiteral("Сума за плащане:"));
 }
 
 void setFramePage(Report &r, bool alt = false)
