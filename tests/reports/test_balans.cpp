@@ -14,6 +14,7 @@
 #include "shell/targets.h"
 #include "shell/temptable.h"
 #include "testdb.h"
+#include "seed.h"
 
 #include <QDir>
 #include <QLabel>
@@ -69,8 +70,7 @@ private:
     void open(const QString &mode, const QString &from, const QString &to)
     {
         gSeekMode = mode;
-        DiaSeek::instance().StartData = from;
-        DiaSeek::instance().EndData = to;
+        seekPeriod(DiaSeek::instance(), from, to);
         QVERIFY(runTarget(QStringLiteral("Balans")));
         QVERIFY(Balans::instance());
     }
@@ -96,13 +96,7 @@ private slots:
 void TestBalans::init()
 {
     db = std::make_unique<TestDb>();
-    gFirmName = QStringLiteral("Д'Арк Транс ООД");
-    gFirmCity = QStringLiteral("Пловдив");
-    gFirmAddress = QStringLiteral("ул. Иван Вазов 12");
-    gFirmTel = QStringLiteral("032 123456");
-    gFirmGSM = QStringLiteral("0888 123456");
-    gFirmEmail = QStringLiteral("office@darc.bg");
-    gFirmURL = QStringLiteral("www.darc.bg");
+    seedCompanyWithContacts();
     for (const QString &c : {carA, carB, carLong, carD})
         db->exec(QStringLiteral("INSERT INTO Config (kola, Razhod, Procent, Ton) VALUES (?, 30, 20, 24)"), {c});
     // Period 05.01.2010 - 31.01.2010.

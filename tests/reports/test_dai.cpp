@@ -7,6 +7,7 @@
 #include "shell/globals.h"
 #include "shell/targets.h"
 #include "testdb.h"
+#include "seed.h"
 #include "typing.h"
 
 #include <QCheckBox>
@@ -66,9 +67,7 @@ private slots:
 void TestDAI::init()
 {
     db = std::make_unique<TestDb>();
-    gFirmName = QStringLiteral("Д'Арк Транс ООД");
-    gFirmCity = QStringLiteral("Пловдив");
-    gFirmAddress = QStringLiteral("ул. Иван Вазов 12");
+    seedCompany();
     gFirmCountry = QStringLiteral("България");
     gFirmTel = QStringLiteral("032 123456");
     gFirmGSM = QStringLiteral("032 654321");

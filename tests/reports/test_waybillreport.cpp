@@ -9,6 +9,7 @@
 #include "shell/targets.h"
 #include "shell/temptable.h"
 #include "testdb.h"
+#include "seed.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -58,8 +59,7 @@ private:
         DiaSeek &d = DiaSeek::instance();
         d.lYes = true;
         d.Kola = car;
-        d.StartData = from;
-        d.EndData = to;
+        seekPeriod(d, from, to);
         CreateTempTable(QStringLiteral("TempRowdList"));
         QVERIFY(runTarget(QStringLiteral("PrintWaybillReport")));
     }
@@ -83,9 +83,7 @@ private slots:
 void TestWaybillReport::init()
 {
     db = std::make_unique<TestDb>();
-    gFirmName = QStringLiteral("Д'Арк Транс ООД");
-    gFirmCity = QStringLiteral("Пловдив");
-    gFirmAddress = QStringLiteral("ул. Иван Вазов 12");
+    seedCompany();
     // Period 05.01.2010 - 31.01.2010.
     sheet(*db, "0000000001", QDate(2010, 1, 5), carA, 45.25, 123456, 300.0, 75.5);
     leg(*db, "0000000001", QStringLiteral("София - Пловдив"), 150, 20, 37.75, 0.0);
