@@ -153,27 +153,17 @@ void Faktura::fillGrid()
         rows << gridRow(t);
     GridEX1->setRows(kGridFields, rows);
 
-    struct Col {
-        const char *caption;
-        int width;
-        const char *format;
-        int align;
-    };
     // The design's widths, with the date and the numbers widened so that the
     // bold face of this grid never cuts them.
-    const Col cols[] = {{"Дата", 1400, "", 0},          {"Маршрут", 2600, "", 0},     {"Товар", 2050, "", 0},
-                        {"Кола", 1300, "", 1},          {"Км", 750, "###0", 2},       {"Тонаж", 1050, "###0.000", 2},
-                        {"Тар.", 850, "###0.000", 2},   {"Сума", 1350, "###0.00", 2}, {"Факт.", 650, "", 1}};
-    for (int i = 0; i < 9; ++i) {
-        GridColumn c = GridEX1->Columns(i + 1);
-        c.setCaption(QString::fromUtf8(cols[i].caption))
-            .setWidth(cols[i].width)
-            .setTextAlignment(cols[i].align)
-            .setHeaderAlignment(1)
-            .setEditType(i < 8 ? 0 : 1);
-        if (*cols[i].format)
-            c.setFormat(QString::fromLatin1(cols[i].format));
-    }
+    setListColumns(GridEX1, {{"Дата", 1400, "", 0, false},
+                             {"Маршрут", 2600, "", 0, false},
+                             {"Товар", 2050, "", 0, false},
+                             {"Кола", 1300, "", 1, false},
+                             {"Км", 750, "###0", 2, false},
+                             {"Тонаж", 1050, "###0.000", 2, false},
+                             {"Тар.", 850, "###0.000", 2, false},
+                             {"Сума", 1350, "###0.00", 2, false},
+                             {"Факт.", 650, "", 1, true}});
     GridEX1->Columns(ColNomFakt).setVisible(false);
     GridEX1->setAllowEdit(false);
     GridEX1->setAllowDelete(false);

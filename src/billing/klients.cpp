@@ -177,28 +177,15 @@ bool Klients::load()
 
 void Klients::setColumns()
 {
-    struct Col {
-        const char *caption;
-        int width;
-        const char *format;
-        int align;
-        bool editable;
-    };
-    const Col cols[] = {{"Дата", 1400, "", 0, false},       {"Маршрут", 2600, "", 0, false},
-                        {"Товар", 2500, "", 0, false},      {"Кола", 1200, "", 1, false},
-                        {"Км", 750, "", 2, true},           {"Тонаж", 900, "###0.000", 2, false},
-                        {"Тар.", 750, "###0.000", 2, true}, {"Сума", 1100, "###0.00", 2, false}};
     // (A date in the grid's bold face needs a little more than 1200 twips.)
-    for (int i = 0; i < 8; ++i) {
-        GridColumn c = GridEX1->Columns(i + 1);
-        c.setCaption(QString::fromUtf8(cols[i].caption))
-            .setWidth(cols[i].width)
-            .setTextAlignment(cols[i].align)
-            .setHeaderAlignment(1)
-            .setEditable(cols[i].editable);
-        if (*cols[i].format)
-            c.setFormat(QString::fromLatin1(cols[i].format));
-    }
+    setListColumns(GridEX1, {{"Дата", 1400, "", 0, false},
+                             {"Маршрут", 2600, "", 0, false},
+                             {"Товар", 2500, "", 0, false},
+                             {"Кола", 1200, "", 1, false},
+                             {"Км", 750, "", 2, true},
+                             {"Тонаж", 900, "###0.000", 2, false},
+                             {"Тар.", 750, "###0.000", 2, true},
+                             {"Сума", 1100, "###0.00", 2, false}});
     GridEX1->Columns(ColKM).setValidator(statementKmRefusal);
     GridEX1->Columns(ColTarifa).setValidator(statementTariffRefusal);
 }

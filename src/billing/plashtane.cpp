@@ -123,27 +123,17 @@ bool Plashtane::load()
     }
     adoRS.moveFirst();
     GridEX1->setBoundRecordset(&adoRS);
-    struct Col {
-        const char *caption;
-        int width;
-        const char *format;
-        int align;
-    };
     // Date, car and the paid mark get the room the bold face of the list needs
     // to show a whole date, car number and caption.
-    const Col cols[] = {{"Дата", 1400, "", 0},      {"Маршрут", 2600, "", 0},  {"Товар", 2200, "", 0},
-                        {"Кола", 1450, "", 1},      {"Км", 750, "", 2},        {"Тонаж", 900, "###0.000", 2},
-                        {"Тар.", 750, "###0.000", 2}, {"Сума", 900, "###0.00", 2}, {"Плат.", 700, "", 1}};
-    for (int i = 0; i < 9; ++i) {
-        GridColumn c = GridEX1->Columns(i + 1);
-        c.setCaption(QString::fromUtf8(cols[i].caption))
-            .setWidth(cols[i].width)
-            .setTextAlignment(cols[i].align)
-            .setHeaderAlignment(1)
-            .setEditable(false);
-        if (*cols[i].format)
-            c.setFormat(QString::fromLatin1(cols[i].format));
-    }
+    setListColumns(GridEX1, {{"Дата", 1400, "", 0, false},
+                             {"Маршрут", 2600, "", 0, false},
+                             {"Товар", 2200, "", 0, false},
+                             {"Кола", 1450, "", 1, false},
+                             {"Км", 750, "", 2, false},
+                             {"Тонаж", 900, "###0.000", 2, false},
+                             {"Тар.", 750, "###0.000", 2, false},
+                             {"Сума", 900, "###0.00", 2, false},
+                             {"Плат.", 700, "", 1, false}});
     GridEX1->setAllowEdit(false);
     GridEX1->setAllowDelete(false);
     return true;

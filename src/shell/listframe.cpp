@@ -53,4 +53,19 @@ QPushButton *listButton(QWidget *screen, const QString &name, const QString &cap
     return b;
 }
 
+void setListColumns(Grid *grid, std::initializer_list<ListColumn> cols)
+{
+    int n = 1;
+    for (const ListColumn &c : cols) {
+        GridColumn col = grid->Columns(n++);
+        col.setCaption(QString::fromUtf8(c.caption))
+            .setWidth(c.width)
+            .setTextAlignment(c.align)
+            .setHeaderAlignment(1)
+            .setEditable(c.editable);
+        if (*c.format)
+            col.setFormat(QString::fromLatin1(c.format));
+    }
+}
+
 } // namespace kelm

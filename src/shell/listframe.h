@@ -7,6 +7,8 @@
 #include <QString>
 #include <QVBoxLayout>
 
+#include <initializer_list>
+
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -31,5 +33,18 @@ QLabel *listLabel(QWidget *screen, const QString &name, const QString &text, boo
 // A named button of the bottom rows that never takes Enter as the default; a
 // minimum width when given.
 QPushButton *listButton(QWidget *screen, const QString &name, const QString &caption, int minWidth = 0);
+
+// One column of a list grid: its caption (centred over it), width in twips,
+// format (empty: none), text alignment (0 left, 1 centre, 2 right) and whether
+// its cells take typing.
+struct ListColumn {
+    const char *caption;
+    int width;
+    const char *format;
+    int align;
+    bool editable;
+};
+// Sets up the grid's first columns, from 1, in order.
+void setListColumns(Grid *grid, std::initializer_list<ListColumn> cols);
 
 } // namespace kelm

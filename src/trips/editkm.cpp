@@ -82,27 +82,14 @@ bool EditKM::load()
     GridEX1->setSortColumns({}); // the query's order: date, then route
     GridEX1->setBoundRecordset(&adoRS);
 
-    struct Col {
-        const char *caption;
-        int width;
-        const char *format;
-        int align;
-        bool editable;
-    };
-    const Col cols[] = {{"Дата", 1200, "", 0, false},        {"Маршрут", 2600, "", 0, false},
-                        {"Товар", 2500, "", 0, false},       {"Кола", 1200, "", 1, false},
-                        {"Км", 750, "", 2, true},            {"Тонаж", 900, "###0.000", 2, false},
-                        {"Тар.", 750, "###0.000", 2, true},  {"Сума", 1100, "###0.00", 2, false}};
-    for (int i = 0; i < 8; ++i) {
-        GridColumn c = GridEX1->Columns(i + 1);
-        c.setCaption(QString::fromUtf8(cols[i].caption))
-            .setHeaderAlignment(1)
-            .setWidth(cols[i].width)
-            .setTextAlignment(cols[i].align)
-            .setEditable(cols[i].editable);
-        if (*cols[i].format)
-            c.setFormat(QString::fromLatin1(cols[i].format));
-    }
+    setListColumns(GridEX1, {{"Дата", 1200, "", 0, false},
+                             {"Маршрут", 2600, "", 0, false},
+                             {"Товар", 2500, "", 0, false},
+                             {"Кола", 1200, "", 1, false},
+                             {"Км", 750, "", 2, true},
+                             {"Тонаж", 900, "###0.000", 2, false},
+                             {"Тар.", 750, "###0.000", 2, true},
+                             {"Сума", 1100, "###0.00", 2, false}});
     GridEX1->Columns(ColProcent).setVisible(false).setEditable(false);
     GridEX1->Columns(ColNeto).setVisible(false).setEditable(false);
     GridEX1->Columns(ColKM).setValidator(kmRefusal);
