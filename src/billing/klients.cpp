@@ -343,14 +343,7 @@ void Klients::closeEvent(QCloseEvent *e)
 
 void showKlients()
 {
-    showSingle(s_instance, [] {
-        auto *w = new Klients(QApplication::activeWindow());
-        if (!w->load()) {
-            delete w;
-            return static_cast<Klients *>(nullptr);
-        }
-        return w;
-    });
+    showSingleLoaded(s_instance);
 }
 
 } // namespace kelm

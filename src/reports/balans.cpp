@@ -240,14 +240,7 @@ void showBalans()
         bringForward(open);
         return;
     }
-    showSingle(s_balans, [] () -> Balans * {
-        auto *w = new Balans(QApplication::activeWindow());
-        if (!w->load()) {
-            delete w;
-            return nullptr;
-        }
-        return w;
-    });
+    showSingleLoaded(s_balans);
 }
 
 } // namespace kelm

@@ -551,14 +551,7 @@ void DAI::cmdPrint_Click()
 
 void showDAI()
 {
-    showSingle(s_dai, []() -> DAI * {
-        auto *w = new DAI(QApplication::activeWindow());
-        if (!w->load()) {
-            delete w;
-            return nullptr;
-        }
-        return w;
-    });
+    showSingleLoaded(s_dai);
 }
 
 } // namespace kelm

@@ -115,14 +115,7 @@ void showSkladSK()
             bringForward(s_instance);
         return;
     }
-    showSingle(s_instance, [] {
-        auto *w = new SkladSK(QApplication::activeWindow());
-        if (!w->load()) {
-            delete w;
-            return static_cast<SkladSK *>(nullptr);
-        }
-        return w;
-    });
+    showSingleLoaded(s_instance);
 }
 
 } // namespace kelm
