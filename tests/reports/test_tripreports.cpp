@@ -70,11 +70,7 @@ private:
     // for looking at it).
     void writePdf(Report &r, const QString &suffix = QString())
     {
-        const QString name = r.name() + suffix + ".pdf";
-        r.exportPdf(pdfDir.filePath(name));
-        QVERIFY(QFileInfo(pdfDir.filePath(name)).size() > 1000);
-        if (qEnvironmentVariableIsSet("KELM_REPORT_LOOK"))
-            r.exportPdf(QDir(qEnvironmentVariable("KELM_REPORT_LOOK")).filePath(name));
+        QVERIFY(QFileInfo(writeReportPdf(r, pdfDir.path(), suffix)).size() > 1000);
     }
 
 private slots:
