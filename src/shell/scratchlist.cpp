@@ -1,5 +1,6 @@
 #include "shell/scratchlist.h"
 
+#include "dialogs/diainf.h"
 #include "dialogs/mousepointer.h"
 #include "platform/grid.h"
 #include "reports/report.h"
@@ -87,6 +88,17 @@ ReportData ScratchList::stagedRows()
     if (!m_rows)
         return ReportData();
     return ReportData::fromQuery(m_rows->conn(), QStringLiteral("SELECT * FROM \"%1\" ORDER BY Red").arg(m_table));
+}
+
+bool ScratchList::readStagedRows(ReportData &rows)
+{
+    try {
+        rows = stagedRows();
+    } catch (const DbError &e) {
+        DiaInf::show(QStringLiteral("ГРЕШКА!"), e.text());
+        return false;
+    }
+    return true;
 }
 
 void ScratchList::keyPressEvent(QKeyEvent *e)

@@ -93,13 +93,8 @@ bool SkladSK::load()
 void SkladSK::cmdPrint_Click()
 {
     ReportData rows;
-    try {
-        rows = stagedRows();
-    } catch (const DbError &e) {
-        DiaInf::show(QStringLiteral("ГРЕШКА!"), e.text());
-        return;
-    }
-    printRevision(rows, m_total);
+    if (readStagedRows(rows))
+        printRevision(rows, m_total);
 }
 
 SkladSK *openSkladSK()
