@@ -1,5 +1,6 @@
 // Timings of the trip editor and the kilometre correction on a large database.
 // Run by hand: build/bench/bench_trips [trips]   (100000 trips when not given)
+#include "benchsupport.h"
 #include "dialogs/diaseek.h"
 #include "dialogs/messages.h"
 #include "platform/database.h"
@@ -72,11 +73,7 @@ static void typeTrip(Kurs &k, int i)
     k.txtRazhod->setText("12,50");
 }
 
-static double median(QVector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.isEmpty() ? 0 : v.at(v.size() / 2);
-}
+using bench::median;
 
 int main(int argc, char **argv)
 {
