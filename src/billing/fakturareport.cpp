@@ -72,11 +72,7 @@ void fillRptFaktura(const ReportData &rows, const QString &subject, const QStrin
                     const InvoiceTotals &totals)
 {
     Report &r = rptFaktura();
-    const ReportDesignInfo &info = reportDesign(r.name());
-    r.setCaption(info.windowCaption());
-    applyDesignPage(r, info);
-    r.setDataSource(rows);
-    fillCompanyHeader(r, info);
+    const ReportDesignInfo &info = startReportRun(r, rows);
     ReportSection &rh = r.section(QStringLiteral("ReportHeader"));
     rh.control(QStringLiteral("Label4")).setCaption(subject);
     rh.control(QStringLiteral("Label5")).setCaption(period);

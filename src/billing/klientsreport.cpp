@@ -115,11 +115,7 @@ bool PrintKlientStatement(Connection &scratch, const StatementSubject &subject)
         }
 
         Report &r = rptKlientS();
-        const ReportDesignInfo &info = reportDesign(r.name());
-        r.setCaption(info.windowCaption());
-        applyDesignPage(r, info);
-        r.setDataSource(rows);
-        fillCompanyHeader(r, info);
+        const ReportDesignInfo &info = startReportRun(r, rows);
         ReportSection &rh = r.section(QStringLiteral("ReportHeader"));
         rh.control(QStringLiteral("Label3")).setCaption(QStringLiteral("Извършени от ") + gFirmName
                                                         + QStringLiteral(" курсове"));

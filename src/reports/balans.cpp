@@ -202,11 +202,7 @@ void Balans::cmdPrint_Click()
     runReportFill([this] {
         const bool fuel = m_mode == BalansMode::Fuel;
         Report &r = rptBalans();
-        const ReportDesignInfo &info = reportDesign(r.name());
-        r.setCaption(info.windowCaption(fuel));
-        applyDesignPage(r, info);
-        r.setDataSource(stagedRows());
-        fillCompanyHeader(r, info);
+        const ReportDesignInfo &info = startReportRun(r, stagedRows(), fuel);
         ReportSection &rh = r.section(QStringLiteral("ReportHeader"));
         rh.control(QStringLiteral("Label2"))
             .setCaption(fuel ? QStringLiteral("за разхода на нафта на колите") : QStringLiteral("за печалбата от колите"));

@@ -88,6 +88,16 @@ ReportSection &addVersionFooterBand(Report &r, const ReportDesignInfo &info, int
     return pf;
 }
 
+const ReportDesignInfo &startReportRun(Report &r, const ReportData &rows, bool alt)
+{
+    const ReportDesignInfo &info = reportDesign(r.name());
+    r.setCaption(info.windowCaption(alt));
+    applyDesignPage(r, info);
+    r.setDataSource(rows);
+    fillCompanyHeader(r, info);
+    return info;
+}
+
 bool runReportFill(const std::function<void()> &fill)
 {
     try {

@@ -9,6 +9,7 @@
 namespace kelm {
 
 class Report;
+class ReportData;
 class ReportSection;
 struct ReportDesignInfo;
 
@@ -45,6 +46,10 @@ ReportSection &addHeaderBand(Report &r, const ReportDesignInfo &info, int height
 // left and "Програма за управление на превози" (Label7) on the right.
 ReportSection &addVersionFooterBand(Report &r, const ReportDesignInfo &info, int height = 420,
                                     const QString &rule = QStringLiteral("Line4"), int ruleWidth = 0);
+
+// The start of a run: the design's window title (`alt`: its second title), its
+// page, the rows, the company header. Returns the design's row.
+const ReportDesignInfo &startReportRun(Report &r, const ReportData &rows, bool alt = false);
 
 // Runs one fill; a database or report failure is shown in DiaInf and ends only
 // this command. Returns false when the fill failed.
