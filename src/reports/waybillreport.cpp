@@ -267,11 +267,7 @@ void PrintWaybillReport()
         }
 
         Report &r = rptRowdList();
-        const ReportDesignInfo &info = reportDesign(r.name());
-        r.setDataSource(ReportData(w.fields, w.rows));
-        r.setCaption(info.windowCaption());
-        applyDesignPage(r, info);
-        fillCompanyHeader(r, info);
+        const ReportDesignInfo &info = startReportRun(r, ReportData(w.fields, w.rows));
         ReportSection &rh = r.section(QStringLiteral("ReportHeader"));
         rh.control(QStringLiteral("Label4")).setCaption(QStringLiteral("за издадените пътни листи"));
         rh.control(QStringLiteral("Label5")).setCaption(reportPeriodLine(start, end));
