@@ -18,6 +18,8 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include <functional>
+
 namespace kelm {
 
 namespace {
@@ -209,6 +211,28 @@ private:
     QSqlQuery m_q;
 };
 
+// Empties the scratch table and writes its rows through one prepared INSERT, in
+// one transaction; returns the rows in their numbered order. (One statement
+// prepared for all the rows: thousands of trips stage in a fraction of the time
+// a statement prepared per row takes.)
+ReportData stageRows(const QString &table, const QString &insertSql, const std::function<void(StagingInsert &)> &write)
+{
+    Connection temp;
+    temp.open(gTempConnStr);
+    ensureTempTable(temp, table);
+    temp.beginTrans();
+    try {
+        temp.execute(QStringLiteral("DELETE FROM %1").arg(table));
+        StagingInsert insert(temp, insertSql);
+        write(insert);
+        temp.commitTrans();
+    } catch (...) {
+        temp.rollbackTrans();
+        throw;
+    }
+    return ReportData::fromQuery(temp, QStringLiteral("SELECT * FROM %1 ORDER BY Red").arg(table));
+}
+
 } // namespace
 
 Report &rptPlaten() { return Report::instance(QStringLiteral("rptPlaten"), &declareRptPlaten); }
@@ -217,29 +241,19 @@ Report &rptNePlaten() { return Report::instance(QStringLiteral("rptNePlaten"), &
 
 ReportData stagePaidTrips(const QVector<PaidTripLine> &lines, int tariffDecimals, PrintedSum *total)
 {
-    Connection temp;
-    temp.open(gTempConnStr);
-    ensureTempTable(temp, QStringLiteral("TempPlaten"));
-    temp.beginTrans();
-    try {
-        temp.execute(QStringLiteral("DELETE FROM TempPlaten"));
-        // One statement prepared for all the rows: thousands of trips stage in
-        // a fraction of the time a statement prepared per row takes.
-        StagingInsert insert(temp, QStringLiteral("INSERT INTO TempPlaten (Red, Data, Marsh, VidTovar, KolaID, KM, "
-                                                  "Ton, Tarifa, Suma) VALUES (?,?,?,?,?,?,?,?,?)"));
-        int red = 0;
-        for (const PaidTripLine &l : lines) {
-            insert.run({++red, l.data, l.marsh, l.tovar, l.kola, formatNumber(l.km, 0), formatNumber(l.ton, 3),
-                        formatNumber(l.tarifa, tariffDecimals), formatNumber(l.neto, 2)});
-            if (total)
-                total->add(l.neto);
-        }
-        temp.commitTrans();
-    } catch (...) {
-        temp.rollbackTrans();
-        throw;
-    }
-    return ReportData::fromQuery(temp, QStringLiteral("SELECT * FROM TempPlaten ORDER BY Red"));
+    return stageRows(QStringLiteral("TempPlaten"),
+                     QStringLiteral("INSERT INTO TempPlaten (Red, Data, Marsh, VidTovar, KolaID, KM, Ton, Tarifa, "
+                                    "Suma) VALUES (?,?,?,?,?,?,?,?,?)"),
+                     [&](StagingInsert &insert) {
+                         int red = 0;
+                         for (const PaidTripLine &l : lines) {
+                             insert.run({++red, l.data, l.marsh, l.tovar, l.kola, formatNumber(l.km, 0),
+                                         formatNumber(l.ton, 3), formatNumber(l.tarifa, tariffDecimals),
+                                         formatNumber(l.neto, 2)});
+                             if (total)
+                                 total->add(l.neto);
+                         }
+                     });
 }
 
 void fillRptPlaten(const ReportData &rows, const QString &driverName, const QDate &start, const QDate &end,
@@ -305,27 +319,18 @@ void PrintDriverSalary()
                     pays.append({ton, Round(driverPay(num(t.at(6)), rate->procent, rate->ton, ton), 2)});
                 }
                 if (refusal.isEmpty()) {
-                    Connection temp;
-                    temp.open(gTempConnStr);
-                    ensureTempTable(temp, QStringLiteral("TempZaplata"));
-                    temp.beginTrans();
-                    try {
-                        temp.execute(QStringLiteral("DELETE FROM TempZaplata"));
-                        StagingInsert insert(temp, QStringLiteral("INSERT INTO TempZaplata (Red, Data, KolaID, "
-                                                                  "Ton, KM, Suma, Marsh, VidTovar, Zaplata) "
-                                                                  "VALUES (?,?,?,?,?,?,?,?,?)"));
-                        for (int i = 0; i < trips.size(); ++i) {
-                            const QVector<QVariant> &t = trips.at(i);
-                            insert.run({i + 1, t.at(0), t.at(1), pays.at(i).ton, qint64(num(t.at(3))), num(t.at(6)),
-                                        t.at(4), t.at(5), pays.at(i).pay});
-                            total.add(pays.at(i).pay);
-                        }
-                        temp.commitTrans();
-                    } catch (...) {
-                        temp.rollbackTrans();
-                        throw;
-                    }
-                    rows = ReportData::fromQuery(temp, QStringLiteral("SELECT * FROM TempZaplata ORDER BY Red"));
+                    rows = stageRows(QStringLiteral("TempZaplata"),
+                                     QStringLiteral("INSERT INTO TempZaplata (Red, Data, KolaID, Ton, KM, Suma, "
+                                                    "Marsh, VidTovar, Zaplata) VALUES (?,?,?,?,?,?,?,?,?)"),
+                                     [&](StagingInsert &insert) {
+                                         for (int i = 0; i < trips.size(); ++i) {
+                                             const QVector<QVariant> &t = trips.at(i);
+                                             insert.run({i + 1, t.at(0), t.at(1), pays.at(i).ton,
+                                                         qint64(num(t.at(3))), num(t.at(6)), t.at(4), t.at(5),
+                                                         pays.at(i).pay});
+                                             total.add(pays.at(i).pay);
+                                         }
+                                     });
                 }
             }
         }
