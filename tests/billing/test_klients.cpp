@@ -14,6 +14,7 @@
 #include "shell/targets.h"
 #include "shell/temptable.h"
 #include "reportcheck.h"
+#include "seed.h"
 #include "testdb.h"
 #include "typing.h"
 
@@ -69,8 +70,7 @@ void setSeek(const QString &client, const QString &start, const QString &end, co
     s.Tovar = goods;
     s.Marsh = route;
     s.Kola = car;
-    s.StartData = start;
-    s.EndData = end;
+    seekPeriod(s, start, end);
 }
 
 void showActive(QWidget *w)

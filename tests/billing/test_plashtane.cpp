@@ -82,8 +82,7 @@ void TestPlashtane::init()
     DiaSeek &d = DiaSeek::instance();
     d.ShofKod = QStringLiteral("002");
     d.ShofName = QStringLiteral("Иван Петров");
-    d.StartData = QStringLiteral("01.03.2010");
-    d.EndData = QStringLiteral("31.03.2010");
+    seekPeriod(d, QStringLiteral("01.03.2010"), QStringLiteral("31.03.2010"));
 }
 
 void TestPlashtane::listsTheUnpaidTripsOfThePeriod()
@@ -309,8 +308,7 @@ void TestPlashtane::emptyListAndMissingDriver()
     }
     // A driver code with no driver row: no receipt for nobody.
     db->exec("DELETE FROM shof WHERE kod='002'");
-    DiaSeek::instance().StartData = QStringLiteral("01.03.2010");
-    DiaSeek::instance().EndData = QStringLiteral("31.03.2010");
+    seekPeriod(DiaSeek::instance(), QStringLiteral("01.03.2010"), QStringLiteral("31.03.2010"));
     msgs.clear();
     Plashtane w;
     QVERIFY(w.load());

@@ -71,8 +71,7 @@ void TestDriverPayLists::init()
     d.lYes = true;
     d.ShofKod = k;
     d.ShofName = QStringLiteral("Петър Д'Арков");
-    d.StartData = QStringLiteral("1.5.2010");
-    d.EndData = QStringLiteral("31.05.2010");
+    seekPeriod(d, QStringLiteral("1.5.2010"), QStringLiteral("31.05.2010"));
 }
 
 void TestDriverPayLists::paidAndUnpaidAreDisjoint()
