@@ -15,6 +15,7 @@
 #include "reports/report.h"
 #include "reports/reportpreview.h"
 #include "reports/waybillreport.h"
+#include "benchsupport.h"
 #include "shell/globals.h"
 #include "shell/temptable.h"
 
@@ -115,17 +116,12 @@ int main(int argc, char **argv)
     const int runs = argc > 1 ? std::max(1, QByteArray(argv[1]).toInt()) : 5;
 
     QTemporaryDir dir;
-    QProcess filler;
-    filler.setProcessChannelMode(QProcess::ForwardedChannels);
-    filler.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--fill"), dir.path()});
-    if (!filler.waitForFinished(-1) || filler.exitCode() != 0) {
+    if (!bench::fillInChild(dir.path())) {
         std::printf("could not write the database\n");
         return 1;
     }
     setProgramFolder(dir.path());
-    gFirmName = QStringLiteral("Транспортна фирма ЕООД");
-    gFirmCity = QStringLiteral("София");
-    gFirmAddress = QStringLiteral("бул. Витоша 1");
+    bench::seedBenchCompany();
     DiaSeek &d = DiaSeek::instance();
     d.lYes = true;
     d.StartData = QStringLiteral("01.01.2010");

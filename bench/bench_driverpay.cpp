@@ -17,6 +17,7 @@
 #include "reports/driverpayreports.h"
 #include "reports/report.h"
 #include "reports/reportpreview.h"
+#include "benchsupport.h"
 #include "shell/globals.h"
 #include "shell/temptable.h"
 
@@ -148,18 +149,12 @@ int main(int argc, char **argv)
     const int mine = argc > 2 ? QByteArray(argv[2]).toInt() : 5000;
 
     QTemporaryDir dir;
-    QProcess filler;
-    filler.setProcessChannelMode(QProcess::ForwardedChannels);
-    filler.start(QCoreApplication::applicationFilePath(),
-                 {QStringLiteral("--fill"), dir.path(), QString::number(n), QString::number(mine)});
-    if (!filler.waitForFinished(-1) || filler.exitCode() != 0) {
+    if (!bench::fillInChild(dir.path(), {QString::number(n), QString::number(mine)})) {
         std::printf("could not write the trips\n");
         return 1;
     }
     setProgramFolder(dir.path());
-    gFirmName = QStringLiteral("Транспортна фирма ЕООД");
-    gFirmCity = QStringLiteral("София");
-    gFirmAddress = QStringLiteral("бул. Витоша 1");
+    bench::seedBenchCompany();
 
     DiaSeek &d = DiaSeek::instance();
     d.lYes = true;

@@ -1,6 +1,7 @@
 // Timings of the invoicing screen on a large database: a client with 10,000
 // trips on no invoice in the period, among 100,000 trips in all.
 // Run by hand: build-rel/bench/bench_faktura [trips] [client's trips]
+#include "benchsupport.h"
 #include "billing/diafakt.h"
 #include "billing/faktura.h"
 #include "billing/fakturareport.h"
@@ -57,13 +58,8 @@ static void fillTrips(Connection &conn, int trips, int clientTrips)
     conn.commitTrans();
 }
 
-static double median(QVector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.isEmpty() ? 0 : v.at(v.size() / 2);
-}
-
-static double worst(const QVector<double> &v) { return v.isEmpty() ? 0 : *std::max_element(v.begin(), v.end()); }
+using bench::median;
+using bench::worst;
 
 // The same query the screen runs, straight through SQLite's C interface.
 static double rawSelectMs(const QString &path, int *rows)

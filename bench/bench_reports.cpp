@@ -13,6 +13,7 @@
 #include "reports/report.h"
 #include "reports/reportpreview.h"
 #include "reports/tripreports.h"
+#include "benchsupport.h"
 #include "shell/globals.h"
 
 #include <QApplication>
@@ -75,17 +76,12 @@ int main(int argc, char **argv)
     const QString pdf = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
 
     QTemporaryDir dir;
-    QProcess filler;
-    filler.setProcessChannelMode(QProcess::ForwardedChannels);
-    filler.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--fill"), dir.path(), QString::number(n)});
-    if (!filler.waitForFinished(-1) || filler.exitCode() != 0) {
+    if (!bench::fillInChild(dir.path(), {QString::number(n)})) {
         std::printf("could not write the trips\n");
         return 1;
     }
     setProgramFolder(dir.path());
-    gFirmName = QStringLiteral("Транспортна фирма ЕООД");
-    gFirmCity = QStringLiteral("София");
-    gFirmAddress = QStringLiteral("бул. Витоша 1");
+    bench::seedBenchCompany();
     const long baseKb = statusKb("VmRSS:");
 
     DiaSeekAlt &d = DiaSeekAlt::instance();

@@ -1,6 +1,7 @@
 // Timings of the trip editor and the kilometre correction on a large database,
 // each beside the time SQLite itself takes for the same queries on the same file.
 // Run by hand: build-rel/bench/bench_trips [trips]   (100000 trips when not given)
+#include "benchsupport.h"
 #include "dialogs/diaseek.h"
 #include "dialogs/messages.h"
 #include "platform/database.h"
@@ -86,11 +87,7 @@ static void typeTrip(Kurs &k, int i)
     k.txtRazhod->setText("12,50");
 }
 
-static double median(QVector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.isEmpty() ? 0 : v.at(v.size() / 2);
-}
+using bench::median;
 
 static double msSince(const QElapsedTimer &t)
 {

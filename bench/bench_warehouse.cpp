@@ -1,6 +1,7 @@
 // Timings of the warehouse document screens and stock rules on a large ledger,
 // with the same work done through raw SQLite beside them.
 // Run by hand: build-rel/bench/bench_warehouse [lines] [articles]  (50000, 2000)
+#include "benchsupport.h"
 #include "dialogs/messages.h"
 #include "platform/database.h"
 #include "platform/dataform.h"
@@ -75,16 +76,8 @@ void addSmallLots(Connection &conn, const QString &name, int lots)
     conn.commitTrans();
 }
 
-double median(QVector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.isEmpty() ? 0 : v.at(v.size() / 2);
-}
-
-double worst(const QVector<double> &v)
-{
-    return v.isEmpty() ? 0 : *std::max_element(v.begin(), v.end());
-}
+using bench::median;
+using bench::worst;
 
 void click(QWidget *w, const char *name)
 {

@@ -14,6 +14,7 @@
 #include "reports/reportdesigns.h"
 #include "reports/reportframe.h"
 #include "shell/globals.h"
+#include "shell/listframe.h"
 #include "shell/temptable.h"
 
 #include <QApplication>
@@ -45,42 +46,19 @@ Faktura::Faktura(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("Faktura"));
     resize(940, 500);
-    QFont bold = font();
-    bold.setBold(true);
+    const ListFrame frame = buildListFrame(this);
+    Text1 = frame.title;
+    GridEX1 = frame.grid;
 
-    Text1 = new QLineEdit(this);
-    Text1->setObjectName(QStringLiteral("Text1"));
-    Text1->setReadOnly(true);
-    Text1->setFocusPolicy(Qt::NoFocus);
-    Text1->setAlignment(Qt::AlignCenter);
-    Text1->setFont(bold);
-
-    GridEX1 = new Grid(this);
-    GridEX1->setObjectName(QStringLiteral("GridEX1"));
-
-    Label1 = new QLabel(QStringLiteral("Сума за плащане:"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setFont(bold);
-    Label4 = new QLabel(QStringLiteral("лв"), this);
-    Label4->setObjectName(QStringLiteral("Label4"));
-    Label4->setFont(bold);
+    Label1 = listLabel(this, QStringLiteral("Label1"), QStringLiteral("Сума за плащане:"));
+    Label4 = listLabel(this, QStringLiteral("Label4"), QStringLiteral("лв"));
     Label4->setMinimumWidth(140);
-    Label7 = new QLabel(QStringLiteral("Space"), this);
-    Label7->setObjectName(QStringLiteral("Label7"));
-    Label7->setFont(bold);
-    Label8 = new QLabel(QStringLiteral("- Маркира плащане"), this);
-    Label8->setObjectName(QStringLiteral("Label8"));
+    Label7 = listLabel(this, QStringLiteral("Label7"), QStringLiteral("Space"));
+    Label8 = listLabel(this, QStringLiteral("Label8"), QStringLiteral("- Маркира плащане"), false);
 
-    auto button = [this](const QString &caption, const char *name) {
-        auto *b = new QPushButton(caption, this);
-        b->setObjectName(QLatin1String(name));
-        b->setAutoDefault(false);
-        b->setMinimumWidth(90);
-        return b;
-    };
-    cmdFakt = button(QStringLiteral("Фактура №"), "cmdFakt");
-    cmdPrint = button(QStringLiteral("Печат"), "cmdPrint");
-    cmdClose = button(QStringLiteral("Затвори"), "cmdClose");
+    cmdFakt = listButton(this, QStringLiteral("cmdFakt"), QStringLiteral("Фактура №"), 90);
+    cmdPrint = listButton(this, QStringLiteral("cmdPrint"), QStringLiteral("Печат"), 90);
+    cmdClose = listButton(this, QStringLiteral("cmdClose"), QStringLiteral("Затвори"), 90);
     connect(cmdFakt, &QPushButton::clicked, this, &Faktura::cmdFakt_Click);
     connect(cmdPrint, &QPushButton::clicked, this, &Faktura::cmdPrint_Click);
     connect(cmdClose, &QPushButton::clicked, this, &QDialog::close);
@@ -96,11 +74,8 @@ Faktura::Faktura(QWidget *parent) : QDialog(parent)
     buttons->addWidget(cmdFakt);
     buttons->addWidget(cmdPrint);
     buttons->addWidget(cmdClose);
-    auto *v = new QVBoxLayout(this);
-    v->addWidget(Text1);
-    v->addWidget(GridEX1, 1);
-    v->addLayout(sum);
-    v->addLayout(buttons);
+    frame.layout->addLayout(sum);
+    frame.layout->addLayout(buttons);
 
     // A ticked trip is drawn red.
     GridStyle &platen = GridEX1->addFormatStyle(QStringLiteral("Platen"));
@@ -178,27 +153,17 @@ void Faktura::fillGrid()
         rows << gridRow(t);
     GridEX1->setRows(kGridFields, rows);
 
-    struct Col {
-        const char *caption;
-        int width;
-        const char *format;
-        int align;
-    };
     // The design's widths, with the date and the numbers widened so that the
     // bold face of this grid never cuts them.
-    const Col cols[] = {{"Дата", 1400, "", 0},          {"Маршрут", 2600, "", 0},     {"Товар", 2050, "", 0},
-                        {"Кола", 1300, "", 1},          {"Км", 750, "###0", 2},       {"Тонаж", 1050, "###0.000", 2},
-                        {"Тар.", 850, "###0.000", 2},   {"Сума", 1350, "###0.00", 2}, {"Факт.", 650, "", 1}};
-    for (int i = 0; i < 9; ++i) {
-        GridColumn c = GridEX1->Columns(i + 1);
-        c.setCaption(QString::fromUtf8(cols[i].caption))
-            .setWidth(cols[i].width)
-            .setTextAlignment(cols[i].align)
-            .setHeaderAlignment(1)
-            .setEditType(i < 8 ? 0 : 1);
-        if (*cols[i].format)
-            c.setFormat(QString::fromLatin1(cols[i].format));
-    }
+    setListColumns(GridEX1, {{"Дата", 1400, "", 0, false},
+                             {"Маршрут", 2600, "", 0, false},
+                             {"Товар", 2050, "", 0, false},
+                             {"Кола", 1300, "", 1, false},
+                             {"Км", 750, "###0", 2, false},
+                             {"Тонаж", 1050, "###0.000", 2, false},
+                             {"Тар.", 850, "###0.000", 2, false},
+                             {"Сума", 1350, "###0.00", 2, false},
+                             {"Факт.", 650, "", 1, true}});
     GridEX1->Columns(ColNomFakt).setVisible(false);
     GridEX1->setAllowEdit(false);
     GridEX1->setAllowDelete(false);

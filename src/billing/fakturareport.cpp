@@ -23,11 +23,7 @@ void declareRptFaktura(Report &r)
     declareDesignPage(r, info);
     const int width = info.width;
 
-    ReportSection &rh = r.addSection(QStringLiteral("ReportHeader"), 2280);
-    rh.addLabel(QStringLiteral("Label1"), 0, 60, width, 400, QStringLiteral("Фирма"), 14, true, A::Center);
-    rh.addLabel(QStringLiteral("Label2"), 0, 480, width, 280, QStringLiteral("Адрес"), 10, false, A::Center);
-    rh.addLabel(QStringLiteral("Label11"), 0, 760, width, 280, QStringLiteral("Връзка"), 9, false, A::Center);
-    rh.addLine(QStringLiteral("Line1"), 0, 1110, width, 0).setLineWidth(20);
+    ReportSection &rh = addHeaderBand(r, info, 2280);
     rh.addLabel(QStringLiteral("Label3"), 0, 1180, width, 400, QStringLiteral("Справка"), 14, true, A::Center);
     rh.addLabel(QStringLiteral("Label4"), 0, 1590, width, 320, QString(), 11, true, A::Center);
     rh.addLabel(QStringLiteral("Label5"), 0, 1920, width, 300, QString(), 10, false, A::Center);
@@ -55,11 +51,7 @@ void declareRptFaktura(Report &r)
     }
     ph.addLine(QStringLiteral("Line3"), 0, 380, width, 0);
 
-    ReportSection &pf = r.addSection(QStringLiteral("PageFooter"), 420);
-    pf.addLine(QStringLiteral("Line4"), 0, 40, width, 0);
-    pf.addLabel(QStringLiteral("Label6"), 0, 100, width / 2, 260, QStringLiteral("Тревалон"), 8);
-    pf.addLabel(QStringLiteral("Label7"), width / 2, 100, width / 2, 260,
-                QStringLiteral("Програма за управление на превози"), 8, false, A::Right);
+    addVersionFooterBand(r, info);
 
     ReportSection &rf = r.addSection(QStringLiteral("ReportFooter"), 1200);
     rf.addLine(QStringLiteral("Line5"), 0, 40, width, 0).setLineWidth(20);
@@ -80,11 +72,7 @@ void fillRptFaktura(const ReportData &rows, const QString &subject, const QStrin
                     const InvoiceTotals &totals)
 {
     Report &r = rptFaktura();
-    const ReportDesignInfo &info = reportDesign(r.name());
-    r.setCaption(info.windowCaption());
-    applyDesignPage(r, info);
-    r.setDataSource(rows);
-    fillCompanyHeader(r, info);
+    const ReportDesignInfo &info = startReportRun(r, rows);
     ReportSection &rh = r.section(QStringLiteral("ReportHeader"));
     rh.control(QStringLiteral("Label4")).setCaption(subject);
     rh.control(QStringLiteral("Label5")).setCaption(period);

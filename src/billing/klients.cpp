@@ -12,6 +12,7 @@
 #include "platform/singlewindow.h"
 #include "platform/version.h"
 #include "shell/globals.h"
+#include "shell/listframe.h"
 #include "shell/scratchrows.h"
 
 #include <QApplication>
@@ -36,25 +37,6 @@ Klients::FileAnswer s_fileAnswer;
 // Columns of the grid, from 1: the fields of TempKlients in their order.
 enum { ColData = 1, ColMarsh, ColTovar, ColKola, ColKM, ColTon, ColTarifa, ColSuma };
 
-QPushButton *button(const QString &name, const QString &caption, QWidget *parent)
-{
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    b->setMinimumWidth(95);
-    return b;
-}
-
-QLabel *label(const QString &name, const QString &caption, QWidget *parent, bool bold = true)
-{
-    auto *l = new QLabel(caption, parent);
-    l->setObjectName(name);
-    QFont f = l->font();
-    f.setBold(bold);
-    l->setFont(f);
-    return l;
-}
-
 } // namespace
 
 Klients *Klients::instance()
@@ -74,37 +56,29 @@ Klients::Klients(QWidget *parent) : QDialog(parent)
     setModal(false);
     resize(860, 520);
 
-    Text1 = new QLineEdit(this);
-    Text1->setObjectName(QStringLiteral("Text1"));
-    Text1->setReadOnly(true);
-    Text1->setFocusPolicy(Qt::NoFocus);
-    Text1->setAlignment(Qt::AlignCenter);
-    QFont bold = Text1->font();
-    bold.setBold(true);
-    Text1->setFont(bold);
+    const ListFrame frame = buildListFrame(this);
+    Text1 = frame.title;
+    GridEX1 = frame.grid;
 
-    GridEX1 = new Grid(this);
-    GridEX1->setObjectName(QStringLiteral("GridEX1"));
-
-    Label1 = label(QStringLiteral("Label1"), QStringLiteral("Всичко:"), this);
-    Label2 = label(QStringLiteral("Label2"), QStringLiteral("км"), this);
-    Label3 = label(QStringLiteral("Label3"), QStringLiteral("тон"), this);
-    Label4 = label(QStringLiteral("Label4"), QStringLiteral("лв"), this);
+    Label1 = listLabel(this, QStringLiteral("Label1"), QStringLiteral("Всичко:"));
+    Label2 = listLabel(this, QStringLiteral("Label2"), QStringLiteral("км"));
+    Label3 = listLabel(this, QStringLiteral("Label3"), QStringLiteral("тон"));
+    Label4 = listLabel(this, QStringLiteral("Label4"), QStringLiteral("лв"));
     for (QLabel *l : {Label2, Label3, Label4}) {
         l->setMinimumWidth(90);
         l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         l->setFrameShape(QFrame::Panel);
         l->setFrameShadow(QFrame::Sunken);
     }
-    Label5 = label(QStringLiteral("Label5"), QStringLiteral("F4"), this);
-    Label6 = label(QStringLiteral("Label6"), QStringLiteral("- Корекция"), this, false);
-    Label7 = label(QStringLiteral("Label7"), QStringLiteral("Delete"), this);
-    Label8 = label(QStringLiteral("Label8"), QStringLiteral("- Изтрива ред"), this, false);
+    Label5 = listLabel(this, QStringLiteral("Label5"), QStringLiteral("F4"));
+    Label6 = listLabel(this, QStringLiteral("Label6"), QStringLiteral("- Корекция"), false);
+    Label7 = listLabel(this, QStringLiteral("Label7"), QStringLiteral("Delete"));
+    Label8 = listLabel(this, QStringLiteral("Label8"), QStringLiteral("- Изтрива ред"), false);
 
-    cmdOpenFile = button(QStringLiteral("cmdOpenFile"), QStringLiteral("Зареди файл"), this);
-    cmdSaveFile = button(QStringLiteral("cmdSaveFile"), QStringLiteral("Запис файл"), this);
-    cmdPrint = button(QStringLiteral("cmdPrint"), QStringLiteral("Печат"), this);
-    cmdClose = button(QStringLiteral("cmdClose"), QStringLiteral("Затвори"), this);
+    cmdOpenFile = listButton(this, QStringLiteral("cmdOpenFile"), QStringLiteral("Зареди файл"), 95);
+    cmdSaveFile = listButton(this, QStringLiteral("cmdSaveFile"), QStringLiteral("Запис файл"), 95);
+    cmdPrint = listButton(this, QStringLiteral("cmdPrint"), QStringLiteral("Печат"), 95);
+    cmdClose = listButton(this, QStringLiteral("cmdClose"), QStringLiteral("Затвори"), 95);
     cmdSaveFile->setVisible(false);
     cmdSaveFile->setEnabled(false);
 
@@ -127,11 +101,7 @@ Klients::Klients(QWidget *parent) : QDialog(parent)
     buttons->addWidget(cmdPrint, 0, 1);
     buttons->addWidget(cmdClose, 0, 2);
     totals->addLayout(buttons);
-
-    auto *v = new QVBoxLayout(this);
-    v->addWidget(Text1);
-    v->addWidget(GridEX1, 1);
-    v->addLayout(totals);
+    frame.layout->addLayout(totals);
 
     connect(cmdClose, &QPushButton::clicked, this, &QDialog::close);
     connect(cmdPrint, &QPushButton::clicked, this, &Klients::cmdPrint_Click);
@@ -207,28 +177,15 @@ bool Klients::load()
 
 void Klients::setColumns()
 {
-    struct Col {
-        const char *caption;
-        int width;
-        const char *format;
-        int align;
-        bool editable;
-    };
-    const Col cols[] = {{"Дата", 1400, "", 0, false},       {"Маршрут", 2600, "", 0, false},
-                        {"Товар", 2500, "", 0, false},      {"Кола", 1200, "", 1, false},
-                        {"Км", 750, "", 2, true},           {"Тонаж", 900, "###0.000", 2, false},
-                        {"Тар.", 750, "###0.000", 2, true}, {"Сума", 1100, "###0.00", 2, false}};
     // (A date in the grid's bold face needs a little more than 1200 twips.)
-    for (int i = 0; i < 8; ++i) {
-        GridColumn c = GridEX1->Columns(i + 1);
-        c.setCaption(QString::fromUtf8(cols[i].caption))
-            .setWidth(cols[i].width)
-            .setTextAlignment(cols[i].align)
-            .setHeaderAlignment(1)
-            .setEditable(cols[i].editable);
-        if (*cols[i].format)
-            c.setFormat(QString::fromLatin1(cols[i].format));
-    }
+    setListColumns(GridEX1, {{"Дата", 1400, "", 0, false},
+                             {"Маршрут", 2600, "", 0, false},
+                             {"Товар", 2500, "", 0, false},
+                             {"Кола", 1200, "", 1, false},
+                             {"Км", 750, "", 2, true},
+                             {"Тонаж", 900, "###0.000", 2, false},
+                             {"Тар.", 750, "###0.000", 2, true},
+                             {"Сума", 1100, "###0.00", 2, false}});
     GridEX1->Columns(ColKM).setValidator(statementKmRefusal);
     GridEX1->Columns(ColTarifa).setValidator(statementTariffRefusal);
 }
@@ -386,14 +343,7 @@ void Klients::closeEvent(QCloseEvent *e)
 
 void showKlients()
 {
-    showSingle(s_instance, [] {
-        auto *w = new Klients(QApplication::activeWindow());
-        if (!w->load()) {
-            delete w;
-            return static_cast<Klients *>(nullptr);
-        }
-        return w;
-    });
+    showSingleLoaded(s_instance);
 }
 
 } // namespace kelm

@@ -29,11 +29,7 @@ void declareRptKlientS(Report &r)
     declareDesignPage(r, info);
     const int width = info.width;
 
-    ReportSection &rh = r.addSection(QStringLiteral("ReportHeader"), kHeaderHeight);
-    rh.addLabel(QStringLiteral("Label1"), 0, 60, width, 400, QStringLiteral("Фирма"), 14, true, A::Center);
-    rh.addLabel(QStringLiteral("Label2"), 0, 480, width, 280, QStringLiteral("Адрес"), 10, false, A::Center);
-    rh.addLabel(QStringLiteral("Label9"), 0, 760, width, 280, QStringLiteral("Връзка"), 9, false, A::Center);
-    rh.addLine(QStringLiteral("Line1"), 0, 1110, 9600, 0).setLineWidth(20);
+    ReportSection &rh = addHeaderBand(r, info, kHeaderHeight, 9600);
     rh.addLabel(QStringLiteral("Label3"), 0, 1180, 9600, 400, QStringLiteral("Справка"), 14, true, A::Center);
     rh.addLabel(QStringLiteral("Label4"), 0, 1590, 9600, 320, QString(), 11, true, A::Center);
     rh.addLabel(QStringLiteral("Label5"), 0, 1920, 9600, 300, QString(), 10, false, A::Center);
@@ -71,11 +67,7 @@ void declareRptKlientS(Report &r)
     ph.addLine(QStringLiteral("Line3"), 0, 380, width, 0);
     det.addLine(QStringLiteral("Line8"), 0, kDetailHeight - 5, width, 0).setLineWidth(5);
 
-    ReportSection &pf = r.addSection(QStringLiteral("PageFooter"), kPageFooterHeight);
-    pf.addLine(QStringLiteral("Line4"), 0, 40, 9600, 0);
-    pf.addLabel(QStringLiteral("Label6"), 0, 100, width / 2, 260, QStringLiteral("Тревалон"), 8);
-    pf.addLabel(QStringLiteral("Label7"), width / 2, 100, width / 2, 260,
-                QStringLiteral("Програма за управление на превози"), 8, false, A::Right);
+    addVersionFooterBand(r, info, kPageFooterHeight, QStringLiteral("Line4"), 9600);
 
     // The totals in a frame: a row heading, then five captions over their values.
     ReportSection &rf = r.addSection(QStringLiteral("ReportFooter"), kReportFooterHeight);
@@ -123,11 +115,7 @@ bool PrintKlientStatement(Connection &scratch, const StatementSubject &subject)
         }
 
         Report &r = rptKlientS();
-        const ReportDesignInfo &info = reportDesign(r.name());
-        r.setCaption(info.windowCaption());
-        applyDesignPage(r, info);
-        r.setDataSource(rows);
-        fillCompanyHeader(r, info);
+        const ReportDesignInfo &info = startReportRun(r, rows);
         ReportSection &rh = r.section(QStringLiteral("ReportHeader"));
         rh.control(QStringLiteral("Label3")).setCaption(QStringLiteral("Извършени от ") + gFirmName
                                                         + QStringLiteral(" курсове"));

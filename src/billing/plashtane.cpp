@@ -11,6 +11,7 @@
 #include "reports/reportdesigns.h"
 #include "reports/reportframe.h"
 #include "shell/globals.h"
+#include "shell/listframe.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -19,7 +20,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
-#include <QVBoxLayout>
 
 namespace kelm {
 
@@ -40,39 +40,18 @@ Plashtane::Plashtane(QWidget *parent) : QDialog(parent)
     setObjectName(QStringLiteral("Plashtane"));
     resize(860, 460);
 
-    Text1 = new QLineEdit(this);
-    Text1->setObjectName(QStringLiteral("Text1"));
-    Text1->setReadOnly(true);
-    Text1->setFocusPolicy(Qt::NoFocus);
-    Text1->setAlignment(Qt::AlignCenter);
-    QFont bold = Text1->font();
-    bold.setBold(true);
-    Text1->setFont(bold);
+    const ListFrame frame = buildListFrame(this);
+    Text1 = frame.title;
+    GridEX1 = frame.grid;
 
-    GridEX1 = new Grid(this);
-    GridEX1->setObjectName(QStringLiteral("GridEX1"));
-
-    Label1 = new QLabel(QStringLiteral("Сума за плащане:"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setFont(bold);
-    Label4 = new QLabel(QStringLiteral("лв"), this);
-    Label4->setObjectName(QStringLiteral("Label4"));
-    Label4->setFont(bold);
+    Label1 = listLabel(this, QStringLiteral("Label1"), QStringLiteral("Сума за плащане:"));
+    Label4 = listLabel(this, QStringLiteral("Label4"), QStringLiteral("лв"));
     Label4->setMinimumWidth(120);
     Label4->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    Label7 = new QLabel(QStringLiteral("Space"), this);
-    Label7->setObjectName(QStringLiteral("Label7"));
-    Label7->setFont(bold);
-    Label8 = new QLabel(QStringLiteral("- Маркира плащане"), this);
-    Label8->setObjectName(QStringLiteral("Label8"));
-    cmdPrint = new QPushButton(QStringLiteral("Печат"), this);
-    cmdPrint->setObjectName(QStringLiteral("cmdPrint"));
-    cmdPrint->setAutoDefault(false);
-    cmdPrint->setMinimumWidth(81);
-    cmdClose = new QPushButton(QStringLiteral("Затвори"), this);
-    cmdClose->setObjectName(QStringLiteral("cmdClose"));
-    cmdClose->setAutoDefault(false);
-    cmdClose->setMinimumWidth(81);
+    Label7 = listLabel(this, QStringLiteral("Label7"), QStringLiteral("Space"));
+    Label8 = listLabel(this, QStringLiteral("Label8"), QStringLiteral("- Маркира плащане"), false);
+    cmdPrint = listButton(this, QStringLiteral("cmdPrint"), QStringLiteral("Печат"), 81);
+    cmdClose = listButton(this, QStringLiteral("cmdClose"), QStringLiteral("Затвори"), 81);
     connect(cmdPrint, &QPushButton::clicked, this, &Plashtane::cmdPrint_Click);
     connect(cmdClose, &QPushButton::clicked, this, &QDialog::close);
 
@@ -85,10 +64,7 @@ Plashtane::Plashtane(QWidget *parent) : QDialog(parent)
     bottom->addSpacing(20);
     bottom->addWidget(cmdPrint);
     bottom->addWidget(cmdClose);
-    auto *v = new QVBoxLayout(this);
-    v->addWidget(Text1);
-    v->addWidget(GridEX1, 1);
-    v->addLayout(bottom);
+    frame.layout->addLayout(bottom);
 
     GridEX1->setKeyDown([this](int &keyCode, int shift) { GridEX1_KeyDown(keyCode, shift); });
     connect(GridEX1, &Grid::TakeFocus, GridEX1, &Grid::SetFocus);
@@ -147,27 +123,17 @@ bool Plashtane::load()
     }
     adoRS.moveFirst();
     GridEX1->setBoundRecordset(&adoRS);
-    struct Col {
-        const char *caption;
-        int width;
-        const char *format;
-        int align;
-    };
     // Date, car and the paid mark get the room the bold face of the list needs
     // to show a whole date, car number and caption.
-    const Col cols[] = {{"Дата", 1400, "", 0},      {"Маршрут", 2600, "", 0},  {"Товар", 2200, "", 0},
-                        {"Кола", 1450, "", 1},      {"Км", 750, "", 2},        {"Тонаж", 900, "###0.000", 2},
-                        {"Тар.", 750, "###0.000", 2}, {"Сума", 900, "###0.00", 2}, {"Плат.", 700, "", 1}};
-    for (int i = 0; i < 9; ++i) {
-        GridColumn c = GridEX1->Columns(i + 1);
-        c.setCaption(QString::fromUtf8(cols[i].caption))
-            .setWidth(cols[i].width)
-            .setTextAlignment(cols[i].align)
-            .setHeaderAlignment(1)
-            .setEditable(false);
-        if (*cols[i].format)
-            c.setFormat(QString::fromLatin1(cols[i].format));
-    }
+    setListColumns(GridEX1, {{"Дата", 1400, "", 0, false},
+                             {"Маршрут", 2600, "", 0, false},
+                             {"Товар", 2200, "", 0, false},
+                             {"Кола", 1450, "", 1, false},
+                             {"Км", 750, "", 2, false},
+                             {"Тонаж", 900, "###0.000", 2, false},
+                             {"Тар.", 750, "###0.000", 2, false},
+                             {"Сума", 900, "###0.00", 2, false},
+                             {"Плат.", 700, "", 1, false}});
     GridEX1->setAllowEdit(false);
     GridEX1->setAllowDelete(false);
     return true;

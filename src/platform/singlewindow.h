@@ -1,4 +1,5 @@
 #pragma once
+#include <QApplication>
 #include <QPointer>
 #include <QWidget>
 
@@ -26,6 +27,21 @@ W *showSingle(QPointer<W> &slot, Make &&make)
     slot = w;
     w->show();
     return w;
+}
+
+// showSingle for a screen made over the active window and filled by its own
+// load(), which returns false (having said why) when the screen is not to open.
+template <class W>
+W *showSingleLoaded(QPointer<W> &slot)
+{
+    return showSingle(slot, []() -> W * {
+        auto *w = new W(QApplication::activeWindow());
+        if (!w->load()) {
+            delete w;
+            return nullptr;
+        }
+        return w;
+    });
 }
 
 } // namespace kelm

@@ -39,11 +39,7 @@ void declareRptBalans(Report &r)
     declareDesignPage(r, info);
     const int w = info.width;
 
-    ReportSection &rh = r.addSection(QStringLiteral("ReportHeader"), 2330);
-    rh.addLabel(QStringLiteral("Label4"), 0, 60, w, 400, QStringLiteral("Фирма"), 14, true, A::Center);
-    rh.addLabel(QStringLiteral("Label5"), 0, 480, w, 280, QStringLiteral("Адрес"), 10, false, A::Center);
-    rh.addLabel(QStringLiteral("Label9"), 0, 760, w, 280, QStringLiteral("Връзка"), 9, false, A::Center);
-    rh.addLine(QStringLiteral("Line1"), 0, 1110, w, 0).setLineWidth(20);
+    ReportSection &rh = addHeaderBand(r, info, 2330);
     rh.addLabel(QStringLiteral("Label1"), 0, 1180, w, 400, QStringLiteral("Справка"), 14, true, A::Center);
     rh.addLabel(QStringLiteral("Label2"), 0, 1590, w, 320, QStringLiteral("за печалбата от колите"), 11, true,
                 A::Center);
@@ -76,11 +72,7 @@ void declareRptBalans(Report &r)
     }
     ph.addLine(QStringLiteral("Line3"), 0, 620, w, 0);
 
-    ReportSection &pf = r.addSection(QStringLiteral("PageFooter"), 420);
-    pf.addLine(QStringLiteral("Line4"), 0, 40, w, 0);
-    pf.addLabel(QStringLiteral("Label6"), 0, 100, w / 2, 260, QStringLiteral("Тревалон"), 8);
-    pf.addLabel(QStringLiteral("Label7"), w / 2, 100, w / 2, 260, QStringLiteral("Програма за управление на превози"),
-                8, false, A::Right);
+    addVersionFooterBand(r, info);
 
     ReportSection &rf = r.addSection(QStringLiteral("ReportFooter"), 560);
     rf.addLine(QStringLiteral("Line5"), 0, 40, w, 0).setLineWidth(20);
@@ -205,11 +197,7 @@ void Balans::cmdPrint_Click()
     runReportFill([this] {
         const bool fuel = m_mode == BalansMode::Fuel;
         Report &r = rptBalans();
-        const ReportDesignInfo &info = reportDesign(r.name());
-        r.setCaption(info.windowCaption(fuel));
-        applyDesignPage(r, info);
-        r.setDataSource(stagedRows());
-        fillCompanyHeader(r, info);
+        const ReportDesignInfo &info = startReportRun(r, stagedRows(), fuel);
         ReportSection &rh = r.section(QStringLiteral("ReportHeader"));
         rh.control(QStringLiteral("Label2"))
             .setCaption(fuel ? QStringLiteral("за разхода на нафта на колите") : QStringLiteral("за печалбата от колите"));
@@ -243,14 +231,7 @@ void showBalans()
         bringForward(open);
         return;
     }
-    showSingle(s_balans, [] () -> Balans * {
-        auto *w = new Balans(QApplication::activeWindow());
-        if (!w->load()) {
-            delete w;
-            return nullptr;
-        }
-        return w;
-    });
+    showSingleLoaded(s_balans);
 }
 
 } // namespace kelm

@@ -181,11 +181,7 @@ void declareRptDAI(Report &r)
     text(6800, 12630, 3000, 240, QStringLiteral("подпис на водача"), 8, false, A::Center);
 
     r.addSection(QStringLiteral("Detail"), 0);
-    ReportSection &pf = r.addSection(QStringLiteral("PageFooter"), 420);
-    pf.addLine(QStringLiteral("Line6"), 0, 40, w, 0);
-    pf.addLabel(QStringLiteral("Label5"), 0, 100, w / 2, 260, QStringLiteral("Тревалон"), 8);
-    pf.addLabel(QStringLiteral("Label7"), w / 2, 100, w / 2, 260, QStringLiteral("Програма за управление на превози"),
-                8, false, A::Right);
+    addVersionFooterBand(r, info, 420, QStringLiteral("Line6"));
 }
 
 QLabel *valueLabel(QWidget *parent, const char *name)
@@ -555,14 +551,7 @@ void DAI::cmdPrint_Click()
 
 void showDAI()
 {
-    showSingle(s_dai, []() -> DAI * {
-        auto *w = new DAI(QApplication::activeWindow());
-        if (!w->load()) {
-            delete w;
-            return nullptr;
-        }
-        return w;
-    });
+    showSingleLoaded(s_dai);
 }
 
 } // namespace kelm

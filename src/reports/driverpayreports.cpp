@@ -18,6 +18,8 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include <functional>
+
 namespace kelm {
 
 namespace {
@@ -45,19 +47,14 @@ constexpr int kReceiptFooterHeight = 3000;
 // The three designs share their shape: the company header, the title, subject and
 // period lines, nine ruled columns, the version footer; the report footer holds
 // the total, and on the pay statements the receipt under it.
-void declarePayDesign(Report &r, const QList<Column> &cols, bool contacts, bool receipt,
-                      const QString &totalCaption)
+void declarePayDesign(Report &r, const QList<Column> &cols, bool receipt, const QString &totalCaption)
 {
     const ReportDesignInfo &info = reportDesign(r.name());
     declareDesignPage(r, info);
     const int width = info.width;
 
-    ReportSection &rh = r.addSection(QStringLiteral("ReportHeader"), kHeaderHeight);
-    rh.addLabel(QStringLiteral("Label1"), 0, 60, width, 400, QStringLiteral("Фирма"), 14, true, A::Center);
-    rh.addLabel(QStringLiteral("Label2"), 0, 480, width, 280, QStringLiteral("Адрес"), 10, false, A::Center);
-    if (contacts)
-        rh.addLabel(QStringLiteral("Label9"), 0, 760, width, 280, QStringLiteral("Връзка"), 9, false, A::Center);
-    rh.addLine(QStringLiteral("Line1"), 0, 1110, width, 0).setLineWidth(20);
+    // The contacts line stands where the design's row names its label.
+    ReportSection &rh = addHeaderBand(r, info, kHeaderHeight);
     rh.addLabel(QStringLiteral("Label3"), 0, 1180, width, 400, QStringLiteral("Извлечение"), 14, true, A::Center);
     rh.addLabel(QStringLiteral("Label4"), 0, 1590, width, 320, QStringLiteral("за курсовете на"), 11, true,
                 A::Center);
@@ -83,11 +80,7 @@ void declarePayDesign(Report &r, const QList<Column> &cols, bool contacts, bool 
     det.addLine(QStringLiteral("LineDBottom"), 0, kDetailHeight, width, 0);
     ph.addLine(QStringLiteral("Line3"), 0, kPageHeaderHeight, width, 0);
 
-    ReportSection &pf = r.addSection(QStringLiteral("PageFooter"), kPageFooterHeight);
-    pf.addLine(QStringLiteral("Line4"), 0, 40, width, 0);
-    pf.addLabel(QStringLiteral("Label6"), 0, 100, width / 2, 260, QStringLiteral("Тревалон"), 8);
-    pf.addLabel(QStringLiteral("Label7"), width / 2, 100, width / 2, 260,
-                QStringLiteral("Програма за управление на превози"), 8, false, A::Right);
+    addVersionFooterBand(r, info, kPageFooterHeight);
 
     ReportSection &rf =
         r.addSection(QStringLiteral("ReportFooter"), receipt ? kReceiptFooterHeight : kTotalFooterHeight);
@@ -119,15 +112,15 @@ const QList<Column> kZaplataColumns = {
 
 void declareRptPlaten(Report &r)
 {
-    declarePayDesign(r, kPlatenColumns, false, true, QStringLiteral("Сума за плащане:"));
+    declarePayDesign(r, kPlatenColumns, true, QStringLiteral("Сума за плащане:"));
 }
 void declareRptZaplata(Report &r)
 {
-    declarePayDesign(r, kZaplataColumns, true, true, QStringLiteral("Всичко заработка:"));
+    declarePayDesign(r, kZaplataColumns, true, QStringLiteral("Всичко заработка:"));
 }
 void declareRptNePlaten(Report &r)
 {
-    declarePayDesign(r, kPlatenColumns, true, false, QStringLiteral("Сума за плащане:"));
+    declarePayDesign(r, kPlatenColumns, false, QStringLiteral("Сума за плащане:"));
 }
 
 void setFramePage(Report &r, bool alt = false)
@@ -218,6 +211,28 @@ private:
     QSqlQuery m_q;
 };
 
+// Empties the scratch table and writes its rows through one prepared INSERT, in
+// one transaction; returns the rows in their numbered order. (One statement
+// prepared for all the rows: thousands of trips stage in a fraction of the time
+// a statement prepared per row takes.)
+ReportData stageRows(const QString &table, const QString &insertSql, const std::function<void(StagingInsert &)> &write)
+{
+    Connection temp;
+    temp.open(gTempConnStr);
+    ensureTempTable(temp, table);
+    temp.beginTrans();
+    try {
+        temp.execute(QStringLiteral("DELETE FROM %1").arg(table));
+        StagingInsert insert(temp, insertSql);
+        write(insert);
+        temp.commitTrans();
+    } catch (...) {
+        temp.rollbackTrans();
+        throw;
+    }
+    return ReportData::fromQuery(temp, QStringLiteral("SELECT * FROM %1 ORDER BY Red").arg(table));
+}
+
 } // namespace
 
 Report &rptPlaten() { return Report::instance(QStringLiteral("rptPlaten"), &declareRptPlaten); }
@@ -226,29 +241,19 @@ Report &rptNePlaten() { return Report::instance(QStringLiteral("rptNePlaten"), &
 
 ReportData stagePaidTrips(const QVector<PaidTripLine> &lines, int tariffDecimals, PrintedSum *total)
 {
-    Connection temp;
-    temp.open(gTempConnStr);
-    ensureTempTable(temp, QStringLiteral("TempPlaten"));
-    temp.beginTrans();
-    try {
-        temp.execute(QStringLiteral("DELETE FROM TempPlaten"));
-        // One statement prepared for all the rows: thousands of trips stage in
-        // a fraction of the time a statement prepared per row takes.
-        StagingInsert insert(temp, QStringLiteral("INSERT INTO TempPlaten (Red, Data, Marsh, VidTovar, KolaID, KM, "
-                                                  "Ton, Tarifa, Suma) VALUES (?,?,?,?,?,?,?,?,?)"));
-        int red = 0;
-        for (const PaidTripLine &l : lines) {
-            insert.run({++red, l.data, l.marsh, l.tovar, l.kola, formatNumber(l.km, 0), formatNumber(l.ton, 3),
-                        formatNumber(l.tarifa, tariffDecimals), formatNumber(l.neto, 2)});
-            if (total)
-                total->add(l.neto);
-        }
-        temp.commitTrans();
-    } catch (...) {
-        temp.rollbackTrans();
-        throw;
-    }
-    return ReportData::fromQuery(temp, QStringLiteral("SELECT * FROM TempPlaten ORDER BY Red"));
+    return stageRows(QStringLiteral("TempPlaten"),
+                     QStringLiteral("INSERT INTO TempPlaten (Red, Data, Marsh, VidTovar, KolaID, KM, Ton, Tarifa, "
+                                    "Suma) VALUES (?,?,?,?,?,?,?,?,?)"),
+                     [&](StagingInsert &insert) {
+                         int red = 0;
+                         for (const PaidTripLine &l : lines) {
+                             insert.run({++red, l.data, l.marsh, l.tovar, l.kola, formatNumber(l.km, 0),
+                                         formatNumber(l.ton, 3), formatNumber(l.tarifa, tariffDecimals),
+                                         formatNumber(l.neto, 2)});
+                             if (total)
+                                 total->add(l.neto);
+                         }
+                     });
 }
 
 void fillRptPlaten(const ReportData &rows, const QString &driverName, const QDate &start, const QDate &end,
@@ -314,27 +319,18 @@ void PrintDriverSalary()
                     pays.append({ton, Round(driverPay(num(t.at(6)), rate->procent, rate->ton, ton), 2)});
                 }
                 if (refusal.isEmpty()) {
-                    Connection temp;
-                    temp.open(gTempConnStr);
-                    ensureTempTable(temp, QStringLiteral("TempZaplata"));
-                    temp.beginTrans();
-                    try {
-                        temp.execute(QStringLiteral("DELETE FROM TempZaplata"));
-                        StagingInsert insert(temp, QStringLiteral("INSERT INTO TempZaplata (Red, Data, KolaID, "
-                                                                  "Ton, KM, Suma, Marsh, VidTovar, Zaplata) "
-                                                                  "VALUES (?,?,?,?,?,?,?,?,?)"));
-                        for (int i = 0; i < trips.size(); ++i) {
-                            const QVector<QVariant> &t = trips.at(i);
-                            insert.run({i + 1, t.at(0), t.at(1), pays.at(i).ton, qint64(num(t.at(3))), num(t.at(6)),
-                                        t.at(4), t.at(5), pays.at(i).pay});
-                            total.add(pays.at(i).pay);
-                        }
-                        temp.commitTrans();
-                    } catch (...) {
-                        temp.rollbackTrans();
-                        throw;
-                    }
-                    rows = ReportData::fromQuery(temp, QStringLiteral("SELECT * FROM TempZaplata ORDER BY Red"));
+                    rows = stageRows(QStringLiteral("TempZaplata"),
+                                     QStringLiteral("INSERT INTO TempZaplata (Red, Data, KolaID, Ton, KM, Suma, "
+                                                    "Marsh, VidTovar, Zaplata) VALUES (?,?,?,?,?,?,?,?,?)"),
+                                     [&](StagingInsert &insert) {
+                                         for (int i = 0; i < trips.size(); ++i) {
+                                             const QVector<QVariant> &t = trips.at(i);
+                                             insert.run({i + 1, t.at(0), t.at(1), pays.at(i).ton,
+                                                         qint64(num(t.at(3))), num(t.at(6)), t.at(4), t.at(5),
+                                                         pays.at(i).pay});
+                                             total.add(pays.at(i).pay);
+                                         }
+                                     });
                 }
             }
         }

@@ -63,6 +63,41 @@ void fillVersionFooter(Report &r, const ReportDesignInfo &info)
     fillVersionFooter(r, info.fullVersion, info.versionLabel);
 }
 
+ReportSection &addHeaderBand(Report &r, const ReportDesignInfo &info, int height, int ruleWidth)
+{
+    using A = ReportAlign;
+    const int w = info.width;
+    ReportSection &rh = r.addSection(info.headerSection, height);
+    rh.addLabel(info.nameLabel, 0, 60, w, 400, QStringLiteral("Фирма"), 14, true, A::Center);
+    rh.addLabel(info.addressLabel, 0, 480, w, 280, QStringLiteral("Адрес"), 10, false, A::Center);
+    if (!info.contactsLabel.isEmpty())
+        rh.addLabel(info.contactsLabel, 0, 760, w, 280, QStringLiteral("Връзка"), 9, false, A::Center);
+    rh.addLine(QStringLiteral("Line1"), 0, 1110, ruleWidth > 0 ? ruleWidth : w, 0).setLineWidth(20);
+    return rh;
+}
+
+ReportSection &addVersionFooterBand(Report &r, const ReportDesignInfo &info, int height, const QString &rule,
+                                    int ruleWidth)
+{
+    const int w = info.width;
+    ReportSection &pf = r.addSection(QStringLiteral("PageFooter"), height);
+    pf.addLine(rule, 0, 40, ruleWidth > 0 ? ruleWidth : w, 0);
+    pf.addLabel(info.versionLabel, 0, 100, w / 2, 260, QStringLiteral("Тревалон"), 8);
+    pf.addLabel(QStringLiteral("Label7"), w / 2, 100, w / 2, 260, QStringLiteral("Програма за управление на превози"),
+                8, false, ReportAlign::Right);
+    return pf;
+}
+
+const ReportDesignInfo &startReportRun(Report &r, const ReportData &rows, bool alt)
+{
+    const ReportDesignInfo &info = reportDesign(r.name());
+    r.setCaption(info.windowCaption(alt));
+    applyDesignPage(r, info);
+    r.setDataSource(rows);
+    fillCompanyHeader(r, info);
+    return info;
+}
+
 bool runReportFill(const std::function<void()> &fill)
 {
     try {

@@ -9,6 +9,8 @@
 namespace kelm {
 
 class Report;
+class ReportData;
+class ReportSection;
 struct ReportDesignInfo;
 
 // "Тревалон <major>.<minor> - <title>".
@@ -34,6 +36,20 @@ void fillVersionFooter(Report &r, bool full, const QString &label = QStringLiter
 // prints no town).
 void fillCompanyHeader(Report &r, const ReportDesignInfo &info);
 void fillVersionFooter(Report &r, const ReportDesignInfo &info);
+
+// Declares the design's company header band (its header section, `height`
+// twips): the name, address and contacts labels of its row, centred across the
+// report (no contacts line where the row names none), and the heavy rule under
+// them, `ruleWidth` long (0: the report's width). The design adds its title lines.
+ReportSection &addHeaderBand(Report &r, const ReportDesignInfo &info, int height, int ruleWidth = 0);
+// Declares the page footer: a rule, "Тревалон" in the row's version label on the
+// left and "Програма за управление на превози" (Label7) on the right.
+ReportSection &addVersionFooterBand(Report &r, const ReportDesignInfo &info, int height = 420,
+                                    const QString &rule = QStringLiteral("Line4"), int ruleWidth = 0);
+
+// The start of a run: the design's window title (`alt`: its second title), its
+// page, the rows, the company header. Returns the design's row.
+const ReportDesignInfo &startReportRun(Report &r, const ReportData &rows, bool alt = false);
 
 // Runs one fill; a database or report failure is shown in DiaInf and ends only
 // this command. Returns false when the fill failed.

@@ -50,11 +50,7 @@ void declareStoreDesign(Report &r, const QList<Col> &cols, const QList<Group> &g
     declareDesignPage(r, info);
     const int width = info.width;
 
-    ReportSection &rh = r.addSection(QStringLiteral("ReportHeader"), kHeaderHeight);
-    rh.addLabel(info.nameLabel, 0, 60, width, 400, QStringLiteral("Фирма"), 14, true, A::Center);
-    rh.addLabel(info.addressLabel, 0, 480, width, 280, QStringLiteral("Адрес"), 10, false, A::Center);
-    rh.addLabel(info.contactsLabel, 0, 760, width, 280, QStringLiteral("Връзка"), 9, false, A::Center);
-    rh.addLine(QStringLiteral("Line1"), 0, 1110, width, 0).setLineWidth(20);
+    ReportSection &rh = addHeaderBand(r, info, kHeaderHeight);
     rh.addLabel(QStringLiteral("Label1"), 0, 1180, width, 400, QStringLiteral("Справка"), 14, true, A::Center);
     rh.addLabel(QStringLiteral("Label2"), 0, 1600, width, 320, QString(), 10, true, A::Center);
 
@@ -88,11 +84,7 @@ void declareStoreDesign(Report &r, const QList<Col> &cols, const QList<Group> &g
     }
     ph.addLine(QStringLiteral("Line3"), 0, 400 + groupRow, width, 0);
 
-    ReportSection &pf = r.addSection(QStringLiteral("PageFooter"), 420);
-    pf.addLine(QStringLiteral("Line4"), 0, 40, width, 0);
-    pf.addLabel(info.versionLabel, 0, 100, width / 2, 260, QStringLiteral("Тревалон"), 8);
-    pf.addLabel(QStringLiteral("Label7"), width / 2, 100, width / 2, 260,
-                QStringLiteral("Програма за управление на превози"), 8, false, A::Right);
+    addVersionFooterBand(r, info);
 
     ReportSection &rf = r.addSection(QStringLiteral("ReportFooter"), 520);
     rf.addLine(QStringLiteral("Line5"), 0, 40, width, 0).setLineWidth(20);

@@ -61,11 +61,7 @@ void declareRptRowdList(Report &r)
     declareDesignPage(r, info);
     const int w = info.width;
 
-    ReportSection &rh = r.addSection(QStringLiteral("ReportHeader"), 2280);
-    rh.addLabel(QStringLiteral("Label1"), 0, 60, w, 400, QStringLiteral("Фирма"), 14, true, A::Center);
-    rh.addLabel(QStringLiteral("Label2"), 0, 480, w, 280, QStringLiteral("Адрес"), 10, false, A::Center);
-    rh.addLabel(QStringLiteral("Label9"), 0, 760, w, 280, QStringLiteral("Връзка"), 9, false, A::Center);
-    rh.addLine(QStringLiteral("Line1"), 0, 1110, w, 0).setLineWidth(20);
+    ReportSection &rh = addHeaderBand(r, info, 2280);
     rh.addLabel(QStringLiteral("Label3"), 0, 1180, w, 400, QStringLiteral("Справка"), 14, true, A::Center);
     rh.addLabel(QStringLiteral("Label4"), 0, 1590, w, 320, QString(), 11, true, A::Center);
     rh.addLabel(QStringLiteral("Label5"), 0, 1920, w, 300, QString(), 10, false, A::Center);
@@ -86,11 +82,7 @@ void declareRptRowdList(Report &r)
     }
     ph.addLine(QStringLiteral("Line3"), 0, 380, w, 0);
 
-    ReportSection &pf = r.addSection(QStringLiteral("PageFooter"), 420);
-    pf.addLine(QStringLiteral("Line4"), 0, 40, w, 0);
-    pf.addLabel(QStringLiteral("Label6"), 0, 100, w / 2, 260, QStringLiteral("Тревалон"), 8);
-    pf.addLabel(QStringLiteral("Label7"), w / 2, 100, w / 2, 260, QStringLiteral("Програма за управление на превози"),
-                8, false, A::Right);
+    addVersionFooterBand(r, info);
 
     // "Всичко" with the three totals side by side, the last one ending where the
     // fuel column ends.
@@ -275,11 +267,7 @@ void PrintWaybillReport()
         }
 
         Report &r = rptRowdList();
-        const ReportDesignInfo &info = reportDesign(r.name());
-        r.setDataSource(ReportData(w.fields, w.rows));
-        r.setCaption(info.windowCaption());
-        applyDesignPage(r, info);
-        fillCompanyHeader(r, info);
+        const ReportDesignInfo &info = startReportRun(r, ReportData(w.fields, w.rows));
         ReportSection &rh = r.section(QStringLiteral("ReportHeader"));
         rh.control(QStringLiteral("Label4")).setCaption(QStringLiteral("за издадените пътни листи"));
         rh.control(QStringLiteral("Label5")).setCaption(reportPeriodLine(start, end));

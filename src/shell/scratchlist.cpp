@@ -1,18 +1,18 @@
 #include "shell/scratchlist.h"
 
+#include "dialogs/diainf.h"
 #include "dialogs/mousepointer.h"
 #include "platform/grid.h"
 #include "reports/report.h"
 #include "dialogs/messages.h"
+#include "shell/listframe.h"
 #include "shell/scratchrows.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
-#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -24,17 +24,9 @@ ScratchList::ScratchList(const QString &objectName, const QString &table, int st
     setObjectName(objectName);
     resize(760, 480);
 
-    Text1 = new QLineEdit(this);
-    Text1->setObjectName(QStringLiteral("Text1"));
-    Text1->setReadOnly(true);
-    Text1->setFocusPolicy(Qt::NoFocus);
-    Text1->setAlignment(Qt::AlignCenter);
-    QFont bold = Text1->font();
-    bold.setBold(true);
-    Text1->setFont(bold);
-
-    GridEX1 = new Grid(this);
-    GridEX1->setObjectName(QStringLiteral("GridEX1"));
+    const ListFrame frame = buildListFrame(this);
+    Text1 = frame.title;
+    GridEX1 = frame.grid;
     GridEX1->setSortColumns({}); // the rows in the order they were numbered
     GridEX1->addFormatStyle(QStringLiteral("RazhPlus"));
     GridStyle &style = *GridEX1->formatStyle(QStringLiteral("RazhPlus"));
@@ -54,15 +46,9 @@ ScratchList::ScratchList(const QString &objectName, const QString &table, int st
         }
     });
 
-    Label1 = new QLabel(QStringLiteral("Всичко:"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setFont(bold);
-    cmdPrint = new QPushButton(QStringLiteral("Печат"), this);
-    cmdPrint->setObjectName(QStringLiteral("cmdPrint"));
-    cmdPrint->setAutoDefault(false);
-    cmdClose = new QPushButton(QStringLiteral("Затвори"), this);
-    cmdClose->setObjectName(QStringLiteral("cmdClose"));
-    cmdClose->setAutoDefault(false);
+    Label1 = listLabel(this, QStringLiteral("Label1"), QStringLiteral("Всичко:"));
+    cmdPrint = listButton(this, QStringLiteral("cmdPrint"), QStringLiteral("Печат"));
+    cmdClose = listButton(this, QStringLiteral("cmdClose"), QStringLiteral("Затвори"));
     connect(cmdPrint, &QPushButton::clicked, this, [this] { cmdPrint_Click(); });
     connect(cmdClose, &QPushButton::clicked, this, &QDialog::close);
 
@@ -70,10 +56,7 @@ ScratchList::ScratchList(const QString &objectName, const QString &table, int st
     bottom->addWidget(Label1, 1);
     bottom->addWidget(cmdPrint);
     bottom->addWidget(cmdClose);
-    auto *v = new QVBoxLayout(this);
-    v->addWidget(Text1);
-    v->addWidget(GridEX1, 1);
-    v->addLayout(bottom);
+    frame.layout->addLayout(bottom);
 }
 
 ScratchList::~ScratchList()
@@ -105,6 +88,17 @@ ReportData ScratchList::stagedRows()
     if (!m_rows)
         return ReportData();
     return ReportData::fromQuery(m_rows->conn(), QStringLiteral("SELECT * FROM \"%1\" ORDER BY Red").arg(m_table));
+}
+
+bool ScratchList::readStagedRows(ReportData &rows)
+{
+    try {
+        rows = stagedRows();
+    } catch (const DbError &e) {
+        DiaInf::show(QStringLiteral("ГРЕШКА!"), e.text());
+        return false;
+    }
+    return true;
 }
 
 void ScratchList::keyPressEvent(QKeyEvent *e)

@@ -48,6 +48,8 @@ protected:
     ScratchRows &newRows();
     // Binds the grid to the staged rows in the order they were numbered.
     void bindRows(const QString &fields);
+    // The staged rows for printing; false after a failed read was shown as "ГРЕШКА!".
+    bool readStagedRows(ReportData &rows);
 
 public:
     virtual void cmdPrint_Click() = 0;

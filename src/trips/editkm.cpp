@@ -6,6 +6,7 @@
 #include "platform/grid.h"
 #include "platform/version.h"
 #include "shell/globals.h"
+#include "shell/listframe.h"
 #include "trips/amounts.h"
 #include "trips/tripsave.h"
 
@@ -16,7 +17,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
-#include <QVBoxLayout>
 
 namespace kelm {
 
@@ -32,27 +32,13 @@ EditKM::EditKM(QWidget *parent) : QDialog(parent)
     setObjectName(QStringLiteral("EditKM"));
     resize(790, 440);
 
-    Text1 = new QLineEdit(this);
-    Text1->setObjectName(QStringLiteral("Text1"));
-    Text1->setReadOnly(true);
-    Text1->setFocusPolicy(Qt::NoFocus);
-    Text1->setAlignment(Qt::AlignCenter);
-    QFont f = Text1->font();
-    f.setBold(true);
-    Text1->setFont(f);
+    const ListFrame frame = buildListFrame(this);
+    Text1 = frame.title;
+    GridEX1 = frame.grid;
 
-    GridEX1 = new Grid(this);
-    GridEX1->setObjectName(QStringLiteral("GridEX1"));
-
-    Label5 = new QLabel(QStringLiteral("F4"), this);
-    Label5->setObjectName(QStringLiteral("Label5"));
-    Label5->setFont(f);
-    Label6 = new QLabel(QStringLiteral("- Корекция"), this);
-    Label6->setObjectName(QStringLiteral("Label6"));
-    cmdClose = new QPushButton(QStringLiteral("Затвори"), this);
-    cmdClose->setObjectName(QStringLiteral("cmdClose"));
-    cmdClose->setAutoDefault(false);
-    cmdClose->setMinimumWidth(81);
+    Label5 = listLabel(this, QStringLiteral("Label5"), QStringLiteral("F4"));
+    Label6 = listLabel(this, QStringLiteral("Label6"), QStringLiteral("- Корекция"), false);
+    cmdClose = listButton(this, QStringLiteral("cmdClose"), QStringLiteral("Затвори"), 81);
     connect(cmdClose, &QPushButton::clicked, this, &QDialog::close);
 
     auto *bottom = new QHBoxLayout;
@@ -60,10 +46,7 @@ EditKM::EditKM(QWidget *parent) : QDialog(parent)
     bottom->addWidget(Label6);
     bottom->addStretch(1);
     bottom->addWidget(cmdClose);
-    auto *v = new QVBoxLayout(this);
-    v->addWidget(Text1);
-    v->addWidget(GridEX1, 1);
-    v->addLayout(bottom);
+    frame.layout->addLayout(bottom);
 
     GridEX1->setKeyDown([this](int &keyCode, int shift) { GridEX1_KeyDown(keyCode, shift); });
     connect(GridEX1, &Grid::cellEdited, this, &EditKM::recompute);
@@ -99,27 +82,14 @@ bool EditKM::load()
     GridEX1->setSortColumns({}); // the query's order: date, then route
     GridEX1->setBoundRecordset(&adoRS);
 
-    struct Col {
-        const char *caption;
-        int width;
-        const char *format;
-        int align;
-        bool editable;
-    };
-    const Col cols[] = {{"Дата", 1200, "", 0, false},        {"Маршрут", 2600, "", 0, false},
-                        {"Товар", 2500, "", 0, false},       {"Кола", 1200, "", 1, false},
-                        {"Км", 750, "", 2, true},            {"Тонаж", 900, "###0.000", 2, false},
-                        {"Тар.", 750, "###0.000", 2, true},  {"Сума", 1100, "###0.00", 2, false}};
-    for (int i = 0; i < 8; ++i) {
-        GridColumn c = GridEX1->Columns(i + 1);
-        c.setCaption(QString::fromUtf8(cols[i].caption))
-            .setHeaderAlignment(1)
-            .setWidth(cols[i].width)
-            .setTextAlignment(cols[i].align)
-            .setEditable(cols[i].editable);
-        if (*cols[i].format)
-            c.setFormat(QString::fromLatin1(cols[i].format));
-    }
+    setListColumns(GridEX1, {{"Дата", 1200, "", 0, false},
+                             {"Маршрут", 2600, "", 0, false},
+                             {"Товар", 2500, "", 0, false},
+                             {"Кола", 1200, "", 1, false},
+                             {"Км", 750, "", 2, true},
+                             {"Тонаж", 900, "###0.000", 2, false},
+                             {"Тар.", 750, "###0.000", 2, true},
+                             {"Сума", 1100, "###0.00", 2, false}});
     GridEX1->Columns(ColProcent).setVisible(false).setEditable(false);
     GridEX1->Columns(ColNeto).setVisible(false).setEditable(false);
     GridEX1->Columns(ColKM).setValidator(kmRefusal);

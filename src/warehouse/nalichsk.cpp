@@ -74,13 +74,8 @@ bool NalichSK::load()
 void NalichSK::cmdPrint_Click()
 {
     ReportData rows;
-    try {
-        rows = stagedRows();
-    } catch (const DbError &e) {
-        DiaInf::show(QStringLiteral("ГРЕШКА!"), e.text());
-        return;
-    }
-    printStockList(rows, m_total);
+    if (readStagedRows(rows))
+        printStockList(rows, m_total);
 }
 
 void showNalichSK()

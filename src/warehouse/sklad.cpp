@@ -393,26 +393,12 @@ void Sklad::writeLine(Connection &conn)
 
 void showSklad()
 {
-    showSingle(s_sklad, []() -> Sklad * {
-        auto *w = new Sklad(QApplication::activeWindow());
-        if (!w->load()) {
-            delete w;
-            return nullptr;
-        }
-        return w;
-    });
+    showSingleLoaded(s_sklad);
 }
 
 void showSklad_R()
 {
-    showSingle(s_skladR, []() -> Sklad_R * {
-        auto *w = new Sklad_R(QApplication::activeWindow());
-        if (!w->load()) {
-            delete w;
-            return nullptr;
-        }
-        return w;
-    });
+    showSingleLoaded(s_skladR);
 }
 
 Sklad *openSklad()

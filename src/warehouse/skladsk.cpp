@@ -92,13 +92,8 @@ bool SkladSK::load()
 void SkladSK::cmdPrint_Click()
 {
     ReportData rows;
-    try {
-        rows = stagedRows();
-    } catch (const DbError &e) {
-        DiaInf::show(QStringLiteral("ГРЕШКА!"), e.text());
-        return;
-    }
-    printRevision(rows, m_total);
+    if (readStagedRows(rows))
+        printRevision(rows, m_total);
 }
 
 SkladSK *openSkladSK()
@@ -114,14 +109,7 @@ void showSkladSK()
             bringForward(s_instance);
         return;
     }
-    showSingle(s_instance, [] {
-        auto *w = new SkladSK(QApplication::activeWindow());
-        if (!w->load()) {
-            delete w;
-            return static_cast<SkladSK *>(nullptr);
-        }
-        return w;
-    });
+    showSingleLoaded(s_instance);
 }
 
 } // namespace kelm

@@ -9,6 +9,7 @@
 #include "shell/globals.h"
 #include "shell/targets.h"
 #include "shell/temptable.h"
+#include "seed.h"
 #include "testdb.h"
 #include "typing.h"
 
@@ -50,8 +51,7 @@ void newInvoiceCriteria()
     s.Kola.clear();
     s.Tovar.clear();
     s.Marsh.clear();
-    s.StartData = QStringLiteral("01.03.2004");
-    s.EndData = QStringLiteral("31.03.2004");
+    seekPeriod(s, QStringLiteral("01.03.2004"), QStringLiteral("31.03.2004"));
 }
 
 // Runs `step` on the modal dialog that the next call opens.

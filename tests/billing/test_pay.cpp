@@ -13,6 +13,7 @@
 #include "shell/targets.h"
 #include "shell/temptable.h"
 #include "testdb.h"
+#include "seed.h"
 
 #include <QFontMetricsF>
 #include <QTemporaryDir>
@@ -32,14 +33,6 @@ void addTrip(TestDb &db, const QDate &d, const QString &kola, const QString &kod
             {d, kola, kod, marsh, ton, bruto, bruto.isNull() ? QVariant() : QVariant(bruto.toDouble() * 0.97), plat});
 }
 
-QStringList column(Report &r, const char *control)
-{
-    QStringList out;
-    for (int i = 0; i < r.data().rowCount(); ++i)
-        out << r.controlText(QStringLiteral("Detail"), QLatin1String(control), i);
-    return out;
-}
-
 } // namespace
 
 class TestPay : public QObject {
@@ -54,8 +47,7 @@ private:
         d.lYes = true;
         d.ShofKod = kod;
         d.ShofName = name;
-        d.StartData = from;
-        d.EndData = to;
+        seekPeriod(d, from, to);
     }
     QString text(const char *section, const char *control)
     {
@@ -80,16 +72,10 @@ void TestPay::init()
 {
     db = std::make_unique<TestDb>();
     CreateTempTable(QStringLiteral("TempZaplata"));
-    gFirmName = QStringLiteral("Д'Арк Транс ООД");
-    gFirmCity = QStringLiteral("Пловдив");
-    gFirmAddress = QStringLiteral("ул. Иван Вазов 12");
-    gFirmTel = QStringLiteral("032 123456");
-    gFirmGSM = QStringLiteral("0888 123456");
-    gFirmEmail = QStringLiteral("office@darc.bg");
-    gFirmURL = QStringLiteral("www.darc.bg");
+    seedCompanyWithContacts();
     // Two drivers of one name, each with his own papers.
-    db->exec("INSERT INTO shof (kod, ime, EGN, LKarta) VALUES ('001', 'Иван Петров', '7501011234', '123456789')");
-    db->exec("INSERT INTO shof (kod, ime, EGN, LKarta) VALUES ('002', 'Иван Петров', '8002021111', '987654321')");
+    addDriver(*db, "001", "Иван Петров", "7501011234", "123456789");
+    addDriver(*db, "002", "Иван Петров", "8002021111", "987654321");
     db->exec("INSERT INTO Config (kola, Procent, Ton) VALUES (?, 20, 20)", {kCar});
 }
 
@@ -191,14 +177,14 @@ void TestPay::statementOfTheExample()
     QVERIFY(shown.shown[0].modal);
     Report &r = rptZaplata();
     QCOMPARE(r.caption(), QStringLiteral("Тревалон ") + versionShort() + QStringLiteral(" - Заплата"));
-    QCOMPARE(column(r, "Text100"), (QStringList{"1", "2", "3", "4", "5", "6"}));
-    QCOMPARE(column(r, "Text101"),
+    QCOMPARE(detailColumn(r, "Text100"), (QStringList{"1", "2", "3", "4", "5", "6"}));
+    QCOMPARE(detailColumn(r, "Text101"),
              (QStringList{"01.03.2010", "10.03.2010", "12.03.2010", "15.03.2010", "20.03.2010", "31.03.2010"}));
-    QCOMPARE(column(r, "Text105"), (QStringList{"20,000", "20,900", "22,500", "0,000", "25,000", "26,000"}));
-    QCOMPARE(column(r, "Text107"), (QStringList{"500,00", "500,00", "500,00", "500,00", "500,00", "500,00"}));
-    QCOMPARE(column(r, "Text108"), (QStringList{"100,00", "100,00", "60,00", "100,00", "0,00", "-20,00"}));
-    QCOMPARE(column(r, "Text102").first(), kCar);
-    QCOMPARE(column(r, "Text106").first(), QStringLiteral("450"));
+    QCOMPARE(detailColumn(r, "Text105"), (QStringList{"20,000", "20,900", "22,500", "0,000", "25,000", "26,000"}));
+    QCOMPARE(detailColumn(r, "Text107"), (QStringList{"500,00", "500,00", "500,00", "500,00", "500,00", "500,00"}));
+    QCOMPARE(detailColumn(r, "Text108"), (QStringList{"100,00", "100,00", "60,00", "100,00", "0,00", "-20,00"}));
+    QCOMPARE(detailColumn(r, "Text102").first(), kCar);
+    QCOMPARE(detailColumn(r, "Text106").first(), QStringLiteral("450"));
     // Nothing of the statement is written back to the trips.
     QCOMPARE(db->scalar("SELECT count(*) FROM tabl WHERE plat=1").toInt(), 1);
     // Margins, header, footer, receipt.
@@ -255,7 +241,7 @@ void TestPay::statementOfTheExample()
     for (int i = 0; i < 3; ++i)
         addTrip(*db, QDate(2010, 3, 5 + i), kCar, "001", 10, 166.666, false);
     QVERIFY(runTarget(QStringLiteral("PrintDriverSalary")));
-    QCOMPARE(column(r, "Text108"), (QStringList{"33,33", "33,33", "33,33"}));
+    QCOMPARE(detailColumn(r, "Text108"), (QStringList{"33,33", "33,33", "33,33"}));
     QCOMPARE(text("ReportFooter", "Label8"), QStringLiteral("Всичко заработка: 99,99 лв."));
     QVERIFY(text("ReportFooter", "Label502").contains(QStringLiteral(" получих сумата от 99,99 лева ")));
     QCOMPARE(temp.scalar("SELECT count(*) FROM TempZaplata").toInt(), 3);

@@ -15,6 +15,7 @@
 #include "shell/targets.h"
 #include "shell/temptable.h"
 #include "testdb.h"
+#include "seed.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -36,14 +37,6 @@ void addTrip(TestDb &db, const QDate &d, const QString &kola, const QString &kod
     db.exec(QStringLiteral("INSERT INTO tabl (Data, kola, kod, Klient, Marsh, Tovar, km, ton, Tarifa, bruto, neto, "
                            "plat) VALUES (?,?,?,'Клиент',?,'Пясък',120,21.5,0.125,?,?,?)"),
             {d, kola, kod, marsh, neto / 0.97, neto, plat});
-}
-
-QStringList column(Report &r, const char *control)
-{
-    QStringList out;
-    for (int i = 0; i < r.data().rowCount(); ++i)
-        out << r.controlText(QStringLiteral("Detail"), QLatin1String(control), i);
-    return out;
 }
 
 int paidInDb(TestDb &db) { return db.scalar("SELECT count(*) FROM tabl WHERE plat=1").toInt(); }
@@ -75,11 +68,9 @@ void TestPlashtane::init()
 {
     db = std::make_unique<TestDb>();
     CreateTempTable(QStringLiteral("TempPlaten"));
-    gFirmName = QStringLiteral("Д'Арк Транс ООД");
-    gFirmCity = QStringLiteral("Пловдив");
-    gFirmAddress = QStringLiteral("ул. Иван Вазов 12");
-    db->exec("INSERT INTO shof (kod, ime, EGN, LKarta) VALUES ('001', 'Иван Петров', '7501011234', '123456789')");
-    db->exec("INSERT INTO shof (kod, ime, EGN, LKarta) VALUES ('002', 'Иван Петров', '8002021111', '987654321')");
+    seedCompany();
+    addDriver(*db, "001", "Иван Петров", "7501011234", "123456789");
+    addDriver(*db, "002", "Иван Петров", "8002021111", "987654321");
     // Driver 002 in March 2010; both end days, an empty flag, and trips that stay out.
     addTrip(*db, QDate(2010, 3, 31), "СВ 2222 ВВ", "002", "Последен ден", 100.005, false);
     addTrip(*db, QDate(2010, 3, 1), "СВ 1111 АА", "002", "Първи ден", 200.50, QVariant());
@@ -91,8 +82,7 @@ void TestPlashtane::init()
     DiaSeek &d = DiaSeek::instance();
     d.ShofKod = QStringLiteral("002");
     d.ShofName = QStringLiteral("Иван Петров");
-    d.StartData = QStringLiteral("01.03.2010");
-    d.EndData = QStringLiteral("31.03.2010");
+    seekPeriod(d, QStringLiteral("01.03.2010"), QStringLiteral("31.03.2010"));
 }
 
 void TestPlashtane::listsTheUnpaidTripsOfThePeriod()
@@ -234,15 +224,15 @@ void TestPlashtane::printsTheMarkedTripsWithTheReceipt()
     QCOMPARE(paidInDb(*db), 3);
     Report &r = rptPlaten();
     QCOMPARE(r.caption(), QStringLiteral("Тревалон ") + versionShort() + QStringLiteral(" - Справка платени курсове"));
-    QCOMPARE(column(r, "Text100"), (QStringList{"1", "2"}));
-    QCOMPARE(column(r, "Text101"), (QStringList{"01.03.2010", "31.03.2010"}));
-    QCOMPARE(column(r, "Text102"), (QStringList{"СВ 1111 АА", "СВ 2222 ВВ"}));
-    QCOMPARE(column(r, "Text103"), (QStringList{"Първи ден", "Последен ден"}));
-    QCOMPARE(column(r, "Text104"), (QStringList{"Пясък", "Пясък"}));
-    QCOMPARE(column(r, "Text105"), (QStringList{"21,500", "21,500"}));
-    QCOMPARE(column(r, "Text106"), (QStringList{"120", "120"}));
-    QCOMPARE(column(r, "Text107"), (QStringList{"0,125", "0,125"}));
-    QCOMPARE(column(r, "Text108"), (QStringList{"200,50", "100,01"}));
+    QCOMPARE(detailColumn(r, "Text100"), (QStringList{"1", "2"}));
+    QCOMPARE(detailColumn(r, "Text101"), (QStringList{"01.03.2010", "31.03.2010"}));
+    QCOMPARE(detailColumn(r, "Text102"), (QStringList{"СВ 1111 АА", "СВ 2222 ВВ"}));
+    QCOMPARE(detailColumn(r, "Text103"), (QStringList{"Първи ден", "Последен ден"}));
+    QCOMPARE(detailColumn(r, "Text104"), (QStringList{"Пясък", "Пясък"}));
+    QCOMPARE(detailColumn(r, "Text105"), (QStringList{"21,500", "21,500"}));
+    QCOMPARE(detailColumn(r, "Text106"), (QStringList{"120", "120"}));
+    QCOMPARE(detailColumn(r, "Text107"), (QStringList{"0,125", "0,125"}));
+    QCOMPARE(detailColumn(r, "Text108"), (QStringList{"200,50", "100,01"}));
     const auto text = [&](const char *s, const char *c) { return r.controlText(QLatin1String(s), QLatin1String(c)); };
     QCOMPARE(text("ReportHeader", "Label1"), gFirmName);
     QCOMPARE(text("ReportHeader", "Label2"), QStringLiteral("ул. Иван Вазов 12"));
@@ -278,8 +268,8 @@ void TestPlashtane::printsTheMarkedTripsWithTheReceipt()
     g->sendKey(32); // marks "Среда А"
     w.cmdPrint->click();
     QCOMPARE(shown.shown.size(), 2);
-    QCOMPARE(column(r, "Text100"), (QStringList{"1", "2"}));
-    QCOMPARE(column(r, "Text103"), (QStringList{"Среда А", "Последен ден"}));
+    QCOMPARE(detailColumn(r, "Text100"), (QStringList{"1", "2"}));
+    QCOMPARE(detailColumn(r, "Text103"), (QStringList{"Среда А", "Последен ден"}));
     QCOMPARE(text("ReportFooter", "Label8"), QStringLiteral("Всичко заработка: 175,01 лв."));
     Connection temp;
     temp.open(gTempConnStr);
@@ -318,8 +308,7 @@ void TestPlashtane::emptyListAndMissingDriver()
     }
     // A driver code with no driver row: no receipt for nobody.
     db->exec("DELETE FROM shof WHERE kod='002'");
-    DiaSeek::instance().StartData = QStringLiteral("01.03.2010");
-    DiaSeek::instance().EndData = QStringLiteral("31.03.2010");
+    seekPeriod(DiaSeek::instance(), QStringLiteral("01.03.2010"), QStringLiteral("31.03.2010"));
     msgs.clear();
     Plashtane w;
     QVERIFY(w.load());

@@ -13,7 +13,9 @@
 #include "shell/globals.h"
 #include "shell/targets.h"
 #include "shell/temptable.h"
+#include "reportcheck.h"
 #include "testdb.h"
+#include "seed.h"
 
 #include <QDir>
 #include <QLabel>
@@ -69,17 +71,13 @@ private:
     void open(const QString &mode, const QString &from, const QString &to)
     {
         gSeekMode = mode;
-        DiaSeek::instance().StartData = from;
-        DiaSeek::instance().EndData = to;
+        seekPeriod(DiaSeek::instance(), from, to);
         QVERIFY(runTarget(QStringLiteral("Balans")));
         QVERIFY(Balans::instance());
     }
-    void writePdf(Report &r, const QString &name)
+    void writePdf(Report &r, const QString &suffix)
     {
-        r.exportPdf(pdfDir.filePath(name));
-        QVERIFY(QFileInfo(pdfDir.filePath(name)).size() > 1000);
-        if (qEnvironmentVariableIsSet("KELM_REPORT_LOOK"))
-            r.exportPdf(QDir(qEnvironmentVariable("KELM_REPORT_LOOK")).filePath(name));
+        QVERIFY(QFileInfo(writeReportPdf(r, pdfDir.path(), suffix)).size() > 1000);
     }
 
 private slots:
@@ -96,13 +94,7 @@ private slots:
 void TestBalans::init()
 {
     db = std::make_unique<TestDb>();
-    gFirmName = QStringLiteral("Д'Арк Транс ООД");
-    gFirmCity = QStringLiteral("Пловдив");
-    gFirmAddress = QStringLiteral("ул. Иван Вазов 12");
-    gFirmTel = QStringLiteral("032 123456");
-    gFirmGSM = QStringLiteral("0888 123456");
-    gFirmEmail = QStringLiteral("office@darc.bg");
-    gFirmURL = QStringLiteral("www.darc.bg");
+    seedCompanyWithContacts();
     for (const QString &c : {carA, carB, carLong, carD})
         db->exec(QStringLiteral("INSERT INTO Config (kola, Razhod, Procent, Ton) VALUES (?, 30, 20, 24)"), {c});
     // Period 05.01.2010 - 31.01.2010.
@@ -203,7 +195,7 @@ void TestBalans::balanceOfTwoPeriodsAndRebuild()
     QCOMPARE(r.controlText("ReportFooter", "Label8"), QStringLiteral("Всичко: 209,82лв."));
     QCOMPARE(r.margin(1), 1440);
     QCOMPARE(r.margin(4), 975);
-    writePdf(r, "rptBalans-money.pdf");
+    writePdf(r, "-money");
 
     // The mode word changed by another command does not change this screen's print.
     gSeekMode = QStringLiteral("PreRazh");
@@ -255,7 +247,7 @@ void TestBalans::fuelModeAndPrint()
     QCOMPARE(r.controlText("Detail", "Text102", 3), QStringLiteral("58,0 л"));
     QCOMPARE(r.controlText("ReportFooter", "Label8"), QStringLiteral("Всичко"));
     QCOMPARE(r.pageCount(), 1);
-    writePdf(r, "rptBalans-fuel.pdf");
+    writePdf(r, "-fuel");
     QVERIFY(msgs.shown.isEmpty());
 }
 

@@ -10,6 +10,7 @@
 #include "shell/targets.h"
 #include "shell/temptable.h"
 #include "testdb.h"
+#include "seed.h"
 
 #include <QSet>
 #include <QTemporaryDir>
@@ -25,14 +26,6 @@ void addTrip(TestDb &db, const QDate &d, const QString &kod, const QString &mars
     db.exec(QStringLiteral("INSERT INTO tabl (Data, kola, kod, Klient, Marsh, Tovar, km, ton, Tarifa, bruto, neto, "
                            "plat) VALUES (?,'СВ 1111 АА',?,'Клиент',?,'Чакъл',87,18.25,?,?,?,?)"),
             {d, kod, marsh, tarifa, neto / 0.97, neto, plat});
-}
-
-QStringList column(Report &r, const char *control)
-{
-    QStringList out;
-    for (int i = 0; i < r.data().rowCount(); ++i)
-        out << r.controlText(QStringLiteral("Detail"), QLatin1String(control), i);
-    return out;
 }
 
 } // namespace
@@ -61,13 +54,7 @@ void TestDriverPayLists::init()
 {
     db = std::make_unique<TestDb>();
     CreateTempTable(QStringLiteral("TempPlaten"));
-    gFirmName = QStringLiteral("Д'Арк Транс ООД");
-    gFirmCity = QStringLiteral("Пловдив");
-    gFirmAddress = QStringLiteral("ул. Иван Вазов 12");
-    gFirmTel = QStringLiteral("032 123456");
-    gFirmGSM = QStringLiteral("0888 123456");
-    gFirmEmail = QStringLiteral(" ");
-    gFirmURL = QStringLiteral(" ");
+    seedCompanyWithContacts(QStringLiteral(" "), QStringLiteral(" "));
     // Driver "0'1" (a quote in the code); one day with three routes in
     // alphabetical disorder; both end days; an empty flag counts as unpaid.
     const QString k = QStringLiteral("0'1");
@@ -84,8 +71,7 @@ void TestDriverPayLists::init()
     d.lYes = true;
     d.ShofKod = k;
     d.ShofName = QStringLiteral("Петър Д'Арков");
-    d.StartData = QStringLiteral("1.5.2010");
-    d.EndData = QStringLiteral("31.05.2010");
+    seekPeriod(d, QStringLiteral("1.5.2010"), QStringLiteral("31.05.2010"));
 }
 
 void TestDriverPayLists::paidAndUnpaidAreDisjoint()
@@ -94,12 +80,12 @@ void TestDriverPayLists::paidAndUnpaidAreDisjoint()
     ReportCapture shown;
     QVERIFY(runTarget(QStringLiteral("PrintDriverTrips"), true));
     Report &r = rptNePlaten();
-    const QStringList paid = column(r, "Text103");
+    const QStringList paid = detailColumn(r, "Text103");
     QCOMPARE(paid, (QStringList{"Първи ден", "Платен"}));
     QCOMPARE(r.caption(), QStringLiteral("Тревалон ") + versionShort() + QStringLiteral(" - Справка платени курсове"));
     QCOMPARE(text("ReportFooter", "Label8"), QStringLiteral("Всичко: 90,50 лв."));
     QVERIFY(runTarget(QStringLiteral("PrintDriverTrips"), false));
-    const QStringList unpaid = column(r, "Text103");
+    const QStringList unpaid = detailColumn(r, "Text103");
     QCOMPARE(r.caption(), QStringLiteral("Тревалон ") + versionShort() + QStringLiteral(" - Справка неплатени курсове"));
     QCOMPARE(unpaid.size(), 4);
     QVERIFY(QSet<QString>(paid.begin(), paid.end()).intersect(QSet<QString>(unpaid.begin(), unpaid.end())).isEmpty());
@@ -118,19 +104,19 @@ void TestDriverPayLists::unpaidListInFull()
     ReportCapture shown;
     PrintDriverTrips(false);
     Report &r = rptNePlaten();
-    QCOMPARE(column(r, "Text100"), (QStringList{"1", "2", "3", "4"}));
+    QCOMPARE(detailColumn(r, "Text100"), (QStringList{"1", "2", "3", "4"}));
     // One day's trips by route, in alphabetical order whatever the case.
-    QCOMPARE(column(r, "Text101"), (QStringList{"12.05.2010", "12.05.2010", "12.05.2010", "31.05.2010"}));
-    QCOMPARE(column(r, "Text103"),
+    QCOMPARE(detailColumn(r, "Text101"), (QStringList{"12.05.2010", "12.05.2010", "12.05.2010", "31.05.2010"}));
+    QCOMPARE(detailColumn(r, "Text103"),
              (QStringList{"Антоново - Шумен", "бургас - Варна", "Ямбол - Бургас", "Ямбол - Сливен"}));
-    QCOMPARE(column(r, "Text102").first(), QStringLiteral("СВ 1111 АА"));
-    QCOMPARE(column(r, "Text104").first(), QStringLiteral("Чакъл"));
+    QCOMPARE(detailColumn(r, "Text102").first(), QStringLiteral("СВ 1111 АА"));
+    QCOMPARE(detailColumn(r, "Text104").first(), QStringLiteral("Чакъл"));
     // Tons to three decimals, kilometres whole, the tariff to two.
-    QCOMPARE(column(r, "Text105").first(), QStringLiteral("18,250"));
-    QCOMPARE(column(r, "Text106").first(), QStringLiteral("87"));
-    QCOMPARE(column(r, "Text107"), (QStringList{"0,10", "0,10", "0,10", "0,13"}));
+    QCOMPARE(detailColumn(r, "Text105").first(), QStringLiteral("18,250"));
+    QCOMPARE(detailColumn(r, "Text106").first(), QStringLiteral("87"));
+    QCOMPARE(detailColumn(r, "Text107"), (QStringList{"0,10", "0,10", "0,10", "0,13"}));
     // 100,005 prints 100,01, and the total adds the amounts as printed.
-    QCOMPARE(column(r, "Text108"), (QStringList{"30,00", "20,00", "10,00", "100,01"}));
+    QCOMPARE(detailColumn(r, "Text108"), (QStringList{"30,00", "20,00", "10,00", "100,01"}));
     QCOMPARE(text("ReportFooter", "Label8"), QStringLiteral("Всичко: 160,01 лв."));
     QCOMPARE(text("ReportHeader", "Label1"), gFirmName);
     QCOMPARE(text("ReportHeader", "Label2"), QStringLiteral("Пловдив, ул. Иван Вазов 12"));

@@ -12,6 +12,7 @@
 #include "shell/targets.h"
 #include "reportcheck.h"
 #include "testdb.h"
+#include "seed.h"
 
 #include <QDir>
 #include <QComboBox>
@@ -38,14 +39,6 @@ QString text(Report &r, const char *section, const char *control, int row = -1)
     return r.controlText(QLatin1String(section), QLatin1String(control), row);
 }
 
-QStringList column(Report &r, const char *control)
-{
-    QStringList out;
-    for (int i = 0; i < r.data().rowCount(); ++i)
-        out << text(r, "Detail", control, i);
-    return out;
-}
-
 // The page-header captions in the order the columns run, left to right.
 QStringList captions(Report &r)
 {
@@ -70,20 +63,14 @@ private:
 
     void setPeriod(const QString &from, const QString &to)
     {
-        DiaSeek::instance().StartData = from;
-        DiaSeek::instance().EndData = to;
-        DiaSeekAlt::instance().StartData = from;
-        DiaSeekAlt::instance().EndData = to;
+        seekPeriod(DiaSeek::instance(), from, to);
+        seekPeriod(DiaSeekAlt::instance(), from, to);
     }
     // Writes the report as PDF beside the test (and into KELM_REPORT_LOOK when set,
     // for looking at it).
     void writePdf(Report &r, const QString &suffix = QString())
     {
-        const QString name = r.name() + suffix + ".pdf";
-        r.exportPdf(pdfDir.filePath(name));
-        QVERIFY(QFileInfo(pdfDir.filePath(name)).size() > 1000);
-        if (qEnvironmentVariableIsSet("KELM_REPORT_LOOK"))
-            r.exportPdf(QDir(qEnvironmentVariable("KELM_REPORT_LOOK")).filePath(name));
+        QVERIFY(QFileInfo(writeReportPdf(r, pdfDir.path(), suffix)).size() > 1000);
     }
 
 private slots:
@@ -107,13 +94,7 @@ private slots:
 void TestTripReports::init()
 {
     db = std::make_unique<TestDb>();
-    gFirmName = QStringLiteral("Д'Арк Транс ООД");
-    gFirmCity = QStringLiteral("Пловдив");
-    gFirmAddress = QStringLiteral("ул. Иван Вазов 12");
-    gFirmTel = QStringLiteral("032 123456");
-    gFirmGSM = QStringLiteral("0888 123456");
-    gFirmEmail = QStringLiteral("office@darc.bg");
-    gFirmURL = QStringLiteral("www.darc.bg");
+    seedCompanyWithContacts();
     const QString ark = QStringLiteral("Д'Арк ООД");
     // Car СВ 1234 АК, driver 001; the period in the tests is 05.01.2010 - 31.01.2010.
     addTrip(*db, QDate(2010, 1, 4), "СВ 1234 АК", "001", ark, "София - Пловдив", "Цимент", 150, 20, 0.1, true, true);
@@ -143,13 +124,13 @@ void TestTripReports::byCar()
 
     Report &r = rptKola();
     // Both end days are in; the car's trips only, by date, one day in entry order.
-    QCOMPARE(column(r, "Text100"), (QStringList{"05.01.2010", "20.01.2010", "31.01.2010"}));
-    QCOMPARE(column(r, "Text101"), (QStringList{"", "", reportTrueMark()}));
-    QCOMPARE(column(r, "Text102"), (QStringList{"22,500", "24,000", "18,250"}));
-    QCOMPARE(column(r, "Text103"), (QStringList{"450", "260", "220"}));
-    QCOMPARE(column(r, "Text104"), (QStringList{"0,086", "0,090", "0,120"}));
-    QCOMPARE(column(r, "Text105"), (QStringList{"870,75", "561,60", "481,80"}));
-    QCOMPARE(column(r, "Text109"), (QStringList{"Д'Арк ООД", "Д'Арк ООД", "Балкан ЕООД"}));
+    QCOMPARE(detailColumn(r, "Text100"), (QStringList{"05.01.2010", "20.01.2010", "31.01.2010"}));
+    QCOMPARE(detailColumn(r, "Text101"), (QStringList{"", "", reportTrueMark()}));
+    QCOMPARE(detailColumn(r, "Text102"), (QStringList{"22,500", "24,000", "18,250"}));
+    QCOMPARE(detailColumn(r, "Text103"), (QStringList{"450", "260", "220"}));
+    QCOMPARE(detailColumn(r, "Text104"), (QStringList{"0,086", "0,090", "0,120"}));
+    QCOMPARE(detailColumn(r, "Text105"), (QStringList{"870,75", "561,60", "481,80"}));
+    QCOMPARE(detailColumn(r, "Text109"), (QStringList{"Д'Арк ООД", "Д'Арк ООД", "Балкан ЕООД"}));
     QCOMPARE(captions(r), (QStringList{"Дата", "Пл.", "Тонаж", "Км", "Тар.", "Сума", "Маршрут", "Клиент", "Товар"}));
 
     // Title, header, subject, period and footer.
@@ -218,7 +199,7 @@ void TestTripReports::byPeriodOptions()
     QVERIFY(runTarget(QStringLiteral("PrintTripsByPeriod")));
     QCOMPARE(shown.shown.size(), 1);
     Report &r = rptAll();
-    QCOMPARE(column(r, "Text101"), cars);
+    QCOMPARE(detailColumn(r, "Text101"), cars);
     QCOMPARE(r.caption(), QStringLiteral("Тревалон ") + versionShort() + QStringLiteral(" - Справка за курсове"));
     QCOMPARE(text(r, "ReportHeader", "Label3"), QStringLiteral("Обща справка"));
     QCOMPARE(text(r, "ReportHeader", "Label4"), subject + gFirmName);
@@ -249,9 +230,9 @@ void TestTripReports::byClient()
     QVERIFY(runTarget(QStringLiteral("PrintTripsByClient")));
     QCOMPARE(shown.shown.size(), 1);
     Report &r = rptKlient();
-    QCOMPARE(column(r, "Text100"), (QStringList{"04.01.2010", "05.01.2010", "20.01.2010"}));
-    QCOMPARE(column(r, "Text104"), (QStringList{"300,00", "870,75", "561,60"}));
-    QCOMPARE(column(r, "Text107"), (QStringList{"София - Пловдив", "София - Варна", "Пловдив - Бургас"}));
+    QCOMPARE(detailColumn(r, "Text100"), (QStringList{"04.01.2010", "05.01.2010", "20.01.2010"}));
+    QCOMPARE(detailColumn(r, "Text104"), (QStringList{"300,00", "870,75", "561,60"}));
+    QCOMPARE(detailColumn(r, "Text107"), (QStringList{"София - Пловдив", "София - Варна", "Пловдив - Бургас"}));
     QCOMPARE(captions(r), (QStringList{"Дата", "Кола", "Тон.", "Км", "Сума", "Маршрут", "Товар"}));
     QCOMPARE(r.caption(), QStringLiteral("Тревалон ") + versionShort() + QStringLiteral(" - Справка за курсовете"));
     QVERIFY(!r.landscape());
@@ -288,8 +269,8 @@ void TestTripReports::byDriverColoursEachDate()
     QCOMPARE(shown.shown.size(), 1);
     Report &r = rptDriver();
     // The first trip is paid; the others keep their own colour.
-    QCOMPARE(column(r, "Text101"), (QStringList{"СВ 1234 АК", "СВ 1234 АК", "СВ 1234 АК", "ПВ 5678 ВВ"}));
-    QCOMPARE(column(r, "Text111"), (QStringList{reportTrueMark(), "", "", reportTrueMark()}));
+    QCOMPARE(detailColumn(r, "Text101"), (QStringList{"СВ 1234 АК", "СВ 1234 АК", "СВ 1234 АК", "ПВ 5678 ВВ"}));
+    QCOMPARE(detailColumn(r, "Text111"), (QStringList{reportTrueMark(), "", "", reportTrueMark()}));
     QList<QColor> colours;
     for (const ReportItem &it : r.pageItems(0))
         if (it.control == QLatin1String("Text100"))

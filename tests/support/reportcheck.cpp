@@ -67,6 +67,14 @@ int cutOrOverlappingTexts(Report &r, int page)
     return cut;
 }
 
+QStringList detailColumn(Report &r, const char *control)
+{
+    QStringList out;
+    for (int i = 0; i < r.data().rowCount(); ++i)
+        out << r.controlText(QStringLiteral("Detail"), QLatin1String(control), i);
+    return out;
+}
+
 QString writeReportPdf(Report &r, const QString &dir, const QString &suffix)
 {
     const QString name = r.name() + suffix + QStringLiteral(".pdf");

@@ -15,5 +15,7 @@ QStringList reportTextsCut(kelm::Report &r);
 // The number of texts on one page that are cut, or that run into a neighbour on
 // their printed line (each named in a warning).
 int cutOrOverlappingTexts(kelm::Report &r, int page);
+// The texts of one detail control, row by row.
+QStringList detailColumn(kelm::Report &r, const char *control);
 // Writes the report to <dir>/<design><suffix>.pdf and returns the path.
 QString writeReportPdf(kelm::Report &r, const QString &dir, const QString &suffix = QString());

@@ -4,6 +4,7 @@
 #include "platform/grid.h"
 #include "shell/globals.h"
 #include "shell/targets.h"
+#include "seed.h"
 #include "testdb.h"
 #include "trips/amounts.h"
 #include "trips/editkm.h"
@@ -39,8 +40,7 @@ void TestEditKM::init()
 {
     DiaSeek &s = DiaSeek::instance();
     s.Kola = QStringLiteral("СА1111АА");
-    s.StartData = QStringLiteral("01.03.2004");
-    s.EndData = QStringLiteral("31.03.2004");
+    seekPeriod(s, QStringLiteral("01.03.2004"), QStringLiteral("31.03.2004"));
 }
 
 void TestEditKM::seed(TestDb &db)

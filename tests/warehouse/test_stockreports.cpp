@@ -11,6 +11,7 @@
 #include "shell/temptable.h"
 #include "reportcheck.h"
 #include "testdb.h"
+#include "seed.h"
 #include "warehouse/nalichsk.h"
 #include "warehouse/skladsk.h"
 #include "warehouse/stocktexts.h"
@@ -60,10 +61,8 @@ private:
 
     void setPeriod(const QString &from, const QString &to)
     {
-        DiaSeek::instance().StartData = from;
-        DiaSeek::instance().EndData = to;
-        DiaSeekAll::instance().StartData = from;
-        DiaSeekAll::instance().EndData = to;
+        seekPeriod(DiaSeek::instance(), from, to);
+        seekPeriod(DiaSeekAll::instance(), from, to);
     }
     void writePdf(Report &r, const QString &suffix = QString())
     {
@@ -88,9 +87,7 @@ private Q_SLOTS:
     void init()
     {
         db = std::make_unique<TestDb>();
-        gFirmName = QStringLiteral("Д'Арк Транс ООД");
-        gFirmCity = QStringLiteral("Пловдив");
-        gFirmAddress = QStringLiteral("ул. Иван Вазов 12");
+        seedCompany();
     }
     void cleanup()
     {
