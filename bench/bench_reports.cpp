@@ -30,17 +30,7 @@
 
 using namespace kelm;
 
-static long statusKb(const char *key)
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray k(key);
-    for (const QByteArray &line : f.readAll().split('\n'))
-        if (line.startsWith(k))
-            return line.mid(k.size()).trimmed().split(' ').value(0).toLong();
-    return -1;
-}
+using bench::statusKb;
 
 static int fill(const QString &folder, int n)
 {

@@ -26,17 +26,7 @@
 
 using namespace kelm;
 
-static long statusKb(const char *key)
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray k(key);
-    for (const QByteArray &line : f.readAll().split('\n'))
-        if (line.startsWith(k))
-            return line.mid(k.size()).trimmed().split(' ').value(0).toLong();
-    return -1;
-}
+using bench::statusKb;
 
 // 60 cars over four years (about 420 trips per car and year at 100,000 trips),
 // every seventh trip at 1 km, 40 drivers, 300 routes, 500 clients, 80 goods.

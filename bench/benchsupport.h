@@ -5,6 +5,7 @@
 #include "shell/globals.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QProcess>
 #include <QStringList>
 #include <QVector>
@@ -12,6 +13,20 @@
 #include <algorithm>
 
 namespace kelm::bench {
+
+// A figure of this process from /proc/self/status ("VmRSS:", "VmHWM:"), in kB;
+// -1 when it cannot be read.
+inline long statusKb(const char *key)
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray k(key);
+    for (const QByteArray &line : f.readAll().split('\n'))
+        if (line.startsWith(k))
+            return line.mid(k.size()).trimmed().split(' ').value(0).toLong();
+    return -1;
+}
 
 // The middle of a series of timings (0 for none).
 inline double median(QVector<double> v)
