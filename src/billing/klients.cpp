@@ -14,6 +14,7 @@
 #include "shell/globals.h"
 #include "shell/listframe.h"
 #include "shell/scratchrows.h"
+#include "trips/editkm.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -177,15 +178,7 @@ bool Klients::load()
 
 void Klients::setColumns()
 {
-    // (A date in the grid's bold face needs a little more than 1200 twips.)
-    setListColumns(GridEX1, {{"Дата", 1400, "", 0, false},
-                             {"Маршрут", 2600, "", 0, false},
-                             {"Товар", 2500, "", 0, false},
-                             {"Кола", 1200, "", 1, false},
-                             {"Км", 750, "", 2, true},
-                             {"Тонаж", 900, "###0.000", 2, false},
-                             {"Тар.", 750, "###0.000", 2, true},
-                             {"Сума", 1100, "###0.00", 2, false}});
+    setTripGridColumns(GridEX1);
     GridEX1->Columns(ColKM).setValidator(statementKmRefusal);
     GridEX1->Columns(ColTarifa).setValidator(statementTariffRefusal);
 }

@@ -82,14 +82,7 @@ bool EditKM::load()
     GridEX1->setSortColumns({}); // the query's order: date, then route
     GridEX1->setBoundRecordset(&adoRS);
 
-    setListColumns(GridEX1, {{"Дата", 1200, "", 0, false},
-                             {"Маршрут", 2600, "", 0, false},
-                             {"Товар", 2500, "", 0, false},
-                             {"Кола", 1200, "", 1, false},
-                             {"Км", 750, "", 2, true},
-                             {"Тонаж", 900, "###0.000", 2, false},
-                             {"Тар.", 750, "###0.000", 2, true},
-                             {"Сума", 1100, "###0.00", 2, false}});
+    setTripGridColumns(GridEX1);
     GridEX1->Columns(ColProcent).setVisible(false).setEditable(false);
     GridEX1->Columns(ColNeto).setVisible(false).setEditable(false);
     GridEX1->Columns(ColKM).setValidator(kmRefusal);
@@ -152,6 +145,19 @@ void EditKM::closeEvent(QCloseEvent *e)
         return;
     }
     e->accept();
+}
+
+void setTripGridColumns(Grid *grid)
+{
+    // (A date in the grid's bold face needs a little more than 1200 twips.)
+    setListColumns(grid, {{"Дата", 1400, "", 0, false},
+                          {"Маршрут", 2600, "", 0, false},
+                          {"Товар", 2500, "", 0, false},
+                          {"Кола", 1200, "", 1, false},
+                          {"Км", 750, "", 2, true},
+                          {"Тонаж", 900, "###0.000", 2, false},
+                          {"Тар.", 750, "###0.000", 2, true},
+                          {"Сума", 1100, "###0.00", 2, false}});
 }
 
 void showEditKM()
