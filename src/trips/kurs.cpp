@@ -32,6 +32,13 @@ namespace {
 // The largest amount a trip can reach, as the amount labels show it.
 const char *const kWidestAmount = "9999999,99";
 
+// A stored tariff shows as it is held (0,1255, not 0,126), so a correction that
+// leaves it alone stores it unchanged.
+QString tariffText(const QVariant &v)
+{
+    return v.isNull() ? QString() : formatExact(v.toDouble(), 3);
+}
+
 } // namespace
 
 Kurs::Kurs(QWidget *parent) : QDialog(parent)
@@ -298,13 +305,10 @@ bool Kurs::load()
                              {m_txt.value(0), QStringLiteral("bruto")},
                              {m_txt.value(10), QStringLiteral("procent")},
                              {m_txt.value(8), QStringLiteral("neto")}};
-    // In "NewKurs" the tariff box keeps the last tariff for the next trip.
-    // A stored tariff shows as it is held (0,1255, not 0,126), so a correction
-    // that leaves it alone stores it unchanged.
+    // In "NewKurs" the tariff box is not bound: "Добави" leaves it as it is, so a
+    // new trip is offered the tariff of the trip the screen stood on.
     if (!m_newKurs)
-        boxes.append({txtTarifa, QStringLiteral("Tarifa"), [](const QVariant &v) {
-                          return v.isNull() ? QString() : formatExact(v.toDouble(), 3);
-                      }});
+        boxes.append({txtTarifa, QStringLiteral("Tarifa"), tariffText});
 
     DataForm::Config cfg;
     cfg.statusText = QStringLiteral("Курс № ");
@@ -466,6 +470,33 @@ void Kurs::afterMove()
         return;
     ShowSums(QStringLiteral("1"));
     ShowDriverName(currentKod());
+    // In "NewKurs" the pick lists, the tariff and the expense stand in view while
+    // browsing and are not bound: they show the trip reached too, never the one
+    // left or the last one typed. "Добави" then offers them for the next trip.
+    // On opening they stay empty for the first new trip.
+    if (m_newKurs && m_loaded)
+        showTripInLists();
+}
+
+void Kurs::showTripInLists()
+{
+    // "Добави" reaches the new row before the screen knows it is adding: the
+    // row has nothing to show, and the lists keep what they offer.
+    if (m_rs.editMode() == Recordset::EditAdd)
+        return;
+    const qint64 id = currentTripId();
+    if (id == 0) {
+        for (QComboBox *c : {Combo1, Combo2, Combo3, Combo4, Combo5})
+            c->clearEditText();
+        txtTarifa->clear();
+        txtRazhod->clear();
+        return;
+    }
+    takeTripIntoLists();
+    txtTarifa->setText(tariffText(m_rs.value(QStringLiteral("Tarifa"))));
+    // A trip holds no expense of its own; the box shows the one booked with the
+    // trip on this screen, and nothing for any other trip.
+    txtRazhod->setText(m_expenses.value(id));
 }
 
 void Kurs::proposeTariff()
@@ -528,10 +559,10 @@ void Kurs::cmdEdit_Click()
     // The lists take the trip's own values, so a correction never writes the
     // values of the trip shown before into it.
     takeTripIntoLists();
-    // The tariff box is not bound in "NewKurs": it still holds the tariff of the
-    // last new trip, which must not become this trip's tariff.
+    // The tariff box is not bound in "NewKurs": whatever was typed into it while
+    // browsing must not become this trip's tariff.
     if (m_newKurs && !m_rs.bof() && !m_rs.eof())
-        txtTarifa->setText(formatExact(m_rs.value(QStringLiteral("Tarifa")).toDouble(), 3));
+        txtTarifa->setText(tariffText(m_rs.value(QStringLiteral("Tarifa"))));
     if (!m_newKurs) {
         showLists(true);
         EnableFields(true);
@@ -625,6 +656,7 @@ bool Kurs::validateSave()
         return false;
     }
     m_pending = r.row;
+    m_pendingExpense = e.expense;
     return true;
 }
 
@@ -678,13 +710,19 @@ void Kurs::afterSave()
         ShowDriverName(currentKod());
         return;
     }
-    // The saved trip's amounts and driver name, then every trip again: the screen
-    // stands on the first trip while the labels still show what was just saved.
-    ShowSums(QStringLiteral("1"));
-    ShowDriverName(currentKod());
+    // Every trip again, and the screen back on the trip just saved, at its place
+    // in the driver-code order; every box then shows that trip.
+    const qint64 saved = currentTripId();
+    m_expenses.insert(saved, m_pendingExpense);
     m_requerying = true;
     RequeryData();
     m_requerying = false;
+    try {
+        if (saved == 0 || !m_rs.find(QStringLiteral("ID"), saved, true))
+            m_rs.moveFirst();
+    } catch (const DbError &e) {
+        m_form->reportError(DataForm::CmdMove, e);
+    }
 }
 
 // ---------------------------------------------------------------------------

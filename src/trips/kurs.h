@@ -67,6 +67,7 @@ private:
     void writeRowValues();
     void afterSave();
     void afterMove();
+    void showTripInLists();
     qint64 currentTripId() const;
     QString currentKod() const;
     void focusBox(TripBox box);
@@ -82,6 +83,8 @@ private:
     BandTariffs m_tariffs;
     QList<QPair<QString, QString>> m_driverCodes;
     TripRow m_pending;
+    QString m_pendingExpense;
+    QHash<qint64, QString> m_expenses; // the expense typed at each trip's last save here
 
     int m_amountLeft[3] = {}; // left edges of the three amount labels in Frame1
     int m_amountTop = 0;

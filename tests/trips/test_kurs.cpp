@@ -21,6 +21,9 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <cmath>
+#include <functional>
+
 using namespace kelm;
 
 class TestKurs : public QObject {
@@ -34,6 +37,7 @@ private Q_SLOTS:
     void editKursCorrectsOneCarsTrips();
     void editKursWithoutTripsCannotSave();
     void correctionInNewKursTakesTheTripsOwnValues();
+    void browsingShowsOnlyTheTripStoodOn();
     void kmProposesTheBandTariff();
     void keysReadAllTripsAndDeleteAsksTwice();
     void tripDeletedElsewhereIsReportedNotShown();
@@ -190,19 +194,20 @@ void TestKurs::newTripThroughTheControls()
     QCOMPARE(db.scalar("SELECT DocVid FROM Sklad").toString(), QStringLiteral("СА1234ВС"));
 
     // Every trip is read again, ordered by driver code, and the screen stands on
-    // the first while the labels still show the amounts of the trip just saved.
+    // the trip just saved, numbered by its place in that order.
     QCOMPARE(k.trips().recordCount(), 4);
-    QCOMPARE(k.trips().absolutePosition(), 1);
+    QCOMPARE(k.trips().value("ID").toLongLong(), id);
     QCOMPARE(k.trips().value("kod").toString(), QStringLiteral("A01"));
-    QVERIFY(k.trips().value("ID").toLongLong() != id);
-    QCOMPARE(box(&k, 1)->text(), QStringLiteral("01.03.2004"));
+    QCOMPARE(box(&k, 1)->text(), QStringLiteral("15.03.2004"));
     QCOMPARE(k.lblLabels(15)->text(), QStringLiteral("62,50"));
     QCOMPARE(k.lblLabels(16)->text(), QStringLiteral("1,88"));
     QCOMPARE(k.lblLabels(17)->text(), QStringLiteral("60,62"));
     QVERIFY(k.lblLabels(2)->x() > k.lblLabels(15)->x() + k.lblLabels(15)->width());
     QCOMPARE(box(&k, 100)->text(), QStringLiteral("Иван Петров"));
     QVERIFY(box(&k, 100)->isVisible());
-    QCOMPARE(child<QLabel>(&k, "lblStatus")->text(), QStringLiteral("Курс № 1"));
+    QCOMPARE(child<QLabel>(&k, "lblStatus")->text(),
+             QStringLiteral("Курс № %1").arg(k.trips().absolutePosition()));
+    QVERIFY(k.trips().absolutePosition() <= 2); // two trips of A01 come first
     // New values joined their lists once; known ones did not.
     QCOMPARE(k.Combo1->count(), carsBefore + 1);
     QCOMPARE(k.Combo1->itemText(k.Combo1->count() - 1), QStringLiteral("СА1234ВС"));
@@ -227,7 +232,9 @@ void TestKurs::newTripThroughTheControls()
     QCOMPARE(db.count("tabl"), 5);
     QCOMPARE(db.count("Sklad"), 2);
     QCOMPARE(k.trips().recordCount(), 5);
-    QCOMPARE(child<QLabel>(&k, "lblStatus")->text(), QStringLiteral("Курс № 1"));
+    QCOMPARE(k.trips().value("ID").toLongLong(), db.scalar("SELECT max(ID) FROM tabl").toLongLong());
+    QCOMPARE(child<QLabel>(&k, "lblStatus")->text(),
+             QStringLiteral("Курс № %1").arg(k.trips().absolutePosition()));
 
     // Five trips ordered by driver code; the status counts every one of them.
     click(&k, "cmdFirst");
@@ -331,8 +338,8 @@ void TestKurs::checksStopTheSaveWithTheirMessage()
     click(&k, "cmdUpdate");
     QCOMPARE(db.count("tabl"), 4);
     QCOMPARE(db.scalar("SELECT kod FROM tabl ORDER BY ID DESC").toString(), QStringLiteral("B02"));
-    // On the first trip by driver code, the name box still names the saved trip's driver.
-    QCOMPARE(k.trips().value("kod").toString(), QStringLiteral("A01"));
+    // On the saved trip, the name box names its driver.
+    QCOMPARE(k.trips().value("ID").toLongLong(), db.scalar("SELECT max(ID) FROM tabl").toLongLong());
     QCOMPARE(box(&k, 100)->text(), QStringLiteral("Мария Колева"));
 }
 
@@ -479,6 +486,123 @@ void TestKurs::correctionInNewKursTakesTheTripsOwnValues()
     QCOMPARE(db.scalar("SELECT kod FROM tabl ORDER BY ID DESC").toString(), QStringLiteral("A01"));
 }
 
+static double number(const QString &text)
+{
+    return QString(text).trimmed().replace(QLatin1Char(','), QLatin1Char('.')).toDouble();
+}
+
+// The first box or label of the screen that shows something other than the trip
+// it stands on (read back from the database), or an empty text.
+static QString mismatch(Kurs &k, TestDb &db, const QString &expense)
+{
+    if (k.trips().bof() || k.trips().eof())
+        return QStringLiteral("no current trip");
+    const QVariant id = k.trips().value("ID");
+    auto field = [&](const char *f) { return db.scalar(QStringLiteral("SELECT %1 FROM tabl WHERE ID=?").arg(f), {id}); };
+    QStringList wrong;
+    auto text = [&](const char *what, QWidget *w, const QString &shown, const QString &held) {
+        if (!w->isVisible())
+            wrong << QStringLiteral("%1 hidden").arg(what);
+        else if (shown != held)
+            wrong << QStringLiteral("%1 shows '%2', the trip holds '%3'").arg(what, shown, held);
+    };
+    auto num = [&](const char *what, QWidget *w, const QString &shown, double held) {
+        if (!w->isVisible() || std::abs(number(shown) - held) > 1e-9)
+            wrong << QStringLiteral("%1 shows '%2', the trip holds %3").arg(what, shown).arg(held);
+    };
+    const QDate date = QDate::fromString(field("Data").toString(), Qt::ISODate);
+    text("Дата", box(&k, 1), box(&k, 1)->text(), date.toString(QStringLiteral("dd.MM.yyyy")));
+    num("Тон", box(&k, 12), box(&k, 12)->text(), field("ton").toDouble());
+    num("Км", box(&k, 4), box(&k, 4)->text(), field("km").toDouble());
+    num("Тарифа", k.txtTarifa, k.txtTarifa->text(), field("Tarifa").toDouble());
+    text("№ кола", k.Combo1, k.Combo1->currentText(), field("kola").toString());
+    text("Маршрут", k.Combo2, k.Combo2->currentText(), field("Marsh").toString());
+    text("Клиент", k.Combo3, k.Combo3->currentText(), field("Klient").toString());
+    text("Товар", k.Combo4, k.Combo4->currentText(), field("Tovar").toString());
+    const QString name = db.scalar("SELECT ime FROM shof WHERE kod=?", {field("kod")}).toString();
+    text("Шофьор", box(&k, 100), box(&k, 100)->text(), name);
+    text("Факт.№", box(&k, 2), box(&k, 2)->text(), field("NomFakt").toString());
+    if (k.Check1->isChecked() != field("Fakt").toBool() || k.chkFields->isChecked() != field("plat").toBool())
+        wrong << QStringLiteral("Фактур./Платен");
+    num("Бруто", k.lblLabels(15), k.lblLabels(15)->text(), field("bruto").toDouble());
+    num("Процент", k.lblLabels(16), k.lblLabels(16)->text(), field("procent").toDouble());
+    num("Нето", k.lblLabels(17), k.lblLabels(17)->text(), field("neto").toDouble());
+    text("Разход", k.txtRazhod, k.txtRazhod->text(), expense);
+    // The number is the trip's place among all trips ordered by driver code (the
+    // codes in this test are all different).
+    const int place = db.scalar("SELECT count(*) FROM tabl WHERE kod < ?", {field("kod")}).toInt() + 1;
+    const QString status = child<QLabel>(&k, "lblStatus")->text();
+    if (status != QStringLiteral("Курс № %1").arg(place))
+        wrong << QStringLiteral("status '%1', the trip is № %2").arg(status).arg(place);
+    return wrong.join(QStringLiteral("; "));
+}
+
+void TestKurs::browsingShowsOnlyTheTripStoodOn()
+{
+    TestDb db;
+    seed(db);
+    db.exec("INSERT INTO shof (kod, ime) VALUES ('M05', 'Петър Стоянов')");
+    MessageCapture mc;
+    Kurs k;
+    QVERIFY(k.load());
+    showActive(&k);
+    fillNewTrip(k);
+    k.Combo5->setCurrentIndex(k.Combo5->findText(QStringLiteral("M05,Петър Стоянов")));
+    k.Combo1->setFocus();
+    k.Combo2->setFocus();
+    setText(k.txtRazhod, QStringLiteral("12.50"));
+    click(&k, "cmdUpdate");
+    QVERIFY2(mc.shown.isEmpty(), qPrintable(mc.lastText()));
+    const QVariant saved = db.scalar("SELECT max(ID) FROM tabl");
+
+    // After the save the screen stands on the trip just saved, and shows only it.
+    QCOMPARE(k.trips().value("ID").toLongLong(), saved.toLongLong());
+    QString wrong = mismatch(k, db, QStringLiteral("12.50"));
+    QVERIFY2(wrong.isEmpty(), qPrintable("after the save: " + wrong));
+    lookAt(k.grab(), "kurs-after-save.png");
+
+    // Every move, by button and by key, shows the trip reached and nothing of the
+    // one left; the expense typed for the saved trip comes back with it.
+    const struct {
+        const char *how;
+        std::function<void()> move;
+    } moves[] = {
+        {"first", [&] { click(&k, "cmdFirst"); }},
+        {"next", [&] { click(&k, "cmdNext"); }},
+        {"last", [&] { click(&k, "cmdLast"); }},
+        {"previous", [&] { click(&k, "cmdPrevious"); }},
+        {"Up", [&] { QTest::keyClick(box(&k, 12), Qt::Key_Up); }},
+        {"Down", [&] { QTest::keyClick(box(&k, 12), Qt::Key_Down); }},
+        {"Home", [&] { QTest::keyClick(box(&k, 12), Qt::Key_Home); }},
+        {"End", [&] { QTest::keyClick(box(&k, 12), Qt::Key_End); }},
+        {"PgUp", [&] { QTest::keyClick(box(&k, 12), Qt::Key_PageUp); }},
+    };
+    QSet<qlonglong> reached;
+    for (const auto &m : moves) {
+        m.move();
+        const QVariant id = k.trips().value("ID");
+        reached.insert(id.toLongLong());
+        wrong = mismatch(k, db, id == saved ? QStringLiteral("12.50") : QString());
+        QVERIFY2(wrong.isEmpty(), qPrintable(QStringLiteral("after %1: %2").arg(m.how, wrong)));
+        if (reached.size() == 2 && id != saved)
+            lookAt(k.grab(), "kurs-after-move.png");
+    }
+    QCOMPARE(reached.size(), 4); // every trip was reached
+    QCOMPARE(mc.shown.size(), 0);
+
+    // "Добави" offers the values of the trip stood on: here the one before the saved.
+    click(&k, "cmdFirst");
+    click(&k, "cmdNext");
+    const QVariant id = k.trips().value("ID");
+    click(&k, "cmdAdd");
+    QCOMPARE(k.Combo1->currentText(), db.scalar("SELECT kola FROM tabl WHERE ID=?", {id}).toString());
+    QCOMPARE(k.Combo2->currentText(), db.scalar("SELECT Marsh FROM tabl WHERE ID=?", {id}).toString());
+    QCOMPARE(k.Combo5->currentText(), QStringLiteral("B02,Мария Колева"));
+    QCOMPARE(number(k.txtTarifa->text()), db.scalar("SELECT Tarifa FROM tabl WHERE ID=?", {id}).toDouble());
+    QCOMPARE(k.txtRazhod->text(), QString());
+    QCOMPARE(box(&k, 1)->text(), QString());
+}
+
 void TestKurs::kmProposesTheBandTariff()
 {
     TestDb db;
@@ -569,6 +693,7 @@ void TestKurs::tripDeletedElsewhereIsReportedNotShown()
     fillNewTrip(k);
     click(&k, "cmdUpdate");
     QCOMPARE(k.trips().recordCount(), 404);
+    click(&k, "cmdFirst");
     QCOMPARE(child<QLabel>(&k, "lblStatus")->text(), QStringLiteral("Курс № 1"));
     // Another copy of the program deletes the last trip by driver code.
     Connection other;
@@ -744,7 +869,7 @@ void TestKurs::correctionKeepsTheTariffAsHeld()
     showActive(&n);
     fillNewTrip(n);
     click(&n, "cmdUpdate");
-    // After the save the first trip by driver code is current, whichever it is.
+    // The trip current after a requery takes the tariff read again.
     db.exec("UPDATE tabl SET Tarifa=0.1255");
     n.RequeryData();
     click(&n, "cmdEdit");
