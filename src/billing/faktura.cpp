@@ -3,6 +3,7 @@
 #include "billing/diafakt.h"
 #include "billing/fakturareport.h"
 #include "dialogs/diainf.h"
+#include "dialogs/dialog.h"
 #include "dialogs/diaseek.h"
 #include "dialogs/diaseekall.h"
 #include "dialogs/messages.h"
@@ -21,6 +22,7 @@
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -86,12 +88,15 @@ Faktura::Faktura(QWidget *parent) : QDialog(parent)
             b.rowStyle = QStringLiteral("Platen");
     });
     GridEX1->setKeyDown([this](int &keyCode, int shift) { GridEX1_KeyDown(keyCode, shift); });
+    connect(GridEX1, &Grid::currentRowChanged, this, [this](int row) { m_session.enterRow(row); });
 }
 
 Faktura::~Faktura()
 {
     setNormalPointer();
     GridEX1->unbind();
+    // The grid goes after the session: it tells this screen nothing more.
+    disconnect(GridEX1, nullptr, this, nullptr);
     db.close();
 }
 
@@ -167,6 +172,7 @@ void Faktura::fillGrid()
     GridEX1->Columns(ColNomFakt).setVisible(false);
     GridEX1->setAllowEdit(false);
     GridEX1->setAllowDelete(false);
+    m_session.enterRow(GridEX1->currentRow());
 }
 
 void Faktura::showTitle()
@@ -208,9 +214,32 @@ void Faktura::GridEX1_KeyDown(int &keyCode, int shift)
         if (m_session.toggle(row))
             GridEX1->gridModel()->setValue(row, ColFakt - 1, m_session.trips().at(row).fakt);
         keyCode = 0; // the grid does nothing more with Space
+    } else if (keyCode == 27) {
+        cancelCurrentRow();
+        keyCode = 0; // and the screen stays open
     }
     Label4->setText(invoiceSumText(m_session.sumCents()));
     GridEX1->RefreshRows();
+}
+
+void Faktura::cancelCurrentRow()
+{
+    const int row = GridEX1->currentRow();
+    if (row < 0 || !m_session.cancelRow())
+        return;
+    GridEX1->gridModel()->setValue(row, ColFakt - 1, m_session.trips().at(row).fakt);
+    Label4->setText(invoiceSumText(m_session.sumCents()));
+    GridEX1->RefreshRows();
+}
+
+void Faktura::keyPressEvent(QKeyEvent *e)
+{
+    if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier) {
+        cancelCurrentRow();
+        e->accept();
+        return;
+    }
+    QDialog::keyPressEvent(e);
 }
 
 void Faktura::cmdFakt_Click()
@@ -271,6 +300,20 @@ void Faktura::cmdPrint_Click()
 
 bool Faktura::closeInvoice()
 {
+    // A correction keeps the trips of its last print. When the ticks say
+    // otherwise now, the user chooses: back to print again (the default), or
+    // closing with the invoice as printed.
+    if (m_session.mode() == InvoiceSession::EditFakt && m_session.changed()) {
+        const int off = m_session.ticksOffPrint();
+        if (off > 0
+            && !Dialog::ask(QStringLiteral("ВНИМАНИЕ!"),
+                            joinLines({QStringLiteral("Курсове с отметка, различна от отпечатаната фактура: ")
+                                           + QString::number(off),
+                                       QStringLiteral("При затваряне фактурата остава, както е отпечатана."),
+                                       QStringLiteral("Да затворя ли без нов печат?")}),
+                            true))
+            return false;
+    }
     const QDateTime now = QDateTime::currentDateTime();
     const InvoiceSession::CloseResult r = m_session.close(db, now.date(), QTime(now.time().hour(),
                                                                                   now.time().minute(),
@@ -331,7 +374,7 @@ void Faktura::closeEvent(QCloseEvent *e)
 
 void Faktura::reject()
 {
-    // Esc and the window's close button end through the closing step too.
+    // Whatever rejects the screen ends through the closing step too.
     if (m_closed)
         QDialog::reject();
     else

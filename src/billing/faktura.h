@@ -1,9 +1,11 @@
 #pragma once
 // Faktura: invoicing of trips. "FaktNew" lists a client's trips of a period that
 // are on no invoice; "EditFakt" lists the trips of one issued invoice. Space ticks
-// a trip, the running sum follows, "Фактура №" takes a new number, "Печат" prints
-// the ticked trips with VAT. The ticks stay on the screen until it closes; closing
-// writes the invoice in one transaction (see InvoiceSession::close).
+// a trip, Esc undoes the Space pending on the current trip, the running sum
+// follows, "Фактура №" takes a new number, "Печат" prints the ticked trips with
+// VAT. The ticks stay on the screen until it closes ("Затвори" or the window's
+// close box); closing writes the invoice in one transaction (see
+// InvoiceSession::close).
 
 #include "billing/invoicing.h"
 #include "platform/database.h"
@@ -56,9 +58,13 @@ public Q_SLOTS:
 protected:
     void changeEvent(QEvent *e) override;
     void closeEvent(QCloseEvent *e) override;
+    // Esc never closes the screen: closing writes the invoice.
+    void keyPressEvent(QKeyEvent *e) override;
 
 private:
     void GridEX1_KeyDown(int &keyCode, int shift);
+    // Esc: the Space pending on the current trip is undone.
+    void cancelCurrentRow();
     void fillGrid();
     void showTitle();
     // The closing step; false (after its message) keeps the screen open.

@@ -95,6 +95,9 @@ QVector<InvoiceTrip> readUninvoicedTrips(Connection &db, const InvoiceCriteria &
 
 QVector<InvoiceTrip> readInvoiceTrips(Connection &db, const QString &nomFakt)
 {
+    // All zeros is no invoice: it would be every trip not yet invoiced.
+    if (nomFakt == kNoInvoice)
+        return {};
     return readTrips(db, kTripFields + QStringLiteral("WHERE NomFakt=? ORDER BY ID"), {nomFakt});
 }
 
@@ -135,6 +138,7 @@ void InvoiceSession::setTrips(const QVector<InvoiceTrip> &trips)
     m_changed = false;
     m_printedIds.clear();
     m_printedNumber.clear();
+    m_pendingRow = -1;
     // An issued invoice comes with every trip on it; a new one with none.
     for (auto &t : m_trips)
         t.fakt = m_mode == EditFakt;
@@ -158,6 +162,36 @@ bool InvoiceSession::toggle(int row)
     m_changed = true;
     m_sum += t.fakt ? toCents(t.bruto) : -toCents(t.bruto);
     return true;
+}
+
+void InvoiceSession::enterRow(int row)
+{
+    m_pendingRow = (row >= 0 && row < m_trips.size()) ? row : -1;
+    if (m_pendingRow < 0)
+        return;
+    m_pendingFakt = m_trips.at(row).fakt;
+    m_pendingChanged = m_changed;
+}
+
+bool InvoiceSession::cancelRow()
+{
+    if (m_pendingRow < 0 || m_trips.at(m_pendingRow).fakt == m_pendingFakt)
+        return false;
+    m_trips[m_pendingRow].fakt = m_pendingFakt;
+    m_changed = m_pendingChanged;
+    recount();
+    return true;
+}
+
+int InvoiceSession::ticksOffPrint() const
+{
+    if (!printed())
+        return 0;
+    int off = 0;
+    for (const auto &t : m_trips)
+        if (t.fakt != m_printedIds.contains(t.id))
+            ++off;
+    return off;
 }
 
 QVector<int> InvoiceSession::tickedRows() const
@@ -193,6 +227,8 @@ void InvoiceSession::recordPrint(const QVector<int> &rows)
     }
     m_printedNumber = m_number;
     m_sum = sum;
+    // What is printed is no longer pending: Esc keeps it.
+    enterRow(m_pendingRow);
 }
 
 QVector<InvoiceSession::PrintRow> InvoiceSession::printRows(const QVector<int> &rows) const
@@ -308,6 +344,7 @@ void InvoiceSession::forgetTaken(const CloseResult &r)
     m_trips = kept;
     m_printedIds.clear();
     m_printedNumber.clear();
+    m_pendingRow = -1;
     recount();
 }
 

@@ -64,7 +64,7 @@ struct InvoiceCriteria {
     QDate end;
 };
 QVector<InvoiceTrip> readUninvoicedTrips(Connection &db, const InvoiceCriteria &c);
-// The trips of an issued invoice.
+// The trips of an issued invoice; none for all zeros, which is no invoice.
 QVector<InvoiceTrip> readInvoiceTrips(Connection &db, const QString &nomFakt);
 
 // The invoice number typed in the number dialog: the trimmed entry right-aligned
@@ -102,6 +102,12 @@ public:
 
     // Space on a trip: ticks or unticks it and moves the sum. False for no trip.
     bool toggle(int row);
+    // The list stands on a trip: what Space does to it from now on is its
+    // pending change, until a print takes the ticks as they are.
+    void enterRow(int row);
+    // Esc: the pending change of the trip the list stands on is undone, as if
+    // that Space had never been pressed. False when nothing was pending.
+    bool cancelRow();
     bool changed() const { return m_changed; }
     qint64 sumCents() const { return m_sum; }
     QVector<int> tickedRows() const;
@@ -117,6 +123,8 @@ public:
     // no trip is no print. The sum becomes the print's sum.
     void recordPrint(const QVector<int> &rows);
     bool printed() const { return !m_printedIds.isEmpty(); }
+    // How many trips are ticked otherwise than on the last print (0 without one).
+    int ticksOffPrint() const;
     QString printedNumber() const { return m_printedNumber; }
     const QSet<qint64> &printedIds() const { return m_printedIds; }
 
@@ -152,6 +160,9 @@ private:
     QString m_number = kNoInvoice;
     QSet<qint64> m_printedIds;
     QString m_printedNumber;
+    int m_pendingRow = -1;       // the trip the list stands on
+    bool m_pendingFakt = false;  // its tick before its pending change
+    bool m_pendingChanged = false; // changed() before it
 };
 
 // Puts the rows of a print into TempPlaten of the scratch database, in place of

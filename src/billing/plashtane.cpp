@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -68,6 +69,11 @@ Plashtane::Plashtane(QWidget *parent) : QDialog(parent)
 
     GridEX1->setKeyDown([this](int &keyCode, int shift) { GridEX1_KeyDown(keyCode, shift); });
     connect(GridEX1, &Grid::TakeFocus, GridEX1, &Grid::SetFocus);
+    // Whatever changes a mark (Space, Esc taking it back, rows read again), the
+    // sum follows the marks in the list.
+    connect(GridEX1->gridModel(), &QAbstractItemModel::dataChanged, this, &Plashtane::recountSum);
+    connect(GridEX1->gridModel(), &QAbstractItemModel::modelReset, this, &Plashtane::recountSum);
+    connect(GridEX1->gridModel(), &QAbstractItemModel::rowsRemoved, this, &Plashtane::recountSum);
 }
 
 Plashtane::~Plashtane()
@@ -81,6 +87,8 @@ Plashtane::~Plashtane()
         }
     }
     GridEX1->unbind();
+    // The rows go with the grid after this screen's own members: no sum then.
+    disconnect(GridEX1->gridModel(), nullptr, this, nullptr);
     adoRS.close();
     db.close();
 }
@@ -89,6 +97,7 @@ bool Plashtane::load()
 {
     const DiaSeek &seek = DiaSeek::instance();
     m_sum.clear();
+    m_sumShown = false;
     m_start = seek.startDate();
     m_end = seek.endDate();
     m_name = seek.ShofName;
@@ -151,23 +160,40 @@ void Plashtane::changeEvent(QEvent *e)
 void Plashtane::GridEX1_KeyDown(int &keyCode, int shift)
 {
     Q_UNUSED(shift);
+    m_sumShown = true;
     if (keyCode == 32) {
         keyCode = 0; // the mark is all Space does here
         const int row = GridEX1->currentRow();
         if (row >= 0 && adoRS.isOpen()) {
-            const bool paid = !isPaid(GridEX1->value(row, ColPlat));
             // The trip's own recordset row takes the new flag, to be stored when
             // the grid leaves it.
-            GridEX1->gridModel()->setValue(row, ColPlat - 1, paid);
-            const double neto = num(GridEX1->value(row, ColNeto));
-            if (paid)
-                m_sum.add(neto);
-            else
-                m_sum.subtract(neto);
+            GridEX1->gridModel()->setValue(row, ColPlat - 1, !isPaid(GridEX1->value(row, ColPlat)));
         }
     }
     Label4->setText(m_sum.text() + QStringLiteral("лв."));
     GridEX1->RefreshRows();
+}
+
+void Plashtane::recountSum()
+{
+    m_sum.clear();
+    for (int row = 0; row < GridEX1->rowCount(); ++row)
+        if (isPaid(GridEX1->value(row, ColPlat)))
+            m_sum.add(num(GridEX1->value(row, ColNeto)));
+    if (m_sumShown)
+        Label4->setText(m_sum.text() + QStringLiteral("лв."));
+}
+
+void Plashtane::keyPressEvent(QKeyEvent *e)
+{
+    // Esc takes back the mark pending on the current trip, wherever the
+    // keyboard is; it never closes the screen.
+    if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier) {
+        GridEX1->cancelRowChanges();
+        e->accept();
+        return;
+    }
+    QDialog::keyPressEvent(e);
 }
 
 bool Plashtane::storeCurrent()

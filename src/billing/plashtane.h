@@ -3,7 +3,8 @@
 // the current trip paid (or unmarks it) and keeps the sum to pay; "Печат" prints
 // the statement of the marked trips with the receipt the driver signs. A mark is
 // written to the trip when the grid leaves its row, and at the latest when the
-// screen closes.
+// screen closes; until then Esc takes it back. The screen closes with "Затвори"
+// or the window's close box, never with Esc.
 
 #include <QDate>
 #include <QDialog>
@@ -31,7 +32,7 @@ public:
     bool load();
 
     Recordset &trips() { return adoRS; }
-    // The sum to pay of the marked trips, as it prints.
+    // The sum to pay: the amounts of the trips marked in the list, as they print.
     const PrintedSum &sumToPay() const { return m_sum; }
 
     QLineEdit *Text1 = nullptr;
@@ -49,9 +50,12 @@ public Q_SLOTS:
 
 protected:
     void changeEvent(QEvent *e) override;
+    void keyPressEvent(QKeyEvent *e) override;
 
 private:
     void GridEX1_KeyDown(int &keyCode, int shift);
+    // The sum taken again from the marks in the list, and shown once a key was pressed.
+    void recountSum();
     // Stores the mark of the current trip; false (after the message) when it could not be.
     bool storeCurrent();
 
@@ -62,6 +66,7 @@ private:
     QDate m_start;
     QDate m_end;
     PrintedSum m_sum;
+    bool m_sumShown = false;
     bool m_storeRefused = false;
 };
 

@@ -74,7 +74,7 @@ void Dialog::showEvent(QShowEvent *e)
     QDialog::showEvent(e);
 }
 
-bool Dialog::ask(const QString &caption, const QString &question)
+bool Dialog::ask(const QString &caption, const QString &question, bool defaultNo)
 {
     lYes = false;
     const QString cap = caption.isEmpty() ? QStringLiteral("Внимание!") : caption;
@@ -89,7 +89,9 @@ bool Dialog::ask(const QString &caption, const QString &question)
     QString shown = question;
     shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     box.Label1->setText(shown);
-    box.OKButton->setFocus();
+    box.OKButton->setDefault(!defaultNo);
+    box.CancelButton->setDefault(defaultNo);
+    (defaultNo ? box.CancelButton : box.OKButton)->setFocus();
     beep();
     execWithArrow(box);
     return lYes;

@@ -12,8 +12,9 @@ class Dialog : public QDialog {
     Q_OBJECT
 public:
     static Dialog &instance();
-    // Asks modally and returns lYes; an empty caption shows "Внимание!".
-    static bool ask(const QString &caption, const QString &question);
+    // Asks modally and returns lYes; an empty caption shows "Внимание!". Enter
+    // answers yes, or no when the refusing button is the default.
+    static bool ask(const QString &caption, const QString &question, bool defaultNo = false);
 
     static bool lYes;
 

@@ -176,8 +176,19 @@ void DiaSeek::search()
     } else if (m_mode == QLatin1String("EditFakt")) {
         if (text.isEmpty())
             return missing();
-        // Invoice numbers are stored right-aligned in ten characters.
-        FakturaNom = padNumber10(text);
+        // Invoice numbers are stored right-aligned in ten characters. Only an
+        // issued invoice is corrected: any other number (all zeros above all,
+        // which stands for the trips on no invoice) is refused.
+        const QString nom = padNumber10(text);
+        bool listed = false;
+        for (int i = 0; i < Combo1->count() && !listed; ++i)
+            listed = Combo1->itemText(i) == nom;
+        if (!listed || nom == QStringLiteral("0000000000")) {
+            DiaInf::show(joinLines({QStringLiteral("Няма издадена фактура с този номер!"),
+                                    QString::fromUtf8(m.missing2)}));
+            return;
+        }
+        FakturaNom = nom;
     } else if (m_mode == QLatin1String("Klients")) {
         if (text.isEmpty())
             return missing();

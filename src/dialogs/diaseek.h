@@ -15,9 +15,9 @@ namespace kelm {
 // fields keep their values after the dialog closed, for the command that showed it;
 // each use writes only the fields of its own mode (and lYes, StartData, EndData).
 //
-// Modes: "Kola" (car), "Klients" (client), "Driver" (driver), "EditFakt" (invoice
-// number, no period), "All" (period only), "SkladPR" (article name and period),
-// "NalichSK" (article name only).
+// Modes: "Kola" (car), "Klients" (client), "Driver" (driver), "EditFakt" (an
+// issued invoice's number, one of the list; no period), "All" (period only),
+// "SkladPR" (article name and period), "NalichSK" (article name only).
 class DiaSeek : public SeekDialog {
     Q_OBJECT
 public:

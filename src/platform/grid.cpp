@@ -732,13 +732,7 @@ void Grid::actOnKey(QKeyEvent *e, bool fromEditor)
         }
         break;
     case Qt::Key_Escape:
-        if (m_rs && m_rs->isOpen() && m_rs->editMode() != Recordset::EditNone) {
-            // Drops the unsaved changes of the current row.
-            m_rs->cancelUpdate();
-            const int r = currentRow();
-            m_model->refresh();
-            if (r >= 0)
-                setCurrentRow(r);
+        if (cancelRowChanges()) {
             e->accept();
             return;
         }
@@ -756,6 +750,18 @@ void Grid::actOnKey(QKeyEvent *e, bool fromEditor)
         break;
     }
     QTableView::keyPressEvent(e);
+}
+
+bool Grid::cancelRowChanges()
+{
+    if (!m_rs || !m_rs->isOpen() || m_rs->editMode() == Recordset::EditNone)
+        return false;
+    m_rs->cancelUpdate();
+    const int r = currentRow();
+    m_model->refresh();
+    if (r >= 0)
+        setCurrentRow(r);
+    return true;
 }
 
 void Grid::sendKey(int code, int shift)

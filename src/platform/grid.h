@@ -162,6 +162,9 @@ public:
     // false, after the message, when the value was refused or the row could not
     // be written.
     bool commitRow();
+    // Drops the unstored changes of the current row, as Esc does in the grid;
+    // false when it had none.
+    bool cancelRowChanges();
     // Sends a key to the grid as if typed (for example 40, Down).
     void sendKey(int vbKeyCode, int shift = 0);
 

@@ -3,9 +3,11 @@
 #include "billing/fakturareport.h"
 #include "dialogs/diaseek.h"
 #include "dialogs/diaseekall.h"
+#include "dialogs/dialog.h"
 #include "dialogs/messages.h"
 #include "platform/grid.h"
 #include "reports/report.h"
+#include "shell/commands.h"
 #include "shell/globals.h"
 #include "shell/targets.h"
 #include "shell/temptable.h"
@@ -102,6 +104,8 @@ private Q_SLOTS:
     void emptyListsAndEmptyPrint();
     void numberDialog();
     void correctingAnInvoice();
+    void correctionOpensOnlyAnIssuedInvoice();
+    void escAndClosingAfterAPrint();
     void closingRefusedKeepsTheScreenOpen();
     void printoutPdfAndScreen();
     void targetOpensTheScreen();
@@ -342,6 +346,171 @@ void TestFaktura::correctingAnInvoice()
         QCOMPARE(db.scalar("SELECT count(*) FROM tabl WHERE Marsh LIKE 'Стара%' AND Fakt=0 AND DateMod IS NOT NULL")
                      .toInt(),
                  2);
+    }
+}
+
+void TestFaktura::correctionOpensOnlyAnIssuedInvoice()
+{
+    TestDb db;
+    seed(db);
+    MessageCapture mc;
+    const QString tripsSql = "SELECT group_concat(ID||'|'||Fakt||'|'||NomFakt||'|'||COALESCE(DateMod,'')||'|'"
+                             "||COALESCE(TimeMod,''), ';') FROM tabl";
+    const QString before = db.scalar(tripsSql).toString();
+    // Данни > Корекция фактури with numbers that name no issued invoice: each is
+    // refused with its message and the dialog stays for another number.
+    struct Try {
+        QString entry;
+        bool confirmed;
+        QStringList messages;
+    };
+    QList<Try> tries;
+    SeekDialog::setTestAnswer([&](SeekDialog &d) {
+        auto &seek = static_cast<DiaSeek &>(d);
+        for (const QString &e : {QStringLiteral("0"), QStringLiteral("0000000000"), QStringLiteral(" 00 "),
+                                 QStringLiteral("124"), QStringLiteral("12345678901")}) {
+            mc.clear();
+            seek.Combo1->setEditText(e);
+            seek.OKButton->click();
+            QStringList texts;
+            for (const ShownMessage &m : mc.shown)
+                texts << m.text;
+            tries.append({e, seek.lYes || seek.result() == QDialog::Accepted, texts});
+            if (seek.lYes)
+                return;
+        }
+        seek.CancelButton->click();
+    });
+    bool screenShown = false;
+    QTimer::singleShot(0, [&screenShown] {
+        if (auto *f = qobject_cast<Faktura *>(QApplication::activeModalWidget())) {
+            screenShown = true;
+            f->close();
+        }
+    });
+    QVERIFY(runSearchCommand(QStringLiteral("mnuDataEditFakt")));
+    SeekDialog::setTestAnswer(nullptr);
+    QCoreApplication::processEvents();
+    QVERIFY(!screenShown);
+    QCOMPARE(tries.size(), 5);
+    for (const Try &t : tries) {
+        QVERIFY2(!t.confirmed, qPrintable(t.entry));
+        QCOMPARE(t.messages, QStringList{"Няма издадена фактура с този номер!\rМоля, изберете номер на фактура от списъка."});
+    }
+    QCOMPARE(db.scalar(tripsSql).toString(), before);
+}
+
+void TestFaktura::escAndClosingAfterAPrint()
+{
+    TestDb db;
+    seed(db);
+    CreateTempTable("TempPlaten");
+    ReportCapture rc;
+    QString lastAsked;
+    bool enterRefuses = false;
+    // Answers the closing question: Enter (the default), or "OK" when asked to.
+    bool answerOk = false;
+    const auto answerClosing = [&](QObject *screen) {
+        lastAsked.clear();
+        QTimer::singleShot(0, screen, [&] {
+            Dialog &box = Dialog::instance();
+            if (QApplication::activeModalWidget() != &box)
+                return;
+            lastAsked = box.Label1->text();
+            enterRefuses = box.CancelButton->isDefault() && !box.OKButton->isDefault();
+            if (answerOk)
+                box.OKButton->click();
+            else
+                QTest::keyClick(&box, Qt::Key_Return);
+        });
+    };
+    {
+        // A new invoice: Esc takes back the Space pending on the current trip,
+        // in the list or on a button, and never closes the screen.
+        Faktura w;
+        QVERIFY(w.load());
+        w.show();
+        w.Form_Activate();
+        Grid *g = w.GridEX1;
+        tickShown(w, 0); // 250,50
+        chooseNumber(w, {"500"});
+        w.cmdPrint->click();
+        tickShown(w, 2); // 100,00
+        QCOMPARE(w.Label4->text(), QStringLiteral("350,50лв."));
+        QTest::keyClick(g, Qt::Key_Escape);
+        QVERIFY(w.isVisible());
+        QCOMPARE(w.Label4->text(), QStringLiteral("250,50лв."));
+        QVERIFY(g->rowStyle(g->rowAtVisual(2)).isEmpty());
+        QTest::keyClick(g, Qt::Key_Space);
+        w.cmdClose->setFocus();
+        QTest::keyClick(w.cmdClose, Qt::Key_Escape);
+        QVERIFY(w.isVisible());
+        QCOMPARE(w.Label4->text(), QStringLiteral("250,50лв."));
+        // The printed trip is no longer pending: Esc keeps it.
+        g->setCurrentRow(g->rowAtVisual(0));
+        QTest::keyClick(g, Qt::Key_Escape);
+        QCOMPARE(g->rowStyle(g->rowAtVisual(0)), QStringLiteral("Platen"));
+        QCOMPARE(db.scalar("SELECT count(*) FROM tabl WHERE DateMod IS NOT NULL").toInt(), 0);
+        if (qEnvironmentVariableIsSet("KELM_REPORT_LOOK"))
+            w.grab().save(QDir(qEnvironmentVariable("KELM_REPORT_LOOK")).filePath("faktura-esc.png"));
+        w.cmdClose->click();
+        QVERIFY(!w.isVisible());
+        QCOMPARE(nom(db, "Перник-Радомир-Кюстендил"), QStringLiteral("0000000500"));
+        QCOMPARE(db.scalar("SELECT count(*) FROM tabl WHERE NomFakt='0000000500'").toInt(), 1);
+    }
+    {
+        // A correction printed whole, then a trip unticked: closing says how
+        // many trips differ from the print; Enter returns to the screen.
+        gSeekMode = QStringLiteral("EditFakt");
+        DiaSeek::instance().FakturaNom = QStringLiteral("0000000123");
+        Faktura w;
+        QVERIFY(w.load());
+        w.show();
+        w.Form_Activate();
+        w.cmdPrint->click();
+        tickShown(w, 0); // "Стара" leaves the ticks
+        answerClosing(&w);
+        QVERIFY(!w.close());
+        QVERIFY(w.isVisible());
+        QCOMPARE(lastAsked, QStringLiteral("Курсове с отметка, различна от отпечатаната фактура: 1\n"
+                                           "При затваряне фактурата остава, както е отпечатана.\n"
+                                           "Да затворя ли без нов печат?"));
+        QVERIFY(enterRefuses);
+        QCOMPARE(db.scalar("SELECT count(*) FROM tabl WHERE DateMod IS NOT NULL AND NomFakt='0000000123'").toInt(), 0);
+        if (qEnvironmentVariableIsSet("KELM_REPORT_LOOK")) {
+            answerOk = false;
+            QTimer::singleShot(0, &w, [] {
+                if (QApplication::activeModalWidget() == &Dialog::instance()) {
+                    Dialog::instance().grab().save(
+                        QDir(qEnvironmentVariable("KELM_REPORT_LOOK")).filePath("faktura-ask.png"));
+                    Dialog::instance().CancelButton->click();
+                }
+            });
+            QVERIFY(!w.close());
+        }
+        // "OK": closed with the invoice as printed, both trips on it.
+        answerOk = true;
+        answerClosing(&w);
+        QVERIFY(w.close());
+        QVERIFY(!lastAsked.isEmpty());
+        QCOMPARE(db.scalar("SELECT count(*) FROM tabl WHERE NomFakt='0000000123' AND Fakt=1 AND DateMod IS NOT NULL")
+                     .toInt(),
+                 2);
+    }
+    {
+        // Printed again after the untick: closing asks nothing, and the trip leaves.
+        Faktura w;
+        QVERIFY(w.load());
+        w.show();
+        w.Form_Activate();
+        tickShown(w, 0);
+        w.cmdPrint->click();
+        answerOk = false;
+        answerClosing(&w);
+        QVERIFY(w.close());
+        QVERIFY(lastAsked.isEmpty());
+        QCOMPARE(nom(db, "Стара"), QStringLiteral("0000000000"));
+        QCOMPARE(nom(db, "Стара 2"), QStringLiteral("0000000123"));
     }
 }
 

@@ -58,6 +58,7 @@ private Q_SLOTS:
     void cleanup() { db.reset(); }
     void listsTheUnpaidTripsOfThePeriod();
     void spaceMarksAndUnmarks();
+    void escTakesBackThePendingMarkAndTheSumFollows();
     void marksAreStoredOnLeavingARowAndOnClosing();
     void printsTheMarkedTripsWithTheReceipt();
     void emptyListAndMissingDriver();
@@ -158,6 +159,72 @@ void TestPlashtane::spaceMarksAndUnmarks()
     QCOMPARE(g->formatStyle("Platen")->backColor, QColor(255, 0, 0));
     QCOMPARE(g->formatStyle("Platen")->foreColor, QColor(0, 0, 0));
     QVERIFY(msgs.shown.isEmpty());
+}
+
+void TestPlashtane::escTakesBackThePendingMarkAndTheSumFollows()
+{
+    MessageCapture msgs;
+    ReportCapture shown;
+    Plashtane w;
+    QVERIFY(w.load());
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    Grid *g = w.GridEX1;
+    // The net of the trips marked in the list, as the amounts show.
+    const auto marked = [g] {
+        PrintedSum sum;
+        for (int row = 0; row < g->rowCount(); ++row)
+            if (g->value(row, ColPlat).toBool())
+                sum.add(g->value(row, ColNeto).toDouble());
+        return sum;
+    };
+    const auto shownSum = [&w] { return w.Label4->text().chopped(3); };
+
+    // Space, Esc, Space on one trip: one mark, counted once.
+    goTo(w, 1); // "Среда А" 75,00
+    g->setFocus();
+    QTest::keyClick(g, Qt::Key_Space);
+    QTest::keyClick(g, Qt::Key_Escape);
+    QVERIFY(w.isVisible());
+    QVERIFY(!g->value(g->currentRow(), ColPlat).toBool());
+    QCOMPARE(marked().cents(), 0);
+    QCOMPARE(shownSum(), QStringLiteral("0,00"));
+    QTest::keyClick(g, Qt::Key_Space);
+    QCOMPARE(marked().cents(), 7500);
+    QCOMPARE(shownSum(), QStringLiteral("75,00"));
+    // Esc with nothing pending, in the list or on a button, closes nothing.
+    QTest::keyClick(g, Qt::Key_Down); // "Среда Б" 50,25; the mark above is stored
+    QTest::keyClick(g, Qt::Key_Escape);
+    QVERIFY(w.isVisible());
+    QTest::keyClick(g, Qt::Key_Space);
+    w.cmdPrint->setFocus();
+    QTest::keyClick(w.cmdPrint, Qt::Key_Escape); // takes back the pending mark of "Среда Б"
+    QVERIFY(w.isVisible());
+    QCOMPARE(marked().cents(), 7500);
+    QCOMPARE(shownSum(), QStringLiteral("75,00"));
+    QTest::keyClick(g, Qt::Key_Space);
+    QCOMPARE(shownSum(), QStringLiteral("125,25"));
+    QTest::keyClick(g, Qt::Key_Up);
+    QTest::keyClick(g, Qt::Key_Space); // "Среда А" unmarked again, and back
+    QTest::keyClick(g, Qt::Key_Escape);
+    QCOMPARE(shownSum(), marked().text());
+    QCOMPARE(w.sumToPay().cents(), marked().cents());
+
+    // The printed total and the receipt name the sum on the screen.
+    w.cmdPrint->click();
+    QVERIFY2(msgs.shown.isEmpty(), qPrintable(msgs.lastText()));
+    QCOMPARE(shown.shown.size(), 1);
+    Report &r = rptPlaten();
+    QCOMPARE(detailColumn(r, "Text103"), (QStringList{"Среда А", "Среда Б"}));
+    QCOMPARE(r.controlText("ReportFooter", "Label8"), QStringLiteral("Всичко заработка: ") + shownSum() + QStringLiteral(" лв."));
+    QVERIFY(r.controlText("ReportFooter", "Label502").contains(QStringLiteral(" получих сумата от ") + shownSum() + QStringLiteral(" лева")));
+    QCOMPARE(shownSum(), QStringLiteral("125,25"));
+    if (qEnvironmentVariableIsSet("KELM_REPORT_LOOK"))
+        w.grab().save(qEnvironmentVariable("KELM_REPORT_LOOK") + "/plashtane-esc.png");
+    // "Затвори" closes it, storing the marks.
+    w.cmdClose->click();
+    QVERIFY(!w.isVisible());
+    QCOMPARE(paidInDb(*db), 3);
 }
 
 void TestPlashtane::marksAreStoredOnLeavingARowAndOnClosing()
