@@ -43,8 +43,9 @@ constexpr int kDetailHeight = 270;
 
 // The frame of the three warehouse lists: company lines with the title and the
 // subject, the column captions (some under a common caption), one line per row,
-// the version footer and the total line.
-void declareStoreDesign(Report &r, const QList<Col> &cols, const QList<Group> &groups)
+// the version footer and the total line. A ruled design draws the edges of its
+// columns through the captions and the rows, and a line under each row.
+void declareStoreDesign(Report &r, const QList<Col> &cols, const QList<Group> &groups, bool ruled = false)
 {
     const ReportDesignInfo &info = reportDesign(r.name());
     declareDesignPage(r, info);
@@ -83,6 +84,17 @@ void declareStoreDesign(Report &r, const QList<Col> &cols, const QList<Group> &g
                    left[g.last + 1] - left[g.first], 0);
     }
     ph.addLine(QStringLiteral("Line3"), 0, 400 + groupRow, width, 0);
+    if (ruled) {
+        for (int i = 0; i < left.size(); ++i) {
+            // Inside a common caption the edge starts under it.
+            const bool inGroup = std::any_of(groups.begin(), groups.end(),
+                                             [&](const Group &g) { return i > g.first && i <= g.last; });
+            const int from = inGroup ? 40 + groupRow : 20;
+            ph.addLine(QStringLiteral("LineH%1").arg(i), left[i], from, 0, 400 + groupRow - from);
+            det.addLine(QStringLiteral("LineD%1").arg(i), left[i], 0, 0, kDetailHeight);
+        }
+        det.addLine(QStringLiteral("LineDBottom"), 0, kDetailHeight, width, 0);
+    }
 
     addVersionFooterBand(r, info);
 
@@ -102,7 +114,7 @@ void declareRptSkladPR(Report &r)
                         {104, "Label104", "Цена", 1010, A::Right, ""},
                         {105, "Label105", "Бр.", 1000, A::Right, ""},
                         {106, "Label106", "Сума", 1100, A::Right, ""}},
-                       {{"Label107", "Разход", 4, 6}});
+                       {{"Label107", "Разход", 4, 6}}, true);
 }
 
 void declareRptNalich(Report &r)
