@@ -35,8 +35,8 @@ void declareRptFaktura(Report &r)
     };
     // №, date, car, route, goods, tons, km, tariff, amount: 10005 twips in all.
     const Col cols[] = {{"№", 350, A::Right},       {"Дата", 1000, A::Center},  {"Кола", 1000, A::Center},
-                        {"Маршрут", 2450, A::Left}, {"Товар", 2400, A::Left},   {"Тон.", 750, A::Right},
-                        {"КМ", 550, A::Right},      {"Тар.", 600, A::Right},    {"Сума", 905, A::Right}};
+                        {"Маршрут", 2450, A::Left}, {"Товар", 2245, A::Left},   {"Тон.", 750, A::Right},
+                        {"КМ", 600, A::Right},      {"Тар.", 600, A::Right},    {"Сума", 1010, A::Right}};
     ReportSection &ph = r.addSection(QStringLiteral("PageHeader"), 400);
     ReportSection &det = r.addSection(QStringLiteral("Detail"), kDetailHeight);
     ph.addLine(QStringLiteral("Line2"), 0, 20, width, 0);

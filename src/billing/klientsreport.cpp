@@ -42,9 +42,9 @@ void declareRptKlientS(Report &r)
         A align;
     };
     const Col cols[] = {{100, "Дата", 1000, A::Left},   {107, "Маршрут", 2380, A::Left},
-                        {108, "Товар", 2340, A::Left},  {101, "Кола", 1245, A::Center},
-                        {102, "Тон.", 650, A::Right},   {103, "Тар.", 580, A::Right},
-                        {105, "КМ", 520, A::Right},     {104, "Сума", 930, A::Right}};
+                        {108, "Товар", 2090, A::Left},  {101, "Кола", 1245, A::Center},
+                        {102, "Тон.", 740, A::Right},   {103, "Тар.", 580, A::Right},
+                        {105, "КМ", 600, A::Right},     {104, "Сума", 1010, A::Right}};
     ReportSection &ph = r.addSection(QStringLiteral("PageHeader"), kPageHeaderHeight);
     ReportSection &det = r.addSection(QStringLiteral("Detail"), kDetailHeight);
     ph.addLine(QStringLiteral("Line2"), 0, 20, width, 0);

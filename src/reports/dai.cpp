@@ -517,7 +517,8 @@ void DAI::cmdPrint_Click()
         set("Label23", gFirmMOL);
         set("Label16", QStringLiteral("Управител"));
         set("Label26", m_name);
-        set("Label28", m_born + QStringLiteral(" г."));
+        // No birth date read from the personal number: the line stays empty.
+        set("Label28", m_born.isEmpty() ? QString() : m_born + QStringLiteral(" г."));
         set("Label30", m_idCard);
         set("Label36", periodLabelText(formatDate(*parseDate(Text1_0->text().trimmed()))));
         set("Label42", periodLabelText(formatDate(*parseDate(Text1_1->text().trimmed()))));

@@ -99,15 +99,15 @@ void declarePayDesign(Report &r, const QList<Column> &cols, bool receipt, const 
 // the tariff and the net amount; the pay statement the gross amount and the pay.
 const QList<Column> kPlatenColumns = {
     {100, "№", 400, A::Right, ""},       {101, "Дата", 950, A::Center, ""},  {102, "Кола", 1150, A::Center, ""},
-    {103, "Маршрут", 2300, A::Left, ""}, {104, "Товар", 2250, A::Left, ""},  {105, "Тон.", 750, A::Right, ""},
-    {106, "КМ", 550, A::Right, ""},      {107, "Тар.", 600, A::Right, ""},   {108, "Сума", 1055, A::Right, ""},
+    {103, "Маршрут", 2300, A::Left, ""}, {104, "Товар", 2200, A::Left, ""},  {105, "Тон.", 750, A::Right, ""},
+    {106, "КМ", 600, A::Right, ""},      {107, "Тар.", 600, A::Right, ""},   {108, "Сума", 1055, A::Right, ""},
 };
 const QList<Column> kZaplataColumns = {
     {100, "№", 400, A::Right, ""},           {101, "Дата", 950, A::Center, ""},
     {102, "Кола", 1150, A::Center, ""},      {103, "Маршрут", 2300, A::Left, ""},
-    {104, "Товар", 2250, A::Left, ""},       {105, "Тон.", 750, A::Right, "###0.000"},
-    {106, "КМ", 550, A::Right, "###0"},      {107, "Сума", 830, A::Right, "###0.00"},
-    {108, "Зараб.", 825, A::Right, "###0.00"},
+    {104, "Товар", 1935, A::Left, ""},       {105, "Тон.", 750, A::Right, "###0.000"},
+    {106, "КМ", 600, A::Right, "###0"},      {107, "Сума", 960, A::Right, "###0.00"},
+    {108, "Зараб.", 960, A::Right, "###0.00"},
 };
 
 void declareRptPlaten(Report &r)

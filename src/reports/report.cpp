@@ -640,45 +640,59 @@ void Report::layout()
         return;
     checkFields();
     m_pages.clear();
-    auto heightOf = [this](const char *name) {
-        const ReportSection *s = findSection(QLatin1String(name));
-        return s ? s->height() : -1;
-    };
-    const int rh = heightOf("ReportHeader"), ph = heightOf("PageHeader"), dh = heightOf("Detail");
-    const int pf = heightOf("PageFooter"), rf = heightOf("ReportFooter");
+    m_rowHeights.clear();
+    auto find = [this](const char *name) { return findSection(QLatin1String(name)); };
+    const ReportSection *rhS = find("ReportHeader"), *phS = find("PageHeader"), *dtS = find("Detail");
+    const ReportSection *pfS = find("PageFooter"), *rfS = find("ReportFooter");
     const double top = m_margins[2];
-    const double limit = paperHeight() - m_margins[3] - std::max(pf, 0);
-    const int rows = (m_hasData && dh >= 0) ? m_data.rowCount() : 0;
+    const double limit = paperHeight() - m_margins[3] - (pfS ? bandHeight(*pfS, -1) : 0.0);
+    const int rows = (m_hasData && dtS) ? m_data.rowCount() : 0;
+    // Each row's height: the band's, or more where a text runs on over more lines.
+    const double dh = dtS ? std::max(dtS->height(), 0) : 0;
+    bool grew = false;
+    QVector<float> heights(rows);
+    for (int r = 0; r < rows; ++r) {
+        heights[r] = float(bandHeight(*dtS, r));
+        grew = grew || heights[r] != float(dh);
+    }
+    if (grew)
+        m_rowHeights = heights;
     int row = 0;
     bool first = true;
     for (;;) {
         ReportPage pg;
-        pg.pageHeader = ph >= 0;
-        pg.pageFooter = pf >= 0;
+        pg.pageFooter = pfS != nullptr;
+        // A page that only carries the report footer has no columns to caption.
+        pg.pageHeader = phS && (first || row < rows);
         double y = top;
-        if (first && rh >= 0) {
+        if (first && rhS) {
             pg.reportHeader = true;
-            y += rh;
+            y += bandHeight(*rhS, -1);
         }
-        y += std::max(ph, 0);
-        int fit = dh > 0 ? int(std::floor((limit - y) / dh + 1e-9)) : rows - row;
-        if (fit < 1 && !pg.reportHeader)
-            fit = 1; // a row taller than a page still has to go somewhere
-        fit = std::max(fit, 0);
-        const int take = std::min(fit, rows - row);
+        if (pg.pageHeader)
+            y += bandHeight(*phS, row < rows ? row : -1);
         pg.firstRow = row;
+        int take = 0;
+        while (row < rows) {
+            const double h = grew ? double(heights[row]) : dh;
+            // A row taller than a page still has to go somewhere.
+            if (y + h > limit + 1e-9 && (take > 0 || pg.reportHeader))
+                break;
+            y += h;
+            ++row;
+            ++take;
+        }
         pg.rowCount = take;
-        row += take;
-        y += double(take) * std::max(dh, 0);
         first = false;
         if (row >= rows) {
-            if (rf < 0) {
+            if (!rfS) {
                 m_pages.append(pg);
                 break;
             }
             // The report footer is kept whole: when it does not fit under the last
             // row it goes to a page of its own (where it is placed even if too tall).
-            if (y + rf <= limit + 1e-9 || (pg.rowCount == 0 && !pg.reportHeader)) {
+            const double rf = bandHeight(*rfS, rows ? rows - 1 : -1);
+            if (y + rf <= limit + 1e-9 || (take == 0 && !pg.reportHeader)) {
                 pg.reportFooter = true;
                 m_pages.append(pg);
                 break;
@@ -739,10 +753,173 @@ QString Report::itemText(const ReportControl &c, int row) const
     }
 }
 
-QVector<ReportItem> Report::sectionItems(const ReportSection &s, double top, int row)
+static QFont reportFont(const QString &family, double points, bool bold);
+
+namespace {
+
+// Text widths in one font. Each character's advance is kept, so that the many
+// short cells of a long report are seen to fit without shaping them; a text
+// near its room is measured whole.
+struct FontWidths {
+    explicit FontWidths(const QFont &f) : font(f), fm(f) {}
+    QFont font;
+    QFontMetricsF fm;
+    QHash<char16_t, double> chars;
+
+    bool fits(const QString &t, double room)
+    {
+        double rough = 0;
+        for (const QChar c : t) {
+            auto it = chars.constFind(c.unicode());
+            if (it == chars.constEnd())
+                it = chars.insert(c.unicode(), fm.horizontalAdvance(c));
+            rough += *it;
+        }
+        if (rough <= room * 0.95 - 1)
+            return true;
+        return fm.horizontalAdvance(t) <= room;
+    }
+};
+
+FontWidths &fontWidths(const QString &family, double points, bool bold)
+{
+    static QHash<QString, std::shared_ptr<FontWidths>> cache;
+    const QString key = family + QLatin1Char('|') + QString::number(points) + (bold ? QLatin1String("|b") : QLatin1String(""));
+    auto it = cache.constFind(key);
+    if (it == cache.constEnd())
+        it = cache.insert(key, std::make_shared<FontWidths>(reportFont(family, points, bold)));
+    return **it;
+}
+
+// A number, a date or an amount with its unit ("9999999,99", "45,2л.", "1.3.2010",
+// "-20,00лв."): printed whole or not at all.
+bool isNumberWord(const QString &word)
+{
+    static const QRegularExpression re(QStringLiteral("^[-+]?\\d[\\d.,:/]*(\\p{L}{1,3}\\.?)?$"));
+    return re.match(word).hasMatch();
+}
+
+QString withoutTrailingBlanks(QString s)
+{
+    while (s.endsWith(QLatin1Char(' ')))
+        s.chop(1);
+    return s;
+}
+
+// The text broken into lines no wider than `room`: at blanks, and inside a word
+// only when the word alone is wider; a number (with its unit) is never broken.
+// A carriage return or line feed always starts a new line.
+QStringList wrapText(const QString &text, FontWidths &fw, double room)
+{
+    QString t = text;
+    t.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QStringList out;
+    for (const QString &para : t.split(QLatin1Char('\n'))) {
+        if (fw.fits(para, room)) {
+            out << para;
+            continue;
+        }
+        QString line;
+        bool atStart = true; // a paragraph's own leading blanks are kept
+        const int n = int(para.size());
+        int i = 0;
+        while (i < n) {
+            int s = i;
+            while (s < n && para.at(s) == QLatin1Char(' '))
+                ++s;
+            int e = s;
+            while (e < n && para.at(e) != QLatin1Char(' '))
+                ++e;
+            const QString blanks = para.mid(i, s - i), word = para.mid(s, e - s);
+            i = e;
+            if (word.isEmpty())
+                break;
+            if (atStart || fw.fits(line + blanks + word, room)) {
+                if (fw.fits(line + blanks + word, room) || isNumberWord(word)) {
+                    line += blanks + word;
+                    atStart = false;
+                    continue;
+                }
+            } else {
+                out << withoutTrailingBlanks(line);
+                line.clear();
+                if (fw.fits(word, room) || isNumberWord(word)) {
+                    line = word;
+                    continue;
+                }
+            }
+            // A word wider than a whole line is broken inside, after a stop, a
+            // hyphen, a slash or an "@" where one stands in the line's second half.
+            QString start = atStart ? line + blanks : QString();
+            atStart = false;
+            QString rest = word;
+            while (!fw.fits(start + rest, room) && rest.size() > 1) {
+                int k = 1;
+                while (k < rest.size() && fw.fits(start + rest.left(k + 1), room))
+                    ++k;
+                for (int p = k - 1; p >= k / 2 && p > 0; --p)
+                    if (QStringLiteral(".-/@_,").contains(rest.at(p - 1))) {
+                        k = p;
+                        break;
+                    }
+                out << start + rest.left(k);
+                rest = rest.mid(k);
+                start.clear();
+            }
+            line = start + rest;
+        }
+        out << withoutTrailingBlanks(line);
+    }
+    return out;
+}
+
+// How much taller than its box a text's lines are.
+double textGrowth(const ReportItem &it)
+{
+    const double h = it.rect.height();
+    const double need = it.fromTop ? it.lines.size() * it.lineHeight : h + (it.lines.size() - 1) * it.lineHeight;
+    return need > h + 0.5 ? need - h : 0;
+}
+
+bool isTextKind(ReportControl::Kind k)
+{
+    return k == ReportControl::Label || k == ReportControl::TextBox || k == ReportControl::Function;
+}
+
+} // namespace
+
+double Report::bandHeight(const ReportSection &s, int row)
+{
+    // Most bands hold texts that fit: seen without building the band.
+    for (auto &cp : s.controls()) {
+        const ReportControl &c = *cp;
+        if (!c.visible() || !isTextKind(c.kind()))
+            continue;
+        const QString t = itemText(c, row);
+        if (t.isEmpty())
+            continue;
+        if (c.wordWrap() || t.contains(QLatin1Char('\n')) || t.contains(QLatin1Char('\r'))
+            || !fontWidths(c.fontFamily(), c.fontSize(), c.bold()).fits(t, c.width() - 2 * kReportBoxPad)) {
+            double h = 0;
+            sectionItems(s, 0, row, &h);
+            return h;
+        }
+    }
+    return std::max(s.height(), 0);
+}
+
+QVector<ReportItem> Report::sectionItems(const ReportSection &s, double top, int row, double *height)
 {
     QVector<ReportItem> out;
     const double left = m_margins[0];
+    // A text that runs on over more lines grows its box downwards; whatever stands
+    // below a grown box in the band moves down with it, and lines and frames
+    // reaching below it stretch.
+    struct Growth {
+        double top, bottom, grow, above, below;
+    };
+    QVector<Growth> growths;
     for (auto &cp : s.controls()) {
         const ReportControl &c = *cp;
         if (!c.visible())
@@ -752,7 +929,7 @@ QVector<ReportItem> Report::sectionItems(const ReportSection &s, double top, int
         it.control = c.name();
         it.row = row;
         it.kind = c.kind();
-        it.rect = QRectF(left + c.left(), top + c.top(), c.width(), c.height());
+        it.rect = QRectF(c.left(), c.top(), c.width(), c.height());
         it.text = itemText(c, row);
         it.backColor = c.kind() == ReportControl::TextBox ? c.backColorAt(m_data, row) : c.backColor();
         it.align = c.alignment();
@@ -761,8 +938,55 @@ QVector<ReportItem> Report::sectionItems(const ReportSection &s, double top, int
         it.fontFamily = c.fontFamily();
         it.lineWidth = c.lineWidth();
         it.wordWrap = c.wordWrap();
+        if (isTextKind(c.kind()) && !it.text.isEmpty()) {
+            FontWidths &fw = fontWidths(it.fontFamily, it.fontSize, it.bold);
+            const double room = reportTextRoom(it);
+            // A paragraph stands from the box's top; a one-line text in the box's middle.
+            const bool block = it.wordWrap || it.text.contains(QLatin1Char('\n')) || it.text.contains(QLatin1Char('\r'));
+            it.lines = !block && fw.fits(it.text, room) ? QStringList{it.text} : wrapText(it.text, fw, room);
+            it.lineHeight = fw.fm.lineSpacing();
+            const double h = c.height();
+            it.fromTop = block;
+            it.firstLineTop = block ? 0 : (h - it.lineHeight) / 2;
+            const double grow = textGrowth(it);
+            if (grow > 0)
+                growths.append({double(c.top()), double(c.top()) + h, grow, 0, 0});
+        }
         out.append(it);
     }
+    // How far a point of the band moves down: by the most that any grown box
+    // ending above it moved its own bottom; a point beside a grown box moves
+    // with it in proportion (a rule along a row's foot stays at its foot).
+    std::sort(growths.begin(), growths.end(), [](const Growth &a, const Growth &b) { return a.bottom < b.bottom; });
+    int settled = 0;
+    auto shiftAt = [&](double y) {
+        double d = 0;
+        for (int i = 0; i < settled; ++i)
+            if (growths[i].bottom <= y + 0.5)
+                d = std::max(d, growths[i].below);
+            else if (growths[i].top < y)
+                d = std::max(d, growths[i].above
+                                    + growths[i].grow * (y - growths[i].top) / (growths[i].bottom - growths[i].top));
+        return d;
+    };
+    for (; settled < growths.size();) {
+        Growth &g = growths[settled];
+        g.above = shiftAt(g.top);
+        g.below = g.above + g.grow;
+        ++settled;
+    }
+    for (ReportItem &it : out) {
+        const double y1 = it.rect.top(), y2 = it.rect.top() + it.rect.height();
+        if (isTextKind(it.kind)) {
+            const double newTop = y1 + shiftAt(y1);
+            it.rect = QRectF(left + it.rect.left(), top + newTop, it.rect.width(), it.rect.height() + textGrowth(it));
+        } else {
+            const double n1 = y1 + shiftAt(y1), n2 = y2 + shiftAt(y2);
+            it.rect = QRectF(left + it.rect.left(), top + n1, it.rect.width(), n2 - n1);
+        }
+    }
+    if (height)
+        *height = std::max(s.height(), 0) + shiftAt(std::max(s.height(), 0));
     return out;
 }
 
@@ -774,32 +998,31 @@ QVector<ReportItem> Report::pageItems(int index)
         return out;
     const ReportPage pg = m_pages.at(index);
     double y = m_margins[2];
+    double h = 0;
     if (pg.reportHeader) {
-        const ReportSection *s = findSection(QStringLiteral("ReportHeader"));
-        out += sectionItems(*s, y, -1);
-        y += s->height();
+        out += sectionItems(*findSection(QStringLiteral("ReportHeader")), y, -1, &h);
+        y += h;
     }
     if (pg.pageHeader) {
-        const ReportSection *s = findSection(QStringLiteral("PageHeader"));
-        out += sectionItems(*s, y, pg.rowCount ? pg.firstRow : -1);
-        y += s->height();
+        out += sectionItems(*findSection(QStringLiteral("PageHeader")), y, pg.rowCount ? pg.firstRow : -1, &h);
+        y += h;
     }
     if (pg.rowCount > 0) {
         const ReportSection *s = findSection(QStringLiteral("Detail"));
         for (int r = pg.firstRow; r < pg.firstRow + pg.rowCount; ++r) {
-            out += sectionItems(*s, y, r);
-            y += s->height();
+            out += sectionItems(*s, y, r, &h);
+            y += h;
         }
     }
     if (pg.reportFooter) {
-        const ReportSection *s = findSection(QStringLiteral("ReportFooter"));
-        out += sectionItems(*s, y, m_data.rowCount() ? m_data.rowCount() - 1 : -1);
-        y += s->height();
+        out += sectionItems(*findSection(QStringLiteral("ReportFooter")), y,
+                            m_data.rowCount() ? m_data.rowCount() - 1 : -1, &h);
+        y += h;
     }
     if (pg.pageFooter) {
         const ReportSection *s = findSection(QStringLiteral("PageFooter"));
-        out += sectionItems(*s, paperHeight() - m_margins[3] - s->height(),
-                            pg.rowCount ? pg.firstRow + pg.rowCount - 1 : -1);
+        const int row = pg.rowCount ? pg.firstRow + pg.rowCount - 1 : -1;
+        out += sectionItems(*s, paperHeight() - m_margins[3] - bandHeight(*s, row), row);
     }
     return out;
 }
@@ -869,23 +1092,14 @@ void Report::paintPage(QPainter &p, int index)
             int flags = it.align == ReportAlign::Right    ? Qt::AlignRight
                         : it.align == ReportAlign::Center ? Qt::AlignHCenter
                                                           : Qt::AlignLeft;
-            QString text = it.text;
-            text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-            text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-            if (it.wordWrap) {
-                flags |= Qt::AlignTop | Qt::TextWordWrap;
-            } else if (text.contains(QLatin1Char('\n'))) {
-                flags |= Qt::AlignTop;
-            } else {
-                flags |= Qt::AlignVCenter;
-                // A text longer than its box ends in an ellipsis rather than being
-                // cut off mid-letter.
-                const QFontMetricsF fm(f);
-                text = fm.elidedText(text, Qt::ElideRight, r.width());
-            }
+            // The lines laid out with the page, each in its own slot; nothing is
+            // shortened.
+            flags |= it.fromTop ? Qt::AlignTop : Qt::AlignVCenter;
             p.save();
             p.setClipRect(it.rect);
-            p.drawText(r, flags, text);
+            for (int i = 0; i < it.lines.size(); ++i)
+                p.drawText(QRectF(r.left(), r.top() + it.firstLineTop + i * it.lineHeight, r.width(), it.lineHeight),
+                           flags, it.lines.at(i));
             p.restore();
             break;
         }

@@ -158,8 +158,9 @@ public:
     // Lines and frames: pen width in twips.
     int lineWidth() const { return m_lineWidth; }
     ReportControl &setLineWidth(int twips);
-    // Labels: a text longer than the box's width runs on over further lines
-    // (down the box's height) instead of ending in an ellipsis.
+    // Labels: a paragraph set from the box's top, its lines filling the box's
+    // width. (Any text too wide for its box runs on over further lines, see
+    // ReportItem::lines; this only sets where the first line stands.)
     bool wordWrap() const { return m_wordWrap; }
     ReportControl &setWordWrap(bool on);
 
@@ -220,7 +221,9 @@ private:
     std::vector<std::unique_ptr<ReportControl>> m_controls;
 };
 
-// One laid-out page: which bands it carries and which rows.
+// One laid-out page: which bands it carries and which rows. A page that only
+// carries the report footer (moved on because it did not fit under the last
+// row) has no page header: there are no columns under the captions.
 struct ReportPage {
     bool reportHeader = false;
     bool pageHeader = false;
@@ -245,6 +248,14 @@ struct ReportItem {
     QString fontFamily;
     int lineWidth = 15;
     bool wordWrap = false;
+    // What is printed: the text in lines, each within the box's width (a number
+    // is never broken), and where the first line's slot stands below the box's
+    // top. A text too wide for its box runs on over further lines, and the box,
+    // the band and everything below it in the band grow to hold them.
+    QStringList lines;
+    double firstLineTop = 0;
+    double lineHeight = 0;
+    bool fromTop = false; // a paragraph set from the box's top, not one line in its middle
 };
 
 class Report {
@@ -332,7 +343,11 @@ private:
     friend class ReportSection;
     void invalidate();
     void checkFields() const;
-    QVector<ReportItem> sectionItems(const ReportSection &s, double top, int row);
+    // The band as printed at `top` for a row; `height` gets its height, grown
+    // for texts that run on over more lines.
+    QVector<ReportItem> sectionItems(const ReportSection &s, double top, int row, double *height = nullptr);
+    // The printed height of a band for a row.
+    double bandHeight(const ReportSection &s, int row);
     QString itemText(const ReportControl &c, int row) const;
 
     QString m_name;
@@ -349,6 +364,8 @@ private:
     bool m_hasData = false;
     bool m_laidOut = false;
     QVector<ReportPage> m_pages;
+    // Each detail row's printed height, when any row grew (else all are the band's).
+    QVector<float> m_rowHeights;
     mutable QHash<QString, double> m_sums;
     int m_revision = 0;
     QPointer<ReportPreview> m_preview;
@@ -380,7 +397,7 @@ private:
 constexpr double kReportBoxPad = 70;
 // The font an item is painted in (sizes in twips, as the painter works).
 QFont reportItemFont(const ReportItem &it);
-// The width a one-line text of the item has before it is shortened, twips.
+// The width a line of the item's text may take, twips.
 double reportTextRoom(const ReportItem &it);
 
 // A4 paper of the report's orientation, with no margins of the device's own (the

@@ -43,8 +43,9 @@ constexpr int kDetailHeight = 270;
 
 // The frame of the three warehouse lists: company lines with the title and the
 // subject, the column captions (some under a common caption), one line per row,
-// the version footer and the total line.
-void declareStoreDesign(Report &r, const QList<Col> &cols, const QList<Group> &groups)
+// the version footer and the total line. A ruled design draws the edges of its
+// columns through the captions and the rows, and a line under each row.
+void declareStoreDesign(Report &r, const QList<Col> &cols, const QList<Group> &groups, bool ruled = false)
 {
     const ReportDesignInfo &info = reportDesign(r.name());
     declareDesignPage(r, info);
@@ -83,6 +84,17 @@ void declareStoreDesign(Report &r, const QList<Col> &cols, const QList<Group> &g
                    left[g.last + 1] - left[g.first], 0);
     }
     ph.addLine(QStringLiteral("Line3"), 0, 400 + groupRow, width, 0);
+    if (ruled) {
+        for (int i = 0; i < left.size(); ++i) {
+            // Inside a common caption the edge starts under it.
+            const bool inGroup = std::any_of(groups.begin(), groups.end(),
+                                             [&](const Group &g) { return i > g.first && i <= g.last; });
+            const int from = inGroup ? 40 + groupRow : 20;
+            ph.addLine(QStringLiteral("LineH%1").arg(i), left[i], from, 0, 400 + groupRow - from);
+            det.addLine(QStringLiteral("LineD%1").arg(i), left[i], 0, 0, kDetailHeight);
+        }
+        det.addLine(QStringLiteral("LineDBottom"), 0, kDetailHeight, width, 0);
+    }
 
     addVersionFooterBand(r, info);
 
@@ -98,11 +110,11 @@ void declareRptSkladPR(Report &r)
                        {{100, "Label100", "№", 450, A::Right, ""},
                         {101, "Label101", "Документ", 1650, A::Left, ""},
                         {102, "Label102", "№ / дата", 2000, A::Left, ""},
-                        {103, "Label103", "Име", 2500, A::Left, ""},
-                        {104, "Label104", "Цена", 900, A::Right, ""},
+                        {103, "Label103", "Име", 2390, A::Left, ""},
+                        {104, "Label104", "Цена", 1010, A::Right, ""},
                         {105, "Label105", "Бр.", 1000, A::Right, ""},
                         {106, "Label106", "Сума", 1100, A::Right, ""}},
-                       {{"Label107", "Разход", 4, 6}});
+                       {{"Label107", "Разход", 4, 6}}, true);
 }
 
 void declareRptNalich(Report &r)
@@ -120,12 +132,12 @@ void declareRptSklad(Report &r)
 {
     declareStoreDesign(r,
                        {{100, "Label100", "№", 400, A::Right, ""},
-                        {101, "Label101", "Име", 2360, A::Left, ""},
-                        {102, "Label13", "Бр.", 800, A::Right, ""},
+                        {101, "Label101", "Име", 2120, A::Left, ""},
+                        {102, "Label13", "Бр.", 880, A::Right, ""},
                         {103, "Label14", "Сума", 1500, A::Right, ""},
-                        {104, "Label15", "Бр.", 800, A::Right, ""},
+                        {104, "Label15", "Бр.", 880, A::Right, ""},
                         {105, "Label16", "Сума", 1500, A::Right, ""},
-                        {106, "Label17", "Бр.", 800, A::Right, ""},
+                        {106, "Label17", "Бр.", 880, A::Right, ""},
                         {107, "Label18", "Сума", 1500, A::Right, ""}},
                        {{"Label9", "Приход", 2, 3}, {"Label3", "Разход", 4, 5}, {"Label12", "Остатък", 6, 7}});
 }

@@ -32,8 +32,8 @@ struct Column {
 };
 // Left to right; the widths add up to the report's 10020 twips.
 const Column kColumns[] = {{100, "№", 700, A::Left},          {101, "Номер/Дата", 2100, A::Left},
-                           {102, "Кола", 1000, A::Center},    {103, "Маршрут", 3200, A::Left},
-                           {104, "КМ", 800, A::Right},        {105, "Тонаж", 750, A::Right},
+                           {102, "Кола", 1000, A::Center},    {103, "Маршрут", 3170, A::Left},
+                           {104, "КМ", 830, A::Right},        {105, "Тонаж", 750, A::Right},
                            {106, "Разх.наф.", 980, A::Right}, {107, "%", 490, A::Right}};
 
 int columnLeft(int number)

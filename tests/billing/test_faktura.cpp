@@ -12,6 +12,7 @@
 #include "shell/targets.h"
 #include "shell/temptable.h"
 #include "seed.h"
+#include "reportcheck.h"
 #include "testdb.h"
 #include "typing.h"
 
@@ -593,18 +594,8 @@ void TestFaktura::printoutPdfAndScreen()
     Report &r = rptFaktura();
     QVERIFY(r.pageCount() >= 2);
     // Every printed text fits its box.
-    int cut = 0;
-    for (int p = 0; p < r.pageCount(); ++p)
-        for (const ReportItem &it : r.pageItems(p)) {
-            if (it.text.isEmpty() || it.kind == ReportControl::Line)
-                continue;
-            const QFontMetricsF fm(reportItemFont(it));
-            if (fm.horizontalAdvance(it.text) > reportTextRoom(it)) {
-                qWarning("%s „%s“ is cut: %.0f > %.0f", qPrintable(it.control), qPrintable(it.text), fm.horizontalAdvance(it.text), reportTextRoom(it));
-                ++cut;
-            }
-        }
-    QCOMPARE(cut, 0);
+    const QStringList cut = reportTextsCut(r);
+    QVERIFY2(cut.isEmpty(), qPrintable(cut.join('\n')));
     QTemporaryDir dir;
     r.exportPdf(dir.filePath("rptFaktura.pdf"));
     QVERIFY(QFileInfo(dir.filePath("rptFaktura.pdf")).size() > 1000);

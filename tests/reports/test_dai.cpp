@@ -214,6 +214,16 @@ void TestDAI::unknownNameAndBadDates()
     // A personal number too short gives no birth date rather than a wrong one.
     pick(e, QStringLiteral("Стоян Стоянов"));
     QCOMPARE(e.lblDriverBorn->text(), QString());
+    // and the printout leaves the line empty, with no year mark standing alone.
+    {
+        ReportCapture shown;
+        e.Text1_0->setText(QStringLiteral("01.01.2010"));
+        e.Text1_1->setText(QStringLiteral("31.01.2010"));
+        e.cmdPrint->click();
+        QCOMPARE(shown.shown.size(), 1);
+        QCOMPARE(rptDAI().controlText("PageHeader", "Label28"), QString());
+        QCOMPARE(rptDAI().controlText("PageHeader", "Label26"), QStringLiteral("Стоян Стоянов"));
+    }
     e.close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
@@ -260,6 +270,7 @@ void TestDAI::unknownNameAndBadDates()
     f.cmdPrint->click();
     QCOMPARE(shown.shown.size(), 1);
     QCOMPARE(rptDAI().controlText("PageHeader", "Label26"), QString());
+    QCOMPARE(rptDAI().controlText("PageHeader", "Label28"), QString());
     QCOMPARE(rptDAI().controlText("PageHeader", "Label36"), QStringLiteral("00:00 на 01.01.2010 г."));
     QCOMPARE(rptDAI().pageCount(), 1);
 }

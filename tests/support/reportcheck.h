@@ -9,11 +9,12 @@ namespace kelm {
 class Report;
 }
 
-// Every problem found on every page: a one-line text wider than its box, a
-// wrapped text taller than its box, a box reaching past the report's width.
+// Every problem found on every page: a printed line wider than its box or
+// ending in "…" where the value does not, lines taller than their box, a box
+// reaching past the report's width.
 QStringList reportTextsCut(kelm::Report &r);
-// The number of texts on one page that are cut, or that run into a neighbour on
-// their printed line (each named in a warning).
+// The number of texts on one page that are cut, or whose ink runs into another
+// text's anywhere on the page (each named in a warning).
 int cutOrOverlappingTexts(kelm::Report &r, int page);
 // The texts of one detail control, row by row.
 QStringList detailColumn(kelm::Report &r, const char *control);

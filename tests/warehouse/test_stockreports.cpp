@@ -293,6 +293,29 @@ void TestStockReports::storeReportReceiptsAndIssues()
     QCOMPARE(text(r, "ReportFooter", "Label8"), QStringLiteral("Обща сума на разходите: 40,50 лв."));
     writePdf(r, "-issues");
     QCOMPARE(cutOrOverlappingTexts(r, 0), 0);
+    // Each row is ruled as the design gives it: a line along both edges of every
+    // column and one under the row.
+    const QVector<ReportItem> items = r.pageItems(0);
+    int boxes = 0;
+    for (const ReportItem &box : items) {
+        if (box.section != QLatin1String("Detail") || box.kind != ReportControl::TextBox)
+            continue;
+        ++boxes;
+        bool leftEdge = false, rightEdge = false, foot = false;
+        for (const ReportItem &l : items) {
+            if (l.kind != ReportControl::Line || l.section != QLatin1String("Detail") || l.row != box.row)
+                continue;
+            const QRectF n = l.rect.normalized();
+            if (n.width() < 1 && n.top() <= box.rect.top() + 0.5 && n.bottom() >= box.rect.bottom() - 0.5) {
+                leftEdge = leftEdge || qAbs(n.left() - box.rect.left()) < 1;
+                rightEdge = rightEdge || qAbs(n.left() - box.rect.right()) < 1;
+            }
+            foot = foot || (n.height() < 1 && qAbs(n.top() - box.rect.bottom()) < 1
+                            && n.left() <= box.rect.left() + 0.5 && n.right() >= box.rect.right() - 0.5);
+        }
+        QVERIFY2(leftEdge && rightEdge && foot, qPrintable(box.control));
+    }
+    QVERIFY(boxes >= 7);
 
     // Nothing in the period: the message, no report.
     setPeriod("01.01.2011", "31.01.2011");
