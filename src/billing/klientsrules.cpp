@@ -80,7 +80,7 @@ QString statementKmRefusal(const QString &typed)
 {
     const auto x = parseBounded(typed, limits::kKm);
     if (!x || *x < 0 || *x != std::floor(*x))
-        return joinLines({kKmFirst, kKmSecond});
+        return withBoundLine(joinLines({kKmFirst, kKmSecond}), typed, limits::kKm);
     return QString();
 }
 
@@ -88,7 +88,7 @@ QString statementTariffRefusal(const QString &typed)
 {
     const auto x = parseBounded(typed, limits::kPrice);
     if (!x || *x < 0)
-        return joinLines({kTariffFirst, kTariffSecond});
+        return withBoundLine(joinLines({kTariffFirst, kTariffSecond}), typed, limits::kPrice);
     return QString();
 }
 

@@ -57,8 +57,11 @@ double legNumber(const QVariant &v, const QString &what, double bound)
         x = *n;
     }
     }
-    if (!std::isfinite(x) || std::fabs(x) > bound)
-        throw DbError(ErrFuelOverflow, QStringLiteral("Числото е извън допустимото (%1).").arg(what));
+    if (!std::isfinite(x) || std::fabs(x) > bound) {
+        const QString why = overBoundText(x, bound);
+        throw DbError(ErrFuelOverflow, why.isEmpty() ? QStringLiteral("Числото е извън допустимото (%1).").arg(what)
+                                                     : QStringLiteral("%1 (%2)").arg(why, what));
+    }
     return x == 0 ? 0.0 : x;
 }
 

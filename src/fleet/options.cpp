@@ -44,7 +44,9 @@ QString checkTariffTyping(const QString &text)
     // An empty box is where a new value starts, not a mistake.
     if (text.isEmpty() || parseBounded(text, limits::kPrice))
         return QString();
-    return joinLines({QStringLiteral("Въведения символ е невалиден!"), QStringLiteral("Моля, въведете друг.")});
+    return withBoundLine(
+        joinLines({QStringLiteral("Въведения символ е невалиден!"), QStringLiteral("Моля, въведете друг.")}), text,
+        limits::kPrice);
 }
 
 std::optional<int> firstBadTariff(const QStringList &texts)
@@ -64,13 +66,17 @@ QString checkCarFields(const CarFields &f, bool kolaTaken)
         return joinLines({QStringLiteral("Вече има кола с този номер!"),
                           QStringLiteral("Моля, въведете друг номер на колата!")});
     if (!parseBounded(f.Razhod, limits::kLitres))
-        return joinLines({QStringLiteral("Невалиден разход на 100км!"),
-                          QStringLiteral("Моля, въведете число за разход на 100км!")});
+        return withBoundLine(joinLines({QStringLiteral("Невалиден разход на 100км!"),
+                                        QStringLiteral("Моля, въведете число за разход на 100км!")}),
+                             f.Razhod, limits::kLitres);
     if (!parseBounded(f.Procent, limits::kPercent))
-        return joinLines({QStringLiteral("Невалиден процент заплата!"),
-                          QStringLiteral("Моля, въведете число за процент заплата!")});
+        return withBoundLine(joinLines({QStringLiteral("Невалиден процент заплата!"),
+                                        QStringLiteral("Моля, въведете число за процент заплата!")}),
+                             f.Procent, limits::kPercent);
     if (!parseBounded(f.Ton, limits::kTons))
-        return joinLines({QStringLiteral("Невалиден тонаж!"), QStringLiteral("Моля, въведете число за тонаж!")});
+        return withBoundLine(
+            joinLines({QStringLiteral("Невалиден тонаж!"), QStringLiteral("Моля, въведете число за тонаж!")}), f.Ton,
+            limits::kTons);
     return QString();
 }
 
@@ -334,8 +340,9 @@ bool Options::saveTariffs()
         texts << t->text();
     if (const auto bad = firstBadTariff(texts)) {
         DiaInf::show(QStringLiteral("ГРЕШКА при запис!"),
-                     joinLines({QStringLiteral("Невалидна тарифа \"%1\"!").arg(tariffLabels().at(*bad)),
-                                QStringLiteral("Моля, въведете число.")}));
+                     withBoundLine(joinLines({QStringLiteral("Невалидна тарифа \"%1\"!").arg(tariffLabels().at(*bad)),
+                                              QStringLiteral("Моля, въведете число.")}),
+                                   texts.at(*bad), limits::kPrice));
         return false;
     }
     const QStringList fields = tariffFields();

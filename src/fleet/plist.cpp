@@ -370,7 +370,8 @@ bool PList::validate()
             continue;
         if (!parseBounded(n.box->text(), n.bound))
             return refuse({QStringLiteral("Невалидно число в полето „%1“!").arg(QString::fromUtf8(n.label)),
-                           QStringLiteral("Проверете въведените данни и опитайте отново.")});
+                           withBoundLine(QStringLiteral("Проверете въведените данни и опитайте отново."),
+                                         n.box->text(), n.bound)});
     }
     m_dieselPrice = parseBounded(Text1->text(), limits::kPrice).value_or(0.0);
     m_oilPrice = parseBounded(Text2->text(), limits::kPrice).value_or(0.0);

@@ -568,7 +568,8 @@ bool RowdList::validateSheet()
         txtFields[b.index]->setFocus();
         txtFields[b.index]->selectAll();
         return refuse(QStringLiteral("Невалидно число в полето „%1“!").arg(QString::fromUtf8(b.label)),
-                      QStringLiteral("Моля, въведете число."));
+                      withBoundLine(QStringLiteral("Моля, въведете число."), txtFields[b.index]->text(),
+                                    sheetBoxBound(b.index)));
     }
     return true;
 }

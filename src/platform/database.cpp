@@ -423,6 +423,37 @@ bool isKelmDatabase(const QString &path, QString *why)
     return true;
 }
 
+QString sqliteLengthProblem(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return QStringLiteral("Файлът не може да бъде отворен.");
+    const QByteArray h = f.read(100);
+    const qint64 length = f.size();
+    if (h.size() < 100)
+        return QStringLiteral("Файлът е по-къс от заглавието на база данни.");
+    auto be = [&h](int at, int bytes) {
+        quint32 v = 0;
+        for (int i = 0; i < bytes; ++i)
+            v = (v << 8) | uchar(h.at(at + i));
+        return v;
+    };
+    // Bytes 16-17: the page size (1 stands for 65536). Bytes 28-31: the pages of
+    // the file, which a writer keeps true whenever the counter at 24 equals the
+    // one at 92.
+    qint64 pageSize = be(16, 2);
+    if (pageSize == 1)
+        pageSize = 65536;
+    if (pageSize < 512 || (pageSize & (pageSize - 1)) != 0)
+        return QStringLiteral("Заглавието на файла е повредено.");
+    const quint32 pages = be(28, 4);
+    const bool pagesKnown = pages != 0 && be(24, 4) == be(92, 4);
+    const qint64 expected = pagesKnown ? qint64(pages) * pageSize : length - length % pageSize;
+    if (length != expected)
+        return QStringLiteral("Файлът е %1 байта, а заглавието му казва %2.").arg(length).arg(expected);
+    return QString();
+}
+
 bool isWholeKelmDatabase(const QString &path, QString *why)
 {
     auto fail = [&](const QString &w) {
@@ -432,6 +463,11 @@ bool isWholeKelmDatabase(const QString &path, QString *why)
     };
     if (!isKelmDatabase(path, why))
         return false;
+    // SQLite reads what a file cut short lacks of its last page as zeros, and the
+    // integrity check can pass over rows that lost their last bytes: the length
+    // the header gives is what tells a whole copy.
+    if (const QString w = sqliteLengthProblem(path); !w.isEmpty())
+        return fail(w);
     const QString foreign = QStringLiteral("Файлът не е база данни на програмата.");
     RawDb db;
     if (openExisting(path, db) != SQLITE_OK)

@@ -107,10 +107,14 @@ private:
 // A transaction that a crash interrupted is rolled back first, so such a file is
 // never taken for a foreign one; a busy or unreadable file says so in why.
 bool isKelmDatabase(const QString &path, QString *why = nullptr);
-// isKelmDatabase, and besides SQLite's integrity check passes and every table of
-// the shipped schema is there with every column and its type word: what a file
-// must be before it may replace the main database.
+// isKelmDatabase, and besides the file is as long as its header says, SQLite's
+// integrity check passes and every table of the shipped schema is there with
+// every column and its type word: what a file must be before it may replace the
+// main database.
 bool isWholeKelmDatabase(const QString &path, QString *why = nullptr);
+// Why an SQLite file's length is not what its header says (page count times page
+// size, or a whole number of pages where the count is not kept), or "" when it is.
+QString sqliteLengthProblem(const QString &path);
 // Makes a new main database file from the schema (the build and the tests use it).
 void createDatabaseFromSchema(const QString &path);
 // The schema text compiled from data/schema.sql.

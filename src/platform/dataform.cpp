@@ -410,9 +410,13 @@ QVariant DataForm::parseText(const DataFormBox &b, const QString &text) const
         // No number a record screen holds is beyond an amount of money; a screen
         // with a tighter bound checks its own boxes first.
         const auto n = parseBounded(text, limits::kMoney);
-        if (!n)
-            throw DbError(3421, QStringLiteral("Грешка при преобразуване на данни: „%1“ не е число.")
-                                    .arg(text.trimmed()));
+        if (!n) {
+            const QString why = overBoundText(text, limits::kMoney);
+            throw DbError(3421, why.isEmpty()
+                                    ? QStringLiteral("Грешка при преобразуване на данни: „%1“ не е число.")
+                                          .arg(text.trimmed())
+                                    : QStringLiteral("„%1“: %2").arg(text.trimmed(), why));
+        }
         return type == QLatin1String("INTEGER") ? QVariant(qlonglong(Round(*n, 0))) : QVariant(*n);
     }
     if (type == QLatin1String("DATE")) {

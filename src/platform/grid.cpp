@@ -365,6 +365,13 @@ KELM_COLUMN_SETTER(setCellStyle, cellStyle, const QString &)
 
 GridColumn &GridColumn::setValidator(std::function<QString(const QString &)> check)
 {
+    if (!check)
+        return setRowValidator(nullptr);
+    return setRowValidator([check = std::move(check)](int, const QString &typed) { return check(typed); });
+}
+
+GridColumn &GridColumn::setRowValidator(std::function<QString(int row, const QString &)> check)
+{
     if (auto *s = def())
         s->validate = std::move(check);
     return *this;

@@ -72,6 +72,9 @@ public:
     // it ("" accepts). Numbers, dates and whole numbers are checked anyway by the
     // field's type.
     GridColumn &setValidator(std::function<QString(const QString &typed)> check);
+    // The same for a check that also reads the row (from 0) the text goes into:
+    // a value that is good alone but not with the rest of its row.
+    GridColumn &setRowValidator(std::function<QString(int row, const QString &typed)> check);
 
 private:
     GridColumnDef *def() const;

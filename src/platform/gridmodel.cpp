@@ -480,7 +480,7 @@ QString GridModel::checkTyped(int row, int c, const QString &typed, QVariant *ou
         return QString();
     const GridColumnDef &col = m_cols.at(c);
     if (col.validate) {
-        const QString msg = col.validate(typed);
+        const QString msg = col.validate(row, typed);
         if (!msg.isEmpty())
             return msg;
     }
@@ -489,24 +489,28 @@ QString GridModel::checkTyped(int row, int c, const QString &typed, QVariant *ou
     switch (kindOf(row, c)) {
     case KindInteger: {
         const auto x = parseNumber(t);
-        if (!x || !std::isfinite(*x))
-            return QStringLiteral("Въведете число!");
+        if (!x || !std::isfinite(*x)) {
+            const QString why = overBoundText(t, limits::kMoney); // more digits than a number holds
+            return why.isEmpty() ? QStringLiteral("Въведете число!") : why;
+        }
         if (std::fabs(*x - std::round(*x)) > 1e-9)
             return QStringLiteral("Въведете цяло число!");
         const double r = std::round(*x);
         // No number a grid holds is beyond an amount of money; a column with a
         // tighter bound checks it in its own validator.
         if (std::fabs(r) > limits::kMoney)
-            return QStringLiteral("Числото е твърде голямо!");
+            return overBoundText(r, limits::kMoney);
         v = int(r);
         break;
     }
     case KindDouble: {
         const auto x = parseNumber(t);
-        if (!x || !std::isfinite(*x))
-            return QStringLiteral("Въведете число!");
+        if (!x || !std::isfinite(*x)) {
+            const QString why = overBoundText(t, limits::kMoney); // more digits than a number holds
+            return why.isEmpty() ? QStringLiteral("Въведете число!") : why;
+        }
         if (!parseBounded(t, limits::kMoney))
-            return QStringLiteral("Числото е твърде голямо!");
+            return overBoundText(*x, limits::kMoney);
         v = *parseBounded(t, limits::kMoney);
         break;
     }

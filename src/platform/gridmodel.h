@@ -41,9 +41,9 @@ struct GridColumnDef {
     bool editable = true;     // false locks the column whatever allowedit says
     bool visible = true;
     QString cellStyle;
-    // A check of the typed text before it is taken: returns the message that
-    // refuses it, or an empty text to accept it.
-    std::function<QString(const QString &typed)> validate;
+    // A check of the typed text before it is taken into a row (from 0): returns
+    // the message that refuses it, or an empty text to accept it.
+    std::function<QString(int row, const QString &typed)> validate;
 };
 
 // What the row callback sees of a row, and where it names the row's style.

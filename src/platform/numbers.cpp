@@ -118,7 +118,11 @@ QString moneyText(double x)
     return formatNumber(x, 2) + QStringLiteral("лв.");
 }
 
-std::optional<double> parseNumber(const QString &text)
+namespace {
+
+// The value of a text written as a number, infinite when it has more digits than a
+// double holds ("1" and 308 zeros); nothing for anything else.
+std::optional<double> numberOrInfinity(const QString &text)
 {
     QString t = text.trimmed();
     if (t.isEmpty())
@@ -129,7 +133,17 @@ std::optional<double> parseNumber(const QString &text)
         return std::nullopt;
     bool ok = false;
     const double v = t.toDouble(&ok);
-    if (!ok || !std::isfinite(v))
+    if (ok || std::isinf(v))
+        return v;
+    return std::nullopt; // a fraction too small to hold
+}
+
+} // namespace
+
+std::optional<double> parseNumber(const QString &text)
+{
+    const auto v = numberOrInfinity(text);
+    if (!v || !std::isfinite(*v))
         return std::nullopt;
     return v;
 }
@@ -140,6 +154,35 @@ std::optional<double> parseBounded(const QString &text, double bound)
     if (!v || std::fabs(*v) > bound)
         return std::nullopt;
     return *v == 0 ? 0.0 : *v;
+}
+
+QString boundText(double bound)
+{
+    return formatGeneral(bound);
+}
+
+QString overBoundText(double x, double bound)
+{
+    if (x > bound)
+        return QStringLiteral("Числото не може да бъде по-голямо от %1.").arg(boundText(bound));
+    if (x < -bound)
+        return QStringLiteral("Числото не може да бъде по-малко от %1.").arg(boundText(-bound));
+    return QString();
+}
+
+QString overBoundText(const QString &typed, double bound)
+{
+    const auto v = numberOrInfinity(typed);
+    return v ? overBoundText(*v, bound) : QString();
+}
+
+QString withBoundLine(const QString &message, const QString &typed, double bound)
+{
+    const QString why = overBoundText(typed, bound);
+    if (why.isEmpty())
+        return message;
+    // The boxes break their lines at a carriage return.
+    return message + QLatin1Char('\r') + why;
 }
 
 std::optional<QDate> parseDate(const QString &text, DateInput input)

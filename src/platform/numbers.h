@@ -50,6 +50,19 @@ constexpr double kPercent = 100;            // a percentage
 // when it is beyond ±bound. "-0" reads as 0 so that no negative zero is stored.
 std::optional<double> parseBounded(const QString &text, double bound);
 
+// What is said of a number refused for its bound, the one sentence every screen
+// uses: "Числото не може да бъде по-голямо от 1000000." (or "по-малко от -…" for
+// one below -bound). Empty for a number within ±bound.
+QString overBoundText(double x, double bound);
+// The same for a typed text: empty unless it is a number beyond ±bound.
+QString overBoundText(const QString &typed, double bound);
+// A field's own refusal of a typed bounded number ("first line\rsecond line"), with
+// the bound's sentence as a further line when that is why the number was refused:
+// a user who typed 1000001 learns the limit, not only that the field wants a number.
+QString withBoundLine(const QString &message, const QString &typed, double bound);
+// The bound as the messages write it: 10000000, 0,5.
+QString boundText(double bound);
+
 // Dates are shown as dd.mm.yyyy. Every date box takes d.m.yyyy and d.m.yy (a
 // two-digit year is 20yy); a box whose hint shows "ММ/ДД/ГГ" also takes
 // month/day/year with slashes, as the hint says. Only a real calendar date with a

@@ -107,37 +107,45 @@ Balans *Balans::instance()
 bool Balans::load()
 {
     const DiaSeek &seek = DiaSeek::instance();
-    m_mode = balansModeOf(gSeekMode);
-    m_start = seek.startDate();
-    m_end = seek.endDate();
-    const QString period = shortDateText(m_start) + QStringLiteral(" - ") + shortDateText(m_end);
-    QString label;
-    if (m_mode == BalansMode::Money) {
-        setStatusText(QStringLiteral("Справка за печалбата от колите.."));
-        setWindowTitle(screenCaption(QStringLiteral("Баланс")));
-        Text1->setText(QStringLiteral("Печалба за периода ") + period);
-        label = QStringLiteral("Обработка на приходите и разходите от колите...");
-    } else {
-        setStatusText(QStringLiteral("Справка за разхода на нафта на колите.."));
-        setWindowTitle(screenCaption(QStringLiteral("Разход нафта")));
-        Text1->setText(QStringLiteral("Разход нафта за периода ") + period);
-        label = QStringLiteral("Обработка разхода на нафта на колите...");
-    }
+    const BalansMode mode = balansModeOf(gSeekMode);
+    const QDate start = seek.startDate();
+    const QDate end = seek.endDate();
+    const bool money = mode == BalansMode::Money;
+    const QString what = money ? QStringLiteral("Баланс") : QStringLiteral("Разход нафта");
+    setStatusText(money ? QStringLiteral("Справка за печалбата от колите..")
+                        : QStringLiteral("Справка за разхода на нафта на колите.."));
 
+    // Everything is read and staged before the screen changes: a rebuild that
+    // fails leaves title, header, mode, rows and total of the last one together,
+    // and its print with them.
+    BalansFigures figures;
     try {
-        ProgressScope progress(label, 3);
+        ProgressScope progress(money ? QStringLiteral("Обработка на приходите и разходите от колите...")
+                                     : QStringLiteral("Обработка разхода на нафта на колите..."),
+                               3);
         Connection db;
         db.open(gConnStr);
-        m_figures = readBalans(db, m_mode, m_start, m_end);
+        figures = readBalans(db, mode, start, end);
         progress.step(2);
-        stageRows(newRows());
-        bindRows(QStringLiteral("*"));
+        restage(QStringLiteral("*"), [&](Connection &c) { stageRows(c, figures, mode); });
     } catch (const DbError &e) {
-        DiaInf::show(QStringLiteral("ГРЕШКА!"), e.text());
+        DiaInf::show(QStringLiteral("ГРЕШКА!"),
+                     joinLines({QStringLiteral("Справката „%1“ за периода %2 - %3 не е изготвена.")
+                                    .arg(money ? QStringLiteral("Баланс на колите") : what, shortDateText(start),
+                                         shortDateText(end)),
+                                e.text()}));
         return false;
     }
 
-    if (m_mode == BalansMode::Money) {
+    m_mode = mode;
+    m_start = start;
+    m_end = end;
+    m_figures = figures;
+    const QString period = shortDateText(m_start) + QStringLiteral(" - ") + shortDateText(m_end);
+    setWindowTitle(screenCaption(what));
+    Text1->setText((money ? QStringLiteral("Печалба за периода ") : QStringLiteral("Разход нафта за периода "))
+                   + period);
+    if (money) {
         Label1->setText(balansTotalText(m_figures.total()));
         Label1->setVisible(true);
     } else {
@@ -147,17 +155,14 @@ bool Balans::load()
     return true;
 }
 
-void Balans::stageRows(ScratchRows &rows)
+void Balans::stageRows(Connection &c, const BalansFigures &figures, BalansMode mode)
 {
-    Connection &c = rows.conn();
-    inTransaction(c, [&] {
-        int red = 1;
-        for (const BalansCar &car : m_figures.cars)
-            c.execute(QStringLiteral("INSERT INTO TempBalans (Red, Kola, Prihod, Razhod, Ostatak) "
-                                     "VALUES (?,?,?,?,?)"),
-                      {red++, car.kola, formatBalansFigure(car.prihod, m_mode),
-                       formatBalansFigure(car.razhod, m_mode), formatBalansFigure(car.ostatak, m_mode)});
-    });
+    int red = 1;
+    for (const BalansCar &car : figures.cars)
+        c.execute(QStringLiteral("INSERT INTO TempBalans (Red, Kola, Prihod, Razhod, Ostatak) "
+                                 "VALUES (?,?,?,?,?)"),
+                  {red++, car.kola, formatBalansFigure(car.prihod, mode), formatBalansFigure(car.razhod, mode),
+                   formatBalansFigure(car.ostatak, mode)});
 }
 
 void Balans::setColumns()

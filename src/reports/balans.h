@@ -31,7 +31,8 @@ public:
     const BalansFigures &figures() const { return m_figures; }
 
 private:
-    void stageRows(ScratchRows &rows);
+    // Writes one row per car of figures into the scratch table, in the mode's format.
+    static void stageRows(Connection &c, const BalansFigures &figures, BalansMode mode);
     void setColumns();
 
     BalansMode m_mode = BalansMode::Money;

@@ -32,8 +32,9 @@ ScratchList::ScratchList(const QString &objectName, const QString &table, int st
     GridStyle &style = *GridEX1->formatStyle(QStringLiteral("RazhPlus"));
     style.backColor = vbColor(255);
     style.foreColor = vbColor(0xFFFFFF);
-    GridEX1->setFormatRow([styleColumn](GridRowBuffer &b) {
-        if (b.number(styleColumn) < 1)
+    GridEX1->setFormatRow([this, styleColumn](GridRowBuffer &b) {
+        const bool known = b.row >= 0 && b.row < m_styleNumbers.size();
+        if ((known ? m_styleNumbers.at(b.row) : b.number(styleColumn)) < 1)
             b.rowStyle = QStringLiteral("RazhPlus");
     });
     // The screen's keys come first, also while the grid has the focus.
@@ -66,20 +67,38 @@ ScratchList::~ScratchList()
     m_rs.close();
 }
 
-ScratchRows &ScratchList::newRows()
+void ScratchList::restage(const QString &fields, const std::function<void(Connection &)> &fill,
+                          const QVector<double> &styleNumbers)
 {
+    if (!m_rows)
+        m_rows = std::make_unique<ScratchRows>(m_table);
+    const bool shown = m_rs.isOpen();
     GridEX1->unbind();
     m_rs.close();
-    if (m_rows)
-        m_rows->clear();
-    else
-        m_rows = std::make_unique<ScratchRows>(m_table);
-    return *m_rows;
+    try {
+        Connection &c = m_rows->conn();
+        inTransaction(c, [&] {
+            m_rows->clearInTransaction();
+            fill(c);
+        });
+        m_fields = fields;
+        m_styleNumbers = styleNumbers;
+        bindRows();
+    } catch (...) {
+        // The rolled-back table holds the old rows again: they are shown again.
+        if (shown) {
+            try {
+                bindRows();
+            } catch (const DbError &) {
+            }
+        }
+        throw;
+    }
 }
 
-void ScratchList::bindRows(const QString &fields)
+void ScratchList::bindRows()
 {
-    m_rs.open(m_rows->conn(), QStringLiteral("SELECT %1 FROM \"%2\" ORDER BY Red").arg(fields, m_table));
+    m_rs.open(m_rows->conn(), QStringLiteral("SELECT %1 FROM \"%2\" ORDER BY Red").arg(m_fields, m_table));
     GridEX1->setBoundRecordset(&m_rs);
 }
 

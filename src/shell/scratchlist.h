@@ -9,6 +9,8 @@
 #include "platform/database.h"
 
 #include <QDialog>
+#include <QVector>
+#include <functional>
 #include <memory>
 
 class QLabel;
@@ -43,11 +45,15 @@ protected:
     // whose number below 1 draws the row in "RazhPlus".
     ScratchList(const QString &objectName, const QString &table, int styleColumn, QWidget *parent);
 
-    // The scratch file emptied for a new load (made on the first); the grid lets
-    // go of the old rows.
-    ScratchRows &newRows();
-    // Binds the grid to the staged rows in the order they were numbered.
-    void bindRows(const QString &fields);
+    // Stages a load's rows in place of the shown ones and shows them (the columns
+    // named by fields): fill writes them into the emptied scratch table (made on
+    // the first load), all in one transaction. styleNumbers, when given, are the
+    // numbers the rows' colour is decided on, one per row in order (else the style
+    // column's text is read). A failure leaves the old rows staged and shown as
+    // they were, and is thrown on, so a screen whose rebuild failed still shows
+    // and prints one whole load.
+    void restage(const QString &fields, const std::function<void(Connection &)> &fill,
+                 const QVector<double> &styleNumbers = {});
     // The staged rows for printing; false after a failed read was shown as "ГРЕШКА!".
     bool readStagedRows(ReportData &rows);
 
@@ -65,9 +71,14 @@ protected:
     double m_total = 0;
 
 private:
+    // Binds the grid to the staged rows in the order they were numbered.
+    void bindRows();
+
     QString m_table;
+    QString m_fields;
     std::unique_ptr<ScratchRows> m_rows;
     Recordset m_rs;
+    QVector<double> m_styleNumbers;
 };
 
 } // namespace kelm

@@ -28,16 +28,14 @@ QString ScratchRows::connStr() const
 
 void ScratchRows::clear()
 {
-    m_conn.beginTrans();
-    try {
-        m_conn.execute(QStringLiteral("DELETE FROM \"%1\"").arg(m_table));
-        if (m_table == QLatin1String("TempKlients"))
-            m_conn.execute(QStringLiteral("DELETE FROM \"TempKlientsNew\""));
-        m_conn.commitTrans();
-    } catch (...) {
-        m_conn.rollbackTrans();
-        throw;
-    }
+    inTransaction(m_conn, [this] { clearInTransaction(); });
+}
+
+void ScratchRows::clearInTransaction()
+{
+    m_conn.execute(QStringLiteral("DELETE FROM \"%1\"").arg(m_table));
+    if (m_table == QLatin1String("TempKlients"))
+        m_conn.execute(QStringLiteral("DELETE FROM \"TempKlientsNew\""));
 }
 
 } // namespace kelm

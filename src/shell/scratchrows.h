@@ -27,6 +27,8 @@ public:
     QString connStr() const;
     // Empties the table(s) for a rebuild.
     void clear();
+    // The same inside a transaction the caller holds on conn().
+    void clearInTransaction();
 
 private:
     QTemporaryDir m_dir;

@@ -85,8 +85,9 @@ bool EditKM::load()
     setTripGridColumns(GridEX1);
     GridEX1->Columns(ColProcent).setVisible(false).setEditable(false);
     GridEX1->Columns(ColNeto).setVisible(false).setEditable(false);
-    GridEX1->Columns(ColKM).setValidator(kmRefusal);
-    GridEX1->Columns(ColTarifa).setValidator(tariffRefusal);
+    GridEX1->Columns(ColKM).setRowValidator([this](int row, const QString &t) { return cellRefusal(row, ColKM, t); });
+    GridEX1->Columns(ColTarifa).setRowValidator(
+        [this](int row, const QString &t) { return cellRefusal(row, ColTarifa, t); });
     return true;
 }
 
@@ -119,6 +120,20 @@ void EditKM::GridEX1_KeyDown(int &keyCode, int shift)
     default:
         break;
     }
+}
+
+// A km or tariff is checked alone, then with the rest of its trip: the gross
+// amount it would give must stay within an amount of money, as on a save.
+QString EditKM::cellRefusal(int row, int col, const QString &typed) const
+{
+    const QString alone = col == ColKM ? kmRefusal(typed) : tariffRefusal(typed);
+    if (!alone.isEmpty())
+        return alone;
+    const GridModel *m = GridEX1->gridModel();
+    const double x = *amountOf(typed, col == ColKM ? limits::kKm : limits::kPrice);
+    const double km = col == ColKM ? x : m->value(row, ColKM - 1).toDouble();
+    const double tariff = col == ColTarifa ? x : m->value(row, ColTarifa - 1).toDouble();
+    return tripAmountRefusal(m->value(row, ColTon - 1).toDouble(), km, tariff);
 }
 
 // A new km or tariff changes the trip's money: the same reckoning as a save.

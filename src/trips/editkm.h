@@ -40,6 +40,8 @@ protected:
 private:
     void GridEX1_KeyDown(int &keyCode, int shift);
     void recompute(int row, int col);
+    // The message that refuses a km or tariff typed into a row ("" takes it).
+    QString cellRefusal(int row, int col, const QString &typed) const;
 
     Connection db;
     Recordset adoRS;

@@ -106,7 +106,7 @@ NoteCheck checkNote(const QStringList &boxes)
         const QString t = text(n.box);
         if (!IsBlank(t) && !parseBounded(t, n.bound))
             return {n.box, twoLines(QStringLiteral("Невалидно число в полето „%1“!").arg(QString::fromUtf8(n.label)),
-                                    QStringLiteral("Моля, въведете число."))};
+                                    withBoundLine(QStringLiteral("Моля, въведете число."), t, n.bound))};
     }
     return {};
 }

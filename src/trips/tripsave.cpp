@@ -56,12 +56,23 @@ std::optional<int> kmOf(const QString &text)
 
 QString kmRefusal(const QString &text)
 {
-    return kmOf(text) ? QString() : joinLines({kKmFirst, kKmSecond});
+    return kmOf(text) ? QString() : withBoundLine(joinLines({kKmFirst, kKmSecond}), trimSpaces(text), limits::kKm);
 }
 
 QString tariffRefusal(const QString &text)
 {
-    return amountOf(text, limits::kPrice) ? QString() : joinLines({kTariffFirst, kTariffSecond});
+    return amountOf(text, limits::kPrice)
+        ? QString()
+        : withBoundLine(joinLines({kTariffFirst, kTariffSecond}), trimSpaces(text), limits::kPrice);
+}
+
+QString tripAmountRefusal(double ton, double km, double tariff)
+{
+    if (tripAmounts(ton, km, tariff).bruto <= limits::kMoney)
+        return QString();
+    return joinLines({QStringLiteral("Прекалено голяма сума на курса!"),
+                      QStringLiteral("Сумата на курса (тонаж x км x тарифа) не може да бъде по-голяма от %1 лв.")
+                          .arg(boundText(limits::kMoney))});
 }
 
 void writeExpenseLine(Connection &conn, const TripRow &row)
@@ -148,21 +159,33 @@ TripSaveResult checkTrip(const TripEntry &e, const TripSaveContext &ctx)
     // reach the table (it would be stored as text, or as a wrong amount).
     const auto ton = amountOf(e.ton, limits::kTons);
     if (!ton)
-        return fail(CheckTonNumber, kTonFirst, kTonSecond, TripBox::Ton);
+        return fail(CheckTonNumber, kTonFirst, withBoundLine(kTonSecond, trimSpaces(e.ton), limits::kTons),
+                    TripBox::Ton);
     const auto km = kmOf(e.km);
     if (!km)
-        return fail(CheckKmNumber, kKmFirst, kKmSecond, TripBox::Km);
+        return fail(CheckKmNumber, kKmFirst, withBoundLine(kKmSecond, trimSpaces(e.km), limits::kKm), TripBox::Km);
     const auto tariff = amountOf(e.tariff, limits::kPrice);
     if (!tariff)
-        return fail(CheckTariffNumber, kTariffFirst, kTariffSecond, TripBox::Tariff);
+        return fail(CheckTariffNumber, kTariffFirst,
+                    withBoundLine(kTariffSecond, trimSpaces(e.tariff), limits::kPrice), TripBox::Tariff);
     double expense = 0;
     if (!IsBlank(e.expense)) {
         const auto x = amountOf(e.expense, limits::kMoney);
         if (!x)
             return fail(CheckExpenseNumber, QStringLiteral("Грешен разход за курса!"),
-                        QStringLiteral("Моля, въведете разхода за курса с число, не по-малко от 0!"),
+                        withBoundLine(QStringLiteral("Моля, въведете разхода за курса с число, не по-малко от 0!"),
+                                      trimSpaces(e.expense), limits::kMoney),
                         TripBox::Expense);
         expense = *x;
+    }
+    // Each number within its bound can still multiply past an amount of money.
+    if (const QString why = tripAmountRefusal(*ton, *km, *tariff); !why.isEmpty()) {
+        TripSaveResult r;
+        r.check = CheckAmountBound;
+        r.caption = kSaveCaption;
+        r.text = why;
+        r.focus = TripBox::Tariff;
+        return r;
     }
 
     TripSaveResult r;

@@ -59,7 +59,8 @@ struct TripRow {
 };
 
 // Checks, numbered in the order they run. 1..16 have the old texts; the date
-// check and the number checks follow them.
+// check and the number checks follow them. A number past its bound is refused
+// with the bound named in a last line.
 enum TripCheck {
     CheckNone = 0,
     CheckDriverBlank = 1,
@@ -83,6 +84,7 @@ enum TripCheck {
     CheckKmNumber,
     CheckTariffNumber,
     CheckExpenseNumber,
+    CheckAmountBound, // bruto (ton x km x tariff) past the money bound
 };
 
 struct TripSaveResult {
@@ -113,6 +115,9 @@ std::optional<double> amountOf(const QString &text, double bound = limits::kMone
 // in its cells, the save in its checks.
 QString kmRefusal(const QString &text);
 QString tariffRefusal(const QString &text);
+// The message that refuses a trip whose gross amount would pass the money bound
+// (limits::kMoney), naming the bound; empty when it is within.
+QString tripAmountRefusal(double ton, double km, double tariff);
 
 // Appends the expense line of a saved trip to Sklad: issue "R" of one
 // "Разходи за курс" at the expense, booked to the car and day of the trip.

@@ -40,9 +40,9 @@ bool NalichSK::load()
         staged.reserve(stock.size());
         for (const StockRow &r : stock)
             staged.append({int(staged.size()) + 1, r.name, r.price, r.count, r.value()});
-        ScratchRows &rows = newRows();
-        inTransaction(rows.conn(), [&] { appendRows(rows.conn(), QStringLiteral("TempNal"), {"Red", "Name", "Cena", "Kol", "Suma"}, staged); });
-        bindRows(QStringLiteral("Red,Name,Kol,Cena,Suma"));
+        restage(QStringLiteral("Red,Name,Kol,Cena,Suma"), [&](Connection &c) {
+            appendRows(c, QStringLiteral("TempNal"), {"Red", "Name", "Cena", "Kol", "Suma"}, staged);
+        });
         if (stock.isEmpty()) {
             DiaInf::show(QStringLiteral("Информация"),
                          QStringLiteral("В склада няма артикул с това име!\rМоля, изберете друго."));

@@ -289,8 +289,10 @@ bool Sklad::eventFilter(QObject *obj, QEvent *event)
         // A message box or another window in front is no leaving of the box.
         const Qt::FocusReason why = static_cast<QFocusEvent *>(event)->reason();
         if (why != Qt::ActiveWindowFocusReason && why != Qt::PopupFocusReason) {
-            const QString cut = cutDocVid(Combo1->currentText());
-            if (cut != Combo1->currentText())
+            // Leaving the box cuts only a kind too long; the save also trims it.
+            const QString typedKind = Combo1->currentText();
+            const QString cut = typedKind.trimmed().size() > kDocVidLength ? cutDocVid(typedKind) : typedKind;
+            if (cut != typedKind)
                 Combo1->setEditText(cut);
         }
     }
@@ -332,7 +334,10 @@ void Sklad::focusField(LineField field)
 bool Sklad::validateSave()
 {
     const LineEntry e = typed();
-    m_checked = m_form->isAdding() ? checkNewLine(e) : checkCorrection(e, !isIssue());
+    // A corrected issue keeps its stored average price; its amount is checked with it.
+    m_checked = m_form->isAdding()
+        ? checkNewLine(e)
+        : checkCorrection(e, !isIssue(), isIssue() ? m_adoRS.value(QStringLiteral("Edin")).toDouble() : 0.0);
     if (!m_checked.ok) {
         DiaInf::show(m_checked.caption, m_checked.text);
         focusField(m_checked.field);

@@ -31,38 +31,42 @@ SkladSK::SkladSK(QWidget *parent) : ScratchList(QStringLiteral("SkladSK"), QStri
 bool SkladSK::load()
 {
     const DiaSeek &seek = DiaSeek::instance();
-    m_start = seek.startDate();
-    m_end = seek.endDate();
-    m_total = 0;
+    const QDate start = seek.startDate();
+    const QDate end = seek.endDate();
     setStatusText(QStringLiteral("Ревизия на склада"));
-    setWindowTitle(screenCaption(QStringLiteral("Склад - Ревизия")));
-    Text1->setText(QStringLiteral("Ревизия на склада към ") + formatDate(QDate::currentDate()));
-    Label1->setText(QStringLiteral("Всичко:"));
+    QVector<RevisionRow> articles;
     try {
-        QVector<RevisionRow> articles;
         ProgressScope progress(QStringLiteral("Обработка на приходите и разходите в склада..."), 2);
         {
             Connection db;
             db.open(gConnStr);
-            articles = revisionRows(db, m_start, m_end);
+            articles = revisionRows(db, start, end);
         }
         progress.step(2);
         QVector<QVector<QVariant>> staged;
+        QVector<double> left; // a row is drawn "RazhPlus" by the number it shows as remaining
         staged.reserve(articles.size());
         for (const RevisionRow &a : articles) {
             QVector<QVariant> values{int(staged.size()) + 1, a.name};
             for (const QString &t : a.texts())
                 values << t;
             staged.append(values);
+            left.append(a.shownQtyLeft());
         }
-        ScratchRows &rows = newRows();
-        inTransaction(rows.conn(), [&] { appendRows(rows.conn(), QStringLiteral("TempSKlad"), {"Red", "Name", "Cena", "Prihod", "SumaP", "Razhod", "SumaR", "Ostatak", "SumaO"}, staged); });
-        m_total = revisionTotal(articles);
-        bindRows(QStringLiteral("*"));
+        restage(QStringLiteral("*"), [&](Connection &c) {
+            appendRows(c, QStringLiteral("TempSKlad"),
+                       {"Red", "Name", "Cena", "Prihod", "SumaP", "Razhod", "SumaR", "Ostatak", "SumaO"}, staged);
+        }, left);
     } catch (const DbError &e) {
+        // The screen keeps the revision it showed, whole.
         DiaInf::show(QStringLiteral("ГРЕШКА при зареждане!"), e.text());
         return false;
     }
+    m_start = start;
+    m_end = end;
+    m_total = revisionTotal(articles);
+    setWindowTitle(screenCaption(QStringLiteral("Склад - Ревизия")));
+    Text1->setText(QStringLiteral("Ревизия на склада към ") + formatDate(QDate::currentDate()));
     Label1->setText(QStringLiteral("Всичко: ") + moneyText(m_total));
 
     struct Col {

@@ -13,11 +13,23 @@ const QString kRepairArticle = QStringLiteral("Ремонт");
 const QString kTripExpenseArticle = QStringLiteral("Разходи за курс");
 const QString kRefusalCaption = QStringLiteral("ВНИМАНИЕ!");
 
-namespace {
+double keptQuantity(double x)
+{
+    if (std::fabs(x) < kQuantityEps)
+        return 0;
+    const double r = Round(x, kQuantityDecimals);
+    return r == 0 ? 0.0 : r;
+}
 
-// Quantities are typed with at most a few decimals; what is left of a
-// subtraction below this is the residue of binary fractions, not stock.
-constexpr double kQuantityEps = 1e-9;
+QString lineAmountRefusal(double kol, double edin)
+{
+    if (std::fabs(kol * edin) <= limits::kMoney)
+        return QString();
+    return QStringLiteral("Сумата на реда (количество x цена) не може да бъде по-голяма от %1.")
+        .arg(boundText(limits::kMoney));
+}
+
+namespace {
 
 bool sameQuantity(double a, double b)
 {
@@ -34,21 +46,27 @@ LineCheck refuse(LineField field, const QString &text)
 }
 
 // Date, quantity and price, common to new lines and corrections.
-LineCheck checkNumbers(const LineEntry &e, LineCheck ok, bool priceTyped = true)
+LineCheck checkNumbers(const LineEntry &e, LineCheck ok, bool priceTyped = true, double keptPrice = 0)
 {
     const auto d = parseDate(e.data);
     if (!d || d->year() < 1900 || d->year() > 2100)
         return refuse(LineField::Data, QStringLiteral("Въведете вярна дата на документа."));
     const auto kol = parseBounded(e.kol, limits::kQuantity);
     if (!kol || *kol <= 0)
-        return refuse(LineField::Kol, QStringLiteral("Въведете количество с число, по-голямо от 0."));
-    const auto edin = priceTyped ? parseBounded(e.edin, limits::kPrice) : std::optional<double>(0.0);
+        return refuse(LineField::Kol, withBoundLine(QStringLiteral("Въведете количество с число, по-голямо от 0."),
+                                                    e.kol, limits::kQuantity));
+    const auto edin = priceTyped ? parseBounded(e.edin, limits::kPrice) : std::optional<double>(keptPrice);
     if (!edin || *edin < 0)
-        return refuse(LineField::Edin, QStringLiteral("Въведете единична цена с число, не по-малко от 0."));
+        return refuse(LineField::Edin,
+                      withBoundLine(QStringLiteral("Въведете единична цена с число, не по-малко от 0."), e.edin,
+                                    limits::kPrice));
+    // Each factor within its bound does not keep their product within an amount.
+    if (const QString why = lineAmountRefusal(*kol, *edin); !why.isEmpty())
+        return refuse(LineField::Kol, why);
     ok.ok = true;
     ok.line.data = *d;
     ok.line.kol = *kol;
-    ok.line.edin = *edin;
+    ok.line.edin = priceTyped ? *edin : 0.0;
     ok.line.docNom = e.docNom;
     return ok;
 }
@@ -57,8 +75,9 @@ LineCheck checkNumbers(const LineEntry &e, LineCheck ok, bool priceTyped = true)
 
 QString cutDocVid(const QString &typed)
 {
-    const QString t = typed.trimmed();
-    return t.size() > kDocVidLength ? t.left(kDocVidLength) : typed;
+    // Blanks around a kind would make it longer than its 15 characters and hide it
+    // from every search by its beginning.
+    return typed.trimmed().left(kDocVidLength);
 }
 
 bool isRepairArticle(const QString &name)
@@ -78,12 +97,12 @@ LineCheck checkNewLine(const LineEntry &e)
     return checkNumbers(e, c);
 }
 
-LineCheck checkCorrection(const LineEntry &e, bool priceTyped)
+LineCheck checkCorrection(const LineEntry &e, bool priceTyped, double keptPrice)
 {
     LineCheck c;
     c.line.docVid = cutDocVid(e.docVid);
     c.line.name = e.name.trimmed();
-    return checkNumbers(e, c, priceTyped);
+    return checkNumbers(e, c, priceTyped, keptPrice);
 }
 
 QString refusalText(Refusal r)
@@ -199,6 +218,10 @@ StockStep issueRule(Connection &conn, const StockLine &line)
                                 "WHERE ID=(SELECT ID FROM Nalich WHERE Name=? ORDER BY ID LIMIT 1)"),
                  {line.kol, kQuantityEps, line.kol, line.name});
     s.edin = FifoIssuePrice(conn, line.name, line.kol);
+    // Older lots dearer than the typed price can lift the amount past its bound;
+    // the caller's transaction then writes nothing.
+    if (const QString why = lineAmountRefusal(line.kol, s.edin); !why.isEmpty())
+        throw DbError(kErrStockRefused, why);
     return s;
 }
 

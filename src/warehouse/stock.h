@@ -45,10 +45,22 @@ extern const QString kTripExpenseArticle; // "Разходи за курс"
 // The longest document kind a document screen stores.
 constexpr int kDocVidLength = 15;
 
-// The document kind as the screens store it: a text whose trimmed form is
-// longer than 15 characters becomes the first 15 of the trimmed text; a
-// shorter one stays as typed.
+// The document kind as the screens store it: the typed text without blanks
+// around it, cut to its first 15 characters.
 QString cutDocVid(const QString &typed);
+
+// Quantities are typed with at most a few decimals; what a subtraction leaves
+// within this of zero is the residue of binary fractions, not stock. The stock
+// rules count it as nothing and the revision shows it as 0.
+constexpr double kQuantityEps = 1e-9;
+constexpr int kQuantityDecimals = 9;
+// A quantity as the warehouse keeps it: rounded to kQuantityDecimals, 0 within
+// kQuantityEps of zero (never -0).
+double keptQuantity(double x);
+
+// The refusal of a line whose amount Kol x price would pass the money bound
+// (limits::kMoney), naming the bound; empty when it is within.
+QString lineAmountRefusal(double kol, double edin);
 // True when the article, trimmed, is "Ремонт".
 bool isRepairArticle(const QString &name);
 
@@ -88,12 +100,15 @@ struct LineCheck {
 
 // Checks a new line whole, in this order: document kind not empty, article not
 // blank, a real date (1900 to 2100), quantity a number above 0, price a number
-// not below 0 (both within their limits). The first failure answers.
+// not below 0 (both within their limits, a number past its limit refused with
+// the limit named), the amount Kol x price within the money bound. The first
+// failure answers.
 LineCheck checkNewLine(const LineEntry &e);
 // The same for a correction: kind and article are the stored ones and are not
 // checked; date and quantity are, and the price when it is typed (a stock
-// issue keeps its average price: priceTyped false, line.edin left 0).
-LineCheck checkCorrection(const LineEntry &e, bool priceTyped = true);
+// issue keeps its average price keptPrice: priceTyped false, line.edin left 0),
+// and the amount with the price the line will have.
+LineCheck checkCorrection(const LineEntry &e, bool priceTyped = true, double keptPrice = 0);
 
 // ---------------------------------------------------------------------------
 // The stock rules

@@ -2,6 +2,7 @@
 
 #include "platform/database.h"
 #include "platform/numbers.h"
+#include "warehouse/stock.h"
 
 #include <cmath>
 
@@ -9,9 +10,16 @@ namespace kelm {
 
 QString revisionQuantityText(double x)
 {
+    // 30.3 - 10.1 - 20.2 leaves 3.55e-15 in binary: no stock, and no text a reader
+    // could take for three and a half litres.
+    x = keptQuantity(x);
     if (x == 0)
         return QStringLiteral(" 0");
-    const QString digits = QString::number(std::fabs(x), 'g', 15);
+    QString digits = formatNumberPoint(std::fabs(x), kQuantityDecimals);
+    while (digits.endsWith(QLatin1Char('0')))
+        digits.chop(1);
+    if (digits.endsWith(QLatin1Char('.')))
+        digits.chop(1);
     return (x < 0 ? QStringLiteral("-") : QStringLiteral(" ")) + digits;
 }
 
@@ -25,16 +33,21 @@ QString currencyText(double x)
     return formatGeneral(currencyRound(x));
 }
 
+double RevisionRow::shownQtyLeft() const
+{
+    return keptQuantity(qtyLeft());
+}
+
 QStringList RevisionRow::texts() const
 {
     // Nothing issued shows a dash in both issue columns, whatever the value says.
-    const bool issued = qtyOut != 0;
+    const bool issued = keptQuantity(qtyOut) != 0;
     return {hasReceipt ? moneyText(price) : QString(),
             revisionQuantityText(qtyIn),
             moneyText(valueIn),
             issued ? revisionQuantityText(qtyOut) : QStringLiteral("- "),
             issued ? moneyText(valueOut) : QStringLiteral("- "),
-            revisionQuantityText(qtyLeft()),
+            revisionQuantityText(shownQtyLeft()),
             moneyText(valueLeft())};
 }
 

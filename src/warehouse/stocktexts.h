@@ -11,9 +11,10 @@ namespace kelm {
 
 class Connection;
 
-// A quantity as the revision writes it: a blank before a number of 0 or more, a
-// minus before a negative one, a decimal point, no trailing zeros ("5" -> " 5",
-// -3 -> "-3", 2.5 -> " 2.5").
+// A quantity as the revision writes it: kept as the warehouse keeps it (within
+// 1e-9 of zero is zero, nine decimals at most), a blank before a number of 0 or
+// more, a minus before a negative one, a decimal point, no trailing zeros, never
+// an exponent ("5" -> " 5", -3 -> "-3", 2.5 -> " 2.5", 3.55e-15 -> " 0").
 QString revisionQuantityText(double x);
 // A total kept as the screens keep it: to four decimal places.
 double currencyRound(double x);
@@ -30,6 +31,8 @@ struct RevisionRow {
     double qtyOut = 0, valueOut = 0;
 
     double qtyLeft() const { return qtyIn - qtyOut; }
+    // The remaining quantity as the row shows it, and as its colour is decided.
+    double shownQtyLeft() const;
     double valueLeft() const { return valueIn - valueOut; }
     // The texts of the staged row (Cena, Prihod, SumaP, Razhod, SumaR, Ostatak, SumaO).
     QStringList texts() const;

@@ -88,6 +88,7 @@ private slots:
     void fuelModeAndPrint();
     void keysMoveTheRow();
     void emptyConfig();
+    void failedRebuildKeepsTheScreen();
     void commandsReachTheScreen();
 };
 
@@ -291,6 +292,60 @@ void TestBalans::emptyConfig()
     b.cmdPrint->click();
     QCOMPARE(shown.shown.size(), 1);
     QCOMPARE(rptBalans().data().rowCount(), 0);
+}
+
+void TestBalans::failedRebuildKeepsTheScreen()
+{
+    MessageCapture msgs;
+    open("All", "05.01.2010", "31.01.2010");
+    Balans &b = *Balans::instance();
+    const QString title = b.windowTitle();
+    const QString header = b.Text1->text();
+    const QStringList row3 = rowTexts(b, 3);
+    QVERIFY(msgs.shown.isEmpty());
+
+    // Справки > Разход нафта while the balance is open, and the waybills cannot be read.
+    db->exec(QStringLiteral("ALTER TABLE RowdList RENAME TO RowdListGone"));
+    gSeekMode = QStringLiteral("PreRazh");
+    seekPeriod(DiaSeek::instance(), QStringLiteral("01.02.2010"), QStringLiteral("28.02.2010"));
+    QVERIFY(runTarget(QStringLiteral("Balans")));
+    QCOMPARE(Balans::instance(), &b);
+    QCOMPARE(msgs.shown.size(), 1);
+    QCOMPARE(msgs.lastCaption(), QStringLiteral("ГРЕШКА!"));
+    QVERIFY2(msgs.lastText().startsWith(QStringLiteral("Справката „Разход нафта“ за периода 1.2.2010 - 28.2.2010 "
+                                                       "не е изготвена.")),
+             qPrintable(msgs.lastText()));
+    QVERIFY2(msgs.lastText().contains(QStringLiteral("RowdList")), qPrintable(msgs.lastText()));
+
+    // The screen is the balance it was: title, header, mode, rows, total and columns.
+    QCOMPARE(b.windowTitle(), title);
+    QCOMPARE(b.Text1->text(), header);
+    QCOMPARE(b.mode(), BalansMode::Money);
+    QCOMPARE(b.GridEX1->rowCount(), 4);
+    QCOMPARE(rowTexts(b, 3), row3);
+    QCOMPARE(b.GridEX1->rowStyle(0), QStringLiteral("RazhPlus"));
+    QCOMPARE(b.Label1->text(), QStringLiteral("Всичко: 209,82лв."));
+    QVERIFY(b.Label1->isVisibleTo(&b));
+    QCOMPARE(b.GridEX1->Columns(3).caption(), QStringLiteral("Приход"));
+
+    // Its print is the balance too, never a fuel title over money.
+    ReportCapture shown;
+    b.cmdPrint->click();
+    QCOMPARE(shown.shown.size(), 1);
+    Report &r = rptBalans();
+    QCOMPARE(r.caption(), QStringLiteral("Тревалон ") + versionShort() + QStringLiteral(" - Справка баланс на колите"));
+    QCOMPARE(r.controlText("ReportHeader", "Label2"), QStringLiteral("за печалбата от колите"));
+    QCOMPARE(r.controlText("ReportHeader", "Label3"), QStringLiteral("за периода от 5.1.2010 до 31.1.2010"));
+    QCOMPARE(r.controlText("PageHeader", "Label102"), QStringLiteral("Приход"));
+    QCOMPARE(r.controlText("Detail", "Text104", 3), row3.at(4));
+    QCOMPARE(r.controlText("ReportFooter", "Label8"), QStringLiteral("Всичко: 209,82лв."));
+
+    // Readable again, the command builds the fuel screen.
+    db->exec(QStringLiteral("ALTER TABLE RowdListGone RENAME TO RowdList"));
+    QVERIFY(runTarget(QStringLiteral("Balans")));
+    QCOMPARE(b.mode(), BalansMode::Fuel);
+    QCOMPARE(b.Text1->text(), QStringLiteral("Разход нафта за периода 1.2.2010 - 28.2.2010"));
+    QCOMPARE(rowTexts(b, 3), (QStringList{"4", "СВ1234", "100,0 л", "100,0 л", "0,0 л"}));
 }
 
 void TestBalans::commandsReachTheScreen()

@@ -5,6 +5,8 @@
 #include "shell/globals.h"
 #include "testdb.h"
 
+#include <QFileDialog>
+#include <QTimer>
 #include <QtTest>
 
 using namespace kelm;
@@ -45,6 +47,7 @@ private Q_SLOTS:
     void saveToAnImpossiblePlaceSaysSo();
     void restoreRefusesWhatIsNotOurs();
     void restoreReplacesAndReloadsCompany();
+    void restoreRefusesAFileOfAnotherLengthThanItsHeaderSays();
     void yearCopyNames();
     void closeYearKeepsEarlierCopiesAndDeletesOnlyTrips();
     void failedCopyDeletesNothing();
@@ -212,6 +215,60 @@ void TestArchive::restoreReplacesAndReloadsCompany()
     QVERIFY(QFile::exists(archive));
     QCOMPARE(QDir(db.folder()).entryList({QStringLiteral("Kelm.mdb*")}, QDir::Files),
              QStringList{QStringLiteral("Kelm.mdb")});
+}
+
+void TestArchive::restoreRefusesAFileOfAnotherLengthThanItsHeaderSays()
+{
+    TestDb db;
+    setProgramFolder(db.folder());
+    addTrip(db, QStringLiteral("Бургас"));
+    db.exec(QStringLiteral("INSERT INTO Sklad (Data, DocVid, DocNom, Name, Kol, Edin, Suma, VidKol, Lipsa, Ostat) "
+                           "VALUES ('2026-03-02', 'Фактура', '0000000007', 'Гума', 4, 150.5, 602, 'P', 0, 4)"));
+    const QString whole = db.folder() + QStringLiteral("/цял.abd");
+    QVERIFY(archiveSaveTo(whole).ok);
+    const QByteArray archive = bytesOf(whole);
+    db.exec(QStringLiteral("DELETE FROM Sklad"));
+    db.conn().close();
+    const QByteArray before = bytesOf(gDbPath);
+    MessageCapture cap;
+    // Зареждане through its file dialog.
+    auto restore = [&](const QString &path) {
+        QTimer::singleShot(0, [path] {
+            auto *d = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            QVERIFY(d);
+            d->selectFile(path);
+            QMetaObject::invokeMethod(d, "accept");
+        });
+        cap.clear();
+        mnuDiskZar(nullptr);
+    };
+    // SQLite reads the bytes missing from a last page as zeros and the integrity
+    // check passes: only the length the header gives tells such a file apart.
+    const int page = (uchar(archive.at(16)) << 8) | uchar(archive.at(17));
+    QList<qsizetype> lengths;
+    for (int cut = 1; cut <= 17; ++cut)
+        lengths << archive.size() - cut;
+    lengths << archive.size() - page << archive.size() + page;
+    for (const qsizetype length : lengths) {
+        const QString path = db.folder() + QStringLiteral("/дължина-%1.abd").arg(length);
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(archive.left(length));
+        if (length > archive.size())
+            f.write(QByteArray(length - archive.size(), '\0'));
+        f.close();
+        restore(path);
+        QCOMPARE(cap.shown.size(), 1);
+        QCOMPARE(cap.lastCaption(), QStringLiteral("ВНИМАНИЕ!"));
+        QVERIFY2(cap.lastText().contains(QStringLiteral("не е архив")), qPrintable(path));
+        QCOMPARE(bytesOf(gDbPath), before);
+    }
+    // The whole archive is taken, with its warehouse line as it was written.
+    restore(whole);
+    QVERIFY2(cap.shown.isEmpty(), qPrintable(cap.lastText()));
+    QCOMPARE(scalarIn(gDbPath, QStringLiteral("SELECT Name || '|' || Edin || '|' || Suma || '|' || VidKol FROM Sklad"))
+                 .toString(),
+             QStringLiteral("Гума|150.5|602.0|P"));
 }
 
 void TestArchive::yearCopyNames()

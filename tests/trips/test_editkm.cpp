@@ -244,9 +244,24 @@ void TestEditKM::textThatIsNoNumberIsRefusedInTheCell()
     QVERIFY(mc.lastText().startsWith(QStringLiteral("Грешна тарифа!")));
     QKeyEvent esc2(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
     QApplication::sendEvent(QApplication::focusWidget(), &esc2);
+    // Past its bound: the bound named.
+    typeInCell(g, 5, QStringLiteral("100001"));
+    QCOMPARE(mc.lastText(), joinLines({"Грешни километри!",
+                                       "Моля, въведете километрите на курса с цяло число, не по-малко от 0!",
+                                       "Числото не може да бъде по-голямо от 100000."}));
+    QKeyEvent esc3(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(QApplication::focusWidget(), &esc3);
+    // A tariff good alone that would make the trip's 20 t worth more than an
+    // amount of money: refused in its cell as on a save.
+    typeInCell(g, 7, QStringLiteral("10000000"));
+    QCOMPARE(mc.lastText(), joinLines({"Прекалено голяма сума на курса!",
+                                       "Сумата на курса (тонаж x км x тарифа) не може да бъде по-голяма от 10000000 лв."}));
+    QKeyEvent esc4(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(QApplication::focusWidget(), &esc4);
     QVERIFY(g->commitRow());
     QCOMPARE(db.scalar("SELECT km FROM tabl WHERE Marsh='Първи ден'").toInt(), 1);
     QCOMPARE(db.scalar("SELECT Tarifa FROM tabl WHERE Marsh='Първи ден'").toDouble(), 0.3);
+    QCOMPARE(db.scalar("SELECT bruto FROM tabl WHERE Marsh='Първи ден'").toDouble(), 6.0);
 }
 
 void TestEditKM::closingStoresThePendingEdit()

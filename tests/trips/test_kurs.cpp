@@ -321,6 +321,23 @@ void TestKurs::checksStopTheSaveWithTheirMessage()
     QCOMPARE(mc.lastText(), joinLines({"Грешен тонаж!", "Моля, въведете тонажа на курса с число, не по-малко от 0!"}));
     QCOMPARE(QApplication::focusWidget(), box(&k, 12));
     QCOMPARE(box(&k, 12)->selectedText(), QStringLiteral("12т"));
+    // Past its bound: the bound named.
+    setText(box(&k, 12), QStringLiteral("1000,5"));
+    click(&k, "cmdUpdate");
+    QCOMPARE(mc.lastText(), joinLines({"Грешен тонаж!", "Моля, въведете тонажа на курса с число, не по-малко от 0!",
+                                       "Числото не може да бъде по-голямо от 1000."}));
+    // Each number within its bound, their product past an amount of money.
+    setText(box(&k, 12), QStringLiteral("1000"));
+    setText(box(&k, 4), QStringLiteral("100000"));
+    setText(k.txtTarifa, QStringLiteral("10000000"));
+    click(&k, "cmdUpdate");
+    QCOMPARE(mc.lastCaption(), QStringLiteral("ГРЕШКА при запис!"));
+    QCOMPARE(mc.lastText(), joinLines({"Прекалено голяма сума на курса!",
+                                       "Сумата на курса (тонаж x км x тарифа) не може да бъде по-голяма от 10000000 лв."}));
+    QCOMPARE(QApplication::focusWidget(), k.txtTarifa);
+    QCOMPARE(db.count("tabl"), 3);
+    setText(box(&k, 4), QStringLiteral("40"));
+    k.txtTarifa->setFocus();
     setText(box(&k, 12), QStringLiteral("12,5"));
     // An entry typed without a code: the driver-code check.
     k.Combo5->setEditText(QStringLiteral("Иван Петров"));

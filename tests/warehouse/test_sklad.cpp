@@ -35,6 +35,7 @@ private Q_SLOTS:
     void correctionsMoveNoStockAndCancelStays();
     void deleteAsksTwice();
     void bothScreensOpenEachWithItsKind();
+    void numbersAndAmountsPastTheirBounds();
 };
 
 namespace {
@@ -190,6 +191,19 @@ void TestSklad::kindCutTo15OnLeavingAndOnSave()
     s.btn("cmdUpdate")->click();
     QVERIFY2(cap.shown.isEmpty(), qPrintable(cap.lastText()));
     QCOMPARE(db.scalar("SELECT DocVid FROM Sklad WHERE Name='Ремонт'").toString(), QString(15, QLatin1Char('K')));
+    // Every save trims the kind before it cuts it: no kind is stored longer than 15
+    // or with blanks that hide it from a search by its beginning.
+    for (const QString &kind : {QStringLiteral("   123456789012345   "), QStringLiteral(" Бон ")}) {
+        s.btn("cmdAdd")->click();
+        s.w.Combo1->setEditText(kind);
+        s.w.Combo2->setEditText(QStringLiteral("Ремонт"));
+        s.box(0)->setText(QStringLiteral("3.4.2024"));
+        s.box(5)->setText(QStringLiteral("10"));
+        s.btn("cmdUpdate")->click();
+        QVERIFY2(cap.shown.isEmpty(), qPrintable(cap.lastText()));
+    }
+    QCOMPARE(db.scalar("SELECT group_concat(DocVid, '|') FROM Sklad WHERE Data='2024-04-03'").toString(),
+             QStringLiteral("123456789012345|Бон"));
 }
 
 void TestSklad::repairLocksQuantityOnlyWhileNamed()
@@ -446,6 +460,52 @@ void TestSklad::bothScreensOpenEachWithItsKind()
     QTRY_VERIFY(!openSklad());
     r->close();
     QTRY_VERIFY(!openSklad_R());
+}
+
+void TestSklad::numbersAndAmountsPastTheirBounds()
+{
+    TestDb db;
+    seedReceipts(db);
+    MessageCapture cap;
+    Screen<Sklad> s(cap);
+    s.btn("cmdAdd")->click();
+    const QString before = dump(db);
+    // A number past its own bound is refused with the bound named; so is a line
+    // whose amount Kol x price would pass the money bound although each factor is
+    // within its own.
+    struct {
+        const char *kol, *edin, *text;
+    } refused[] = {
+        {"1000001", "2", "Въведете количество с число, по-голямо от 0.\rЧислото не може да бъде по-голямо от 1000000."},
+        {"5", "10000001", "Въведете единична цена с число, не по-малко от 0.\rЧислото не може да бъде по-голямо от 10000000."},
+        {"1000000", "10000000", "Сумата на реда (количество x цена) не може да бъде по-голяма от 10000000."},
+        {"2", "5000000,01", "Сумата на реда (количество x цена) не може да бъде по-голяма от 10000000."}};
+    for (const auto &r : refused) {
+        cap.clear();
+        s.type(QStringLiteral("Фактура"), QStringLiteral("Филтър"), QStringLiteral("1.4.2024"),
+               QString::fromUtf8(r.kol), QString::fromUtf8(r.edin));
+        s.btn("cmdUpdate")->click();
+        QCOMPARE(cap.lastCaption(), QStringLiteral("ГРЕШКА!"));
+        QCOMPARE(cap.lastText(), QString::fromUtf8(r.text));
+        QVERIFY(s.w.form()->isAdding());
+        QCOMPARE(dump(db), before);
+    }
+    // The bound itself is an amount like any other.
+    cap.clear();
+    s.type(QStringLiteral("Фактура"), QStringLiteral("Филтър"), QStringLiteral("1.4.2024"), QStringLiteral("2"),
+           QStringLiteral("5000000"));
+    s.btn("cmdUpdate")->click();
+    QVERIFY2(cap.shown.isEmpty(), qPrintable(cap.lastText()));
+    QCOMPARE(db.scalar("SELECT Suma FROM Sklad WHERE Data='2024-04-01'").toDouble(), 10000000.0);
+    // A correction is held to the same bound.
+    s.btn("cmdEdit")->click();
+    s.box(4)->setText(QStringLiteral("3"));
+    cap.clear();
+    s.btn("cmdUpdate")->click();
+    QCOMPARE(cap.lastText(), QStringLiteral("Сумата на реда (количество x цена) не може да бъде по-голяма от 10000000."));
+    QVERIFY(s.w.form()->isEditing());
+    s.btn("cmdCancel")->click();
+    QCOMPARE(db.scalar("SELECT Kol FROM Sklad WHERE Data='2024-04-01'").toDouble(), 2.0);
 }
 
 QTEST_MAIN(TestSklad)

@@ -97,6 +97,7 @@ private Q_SLOTS:
     void revisionTextsAndTotal();
     void revisionScreenKeepsItsRowsAndRebuildsForANewPeriod();
     void revisionOfAnEmptyWarehouse();
+    void revisionShowsNoStockMadeOfRounding();
     void stockListByPrefix();
     void storeReportReceiptsAndIssues();
 };
@@ -185,6 +186,44 @@ void TestStockReports::revisionOfAnEmptyWarehouse()
     QCOMPARE(w->GridEX1->rowCount(), 0);
     QCOMPARE(w->Label1->text(), QStringLiteral("Всичко: 0,00лв."));
     QVERIFY(!ProgDialog::instance().isVisible());
+    QVERIFY(msgs.shown.isEmpty());
+}
+
+void TestStockReports::revisionShowsNoStockMadeOfRounding()
+{
+    // Binary fractions leave 3.55e-15 and -5.55e-17 behind: the stock list says 0,
+    // so must the revision, on screen and on paper, drawn as a row with nothing left.
+    line(*db, QDate(2010, 3, 1), "P", "Антифриз", 0.3, 10);
+    line(*db, QDate(2010, 3, 2), "R", "Антифриз", 0.1, 10);
+    line(*db, QDate(2010, 3, 3), "R", "Антифриз", 0.2, 10);
+    line(*db, QDate(2010, 3, 1), "P", "Нафта", 30.3, 2);
+    line(*db, QDate(2010, 3, 2), "R", "Нафта", 10.1, 2);
+    line(*db, QDate(2010, 3, 3), "R", "Нафта", 20.2, 2);
+    line(*db, QDate(2010, 3, 4), "P", "Чистач", 0.00001, 1); // a real remainder below 1, not "1e-05"
+    line(*db, QDate(2010, 3, 5), "P", "Шайба", 2.5, 1);
+    MessageCapture msgs;
+    ReportCapture shown;
+    setPeriod("01.03.2010", "31.03.2010");
+    QVERIFY(runTarget(QStringLiteral("SkladSK"), false));
+    SkladSK *w = openSkladSK();
+    QVERIFY(w);
+    Grid *g = w->GridEX1;
+    QCOMPARE(g->rowCount(), 4);
+    const QStringList left{" 0", " 0", " 0.00001", " 2.5"};
+    for (int row = 0; row < 4; ++row) {
+        QCOMPARE(g->value(row, 8).toString(), left.at(row));
+        QCOMPARE(g->rowStyle(row), row < 3 ? QStringLiteral("RazhPlus") : QString());
+    }
+    QCOMPARE(g->value(1, 4).toString(), QStringLiteral(" 30.3"));
+    QCOMPARE(g->value(1, 6).toString(), QStringLiteral(" 30.3"));
+    if (qEnvironmentVariableIsSet("KELM_REPORT_LOOK"))
+        w->grab().save(QDir(qEnvironmentVariable("KELM_REPORT_LOOK")).filePath("SkladSK-rounding.png"));
+    w->cmdPrint->click();
+    QCOMPARE(shown.shown.size(), 1);
+    Report &r = rptSklad();
+    for (int row = 0; row < 4; ++row)
+        QCOMPARE(text(r, "Detail", "Text106", row), left.at(row));
+    writePdf(r, "-rounding");
     QVERIFY(msgs.shown.isEmpty());
 }
 
