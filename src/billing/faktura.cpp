@@ -311,7 +311,7 @@ bool Faktura::closeInvoice()
                                            + QString::number(off),
                                        QStringLiteral("При затваряне фактурата остава, както е отпечатана."),
                                        QStringLiteral("Да затворя ли без нов печат?")}),
-                            true))
+                            Dialog::Default::Cancel))
             return false;
     }
     const QDateTime now = QDateTime::currentDateTime();

@@ -111,6 +111,7 @@ Klients::Klients(QWidget *parent) : QDialog(parent)
     GridEX1->setKeyDown([this](int &keyCode, int shift) { GridEX1_KeyDown(keyCode, shift); });
     connect(GridEX1, &Grid::cellEdited, this, &Klients::cellEdited);
     connect(GridEX1, &Grid::rowDeleted, this, [this](int) { showTotals(); });
+    connect(GridEX1, &Grid::rowReverted, this, [this](int) { showTotals(); });
 }
 
 Klients::~Klients()

@@ -76,6 +76,11 @@ void DiaInf::show(const QString &caption, const QString &text)
         return;
     }
     DiaInf &box = instance();
+    if (box.isVisible()) {
+        // The box is open with another message: this one follows when it is closed.
+        afterMessages(&box, [caption, text] { show(caption, text); });
+        return;
+    }
     box.setWindowTitle(cap);
     QString shown = text;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));

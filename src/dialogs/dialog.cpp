@@ -74,7 +74,7 @@ void Dialog::showEvent(QShowEvent *e)
     QDialog::showEvent(e);
 }
 
-bool Dialog::ask(const QString &caption, const QString &question, bool defaultNo)
+bool Dialog::ask(const QString &caption, const QString &question, Default button)
 {
     lYes = false;
     const QString cap = caption.isEmpty() ? QStringLiteral("Внимание!") : caption;
@@ -85,13 +85,16 @@ bool Dialog::ask(const QString &caption, const QString &question, bool defaultNo
         return lYes;
     }
     Dialog &box = instance();
+    if (box.isVisible())
+        return lYes; // never a second question in the open box
     box.setWindowTitle(cap);
     QString shown = question;
     shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     box.Label1->setText(shown);
-    box.OKButton->setDefault(!defaultNo);
-    box.CancelButton->setDefault(defaultNo);
-    (defaultNo ? box.CancelButton : box.OKButton)->setFocus();
+    QPushButton *first = button == Default::Cancel ? box.CancelButton : box.OKButton;
+    box.OKButton->setDefault(first == box.OKButton);
+    box.CancelButton->setDefault(first == box.CancelButton);
+    first->setFocus();
     beep();
     execWithArrow(box);
     return lYes;

@@ -12,9 +12,11 @@ class Dialog : public QDialog {
     Q_OBJECT
 public:
     static Dialog &instance();
-    // Asks modally and returns lYes; an empty caption shows "Внимание!". Enter
-    // answers yes, or no when the refusing button is the default.
-    static bool ask(const QString &caption, const QString &question, bool defaultNo = false);
+    // The button Enter presses: "OK", or "Отказ" where a yes would destroy data.
+    enum class Default { Ok, Cancel };
+    // Asks modally and returns lYes; an empty caption shows "Внимание!". Asked
+    // while the box is open with another question, it answers no.
+    static bool ask(const QString &caption, const QString &question, Default button = Default::Ok);
 
     static bool lYes;
 

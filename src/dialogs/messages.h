@@ -5,8 +5,10 @@
 
 #include <QList>
 #include <QString>
+#include <functional>
 
 class QDialog;
+class QObject;
 
 namespace kelm {
 
@@ -50,6 +52,38 @@ QString joinLines(const QStringList &lines);
 // Shows a box modally with the normal pointer, even while the hourglass is on: a
 // message read under the hourglass would look like the program still works.
 void execWithArrow(QDialog &box);
+
+// True while one of the shared boxes (DiaInf, Dialog, msgBox) is on screen.
+bool messageOnScreen();
+
+// Runs fn once the present event has been handled and no shared box is on
+// screen: a box open then is closed first. Nothing runs once context is gone.
+void afterMessages(QObject *context, std::function<void()> fn);
+
+// The check a box schedules when the user leaves it. It runs once, after the
+// focus change is over and after the message on screen (if any) was closed, so
+// it never asks a shared box that is still open. A check whose value was refused
+// in the meantime (by a command checking the same box) is dropped: the same
+// refusal never comes twice.
+class LeaveCheck {
+public:
+    explicit LeaveCheck(QObject *context) : m_context(context) {}
+    LeaveCheck(const LeaveCheck &) = delete;
+    LeaveCheck &operator=(const LeaveCheck &) = delete;
+
+    // Schedules check for the value the box held when it was left; a check still
+    // waiting is replaced by it.
+    void schedule(const QString &value, std::function<void()> check);
+    // The value was refused by another check: a waiting check of it is dropped.
+    void refused(const QString &value);
+    bool isWaiting() const { return bool(m_check); }
+
+private:
+    QObject *m_context;
+    QString m_value;
+    std::function<void()> m_check;
+    quint64 m_ticket = 0;
+};
 
 // One beep (QApplication::beep), counted by a MessageCapture.
 void beep();

@@ -1,6 +1,7 @@
 #include "platform/grid.h"
 
 #include "dialogs/diainf.h"
+#include "dialogs/messages.h"
 #include "platform/database.h"
 
 #include <QApplication>
@@ -9,7 +10,6 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QStyledItemDelegate>
-#include <QTimer>
 
 namespace kelm {
 
@@ -310,8 +310,15 @@ protected:
     {
         auto *editor = qobject_cast<QWidget *>(obj);
         if (editor && ev->type() == QEvent::KeyPress) {
-            if (m_grid->editorKey(editor, static_cast<QKeyEvent *>(ev)))
+            auto *key = static_cast<QKeyEvent *>(ev);
+            if (key == m_grid->m_keyInEditor)
+                return false; // handed over below: the editor's own turn
+            if (m_grid->editorKey(editor, key))
                 return true;
+            if (QStyledItemDelegate::eventFilter(obj, ev))
+                return true; // Tab, Backtab, Esc
+            m_grid->keyToEditor(editor, key);
+            return true;
         } else if (editor && ev->type() == QEvent::FocusOut) {
             if (m_grid->editorFocusOut(editor, static_cast<QFocusEvent *>(ev)))
                 return true;
@@ -394,7 +401,8 @@ Grid::Grid(QWidget *parent)
       m_model(new GridModel(this)),
       m_proxy(new GridSortProxy(this)),
       m_delegate(new GridDelegate(this)),
-      m_header(new GridHeader(this))
+      m_header(new GridHeader(this)),
+      m_leaveCheck(std::make_unique<LeaveCheck>(this))
 {
     m_proxy->setSourceModel(m_model);
     setHorizontalHeader(m_header);
@@ -708,6 +716,11 @@ bool Grid::runKeyDown(QKeyEvent *e)
 void Grid::keyPressEvent(QKeyEvent *e)
 {
     if (state() == EditingState && m_editor) {
+        // A key the editor left unused ends here; it is never handed back.
+        if (e == m_keyInEditor) {
+            e->accept();
+            return;
+        }
         // A key sent to the grid while a cell is edited is typed into the cell.
         QCoreApplication::sendEvent(m_editor, e);
         return;
@@ -768,6 +781,7 @@ bool Grid::cancelRowChanges()
     m_model->refresh();
     if (r >= 0)
         setCurrentRow(r);
+    Q_EMIT rowReverted(r);
     return true;
 }
 
@@ -823,6 +837,8 @@ bool Grid::finishEdit(bool keepIfRefused)
         return true;
     const QString msg = refusal(editor);
     if (!msg.isEmpty()) {
+        if (auto *le = qobject_cast<QLineEdit *>(editor))
+            m_leaveCheck->refused(le->text());
         report(QStringLiteral("ВНИМАНИЕ!"), msg);
         if (keepIfRefused) {
             if (m_editor)
@@ -856,10 +872,16 @@ bool Grid::editorKey(QWidget *editor, QKeyEvent *e)
     switch (e->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
+        // Taken (or refused, the cell kept open) as Tab takes it; the cell stays
+        // the current one.
+        finishEdit(true);
+        return true;
     case Qt::Key_Tab:
     case Qt::Key_Backtab: {
         const QString msg = refusal(editor);
         if (!msg.isEmpty()) {
+            if (auto *le = qobject_cast<QLineEdit *>(editor))
+                m_leaveCheck->refused(le->text());
             report(QStringLiteral("ВНИМАНИЕ!"), msg);
             if (m_editor)
                 m_editor->setFocus();
@@ -890,16 +912,33 @@ bool Grid::editorFocusOut(QWidget *editor, QFocusEvent *e)
     if (msg.isEmpty())
         return false; // stored and closed as usual
     // Refused: the cell keeps its text and gets the focus back once the focus
-    // change is over; the message follows then.
+    // change is over; the message follows then (after a message already on
+    // screen, and not at all when that one refused the same text).
     QPointer<QWidget> ed(editor);
-    QTimer::singleShot(0, this, [this, ed, msg] {
+    auto *le = qobject_cast<QLineEdit *>(editor);
+    m_leaveCheck->schedule(le ? le->text() : QString(), [this, ed] {
         if (!ed)
             return;
-        report(QStringLiteral("ВНИМАНИЕ!"), msg);
+        const QString why = refusal(ed);
+        if (why.isEmpty())
+            return;
+        report(QStringLiteral("ВНИМАНИЕ!"), why);
         if (ed)
             ed->setFocus();
     });
     return true;
+}
+
+void Grid::keyToEditor(QWidget *editor, QKeyEvent *e)
+{
+    // The editor gets the key now; what it leaves unused travels up to the grid,
+    // which must not hand it back.
+    QPointer<Grid> alive(this);
+    QKeyEvent *outer = m_keyInEditor;
+    m_keyInEditor = e;
+    QCoreApplication::sendEvent(editor, e);
+    if (alive)
+        m_keyInEditor = outer;
 }
 
 void Grid::commitData(QWidget *editor)

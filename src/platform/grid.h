@@ -21,6 +21,7 @@
 #include <QPointer>
 #include <QTableView>
 #include <functional>
+#include <memory>
 
 class QKeyEvent;
 
@@ -28,6 +29,7 @@ namespace kelm {
 
 class Grid;
 class GridDelegate;
+class LeaveCheck;
 
 // Key codes as the old key events gave them: 13 Enter, 27 Esc, 32 Space,
 // 33/34 PgUp/PgDn, 35/36 End/Home, 37-40 Left/Up/Right/Down, 46 Delete,
@@ -187,6 +189,8 @@ Q_SIGNALS:
     void rowPicked(int row);
     // A row was removed by Delete (its index before the removal).
     void rowDeleted(int row);
+    // Esc dropped the changes of a row not yet stored; it shows its stored values again.
+    void rowReverted(int row);
 
 protected:
     void keyPressEvent(QKeyEvent *e) override;
@@ -210,6 +214,7 @@ private:
     bool runKeyDown(QKeyEvent *e);
     void actOnKey(QKeyEvent *e, bool fromEditor);
     bool editorKey(QWidget *editor, QKeyEvent *e);
+    void keyToEditor(QWidget *editor, QKeyEvent *e);
     bool editorFocusOut(QWidget *editor, QFocusEvent *e);
     QString refusal(QWidget *editor) const;
     bool finishEdit(bool keepIfRefused);
@@ -229,6 +234,8 @@ private:
     bool m_closingEditor = false;
     int m_lastRow = -1;
     QKeyEvent *m_keyInFlight = nullptr;
+    QKeyEvent *m_keyInEditor = nullptr;
+    std::unique_ptr<LeaveCheck> m_leaveCheck;
     QPointer<QWidget> m_editor;
     QPersistentModelIndex m_editIndex;
 };

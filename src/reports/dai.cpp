@@ -21,7 +21,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTimer>
 #include <QVBoxLayout>
 
 namespace kelm {
@@ -454,9 +453,10 @@ bool DAI::eventFilter(QObject *watched, QEvent *e)
             const auto reason = static_cast<QFocusEvent *>(e)->reason();
             if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason || reason == Qt::MouseFocusReason
                 || reason == Qt::OtherFocusReason) {
-                m_checking = true;
-                // After the focus change has finished, so that a refusal can take it back.
-                QTimer::singleShot(0, this, [this, index] {
+                // After the focus change has finished, so that a refusal can take it
+                // back, and never inside a message already on screen.
+                m_leaveCheck[index].schedule(box->text(), [this, index] {
+                    m_checking = true;
                     Text1_LostFocus(index);
                     m_checking = false;
                 });
@@ -481,6 +481,8 @@ void DAI::cmdPrint_Click()
     for (int i = 0; i < 2; ++i) {
         QLineEdit *box = i == 0 ? Text1_0 : Text1_1;
         if (!parseDate(box->text().trimmed())) {
+            // The box's own check of the same text would only say it again.
+            m_leaveCheck[i].refused(box->text());
             m_checking = true;
             if (box->text().trimmed().isEmpty())
                 DiaInf::show(QStringLiteral("ВНИМАНИЕ!"),

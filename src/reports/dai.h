@@ -5,6 +5,7 @@
 // data, the driver block from shof; the period is typed and the reason ticked.
 // Printed on rptDAI; nothing is stored. Modeless, one instance.
 
+#include "dialogs/messages.h"
 #include "platform/database.h"
 
 #include <QDialog>
@@ -91,6 +92,8 @@ private:
     Recordset adoNameRS;
     bool m_picked = false;
     bool m_checking = false;
+    // The check each period box schedules when it is left.
+    LeaveCheck m_leaveCheck[2] = {LeaveCheck(this), LeaveCheck(this)};
     QString m_name, m_born, m_idCard;
 };
 

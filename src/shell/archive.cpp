@@ -220,8 +220,10 @@ void mnuDiskZar(QWidget *parent)
 void mnuNewPer(QWidget *)
 {
     setStatusText(QStringLiteral("Приключване на годината..."));
-    if (!Dialog::ask(QString(), QStringLiteral("Данните ще бъдат изтрити!") + QStringLiteral("\r\r")
-                                    + QStringLiteral("Да продължа ли?")))
+    // One Enter must not delete the year's trips: the default answer is no.
+    if (!Dialog::ask(QString(),
+                     QStringLiteral("Данните ще бъдат изтрити!") + QStringLiteral("\r\r") + QStringLiteral("Да продължа ли?"),
+                     Dialog::Default::Cancel))
         return;
     ArchiveResult r;
     {

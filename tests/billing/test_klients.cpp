@@ -292,6 +292,42 @@ void TestKlients::f4AndDeleteCorrectAndRemove()
     QVERIFY(g->commitRow());
     QCOMPARE(w.scratch().scalar("SELECT KM FROM TempKlients WHERE Marsh='Бургас - Варна'").toInt(), 200);
 
+    // A correction taken into the row and then undone with Esc: the row and the
+    // totals under the grid go back with it.
+    g->setCurrentRow(rowOf(g, "Бургас - Варна"));
+    typeInCell(g, 5, QStringLiteral("250"), 9); // Tab takes it, the row not yet left
+    QCOMPARE(g->text(rowOf(g, "Бургас - Варна"), 8), QStringLiteral("500,00"));
+    QCOMPARE(w.Label4->text(), QStringLiteral("1220,00лв."));
+    g->sendKey(27);
+    QCOMPARE(g->text(rowOf(g, "Бургас - Варна"), 5), QStringLiteral("200"));
+    QCOMPARE(g->text(rowOf(g, "Бургас - Варна"), 8), QStringLiteral("400,00"));
+    QCOMPARE(w.Label2->text(), QStringLiteral("70350"));
+    QCOMPARE(w.Label4->text(), QStringLiteral("1120,00лв."));
+
+    // Keys an open cell has no use for leave the screen running; Enter takes the
+    // value and the row stays; Backtab takes it too.
+    mc.clear();
+    const int burgas = rowOf(g, "Бургас - Варна");
+    typeInCell(g, 7, QStringLiteral("0,3"), 0);
+    auto *le = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+    QVERIFY(le);
+    QTest::keyClick(le, Qt::Key_F2);
+    QTest::keyClick(le, Qt::Key_F4);
+    QVERIFY(g->isEditing());
+    QTest::keyClick(le, Qt::Key_Return);
+    QVERIFY(!g->isEditing());
+    QCOMPARE(g->currentRow(), burgas);
+    QCOMPARE(g->text(burgas, 8), QStringLiteral("600,00")); // 10 x 200 x 0.3
+    QCOMPARE(w.Label4->text(), QStringLiteral("1320,00лв."));
+    typeInCell(g, 5, QStringLiteral("100"), 0);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    QVERIFY(!g->isEditing());
+    QCOMPARE(g->currentRow(), burgas);
+    QCOMPARE(w.Label4->text(), QStringLiteral("1020,00лв.")); // 10 x 100 x 0.3
+    g->sendKey(27);
+    QCOMPARE(w.Label4->text(), QStringLiteral("1120,00лв."));
+    QVERIFY(mc.shown.isEmpty());
+
     // A correction: 10 t x 250 km x 0.2 = 500.00, stored when the row is left;
     // the row's amount and the totals follow it.
     mc.clear();

@@ -1,3 +1,4 @@
+#include "boxwatch.h"
 #include "dialogs/diainf.h"
 #include "dialogs/dialog.h"
 #include "dialogs/messages.h"
@@ -35,6 +36,7 @@ private Q_SLOTS:
     void dialogCloseButtonAnswersNo();
     void dialogEveryShowingStartsAtNo();
     void dialogCapturedAnswersAndBeeps();
+    void aBoxAskedWhileOpenIsNotAskedAgain();
     void progressScopeClosesOnEarlyExit();
     void progressClosesAtLastStep();
 };
@@ -159,6 +161,25 @@ void TestBoxes::dialogCapturedAnswersAndBeeps()
     QCOMPARE(cap.beeps, 3);
     QCOMPARE(cap.shown.at(0).caption, QStringLiteral("Внимание!"));
     QCOMPARE(cap.shown.at(0).kind, ShownMessage::Confirm);
+}
+
+// One box at a time: a message for the open DiaInf follows it; a question for the
+// open Dialog is answered no without showing.
+void TestBoxes::aBoxAskedWhileOpenIsNotAskedAgain()
+{
+    BoxWatch boxes;
+    QTimer::singleShot(0, [] { DiaInf::show(QStringLiteral("Второ")); });
+    DiaInf::show(QStringLiteral("Първо"));
+    QTRY_COMPARE(boxes.seen.size(), 2);
+    QCOMPARE(boxes.seen.at(0).second, QStringLiteral("Първо"));
+    QCOMPARE(boxes.seen.at(1).second, QStringLiteral("Второ"));
+
+    bool inner = true;
+    QTimer::singleShot(0, [&inner] { inner = Dialog::ask(QString(), QStringLiteral("Вътре?")); });
+    QVERIFY(!Dialog::ask(QString(), QStringLiteral("Отвън?")));
+    QVERIFY(!inner);
+    QCOMPARE(boxes.seen.size(), 3);
+    QCOMPARE(boxes.recursions, 0);
 }
 
 void TestBoxes::progressScopeClosesOnEarlyExit()

@@ -7,6 +7,7 @@
 #include "testdb.h"
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -18,6 +19,7 @@ private Q_SLOTS:
     void boundRecordsetColumnsAndLook();
     void stylesKeysAndRefresh();
     void editingDeletingAndRebind();
+    void keysInAnOpenCell();
 };
 
 static void seed(TestDb &db)
@@ -172,6 +174,90 @@ void TestGrid::editingDeletingAndRebind()
     g.Rebind();
     QCOMPARE(g.rowCount(), 1);
     QCOMPARE(g.text(0, 2), QStringLiteral("А"));
+    QVERIFY(mc.shown.isEmpty());
+}
+
+// Keys the cell editor has no use for end in the grid: none of them comes back to
+// the editor again. Enter and Backtab take the value (checked first) and close the
+// editor; the current row stays.
+void TestGrid::keysInAnOpenCell()
+{
+    TestDb db;
+    seed(db);
+    MessageCapture mc;
+    Connection &c = db.conn();
+    Recordset rs;
+    rs.open(c, "SELECT Data, Marsh, Klient, kola, km FROM tabl ORDER BY ID");
+    Grid g;
+    g.setSortColumns({});
+    g.setBoundRecordset(&rs);
+    g.Columns(5).setValidator([](const QString &t) { return t == "13" ? QStringLiteral("Не!") : QString(); });
+    int f4 = 0;
+    g.setKeyDown([&](int &code, int) {
+        if (code == 115) {
+            ++f4;
+            g.setAllowEdit(true);
+        }
+    });
+    g.show();
+    QApplication::setActiveWindow(&g);
+    QVERIFY(QTest::qWaitForWindowActive(&g));
+    g.SetFocus();
+    g.setCurrentIndex(g.model()->index(1, 4));
+    g.sendKey(115);
+    QCOMPARE(f4, 1);
+
+    auto open = [&](const QString &typed) -> QLineEdit * {
+        g.setCurrentIndex(g.model()->index(1, 4));
+        g.sendKey(113);
+        auto *le = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+        if (!le)
+            return nullptr;
+        le->selectAll();
+        le->del();
+        QTest::keyClicks(le, typed);
+        return le;
+    };
+
+    for (Qt::Key key : {Qt::Key_F2, Qt::Key_F4}) {
+        QLineEdit *le = open("21");
+        QVERIFY(le);
+        QTest::keyClick(le, key); // nothing for the editor: the cell stays open as it is
+        QVERIFY(g.isEditing());
+        QCOMPARE(le->text(), QStringLiteral("21"));
+        QTest::keyClick(le, Qt::Key_Escape);
+        QVERIFY(!g.isEditing());
+    }
+    QCOMPARE(f4, 2); // the key hook saw F4 once
+
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+        QLineEdit *le = open("13");
+        QVERIFY(le);
+        QTest::keyClick(le, key); // refused: the message, the cell stays open
+        QCOMPARE(mc.lastText(), QStringLiteral("Не!"));
+        QVERIFY(g.isEditing());
+        QCOMPARE(le->text(), QStringLiteral("13"));
+        mc.clear();
+        le->selectAll();
+        le->del();
+        QTest::keyClicks(le, key == Qt::Key_Return ? "31" : "32");
+        QTest::keyClick(le, key); // taken; the editor closes, the row stays
+        QVERIFY(!g.isEditing());
+        QVERIFY(mc.shown.isEmpty());
+        QCOMPARE(g.currentRow(), 1);
+        QCOMPARE(g.value(1, 5).toInt(), key == Qt::Key_Return ? 31 : 32);
+    }
+    QLineEdit *le = open("33");
+    QVERIFY(le);
+    QTest::keyClick(le, Qt::Key_Backtab); // taken; on to the cell before it, in the same row
+    QCOMPARE(g.currentIndex().column(), 3);
+    QCOMPARE(g.currentRow(), 1);
+    QCOMPARE(g.value(1, 5).toInt(), 33);
+    if (g.isEditing())
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QVERIFY(!g.isEditing());
+    QVERIFY(g.commitRow());
+    QCOMPARE(db.scalar("SELECT km FROM tabl WHERE Marsh='А'").toInt(), 33);
     QVERIFY(mc.shown.isEmpty());
 }
 

@@ -1,3 +1,4 @@
+#include "boxwatch.h"
 #include "dialogs/messages.h"
 #include "platform/database.h"
 #include "platform/numbers.h"
@@ -63,6 +64,7 @@ private slots:
     void birthDates();
     void screenAndPrint();
     void unknownNameAndBadDates();
+    void oneMessageAtATime();
 };
 
 void TestDAI::init()
@@ -273,6 +275,46 @@ void TestDAI::unknownNameAndBadDates()
     QCOMPARE(rptDAI().controlText("PageHeader", "Label28"), QString());
     QCOMPARE(rptDAI().controlText("PageHeader", "Label36"), QStringLiteral("00:00 на 01.01.2010 г."));
     QCOMPARE(rptDAI().pageCount(), 1);
+}
+
+// The check a period box schedules on leaving never asks the message box while
+// the print's message is open: it is dropped when the print refused the same
+// text, and otherwise comes after that message was closed.
+void TestDAI::oneMessageAtATime()
+{
+    DAI &d = open();
+    d.show();
+    QApplication::setActiveWindow(&d);
+    QVERIFY(QTest::qWaitForWindowActive(&d));
+    ReportCapture shown;
+    BoxWatch boxes;
+    d.Text1_1->setText(QStringLiteral("31.01.2010"));
+    d.Text1_0->setFocus();
+    typeText(d.Text1_0, QStringLiteral("а"));
+    QTest::mouseClick(d.cmdPrint, Qt::LeftButton);
+    QTest::qWait(100);
+    QCOMPARE(boxes.recursions, 0);
+    QCOMPARE(boxes.seen.size(), 1);
+    QVERIFY(boxes.seen.at(0).second.startsWith(QStringLiteral("Грешна дата!")));
+    QCOMPARE(d.focusWidget(), d.Text1_0);
+    QVERIFY(shown.shown.isEmpty());
+
+    // The first box empty, a wrong date left in the second: the print's message,
+    // then the second box's own.
+    d.Text1_0->clear();
+    QApplication::setActiveWindow(&d);
+    QVERIFY(QTest::qWaitForWindowActive(&d));
+    d.Text1_1->setFocus();
+    d.Text1_1->clear();
+    typeText(d.Text1_1, QStringLiteral("x"));
+    QTest::mouseClick(d.cmdPrint, Qt::LeftButton);
+    QTest::qWait(100);
+    QCOMPARE(boxes.recursions, 0);
+    QCOMPARE(boxes.seen.size(), 3);
+    QVERIFY(boxes.seen.at(1).second.startsWith(QStringLiteral("Няма въведен период!")));
+    QVERIFY(boxes.seen.at(2).second.startsWith(QStringLiteral("Грешна дата!")));
+    QCOMPARE(d.focusWidget(), d.Text1_1);
+    QVERIFY(shown.shown.isEmpty());
 }
 
 QTEST_MAIN(TestDAI)

@@ -6,6 +6,8 @@
 #include "testdb.h"
 
 #include <QFileDialog>
+#include <QLabel>
+#include <QPushButton>
 #include <QTimer>
 #include <QtTest>
 
@@ -330,6 +332,30 @@ void TestArchive::newYearCommandAsksAndReports()
     addTrip(db, QStringLiteral("Курс"));
     const QString copy = db.folder() + QLatin1Char('/') + QString::number(QDate::currentDate().year())
         + QStringLiteral(".arh");
+    {
+        // The question as the user meets it: Enter answers with the default
+        // button, which refuses.
+        QStringList seen;
+        bool okIsDefault = true;
+        QTimer enter;
+        enter.setInterval(5);
+        connect(&enter, &QTimer::timeout, [&] {
+            QWidget *w = QApplication::activeModalWidget();
+            if (!w || !w->isVisible())
+                return;
+            seen << w->findChild<QLabel *>(QStringLiteral("Label1"))->text();
+            if (auto *ok = w->findChild<QPushButton *>(QStringLiteral("OKButton")); ok && seen.size() == 1)
+                okIsDefault = ok->isDefault();
+            QTest::keyClick(w, Qt::Key_Return);
+        });
+        enter.start();
+        mnuNewPer(nullptr);
+        enter.stop();
+        QCOMPARE(seen, QStringList{QStringLiteral("Данните ще бъдат изтрити!\n\nДа продължа ли?")});
+        QVERIFY(!okIsDefault);
+        QCOMPARE(db.count(QStringLiteral("tabl")), 1);
+        QVERIFY(!QFile::exists(copy));
+    }
     {
         MessageCapture cap;
         cap.answers = {false};

@@ -1,3 +1,4 @@
+#include "boxwatch.h"
 #include "dialogs/diaseek.h"
 #include "dialogs/messages.h"
 #include "platform/database.h"
@@ -28,6 +29,8 @@ private Q_SLOTS:
     void correctionRecomputesTheAmounts();
     void textThatIsNoNumberIsRefusedInTheCell();
     void closingStoresThePendingEdit();
+    void keysInAnOpenCell();
+    void closingOnARefusedCellShowsOneMessage();
     void emptyPeriodOpensAnEmptyGrid();
     void targetOpensTheScreenModally();
     void screenshot();
@@ -286,6 +289,93 @@ void TestEditKM::closingStoresThePendingEdit()
     QVERIFY(!w.isVisible());
     QCOMPARE(db.scalar("SELECT km FROM tabl WHERE Marsh='А-маршрут'").toInt(), 75);
     QCOMPARE(db.scalar("SELECT bruto FROM tabl WHERE Marsh='А-маршрут'").toDouble(), 75.0); // 10 x 75 x 0.1
+}
+
+// The keys the cell editor has no use for, pressed in an open cell: the screen
+// keeps running; Enter takes the value and the trip stays the current one.
+void TestEditKM::keysInAnOpenCell()
+{
+    TestDb db;
+    seed(db);
+    MessageCapture mc;
+    EditKM w;
+    QVERIFY(w.load());
+    showActive(&w);
+    Grid *g = w.GridEX1;
+    goToColumn(g, 4);
+    QTest::keyClick(g, Qt::Key_Right); // on "Км"
+    QTest::keyClick(g, Qt::Key_F4);
+    QTest::keyClick(g, Qt::Key_F2); // the cell opens
+    auto *le = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+    QVERIFY(le);
+    for (Qt::Key key : {Qt::Key_F2, Qt::Key_F4, Qt::Key_F2})
+        QTest::keyClick(le, key);
+    QVERIFY(g->isEditing());
+    const int row = g->currentRow();
+    le->selectAll();
+    le->del();
+    typeText(le, QStringLiteral("сто"));
+    QTest::keyClick(le, Qt::Key_Return); // refused: the message, the cell stays open
+    QVERIFY(mc.lastText().startsWith(QStringLiteral("Грешни километри!")));
+    QVERIFY(g->isEditing());
+    mc.clear();
+    le->selectAll();
+    le->del();
+    typeText(le, QStringLiteral("30"));
+    QTest::keyClick(le, Qt::Key_Enter);
+    QVERIFY(!g->isEditing());
+    QCOMPARE(g->currentRow(), row);
+    QCOMPARE(g->text(row, 5), QStringLiteral("30"));
+    QCOMPARE(g->text(row, 8), QStringLiteral("180,00")); // 20 t x 30 km x 0.3
+    goToColumn(g, 7);
+    QTest::keyClick(g, Qt::Key_F2);
+    le = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+    QVERIFY(le);
+    le->selectAll();
+    le->del();
+    typeText(le, QStringLiteral("0,5"));
+    QTest::keyClick(le, Qt::Key_Backtab);
+    QVERIFY(!g->isEditing());
+    QCOMPARE(g->currentRow(), row);
+    QVERIFY(mc.shown.isEmpty());
+    w.cmdClose->click();
+    QCOMPARE(db.scalar("SELECT km FROM tabl WHERE Marsh='Първи ден'").toInt(), 30);
+    QCOMPARE(db.scalar("SELECT bruto FROM tabl WHERE Marsh='Първи ден'").toDouble(), 300.0);
+}
+
+// "Затвори" pressed on a cell holding a refused value: one message, the screen
+// stays open on the cell; the check of leaving the cell does not ask again.
+void TestEditKM::closingOnARefusedCellShowsOneMessage()
+{
+    TestDb db;
+    seed(db);
+    EditKM w;
+    QVERIFY(w.load());
+    showActive(&w);
+    Grid *g = w.GridEX1;
+    g->sendKey(115);
+    g->sendKey(113);
+    auto *le = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+    QVERIFY(le);
+    le->selectAll();
+    le->del();
+    typeText(le, QStringLiteral("сто"));
+    BoxWatch boxes;
+    QTest::mouseClick(w.cmdClose, Qt::LeftButton);
+    QTest::qWait(100);
+    QCOMPARE(boxes.recursions, 0);
+    QCOMPARE(boxes.seen.size(), 1);
+    QVERIFY(boxes.seen.at(0).second.startsWith(QStringLiteral("Грешни километри!")));
+    QVERIFY(w.isVisible());
+    QVERIFY(g->isEditing());
+    le->selectAll();
+    le->del();
+    typeText(le, QStringLiteral("75"));
+    QTest::mouseClick(w.cmdClose, Qt::LeftButton);
+    QTest::qWait(50);
+    QVERIFY(!w.isVisible());
+    QCOMPARE(boxes.seen.size(), 1);
+    QCOMPARE(db.scalar("SELECT km FROM tabl WHERE Marsh='Първи ден'").toInt(), 75);
 }
 
 void TestEditKM::emptyPeriodOpensAnEmptyGrid()
