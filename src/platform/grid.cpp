@@ -11,6 +11,8 @@
 #include <QStyledItemDelegate>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace kelm {
 
 namespace {
@@ -503,8 +505,10 @@ void Grid::RefreshRows()
 {
     // The view asks the rows it draws for their values and styles again; only
     // the shown rows are drawn, so a list of many thousand rows redraws as fast
-    // as a short one (no change notice walks every row).
+    // as a short one (no change notice walks every row). Code changes the
+    // current row: only its texts can ask for wider columns.
     m_model->forgetRowStyles();
+    fitRowTexts(currentRow());
     viewport()->update();
 }
 
@@ -524,15 +528,64 @@ void Grid::applyColumn(int c)
     if (c < 0 || c >= m_model->columns())
         return;
     const GridColumnDef &s = m_model->column(c);
-    if (s.width > 0)
-        setColumnWidth(c, tw(s.width));
     setColumnHidden(c, !s.visible);
+    // A column is as wide as its design says, or wider when its caption or its
+    // widest text needs more: a value is never cut; the grid scrolls sideways.
+    int width = s.width > 0 ? tw(s.width) : m_header->defaultSectionSize();
+    if (s.visible)
+        width = std::max({width, m_header->sectionSizeHint(c), cellWidthFor(textWidthOf(c))});
+    setColumnWidth(c, width);
 }
 
 void Grid::applyAllColumns()
 {
+    m_textWidths.clear();
     for (int c = 0; c < m_model->columns(); ++c)
         applyColumn(c);
+}
+
+int Grid::cellWidthFor(int textWidth) const
+{
+    // The cell draws its text inside the style's margins, left of the grid line.
+    const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+    return textWidth + 2 * margin + (showGrid() ? 1 : 0) + 1;
+}
+
+int Grid::textWidthOf(int c)
+{
+    // Measured once per load and column format; every row counts, not only the
+    // ones in view.
+    const QString &format = m_model->column(c).format;
+    auto known = m_textWidths.constFind(c);
+    if (known != m_textWidths.constEnd() && known->first == format)
+        return known->second;
+    const QFontMetrics fm(font());
+    const int widestChar = std::max(1, fm.maxWidth());
+    int widest = 0;
+    for (int r = 0, n = m_model->rowCount(); r < n; ++r) {
+        const QString t = m_model->text(r, c);
+        if (int(t.size()) * widestChar > widest) // else it cannot be wider
+            widest = std::max(widest, fm.horizontalAdvance(t));
+    }
+    m_textWidths.insert(c, {format, widest});
+    return widest;
+}
+
+void Grid::fitRowTexts(int row)
+{
+    if (row < 0 || row >= m_model->rowCount())
+        return;
+    const QFontMetrics fm(font());
+    for (int c = 0; c < m_model->columns(); ++c) {
+        auto known = m_textWidths.find(c);
+        if (known == m_textWidths.end())
+            continue; // measured whole when next applied
+        const int w = fm.horizontalAdvance(m_model->text(row, c));
+        if (w > known->second) {
+            known->second = w;
+            applyColumn(c);
+        }
+    }
 }
 
 // --- styles, events, settings ------------------------------------------------
@@ -897,8 +950,10 @@ void Grid::commitData(QWidget *editor)
     if (!src.isValid())
         return;
     const QVariant after = m_model->value(src.row(), src.column());
-    if (after != before || after.isNull() != before.isNull())
+    if (after != before || after.isNull() != before.isNull()) {
+        fitRowTexts(src.row());
         Q_EMIT cellEdited(src.row(), src.column() + 1);
+    }
 }
 
 void Grid::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint)
