@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QLineEdit>
 #include <QPainter>
+#include <QSet>
 #include <QStyledItemDelegate>
 #include <QTimer>
 
@@ -532,9 +533,32 @@ void Grid::applyColumn(int c)
     // A column is as wide as its design says, or wider when its caption or its
     // widest text needs more: a value is never cut; the grid scrolls sideways.
     int width = s.width > 0 ? tw(s.width) : m_header->defaultSectionSize();
-    if (s.visible)
-        width = std::max({width, m_header->sectionSizeHint(c), cellWidthFor(textWidthOf(c))});
+    if (s.visible) {
+        width = std::max(width, m_header->sectionSizeHint(c));
+        auto known = m_textWidths.constFind(c);
+        if (known != m_textWidths.constEnd() && known->first == s.format)
+            width = std::max(width, cellWidthFor(known->second));
+        else
+            fitSoon();
+    }
     setColumnWidth(c, width);
+}
+
+void Grid::fitSoon()
+{
+    // A screen sets its columns one setting at a time right after binding the
+    // rows: the texts are measured once, when it is done, before anything is drawn.
+    if (m_fitPending)
+        return;
+    m_fitPending = true;
+    QTimer::singleShot(0, this, [this] {
+        m_fitPending = false;
+        for (int c = 0; c < m_model->columns(); ++c)
+            if (m_model->column(c).visible) {
+                textWidthOf(c);
+                applyColumn(c);
+            }
+    });
 }
 
 void Grid::applyAllColumns()
@@ -559,13 +583,42 @@ int Grid::textWidthOf(int c)
     auto known = m_textWidths.constFind(c);
     if (known != m_textWidths.constEnd() && known->first == format)
         return known->second;
+    // Each text is first estimated by the sum of its letters' widths (kept per
+    // letter); only the texts that come near the widest estimate are measured
+    // as drawn, so a list of many thousand rows costs little more than a short one.
     const QFontMetrics fm(font());
-    const int widestChar = std::max(1, fm.maxWidth());
+    QHash<QChar, int> letters;
+    auto estimate = [&](const QString &t) {
+        int w = 0;
+        for (QChar ch : t) {
+            auto it = letters.constFind(ch);
+            if (it == letters.constEnd())
+                it = letters.insert(ch, fm.horizontalAdvance(ch));
+            w += *it;
+        }
+        return w;
+    };
+    const int n = m_model->rowCount();
+    QVector<QPair<int, QString>> estimates;
+    estimates.reserve(n);
+    int most = 0;
+    for (int r = 0; r < n; ++r) {
+        QString t = m_model->text(r, c);
+        const int e = estimate(t);
+        most = std::max(most, e);
+        estimates.append({e, std::move(t)});
+    }
+    // Shaping and kerning move a text's width by a few per cent at most.
+    const int near = most - most / 8 - 4;
     int widest = 0;
-    for (int r = 0, n = m_model->rowCount(); r < n; ++r) {
-        const QString t = m_model->text(r, c);
-        if (int(t.size()) * widestChar > widest) // else it cannot be wider
+    QSet<QString> measured;
+    for (const auto &[e, t] : estimates) {
+        if (e < near)
+            continue;
+        if (!measured.contains(t)) {
+            measured.insert(t);
             widest = std::max(widest, fm.horizontalAdvance(t));
+        }
     }
     m_textWidths.insert(c, {format, widest});
     return widest;

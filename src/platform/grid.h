@@ -204,6 +204,7 @@ private:
     int cellWidthFor(int textWidth) const;
     int textWidthOf(int c);
     void fitRowTexts(int row);
+    void fitSoon();
     void afterBind();
     void followRecordset();
     void rowChanged(const QModelIndex &current, const QModelIndex &previous);
@@ -233,6 +234,7 @@ private:
     QPersistentModelIndex m_editIndex;
     // Per column: the format its texts were measured in, and their widest width.
     QHash<int, QPair<QString, int>> m_textWidths;
+    bool m_fitPending = false;
 };
 
 } // namespace kelm
