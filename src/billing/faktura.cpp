@@ -53,8 +53,7 @@ Faktura::Faktura(QWidget *parent) : QDialog(parent)
     GridEX1 = frame.grid;
 
     Label1 = listLabel(this, QStringLiteral("Label1"), QStringLiteral("Сума за плащане:"));
-    Label4 = listLabel(this, QStringLiteral("Label4"), QStringLiteral("лв"));
-    Label4->setMinimumWidth(140);
+    Label4 = listLabel(this, QStringLiteral("Label4"), QStringLiteral("лв"), true, 140);
     Label7 = listLabel(this, QStringLiteral("Label7"), QStringLiteral("Space"));
     Label8 = listLabel(this, QStringLiteral("Label8"), QStringLiteral("- Маркира плащане"), false);
 

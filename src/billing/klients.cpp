@@ -62,11 +62,10 @@ Klients::Klients(QWidget *parent) : QDialog(parent)
     GridEX1 = frame.grid;
 
     Label1 = listLabel(this, QStringLiteral("Label1"), QStringLiteral("Всичко:"));
-    Label2 = listLabel(this, QStringLiteral("Label2"), QStringLiteral("км"));
-    Label3 = listLabel(this, QStringLiteral("Label3"), QStringLiteral("тон"));
-    Label4 = listLabel(this, QStringLiteral("Label4"), QStringLiteral("лв"));
+    Label2 = listLabel(this, QStringLiteral("Label2"), QStringLiteral("км"), true, 90);
+    Label3 = listLabel(this, QStringLiteral("Label3"), QStringLiteral("тон"), true, 90);
+    Label4 = listLabel(this, QStringLiteral("Label4"), QStringLiteral("лв"), true, 90);
     for (QLabel *l : {Label2, Label3, Label4}) {
-        l->setMinimumWidth(90);
         l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         l->setFrameShape(QFrame::Panel);
         l->setFrameShadow(QFrame::Sunken);

@@ -8,6 +8,7 @@
 #include "platform/numbers.h"
 #include "shell/textchecks.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QGroupBox>
 #include <QLabel>
@@ -122,7 +123,9 @@ SeekDialog::SeekDialog(const QString &objectName, QWidget *parent) : QDialog(par
     Text1_1->setObjectName(QStringLiteral("Text1_1"));
     for (QLineEdit *box : {Text1_0, Text1_1}) {
         QPalette p = box->palette();
-        p.setColor(QPalette::Text, Qt::blue);
+        // Blue while the box takes dates; a disabled box keeps the grey text.
+        p.setColor(QPalette::Active, QPalette::Text, Qt::blue);
+        p.setColor(QPalette::Inactive, QPalette::Text, Qt::blue);
         box->setPalette(p);
         watchText(box);
     }
@@ -251,8 +254,12 @@ void SeekDialog::cancel()
 void SeekDialog::paint(QWidget *w, const QColor &c)
 {
     QPalette p = w->palette();
-    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+    for (auto group : {QPalette::Active, QPalette::Inactive})
         p.setColor(group, QPalette::Base, c);
+    // A box the mode disables looks disabled whatever its colour: grey text on
+    // the window's background, so that nobody types into it.
+    p.setColor(QPalette::Disabled, QPalette::Base, w->window()->palette().color(QPalette::Window));
+    p.setColor(QPalette::Disabled, QPalette::Text, QApplication::palette().color(QPalette::Disabled, QPalette::Text));
     w->setPalette(p);
     if (auto *combo = qobject_cast<QComboBox *>(w); combo && combo->lineEdit())
         combo->lineEdit()->setPalette(p);

@@ -4,6 +4,7 @@
 #include "dialogs/dialog.h"
 #include "dialogs/messages.h"
 #include "platform/database.h"
+#include "platform/fittexts.h"
 #include "platform/numbers.h"
 
 #include <QApplication>
@@ -137,7 +138,8 @@ QAbstractButton *DataForm::takeOrMake(const QString &name, const QString &captio
     const QString full = name + m_suffix;
     if (auto *b = m_screen->findChild<QAbstractButton *>(full))
         return b;
-    auto *b = new QPushButton(caption, panel);
+    // A command button is at least 81 wide and never narrower than its caption.
+    auto *b = navigation ? new QPushButton(caption, panel) : new LeastButton(caption, panel, 81);
     b->setObjectName(full);
     // No template button answers Enter by itself.
     b->setAutoDefault(false);
@@ -145,8 +147,6 @@ QAbstractButton *DataForm::takeOrMake(const QString &name, const QString &captio
     if (navigation) {
         b->setFixedSize(28, 24);
         b->setFocusPolicy(Qt::TabFocus);
-    } else {
-        b->setMinimumWidth(81);
     }
     if (panel->layout())
         panel->layout()->addWidget(b);

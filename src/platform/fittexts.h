@@ -5,6 +5,8 @@
 // right in the same frame moves right by as much, and the frame and the window
 // grow with it. Nothing ever shrinks, so calling it again changes nothing.
 
+#include <algorithm>
+
 class QWidget;
 
 namespace kelm {
@@ -12,5 +14,41 @@ namespace kelm {
 // Fits the texts of a window and of every frame in it; call it once the texts
 // are set (again after a mode changes them).
 void fitTexts(QWidget *window);
+
+} // namespace kelm
+
+#include <QLabel>
+#include <QPushButton>
+
+namespace kelm {
+
+// A label or button at least as wide as its design asks, and wider when its
+// text needs it. (A widget's minimum width, once set, would hold a layout to it
+// even when a larger amount or a longer caption needs more: the text would be
+// cut.)
+class LeastLabel : public QLabel {
+public:
+    explicit LeastLabel(const QString &text, QWidget *parent = nullptr, int leastWidth = 0)
+        : QLabel(text, parent), m_least(leastWidth) {}
+    void setLeastWidth(int w) { m_least = w; updateGeometry(); }
+    QSize sizeHint() const override { return atLeast(QLabel::sizeHint()); }
+    QSize minimumSizeHint() const override { return atLeast(QLabel::minimumSizeHint()); }
+
+private:
+    QSize atLeast(QSize s) const { return {std::max(s.width(), m_least), s.height()}; }
+    int m_least;
+};
+
+class LeastButton : public QPushButton {
+public:
+    explicit LeastButton(const QString &text, QWidget *parent = nullptr, int leastWidth = 0)
+        : QPushButton(text, parent), m_least(leastWidth) {}
+    QSize sizeHint() const override { return atLeast(QPushButton::sizeHint()); }
+    QSize minimumSizeHint() const override { return atLeast(QPushButton::minimumSizeHint()); }
+
+private:
+    QSize atLeast(QSize s) const { return {std::max(s.width(), m_least), s.height()}; }
+    int m_least;
+};
 
 } // namespace kelm

@@ -9,7 +9,11 @@
 #include <QMouseEvent>
 #include <QLineEdit>
 #include <QPainter>
+#include <QSet>
 #include <QStyledItemDelegate>
+#include <QTimer>
+
+#include <algorithm>
 
 namespace kelm {
 
@@ -518,8 +522,10 @@ void Grid::RefreshRows()
 {
     // The view asks the rows it draws for their values and styles again; only
     // the shown rows are drawn, so a list of many thousand rows redraws as fast
-    // as a short one (no change notice walks every row).
+    // as a short one (no change notice walks every row). Code changes the
+    // current row: only its texts can ask for wider columns.
     m_model->forgetRowStyles();
+    fitRowTexts(currentRow());
     viewport()->update();
 }
 
@@ -539,15 +545,116 @@ void Grid::applyColumn(int c)
     if (c < 0 || c >= m_model->columns())
         return;
     const GridColumnDef &s = m_model->column(c);
-    if (s.width > 0)
-        setColumnWidth(c, tw(s.width));
     setColumnHidden(c, !s.visible);
+    // A column is as wide as its design says, or wider when its caption or its
+    // widest text needs more: a value is never cut; the grid scrolls sideways.
+    int width = s.width > 0 ? tw(s.width) : m_header->defaultSectionSize();
+    if (s.visible) {
+        width = std::max(width, m_header->sectionSizeHint(c));
+        auto known = m_textWidths.constFind(c);
+        if (known != m_textWidths.constEnd() && known->first == s.format)
+            width = std::max(width, cellWidthFor(known->second));
+        else
+            fitSoon();
+    }
+    setColumnWidth(c, width);
+}
+
+void Grid::fitSoon()
+{
+    // A screen sets its columns one setting at a time right after binding the
+    // rows: the texts are measured once, when it is done, before anything is drawn.
+    if (m_fitPending)
+        return;
+    m_fitPending = true;
+    QTimer::singleShot(0, this, [this] {
+        m_fitPending = false;
+        for (int c = 0; c < m_model->columns(); ++c)
+            if (m_model->column(c).visible) {
+                textWidthOf(c);
+                applyColumn(c);
+            }
+    });
 }
 
 void Grid::applyAllColumns()
 {
+    m_textWidths.clear();
     for (int c = 0; c < m_model->columns(); ++c)
         applyColumn(c);
+}
+
+int Grid::cellWidthFor(int textWidth) const
+{
+    // The cell draws its text inside the style's margins, left of the grid line.
+    const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+    return textWidth + 2 * margin + (showGrid() ? 1 : 0) + 1;
+}
+
+int Grid::textWidthOf(int c)
+{
+    // Measured once per load and column format; every row counts, not only the
+    // ones in view.
+    const QString &format = m_model->column(c).format;
+    auto known = m_textWidths.constFind(c);
+    if (known != m_textWidths.constEnd() && known->first == format)
+        return known->second;
+    // Each text is first estimated by the sum of its letters' widths (kept per
+    // letter); only the texts that come near the widest estimate are measured
+    // as drawn, so a list of many thousand rows costs little more than a short one.
+    const QFontMetrics fm(font());
+    QHash<QChar, int> letters;
+    auto estimate = [&](const QString &t) {
+        int w = 0;
+        for (QChar ch : t) {
+            auto it = letters.constFind(ch);
+            if (it == letters.constEnd())
+                it = letters.insert(ch, fm.horizontalAdvance(ch));
+            w += *it;
+        }
+        return w;
+    };
+    const int n = m_model->rowCount();
+    QVector<QPair<int, QString>> estimates;
+    estimates.reserve(n);
+    int most = 0;
+    for (int r = 0; r < n; ++r) {
+        QString t = m_model->text(r, c);
+        const int e = estimate(t);
+        most = std::max(most, e);
+        estimates.append({e, std::move(t)});
+    }
+    // Shaping and kerning move a text's width by a few per cent at most.
+    const int near = most - most / 8 - 4;
+    int widest = 0;
+    QSet<QString> measured;
+    for (const auto &[e, t] : estimates) {
+        if (e < near)
+            continue;
+        if (!measured.contains(t)) {
+            measured.insert(t);
+            widest = std::max(widest, fm.horizontalAdvance(t));
+        }
+    }
+    m_textWidths.insert(c, {format, widest});
+    return widest;
+}
+
+void Grid::fitRowTexts(int row)
+{
+    if (row < 0 || row >= m_model->rowCount())
+        return;
+    const QFontMetrics fm(font());
+    for (int c = 0; c < m_model->columns(); ++c) {
+        auto known = m_textWidths.find(c);
+        if (known == m_textWidths.end())
+            continue; // measured whole when next applied
+        const int w = fm.horizontalAdvance(m_model->text(row, c));
+        if (w > known->second) {
+            known->second = w;
+            applyColumn(c);
+        }
+    }
 }
 
 // --- styles, events, settings ------------------------------------------------
@@ -949,8 +1056,10 @@ void Grid::commitData(QWidget *editor)
     if (!src.isValid())
         return;
     const QVariant after = m_model->value(src.row(), src.column());
-    if (after != before || after.isNull() != before.isNull())
+    if (after != before || after.isNull() != before.isNull()) {
+        fitRowTexts(src.row());
         Q_EMIT cellEdited(src.row(), src.column() + 1);
+    }
 }
 
 void Grid::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint)

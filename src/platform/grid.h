@@ -16,6 +16,7 @@
 
 #include "platform/gridmodel.h"
 
+#include <QHash>
 #include <QHeaderView>
 #include <QPersistentModelIndex>
 #include <QPointer>
@@ -208,6 +209,12 @@ private:
 
     void applyColumn(int c);
     void applyAllColumns();
+    // Pixels a cell needs for a text of textWidth pixels; the widest text of a
+    // column in pixels; a changed row widens the columns its texts outgrow.
+    int cellWidthFor(int textWidth) const;
+    int textWidthOf(int c);
+    void fitRowTexts(int row);
+    void fitSoon();
     void afterBind();
     void followRecordset();
     void rowChanged(const QModelIndex &current, const QModelIndex &previous);
@@ -238,6 +245,9 @@ private:
     std::unique_ptr<LeaveCheck> m_leaveCheck;
     QPointer<QWidget> m_editor;
     QPersistentModelIndex m_editIndex;
+    // Per column: the format its texts were measured in, and their widest width.
+    QHash<int, QPair<QString, int>> m_textWidths;
+    bool m_fitPending = false;
 };
 
 } // namespace kelm

@@ -3,8 +3,15 @@
 #include "dialogs/diainf.h"
 #include "platform/database.h"
 
+#include <QDateTime>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QIdentityProxyModel>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QTranslator>
+
+#include <cstring>
 
 namespace kelm {
 
@@ -45,14 +52,105 @@ bool runGuarded(const QString &caption, const std::function<void()> &command)
     }
 }
 
+namespace {
+
+// What Qt's own Bulgarian lacks of the texts its print and file dialogs show.
+struct QtText {
+    const char *context;
+    const char *source;
+    const char *bulgarian;
+};
+const QtText kMissingQtTexts[] = {
+    {"QPrintSettingsOutput", "Pages", "Страници"},
+    {"QPrintSettingsOutput", "Double Sided Printing", "Двустранен печат"},
+    {"QPrintSettingsOutput", "Off", "Изключен"},
+    {"QPrintSettingsOutput", "Long side binding", "Подвързване по дългата страна"},
+    {"QPrintSettingsOutput", "Short side binding", "Подвързване по късата страна"},
+    {"QPrintSettingsOutput",
+     "Specify pages or ranges separated by commas. Ranges are specified by two numbers separated by a hyphen. "
+     "E.g: 3,5-7,9 prints pages 3, 5, 6, 7 and 9.",
+     "Посочете страници или интервали, разделени със запетаи. Интервалът се задава с две числа, разделени с "
+     "тире. Напр.: 3,5-7,9 печата страници 3, 5, 6, 7 и 9."},
+    {"QPrintPropertiesWidget", "Advanced", "Допълнителни"},
+    {"QPrintPropertiesWidget", "There are conflicts in some options. Please fix them.",
+     "Някои от настройките си противоречат. Моля, поправете ги."},
+    {"QAbstractFileIconProvider", "Folder", "Папка"},
+    {"QAbstractFileIconProvider", "Drive", "Устройство"},
+};
+
+// Consulted before Qt's own translation (the last one installed is asked
+// first); every other text falls through to it.
+class MissingQtTexts : public QTranslator {
+public:
+    using QTranslator::QTranslator;
+    QString translate(const char *context, const char *sourceText, const char *, int) const override
+    {
+        if (!context || !sourceText)
+            return QString();
+        for (const QtText &t : kMissingQtTexts)
+            if (std::strcmp(t.context, context) == 0 && std::strcmp(t.source, sourceText) == 0)
+                return QString::fromUtf8(t.bulgarian);
+        return QString();
+    }
+    bool isEmpty() const override { return false; }
+};
+
+// The file dialog's sizes and dates ("Size", "Date Modified"), in Bulgarian
+// whatever the machine's locale (Qt writes them in the system's). Only the
+// dialog's view changes: the program's own numbers and dates never go through
+// a locale.
+class BulgarianFileDates : public QIdentityProxyModel {
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        auto *fs = qobject_cast<QFileSystemModel *>(sourceModel());
+        if (role != Qt::DisplayRole || !fs || (index.column() != 1 && index.column() != 3))
+            return QIdentityProxyModel::data(index, role);
+        const QLocale bg(QLocale::Bulgarian, QLocale::Bulgaria);
+        const QModelIndex source = mapToSource(index);
+        if (index.column() == 1)
+            return fs->isDir(source) ? QIdentityProxyModel::data(index, role) : bg.formattedDataSize(fs->size(source));
+        const QDateTime t = fs->lastModified(source);
+        return t.isValid() ? bg.toString(t, QStringLiteral("d MMM yyyy HH:mm")) : QString();
+    }
+};
+
+// Gives every file dialog of Qt's own (not a native one) its Bulgarian dates
+// as it is first shown.
+class FileDialogDates : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show)
+            if (auto *dlg = qobject_cast<QFileDialog *>(watched))
+                if (!dynamic_cast<BulgarianFileDates *>(dlg->proxyModel()))
+                    dlg->setProxyModel(new BulgarianFileDates(dlg));
+        return false;
+    }
+};
+
+} // namespace
+
 bool loadQtTranslations(QCoreApplication &app)
 {
+    // Once per application, however often it is called.
+    const QString dates = QStringLiteral("FileDialogDates");
+    if (!app.findChild<QObject *>(dates, Qt::FindDirectChildrenOnly)) {
+        auto *filter = new FileDialogDates(&app);
+        filter->setObjectName(dates);
+        app.installEventFilter(filter);
+    }
     auto *qt = new QTranslator(&app);
     if (!qt->load(QStringLiteral("qtbase_bg"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         delete qt;
         return false;
     }
-    return QCoreApplication::installTranslator(qt);
+    if (!QCoreApplication::installTranslator(qt))
+        return false;
+    // Ours after Qt's, so that it is asked first.
+    return QCoreApplication::installTranslator(new MissingQtTexts(&app));
 }
 
 Application::Application(int &argc, char **argv) : QApplication(argc, argv)

@@ -20,7 +20,10 @@ void reportFailure(const QString &caption, std::exception_ptr failure);
 
 // Loads Qt's own Bulgarian texts (qtbase_bg from Qt's translations folder), so
 // that standard buttons, file and print dialogs and the context menus of text
-// boxes speak Bulgarian. False when they are not installed: Qt then speaks English.
+// boxes speak Bulgarian, and after them the program's own Bulgarian for the few
+// texts of the print and file dialogs that Qt's lacks. Qt's own file dialogs show
+// their dates in Bulgarian too. False when Qt's texts are not installed: Qt then
+// speaks English.
 bool loadQtTranslations(QCoreApplication &app);
 
 // The last line of defence: an exception that escapes an event handler is

@@ -1,6 +1,7 @@
 #include "shell/listframe.h"
 
 #include "platform/database.h"
+#include "platform/fittexts.h"
 #include "platform/grid.h"
 
 #include <QLabel>
@@ -31,9 +32,9 @@ ListFrame buildListFrame(QWidget *screen)
     return f;
 }
 
-QLabel *listLabel(QWidget *screen, const QString &name, const QString &text, bool bold)
+QLabel *listLabel(QWidget *screen, const QString &name, const QString &text, bool bold, int leastWidth)
 {
-    auto *l = new QLabel(text, screen);
+    auto *l = new LeastLabel(text, screen, leastWidth);
     l->setObjectName(name);
     if (bold) {
         QFont f = l->font();
@@ -45,11 +46,9 @@ QLabel *listLabel(QWidget *screen, const QString &name, const QString &text, boo
 
 QPushButton *listButton(QWidget *screen, const QString &name, const QString &caption, int minWidth)
 {
-    auto *b = new QPushButton(caption, screen);
+    auto *b = new LeastButton(caption, screen, minWidth);
     b->setObjectName(name);
     b->setAutoDefault(false);
-    if (minWidth > 0)
-        b->setMinimumWidth(minWidth);
     return b;
 }
 

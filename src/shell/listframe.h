@@ -28,10 +28,11 @@ struct ListFrame {
 // Makes the title line and the grid on `screen`, in the screen's new vertical
 // layout.
 ListFrame buildListFrame(QWidget *screen);
-// A named label of the bottom rows, bold or in the plain face.
-QLabel *listLabel(QWidget *screen, const QString &name, const QString &text, bool bold = true);
-// A named button of the bottom rows that never takes Enter as the default; a
-// minimum width when given.
+// A named label of the bottom rows, bold or in the plain face; at least
+// leastWidth wide when given, and always as wide as its text.
+QLabel *listLabel(QWidget *screen, const QString &name, const QString &text, bool bold = true, int leastWidth = 0);
+// A named button of the bottom rows that never takes Enter as the default; at
+// least minWidth wide when given, and always as wide as its caption.
 QPushButton *listButton(QWidget *screen, const QString &name, const QString &caption, int minWidth = 0);
 
 // One column of a list grid: its caption (centred over it), width in twips,

@@ -4,6 +4,7 @@
 #include "dialogs/fillcombo.h"
 #include "dialogs/mousepointer.h"
 #include "platform/dataform.h"
+#include "platform/fittexts.h"
 #include "platform/numbers.h"
 #include "platform/singlewindow.h"
 #include "platform/version.h"
@@ -173,6 +174,13 @@ void Sklad::buildControls()
     connect(Combo2, &QComboBox::editTextChanged, this, [this] { updateLocks(); });
     Combo1->lineEdit()->installEventFilter(this);
     Combo1->installEventFilter(this);
+
+    // The amount label has room for the largest amount a line can hold (the
+    // largest quantity at the largest price); the frame and the window widen
+    // with it, and the buttons keep their captions whole.
+    Label1->setText(moneyText(limits::kQuantity * limits::kPrice));
+    fitTexts(this);
+    Label1->clear();
 
     QList<QWidget *> order{Combo1, m_txt.value(2), Combo2, m_txt.value(0), m_txt.value(4), m_txt.value(5)};
     for (const char *b : {"cmdAdd", "cmdEdit", "cmdUpdate", "cmdDelete", "cmdCancel", "cmdClose", "cmdFirst",

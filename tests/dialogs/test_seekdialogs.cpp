@@ -67,6 +67,32 @@ QColor baseOf(QWidget *w)
     return w->palette().color(QPalette::Base);
 }
 
+// Every box the mode disables looks disabled as drawn: the window's background
+// inside it, and grey text.
+void checkDisabledLookDisabled(QDialog &d, const char *mode)
+{
+    const QColor window = d.palette().color(QPalette::Window);
+    const QColor grey = QApplication::palette().color(QPalette::Disabled, QPalette::Text);
+    const QPixmap picture = d.grab();
+    lookAt(picture, QByteArray(QByteArray("seek-") + mode + ".png").replace(' ', '-').constData());
+    const QImage shot = picture.toImage();
+    int seen = 0;
+    for (QWidget *w : d.findChildren<QWidget *>()) {
+        if (!(qobject_cast<QLineEdit *>(w) || qobject_cast<QComboBox *>(w)) || !w->isVisibleTo(&d) || w->isEnabled()
+            || qobject_cast<QComboBox *>(w->parentWidget()))
+            continue;
+        ++seen;
+        const QString what = QString::fromLatin1(mode) + QLatin1Char(' ') + w->objectName();
+        QWidget *text = qobject_cast<QComboBox *>(w) ? static_cast<QComboBox *>(w)->lineEdit() : w;
+        QCOMPARE(text->palette().color(QPalette::Disabled, QPalette::Text), grey);
+        // A point inside the box, left of a list's arrow, where no text is drawn.
+        const QPoint inside = w->mapTo(&d, QPoint(4, w->height() / 2));
+        QVERIFY2(shot.pixelColor(inside) == window,
+                 qPrintable(what + QStringLiteral(" is drawn ") + shot.pixelColor(inside).name()));
+    }
+    QVERIFY2(seen > 0, mode);
+}
+
 } // namespace
 
 class TestSeekDialogs : public QObject {
@@ -257,6 +283,8 @@ void TestSeekDialogs::diaSeekLayoutPerMode()
         QCOMPARE(d.Combo1->currentText(), c.list.value(0));
         QCOMPARE(d.windowTitle(), QStringLiteral("Условия за търсене"));
         QCOMPARE(d.Text1_0->text(), QString());
+        if (!c.dates || (!c.listEnabled && c.listVisible))
+            checkDisabledLookDisabled(d, c.mode);
         QVERIFY(!d.lYes);
         QVERIFY(!isWaitPointer());
         d.reject();
@@ -486,11 +514,14 @@ void TestSeekDialogs::fieldsTurnWhiteAndSearchBecomesDefault()
     QCOMPARE(cap.lastText(), kMissingPeriod);
     all.hide();
 
-    // Disabled fields of the article layout stay grey.
+    // Disabled fields of the article layout look disabled.
     DiaSeekAll &art = open<DiaSeekAll>("SkladPRN");
-    QCOMPARE(baseOf(art.Combo1), QColor(192, 192, 192));
-    QCOMPARE(baseOf(art.Text2), QColor(192, 192, 192));
+    checkDisabledLookDisabled(art, "SkladPRN");
     art.hide();
+    DiaSeekAlt &alt = open<DiaSeekAlt>("All");
+    QVERIFY(!alt.Combo1->isEnabled());
+    checkDisabledLookDisabled(alt, "DiaSeekAlt All");
+    alt.hide();
 }
 
 void TestSeekDialogs::diaSeekAltModes()

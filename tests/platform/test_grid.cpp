@@ -20,6 +20,7 @@ private Q_SLOTS:
     void stylesKeysAndRefresh();
     void editingDeletingAndRebind();
     void keysInAnOpenCell();
+    void columnsGrowToTheirWidestText();
 };
 
 static void seed(TestDb &db)
@@ -50,11 +51,13 @@ void TestGrid::boundRecordsetColumnsAndLook()
     QCOMPARE(rs.currentIndex(), 2); // moving in the grid moves the record
 
     g.Columns(1).setCaption("Дата").setWidth(1200).setHeaderAlignment(1);
-    g.Columns(5).setFormat("###0").setTextAlignment(2).setEditType(0);
+    g.Columns(5).setFormat("###0").setTextAlignment(2).setEditType(0).setWidth(1200);
     g.Columns(6).setFormat("###0.000");
     g.Columns(7).setFormat("###0.00").setCellStyle("Prihod");
     g.Columns(2).setVisible(false);
-    QCOMPARE(g.columnWidth(0), 80); // 15 twips to a pixel
+    QCoreApplication::processEvents(); // the texts are measured once the columns are set
+    QCOMPARE(g.columnWidth(4), 80); // 15 twips to a pixel, where the values fit
+    QVERIFY(g.columnWidth(0) > 80); // a bold date needs more than 1200 twips
     QVERIFY(g.isColumnHidden(1));
     QCOMPARE(g.model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Дата"));
     QCOMPARE(g.model()->headerData(0, Qt::Horizontal, Qt::TextAlignmentRole).value<Qt::Alignment>(),
@@ -258,6 +261,62 @@ void TestGrid::keysInAnOpenCell()
     QVERIFY(!g.isEditing());
     QVERIFY(g.commitRow());
     QCOMPARE(db.scalar("SELECT km FROM tabl WHERE Marsh='А'").toInt(), 33);
+    QVERIFY(mc.shown.isEmpty());
+}
+
+// The room a cell gives its text, as the cell draws it: inside the style's
+// margins, left of the grid line.
+static int roomFor(const Grid &g, int col)
+{
+    const int margin = g.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &g) + 1;
+    return g.columnWidth(col) - 2 * margin - 1;
+}
+
+static bool fits(const Grid &g, int row, int col)
+{
+    return g.fontMetrics().horizontalAdvance(g.text(row, col + 1)) < roomFor(g, col);
+}
+
+void TestGrid::columnsGrowToTheirWidestText()
+{
+    TestDb db;
+    seed(db);
+    db.exec("UPDATE tabl SET Marsh=? WHERE Marsh='В'", {QString("София - Пловдив - Бургас - Варна - Русе - Видин - Монтана - Враца")});
+    MessageCapture mc;
+    Recordset rs;
+    rs.open(db.conn(), "SELECT Data, Marsh, km, bruto FROM tabl ORDER BY ID");
+    Grid g;
+    g.setSortColumns({});
+    g.setBoundRecordset(&rs);
+    g.Columns(2).setCaption("Маршрут").setWidth(600);
+    g.Columns(3).setCaption("Километри по пътя").setWidth(300);
+    g.Columns(4).setCaption("Сума").setFormat("###0.00").setWidth(300);
+    QCoreApplication::processEvents(); // the texts are measured once the columns are set
+    // After the load: the long route, the caption wider than its design, the amounts.
+    QVERIFY(fits(g, 2, 1));
+    QVERIFY(g.horizontalHeader()->sectionSize(2) >= g.horizontalHeader()->sectionSizeHint(2));
+    for (int r = 0; r < g.rowCount(); ++r)
+        QVERIFY(fits(g, r, 3));
+
+    // A refresh after code changed the current row, and a correction typed in.
+    g.setCurrentRow(0);
+    g.gridModel()->setValue(0, 3, 10000000.0);
+    g.RefreshRows();
+    QVERIFY2(fits(g, 0, 3), qPrintable(g.text(0, 4)));
+    g.show();
+    QApplication::setActiveWindow(&g);
+    g.SetFocus();
+    g.setAllowEdit(true);
+    g.setCurrentIndex(g.model()->index(1, 2));
+    g.sendKey(113);
+    QVERIFY(g.isEditing());
+    for (int i = 0; i < 5; ++i) {
+        QKeyEvent nine(QEvent::KeyPress, Qt::Key_unknown, {}, "9");
+        QCoreApplication::sendEvent(QApplication::focusWidget(), &nine);
+    }
+    g.sendKey(40); // leaving the row stores it
+    QCOMPARE(g.text(1, 3), QStringLiteral("99999"));
+    QVERIFY(fits(g, 1, 2));
     QVERIFY(mc.shown.isEmpty());
 }
 

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QtTest>
 
 void checkNoOverlap(QWidget *top)
@@ -38,6 +39,20 @@ void checkNoOverlap(QWidget *top)
                 continue;
             QVERIFY2(!rectOf(w).intersects(rectOf(o)), qPrintable(what + QStringLiteral(" meets ") + o->objectName()));
         }
+    }
+}
+
+void checkButtonsWhole(QWidget *top)
+{
+    for (QPushButton *b : top->findChildren<QPushButton *>()) {
+        if (!b->isVisibleTo(top) || b->text().isEmpty())
+            continue;
+        const QString what = b->objectName() + QStringLiteral(" \"") + b->text() + QStringLiteral("\"");
+        QVERIFY2(b->width() >= b->sizeHint().width(), qPrintable(what + QStringLiteral(" is cut")));
+        // Every frame it sits in shows it whole, up to the window.
+        for (QWidget *w = b; w != top && w->parentWidget(); w = w->parentWidget())
+            QVERIFY2(w->parentWidget()->rect().contains(w->geometry()),
+                     qPrintable(what + QStringLiteral(" runs out of ") + w->parentWidget()->objectName()));
     }
 }
 

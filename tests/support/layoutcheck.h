@@ -8,5 +8,9 @@ class QWidget;
 // Fails the running test (QVERIFY) at the first caption cut or overlapping.
 void checkNoOverlap(QWidget *top);
 
+// Fails the running test at the first button whose caption does not fit it or
+// that its frame or window cuts off.
+void checkButtonsWhole(QWidget *top);
+
 // With KELM_SHOTS naming a folder, a picture of what the test saw goes there.
 void lookAt(const QPixmap &picture, const char *name);

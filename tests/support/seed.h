@@ -22,3 +22,23 @@ void seekPeriod(Seek &d, const QString &from, const QString &to)
     d.StartData = from;
     d.EndData = to;
 }
+
+// The widest values a real office types: a 48-character company name, a
+// 70-character address, a 49-character e-mail, a 44-character driver name, a
+// 68-character route, a 12-character car number, a 40-character article and
+// amounts up to the money bound.
+namespace widest {
+extern const QString kCompany;
+extern const QString kAddress;
+extern const QString kEmail;
+extern const QString kDriver;
+extern const QString kRoute;
+extern const QString kCar;
+extern const QString kArticle;
+} // namespace widest
+// The company with the widest name, address and e-mail; trips of March 2026 of
+// driver "001" (kDriver) with car kCar for client kCompany, amounts up to the
+// money bound; the car in the settings; the article kArticle received and
+// issued at the largest quantity and price, with its stock; a firm with the
+// widest name and address.
+void seedWidestValues(TestDb &db);

@@ -1,0 +1,203 @@
+// Every list screen and the warehouse document screens filled with the widest
+// values a real office types: no grid cell narrower than its text, no caption
+// or amount cut or overlapping, no button cut off.
+#include "billing/faktura.h"
+#include "billing/klients.h"
+#include "billing/plashtane.h"
+#include "dialogs/diaseek.h"
+#include "dialogs/diaseekall.h"
+#include "dialogs/messages.h"
+#include "layoutcheck.h"
+#include "platform/dataform.h"
+#include "platform/grid.h"
+#include "reports/balans.h"
+#include "seed.h"
+#include "shell/globals.h"
+#include "shell/temptable.h"
+#include "testdb.h"
+#include "trips/editkm.h"
+#include "trips/sendresive.h"
+#include "warehouse/nalichsk.h"
+#include "warehouse/sklad.h"
+#include "warehouse/skladsk.h"
+
+#include <QAbstractButton>
+#include <QHeaderView>
+#include <QLabel>
+#include <QScrollBar>
+#include <QtTest>
+
+using namespace kelm;
+
+class TestWidestValues : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void cleanup() { db.reset(); }
+    void everyListShowsItsValuesWhole();
+    void documentScreensShowTheLargestAmountAndEveryButton();
+
+private:
+    std::unique_ptr<TestDb> db;
+};
+
+namespace {
+
+// Fails at the first column whose caption, or first cell whose text, is wider
+// than the room the grid gives it.
+void checkGridsWhole(QWidget *screen, const char *name)
+{
+    const QList<Grid *> grids = screen->findChildren<Grid *>();
+    QVERIFY2(!grids.isEmpty(), name);
+    for (Grid *g : grids) {
+        QVERIFY2(g->rowCount() > 0, name);
+        const int margin = g->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, g) + 1;
+        for (int c = 0; c < g->columnCount(); ++c) {
+            if (g->isColumnHidden(c))
+                continue;
+            const QString caption = g->model()->headerData(c, Qt::Horizontal).toString();
+            QVERIFY2(g->horizontalHeader()->sectionSize(c) >= g->horizontalHeader()->sectionSizeHint(c),
+                     qPrintable(QStringLiteral("%1: caption \"%2\" is cut").arg(QLatin1String(name), caption)));
+            for (int r = 0; r < g->rowCount(); ++r) {
+                const QModelIndex i = g->model()->index(g->visualRow(r), c);
+                QFont f = g->font();
+                if (const QVariant fv = i.data(Qt::FontRole); fv.isValid())
+                    f = fv.value<QFont>().resolve(g->font());
+                const QString text = i.data(Qt::DisplayRole).toString();
+                const int room = g->columnWidth(c) - (g->showGrid() ? 1 : 0) - 2 * margin;
+                QVERIFY2(QFontMetrics(f).horizontalAdvance(text) <= room,
+                         qPrintable(QStringLiteral("%1: \"%2\" under \"%3\" is cut")
+                                        .arg(QLatin1String(name), text, caption)));
+            }
+        }
+    }
+}
+
+template <class W>
+void walk(W &w, const char *name)
+{
+    QVERIFY2(w.load(), name);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QTest::qWait(300); // texts set as the screen opens are laid out
+    lookAt(w.grab(), (QByteArray(name) + ".png").constData());
+    for (Grid *g : w.template findChildren<Grid *>())
+        g->horizontalScrollBar()->setValue(g->horizontalScrollBar()->maximum());
+    lookAt(w.grab(), (QByteArray(name) + "-right.png").constData());
+    checkGridsWhole(&w, name);
+    if (QTest::currentTestFailed())
+        return;
+    checkNoOverlap(&w);
+    if (QTest::currentTestFailed())
+        return;
+    checkButtonsWhole(&w);
+}
+
+} // namespace
+
+void TestWidestValues::init()
+{
+    db = std::make_unique<TestDb>();
+    seedWidestValues(*db);
+}
+
+void TestWidestValues::everyListShowsItsValuesWhole()
+{
+    using namespace widest;
+    MessageCapture mc;
+    DiaSeek &seek = DiaSeek::instance();
+    seekPeriod(seek, QStringLiteral("01.03.2026"), QStringLiteral("31.03.2026"));
+    seek.ShofKod = QStringLiteral("001");
+    seek.ShofName = kDriver;
+    seek.Kola = kCar;
+    DiaSeekAll &all = DiaSeekAll::instance();
+    seekPeriod(all, QStringLiteral("01.03.2026"), QStringLiteral("31.03.2026"));
+    all.Klient = kCompany;
+    all.Kola.clear();
+    all.Tovar.clear();
+    all.Marsh.clear();
+
+    {
+        Plashtane w;
+        walk(w, "plashtane");
+    }
+    if (QTest::currentTestFailed())
+        return;
+    {
+        Klients w;
+        walk(w, "klients");
+    }
+    if (QTest::currentTestFailed())
+        return;
+    {
+        CreateTempTable(QStringLiteral("TempPlaten"));
+        gSeekMode = QStringLiteral("FaktNew");
+        Faktura w;
+        walk(w, "faktura");
+    }
+    if (QTest::currentTestFailed())
+        return;
+    {
+        EditKM w;
+        walk(w, "editkm");
+    }
+    if (QTest::currentTestFailed())
+        return;
+    {
+        SendResive w;
+        walk(w, "sendresive");
+    }
+    if (QTest::currentTestFailed())
+        return;
+    for (const char *mode : {"Balans", "PreRazh"}) {
+        gSeekMode = QString::fromLatin1(mode);
+        Balans w;
+        walk(w, mode);
+        if (QTest::currentTestFailed())
+            return;
+    }
+    {
+        SkladSK w;
+        walk(w, "skladsk");
+    }
+    if (QTest::currentTestFailed())
+        return;
+    {
+        seek.sNalich.clear();
+        NalichSK w;
+        walk(w, "nalichsk");
+    }
+    QVERIFY2(mc.shown.isEmpty(), qPrintable(mc.shown.value(0).text));
+}
+
+void TestWidestValues::documentScreensShowTheLargestAmountAndEveryButton()
+{
+    MessageCapture mc;
+    auto check = [](Sklad &w, const char *name) {
+        QVERIFY2(w.load(), name);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.form()->button(QStringLiteral("cmdFirst"))->click();
+        QVERIFY2(w.Label1->text().size() >= 19, qPrintable(w.Label1->text())); // thirteen digits and more
+        lookAt(w.grab(), name);
+        checkNoOverlap(&w);
+        checkButtonsWhole(&w);
+        // Correcting shows Запиши and Отказ in the same row.
+        w.form()->button(QStringLiteral("cmdEdit"))->click();
+        checkButtonsWhole(&w);
+        w.form()->button(QStringLiteral("cmdCancel"))->click();
+    };
+    {
+        Sklad w;
+        check(w, "sklad.png");
+    }
+    if (QTest::currentTestFailed())
+        return;
+    {
+        Sklad_R w;
+        check(w, "sklad_r.png");
+    }
+}
+
+QTEST_MAIN(TestWidestValues)
+#include "test_widestvalues.moc"
