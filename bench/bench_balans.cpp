@@ -12,12 +12,12 @@
 #include "platform/database.h"
 #include "platform/grid.h"
 #include "reports/balans.h"
-#include "reports/report.h"
-#include "reports/reportpreview.h"
+#include "printing/report.h"
+#include "printing/reportpreview.h"
 #include "reports/waybillreport.h"
 #include "benchsupport.h"
-#include "shell/globals.h"
-#include "shell/temptable.h"
+#include "common/globals.h"
+#include "scratch/temptable.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

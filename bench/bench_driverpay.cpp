@@ -14,12 +14,12 @@
 #include "dialogs/diaseekalt.h"
 #include "platform/database.h"
 #include "platform/grid.h"
-#include "reports/driverpayreports.h"
-#include "reports/report.h"
-#include "reports/reportpreview.h"
+#include "billing/driverpayreports.h"
+#include "printing/report.h"
+#include "printing/reportpreview.h"
 #include "benchsupport.h"
-#include "shell/globals.h"
-#include "shell/temptable.h"
+#include "common/globals.h"
+#include "scratch/temptable.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -9,9 +9,9 @@
 #include "dialogs/messages.h"
 #include "platform/database.h"
 #include "platform/grid.h"
-#include "reports/report.h"
-#include "shell/globals.h"
-#include "shell/temptable.h"
+#include "printing/report.h"
+#include "common/globals.h"
+#include "scratch/temptable.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -14,9 +14,9 @@
 #include "platform/database.h"
 #include "platform/grid.h"
 #include "platform/numbers.h"
-#include "reports/report.h"
-#include "reports/reportpreview.h"
-#include "shell/globals.h"
+#include "printing/report.h"
+#include "printing/reportpreview.h"
+#include "common/globals.h"
 #include "billing/klientsreport.h"
 
 #include <QApplication>

@@ -10,11 +10,11 @@
 
 #include "dialogs/diaseekalt.h"
 #include "platform/database.h"
-#include "reports/report.h"
-#include "reports/reportpreview.h"
+#include "printing/report.h"
+#include "printing/reportpreview.h"
 #include "reports/tripreports.h"
 #include "benchsupport.h"
-#include "shell/globals.h"
+#include "common/globals.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -6,7 +6,7 @@
 #include "dialogs/messages.h"
 #include "platform/database.h"
 #include "platform/dataform.h"
-#include "shell/globals.h"
+#include "common/globals.h"
 #include "trips/editkm.h"
 #include "trips/kurs.h"
 #include "trips/tripsave.h"

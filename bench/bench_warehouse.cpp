@@ -5,7 +5,7 @@
 #include "dialogs/messages.h"
 #include "platform/database.h"
 #include "platform/dataform.h"
-#include "shell/globals.h"
+#include "common/globals.h"
 #include "warehouse/sklad.h"
 #include "warehouse/stock.h"
 

@@ -2,7 +2,7 @@
 // What the benchmark programs share: the figures of a series of timings, the
 // database filled by a child copy of the benchmark, the company of the printouts.
 
-#include "shell/globals.h"
+#include "common/globals.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -11,12 +11,12 @@
 #include "platform/grid.h"
 #include "platform/numbers.h"
 #include "platform/version.h"
-#include "reports/report.h"
-#include "reports/reportdesigns.h"
-#include "reports/reportframe.h"
-#include "shell/globals.h"
-#include "shell/listframe.h"
-#include "shell/temptable.h"
+#include "printing/report.h"
+#include "printing/reportdesigns.h"
+#include "printing/reportframe.h"
+#include "common/globals.h"
+#include "platform/listframe.h"
+#include "scratch/temptable.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -1,8 +1,8 @@
 #include "billing/fakturareport.h"
 
-#include "reports/report.h"
-#include "reports/reportdesigns.h"
-#include "reports/reportframe.h"
+#include "printing/report.h"
+#include "printing/reportdesigns.h"
+#include "printing/reportframe.h"
 
 namespace kelm {
 

@@ -11,9 +11,9 @@
 #include "platform/numbers.h"
 #include "platform/singlewindow.h"
 #include "platform/version.h"
-#include "shell/globals.h"
-#include "shell/listframe.h"
-#include "shell/scratchrows.h"
+#include "common/globals.h"
+#include "platform/listframe.h"
+#include "scratch/scratchrows.h"
 #include "trips/editkm.h"
 
 #include <QApplication>

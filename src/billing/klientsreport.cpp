@@ -4,10 +4,10 @@
 #include "dialogs/progdialog.h"
 #include "platform/database.h"
 #include "platform/numbers.h"
-#include "reports/report.h"
-#include "reports/reportdesigns.h"
-#include "reports/reportframe.h"
-#include "shell/globals.h"
+#include "printing/report.h"
+#include "printing/reportdesigns.h"
+#include "printing/reportframe.h"
+#include "common/globals.h"
 
 namespace kelm {
 

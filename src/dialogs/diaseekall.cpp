@@ -5,8 +5,8 @@
 #include "dialogs/messages.h"
 #include "dialogs/progdialog.h"
 #include "platform/numbers.h"
-#include "shell/globals.h"
-#include "shell/textchecks.h"
+#include "common/globals.h"
+#include "common/textchecks.h"
 
 #include <QGroupBox>
 #include <QLabel>

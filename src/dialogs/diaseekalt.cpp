@@ -4,8 +4,8 @@
 #include "dialogs/messages.h"
 #include "platform/database.h"
 #include "platform/numbers.h"
-#include "shell/globals.h"
-#include "shell/textchecks.h"
+#include "common/globals.h"
+#include "common/textchecks.h"
 
 #include <QButtonGroup>
 #include <QGroupBox>

@@ -3,7 +3,7 @@
 #include "dialogs/diainf.h"
 #include "dialogs/messages.h"
 #include "platform/database.h"
-#include "shell/globals.h"
+#include "common/globals.h"
 
 #include <QComboBox>
 

@@ -6,7 +6,7 @@
 #include "platform/database.h"
 #include "platform/fittexts.h"
 #include "platform/numbers.h"
-#include "shell/textchecks.h"
+#include "common/textchecks.h"
 
 #include <QApplication>
 #include <QEvent>

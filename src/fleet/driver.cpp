@@ -4,8 +4,8 @@
 #include "dialogs/messages.h"
 #include "platform/dataform.h"
 #include "platform/version.h"
-#include "shell/globals.h"
-#include "shell/textchecks.h"
+#include "common/globals.h"
+#include "common/textchecks.h"
 
 #include <QAbstractButton>
 #include <QApplication>

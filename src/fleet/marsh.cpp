@@ -7,8 +7,8 @@
 #include "fleet/plist.h"
 #include "platform/dataform.h"
 #include "platform/numbers.h"
-#include "shell/globals.h"
-#include "shell/textchecks.h"
+#include "common/globals.h"
+#include "common/textchecks.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -4,7 +4,7 @@
 #include "fleet/rowdlistrules.h"
 #include "platform/dataform.h"
 #include "platform/grid.h"
-#include "shell/globals.h"
+#include "common/globals.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -8,8 +8,8 @@
 #include "platform/dataform.h"
 #include "platform/numbers.h"
 #include "platform/version.h"
-#include "shell/globals.h"
-#include "shell/textchecks.h"
+#include "common/globals.h"
+#include "common/textchecks.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,11 +1,9 @@
 #include "platform/dataform.h"
 
-#include "dialogs/diainf.h"
-#include "dialogs/dialog.h"
-#include "dialogs/messages.h"
 #include "platform/database.h"
 #include "platform/fittexts.h"
 #include "platform/numbers.h"
+#include "platform/prompts.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -335,19 +333,19 @@ void DataForm::reportError(Command cmd, const DbError &e)
 {
     switch (m_cfg.errors) {
     case Errors::InfoBox:
-        DiaInf::show(errorCaption(cmd), e.text());
+        promptInform(errorCaption(cmd), e.text());
         break;
     case Errors::InfoBoxDescription:
-        DiaInf::show(errorCaption(cmd), e.description());
+        promptInform(errorCaption(cmd), e.description());
         break;
     case Errors::MessageBox:
-        msgBox(e.description());
+        promptMessage(e.description());
         break;
     case Errors::Own:
         if (hooks.reportError)
             hooks.reportError(cmd, e);
         else
-            DiaInf::show(errorCaption(cmd), e.text());
+            promptInform(errorCaption(cmd), e.text());
         break;
     }
 }
@@ -510,10 +508,10 @@ void DataForm::cmdDelete()
     if (m_cfg.deletes == Delete::Own && hooks.confirmDelete && !hooks.confirmDelete())
         return;
     if (m_cfg.deletes == Delete::TwoQuestions) {
-        if (!Dialog::ask(QStringLiteral("Изтриване на запис"),
+        if (!promptAsk(QStringLiteral("Изтриване на запис"),
                          QStringLiteral("Наистна ли искате да изтриете записа?")))
             return;
-        if (!Dialog::ask(QStringLiteral("Изтриване на запис"),
+        if (!promptAsk(QStringLiteral("Изтриване на запис"),
                          QStringLiteral("Ще загубите данните окончателно")))
             return;
     }
@@ -556,7 +554,7 @@ void DataForm::cmdFirst()
     try {
         m_rs.moveFirst();
         if (m_cfg.firstLastBeep)
-            beep();
+            promptBeep();
     } catch (const DbError &e) {
         reportError(CmdMove, e);
     }
@@ -567,7 +565,7 @@ void DataForm::cmdLast()
     try {
         m_rs.moveLast();
         if (m_cfg.firstLastBeep)
-            beep();
+            promptBeep();
     } catch (const DbError &e) {
         reportError(CmdMove, e);
     }
@@ -579,7 +577,7 @@ void DataForm::cmdNext()
         if (!m_rs.eof())
             m_rs.moveNext();
         if (m_rs.eof() && m_rs.recordCount() > 0) {
-            beep();
+            promptBeep();
             m_rs.moveLast();
         }
     } catch (const DbError &e) {
@@ -593,7 +591,7 @@ void DataForm::cmdPrevious()
         if (!m_rs.bof())
             m_rs.movePrevious();
         if (m_rs.bof() && m_rs.recordCount() > 0) {
-            beep();
+            promptBeep();
             m_rs.moveFirst();
         }
     } catch (const DbError &e) {

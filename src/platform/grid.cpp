@@ -1,8 +1,7 @@
 #include "platform/grid.h"
 
-#include "dialogs/diainf.h"
-#include "dialogs/messages.h"
 #include "platform/database.h"
+#include "platform/prompts.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -1129,7 +1128,7 @@ void Grid::deleteCurrentRow()
 void Grid::report(const QString &caption, const QString &text)
 {
     Flag f(m_reporting);
-    DiaInf::show(caption, text);
+    promptInform(caption, text);
 }
 
 } // namespace kelm

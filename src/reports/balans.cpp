@@ -7,11 +7,11 @@
 #include "platform/grid.h"
 #include "platform/singlewindow.h"
 #include "platform/version.h"
-#include "reports/report.h"
-#include "reports/reportdesigns.h"
-#include "reports/reportframe.h"
-#include "shell/globals.h"
-#include "shell/scratchrows.h"
+#include "printing/report.h"
+#include "printing/reportdesigns.h"
+#include "printing/reportframe.h"
+#include "common/globals.h"
+#include "scratch/scratchrows.h"
 
 #include <QApplication>
 #include <QHBoxLayout>

@@ -7,7 +7,7 @@
 // open builds it again for the new period and mode.
 
 #include "reports/balansrules.h"
-#include "shell/scratchlist.h"
+#include "scratch/scratchlist.h"
 
 namespace kelm {
 

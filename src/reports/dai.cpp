@@ -6,10 +6,10 @@
 #include "platform/numbers.h"
 #include "platform/singlewindow.h"
 #include "platform/version.h"
-#include "reports/report.h"
-#include "reports/reportdesigns.h"
-#include "reports/reportframe.h"
-#include "shell/globals.h"
+#include "printing/report.h"
+#include "printing/reportdesigns.h"
+#include "printing/reportframe.h"
+#include "common/globals.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -3,10 +3,10 @@
 #include "dialogs/diaseek.h"
 #include "dialogs/diaseekalt.h"
 #include "platform/database.h"
-#include "reports/report.h"
-#include "reports/reportdesigns.h"
-#include "reports/reportframe.h"
-#include "shell/globals.h"
+#include "printing/report.h"
+#include "printing/reportdesigns.h"
+#include "printing/reportframe.h"
+#include "common/globals.h"
 
 #include <QList>
 

@@ -6,11 +6,11 @@
 #include "platform/bulkrows.h"
 #include "platform/database.h"
 #include "platform/numbers.h"
-#include "reports/report.h"
-#include "reports/reportdesigns.h"
-#include "reports/reportframe.h"
-#include "shell/globals.h"
-#include "shell/temptable.h"
+#include "printing/report.h"
+#include "printing/reportdesigns.h"
+#include "printing/reportframe.h"
+#include "common/globals.h"
+#include "scratch/temptable.h"
 
 #include <QHash>
 

@@ -1,6 +1,7 @@
 #include "shell/application.h"
 
 #include "dialogs/diainf.h"
+#include "dialogs/messages.h"
 #include "platform/database.h"
 
 #include <QDateTime>
@@ -156,6 +157,7 @@ bool loadQtTranslations(QCoreApplication &app)
 Application::Application(int &argc, char **argv) : QApplication(argc, argv)
 {
     loadQtTranslations(*this);
+    installPromptBoxes();
 }
 
 bool Application::notify(QObject *receiver, QEvent *event)

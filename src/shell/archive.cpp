@@ -5,7 +5,7 @@
 #include "dialogs/dialog.h"
 #include "platform/database.h"
 #include "shell/companydata.h"
-#include "shell/globals.h"
+#include "common/globals.h"
 
 #include <QApplication>
 #include <QDir>

@@ -6,9 +6,9 @@
 #include "dialogs/diaseekalt.h"
 #include "dialogs/mousepointer.h"
 #include "platform/database.h"
-#include "shell/globals.h"
+#include "common/globals.h"
 #include "shell/targets.h"
-#include "shell/temptable.h"
+#include "scratch/temptable.h"
 
 #include <exception>
 

@@ -6,8 +6,8 @@
 #include "platform/database.h"
 #include "platform/singlewindow.h"
 #include "platform/version.h"
-#include "shell/globals.h"
-#include "shell/textchecks.h"
+#include "common/globals.h"
+#include "common/textchecks.h"
 
 #include <QApplication>
 #include <QGridLayout>

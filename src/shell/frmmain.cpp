@@ -7,7 +7,7 @@
 #include "shell/companydata.h"
 #include "shell/frmabout.h"
 #include "shell/frmsplash.h"
-#include "shell/globals.h"
+#include "common/globals.h"
 #include "shell/helpwindow.h"
 #include "shell/startup.h"
 #include "shell/targets.h"

@@ -1,7 +1,7 @@
 #include "shell/frmsplash.h"
 
 #include "platform/version.h"
-#include "shell/globals.h"
+#include "common/globals.h"
 
 #include <QFrame>
 #include <QGridLayout>

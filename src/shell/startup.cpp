@@ -5,7 +5,7 @@
 #include "platform/version.h"
 #include "shell/frmmain.h"
 #include "shell/frmsplash.h"
-#include "shell/globals.h"
+#include "common/globals.h"
 #include "shell/userlogin.h"
 
 #include <QApplication>

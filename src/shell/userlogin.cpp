@@ -4,7 +4,7 @@
 #include "dialogs/messages.h"
 #include "platform/database.h"
 #include "platform/fittexts.h"
-#include "shell/globals.h"
+#include "common/globals.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -5,8 +5,8 @@
 #include "dialogs/mousepointer.h"
 #include "platform/grid.h"
 #include "platform/version.h"
-#include "shell/globals.h"
-#include "shell/listframe.h"
+#include "common/globals.h"
+#include "platform/listframe.h"
 #include "trips/amounts.h"
 #include "trips/tripsave.h"
 

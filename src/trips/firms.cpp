@@ -1,7 +1,7 @@
 #include "trips/firms.h"
 
 #include "platform/database.h"
-#include "shell/textchecks.h"
+#include "common/textchecks.h"
 
 namespace kelm {
 

@@ -7,8 +7,8 @@
 #include "platform/numbers.h"
 #include "platform/version.h"
 #include "dialogs/diaseek.h"
-#include "shell/globals.h"
-#include "shell/textchecks.h"
+#include "common/globals.h"
+#include "common/textchecks.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -2,7 +2,7 @@
 
 #include "dialogs/messages.h"
 #include "platform/grid.h"
-#include "shell/globals.h"
+#include "common/globals.h"
 #include "trips/insidekursrules.h"
 
 #include <QApplication>

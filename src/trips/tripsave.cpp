@@ -3,7 +3,7 @@
 #include "dialogs/messages.h"
 #include "platform/database.h"
 #include "platform/numbers.h"
-#include "shell/textchecks.h"
+#include "common/textchecks.h"
 #include "warehouse/stock.h"
 
 #include <cmath>

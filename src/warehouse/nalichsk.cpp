@@ -7,10 +7,10 @@
 #include "platform/grid.h"
 #include "platform/numbers.h"
 #include "platform/version.h"
-#include "reports/report.h"
-#include "reports/storereports.h"
-#include "shell/globals.h"
-#include "shell/scratchrows.h"
+#include "printing/report.h"
+#include "warehouse/storereports.h"
+#include "common/globals.h"
+#include "scratch/scratchrows.h"
 #include "warehouse/stocktexts.h"
 
 #include <QApplication>

@@ -2,7 +2,7 @@
 // NalichSK: the stock on hand of the articles whose name begins with the prefix
 // typed in the search dialog, with each count's value and the total; modal.
 
-#include "shell/scratchlist.h"
+#include "scratch/scratchlist.h"
 
 namespace kelm {
 

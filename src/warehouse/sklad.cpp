@@ -8,7 +8,7 @@
 #include "platform/numbers.h"
 #include "platform/singlewindow.h"
 #include "platform/version.h"
-#include "shell/globals.h"
+#include "common/globals.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -8,10 +8,10 @@
 #include "platform/numbers.h"
 #include "platform/singlewindow.h"
 #include "platform/version.h"
-#include "reports/report.h"
-#include "reports/storereports.h"
-#include "shell/globals.h"
-#include "shell/scratchrows.h"
+#include "printing/report.h"
+#include "warehouse/storereports.h"
+#include "common/globals.h"
+#include "scratch/scratchrows.h"
 
 #include <QApplication>
 #include <QLabel>

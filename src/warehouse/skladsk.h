@@ -4,7 +4,7 @@
 // with the total remaining value; modeless, one instance.
 
 #include "warehouse/stocktexts.h"
-#include "shell/scratchlist.h"
+#include "scratch/scratchlist.h"
 
 #include <QDate>
 

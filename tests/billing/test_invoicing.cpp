@@ -1,6 +1,6 @@
 #include "billing/invoicing.h"
 #include "platform/database.h"
-#include "shell/temptable.h"
+#include "scratch/temptable.h"
 #include "testdb.h"
 
 #include <QtTest>

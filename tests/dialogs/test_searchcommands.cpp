@@ -5,7 +5,7 @@
 #include "dialogs/mousepointer.h"
 #include "platform/database.h"
 #include "shell/commands.h"
-#include "shell/globals.h"
+#include "common/globals.h"
 #include "testdb.h"
 #include "typing.h"
 

@@ -5,7 +5,7 @@
 #include "dialogs/messages.h"
 #include "dialogs/mousepointer.h"
 #include "dialogs/progdialog.h"
-#include "shell/globals.h"
+#include "common/globals.h"
 #include "testdb.h"
 #include "layoutcheck.h"
 #include "typing.h"

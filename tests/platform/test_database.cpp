@@ -1,5 +1,5 @@
 #include "platform/database.h"
-#include "shell/globals.h"
+#include "common/globals.h"
 #include "testdb.h"
 
 #include <QtTest>

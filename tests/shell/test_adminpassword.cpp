@@ -3,7 +3,7 @@
 // an office run it (the password from the variable, no terminal).
 #include "platform/database.h"
 #include "shell/adminpassword.h"
-#include "shell/globals.h"
+#include "common/globals.h"
 #include "shell/userlogin.h"
 #include "testdb.h"
 

@@ -2,7 +2,7 @@
 #include "platform/database.h"
 #include "shell/archive.h"
 #include "shell/companydata.h"
-#include "shell/globals.h"
+#include "common/globals.h"
 #include "testdb.h"
 
 #include <QFileDialog>

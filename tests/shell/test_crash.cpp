@@ -12,7 +12,7 @@
 #include "fleet/rowdlist.h"
 #include "platform/database.h"
 #include "platform/dataform.h"
-#include "shell/globals.h"
+#include "common/globals.h"
 #include "shell/startup.h"
 #include "testdb.h"
 #include "trips/tripsave.h"

@@ -3,7 +3,7 @@
 #include "shell/frmabout.h"
 #include "shell/frmmain.h"
 #include "shell/targets.h"
-#include "shell/globals.h"
+#include "common/globals.h"
 #include "shell/helpwindow.h"
 #include "testdb.h"
 

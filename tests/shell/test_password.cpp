@@ -3,7 +3,7 @@
 #include "dialogs/messages.h"
 #include "platform/database.h"
 #include "platform/dataform.h"
-#include "shell/globals.h"
+#include "common/globals.h"
 #include "shell/password.h"
 #include "shell/userlogin.h"
 #include "testdb.h"

@@ -4,7 +4,7 @@
 
 #include "dialogs/messages.h"
 #include "platform/database.h"
-#include "shell/globals.h"
+#include "common/globals.h"
 #include "shell/startup.h"
 #include "testdb.h"
 #include "trips/tripsave.h"

@@ -4,7 +4,7 @@
 #include "shell/application.h"
 #include "shell/frmabout.h"
 #include "shell/frmsplash.h"
-#include "shell/globals.h"
+#include "common/globals.h"
 #include "shell/startup.h"
 #include "testdb.h"
 

@@ -1,6 +1,10 @@
 // Every test program runs with a settings store and data folders of its own: a
 // test never reads or writes the settings or files of a real installation in the
-// user's home. Runs before main, so before Qt reads the folders.
+// user's home. Runs before main, so before Qt reads the folders. It also makes the
+// program's own boxes the ways record screens and grids talk to the user, as the
+// program does at start.
+
+#include "dialogs/messages.h"
 
 #include <QDir>
 #include <QString>
@@ -17,6 +21,7 @@ std::string s_home;
 
 void isolate()
 {
+    kelm::installPromptBoxes();
     // A child process of a test (the crash test's writers, killed at random) uses
     // its parent's folders, which the parent removes.
     if (std::getenv("KELM_TEST_HOME"))

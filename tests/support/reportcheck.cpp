@@ -1,6 +1,6 @@
 #include "reportcheck.h"
 
-#include "reports/report.h"
+#include "printing/report.h"
 
 #include <QDir>
 #include <QFontMetricsF>

@@ -1,6 +1,6 @@
 #include "seed.h"
 
-#include "shell/globals.h"
+#include "common/globals.h"
 
 #include <QDate>
 #include "testdb.h"

@@ -3,7 +3,7 @@
 #include "dialogs/messages.h"
 #include "platform/database.h"
 #include "platform/grid.h"
-#include "shell/globals.h"
+#include "common/globals.h"
 #include "shell/targets.h"
 #include "seed.h"
 #include "testdb.h"

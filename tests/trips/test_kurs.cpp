@@ -3,7 +3,7 @@
 #include "dialogs/mousepointer.h"
 #include "platform/database.h"
 #include "platform/dataform.h"
-#include "shell/globals.h"
+#include "common/globals.h"
 #include "shell/targets.h"
 #include "testdb.h"
 #include "trips/amounts.h"

@@ -5,7 +5,7 @@
 #include "dialogs/messages.h"
 #include "platform/dataform.h"
 #include "shell/frmmain.h"
-#include "shell/globals.h"
+#include "common/globals.h"
 #include "testdb.h"
 #include "trips/tripsave.h"
 #include "typing.h"

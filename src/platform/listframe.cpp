@@ -1,4 +1,4 @@
-#include "shell/listframe.h"
+#include "platform/listframe.h"
 
 #include "platform/database.h"
 #include "platform/fittexts.h"

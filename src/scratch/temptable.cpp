@@ -1,8 +1,8 @@
-#include "shell/temptable.h"
+#include "scratch/temptable.h"
 
 #include "dialogs/mousepointer.h"
 #include "platform/database.h"
-#include "shell/globals.h"
+#include "common/globals.h"
 
 #include <QApplication>
 #include <QFile>

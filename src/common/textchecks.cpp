@@ -1,4 +1,4 @@
-#include "shell/textchecks.h"
+#include "common/textchecks.h"
 
 #include "platform/numbers.h"
 

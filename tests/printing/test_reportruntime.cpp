@@ -1,9 +1,9 @@
 #include "dialogs/messages.h"
 #include "platform/database.h"
-#include "reports/report.h"
-#include "reports/reportframe.h"
-#include "reports/reportpreview.h"
-#include "shell/globals.h"
+#include "printing/report.h"
+#include "printing/reportframe.h"
+#include "printing/reportpreview.h"
+#include "common/globals.h"
 #include "testdb.h"
 
 #include <QFileDialog>

@@ -1,4 +1,4 @@
-#include "shell/globals.h"
+#include "common/globals.h"
 
 #include <QDir>
 

@@ -1,7 +1,7 @@
 #include "platform/database.h"
-#include "shell/globals.h"
-#include "shell/scratchrows.h"
-#include "shell/temptable.h"
+#include "common/globals.h"
+#include "scratch/scratchrows.h"
+#include "scratch/temptable.h"
 
 #include <QSqlQuery>
 #include <QtTest>

@@ -1,6 +1,6 @@
-#include "shell/scratchrows.h"
+#include "scratch/scratchrows.h"
 
-#include "shell/temptable.h"
+#include "scratch/temptable.h"
 
 #include <QDir>
 

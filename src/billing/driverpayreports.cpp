@@ -1,4 +1,4 @@
-#include "reports/driverpayreports.h"
+#include "billing/driverpayreports.h"
 
 #include "billing/pay.h"
 #include "dialogs/diainf.h"
@@ -7,11 +7,11 @@
 #include "dialogs/progdialog.h"
 #include "platform/database.h"
 #include "platform/numbers.h"
-#include "reports/report.h"
-#include "reports/reportdesigns.h"
-#include "reports/reportframe.h"
-#include "shell/globals.h"
-#include "shell/temptable.h"
+#include "printing/report.h"
+#include "printing/reportdesigns.h"
+#include "printing/reportframe.h"
+#include "common/globals.h"
+#include "scratch/temptable.h"
 
 #include <QElapsedTimer>
 #include <QList>

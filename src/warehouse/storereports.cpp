@@ -1,4 +1,4 @@
-#include "reports/storereports.h"
+#include "warehouse/storereports.h"
 
 #include "dialogs/diainf.h"
 #include "dialogs/diaseek.h"
@@ -7,10 +7,10 @@
 #include "platform/bulkrows.h"
 #include "platform/database.h"
 #include "platform/numbers.h"
-#include "reports/report.h"
-#include "reports/reportdesigns.h"
-#include "reports/reportframe.h"
-#include "shell/globals.h"
+#include "printing/report.h"
+#include "printing/reportdesigns.h"
+#include "printing/reportframe.h"
+#include "common/globals.h"
 #include "warehouse/stocktexts.h"
 
 #include <QList>

@@ -1,12 +1,12 @@
-#include "shell/scratchlist.h"
+#include "scratch/scratchlist.h"
 
 #include "dialogs/diainf.h"
 #include "dialogs/mousepointer.h"
 #include "platform/grid.h"
-#include "reports/report.h"
+#include "printing/report.h"
 #include "dialogs/messages.h"
-#include "shell/listframe.h"
-#include "shell/scratchrows.h"
+#include "platform/listframe.h"
+#include "scratch/scratchrows.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>

@@ -1,7 +1,7 @@
-#include "reports/reportdesigns.h"
+#include "printing/reportdesigns.h"
 
-#include "reports/report.h"
-#include "reports/reportframe.h"
+#include "printing/report.h"
+#include "printing/reportframe.h"
 
 namespace kelm {
 

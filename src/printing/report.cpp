@@ -1,9 +1,9 @@
-#include "reports/report.h"
+#include "printing/report.h"
 
 #include "dialogs/diainf.h"
 #include "platform/database.h"
 #include "platform/numbers.h"
-#include "reports/reportpreview.h"
+#include "printing/reportpreview.h"
 
 #include <QFileInfo>
 #include <QFontMetricsF>

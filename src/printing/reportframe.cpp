@@ -1,12 +1,12 @@
-#include "reports/reportframe.h"
+#include "printing/reportframe.h"
 
 #include "dialogs/diainf.h"
 #include "platform/database.h"
 #include "platform/numbers.h"
 #include "platform/version.h"
-#include "reports/report.h"
-#include "reports/reportdesigns.h"
-#include "shell/globals.h"
+#include "printing/report.h"
+#include "printing/reportdesigns.h"
+#include "common/globals.h"
 
 #include <QApplication>
 

@@ -1,8 +1,8 @@
-#include "reports/reportpreview.h"
+#include "printing/reportpreview.h"
 
 #include "dialogs/diainf.h"
-#include "reports/report.h"
-#include "shell/globals.h"
+#include "printing/report.h"
+#include "common/globals.h"
 
 #include <QApplication>
 #include <QComboBox>
