@@ -9,12 +9,12 @@
 // The trips are written by a child process first, so that the measured process
 // starts as the program does, with nothing but the database on disk.
 
+#include "billing/driverpayreports.h"
 #include "billing/plashtane.h"
 #include "dialogs/diaseek.h"
 #include "dialogs/diaseekalt.h"
 #include "platform/database.h"
 #include "platform/grid.h"
-#include "billing/driverpayreports.h"
 #include "printing/report.h"
 #include "printing/reportpreview.h"
 #include "benchsupport.h"

@@ -5,12 +5,12 @@
 #include "billing/diafakt.h"
 #include "billing/faktura.h"
 #include "billing/fakturareport.h"
+#include "common/globals.h"
 #include "dialogs/diaseekall.h"
 #include "dialogs/messages.h"
 #include "platform/database.h"
 #include "platform/grid.h"
 #include "printing/report.h"
-#include "common/globals.h"
 #include "scratch/temptable.h"
 
 #include <QApplication>

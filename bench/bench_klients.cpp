@@ -9,6 +9,8 @@
 // Defaults: 20000 trips of the client (and as many of others), 5 runs.
 
 #include "billing/klients.h"
+#include "billing/klientsreport.h"
+#include "common/globals.h"
 #include "dialogs/diaseekall.h"
 #include "dialogs/messages.h"
 #include "platform/database.h"
@@ -16,8 +18,6 @@
 #include "platform/numbers.h"
 #include "printing/report.h"
 #include "printing/reportpreview.h"
-#include "common/globals.h"
-#include "billing/klientsreport.h"
 
 #include <QApplication>
 #include <QDir>

@@ -6,16 +6,16 @@
 //
 // Defaults: 50000 lines over 2000 articles, dated over one year.
 
+#include "common/globals.h"
 #include "dialogs/diaseek.h"
 #include "dialogs/messages.h"
 #include "platform/database.h"
 #include "platform/grid.h"
 #include "printing/report.h"
-#include "warehouse/storereports.h"
-#include "common/globals.h"
 #include "scratch/temptable.h"
 #include "warehouse/nalichsk.h"
 #include "warehouse/skladsk.h"
+#include "warehouse/storereports.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -2,11 +2,11 @@
 // each beside the time SQLite itself takes for the same queries on the same file.
 // Run by hand: build-rel/bench/bench_trips [trips]   (100000 trips when not given)
 #include "benchsupport.h"
+#include "common/globals.h"
 #include "dialogs/diaseek.h"
 #include "dialogs/messages.h"
 #include "platform/database.h"
 #include "platform/dataform.h"
-#include "common/globals.h"
 #include "trips/editkm.h"
 #include "trips/kurs.h"
 #include "trips/tripsave.h"

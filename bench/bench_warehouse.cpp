@@ -2,10 +2,10 @@
 // with the same work done through raw SQLite beside them.
 // Run by hand: build-rel/bench/bench_warehouse [lines] [articles]  (50000, 2000)
 #include "benchsupport.h"
+#include "common/globals.h"
 #include "dialogs/messages.h"
 #include "platform/database.h"
 #include "platform/dataform.h"
-#include "common/globals.h"
 #include "warehouse/sklad.h"
 #include "warehouse/stock.h"
 

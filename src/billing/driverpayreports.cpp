@@ -1,6 +1,7 @@
 #include "billing/driverpayreports.h"
 
 #include "billing/pay.h"
+#include "common/globals.h"
 #include "dialogs/diainf.h"
 #include "dialogs/diaseek.h"
 #include "dialogs/diaseekalt.h"
@@ -10,7 +11,6 @@
 #include "printing/report.h"
 #include "printing/reportdesigns.h"
 #include "printing/reportframe.h"
-#include "common/globals.h"
 #include "scratch/temptable.h"
 
 #include <QElapsedTimer>

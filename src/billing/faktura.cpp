@@ -2,6 +2,7 @@
 
 #include "billing/diafakt.h"
 #include "billing/fakturareport.h"
+#include "common/globals.h"
 #include "dialogs/diainf.h"
 #include "dialogs/dialog.h"
 #include "dialogs/diaseek.h"
@@ -9,13 +10,12 @@
 #include "dialogs/messages.h"
 #include "dialogs/mousepointer.h"
 #include "platform/grid.h"
+#include "platform/listframe.h"
 #include "platform/numbers.h"
 #include "platform/version.h"
 #include "printing/report.h"
 #include "printing/reportdesigns.h"
 #include "printing/reportframe.h"
-#include "common/globals.h"
-#include "platform/listframe.h"
 #include "scratch/temptable.h"
 
 #include <QApplication>

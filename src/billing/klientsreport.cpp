@@ -1,5 +1,6 @@
 #include "billing/klientsreport.h"
 
+#include "common/globals.h"
 #include "dialogs/messages.h"
 #include "dialogs/progdialog.h"
 #include "platform/database.h"
@@ -7,7 +8,6 @@
 #include "printing/report.h"
 #include "printing/reportdesigns.h"
 #include "printing/reportframe.h"
-#include "common/globals.h"
 
 namespace kelm {
 

@@ -1,17 +1,17 @@
 #include "billing/plashtane.h"
 
+#include "billing/driverpayreports.h"
+#include "common/globals.h"
 #include "dialogs/diainf.h"
 #include "dialogs/diaseek.h"
 #include "dialogs/mousepointer.h"
 #include "platform/grid.h"
+#include "platform/listframe.h"
 #include "platform/numbers.h"
 #include "platform/version.h"
-#include "billing/driverpayreports.h"
 #include "printing/report.h"
 #include "printing/reportdesigns.h"
 #include "printing/reportframe.h"
-#include "common/globals.h"
-#include "platform/listframe.h"
 
 #include <QApplication>
 #include <QEvent>

@@ -1,12 +1,12 @@
 #include "dialogs/diaseekall.h"
 
+#include "common/globals.h"
+#include "common/textchecks.h"
 #include "dialogs/diainf.h"
 #include "dialogs/fillcombo.h"
 #include "dialogs/messages.h"
 #include "dialogs/progdialog.h"
 #include "platform/numbers.h"
-#include "common/globals.h"
-#include "common/textchecks.h"
 
 #include <QGroupBox>
 #include <QLabel>

@@ -1,11 +1,11 @@
 #include "dialogs/diaseekalt.h"
 
+#include "common/globals.h"
+#include "common/textchecks.h"
 #include "dialogs/diainf.h"
 #include "dialogs/messages.h"
 #include "platform/database.h"
 #include "platform/numbers.h"
-#include "common/globals.h"
-#include "common/textchecks.h"
 
 #include <QButtonGroup>
 #include <QGroupBox>

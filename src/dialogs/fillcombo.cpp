@@ -1,9 +1,9 @@
 #include "dialogs/fillcombo.h"
 
+#include "common/globals.h"
 #include "dialogs/diainf.h"
 #include "dialogs/messages.h"
 #include "platform/database.h"
-#include "common/globals.h"
 
 #include <QComboBox>
 

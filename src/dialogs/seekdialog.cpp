@@ -1,12 +1,12 @@
 #include "dialogs/seekdialog.h"
 
+#include "common/textchecks.h"
 #include "dialogs/diainf.h"
 #include "dialogs/messages.h"
 #include "dialogs/mousepointer.h"
 #include "platform/database.h"
 #include "platform/fittexts.h"
 #include "platform/numbers.h"
-#include "common/textchecks.h"
 
 #include <QApplication>
 #include <QEvent>

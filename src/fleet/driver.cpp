@@ -1,11 +1,11 @@
 #include "fleet/driver.h"
 
+#include "common/globals.h"
+#include "common/textchecks.h"
 #include "dialogs/diainf.h"
 #include "dialogs/messages.h"
 #include "platform/dataform.h"
 #include "platform/version.h"
-#include "common/globals.h"
-#include "common/textchecks.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -1,5 +1,7 @@
 #include "fleet/marsh.h"
 
+#include "common/globals.h"
+#include "common/textchecks.h"
 #include "dialogs/diainf.h"
 #include "dialogs/fillcombo.h"
 #include "dialogs/messages.h"
@@ -7,8 +9,6 @@
 #include "fleet/plist.h"
 #include "platform/dataform.h"
 #include "platform/numbers.h"
-#include "common/globals.h"
-#include "common/textchecks.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -1,12 +1,12 @@
 #include "fleet/options.h"
 
+#include "common/globals.h"
+#include "common/textchecks.h"
 #include "dialogs/diainf.h"
 #include "dialogs/messages.h"
 #include "platform/dataform.h"
 #include "platform/numbers.h"
 #include "platform/version.h"
-#include "common/globals.h"
-#include "common/textchecks.h"
 
 #include <QAbstractButton>
 #include <QApplication>

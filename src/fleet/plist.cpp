@@ -1,5 +1,7 @@
 #include "fleet/plist.h"
 
+#include "common/globals.h"
+#include "common/textchecks.h"
 #include "dialogs/diainf.h"
 #include "dialogs/dialog.h"
 #include "dialogs/messages.h"
@@ -10,8 +12,6 @@
 #include "platform/dataform.h"
 #include "platform/numbers.h"
 #include "platform/version.h"
-#include "common/globals.h"
-#include "common/textchecks.h"
 
 #include <QAbstractButton>
 #include <QApplication>

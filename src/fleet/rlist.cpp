@@ -1,10 +1,10 @@
 #include "fleet/rlist.h"
 
+#include "common/globals.h"
 #include "dialogs/messages.h"
 #include "fleet/rowdlistrules.h"
 #include "platform/dataform.h"
 #include "platform/grid.h"
-#include "common/globals.h"
 
 #include <QAbstractButton>
 #include <QApplication>

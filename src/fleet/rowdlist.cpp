@@ -1,5 +1,7 @@
 #include "fleet/rowdlist.h"
 
+#include "common/globals.h"
+#include "common/textchecks.h"
 #include "dialogs/fillcombo.h"
 #include "dialogs/messages.h"
 #include "fleet/fuel.h"
@@ -8,8 +10,6 @@
 #include "platform/dataform.h"
 #include "platform/numbers.h"
 #include "platform/version.h"
-#include "common/globals.h"
-#include "common/textchecks.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,12 +1,12 @@
 #include "printing/reportframe.h"
 
+#include "common/globals.h"
 #include "dialogs/diainf.h"
 #include "platform/database.h"
 #include "platform/numbers.h"
 #include "platform/version.h"
 #include "printing/report.h"
 #include "printing/reportdesigns.h"
-#include "common/globals.h"
 
 #include <QApplication>
 

@@ -1,8 +1,8 @@
 #include "printing/reportpreview.h"
 
+#include "common/globals.h"
 #include "dialogs/diainf.h"
 #include "printing/report.h"
-#include "common/globals.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,5 +1,6 @@
 #include "reports/dai.h"
 
+#include "common/globals.h"
 #include "dialogs/diainf.h"
 #include "dialogs/fillcombo.h"
 #include "dialogs/messages.h"
@@ -9,7 +10,6 @@
 #include "printing/report.h"
 #include "printing/reportdesigns.h"
 #include "printing/reportframe.h"
-#include "common/globals.h"
 
 #include <QApplication>
 #include <QCheckBox>

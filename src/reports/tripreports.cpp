@@ -1,12 +1,12 @@
 #include "reports/tripreports.h"
 
+#include "common/globals.h"
 #include "dialogs/diaseek.h"
 #include "dialogs/diaseekalt.h"
 #include "platform/database.h"
 #include "printing/report.h"
 #include "printing/reportdesigns.h"
 #include "printing/reportframe.h"
-#include "common/globals.h"
 
 #include <QList>
 

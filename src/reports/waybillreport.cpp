@@ -1,5 +1,6 @@
 #include "reports/waybillreport.h"
 
+#include "common/globals.h"
 #include "dialogs/diainf.h"
 #include "dialogs/diaseek.h"
 #include "dialogs/messages.h"
@@ -9,7 +10,6 @@
 #include "printing/report.h"
 #include "printing/reportdesigns.h"
 #include "printing/reportframe.h"
-#include "common/globals.h"
 #include "scratch/temptable.h"
 
 #include <QHash>

@@ -1,11 +1,11 @@
 #include "scratch/scratchlist.h"
 
 #include "dialogs/diainf.h"
+#include "dialogs/messages.h"
 #include "dialogs/mousepointer.h"
 #include "platform/grid.h"
-#include "printing/report.h"
-#include "dialogs/messages.h"
 #include "platform/listframe.h"
+#include "printing/report.h"
 #include "scratch/scratchrows.h"
 
 #include <QHBoxLayout>

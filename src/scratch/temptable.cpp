@@ -1,8 +1,8 @@
 #include "scratch/temptable.h"
 
+#include "common/globals.h"
 #include "dialogs/mousepointer.h"
 #include "platform/database.h"
-#include "common/globals.h"
 
 #include <QApplication>
 #include <QFile>

@@ -1,11 +1,11 @@
 #include "shell/archive.h"
 
-#include "dialogs/mousepointer.h"
+#include "common/globals.h"
 #include "dialogs/diainf.h"
 #include "dialogs/dialog.h"
+#include "dialogs/mousepointer.h"
 #include "platform/database.h"
 #include "shell/companydata.h"
-#include "common/globals.h"
 
 #include <QApplication>
 #include <QDir>

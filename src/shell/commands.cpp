@@ -1,14 +1,14 @@
 #include "shell/commands.h"
 
+#include "common/globals.h"
 #include "dialogs/diainf.h"
 #include "dialogs/diaseek.h"
 #include "dialogs/diaseekall.h"
 #include "dialogs/diaseekalt.h"
 #include "dialogs/mousepointer.h"
 #include "platform/database.h"
-#include "common/globals.h"
-#include "shell/targets.h"
 #include "scratch/temptable.h"
+#include "shell/targets.h"
 
 #include <exception>
 

@@ -1,13 +1,13 @@
 #include "shell/companydata.h"
 
-#include "dialogs/mousepointer.h"
+#include "common/globals.h"
+#include "common/textchecks.h"
 #include "dialogs/diainf.h"
 #include "dialogs/messages.h"
+#include "dialogs/mousepointer.h"
 #include "platform/database.h"
 #include "platform/singlewindow.h"
 #include "platform/version.h"
-#include "common/globals.h"
-#include "common/textchecks.h"
 
 #include <QApplication>
 #include <QGridLayout>

@@ -1,9 +1,9 @@
 #include "shell/frmabout.h"
 
 #include "dialogs/messages.h"
+#include "platform/fittexts.h"
 #include "platform/version.h"
 #include "shell/frmsplash.h"
-#include "platform/fittexts.h"
 
 #include <QDesktopServices>
 #include <QFrame>

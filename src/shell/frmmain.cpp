@@ -1,5 +1,6 @@
 #include "shell/frmmain.h"
 
+#include "common/globals.h"
 #include "dialogs/messages.h"
 #include "shell/application.h"
 #include "shell/archive.h"
@@ -7,7 +8,6 @@
 #include "shell/companydata.h"
 #include "shell/frmabout.h"
 #include "shell/frmsplash.h"
-#include "common/globals.h"
 #include "shell/helpwindow.h"
 #include "shell/startup.h"
 #include "shell/targets.h"

@@ -1,7 +1,7 @@
 #include "shell/frmsplash.h"
 
-#include "platform/version.h"
 #include "common/globals.h"
+#include "platform/version.h"
 
 #include <QFrame>
 #include <QGridLayout>

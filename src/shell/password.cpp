@@ -1,7 +1,7 @@
 #include "shell/password.h"
 
-#include "platform/dataform.h"
 #include "common/globals.h"
+#include "platform/dataform.h"
 
 #include <QApplication>
 #include <QGridLayout>

@@ -1,11 +1,11 @@
 #include "shell/startup.h"
 
+#include "common/globals.h"
 #include "dialogs/messages.h"
 #include "platform/database.h"
 #include "platform/version.h"
 #include "shell/frmmain.h"
 #include "shell/frmsplash.h"
-#include "common/globals.h"
 #include "shell/userlogin.h"
 
 #include <QApplication>

@@ -1,5 +1,6 @@
 #include "shell/targets.h"
 
+#include "billing/driverpayreports.h"
 #include "billing/faktura.h"
 #include "billing/klients.h"
 #include "billing/plashtane.h"
@@ -8,17 +9,16 @@
 #include "fleet/rowdlist.h"
 #include "reports/balans.h"
 #include "reports/dai.h"
-#include "billing/driverpayreports.h"
-#include "warehouse/storereports.h"
 #include "reports/tripreports.h"
 #include "reports/waybillreport.h"
 #include "shell/password.h"
 #include "trips/editkm.h"
-#include "trips/kurs.h"
 #include "trips/insidekurs.h"
+#include "trips/kurs.h"
 #include "warehouse/nalichsk.h"
-#include "warehouse/skladsk.h"
 #include "warehouse/sklad.h"
+#include "warehouse/skladsk.h"
+#include "warehouse/storereports.h"
 
 namespace kelm {
 

@@ -1,10 +1,10 @@
 #include "shell/userlogin.h"
 
-#include "dialogs/mousepointer.h"
+#include "common/globals.h"
 #include "dialogs/messages.h"
+#include "dialogs/mousepointer.h"
 #include "platform/database.h"
 #include "platform/fittexts.h"
-#include "common/globals.h"
 
 #include <QApplication>
 #include <QComboBox>

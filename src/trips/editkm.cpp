@@ -1,12 +1,12 @@
 #include "trips/editkm.h"
 
+#include "common/globals.h"
 #include "dialogs/diainf.h"
 #include "dialogs/diaseek.h"
 #include "dialogs/mousepointer.h"
 #include "platform/grid.h"
-#include "platform/version.h"
-#include "common/globals.h"
 #include "platform/listframe.h"
+#include "platform/version.h"
 #include "trips/amounts.h"
 #include "trips/tripsave.h"
 

@@ -1,7 +1,7 @@
 #include "trips/firms.h"
 
-#include "platform/database.h"
 #include "common/textchecks.h"
+#include "platform/database.h"
 
 namespace kelm {
 

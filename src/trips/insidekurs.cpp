@@ -1,11 +1,11 @@
 #include "trips/insidekurs.h"
 
+#include "common/globals.h"
+#include "common/textchecks.h"
 #include "dialogs/fillcombo.h"
 #include "dialogs/messages.h"
 #include "platform/dataform.h"
 #include "platform/singlewindow.h"
-#include "common/globals.h"
-#include "common/textchecks.h"
 #include "trips/insidekursrules.h"
 #include "trips/sendresive.h"
 

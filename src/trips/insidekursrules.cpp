@@ -1,9 +1,9 @@
 #include "trips/insidekursrules.h"
 
+#include "common/textchecks.h"
 #include "dialogs/messages.h"
 #include "platform/database.h"
 #include "platform/numbers.h"
-#include "common/textchecks.h"
 
 namespace kelm {
 

@@ -1,14 +1,14 @@
 #include "trips/kurs.h"
 
+#include "common/globals.h"
+#include "common/textchecks.h"
 #include "dialogs/diainf.h"
+#include "dialogs/diaseek.h"
 #include "dialogs/fillcombo.h"
 #include "dialogs/mousepointer.h"
 #include "platform/dataform.h"
 #include "platform/numbers.h"
 #include "platform/version.h"
-#include "dialogs/diaseek.h"
-#include "common/globals.h"
-#include "common/textchecks.h"
 
 #include <QAbstractButton>
 #include <QApplication>

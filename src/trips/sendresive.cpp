@@ -1,8 +1,8 @@
 #include "trips/sendresive.h"
 
+#include "common/globals.h"
 #include "dialogs/messages.h"
 #include "platform/grid.h"
-#include "common/globals.h"
 #include "trips/insidekursrules.h"
 
 #include <QApplication>

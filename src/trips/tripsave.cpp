@@ -1,9 +1,9 @@
 #include "trips/tripsave.h"
 
+#include "common/textchecks.h"
 #include "dialogs/messages.h"
 #include "platform/database.h"
 #include "platform/numbers.h"
-#include "common/textchecks.h"
 #include "warehouse/stock.h"
 
 #include <cmath>

@@ -1,5 +1,6 @@
 #include "warehouse/nalichsk.h"
 
+#include "common/globals.h"
 #include "dialogs/diainf.h"
 #include "dialogs/diaseek.h"
 #include "dialogs/mousepointer.h"
@@ -8,10 +9,9 @@
 #include "platform/numbers.h"
 #include "platform/version.h"
 #include "printing/report.h"
-#include "warehouse/storereports.h"
-#include "common/globals.h"
 #include "scratch/scratchrows.h"
 #include "warehouse/stocktexts.h"
+#include "warehouse/storereports.h"
 
 #include <QApplication>
 #include <QLabel>

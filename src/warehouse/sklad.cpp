@@ -1,5 +1,6 @@
 #include "warehouse/sklad.h"
 
+#include "common/globals.h"
 #include "dialogs/diainf.h"
 #include "dialogs/fillcombo.h"
 #include "dialogs/mousepointer.h"
@@ -8,7 +9,6 @@
 #include "platform/numbers.h"
 #include "platform/singlewindow.h"
 #include "platform/version.h"
-#include "common/globals.h"
 
 #include <QAbstractButton>
 #include <QApplication>

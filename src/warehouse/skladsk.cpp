@@ -1,5 +1,6 @@
 #include "warehouse/skladsk.h"
 
+#include "common/globals.h"
 #include "dialogs/diainf.h"
 #include "dialogs/diaseek.h"
 #include "dialogs/progdialog.h"
@@ -9,9 +10,8 @@
 #include "platform/singlewindow.h"
 #include "platform/version.h"
 #include "printing/report.h"
-#include "warehouse/storereports.h"
-#include "common/globals.h"
 #include "scratch/scratchrows.h"
+#include "warehouse/storereports.h"
 
 #include <QApplication>
 #include <QLabel>

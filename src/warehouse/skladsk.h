@@ -3,8 +3,8 @@
 // entered, what was received and issued in the period and what of it remains,
 // with the total remaining value; modeless, one instance.
 
-#include "warehouse/stocktexts.h"
 #include "scratch/scratchlist.h"
+#include "warehouse/stocktexts.h"
 
 #include <QDate>
 

@@ -1,5 +1,6 @@
 #include "warehouse/storereports.h"
 
+#include "common/globals.h"
 #include "dialogs/diainf.h"
 #include "dialogs/diaseek.h"
 #include "dialogs/diaseekall.h"
@@ -10,7 +11,6 @@
 #include "printing/report.h"
 #include "printing/reportdesigns.h"
 #include "printing/reportframe.h"
-#include "common/globals.h"
 #include "warehouse/stocktexts.h"
 
 #include <QList>

@@ -1,14 +1,14 @@
 // A driver's paid and unpaid trips of a period (rptNePlaten).
+#include "billing/driverpayreports.h"
 #include "dialogs/diaseekalt.h"
 #include "dialogs/messages.h"
 #include "platform/database.h"
 #include "platform/version.h"
-#include "billing/driverpayreports.h"
 #include "printing/report.h"
 #include "reportcheck.h"
 #include "common/globals.h"
-#include "shell/targets.h"
 #include "scratch/temptable.h"
+#include "shell/targets.h"
 #include "testdb.h"
 #include "seed.h"
 

@@ -1,17 +1,17 @@
 // The pay rule, the car table, the driver's papers, totals as printed, and the
 // pay statement rptZaplata with its receipt.
+#include "billing/driverpayreports.h"
 #include "billing/pay.h"
 #include "dialogs/diaseek.h"
 #include "dialogs/messages.h"
 #include "platform/database.h"
 #include "platform/numbers.h"
 #include "platform/version.h"
-#include "billing/driverpayreports.h"
 #include "printing/report.h"
 #include "reportcheck.h"
 #include "common/globals.h"
-#include "shell/targets.h"
 #include "scratch/temptable.h"
+#include "shell/targets.h"
 #include "testdb.h"
 #include "seed.h"
 

@@ -1,6 +1,7 @@
 // The payment screen: the unpaid trips of a driver's period, Space marking and
 // unmarking with the sum to pay, marks stored as the grid leaves a row and on
 // closing, and the printed statement rptPlaten with the receipt.
+#include "billing/driverpayreports.h"
 #include "billing/plashtane.h"
 #include "dialogs/diaseek.h"
 #include "dialogs/messages.h"
@@ -8,12 +9,11 @@
 #include "platform/grid.h"
 #include "platform/numbers.h"
 #include "platform/version.h"
-#include "billing/driverpayreports.h"
 #include "printing/report.h"
 #include "reportcheck.h"
 #include "common/globals.h"
-#include "shell/targets.h"
 #include "scratch/temptable.h"
+#include "shell/targets.h"
 #include "testdb.h"
 #include "seed.h"
 

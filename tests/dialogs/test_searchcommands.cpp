@@ -1,3 +1,4 @@
+#include "common/globals.h"
 #include "dialogs/diaseek.h"
 #include "dialogs/diaseekall.h"
 #include "dialogs/diaseekalt.h"
@@ -5,7 +6,6 @@
 #include "dialogs/mousepointer.h"
 #include "platform/database.h"
 #include "shell/commands.h"
-#include "common/globals.h"
 #include "testdb.h"
 #include "typing.h"
 

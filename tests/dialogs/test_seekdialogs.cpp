@@ -1,3 +1,4 @@
+#include "common/globals.h"
 #include "dialogs/diaseek.h"
 #include "dialogs/diaseekall.h"
 #include "dialogs/diaseekalt.h"
@@ -5,7 +6,6 @@
 #include "dialogs/messages.h"
 #include "dialogs/mousepointer.h"
 #include "dialogs/progdialog.h"
-#include "common/globals.h"
 #include "testdb.h"
 #include "layoutcheck.h"
 #include "typing.h"

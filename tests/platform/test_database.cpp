@@ -1,5 +1,5 @@
-#include "platform/database.h"
 #include "common/globals.h"
+#include "platform/database.h"
 #include "testdb.h"
 
 #include <QtTest>

@@ -2,10 +2,10 @@
 // their suffixes, a button the screen made itself, refresh, the screen's own
 // delete question and error box, and extra writes that share the save's
 // transaction.
+#include "common/globals.h"
 #include "dialogs/messages.h"
 #include "platform/database.h"
 #include "platform/dataform.h"
-#include "common/globals.h"
 #include "testdb.h"
 #include "typing.h"
 

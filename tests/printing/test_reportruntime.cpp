@@ -1,9 +1,9 @@
+#include "common/globals.h"
 #include "dialogs/messages.h"
 #include "platform/database.h"
 #include "printing/report.h"
 #include "printing/reportframe.h"
 #include "printing/reportpreview.h"
-#include "common/globals.h"
 #include "testdb.h"
 
 #include <QFileDialog>

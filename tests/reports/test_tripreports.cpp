@@ -1,3 +1,4 @@
+#include "common/globals.h"
 #include "dialogs/diaseek.h"
 #include "dialogs/diaseekalt.h"
 #include "dialogs/messages.h"
@@ -8,7 +9,6 @@
 #include "printing/reportframe.h"
 #include "printing/reportpreview.h"
 #include "reports/tripreports.h"
-#include "common/globals.h"
 #include "shell/targets.h"
 #include "reportcheck.h"
 #include "testdb.h"

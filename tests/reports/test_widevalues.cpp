@@ -1,29 +1,29 @@
 // Every printout filled with the longest real values an office enters: each of
 // the fifteen designs, run through its own command or its screen's print button,
 // is read as a reader would read it.
+#include "billing/driverpayreports.h"
 #include "billing/faktura.h"
 #include "billing/fakturareport.h"
 #include "billing/klients.h"
 #include "billing/klientsreport.h"
 #include "billing/plashtane.h"
+#include "common/globals.h"
 #include "dialogs/diaseek.h"
 #include "dialogs/diaseekall.h"
 #include "dialogs/diaseekalt.h"
 #include "dialogs/messages.h"
 #include "platform/grid.h"
-#include "reports/balans.h"
-#include "reports/dai.h"
-#include "billing/driverpayreports.h"
 #include "printing/report.h"
 #include "printing/reportdesigns.h"
-#include "warehouse/storereports.h"
+#include "reports/balans.h"
+#include "reports/dai.h"
 #include "reports/tripreports.h"
 #include "reports/waybillreport.h"
-#include "common/globals.h"
-#include "shell/targets.h"
 #include "scratch/temptable.h"
+#include "shell/targets.h"
 #include "warehouse/nalichsk.h"
 #include "warehouse/skladsk.h"
+#include "warehouse/storereports.h"
 #include "reportcheck.h"
 #include "seed.h"
 #include "testdb.h"
@@ -39,14 +39,14 @@ using namespace kelm;
 
 namespace {
 
-// The longest values the audit printed with, each of the length an office meets.
-const QString kFirm = QStringLiteral("Международни превози и спедиция Д'Арк Транс ЕООД");
-const QString kAddress = QStringLiteral("гр. Пловдив 4000, ж.к. Тракия, бул. „Освобождение“ № 145, бл.12, ет. 3");
-const QString kEmail = QStringLiteral("transport.spedicia.darc.international@abv-mail.bg");
-const QString kDriver = QStringLiteral("Константин Александров Христозов-Шишмановски");
-const QString kRoute = QStringLiteral("Велико Търново - Горна Оряховица - Русе - Гюргево - Букурещ - Брашов");
-const QString kCar = QStringLiteral("ХМ 8888 ХМ Р");
-const QString kArticle = QStringLiteral("Гума 315/80 R22.5 Michelin X Multi D+ МШ");
+// The longest values an office meets (seed.h), and a client name with a quote.
+const QString &kFirm = widest::kCompany;
+using widest::kAddress;
+using widest::kEmail;
+using widest::kDriver;
+using widest::kRoute;
+using widest::kCar;
+using widest::kArticle;
 const QString kClient = QStringLiteral("Д'Арк Международни ЖШЩ ООД");
 const QString kGoods = QStringLiteral("Строителни материали - ЖБ");
 const QString kInvoice = QStringLiteral("0000000123");

@@ -1,9 +1,9 @@
 // The administrator's password outside the program: the rule, the bound update
 // that touches nothing else, and the command kelm-passwd as an installation and
 // an office run it (the password from the variable, no terminal).
+#include "common/globals.h"
 #include "platform/database.h"
 #include "shell/adminpassword.h"
-#include "common/globals.h"
 #include "shell/userlogin.h"
 #include "testdb.h"
 

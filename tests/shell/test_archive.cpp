@@ -1,8 +1,8 @@
+#include "common/globals.h"
 #include "dialogs/messages.h"
 #include "platform/database.h"
 #include "shell/archive.h"
 #include "shell/companydata.h"
-#include "common/globals.h"
 #include "testdb.h"
 
 #include <QFileDialog>

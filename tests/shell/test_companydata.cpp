@@ -1,7 +1,7 @@
+#include "common/globals.h"
 #include "dialogs/messages.h"
 #include "platform/database.h"
 #include "shell/companydata.h"
-#include "common/globals.h"
 #include "testdb.h"
 #include "typing.h"
 

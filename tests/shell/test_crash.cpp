@@ -8,11 +8,11 @@
 // KELM_CRASH_KILLS sets the number of kills (default 60, 30 under the
 // sanitizers); KELM_CRASH_SEED repeats a run.
 
+#include "common/globals.h"
 #include "dialogs/messages.h"
 #include "fleet/rowdlist.h"
 #include "platform/database.h"
 #include "platform/dataform.h"
-#include "common/globals.h"
 #include "shell/startup.h"
 #include "testdb.h"
 #include "trips/tripsave.h"

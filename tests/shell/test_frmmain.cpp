@@ -1,10 +1,10 @@
+#include "common/globals.h"
 #include "dialogs/messages.h"
 #include "platform/database.h"
 #include "shell/frmabout.h"
 #include "shell/frmmain.h"
-#include "shell/targets.h"
-#include "common/globals.h"
 #include "shell/helpwindow.h"
+#include "shell/targets.h"
 #include "testdb.h"
 
 #include <QtTest>

@@ -1,9 +1,9 @@
 // The users screen, and through it the data-form template: commands, keys,
 // beeps, the remembered position, the status line and failures.
+#include "common/globals.h"
 #include "dialogs/messages.h"
 #include "platform/database.h"
 #include "platform/dataform.h"
-#include "common/globals.h"
 #include "shell/password.h"
 #include "shell/userlogin.h"
 #include "testdb.h"

@@ -2,9 +2,9 @@
 // The program runs as its own writer too: with "--save-trips" it saves trips
 // through the trip save as a second copy of the program would.
 
+#include "common/globals.h"
 #include "dialogs/messages.h"
 #include "platform/database.h"
-#include "common/globals.h"
 #include "shell/startup.h"
 #include "testdb.h"
 #include "trips/tripsave.h"

@@ -1,10 +1,10 @@
+#include "common/globals.h"
 #include "dialogs/messages.h"
 #include "platform/database.h"
 #include "platform/version.h"
 #include "shell/application.h"
 #include "shell/frmabout.h"
 #include "shell/frmsplash.h"
-#include "common/globals.h"
 #include "shell/startup.h"
 #include "testdb.h"
 

@@ -1,6 +1,6 @@
+#include "common/globals.h"
 #include "dialogs/messages.h"
 #include "platform/database.h"
-#include "common/globals.h"
 #include "shell/userlogin.h"
 #include "layoutcheck.h"
 #include "testdb.h"

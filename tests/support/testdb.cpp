@@ -1,7 +1,7 @@
 #include "testdb.h"
 
-#include "platform/database.h"
 #include "common/globals.h"
+#include "platform/database.h"
 
 #include <QtTest>
 

@@ -3,8 +3,8 @@
 // the note and its firms written together or not at all, the delete question,
 // and the firm picker (choosing, closing, which clicks open it).
 #include "dialogs/messages.h"
-#include "platform/dataform.h"
 #include "platform/database.h"
+#include "platform/dataform.h"
 #include "platform/grid.h"
 #include "shell/targets.h"
 #include "trips/insidekurs.h"

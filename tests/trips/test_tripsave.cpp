@@ -1,6 +1,6 @@
+#include "common/globals.h"
 #include "dialogs/messages.h"
 #include "platform/database.h"
-#include "common/globals.h"
 #include "testdb.h"
 #include "trips/tripsave.h"
 

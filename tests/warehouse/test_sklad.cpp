@@ -2,10 +2,10 @@
 // adding, the kind cut to 15, the repair lock, refusals that keep the typed line,
 // corrections that move no stock, the two delete questions, and both screens
 // open at once, each saving its own kind.
+#include "common/globals.h"
 #include "dialogs/messages.h"
 #include "platform/dataform.h"
 #include "shell/frmmain.h"
-#include "common/globals.h"
 #include "testdb.h"
 #include "trips/tripsave.h"
 #include "typing.h"
