@@ -15,6 +15,7 @@
 #include <QRegularExpression>
 #include <cmath>
 #include <deque>
+#include <limits>
 #include <sqlite3.h>
 #include <string>
 #include <string_view>
@@ -634,6 +635,15 @@ void Report::checkFields() const
         }
 }
 
+namespace {
+struct FontWidths;
+FontWidths &fontWidths(const QString &family, double points, bool bold);
+bool textFits(FontWidths &fw, const QString &t, double room);
+bool numberPlainlyFits(FontWidths &fw, const QVariant &v, const QString &format, double room);
+bool oneNumberWord(const QString &t);
+bool isTextKind(ReportControl::Kind k);
+} // namespace
+
 void Report::layout()
 {
     if (m_laidOut)
@@ -651,8 +661,66 @@ void Report::layout()
     const double dh = dtS ? std::max(dtS->height(), 0) : 0;
     bool grew = false;
     QVector<float> heights(rows);
+    // A long report's rows are first seen to fit value by value, without making
+    // the band: captions and sums once, a number from its length in characters.
+    // Only a row with a text that may not fit has its band's height worked out.
+    struct Cell {
+        const ReportControl *c;
+        FontWidths *fw;
+        int field;
+        qint64 lastDay; // the date of the row before, seen to fit: rows in date order repeat it
+        // A column's equal texts share one copy in the data: each is seen once
+        // (by where its letters stand and how many there are).
+        QHash<const QChar *, QPair<qsizetype, bool>> texts;
+    };
+    QVector<Cell> cells;
+    bool eachByBand = false;
+    if (rows > 0)
+        for (auto &cp : dtS->controls()) {
+            const ReportControl &c = *cp;
+            if (!c.visible() || !isTextKind(c.kind()))
+                continue;
+            FontWidths &fw = fontWidths(c.fontFamily(), c.fontSize(), c.bold());
+            if (c.kind() == ReportControl::TextBox) {
+                if (c.dataField().isEmpty())
+                    continue;
+                if (c.wordWrap())
+                    eachByBand = true;
+                cells.append({&c, &fw, m_data.fieldIndex(c.dataField()), std::numeric_limits<qint64>::min(), {}});
+                continue;
+            }
+            const QString t = itemText(c, 0); // a caption or a sum: the same on every row
+            if (!t.isEmpty() && (c.wordWrap() || !textFits(fw, t, c.width() - 2 * kReportBoxPad)))
+                eachByBand = true;
+        }
     for (int r = 0; r < rows; ++r) {
-        heights[r] = float(bandHeight(*dtS, r));
+        bool plain = !eachByBand;
+        for (int i = 0; plain && i < cells.size(); ++i) {
+            Cell &cell = cells[i];
+            const ReportControl &c = *cell.c;
+            const double room = c.width() - 2 * kReportBoxPad;
+            const QVariant v = m_data.value(r, cell.field);
+            const bool isDate = v.typeId() == QMetaType::QDate;
+            const qint64 day = isDate ? static_cast<const QDate *>(v.constData())->toJulianDay() : 0;
+            if (isDate && day == cell.lastDay)
+                continue;
+            if (numberPlainlyFits(*cell.fw, v, c.dataFormat(), room)) {
+                plain = true;
+            } else if (v.typeId() == QMetaType::QString) {
+                const QString &t = *static_cast<const QString *>(v.constData());
+                auto known = cell.texts.constFind(t.constData());
+                if (known == cell.texts.constEnd() || known->first != t.size())
+                    known = cell.texts.insert(t.constData(), {t.size(), textFits(*cell.fw, t, room) || oneNumberWord(t)});
+                plain = known->second;
+            } else {
+                // A number too wide for its box is still printed on one line.
+                const QString t = reportValueText(v, c.dataFormat());
+                plain = textFits(*cell.fw, t, room) || oneNumberWord(t);
+            }
+            if (isDate)
+                cell.lastDay = plain ? day : std::numeric_limits<qint64>::min();
+        }
+        heights[r] = plain ? float(dh) : float(bandHeight(*dtS, r));
         grew = grew || heights[r] != float(dh);
     }
     if (grew)
@@ -761,34 +829,108 @@ namespace {
 // short cells of a long report are seen to fit without shaping them; a text
 // near its room is measured whole.
 struct FontWidths {
-    explicit FontWidths(const QFont &f) : font(f), fm(f) {}
+    explicit FontWidths(const QFont &f) : font(f), fm(f)
+    {
+        std::fill(std::begin(latinCyrillic), std::end(latinCyrillic), -1.0);
+        for (const char ch : {'0', '1', '2', '3', '4', '5', '6', '7', '8', '9', ',', '.', '-'})
+            numberChar = std::max(numberChar, advance(QLatin1Char(ch)));
+    }
     QFont font;
     QFontMetricsF fm;
+    // Advances of the letters reports mostly hold, at hand; the rest in a hash.
+    double latinCyrillic[0x500];
     QHash<char16_t, double> chars;
+    QHash<QString, double> whole;
+    // The widest of the characters a number is printed with.
+    double numberChar = 0;
+
+    double advance(QChar c)
+    {
+        const char16_t u = c.unicode();
+        if (u < std::size(latinCyrillic)) {
+            double &a = latinCyrillic[u];
+            if (a < 0)
+                a = fm.horizontalAdvance(c);
+            return a;
+        }
+        auto it = chars.constFind(u);
+        if (it == chars.constEnd())
+            it = chars.insert(u, fm.horizontalAdvance(c));
+        return *it;
+    }
+    // The sum of a text's character advances is taken for its width only with
+    // room to spare.
+    static double roughRoom(double room) { return room * 0.95 - 1; }
 
     bool fits(const QString &t, double room)
     {
         double rough = 0;
-        for (const QChar c : t) {
-            auto it = chars.constFind(c.unicode());
-            if (it == chars.constEnd())
-                it = chars.insert(c.unicode(), fm.horizontalAdvance(c));
-            rough += *it;
-        }
-        if (rough <= room * 0.95 - 1)
+        for (const QChar c : t)
+            rough += advance(c);
+        if (rough <= roughRoom(room))
             return true;
-        return fm.horizontalAdvance(t) <= room;
+        // A text near its room is shaped once: a column's dates and names repeat.
+        auto it = whole.constFind(t);
+        if (it == whole.constEnd()) {
+            if (whole.size() >= 20000)
+                whole.clear();
+            it = whole.insert(t, fm.horizontalAdvance(t));
+        }
+        return *it <= room;
     }
 };
 
 FontWidths &fontWidths(const QString &family, double points, bool bold)
 {
-    static QHash<QString, std::shared_ptr<FontWidths>> cache;
-    const QString key = family + QLatin1Char('|') + QString::number(points) + (bold ? QLatin1String("|b") : QLatin1String(""));
-    auto it = cache.constFind(key);
-    if (it == cache.constEnd())
-        it = cache.insert(key, std::make_shared<FontWidths>(reportFont(family, points, bold)));
-    return **it;
+    struct Entry {
+        QString family;
+        double points;
+        bool bold;
+        std::unique_ptr<FontWidths> widths;
+    };
+    static std::deque<Entry> cache; // a report uses a handful of fonts
+    for (Entry &e : cache)
+        if (e.points == points && e.bold == bold && e.family == family)
+            return *e.widths;
+    cache.push_back({family, points, bold, std::make_unique<FontWidths>(reportFont(family, points, bold))});
+    return *cache.back().widths;
+}
+
+// Whether a one-line text fits its room as bandHeight() sees it.
+bool textFits(FontWidths &fw, const QString &t, double room)
+{
+    return t.isEmpty()
+        || (!t.contains(QLatin1Char('\n')) && !t.contains(QLatin1Char('\r')) && fw.fits(t, room));
+}
+
+// Whether a number's text fits its room whatever its digits: its most characters
+// (sign, whole part, decimals) times the widest character of a number, with the
+// margin fits() keeps, so that no text need be made. False when not sure.
+bool numberPlainlyFits(FontWidths &fw, const QVariant &v, const QString &format, double room)
+{
+    switch (v.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::Double:
+    case QMetaType::Float:
+        break;
+    default:
+        return false;
+    }
+    const double x = std::fabs(v.toDouble());
+    if (!(x < 1e15))
+        return false;
+    // As formatNumber() and formatGeneral() write it; a rounding up adds at most a digit.
+    const int dot = int(format.indexOf(QLatin1Char('.')));
+    const int decimals = format.isEmpty() ? 6 : dot < 0 ? 0 : std::clamp(int(format.size()) - dot - 1, 0, 15);
+    int whole = 1;
+    for (double p = 10; p <= x + 1; p *= 10)
+        ++whole;
+    const int most = 1 + whole + (decimals > 0 ? decimals + 1 : 0);
+    return most * fw.numberChar <= FontWidths::roughRoom(room) - 0.01;
 }
 
 // A number, a date or an amount with its unit ("9999999,99", "45,2л.", "1.3.2010",
@@ -797,6 +939,13 @@ bool isNumberWord(const QString &word)
 {
     static const QRegularExpression re(QStringLiteral("^[-+]?\\d[\\d.,:/]*(\\p{L}{1,3}\\.?)?$"));
     return re.match(word).hasMatch();
+}
+
+// A text that wrapText() leaves on one line however narrow its room.
+bool oneNumberWord(const QString &t)
+{
+    return !t.contains(QLatin1Char(' ')) && !t.contains(QLatin1Char('\n')) && !t.contains(QLatin1Char('\r'))
+        && isNumberWord(t);
 }
 
 QString withoutTrailingBlanks(QString s)

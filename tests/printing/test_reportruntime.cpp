@@ -76,6 +76,7 @@ class TestReportRuntime : public QObject {
 private slots:
     void pagination_data();
     void pagination();
+    void rowsThatRunOnKeepAbovePageFooter();
     void headersAndFooters();
     void reportFooterNeverSplit();
     void noDataSourceStillPrints();
@@ -124,6 +125,37 @@ void TestReportRuntime::pagination()
     }
     QCOMPARE(next, rows);
     QVERIFY(r->page(r->pageCount() - 1).reportFooter);
+}
+
+// A long report's rows are seen to fit value by value before any band is laid
+// out: a name that runs on still grows its row (each time it comes), an amount
+// wider than its box stays on one line, and no row reaches into the page footer.
+void TestReportRuntime::rowsThatRunOnKeepAbovePageFooter()
+{
+    const QString longName = QStringLiteral("Международни превози и спедиция Д'Арк Транс ЕООД, гр. Пловдив");
+    const int n = 40;
+    QVector<QVector<QVariant>> data;
+    for (int i = 0; i < n; ++i)
+        data.append({i == 0 || i == 20 ? longName : QStringLiteral("Ред %1").arg(i % 3),
+                     i == 5 ? 1e14 : 1.5 * (i + 1)});
+    auto r = makeReport(0);
+    r->setDataSource(ReportData({QStringLiteral("Name"), QStringLiteral("Suma")}, data));
+    const double footerTop = r->paperHeight() - r->margin(4) - 458;
+    int next = 0;
+    for (int p = 0; p < r->pageCount(); ++p) {
+        QCOMPARE(r->page(p).firstRow, next);
+        next += r->page(p).rowCount;
+        for (const ReportItem &it : r->pageItems(p)) {
+            if (it.section != QLatin1String("Detail"))
+                continue;
+            QVERIFY2(it.rect.bottom() <= footerTop + 0.5, qPrintable(QStringLiteral("row %1").arg(it.row)));
+            if (it.control == QLatin1String("Text100"))
+                QCOMPARE(it.lines.size() > 1, it.row == 0 || it.row == 20);
+            if (it.control == QLatin1String("Text101"))
+                QCOMPARE(it.lines.size(), 1);
+        }
+    }
+    QCOMPARE(next, n);
 }
 
 void TestReportRuntime::headersAndFooters()
