@@ -180,15 +180,10 @@ void Balans::setColumns()
                         {"Приход", "Изч.разх.", 1800, 2, "Prihod"},
                         {"Разход", "Заредено", 1800, 2, "Razhod"},
                         {"Остатък", "Разлика", 1800, 2, ""}};
-    // The column holds a five-character car; a longer number is shown whole.
-    int carWidth = 1000;
-    for (const BalansCar &car : m_figures.cars)
-        if (car.kola.size() > 5)
-            carWidth = 1900;
     for (int i = 0; i < 5; ++i) {
         GridColumn c = GridEX1->Columns(i + 1);
         c.setCaption(QString::fromUtf8(fuel ? cols[i].fuel : cols[i].money))
-            .setWidth(i == 1 ? carWidth : cols[i].width)
+            .setWidth(cols[i].width)
             .setHeaderAlignment(1)
             .setTextAlignment(cols[i].align)
             .setEditable(false)
