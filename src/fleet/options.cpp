@@ -25,7 +25,25 @@ namespace kelm {
 
 namespace {
 enum { iKola = 0, iRazhod, iProcent, iTon };
+
+// A car's norm, pay or load and a tariff are never below zero: every amount
+// computed from a negative one would be wrong. Nothing for such a text, as for
+// one that is no number or is beyond the bound.
+std::optional<double> parseSetting(const QString &text, double bound)
+{
+    const auto v = parseBounded(text, bound);
+    if (!v || *v < 0)
+        return std::nullopt;
+    return v;
 }
+
+// A refused setting's message: the bound is named only for a number above it.
+QString settingRefusal(const QStringList &lines, const QString &typed, double bound)
+{
+    const QString message = joinLines(lines);
+    return typed.trimmed().startsWith(QLatin1Char('-')) ? message : withBoundLine(message, typed, bound);
+}
+} // namespace
 
 QStringList tariffFields()
 {
@@ -42,17 +60,16 @@ QStringList tariffLabels()
 QString checkTariffTyping(const QString &text)
 {
     // An empty box is where a new value starts, not a mistake.
-    if (text.isEmpty() || parseBounded(text, limits::kPrice))
+    if (text.isEmpty() || parseSetting(text, limits::kPrice))
         return QString();
-    return withBoundLine(
-        joinLines({QStringLiteral("Въведения символ е невалиден!"), QStringLiteral("Моля, въведете друг.")}), text,
-        limits::kPrice);
+    return settingRefusal({QStringLiteral("Въведения символ е невалиден!"), QStringLiteral("Моля, въведете друг.")},
+                          text, limits::kPrice);
 }
 
 std::optional<int> firstBadTariff(const QStringList &texts)
 {
     for (int i = 0; i < texts.size(); ++i)
-        if (!parseBounded(texts.at(i), limits::kPrice))
+        if (!parseSetting(texts.at(i), limits::kPrice))
             return i;
     return std::nullopt;
 }
@@ -65,18 +82,17 @@ QString checkCarFields(const CarFields &f, bool kolaTaken)
     if (kolaTaken)
         return joinLines({QStringLiteral("Вече има кола с този номер!"),
                           QStringLiteral("Моля, въведете друг номер на колата!")});
-    if (!parseBounded(f.Razhod, limits::kLitres))
-        return withBoundLine(joinLines({QStringLiteral("Невалиден разход на 100км!"),
-                                        QStringLiteral("Моля, въведете число за разход на 100км!")}),
-                             f.Razhod, limits::kLitres);
-    if (!parseBounded(f.Procent, limits::kPercent))
-        return withBoundLine(joinLines({QStringLiteral("Невалиден процент заплата!"),
-                                        QStringLiteral("Моля, въведете число за процент заплата!")}),
-                             f.Procent, limits::kPercent);
-    if (!parseBounded(f.Ton, limits::kTons))
-        return withBoundLine(
-            joinLines({QStringLiteral("Невалиден тонаж!"), QStringLiteral("Моля, въведете число за тонаж!")}), f.Ton,
-            limits::kTons);
+    if (!parseSetting(f.Razhod, limits::kLitres))
+        return settingRefusal({QStringLiteral("Невалиден разход на 100км!"),
+                               QStringLiteral("Моля, въведете число за разход на 100км!")},
+                              f.Razhod, limits::kLitres);
+    if (!parseSetting(f.Procent, limits::kPercent))
+        return settingRefusal({QStringLiteral("Невалиден процент заплата!"),
+                               QStringLiteral("Моля, въведете число за процент заплата!")},
+                              f.Procent, limits::kPercent);
+    if (!parseSetting(f.Ton, limits::kTons))
+        return settingRefusal({QStringLiteral("Невалиден тонаж!"), QStringLiteral("Моля, въведете число за тонаж!")},
+                              f.Ton, limits::kTons);
     return QString();
 }
 
@@ -340,9 +356,9 @@ bool Options::saveTariffs()
         texts << t->text();
     if (const auto bad = firstBadTariff(texts)) {
         DiaInf::show(QStringLiteral("ГРЕШКА при запис!"),
-                     withBoundLine(joinLines({QStringLiteral("Невалидна тарифа \"%1\"!").arg(tariffLabels().at(*bad)),
-                                              QStringLiteral("Моля, въведете число.")}),
-                                   texts.at(*bad), limits::kPrice));
+                     settingRefusal({QStringLiteral("Невалидна тарифа \"%1\"!").arg(tariffLabels().at(*bad)),
+                                     QStringLiteral("Моля, въведете число.")},
+                                    texts.at(*bad), limits::kPrice));
         return false;
     }
     const QStringList fields = tariffFields();
@@ -350,7 +366,7 @@ bool Options::saveTariffs()
         m_conn.beginTrans();
         try {
             for (int i = 0; i < 6; ++i)
-                m_adoTarifaRS.setValue(fields.at(i), *parseBounded(texts.at(i), limits::kPrice));
+                m_adoTarifaRS.setValue(fields.at(i), *parseSetting(texts.at(i), limits::kPrice));
             m_adoTarifaRS.setValue(QStringLiteral("DateMod"), QDate::currentDate());
             m_adoTarifaRS.setValue(QStringLiteral("TimeMod"), QTime::currentTime());
             m_adoTarifaRS.update();

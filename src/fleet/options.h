@@ -22,10 +22,10 @@ QStringList tariffFields();
 QStringList tariffLabels();
 
 // The message for a tariff box being typed into, or "" while it is still fine
-// (a number, or nothing yet).
+// (a number not below zero, or nothing yet).
 QString checkTariffTyping(const QString &text);
-// The first tariff text that is not a number (empty included): its index, or
-// nullopt when all six are numbers.
+// The first tariff text that is not a number from zero up (empty included): its
+// index, or nullopt when all six are.
 std::optional<int> firstBadTariff(const QStringList &texts);
 
 // The typed fields of one car.

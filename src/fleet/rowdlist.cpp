@@ -617,10 +617,14 @@ void RowdList::writeSheetExtra(Connection &conn)
     carryLegsOnSave(conn, number, self, adding ? QStringList() : QStringList{m_editNumber});
 }
 
-QVector<WaybillLeg> RowdList::heldLegs() const
+QVector<WaybillLeg> RowdList::heldLegs(const WaybillLeg *saved) const
 {
     QVector<WaybillLeg> legs;
     for (int i = 0; i < m_marshRS.recordCount(); ++i) {
+        if (saved && i == m_marshRS.currentIndex()) {
+            legs.push_back(*saved);
+            continue;
+        }
         // A leg started but not yet saved with the legs' "Запиши" is no leg yet.
         if (m_legEdit && m_legAdding && i == m_marshRS.currentIndex())
             continue;
@@ -920,14 +924,22 @@ void RowdList::cmdUpdateMarsh_Click()
         const double koef = legNumber(m_legsModel->pendingValue(3), QStringLiteral("коеф."), limits::kPercent);
         const double litres = RazhN(*norm, ton, km, koef);
         const QString route = m_legsModel->pendingValue(0).toString();
-        m_marshRS.setValue(QStringLiteral("MarshID"), m_sheetNumber);
-        m_marshRS.setValue(QStringLiteral("Marshrut"), route);
-        m_marshRS.setValue(QStringLiteral("KM"), km);
-        m_marshRS.setValue(QStringLiteral("Ton"), ton);
-        m_marshRS.setValue(QStringLiteral("Koef"), koef);
-        m_marshRS.setValue(QStringLiteral("RazhN"), litres);
-        m_marshRS.update();
-        writeLegsNow();
+        if (m_legsHeld) {
+            // Held with the others until the sheet's save writes them.
+            m_marshRS.setValue(QStringLiteral("MarshID"), m_sheetNumber);
+            m_marshRS.setValue(QStringLiteral("Marshrut"), route);
+            m_marshRS.setValue(QStringLiteral("KM"), km);
+            m_marshRS.setValue(QStringLiteral("Ton"), ton);
+            m_marshRS.setValue(QStringLiteral("Koef"), koef);
+            m_marshRS.setValue(QStringLiteral("RazhN"), litres);
+            m_marshRS.update();
+        } else {
+            // A stored sheet only viewed: the leg, new or corrected, is written at
+            // once with the sheet's other legs. A refused write leaves it in
+            // editing as typed.
+            const WaybillLeg leg{route, km, ton, koef, litres};
+            writeLegsNow(&leg);
+        }
         m_legEdit = m_legAdding = false;
         m_legsModel->setEditing(false);
         SetMarshButtons(true);
@@ -937,19 +949,25 @@ void RowdList::cmdUpdateMarsh_Click()
     }
 }
 
-void RowdList::writeLegsNow()
+void RowdList::writeLegsNow(const WaybillLeg *saved)
 {
     if (m_legsHeld)
         return;
     // A stored sheet shown while browsing: its legs are written as they change.
     try {
-        replaceSheetLegs(m_conn, m_sheetNumber, {m_sheetNumber}, heldLegs());
+        replaceSheetLegs(m_conn, m_sheetNumber, {m_sheetNumber}, heldLegs(saved));
     } catch (...) {
-        // The page shows what is stored again, not what failed to be written.
-        m_marshRS.cancelBatch();
-        m_legsModel->reload();
+        // The page shows what is stored again, not what failed to be written;
+        // a leg being saved was not put into the page and stays as typed.
+        if (!saved) {
+            m_marshRS.cancelBatch();
+            m_legsModel->reload();
+        }
         throw;
     }
+    // Read back as stored: no leg takes typing, so the grid opens no cell on the
+    // leg it stands on again.
+    m_legsModel->setEditing(false);
     const int row = m_marshRS.currentIndex();
     m_marshRS.requery();
     m_legsModel->reload();

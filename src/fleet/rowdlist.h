@@ -78,10 +78,12 @@ private:
     void SetMarshButtons(bool b);
     void writeLegStatus();
     void dropAbandonedLegs();
-    // The legs on the page (stored and held), in their order.
-    QVector<WaybillLeg> heldLegs() const;
-    // While browsing, writes the page's legs of the stored sheet at once.
-    void writeLegsNow();
+    // The legs on the page (stored and held), in their order; saved, when given,
+    // stands for the current leg (the one being added or corrected).
+    QVector<WaybillLeg> heldLegs(const WaybillLeg *saved = nullptr) const;
+    // While browsing, writes the page's legs of the stored sheet at once (saved
+    // as in heldLegs) and reads them back.
+    void writeLegsNow(const WaybillLeg *saved = nullptr);
     QString currentCar() const;
 
     Connection m_conn;

@@ -28,6 +28,7 @@ private Q_SLOTS:
     void ctrlTabSwitchesTabs();
     void escDropsPendingCarAndCloses();
     void missingTariffRowShowsMessage();
+    void negativeNumbersAreRefused();
 };
 
 namespace {
@@ -315,6 +316,52 @@ void TestOptions::missingTariffRowShowsMessage()
     QVERIFY(!w.saveTariffs());
     QCOMPARE(db.count("Tarifi"), 0);
     QCOMPARE(w.findChild<QLineEdit *>("txtFields1_0")->text(), QStringLiteral("PB1111"));
+}
+
+void TestOptions::negativeNumbersAreRefused()
+{
+    TestDb db;
+    seed(db);
+    db.exec("UPDATE Tarifi SET Trf_20=0.5");
+    Screen s;
+    MessageCapture cap;
+    const QString before = db.scalar("SELECT group_concat(kola||Razhod||Procent||Ton) FROM Config").toString();
+    // Each box refuses "-5" as it refuses a text that is no number there.
+    for (int box : {1, 2, 3}) {
+        CarFields f{"PB1111", "32,5", "12", "24"};
+        (box == 1 ? f.Razhod : box == 2 ? f.Procent : f.Ton) = QStringLiteral("много");
+        s.btn("cmdEdit1")->click();
+        s.car(box)->clear();
+        typeText(s.car(box), QStringLiteral("-5"));
+        cap.clear();
+        s.btn("cmdUpdate1")->click();
+        QCOMPARE(cap.shown.size(), 1);
+        QCOMPARE(cap.lastCaption(), QStringLiteral("ГРЕШКА при запис!"));
+        QCOMPARE(cap.lastText(), checkCarFields(f, false));
+        QVERIFY(s.w.form()->isEditing());
+        QCOMPARE(s.car(box)->text(), QStringLiteral("-5"));
+        QCOMPARE(db.scalar("SELECT group_concat(kola||Razhod||Procent||Ton) FROM Config").toString(), before);
+        if (box < 3)
+            s.btn("cmdCancel1")->click();
+    }
+    if (!qEnvironmentVariableIsEmpty("KELM_SHOTS"))
+        s.w.grab().save("/tmp/options_negative_car.png");
+    s.btn("cmdCancel1")->click();
+    // A negative tariff is refused by its typing check and by the save.
+    s.tabs()->setCurrentIndex(1);
+    s.trf(1)->clear();
+    cap.clear();
+    typeText(s.trf(1), QStringLiteral("-5"));
+    QCOMPARE(cap.shown.size(), 2);
+    QCOMPARE(cap.lastCaption(), QStringLiteral("ГРЕШКА при въвеждане!"));
+    s.btn("cmdUpdate2")->click();
+    QCOMPARE(cap.shown.size(), 3);
+    QCOMPARE(cap.lastCaption(), QStringLiteral("ГРЕШКА при запис!"));
+    QVERIFY(cap.lastText().contains(QStringLiteral("До 20 км")));
+    QCOMPARE(db.scalar("SELECT Trf_20 FROM Tarifi").toDouble(), 0.5);
+    QCOMPARE(s.trf(1)->text(), QStringLiteral("-5"));
+    if (!qEnvironmentVariableIsEmpty("KELM_SHOTS"))
+        s.w.grab().save("/tmp/options_negative_tariff.png");
 }
 
 QTEST_MAIN(TestOptions)

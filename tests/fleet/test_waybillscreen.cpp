@@ -31,6 +31,7 @@ private Q_SLOTS:
     void newSheetLegsFollowItsNumberAndCloseDropsThem();
     void savedFirstSheetLeavesTheSecondCurrentAndLegCommands();
     void leavingNumberForCommandsWarnsNot();
+    void legsSavedWhileViewingAreWritten();
 };
 
 static void seed(TestDb &db)
@@ -625,6 +626,50 @@ void TestWaybillScreen::leavingNumberForCommandsWarnsNot()
     QVERIFY(cap.shown.isEmpty());
     QVERIFY(!w.isVisible());
     QCOMPARE(db.count("RowdList"), 1);
+}
+
+void TestWaybillScreen::legsSavedWhileViewingAreWritten()
+{
+    TestDb db;
+    seed(db);
+    addSheet(db, QStringLiteral("0000000001"), QStringLiteral("СА 1234 ВК"));
+    addSheet(db, QStringLiteral("0000000002"), QStringLiteral("СА 1234 ВК"));
+    addLeg(db, QStringLiteral("0000000001"), 100, 30);
+    MessageCapture cap;
+    RowdList w;
+    QVERIFY(w.load());
+    w.show();
+    // A leg added to a sheet only viewed: written under its number and shown.
+    w.cmdFirstRowd->click();
+    w.tbsOptions->setCurrentIndex(1);
+    w.cmdAddMarsh->click();
+    typeLeg(w, QStringLiteral("В - Г"), QStringLiteral("200"), QStringLiteral("10"), QStringLiteral("0"));
+    w.cmdUpdateMarsh->click();
+    QVERIFY2(cap.shown.isEmpty(), qPrintable(cap.lastText()));
+    QVERIFY(w.cmdAddMarsh->isVisibleTo(&w));
+    QCOMPARE(legsOf(db, QStringLiteral("0000000001")), 2);
+    QCOMPARE(db.scalar(QStringLiteral("SELECT RazhN FROM Marsh WHERE MarshID='0000000001' AND Marshrut='В - Г'")).toDouble(), 68.0);
+    QCOMPARE(w.grdMarsh->model()->rowCount(), 2);
+    QCOMPARE(w.grdMarsh->model()->index(1, 0).data().toString(), QStringLiteral("В - Г"));
+    QCOMPARE(w.lblStatusMarsh->text(), QStringLiteral("Запис № 2"));
+    w.cmdCloseMarsh->click(); // Изчисли counts it
+    QCOMPARE(w.txtFields[1]->text(), QStringLiteral("300"));
+    QCOMPARE(w.txtFields[6]->text(), QStringLiteral("98"));
+
+    // The first leg a sheet without legs starts by itself: likewise.
+    w.tbsOptions->setCurrentIndex(0);
+    w.cmdNextRowd->click();
+    w.tbsOptions->setCurrentIndex(1);
+    QVERIFY(w.cmdUpdateMarsh->isVisibleTo(&w));
+    typeLeg(w, QStringLiteral("Д - Е"), QStringLiteral("50"), QStringLiteral("0"), QStringLiteral("0"));
+    w.cmdUpdateMarsh->click();
+    QVERIFY2(cap.shown.isEmpty(), qPrintable(cap.lastText()));
+    QCOMPARE(legsOf(db, QStringLiteral("0000000002")), 1);
+    QCOMPARE(db.scalar(QStringLiteral("SELECT RazhN FROM Marsh WHERE MarshID='0000000002'")).toDouble(), 15.0);
+    QCOMPARE(w.grdMarsh->model()->rowCount(), 1);
+    QCOMPARE(w.grdMarsh->model()->index(0, 0).data().toString(), QStringLiteral("Д - Е"));
+    QCOMPARE(legsOf(db, QStringLiteral("0000000001")), 2);
+    shot(w, "rowdlist_leg_written_viewing");
 }
 
 QTEST_MAIN(TestWaybillScreen)
