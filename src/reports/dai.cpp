@@ -372,7 +372,7 @@ bool DAI::load()
     return true;
 }
 
-void DAI::Combo1_Click()
+bool DAI::Combo1_Click()
 {
     const QString name = Combo1->currentText();
     try {
@@ -381,7 +381,7 @@ void DAI::Combo1_Click()
         adoNameRS.open(m_conn, QStringLiteral("SELECT * FROM shof WHERE ime=? ORDER BY ID"), {name});
     } catch (const DbError &e) {
         DiaInf::show(QStringLiteral("ГРЕШКА!"), e.text());
-        return;
+        return false;
     }
     if (adoNameRS.isEmpty()) {
         DiaInf::show(QStringLiteral("ВНИМАНИЕ!"),
@@ -395,7 +395,7 @@ void DAI::Combo1_Click()
         lblDriverName->clear();
         lblDriverBorn->clear();
         lblDriverLK->clear();
-        return;
+        return false;
     }
     adoNameRS.moveFirst();
     m_picked = true;
@@ -408,6 +408,28 @@ void DAI::Combo1_Click()
     lblDriverName->setText(m_name);
     lblDriverBorn->setText(m_born);
     lblDriverLK->setText(m_idCard);
+    return true;
+}
+
+bool DAI::pickShownDriver()
+{
+    // The box takes typed text and shows the first name from the start, so what it
+    // shows need not be a name chosen from the list: the print takes what it shows.
+    const QString shown = Combo1->currentText();
+    int index = Combo1->findText(shown);
+    if (index < 0)
+        index = Combo1->findText(shown.trimmed());
+    if (index < 0 || shown.trimmed().isEmpty()) {
+        DiaInf::show(QStringLiteral("ВНИМАНИЕ!"),
+                     joinLines({shown.trimmed().isEmpty() ? QStringLiteral("Няма избран водач!")
+                                                          : QStringLiteral("Няма такъв водач в списъка!"),
+                                QStringLiteral("Изберете водач от списъка!")}));
+        Combo1->setFocus();
+        Combo1->lineEdit()->selectAll();
+        return false;
+    }
+    Combo1->setCurrentIndex(index);
+    return Combo1_Click();
 }
 
 void DAI::tickOnly(QCheckBox *ticked)
@@ -481,8 +503,11 @@ void DAI::cmdPrint_Click()
     for (int i = 0; i < 2; ++i) {
         QLineEdit *box = i == 0 ? Text1_0 : Text1_1;
         if (!parseDate(box->text().trimmed())) {
-            // The box's own check of the same text would only say it again.
-            m_leaveCheck[i].refused(box->text());
+            // One click, one message: a wrong date still waiting for its box's own
+            // check is answered by this refusal of the period, whichever box it is in.
+            for (QLineEdit *other : {Text1_0, Text1_1})
+                if (!parseDate(other->text().trimmed()))
+                    m_leaveCheck[other == Text1_0 ? 0 : 1].refused(other->text());
             m_checking = true;
             if (box->text().trimmed().isEmpty())
                 DiaInf::show(QStringLiteral("ВНИМАНИЕ!"),
@@ -498,6 +523,9 @@ void DAI::cmdPrint_Click()
             return;
         }
     }
+    // The attestation is of the driver the box shows; without one nothing is printed.
+    if (!m_picked && !pickShownDriver())
+        return;
     runReportFill([this] {
         Report &r = rptDAI();
         const ReportDesignInfo &info = reportDesign(r.name());

@@ -47,8 +47,9 @@ public:
 
     // Fills the company block and the driver list. False after a failure was reported.
     bool load();
-    // Loads the driver whose name the list shows.
-    void Combo1_Click();
+    // Loads the driver whose name the list shows. False when none was loaded
+    // (the message was shown).
+    bool Combo1_Click();
     void cmdPrint_Click();
 
     QString driverName() const { return m_name; }
@@ -86,6 +87,9 @@ protected:
 private:
     // A period box left: a real date goes into its label; anything else is refused.
     bool Text1_LostFocus(int index);
+    // The driver the box shows, loaded for the print; a name not of the list is
+    // refused with a message.
+    bool pickShownDriver();
     void tickOnly(QCheckBox *ticked);
 
     Connection m_conn;

@@ -29,6 +29,19 @@ QString lineAmountRefusal(double kol, double edin)
         .arg(boundText(limits::kMoney));
 }
 
+QString issueAmountRefusal(double kol, double fifoPrice)
+{
+    const double amount = kol * fifoPrice;
+    const QString why = overBoundText(amount, limits::kMoney);
+    if (why.isEmpty())
+        return QString();
+    // Older, dearer lots can make a line of a small typed price dear: say what the
+    // lots come to, not the typed quantity times the typed price.
+    return QStringLiteral("Сумата на реда по цените на изписваните партиди (най-старите първо) е %1")
+               .arg(moneyText(amount))
+        + QLatin1Char('\r') + why;
+}
+
 namespace {
 
 bool sameQuantity(double a, double b)
@@ -220,7 +233,7 @@ StockStep issueRule(Connection &conn, const StockLine &line)
     s.edin = FifoIssuePrice(conn, line.name, line.kol);
     // Older lots dearer than the typed price can lift the amount past its bound;
     // the caller's transaction then writes nothing.
-    if (const QString why = lineAmountRefusal(line.kol, s.edin); !why.isEmpty())
+    if (const QString why = issueAmountRefusal(line.kol, s.edin); !why.isEmpty())
         throw DbError(kErrStockRefused, why);
     return s;
 }
@@ -303,8 +316,10 @@ SaveLineResult saveNewLine(Connection &conn, const QString &kind, const StockLin
             throw;
         }
     } catch (const DbError &e) {
-        r.caption = QStringLiteral("ГРЕШКА при запис!");
-        r.text = e.text();
+        // A refusal found inside the stock step is told as the refusals are.
+        const bool refused = e.number() == kErrStockRefused;
+        r.caption = refused ? kRefusalCaption : QStringLiteral("ГРЕШКА при запис!");
+        r.text = refused ? e.description() : e.text();
         return r;
     }
     r.ok = true;

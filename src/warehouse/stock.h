@@ -61,6 +61,11 @@ double keptQuantity(double x);
 // The refusal of a line whose amount Kol x price would pass the money bound
 // (limits::kMoney), naming the bound; empty when it is within.
 QString lineAmountRefusal(double kol, double edin);
+// The refusal of a stock issue whose amount, the quantity drawn from the lots at
+// their own first-in-first-out prices, would pass the money bound: it says that
+// amount and names the bound; empty when it is within. The typed price is then no
+// part of it.
+QString issueAmountRefusal(double kol, double fifoPrice);
 // True when the article, trimmed, is "Ремонт".
 bool isRepairArticle(const QString &name);
 

@@ -65,6 +65,7 @@ private slots:
     void screenAndPrint();
     void unknownNameAndBadDates();
     void oneMessageAtATime();
+    void printsTheDriverTheBoxShows();
 };
 
 void TestDAI::init()
@@ -267,14 +268,57 @@ void TestDAI::unknownNameAndBadDates()
     QCOMPARE(msgs.shown.size(), 3);
     QVERIFY(f.Text1_1->isVisible());
     QVERIFY(!f.lblDataStop->isVisible());
-    // Printing before any driver is picked: empty driver lines, the page still whole.
+    // The box still shows the name no driver has: nothing is printed.
     f.Text1_1->setText(QStringLiteral("02.01.2010"));
     f.cmdPrint->click();
+    QVERIFY(shown.shown.isEmpty());
+    QCOMPARE(msgs.shown.size(), 4);
+    QCOMPARE(msgs.lastText(), QStringLiteral("Няма такъв водач в списъка!\rИзберете водач от списъка!"));
+}
+
+// The attestation is of the driver the box shows: the first name as loaded,
+// never chosen from the list, is printed with its data; a typed name no driver
+// of the list has is refused before anything prints.
+void TestDAI::printsTheDriverTheBoxShows()
+{
+    MessageCapture msgs;
+    ReportCapture shown;
+    auto t = [](const char *label) { return rptDAI().controlText("PageHeader", QLatin1String(label)); };
+    DAI &d = open();
+    d.show();
+    QApplication::setActiveWindow(&d);
+    QVERIFY(QTest::qWaitForWindowActive(&d));
+    d.Text1_0->setText(QStringLiteral("1.1.2010"));
+    d.Text1_1->setText(QStringLiteral("31.1.2010"));
+    QCOMPARE(d.Combo1->currentText(), QStringLiteral("Георги Д'Арков"));
+    QTest::mouseClick(d.cmdPrint, Qt::LeftButton);
+    QVERIFY2(msgs.shown.isEmpty(), qPrintable(msgs.lastText()));
     QCOMPARE(shown.shown.size(), 1);
-    QCOMPARE(rptDAI().controlText("PageHeader", "Label26"), QString());
-    QCOMPARE(rptDAI().controlText("PageHeader", "Label28"), QString());
-    QCOMPARE(rptDAI().controlText("PageHeader", "Label36"), QStringLiteral("00:00 на 01.01.2010 г."));
-    QCOMPARE(rptDAI().pageCount(), 1);
+    QCOMPARE(t("Label26"), QStringLiteral("Георги Д'Арков"));
+    QCOMPARE(t("Label28"), QStringLiteral("12.03.1975 г."));
+    QCOMPARE(t("Label30"), QStringLiteral("987654321"));
+    QCOMPARE(rptDAI().data().rowCount(), 1);
+    QCOMPARE(d.lblDriverName->text(), QStringLiteral("Георги Д'Арков"));
+    d.close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    DAI &e = open();
+    e.show();
+    QApplication::setActiveWindow(&e);
+    QVERIFY(QTest::qWaitForWindowActive(&e));
+    e.Text1_0->setText(QStringLiteral("1.1.2010"));
+    e.Text1_1->setText(QStringLiteral("31.1.2010"));
+    e.Combo1->setFocus();
+    e.Combo1->clearEditText();
+    typeText(e.Combo1->lineEdit(), QStringLiteral("Никой Никоев"));
+    QTest::mouseClick(e.cmdPrint, Qt::LeftButton);
+    QCOMPARE(shown.shown.size(), 1);
+    QCOMPARE(msgs.shown.size(), 1);
+    QCOMPARE(msgs.lastCaption(), QStringLiteral("ВНИМАНИЕ!"));
+    QCOMPARE(msgs.lastText(), QStringLiteral("Няма такъв водач в списъка!\rИзберете водач от списъка!"));
+    QCOMPARE(e.focusWidget(), e.Combo1);
+    if (qEnvironmentVariableIsSet("KELM_REPORT_LOOK"))
+        e.grab().save(qEnvironmentVariable("KELM_REPORT_LOOK") + "/DAI_refused.png");
 }
 
 // The check a period box schedules on leaving never asks the message box while
@@ -299,22 +343,40 @@ void TestDAI::oneMessageAtATime()
     QCOMPARE(d.focusWidget(), d.Text1_0);
     QVERIFY(shown.shown.isEmpty());
 
-    // The first box empty, a wrong date left in the second: the print's message,
-    // then the second box's own.
-    d.Text1_0->clear();
-    QApplication::setActiveWindow(&d);
-    QVERIFY(QTest::qWaitForWindowActive(&d));
-    d.Text1_1->setFocus();
-    d.Text1_1->clear();
-    typeText(d.Text1_1, QStringLiteral("x"));
-    QTest::mouseClick(d.cmdPrint, Qt::LeftButton);
-    QTest::qWait(100);
-    QCOMPARE(boxes.recursions, 0);
-    QCOMPARE(boxes.seen.size(), 3);
-    QVERIFY(boxes.seen.at(1).second.startsWith(QStringLiteral("Няма въведен период!")));
-    QVERIFY(boxes.seen.at(2).second.startsWith(QStringLiteral("Грешна дата!")));
-    QCOMPARE(d.focusWidget(), d.Text1_1);
-    QVERIFY(shown.shown.isEmpty());
+    // Whichever box holds the wrong date and whichever was left last, one click
+    // gives the print's one message about the period.
+    const struct {
+        const char *from, *to;
+        bool leaveFrom;
+        const char *message;
+        QLineEdit *focus;
+    } cases[] = {{"", "x", false, "Няма въведен период!", d.Text1_0},
+                 {"y", "x", false, "Грешна дата!", d.Text1_0},
+                 {"y", "", true, "Грешна дата!", d.Text1_0},
+                 {"y", "x", true, "Грешна дата!", d.Text1_0},
+                 {"1.1.2010", "x", false, "Грешна дата!", d.Text1_1}};
+    for (const auto &c : cases) {
+        QLineEdit *left = c.leaveFrom ? d.Text1_0 : d.Text1_1;
+        QLineEdit *other = c.leaveFrom ? d.Text1_1 : d.Text1_0;
+        QApplication::setActiveWindow(&d);
+        QVERIFY(QTest::qWaitForWindowActive(&d));
+        d.Text1_0->clear();
+        d.Text1_1->clear();
+        left->setFocus();
+        QTest::qWait(20);
+        boxes.seen.clear();
+        other->setText(QString::fromUtf8(c.leaveFrom ? c.to : c.from));
+        typeText(left, QString::fromUtf8(c.leaveFrom ? c.from : c.to));
+        QTest::mouseClick(d.cmdPrint, Qt::LeftButton);
+        QTest::qWait(100);
+        QCOMPARE(boxes.recursions, 0);
+        QCOMPARE(boxes.seen.size(), 1);
+        QVERIFY2(boxes.seen.at(0).second.startsWith(QString::fromUtf8(c.message)), qPrintable(boxes.seen.at(0).second));
+        QCOMPARE(d.focusWidget(), c.focus);
+        QVERIFY(shown.shown.isEmpty());
+    }
+    if (qEnvironmentVariableIsSet("KELM_REPORT_LOOK"))
+        d.grab().save(qEnvironmentVariable("KELM_REPORT_LOOK") + "/DAI_period.png");
 }
 
 QTEST_MAIN(TestDAI)

@@ -36,6 +36,7 @@ private Q_SLOTS:
     void deleteAsksTwice();
     void bothScreensOpenEachWithItsKind();
     void numbersAndAmountsPastTheirBounds();
+    void issueOfDearLotsPastTheBound();
 };
 
 namespace {
@@ -506,6 +507,35 @@ void TestSklad::numbersAndAmountsPastTheirBounds()
     QVERIFY(s.w.form()->isEditing());
     s.btn("cmdCancel")->click();
     QCOMPARE(db.scalar("SELECT Kol FROM Sklad WHERE Data='2024-04-01'").toDouble(), 2.0);
+}
+
+// An issue typed at the latest, small price whose older, dearer lots lift the
+// line past the money bound: refused with what the lots come to, nothing written.
+void TestSklad::issueOfDearLotsPastTheBound()
+{
+    TestDb db;
+    db.exec("INSERT INTO Sklad (Data, DocVid, DocNom, Name, Kol, Edin, Suma, VidKol, Lipsa, Ostat) VALUES "
+            "('2024-01-01', 'Фактура', '1', 'Мотор', 5, 1500000, 7500000, 'P', 0, 5), "
+            "('2024-01-02', 'Фактура', '2', 'Мотор', 5, 1500000, 7500000, 'P', 0, 5), "
+            "('2024-02-01', 'Фактура', '3', 'Мотор', 10, 1, 10, 'P', 0, 10)");
+    db.exec("INSERT INTO Nalich (Name, Edin, Broi) VALUES ('Мотор', 1, 20)");
+    MessageCapture cap;
+    Screen<Sklad_R> s(cap);
+    s.btn("cmdAdd")->click();
+    cap.clear();
+    const QString before = dump(db);
+    s.type(QStringLiteral("Бон"), QStringLiteral("Мотор"), QStringLiteral("1.4.2024"), QStringLiteral("12"),
+           QStringLiteral("1"));
+    s.btn("cmdUpdate")->click();
+    QCOMPARE(cap.shown.size(), 1);
+    QCOMPARE(cap.lastCaption(), QStringLiteral("ВНИМАНИЕ!"));
+    QCOMPARE(cap.lastText(), QStringLiteral("Сумата на реда по цените на изписваните партиди (най-старите първо) е "
+                                            "15000002,00лв.\rЧислото не може да бъде по-голямо от 10000000."));
+    QVERIFY(s.w.form()->isAdding());
+    QCOMPARE(s.box(4)->text(), QStringLiteral("12"));
+    QCOMPARE(s.box(5)->text(), QStringLiteral("1"));
+    QCOMPARE(dump(db), before);
+    s.shot("sklad_r_dear_lots");
 }
 
 QTEST_MAIN(TestSklad)

@@ -183,6 +183,19 @@ void TestStock::refusalsChangeNothing()
     QCOMPARE(refusalText(Refusal::OtherPrice), QStringLiteral("В склада нямате артикул с такава цена!"));
     QCOMPARE(refusalText(Refusal::NotEnough), QStringLiteral("В склада нямате такова количество!"));
 
+    // Older, dearer lots lift an issue at the latest, small price past the money
+    // bound: refused as the refusals are, saying what the lots come to.
+    QVERIFY(receive(db, QStringLiteral("Мотор"), 5, 1500000, QDate(2024, 1, 1)).ok);
+    QVERIFY(receive(db, QStringLiteral("Мотор"), 5, 1500000, QDate(2024, 1, 2)).ok);
+    QVERIFY(receive(db, QStringLiteral("Мотор"), 5, 1, QDate(2024, 1, 3)).ok);
+    const QString dear = dump(db);
+    const SaveLineResult over = issue(db, QStringLiteral("Мотор"), 11, 1);
+    QVERIFY(!over.ok);
+    QCOMPARE(over.caption, QStringLiteral("ВНИМАНИЕ!"));
+    QCOMPARE(over.text, QStringLiteral("Сумата на реда по цените на изписваните партиди (най-старите първо) е "
+                                       "15000001,00лв.\rЧислото не може да бъде по-голямо от 10000000."));
+    QCOMPARE(dump(db), dear);
+
     // Stock with no lot left to price it (the receipt line was deleted): refused
     // before Broi is lowered, instead of dividing by zero.
     db.exec("DELETE FROM Sklad");
