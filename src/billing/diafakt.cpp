@@ -34,11 +34,11 @@ DiaFakt::DiaFakt(QString &sNomFakt, bool &flgNomFakt, QWidget *parent)
     OKButton = new QPushButton(QStringLiteral("OK"), this);
     OKButton->setObjectName(QStringLiteral("OKButton"));
     OKButton->setAutoDefault(false);
+    // Enter gives the number typed, checked as "OK" checks it; Esc cancels.
+    OKButton->setDefault(true);
     CancelButton = new QPushButton(QStringLiteral("Отказ"), this);
     CancelButton->setObjectName(QStringLiteral("CancelButton"));
-    // Enter anywhere in the dialog presses "Отказ": a number is given only by
-    // a deliberate click on "OK".
-    CancelButton->setDefault(true);
+    CancelButton->setAutoDefault(false);
     connect(OKButton, &QPushButton::clicked, this, &DiaFakt::OKButton_Click);
     connect(CancelButton, &QPushButton::clicked, this, &DiaFakt::CancelButton_Click);
 
@@ -72,9 +72,9 @@ bool DiaFakt::load()
 
 void DiaFakt::keyPressEvent(QKeyEvent *e)
 {
-    // The editable list would take Enter for itself; it presses "Отказ" here too.
+    // The editable list would take Enter for itself; it presses "OK" here too.
     if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
-        CancelButton->click();
+        OKButton->click();
         return;
     }
     QDialog::keyPressEvent(e);

@@ -299,20 +299,12 @@ void Faktura::cmdPrint_Click()
 
 bool Faktura::closeInvoice()
 {
-    // A correction keeps the trips of its last print. When the ticks say
-    // otherwise now, the user chooses: back to print again (the default), or
-    // closing with the invoice as printed.
-    if (m_session.mode() == InvoiceSession::EditFakt && m_session.changed()) {
-        const int off = m_session.ticksOffPrint();
-        if (off > 0
-            && !Dialog::ask(QStringLiteral("ВНИМАНИЕ!"),
-                            joinLines({QStringLiteral("Курсове с отметка, различна от отпечатаната фактура: ")
-                                           + QString::number(off),
-                                       QStringLiteral("При затваряне фактурата остава, както е отпечатана."),
-                                       QStringLiteral("Да затворя ли без нов печат?")}),
-                            Dialog::Default::Cancel))
-            return false;
-    }
+    // Closing keeps the trips of the last print, or without one (in "FaktNew")
+    // takes every tick back. When that is not what the screen shows, the user
+    // chooses: back to the screen (the default), or closing as said.
+    const QString question = m_session.closingQuestion();
+    if (!question.isEmpty() && !Dialog::ask(QStringLiteral("ВНИМАНИЕ!"), question, Dialog::Default::Cancel))
+        return false;
     const QDateTime now = QDateTime::currentDateTime();
     const InvoiceSession::CloseResult r = m_session.close(db, now.date(), QTime(now.time().hour(),
                                                                                   now.time().minute(),

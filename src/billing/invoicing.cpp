@@ -194,6 +194,33 @@ int InvoiceSession::ticksOffPrint() const
     return off;
 }
 
+QString InvoiceSession::closingQuestion() const
+{
+    if (!m_changed)
+        return QString(); // the trips are as they were read
+    QStringList lines;
+    if (printed()) {
+        const int off = ticksOffPrint();
+        if (off == 0)
+            return QString();
+        lines << QStringLiteral("Курсове с отметка, различна от отпечатаната фактура: ") + QString::number(off)
+              << QStringLiteral("При затваряне фактурата остава, както е отпечатана.")
+              << QStringLiteral("Да затворя ли без нов печат?");
+    } else if (m_mode == FaktNew) {
+        const auto ticked = tickedRows().size();
+        if (ticked == 0)
+            return QString();
+        lines << (m_hasNumber ? QStringLiteral("Фактура № ") + m_number + QStringLiteral(" не е отпечатана.")
+                              : QStringLiteral("Фактурата не е отпечатана."))
+              << QStringLiteral("Курсове с отметка: ") + QString::number(ticked)
+              << QStringLiteral("При затваряне отметките се махат.")
+              << QStringLiteral("Да затворя ли без печат?");
+    } else {
+        return QString(); // a correction never printed writes its ticks as they are
+    }
+    return lines.join(QLatin1Char('\r'));
+}
+
 QVector<int> InvoiceSession::tickedRows() const
 {
     QVector<int> rows;

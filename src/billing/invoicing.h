@@ -128,6 +128,12 @@ public:
     QString printedNumber() const { return m_printedNumber; }
     const QSet<qint64> &printedIds() const { return m_printedIds; }
 
+    // The question to ask before closing when closing would not keep what is
+    // ticked on the screen (lines joined by "\r"), empty when it keeps it. After
+    // a print both modes keep the printed trips, so ticks that differ from it are
+    // asked about; without a print "FaktNew" takes every tick back.
+    QString closingQuestion() const;
+
     // The closing step, in one transaction. "FaktNew" after a print: the trips of
     // the last print get the number it was printed with, once the number is
     // checked unused and every trip still free; without a print the ticked trips

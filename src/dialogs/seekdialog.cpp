@@ -87,6 +87,10 @@ SeekCombo::SeekCombo(QWidget *parent) : QComboBox(parent)
     // Enter in the list's text starts the search; it must not add the text to the list.
     setInsertPolicy(QComboBox::NoInsert);
     setMaxVisibleItems(12);
+    // What is typed is what is searched: no completion, which would turn a
+    // typed "0" or a car's first letters into the first entry they begin and
+    // search for that. An entry becomes the text only when it is picked.
+    setCompleter(nullptr);
 }
 
 void SeekCombo::showPopup()

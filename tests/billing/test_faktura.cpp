@@ -107,6 +107,7 @@ private Q_SLOTS:
     void correctingAnInvoice();
     void correctionOpensOnlyAnIssuedInvoice();
     void escAndClosingAfterAPrint();
+    void closingAsksBeforeTicksAreDropped();
     void closingRefusedKeepsTheScreenOpen();
     void printoutPdfAndScreen();
     void targetOpensTheScreen();
@@ -198,9 +199,13 @@ void TestFaktura::newInvoiceTickNumberPrintClose()
     QCOMPARE(r.controlText("ReportFooter", "Label8"), QStringLiteral("Сума без ДДС: 290,50 лв."));
     QCOMPARE(w.Label4->text(), QStringLiteral("290,50лв."));
 
-    // Ticked after the last print: stays free on closing.
+    // Ticked after the last print: closing asks, and on yes it stays free.
     tickShown(w, 1);
+    mc.answers << true;
     QVERIFY(w.close());
+    QCOMPARE(mc.lastText(), QStringLiteral("Курсове с отметка, различна от отпечатаната фактура: 1\r"
+                                           "При затваряне фактурата остава, както е отпечатана.\r"
+                                           "Да затворя ли без нов печат?"));
     QCOMPARE(nom(db, "Перник-Радомир-Кюстендил"), QStringLiteral("0000000124"));
     QCOMPARE(nom(db, "Своге"), QStringLiteral("0000000124"));
     QCOMPARE(nom(db, "София-Перник"), QStringLiteral("0000000000"));
@@ -251,7 +256,9 @@ void TestFaktura::emptyListsAndEmptyPrint()
         QCOMPARE(mc.lastText(), QStringLiteral("Няма курсове за фактуриране!"));
         QVERIFY(rc.shown.isEmpty());
         tickShown(w, 0);
+        mc.answers << true;
         QVERIFY(w.close());
+        QCOMPARE(mc.shown.last().kind, ShownMessage::Confirm);
         QCOMPARE(db.scalar("SELECT count(*) FROM tabl WHERE NomFakt='0000000077'").toInt(), 0);
         QCOMPARE(db.scalar("SELECT count(*) FROM tabl WHERE DateMod IS NOT NULL AND Fakt=0").toInt(), 1);
     }
@@ -270,7 +277,7 @@ void TestFaktura::numberDialog()
     QCOMPARE(d.windowTitle(), QStringLiteral("Номер на фактурата"));
     QCOMPARE(d.Combo1->count(), 2);
     QCOMPARE(d.Combo1->currentText(), QStringLiteral("0000000123")); // the highest first
-    QVERIFY(d.CancelButton->isDefault());
+    QVERIFY(d.OKButton->isDefault() && !d.CancelButton->isDefault());
     if (qEnvironmentVariableIsSet("KELM_REPORT_LOOK"))
         d.grab().save(QDir(qEnvironmentVariable("KELM_REPORT_LOOK")).filePath("diafakt.png"));
     // Refused: the proposed number, one equal to it once padded, all zeros, empty, too long.
@@ -291,18 +298,36 @@ void TestFaktura::numberDialog()
     QCOMPARE(n, QStringLiteral("0000000045"));
     QCOMPARE(d.result(), int(QDialog::Accepted));
 
-    // Enter in the box presses "Отказ".
+    // Enter in the box presses "OK": a used number is refused with its message
+    // and stays for correcting, a free one is taken. Esc cancels.
     QString n2 = QStringLiteral("0000000000");
-    bool ok2 = true;
+    bool ok2 = false;
     DiaFakt e(n2, ok2);
     QVERIFY(e.load());
-    onModal([&e](QWidget *) {
+    bool refused = false;
+    onModal([&](QWidget *) {
+        mc.clear();
+        e.Combo1->setEditText(QStringLiteral("123"));
+        QTest::keyClick(e.Combo1->lineEdit(), Qt::Key_Return);
+        refused = e.isVisible() && !ok2 && e.Combo1->currentText() == QStringLiteral("123")
+                  && mc.lastText() == invoiceNumberUsedMessage();
+        if (qEnvironmentVariableIsSet("KELM_REPORT_LOOK"))
+            e.grab().save(QDir(qEnvironmentVariable("KELM_REPORT_LOOK")).filePath("diafakt-enter.png"));
         e.Combo1->setEditText(QStringLiteral("500"));
         QTest::keyClick(e.Combo1->lineEdit(), Qt::Key_Return);
     });
+    QCOMPARE(e.exec(), int(QDialog::Accepted));
+    QVERIFY(refused);
+    QVERIFY(ok2);
+    QCOMPARE(n2, QStringLiteral("0000000500"));
+    onModal([&e](QWidget *) {
+        e.Combo1->setEditText(QStringLiteral("600"));
+        QTest::keyClick(e.Combo1->lineEdit(), Qt::Key_Escape);
+    });
+    ok2 = false;
     QCOMPARE(e.exec(), int(QDialog::Rejected));
     QVERIFY(!ok2);
-    QCOMPARE(n2, QStringLiteral("0000000000"));
+    QCOMPARE(n2, QStringLiteral("0000000500"));
 }
 
 void TestFaktura::correctingAnInvoice()
@@ -512,6 +537,87 @@ void TestFaktura::escAndClosingAfterAPrint()
         QVERIFY(lastAsked.isEmpty());
         QCOMPARE(nom(db, "Стара"), QStringLiteral("0000000000"));
         QCOMPARE(nom(db, "Стара 2"), QStringLiteral("0000000123"));
+    }
+}
+
+void TestFaktura::closingAsksBeforeTicksAreDropped()
+{
+    TestDb db;
+    seed(db);
+    CreateTempTable("TempPlaten");
+    ReportCapture rc;
+    // Answers the closing question once: Enter, "Отказ" or "OK".
+    QStringList asked;
+    bool enterRefuses = false;
+    const auto answer = [&](QObject *screen, int how) {
+        QTimer::singleShot(0, screen, [&, how] {
+            Dialog &box = Dialog::instance();
+            if (QApplication::activeModalWidget() != &box)
+                return;
+            asked << box.Label1->text();
+            enterRefuses = box.CancelButton->isDefault() && !box.OKButton->isDefault();
+            if (how == 0)
+                QTest::keyClick(&box, Qt::Key_Return);
+            else
+                (how == 1 ? box.CancelButton : box.OKButton)->click();
+        });
+    };
+    const QString notPrinted = QStringLiteral("Фактура № 0000000124 не е отпечатана.\nКурсове с отметка: 2\n"
+                                              "При затваряне отметките се махат.\nДа затворя ли без печат?");
+    {
+        // Ticked and numbered, never printed: every way of closing asks first.
+        Faktura w;
+        QVERIFY(w.load());
+        w.show();
+        w.Form_Activate();
+        tickShown(w, 0); // 250,50
+        tickShown(w, 2); // 100,00
+        chooseNumber(w, {"124"});
+        answer(&w, 0);
+        w.cmdClose->click();
+        QCOMPARE(asked, QStringList{notPrinted});
+        QVERIFY(enterRefuses);
+        QVERIFY(w.isVisible());
+        QCOMPARE(w.Label4->text(), QStringLiteral("350,50лв."));
+        QCOMPARE(w.GridEX1->rowStyle(w.GridEX1->rowAtVisual(0)), QStringLiteral("Platen"));
+        QVERIFY(w.cmdPrint->isEnabled());
+        if (qEnvironmentVariableIsSet("KELM_REPORT_LOOK"))
+            w.grab().save(QDir(qEnvironmentVariable("KELM_REPORT_LOOK")).filePath("faktura-kept.png"));
+        answer(&w, 1);
+        w.reject();
+        QCOMPARE(asked.size(), 2);
+        QVERIFY(w.isVisible());
+        answer(&w, 2);
+        QVERIFY(w.close());
+        QCOMPARE(asked.size(), 3);
+        QVERIFY(!w.isVisible());
+        QCOMPARE(db.scalar("SELECT count(*) FROM tabl WHERE NomFakt='0000000124'").toInt(), 0);
+        QCOMPARE(db.scalar("SELECT count(*) FROM tabl WHERE Fakt=1").toInt(), 2); // the issued invoice only
+    }
+    {
+        // Printed, then one more ticked: asked as a correction is; printed again,
+        // closing asks nothing and the invoice takes both.
+        asked.clear();
+        Faktura w;
+        QVERIFY(w.load());
+        w.show();
+        w.Form_Activate();
+        tickShown(w, 0);
+        chooseNumber(w, {"124"});
+        w.cmdPrint->click();
+        tickShown(w, 2);
+        answer(&w, 0);
+        w.cmdClose->click();
+        QCOMPARE(asked, QStringList{"Курсове с отметка, различна от отпечатаната фактура: 1\n"
+                                    "При затваряне фактурата остава, както е отпечатана.\n"
+                                    "Да затворя ли без нов печат?"});
+        QVERIFY(w.isVisible());
+        w.cmdPrint->click();
+        answer(&w, 0);
+        w.cmdClose->click();
+        QCOMPARE(asked.size(), 1);
+        QVERIFY(!w.isVisible());
+        QCOMPARE(db.scalar("SELECT count(*) FROM tabl WHERE NomFakt='0000000124'").toInt(), 2);
     }
 }
 

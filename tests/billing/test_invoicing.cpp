@@ -203,6 +203,9 @@ void TestInvoicing::closingWithoutPrintLeavesTripsFree()
     s.toggle(2);
     s.toggle(0);
     s.toggle(0); // ticked and unticked again: untouched
+    // Closing takes the ticks back: it asks first, with no number to name.
+    QCOMPARE(s.closingQuestion(), QStringLiteral("Фактурата не е отпечатана.\rКурсове с отметка: 2\r"
+                                                 "При затваряне отметките се махат.\rДа затворя ли без печат?"));
     const auto r = s.close(db.conn(), QDate(2026, 1, 2), QTime(8, 0));
     QCOMPARE(r.rows, 2);
     QCOMPARE(db.scalar("SELECT count(*) FROM tabl WHERE Fakt=0 AND NomFakt='0000000000'").toInt(), 3);

@@ -104,6 +104,7 @@ private Q_SLOTS:
     void diaSeekLayoutPerMode();
     void diaSeekCriteria();
     void diaSeekEmptyListsAndOtherModesFields();
+    void typedTextIsSearchedAsTyped();
     void cancelAfterFailedSearch();
     void fieldsTurnWhiteAndSearchBecomesDefault();
     void diaSeekAltModes();
@@ -439,6 +440,54 @@ void TestSeekDialogs::diaSeekEmptyListsAndOtherModesFields()
     QCOMPARE(d.ShofKod, kodBefore);
     QCOMPARE(d.Klient, QStringLiteral("Ален ЕООД"));
     d.hide();
+}
+
+void TestSeekDialogs::typedTextIsSearchedAsTyped()
+{
+    TestDb db;
+    fillTrips(db);
+    MessageCapture cap;
+    const auto typeInto = [](SeekCombo *list, const QString &text) {
+        list->clearEditText();
+        typeText(list->lineEdit(), text);
+    };
+    // Корекция фактури: "0" is no issued invoice and stays "0"; "Търси" refuses it.
+    DiaSeek &d = open<DiaSeek>("EditFakt");
+    cap.clear();
+    typeInto(d.Combo1, "0");
+    QCOMPARE(d.Combo1->currentText(), QStringLiteral("0"));
+    QTest::mouseClick(d.OKButton, Qt::LeftButton);
+    QCOMPARE(cap.lastText(), QStringLiteral("Няма издадена фактура с този номер!\rМоля, изберете номер на фактура от списъка."));
+    QVERIFY(!d.lYes && d.isVisible());
+    QCOMPARE(d.Combo1->currentText(), QStringLiteral("0"));
+    lookAt(d.grab(), "seek-EditFakt-typed.png");
+    // A typed number of an issued invoice opens it.
+    typeInto(d.Combo1, "12");
+    QTest::mouseClick(d.OKButton, Qt::LeftButton);
+    QVERIFY(d.lYes);
+    QCOMPARE(d.FakturaNom, QStringLiteral("0000000012"));
+
+    // The other lists take what is typed too, never an entry it begins.
+    open<DiaSeek>("Kola");
+    setDates(d, "01.03.2004", "31.03.2004");
+    typeInto(d.Combo1, "3");
+    QTest::mouseClick(d.OKButton, Qt::LeftButton);
+    QVERIFY(d.lYes);
+    QCOMPARE(d.Kola, QStringLiteral("3"));
+    open<DiaSeek>("Driver");
+    setDates(d, "01.03.2004", "31.03.2004");
+    typeInto(d.Combo1, "B0");
+    QTest::mouseClick(d.OKButton, Qt::LeftButton);
+    QVERIFY(!d.lYes);
+    d.hide();
+    DiaSeekAll &a = open<DiaSeekAll>("FaktNew");
+    setDates(a, "01.03.2004", "31.03.2004");
+    typeInto(a.Combo1, "Бор");
+    cap.clear();
+    QTest::mouseClick(a.OKButton, Qt::LeftButton);
+    QVERIFY(!a.lYes);
+    QCOMPARE(cap.lastText(), QStringLiteral("Въведеното име не е Ваш клиент!\rМоля, изберете клиент от списъка и опитайте отново."));
+    a.hide();
 }
 
 void TestSeekDialogs::cancelAfterFailedSearch()
