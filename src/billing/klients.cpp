@@ -179,8 +179,17 @@ bool Klients::load()
 void Klients::setColumns()
 {
     setTripGridColumns(GridEX1);
-    GridEX1->Columns(ColKM).setValidator(statementKmRefusal);
-    GridEX1->Columns(ColTarifa).setValidator(statementTariffRefusal);
+    GridEX1->Columns(ColKM).setRowValidator(
+        [this](int row, const QString &t) { return cellRefusal(row, StatementCell::Km, t); });
+    GridEX1->Columns(ColTarifa).setRowValidator(
+        [this](int row, const QString &t) { return cellRefusal(row, StatementCell::Tariff, t); });
+}
+
+QString Klients::cellRefusal(int row, StatementCell cell, const QString &typed) const
+{
+    const GridModel *m = GridEX1->gridModel();
+    return statementCellRefusal(cell, typed, m->value(row, ColKM - 1).toDouble(),
+                                m->value(row, ColTon - 1).toDouble(), m->value(row, ColTarifa - 1).toDouble());
 }
 
 void Klients::GridEX1_KeyDown(int &keyCode, int shift)

@@ -84,6 +84,8 @@ private:
     // The statement rows changed: corrected amount, totals under the grid.
     void cellEdited(int row, int col);
     void showTotals();
+    // A correction of a row's "Км" or "Тар." as typed, checked with the rest of its row.
+    QString cellRefusal(int row, StatementCell cell, const QString &typed) const;
     QString askFile(bool save);
 
     KlientCriteria m_criteria;
