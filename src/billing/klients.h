@@ -74,7 +74,8 @@ public:
 
 protected:
     bool event(QEvent *e) override;
-    void closeEvent(QCloseEvent *e) override;
+    // Every way out ("Затвори", Esc, the close box, a close from outside) ends here.
+    void done(int result) override;
 
 private:
     void GridEX1_KeyDown(int &keyCode, int shift);
@@ -94,6 +95,8 @@ private:
     std::unique_ptr<ScratchRows> m_scratch;
     Recordset adoTempRS;
     bool m_activated = false;
+    // A correction was taken in a cell after the last print or file save.
+    bool m_unkeptCorrections = false;
 };
 
 // Справки > Клиент за факруриране: shows the statement for DiaSeekAll's

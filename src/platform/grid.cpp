@@ -920,6 +920,11 @@ bool Grid::isEditing() const
     return state() == EditingState && m_editor;
 }
 
+QString Grid::editRefusal() const
+{
+    return isEditing() ? refusal(m_editor) : QString();
+}
+
 bool Grid::edit(const QModelIndex &index, EditTrigger trigger, QEvent *event)
 {
     if (!allowEdit() || !index.isValid() || !(index.flags() & Qt::ItemIsEditable))

@@ -4,6 +4,7 @@
 #include "billing/klientsrules.h"
 #include "common/globals.h"
 #include "dialogs/diaseekall.h"
+#include "dialogs/dialog.h"
 #include "dialogs/messages.h"
 #include "platform/database.h"
 #include "platform/grid.h"
@@ -22,8 +23,10 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 using namespace kelm;
@@ -135,6 +138,7 @@ private Q_SLOTS:
     void screenListsTheTripsAndItsTotals();
     void f4AndDeleteCorrectAndRemove();
     void correctionPastTheMoneyBoundIsRefused();
+    void unkeptCorrectionsAskBeforeClosing();
     void printoutWithVatOnTop();
     void filesKeepTheStatement();
     void foreignFilesAreRefused();
@@ -426,6 +430,52 @@ void TestKlients::correctionPastTheMoneyBoundIsRefused()
     QCOMPARE(w.scratch().scalar("SELECT Tarifa FROM TempKlients WHERE Marsh='Бургас - Варна'").toDouble(), 0.2);
     QCOMPARE(w.scratch().scalar("SELECT Suma FROM TempKlients WHERE Marsh='Бургас - Варна'").toDouble(), 200000.0);
     QCOMPARE(db.scalar("SELECT Tarifa FROM tabl WHERE Marsh='Бургас - Варна'").toDouble(), 0.2);
+}
+
+// Corrections neither printed nor saved: closing asks first, and Enter (the
+// default) keeps the screen with them; yes closes.
+void TestKlients::unkeptCorrectionsAskBeforeClosing()
+{
+    TestDb db;
+    seed(db);
+    setSeek(kDark, "01.03.2004", "31.03.2004");
+    Klients w;
+    QVERIFY(w.load());
+    showActive(&w);
+    Grid *g = w.GridEX1;
+    g->sendKey(115);
+    g->setCurrentRow(rowOf(g, "Айтос - Бургас"));
+    typeInCell(g, 5, QStringLiteral("250")); // 10 t x 250 km x 0.1, stored as the row is left
+    QCOMPARE(w.Label4->text(), QStringLiteral("1320,00лв."));
+    QString asked;
+    bool enterRefuses = false;
+    QTimer::singleShot(0, &w, [&] {
+        Dialog &box = Dialog::instance();
+        if (QApplication::activeModalWidget() != &box)
+            return;
+        asked = box.Label1->text();
+        enterRefuses = box.CancelButton->isDefault() && !box.OKButton->isDefault();
+        QPixmap both = w.grab();
+        QPainter(&both).drawPixmap(box.mapToGlobal(QPoint()) - w.mapToGlobal(QPoint()), box.grab());
+        both.save(m_out.filePath("klients-ask.png"));
+        QTest::keyClick(&box, Qt::Key_Return);
+    });
+    QTest::keyClick(g, Qt::Key_Escape); // no cell open
+    QCOMPARE(asked, QStringLiteral("Корекциите в справката не са нито отпечатани, нито записани във файл!\n"
+                                   "При затваряне те ще бъдат загубени.\nДа затворя ли справката?"));
+    QVERIFY(enterRefuses);
+    QVERIFY(w.isVisible());
+    QCOMPARE(g->text(rowOf(g, "Айтос - Бургас"), 5), QStringLiteral("250"));
+    QCOMPARE(w.Label4->text(), QStringLiteral("1320,00лв."));
+    QCOMPARE(w.scratch().scalar("SELECT KM FROM TempKlients WHERE Marsh='Айтос - Бургас'").toInt(), 250);
+
+    // A close from outside asks too; yes closes.
+    MessageCapture mc;
+    mc.answers << true;
+    w.close();
+    QCOMPARE(mc.shown.size(), 1);
+    QCOMPARE(mc.shown.at(0).kind, ShownMessage::Confirm);
+    QVERIFY(!w.isVisible());
 }
 
 void TestKlients::printoutWithVatOnTop()
