@@ -4,6 +4,7 @@
 #include "billing/klientsreport.h"
 #include "common/globals.h"
 #include "dialogs/diainf.h"
+#include "dialogs/dialog.h"
 #include "dialogs/diaseekall.h"
 #include "dialogs/messages.h"
 #include "dialogs/mousepointer.h"
@@ -17,7 +18,6 @@
 #include "trips/editkm.h"
 
 #include <QApplication>
-#include <QCloseEvent>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -179,8 +179,17 @@ bool Klients::load()
 void Klients::setColumns()
 {
     setTripGridColumns(GridEX1);
-    GridEX1->Columns(ColKM).setValidator(statementKmRefusal);
-    GridEX1->Columns(ColTarifa).setValidator(statementTariffRefusal);
+    GridEX1->Columns(ColKM).setRowValidator(
+        [this](int row, const QString &t) { return cellRefusal(row, StatementCell::Km, t); });
+    GridEX1->Columns(ColTarifa).setRowValidator(
+        [this](int row, const QString &t) { return cellRefusal(row, StatementCell::Tariff, t); });
+}
+
+QString Klients::cellRefusal(int row, StatementCell cell, const QString &typed) const
+{
+    const GridModel *m = GridEX1->gridModel();
+    return statementCellRefusal(cell, typed, m->value(row, ColKM - 1).toDouble(),
+                                m->value(row, ColTon - 1).toDouble(), m->value(row, ColTarifa - 1).toDouble());
 }
 
 void Klients::GridEX1_KeyDown(int &keyCode, int shift)
@@ -226,6 +235,7 @@ void Klients::cellEdited(int row, int col)
     const double ton = m->value(row, ColTon - 1).toDouble();
     const double tariff = m->value(row, ColTarifa - 1).toDouble();
     m->setValue(row, ColSuma - 1, statementAmount(km, ton, tariff));
+    m_unkeptCorrections = true;
     showTotals();
 }
 
@@ -260,7 +270,8 @@ void Klients::cmdPrint_Click()
     if (!GridEX1->commitRow())
         return;
     flgPrint = true;
-    PrintKlientStatement(m_scratch->conn(), m_subject);
+    if (PrintKlientStatement(m_scratch->conn(), m_subject))
+        m_unkeptCorrections = false;
 }
 
 QString Klients::askFile(bool save)
@@ -295,6 +306,7 @@ void Klients::cmdSaveFile_Click()
         return;
     }
     flgSave = true;
+    m_unkeptCorrections = false;
     close();
 }
 
@@ -318,6 +330,7 @@ void Klients::cmdOpenFile_Click()
         return;
     }
     flgLoad = true;
+    m_unkeptCorrections = false; // the rows are the file's now
     m_subject = loaded;
     setWindowTitle(screenCaption(QStringLiteral("Курсове на ") + m_subject.client));
     // Bound anew in the screen's order. The sort is lifted while the rows come in,
@@ -328,10 +341,24 @@ void Klients::cmdOpenFile_Click()
     showTotals();
 }
 
-void Klients::closeEvent(QCloseEvent *e)
+void Klients::done(int result)
 {
+    // A good value still open in a cell counts as taken; a refused one goes with
+    // the statement, unasked.
+    if (GridEX1->isEditing() && GridEX1->editRefusal().isEmpty() && !GridEX1->commitRow())
+        return;
+    // Corrections live only in this statement: closing without a print or a
+    // file loses them, so the user decides, Enter keeping the screen.
+    if (m_unkeptCorrections) {
+        const QString question =
+            joinLines({QStringLiteral("Корекциите в справката не са нито отпечатани, нито записани във файл!"),
+                       QStringLiteral("При затваряне те ще бъдат загубени."),
+                       QStringLiteral("Да затворя ли справката?")});
+        if (!Dialog::ask(QStringLiteral("ВНИМАНИЕ!"), question, Dialog::Default::Cancel))
+            return;
+    }
     setNormalPointer();
-    e->accept();
+    QDialog::done(result);
 }
 
 void showKlients()

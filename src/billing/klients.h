@@ -74,7 +74,8 @@ public:
 
 protected:
     bool event(QEvent *e) override;
-    void closeEvent(QCloseEvent *e) override;
+    // Every way out ("Затвори", Esc, the close box, a close from outside) ends here.
+    void done(int result) override;
 
 private:
     void GridEX1_KeyDown(int &keyCode, int shift);
@@ -84,6 +85,8 @@ private:
     // The statement rows changed: corrected amount, totals under the grid.
     void cellEdited(int row, int col);
     void showTotals();
+    // A correction of a row's "Км" or "Тар." as typed, checked with the rest of its row.
+    QString cellRefusal(int row, StatementCell cell, const QString &typed) const;
     QString askFile(bool save);
 
     KlientCriteria m_criteria;
@@ -92,6 +95,8 @@ private:
     std::unique_ptr<ScratchRows> m_scratch;
     Recordset adoTempRS;
     bool m_activated = false;
+    // A correction was taken in a cell after the last print or file save.
+    bool m_unkeptCorrections = false;
 };
 
 // Справки > Клиент за факруриране: shows the statement for DiaSeekAll's

@@ -4,6 +4,7 @@
 #include "platform/bulkrows.h"
 #include "platform/database.h"
 #include "platform/numbers.h"
+#include "trips/tripsave.h"
 
 #include <QVector>
 
@@ -90,6 +91,15 @@ QString statementTariffRefusal(const QString &typed)
     if (!x || *x < 0)
         return withBoundLine(joinLines({kTariffFirst, kTariffSecond}), typed, limits::kPrice);
     return QString();
+}
+
+QString statementCellRefusal(StatementCell cell, const QString &typed, double km, double ton, double tariff)
+{
+    const bool isKm = cell == StatementCell::Km;
+    if (const QString alone = isKm ? statementKmRefusal(typed) : statementTariffRefusal(typed); !alone.isEmpty())
+        return alone;
+    const double x = *parseBounded(typed, isKm ? limits::kKm : limits::kPrice);
+    return tripAmountRefusal(statementAmount(isKm ? x : km, ton, isKm ? tariff : x));
 }
 
 int fillStatement(Connection &main, Connection &scratch, const KlientCriteria &c, const RowProgress &progress)

@@ -63,6 +63,13 @@ VatFooter vatOnTop(double net);
 QString statementKmRefusal(const QString &typed);
 QString statementTariffRefusal(const QString &typed);
 
+// A corrected cell of a statement row: the typed text checked alone, then in
+// place of the row's kilometres or tariff, where the row's amount (km × tons ×
+// tariff) must stay within an amount of money, as a trip's must. km, ton and
+// tariff are the row's values as they stand. The refusing message, "" to accept.
+enum class StatementCell { Km, Tariff };
+QString statementCellRefusal(StatementCell cell, const QString &typed, double km, double ton, double tariff);
+
 // Copies the criteria's trips from the main database into TempKlients of the
 // scratch (which is emptied first), in date order and within a date in route
 // order, in one transaction. Returns the number of trips. Throws DbError.

@@ -920,6 +920,11 @@ bool Grid::isEditing() const
     return state() == EditingState && m_editor;
 }
 
+QString Grid::editRefusal() const
+{
+    return isEditing() ? refusal(m_editor) : QString();
+}
+
 bool Grid::edit(const QModelIndex &index, EditTrigger trigger, QEvent *event)
 {
     if (!allowEdit() || !index.isValid() || !(index.flags() & Qt::ItemIsEditable))
@@ -1056,8 +1061,12 @@ void Grid::commitData(QWidget *editor)
         return;
     const QVariant after = m_model->value(src.row(), src.column());
     if (after != before || after.isNull() != before.isNull()) {
-        fitRowTexts(src.row());
+        QPointer<Grid> alive(this);
         Q_EMIT cellEdited(src.row(), src.column() + 1);
+        // Measured after the screen has reckoned what follows from the value
+        // (a trip's amount), so that the new amount is not cut either.
+        if (alive)
+            fitRowTexts(src.row());
     }
 }
 

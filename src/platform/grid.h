@@ -164,6 +164,9 @@ public:
     QString rowStyle(int row) const;
 
     bool isEditing() const;
+    // The message that would refuse the text in the open cell; "" when no cell
+    // is open or its text passes.
+    QString editRefusal() const;
     // Ends a cell edit (when its value passes) and stores the current row.
     // false, after the message, when the value was refused or the row could not
     // be written.

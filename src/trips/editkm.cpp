@@ -11,7 +11,6 @@
 #include "trips/tripsave.h"
 
 #include <QApplication>
-#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -151,15 +150,13 @@ void EditKM::recompute(int row, int col)
     m->setValue(row, ColNeto - 1, a.neto);
 }
 
-void EditKM::closeEvent(QCloseEvent *e)
+void EditKM::done(int result)
 {
-    // A value still in a cell is stored first; one that is refused keeps the
-    // screen open on it.
-    if (!GridEX1->commitRow()) {
-        e->ignore();
+    // Whichever way the screen is left, a value still in a cell and the trip
+    // being corrected are stored first; a value refused keeps the screen open on it.
+    if (!GridEX1->commitRow())
         return;
-    }
-    e->accept();
+    QDialog::done(result);
 }
 
 void setTripGridColumns(Grid *grid)

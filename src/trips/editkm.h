@@ -35,7 +35,8 @@ public:
 
 protected:
     void showEvent(QShowEvent *e) override;
-    void closeEvent(QCloseEvent *e) override;
+    // Every way out ("Затвори", Esc, the close box, a close from outside) ends here.
+    void done(int result) override;
 
 private:
     void GridEX1_KeyDown(int &keyCode, int shift);

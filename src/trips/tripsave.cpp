@@ -68,7 +68,12 @@ QString tariffRefusal(const QString &text)
 
 QString tripAmountRefusal(double ton, double km, double tariff)
 {
-    if (tripAmounts(ton, km, tariff).bruto <= limits::kMoney)
+    return tripAmountRefusal(tripAmounts(ton, km, tariff).bruto);
+}
+
+QString tripAmountRefusal(double bruto)
+{
+    if (bruto <= limits::kMoney)
         return QString();
     return joinLines({QStringLiteral("Прекалено голяма сума на курса!"),
                       QStringLiteral("Сумата на курса (тонаж x км x тарифа) не може да бъде по-голяма от %1 лв.")

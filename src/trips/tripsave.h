@@ -118,6 +118,8 @@ QString tariffRefusal(const QString &text);
 // The message that refuses a trip whose gross amount would pass the money bound
 // (limits::kMoney), naming the bound; empty when it is within.
 QString tripAmountRefusal(double ton, double km, double tariff);
+// The same for an amount already reckoned (a trip's row on the client statement).
+QString tripAmountRefusal(double bruto);
 
 // Appends the expense line of a saved trip to Sklad: issue "R" of one
 // "Разходи за курс" at the expense, booked to the car and day of the trip.

@@ -4,6 +4,7 @@
 #include "billing/klientsrules.h"
 #include "common/globals.h"
 #include "dialogs/diaseekall.h"
+#include "dialogs/dialog.h"
 #include "dialogs/messages.h"
 #include "platform/database.h"
 #include "platform/grid.h"
@@ -22,8 +23,10 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 using namespace kelm;
@@ -134,6 +137,8 @@ private Q_SLOTS:
     void tripsOfTheStatement();
     void screenListsTheTripsAndItsTotals();
     void f4AndDeleteCorrectAndRemove();
+    void correctionPastTheMoneyBoundIsRefused();
+    void unkeptCorrectionsAskBeforeClosing();
     void printoutWithVatOnTop();
     void filesKeepTheStatement();
     void foreignFilesAreRefused();
@@ -384,6 +389,93 @@ void TestKlients::f4AndDeleteCorrectAndRemove()
     QApplication::processEvents();
     QVERIFY(!w.isVisible());
     QVERIFY2(mc.shown.isEmpty(), qPrintable(mc.lastText()));
+}
+
+// A corrected "Км" or "Тар." whose row would be worth more than an amount of
+// money is refused in its cell as a trip's is; the row and the totals stay.
+void TestKlients::correctionPastTheMoneyBoundIsRefused()
+{
+    const QString overBound = joinLines({"Прекалено голяма сума на курса!",
+                                         "Сумата на курса (тонаж x км x тарифа) не може да бъде по-голяма от 10000000 лв."});
+    QCOMPARE(statementCellRefusal(StatementCell::Km, "100000", 1, 10, 10000000), overBound);
+    QVERIFY(statementCellRefusal(StatementCell::Tariff, "5000", 200, 10, 0.2).isEmpty()); // 10000000,00 itself
+    QVERIFY(statementCellRefusal(StatementCell::Km, "сто", 1, 10, 0.2).startsWith("Грешни километри!"));
+
+    TestDb db;
+    seed(db);
+    MessageCapture mc;
+    setSeek(kDark, "01.03.2004", "31.03.2004");
+    Klients w;
+    QVERIFY(w.load());
+    showActive(&w);
+    Grid *g = w.GridEX1;
+    g->sendKey(115);
+    const int row = rowOf(g, "Бургас - Варна"); // 10 t x 200 km x 0.2
+    g->setCurrentRow(row);
+    typeInCell(g, 5, QStringLiteral("100000"), 0);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); // 10 t x 100000 km x 0.2: taken
+    QVERIFY(mc.shown.isEmpty());
+    typeInCell(g, 7, QStringLiteral("10000000"));
+    QCOMPARE(mc.shown.size(), 1);
+    QCOMPARE(mc.lastText(), overBound);
+    QVERIFY(g->isEditing()); // the cell keeps the text to be mended
+    QApplication::processEvents();
+    w.grab().save(m_out.filePath("klients-overbound.png"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QVERIFY(!g->isEditing());
+    QCOMPARE(g->text(row, 7), QStringLiteral("0,200"));
+    QCOMPARE(g->text(row, 8), QStringLiteral("200000,00"));
+    QCOMPARE(w.Label4->text(), QStringLiteral("200720,00лв."));
+    QVERIFY(g->commitRow());
+    QCOMPARE(w.scratch().scalar("SELECT Tarifa FROM TempKlients WHERE Marsh='Бургас - Варна'").toDouble(), 0.2);
+    QCOMPARE(w.scratch().scalar("SELECT Suma FROM TempKlients WHERE Marsh='Бургас - Варна'").toDouble(), 200000.0);
+    QCOMPARE(db.scalar("SELECT Tarifa FROM tabl WHERE Marsh='Бургас - Варна'").toDouble(), 0.2);
+}
+
+// Corrections neither printed nor saved: closing asks first, and Enter (the
+// default) keeps the screen with them; yes closes.
+void TestKlients::unkeptCorrectionsAskBeforeClosing()
+{
+    TestDb db;
+    seed(db);
+    setSeek(kDark, "01.03.2004", "31.03.2004");
+    Klients w;
+    QVERIFY(w.load());
+    showActive(&w);
+    Grid *g = w.GridEX1;
+    g->sendKey(115);
+    g->setCurrentRow(rowOf(g, "Айтос - Бургас"));
+    typeInCell(g, 5, QStringLiteral("250")); // 10 t x 250 km x 0.1, stored as the row is left
+    QCOMPARE(w.Label4->text(), QStringLiteral("1320,00лв."));
+    QString asked;
+    bool enterRefuses = false;
+    QTimer::singleShot(0, &w, [&] {
+        Dialog &box = Dialog::instance();
+        if (QApplication::activeModalWidget() != &box)
+            return;
+        asked = box.Label1->text();
+        enterRefuses = box.CancelButton->isDefault() && !box.OKButton->isDefault();
+        QPixmap both = w.grab();
+        QPainter(&both).drawPixmap(box.mapToGlobal(QPoint()) - w.mapToGlobal(QPoint()), box.grab());
+        both.save(m_out.filePath("klients-ask.png"));
+        QTest::keyClick(&box, Qt::Key_Return);
+    });
+    QTest::keyClick(g, Qt::Key_Escape); // no cell open
+    QCOMPARE(asked, QStringLiteral("Корекциите в справката не са нито отпечатани, нито записани във файл!\n"
+                                   "При затваряне те ще бъдат загубени.\nДа затворя ли справката?"));
+    QVERIFY(enterRefuses);
+    QVERIFY(w.isVisible());
+    QCOMPARE(g->text(rowOf(g, "Айтос - Бургас"), 5), QStringLiteral("250"));
+    QCOMPARE(w.Label4->text(), QStringLiteral("1320,00лв."));
+    QCOMPARE(w.scratch().scalar("SELECT KM FROM TempKlients WHERE Marsh='Айтос - Бургас'").toInt(), 250);
+
+    // A close from outside asks too; yes closes.
+    MessageCapture mc;
+    mc.answers << true;
+    w.close();
+    QCOMPARE(mc.shown.size(), 1);
+    QCOMPARE(mc.shown.at(0).kind, ShownMessage::Confirm);
+    QVERIFY(!w.isVisible());
 }
 
 void TestKlients::printoutWithVatOnTop()

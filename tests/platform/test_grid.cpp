@@ -321,6 +321,14 @@ void TestGrid::columnsGrowToTheirWidestText()
     g.sendKey(40); // leaving the row stores it
     QCOMPARE(g.text(1, 3), QStringLiteral("99999"));
     QVERIFY(fits(g, 1, 2));
+    // A value the screen reckons from the typed one (the amount) fits too.
+    connect(&g, &Grid::cellEdited, &g, [&g](int row, int) { g.gridModel()->setValue(row, 3, 123456789.0); });
+    g.sendKey(113);
+    QKeyEvent one(QEvent::KeyPress, Qt::Key_unknown, {}, "1");
+    QCoreApplication::sendEvent(QApplication::focusWidget(), &one);
+    g.sendKey(13);
+    QCOMPARE(g.text(2, 4), QStringLiteral("123456789,00"));
+    QVERIFY2(fits(g, 2, 3), qPrintable(g.text(2, 4)));
     QVERIFY(mc.shown.isEmpty());
 }
 

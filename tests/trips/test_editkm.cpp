@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <QWindow>
 #include <QtTest>
 
 using namespace kelm;
@@ -29,6 +30,7 @@ private Q_SLOTS:
     void correctionRecomputesTheAmounts();
     void textThatIsNoNumberIsRefusedInTheCell();
     void closingStoresThePendingEdit();
+    void everyWayOfClosingStoresTheCorrection();
     void keysInAnOpenCell();
     void closingOnARefusedCellShowsOneMessage();
     void emptyPeriodOpensAnEmptyGrid();
@@ -289,6 +291,63 @@ void TestEditKM::closingStoresThePendingEdit()
     QVERIFY(!w.isVisible());
     QCOMPARE(db.scalar("SELECT km FROM tabl WHERE Marsh='А-маршрут'").toInt(), 75);
     QCOMPARE(db.scalar("SELECT bruto FROM tabl WHERE Marsh='А-маршрут'").toDouble(), 75.0); // 10 x 75 x 0.1
+}
+
+// A correction taken into a trip (Enter: the trip not yet left) is stored by
+// every way out of the screen, the same as by "Затвори".
+void TestEditKM::everyWayOfClosingStoresTheCorrection()
+{
+    TestDb db;
+    seed(db);
+    MessageCapture mc;
+    const QString tripsSql = QStringLiteral("SELECT group_concat(km || ' ' || bruto || ' ' || procent || ' ' || "
+                                            "neto || ' ' || Tarifa, '; ') FROM (SELECT * FROM tabl ORDER BY ID)");
+    const QString before = db.scalar(tripsSql).toString();
+    const QList<QPair<QString, std::function<void(EditKM &)>>> ways{
+        {"Затвори", [](EditKM &w) { w.cmdClose->click(); }},
+        {"Esc on Затвори",
+         [](EditKM &w) {
+             w.cmdClose->setFocus();
+             QTest::keyClick(w.cmdClose, Qt::Key_Escape);
+         }},
+        {"Esc on the title line",
+         [](EditKM &w) {
+             w.Text1->setFocus();
+             QTest::keyClick(w.Text1, Qt::Key_Escape);
+         }},
+        {"close box", [](EditKM &w) { w.windowHandle()->close(); }},
+        {"close from outside", [](EditKM &w) { w.close(); }},
+    };
+    QString stored;
+    for (const auto &way : ways) {
+        EditKM w;
+        QVERIFY(w.load());
+        showActive(&w);
+        Grid *g = w.GridEX1;
+        g->sendKey(115);
+        g->setCurrentRow(g->rowAtVisual(1)); // "А-маршрут", 10 t at 0.1
+        goToColumn(g, 5);
+        g->sendKey(113);
+        auto *le = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+        QVERIFY(le);
+        le->selectAll();
+        le->del();
+        typeText(le, QStringLiteral("75"));
+        QTest::keyClick(le, Qt::Key_Return); // taken; the trip not yet stored
+        QVERIFY(!g->isEditing());
+        QCOMPARE(db.scalar(tripsSql).toString(), before);
+        way.second(w);
+        QVERIFY2(!w.isVisible(), qPrintable(way.first));
+        const QString after = db.scalar(tripsSql).toString();
+        if (stored.isEmpty()) {
+            stored = after;
+            QCOMPARE(db.scalar("SELECT km FROM tabl WHERE Marsh='А-маршрут'").toInt(), 75);
+            QCOMPARE(db.scalar("SELECT bruto FROM tabl WHERE Marsh='А-маршрут'").toDouble(), 75.0);
+        }
+        QVERIFY2(after == stored, qPrintable(way.first));
+        db.exec("UPDATE tabl SET km=1, bruto=1.0, procent=0.03, neto=0.97 WHERE Marsh='А-маршрут'");
+    }
+    QVERIFY2(mc.shown.isEmpty(), qPrintable(mc.lastText()));
 }
 
 // The keys the cell editor has no use for, pressed in an open cell: the screen
