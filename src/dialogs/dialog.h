@@ -12,11 +12,13 @@ class Dialog : public QDialog {
     Q_OBJECT
 public:
     static Dialog &instance();
-    // The button Enter presses: "OK", or "Отказ" where a yes would destroy data.
+    // The button Enter presses. Every question the program asks deletes or
+    // replaces data, so one Enter must refuse: "Отказ" unless a caller asks
+    // something harmless and says "OK".
     enum class Default { Ok, Cancel };
     // Asks modally and returns lYes; an empty caption shows "Внимание!". Asked
     // while the box is open with another question, it answers no.
-    static bool ask(const QString &caption, const QString &question, Default button = Default::Ok);
+    static bool ask(const QString &caption, const QString &question, Default button = Default::Cancel);
 
     static bool lYes;
 

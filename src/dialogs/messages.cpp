@@ -81,7 +81,10 @@ void installPromptBoxes()
 {
     PromptWays ways;
     ways.inform = [](const QString &caption, const QString &text) { DiaInf::show(caption, text); };
-    ways.ask = [](const QString &caption, const QString &question) { return Dialog::ask(caption, question); };
+    // The record screens ask before they delete: Enter keeps the record.
+    ways.ask = [](const QString &caption, const QString &question) {
+        return Dialog::ask(caption, question, Dialog::Default::Cancel);
+    };
     ways.message = [](const QString &text) { msgBox(text); };
     ways.beep = [] { beep(); };
     installPromptWays(ways);

@@ -461,9 +461,12 @@ void PList::cmdDelete_Click()
 {
     if (!m_form->isBrowsing() || m_plistRS.bof() || m_plistRS.eof())
         return;
-    if (!Dialog::ask(QStringLiteral("Изтриване на запис"), QStringLiteral("Наистна ли искате да изтриете записа?")))
+    // Enter on either question keeps the sheet.
+    if (!Dialog::ask(QStringLiteral("Изтриване на запис"), QStringLiteral("Наистна ли искате да изтриете записа?"),
+                     Dialog::Default::Cancel))
         return;
-    if (!Dialog::ask(QStringLiteral("Изтриване на запис"), QStringLiteral("Ще загубите данните окончателно")))
+    if (!Dialog::ask(QStringLiteral("Изтриване на запис"), QStringLiteral("Ще загубите данните окончателно"),
+                     Dialog::Default::Cancel))
         return;
     try {
         deleteOldSheetWithLegs(m_conn, m_plistRS);

@@ -311,6 +311,21 @@ void DataForm::focusFirstBox()
     }
 }
 
+void DataForm::focusAfterEditing()
+{
+    // "Запиши" and "Отказ" hide and hand the focus on along the chain, where
+    // "Изтрий" follows them: one Space there, then Enter twice, would delete the
+    // record just saved. The focus goes where a key adds or changes instead.
+    for (QAbstractButton *b : {m_cmdAdd, m_cmdEdit, m_cmdClose}) {
+        if (b && b->isVisibleTo(m_screen) && b->isEnabled()) {
+            b->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
+    if (m_screen && m_screen->focusWidget() == m_cmdDelete)
+        m_screen->setFocus(Qt::OtherFocusReason);
+}
+
 // ---------------------------------------------------------------------------
 // Errors
 
@@ -471,6 +486,7 @@ bool DataForm::cmdUpdate()
     }
     if (hooks.afterSave)
         hooks.afterSave();
+    focusAfterEditing();
     return true;
 }
 
@@ -499,6 +515,7 @@ void DataForm::cmdCancel()
         showRecord();
     } catch (const DbError &) {
     }
+    focusAfterEditing();
 }
 
 void DataForm::cmdDelete()

@@ -43,6 +43,10 @@
 // together with whatever hooks.writeExtra writes. A failed save (a hook that
 // refuses, or a database error) stays in editing with the typed values.
 //
+// Delete::TwoQuestions asks both questions with "Отказ" as the default answer,
+// so Enter keeps the record. After a save or a cancel the focus is on "Добави"
+// (else "Поправи", else "Затвори"), never on "Изтрий".
+//
 // Keys (Config::keyNavigation, only one DataForm per screen should have them):
 // an application event filter sees a key for any widget of the screen before the
 // widget does and lets it go on (Home and End still move a box's caret); only
@@ -201,6 +205,8 @@ private:
     static QString boxText(QWidget *box);
     static void setBoxText(QWidget *box, const QString &text, const QVariant &v);
     void focusFirstBox();
+    // After a save or a cancel: "Добави", else "Поправи", else "Затвори"; never "Изтрий".
+    void focusAfterEditing();
 
     QPointer<QWidget> m_screen;
     QString m_suffix;

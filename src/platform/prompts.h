@@ -16,7 +16,8 @@ namespace kelm {
 struct PromptWays {
     // A message in the information box, with its caption.
     void (*inform)(const QString &caption, const QString &text) = nullptr;
-    // A yes/no question; true for yes.
+    // A yes/no question whose yes deletes or replaces data, so that its default
+    // answer, the one Enter gives, is no; true for yes.
     bool (*ask)(const QString &caption, const QString &question) = nullptr;
     // A plain message box with only "OK".
     void (*message)(const QString &text) = nullptr;
@@ -27,6 +28,7 @@ struct PromptWays {
 void installPromptWays(const PromptWays &ways);
 
 void promptInform(const QString &caption, const QString &text);
+// Enter answers no.
 bool promptAsk(const QString &caption, const QString &question);
 void promptMessage(const QString &text);
 void promptBeep();

@@ -40,7 +40,9 @@ PassWord::PassWord(QWidget *parent) : QDialog(parent)
     cfg.statusText = QStringLiteral(" Потребител №:");
     cfg.addText = QStringLiteral(" Нов потребител");
     cfg.editText = QStringLiteral(" Корекция на потребител");
-    cfg.deletes = DataForm::Delete::AtOnce;
+    // A user goes only after both questions: with the focus on "Изтрий" one key
+    // would remove a user who then cannot sign in.
+    cfg.deletes = DataForm::Delete::TwoQuestions;
     cfg.errors = DataForm::Errors::MessageBox;
     cfg.firstLastBeep = true;
     cfg.fieldClick = DataForm::FieldClick::StartsEditing;

@@ -142,12 +142,22 @@ void TestBoxes::dialogEveryShowingStartsAtNo()
     QVERIFY(!Dialog::ask(QString(), QStringLiteral("Втори въпрос")));
     QVERIFY(startedAtNo);
 
+    // Every question of the program deletes or replaces data: "Отказ" is the
+    // default, unless a caller asks for "OK".
+    bool cancelHasFocus = false;
+    whenModal([&](QWidget *w) {
+        auto *cancel = w->findChild<QPushButton *>(QStringLiteral("CancelButton"));
+        cancelHasFocus = w->focusWidget() == cancel && cancel->isDefault();
+        cancel->click();
+    });
+    QVERIFY(!Dialog::ask(QString(), QStringLiteral("Трети въпрос")));
+    QVERIFY(cancelHasFocus);
     bool okHasFocus = false;
     whenModal([&](QWidget *w) {
         okHasFocus = w->focusWidget() == w->findChild<QPushButton *>(QStringLiteral("OKButton"));
         w->findChild<QPushButton *>(QStringLiteral("CancelButton"))->click();
     });
-    QVERIFY(!Dialog::ask(QString(), QStringLiteral("Трети въпрос")));
+    QVERIFY(!Dialog::ask(QString(), QStringLiteral("Четвърти въпрос"), Dialog::Default::Ok));
     QVERIFY(okHasFocus);
 }
 

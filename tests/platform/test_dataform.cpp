@@ -1,8 +1,10 @@
 // The data-form template on a form of its own: two instances side by side with
 // their suffixes, a button the screen made itself, refresh, the screen's own
 // delete question and error box, and extra writes that share the save's
-// transaction.
+// transaction; the delete questions and the focus after a save or a cancel.
+#include "boxwatch.h"
 #include "common/globals.h"
+#include "dialogs/dialog.h"
 #include "dialogs/messages.h"
 #include "platform/database.h"
 #include "platform/dataform.h"
@@ -26,6 +28,7 @@ private Q_SLOTS:
     void refreshAndOwnDelete();
     void extraWritesShareTheTransaction();
     void infoBoxErrorsAndNumberBoxes();
+    void enterKeepsTheRecordAndSaveLeavesDelete();
 };
 
 namespace {
@@ -212,6 +215,56 @@ void TestDataForm::infoBoxErrorsAndNumberBoxes()
     form.cmdDelete();
     QCOMPARE(cap.lastCaption(), QStringLiteral("ГРЕШКА при изтриване!"));
     QVERIFY(cap.lastText().startsWith(QStringLiteral("3001:")));
+}
+
+// One key never deletes: Enter on either delete question refuses, and neither a
+// save nor a cancel leaves the focus on "Изтрий", where the hidden "Запиши" and
+// "Отказ" would hand it on.
+void TestDataForm::enterKeepsTheRecordAndSaveLeavesDelete()
+{
+    TestDb db;
+    db.exec("INSERT INTO Config (kola) VALUES ('K1'), ('K2')");
+    TwoForms f(config(QStringLiteral("Кола ")), config(QString()));
+    QVERIFY(f.fa->open("SELECT * FROM Config ORDER BY kola"));
+    QVERIFY(f.fb->open("SELECT * FROM shof"));
+    f.w.show();
+    f.w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&f.w));
+    using P = BoxWatch::Press;
+    {
+        BoxWatch boxes({P::Enter});
+        f.btn("cmdDeleteA")->click();
+        QCOMPARE(boxes.seen.size(), 1);
+        QCOMPARE(boxes.seen.at(0).first, QStringLiteral("Изтриване на запис"));
+        QCOMPARE(boxes.seen.at(0).second, QStringLiteral("Наистна ли искате да изтриете записа?"));
+        QCOMPARE(db.count("Config"), 2);
+    }
+    {
+        BoxWatch boxes({P::Accept, P::Enter});
+        f.btn("cmdDeleteA")->click();
+        QCOMPARE(boxes.seen.size(), 2);
+        QCOMPARE(boxes.seen.at(1).second, QStringLiteral("Ще загубите данните окончателно"));
+        QCOMPARE(db.count("Config"), 2);
+        QVERIFY(!Dialog::lYes);
+    }
+    {
+        BoxWatch boxes({P::Accept, P::Accept});
+        f.btn("cmdDeleteA")->click();
+        QCOMPARE(db.count("Config"), 1);
+    }
+    // Saved with the mouse, and cancelled with the keyboard: the focus is on "Добави".
+    f.w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&f.w));
+    f.btn("cmdEditA")->click();
+    QTest::mouseClick(f.btn("cmdUpdateA"), Qt::LeftButton);
+    QVERIFY(f.fa->isBrowsing());
+    QCOMPARE(f.w.focusWidget(), f.btn("cmdAddA"));
+    f.btn("cmdAddA")->click();
+    f.btn("cmdCancelA")->setFocus();
+    QTest::keyClick(f.btn("cmdCancelA"), Qt::Key_Space);
+    QVERIFY(f.fa->isBrowsing());
+    QCOMPARE(f.w.focusWidget(), f.btn("cmdAddA"));
+    QCOMPARE(db.count("Config"), 1);
 }
 
 QTEST_MAIN(TestDataForm)

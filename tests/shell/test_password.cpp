@@ -28,7 +28,7 @@ private Q_SLOTS:
     void clickOrTypingStartsEditing();
     void editingIgnoresKeysAndEsc();
     void escClosesWhileBrowsing();
-    void deleteAtOnceAndLastRecord();
+    void deleteAsksTwiceAndLastRecord();
     void emptyRecordsetDisablesEditAndDelete();
     void failedSaveStaysInEditing();
     void failedLoadIsReported();
@@ -302,29 +302,42 @@ void TestPassWord::escClosesWhileBrowsing()
     QVERIFY(!s.w.isVisible());
 }
 
-void TestPassWord::deleteAtOnceAndLastRecord()
+void TestPassWord::deleteAsksTwiceAndLastRecord()
 {
     TestDb db;
     seedUsers(db);
     Screen s;
     MessageCapture cap;
     s.key(Qt::Key_Down);
-    s.btn("cmdDelete")->click(); // Петров at once, no question
-    QVERIFY(cap.shown.isEmpty());
+    // With the focus on "Изтрий", one key asks; no keeps the user.
+    s.btn("cmdDelete")->setFocus();
+    QTest::keyClick(s.btn("cmdDelete"), Qt::Key_Space);
+    QCOMPARE(cap.shown.size(), 1);
+    QCOMPARE(cap.shown.at(0).kind, ShownMessage::Confirm);
+    QCOMPARE(cap.shown.at(0).caption, QStringLiteral("Изтриване на запис"));
+    QCOMPARE(cap.shown.at(0).text, QStringLiteral("Наистна ли искате да изтриете записа?"));
+    QCOMPARE(db.scalar("SELECT count(*) FROM Users WHERE Ime='Петров'").toInt(), 1);
+    cap.clear();
+    cap.answers = {true, true};
+    s.btn("cmdDelete")->click(); // Петров, after both questions
+    QCOMPARE(cap.shown.size(), 2);
+    QCOMPARE(cap.shown.at(1).text, QStringLiteral("Ще загубите данните окончателно"));
     QCOMPARE(db.scalar("SELECT count(*) FROM Users WHERE Ime='Петров'").toInt(), 0);
     QCOMPARE(s.name(), QStringLiteral("Д'Арк"));
     QCOMPARE(s.status(), QStringLiteral(" Потребител №:2"));
     s.key(Qt::Key_End);
+    cap.answers = {true, true};
     s.btn("cmdDelete")->click(); // the last one: the new last becomes current
     QCOMPARE(s.name(), QStringLiteral("Д'Арк"));
     QCOMPARE(s.status(), QStringLiteral(" Потребител №:2"));
+    cap.answers = {true, true, true, true};
     s.btn("cmdDelete")->click();
     s.btn("cmdDelete")->click();
     QVERIFY(s.name().isEmpty());
     QCOMPARE(db.count("Users"), 1); // the administrator stays
     QVERIFY(!s.btn("cmdDelete")->isEnabled());
     QVERIFY(!s.btn("cmdEdit")->isEnabled());
-    QVERIFY(cap.shown.isEmpty());
+    QCOMPARE(cap.beeps, 9); // one a question, one for End
 }
 
 void TestPassWord::emptyRecordsetDisablesEditAndDelete()

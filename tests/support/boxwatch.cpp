@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include <QTest>
 
 namespace {
 BoxWatch *s_watch = nullptr;
@@ -19,7 +20,9 @@ void watchMessages(QtMsgType type, const QMessageLogContext &context, const QStr
 }
 } // namespace
 
-BoxWatch::BoxWatch()
+BoxWatch::BoxWatch() : BoxWatch(QList<Press>{}) {}
+
+BoxWatch::BoxWatch(const QList<Press> &answers) : presses(answers)
 {
     s_watch = this;
     m_previous = qInstallMessageHandler(watchMessages);
@@ -33,6 +36,18 @@ BoxWatch::BoxWatch()
         if (auto *l = box->findChild<QLabel *>(QStringLiteral("Label1")))
             text = l->text();
         seen.append({box->windowTitle(), text});
+        const Press press = presses.isEmpty() ? Press::Refuse : presses.takeFirst();
+        QPointer<QDialog> open(box);
+        if (press == Press::Enter) {
+            QTest::keyClick(box->focusWidget() ? box->focusWidget() : box, Qt::Key_Return);
+        } else if (press == Press::Accept) {
+            if (auto *ok = box->findChild<QPushButton *>(QStringLiteral("OKButton")))
+                ok->click();
+            else
+                box->accept();
+        }
+        if (!open || !open->isVisible())
+            return;
         // The refusing button where there is one, else the box's only button.
         if (auto *cancel = box->findChild<QPushButton *>(QStringLiteral("CancelButton")))
             cancel->click();

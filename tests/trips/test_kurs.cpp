@@ -1,3 +1,4 @@
+#include "boxwatch.h"
 #include "common/globals.h"
 #include "dialogs/diaseek.h"
 #include "dialogs/messages.h"
@@ -40,6 +41,7 @@ private Q_SLOTS:
     void browsingShowsOnlyTheTripStoodOn();
     void kmProposesTheBandTariff();
     void keysReadAllTripsAndDeleteAsksTwice();
+    void spaceEnterEnterAfterASaveDeletesNothing();
     void tripDeletedElsewhereIsReportedNotShown();
     void targetOpensTheScreenModally();
     void screenshots();
@@ -695,6 +697,32 @@ void TestKurs::keysReadAllTripsAndDeleteAsksTwice()
     // Esc closes while browsing.
     QTest::keyClick(box(&k, 12), Qt::Key_Escape);
     QVERIFY(!k.isVisible());
+}
+
+// The keys a user may type on after "Запиши" never delete the trip just saved.
+void TestKurs::spaceEnterEnterAfterASaveDeletesNothing()
+{
+    TestDb db;
+    seed(db);
+    Kurs k;
+    QVERIFY(k.load());
+    showActive(&k);
+    {
+        MessageCapture mc;
+        fillNewTrip(k);
+        QTest::mouseClick(child<QAbstractButton>(&k, "cmdUpdate"), Qt::LeftButton);
+        QVERIFY2(mc.shown.isEmpty(), qPrintable(mc.lastText()));
+    }
+    QVERIFY(k.form()->isBrowsing());
+    QCOMPARE(db.count("tabl"), 4);
+    const QVariant saved = db.scalar("SELECT max(ID) FROM tabl");
+    QCOMPARE(k.focusWidget(), child<QAbstractButton>(&k, "cmdAdd"));
+    // Space, Enter, Enter: a question that comes takes the Enters.
+    BoxWatch boxes({BoxWatch::Press::Enter, BoxWatch::Press::Enter});
+    for (Qt::Key key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Return})
+        QTest::keyClick(k.focusWidget(), key);
+    QCOMPARE(db.count("tabl"), 4);
+    QCOMPARE(db.scalar("SELECT count(*) FROM tabl WHERE ID=?", {saved}).toInt(), 1);
 }
 
 void TestKurs::tripDeletedElsewhereIsReportedNotShown()
