@@ -12,7 +12,6 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QRegularExpression>
 #include <cmath>
 #include <deque>
 #include <limits>
@@ -642,6 +641,8 @@ bool textFits(FontWidths &fw, const QString &t, double room);
 bool numberPlainlyFits(FontWidths &fw, const QVariant &v, const QString &format, double room);
 bool oneNumberWord(const QString &t);
 bool isTextKind(ReportControl::Kind k);
+QStringView widestNumberWord(FontWidths &fw, const QString &t, double *width);
+void widestParts(FontWidths &fw, const QString &t, double *paragraph, double *word);
 } // namespace
 
 void Report::layout()
@@ -649,6 +650,7 @@ void Report::layout()
     if (m_laidOut)
         return;
     checkFields();
+    fitColumns();
     m_pages.clear();
     m_rowHeights.clear();
     auto find = [this](const char *name) { return findSection(QLatin1String(name)); };
@@ -690,7 +692,7 @@ void Report::layout()
                 continue;
             }
             const QString t = itemText(c, 0); // a caption or a sum: the same on every row
-            if (!t.isEmpty() && (c.wordWrap() || !textFits(fw, t, c.width() - 2 * kReportBoxPad)))
+            if (!t.isEmpty() && (c.wordWrap() || !textFits(fw, t, boxWidth(c) - 2 * kReportBoxPad)))
                 eachByBand = true;
         }
     for (int r = 0; r < rows; ++r) {
@@ -698,7 +700,7 @@ void Report::layout()
         for (int i = 0; plain && i < cells.size(); ++i) {
             Cell &cell = cells[i];
             const ReportControl &c = *cell.c;
-            const double room = c.width() - 2 * kReportBoxPad;
+            const double room = boxWidth(c) - 2 * kReportBoxPad;
             const QVariant v = m_data.value(r, cell.field);
             const bool isDate = v.typeId() == QMetaType::QDate;
             const qint64 day = isDate ? static_cast<const QDate *>(v.constData())->toJulianDay() : 0;
@@ -858,6 +860,13 @@ struct FontWidths {
             it = chars.insert(u, fm.horizontalAdvance(c));
         return *it;
     }
+    double roughWidth(QStringView t)
+    {
+        double w = 0;
+        for (const QChar c : t)
+            w += advance(c);
+        return w;
+    }
     // The sum of a text's character advances is taken for its width only with
     // room to spare.
     static double roughRoom(double room) { return room * 0.95 - 1; }
@@ -934,11 +943,91 @@ bool numberPlainlyFits(FontWidths &fw, const QVariant &v, const QString &format,
 }
 
 // A number, a date or an amount with its unit ("9999999,99", "45,2л.", "1.3.2010",
-// "-20,00лв."): printed whole or not at all.
-bool isNumberWord(const QString &word)
+// "-20,00лв."): printed whole or not at all. (A sign, a digit, digits and
+// separators, then at most three letters and a stop.)
+bool isNumberWord(QStringView w)
 {
-    static const QRegularExpression re(QStringLiteral("^[-+]?\\d[\\d.,:/]*(\\p{L}{1,3}\\.?)?$"));
-    return re.match(word).hasMatch();
+    const qsizetype n = w.size();
+    qsizetype i = 0;
+    if (i < n && (w[i] == QLatin1Char('-') || w[i] == QLatin1Char('+')))
+        ++i;
+    if (i >= n || !w[i].isDigit())
+        return false;
+    for (++i; i < n; ++i)
+        if (!w[i].isDigit() && !QStringLiteral(".,:/").contains(w[i]))
+            break;
+    int letters = 0;
+    for (; i < n && letters < 3 && w[i].isLetter(); ++i)
+        ++letters;
+    if (letters > 0 && i < n && w[i] == QLatin1Char('.'))
+        ++i;
+    return i == n;
+}
+
+bool isBreak(QChar c)
+{
+    return c == QLatin1Char(' ') || c == QLatin1Char('\n') || c == QLatin1Char('\r');
+}
+
+// The widest number word of a text, from its characters' advances; width gets
+// its width (0 and an empty view when the text has none).
+QStringView widestNumberWord(FontWidths &fw, const QString &t, double *width)
+{
+    QStringView best;
+    double most = 0;
+    const qsizetype n = t.size();
+    for (qsizetype i = 0; i < n;) {
+        while (i < n && isBreak(t.at(i)))
+            ++i;
+        qsizetype e = i;
+        while (e < n && !isBreak(t.at(e)))
+            ++e;
+        const QStringView w = QStringView(t).mid(i, e - i);
+        if (!w.isEmpty() && isNumberWord(w)) {
+            const double x = fw.roughWidth(w);
+            if (x > most) {
+                most = x;
+                best = w;
+            }
+        }
+        i = e;
+    }
+    *width = most;
+    return best;
+}
+
+// The widest paragraph of a text and the widest word, from the characters' advances.
+void widestParts(FontWidths &fw, const QString &t, double *paragraph, double *word)
+{
+    double para = 0, w = 0;
+    *paragraph = *word = 0;
+    for (const QChar c : t) {
+        if (c == QLatin1Char('\n') || c == QLatin1Char('\r')) {
+            para = w = 0;
+            continue;
+        }
+        const double a = fw.advance(c);
+        para += a;
+        w = c == QLatin1Char(' ') ? 0 : w + a;
+        *paragraph = std::max(*paragraph, para);
+        *word = std::max(*word, w);
+    }
+}
+
+// The size an item's text is set in: its box's own, or, when a number of it is
+// wider than the room at that size, the largest half-point step down to
+// kReportLeastPoints at which that number fits.
+double fittedPoints(const QString &family, double points, bool bold, const QString &text, double room)
+{
+    FontWidths &fw = fontWidths(family, points, bold);
+    if (fw.fits(text, room))
+        return points;
+    double w = 0;
+    const QString word = widestNumberWord(fw, text, &w).toString();
+    double p = points;
+    while (!word.isEmpty() && p > kReportLeastPoints && !fontWidths(family, p, bold).fits(word, room))
+        p = std::max(kReportLeastPoints, p - 0.5);
+    return p;
 }
 
 // A text that wrapText() leaves on one line however narrow its room.
@@ -1038,6 +1127,261 @@ bool isTextKind(ReportControl::Kind k)
 
 } // namespace
 
+double Report::boxLeft(const ReportControl &c) const
+{
+    if (!m_boxes.isEmpty())
+        if (auto it = m_boxes.constFind(&c); it != m_boxes.constEnd())
+            return it->first;
+    return c.left();
+}
+
+double Report::boxWidth(const ReportControl &c) const
+{
+    if (!m_boxes.isEmpty())
+        if (auto it = m_boxes.constFind(&c); it != m_boxes.constEnd())
+            return it->second;
+    return c.width();
+}
+
+void Report::fitColumns()
+{
+    m_boxes.clear();
+    const ReportSection *det = findSection(QStringLiteral("Detail"));
+    if (!det)
+        return;
+    // The columns: the detail band's text boxes side by side, left to right,
+    // with any gap between two kept as it is.
+    QVector<const ReportControl *> boxes;
+    for (auto &cp : det->controls())
+        if (cp->visible() && cp->kind() == ReportControl::TextBox && cp->width() > 0)
+            boxes << cp.get();
+    if (boxes.size() < 2)
+        return;
+    std::sort(boxes.begin(), boxes.end(),
+              [](const ReportControl *a, const ReportControl *b) { return a->left() < b->left(); });
+    struct Column {
+        const ReportControl *c = nullptr; // none: a gap
+        double width = 0;
+        double used = 0;  // its widest line as set at its width, with the inner margins
+        double need = 0;  // its widest number with the inner margins, at its size
+        double least = 0; // what it keeps when texts run on: its numbers, its captions' words
+        QString number;   // that widest number, and the box whose font sets it
+        const ReportControl *numberBox = nullptr;
+    };
+    QVector<Column> cols;
+    for (const ReportControl *b : boxes) {
+        if (!cols.isEmpty()) {
+            const int gap = b->left() - (cols.last().c->left() + cols.last().c->width());
+            if (gap < 0)
+                return; // boxes above one another: no columns to fit
+            if (gap > 0) {
+                Column g;
+                g.width = gap;
+                cols << g;
+            }
+        }
+        Column col;
+        col.c = b;
+        col.width = b->width();
+        cols << col;
+    }
+    const double pad2 = 2 * kReportBoxPad;
+    const int rows = m_hasData ? m_data.rowCount() : 0;
+    // What a column's texts and the captions and totals over it need.
+    for (Column &col : cols) {
+        if (!col.c)
+            continue;
+        double line = 0, number = 0;
+        QString widestLine;
+        auto measure = [&](const ReportControl &c, const QString &t, bool caption) {
+            FontWidths &fw = fontWidths(c.fontFamily(), c.fontSize(), c.bold());
+            double para = 0, word = 0, num = 0;
+            widestParts(fw, t, &para, &word);
+            const QStringView n = widestNumberWord(fw, t, &num);
+            QString widest = t;
+            // A text that runs on over more lines uses the room of its widest line.
+            const double room = c.width() - pad2;
+            if (c.wordWrap() || para > room * 0.95 - 1 || t.contains(QLatin1Char('\n'))
+                || t.contains(QLatin1Char('\r'))) {
+                para = 0;
+                for (const QString &l : wrapText(t, fw, room))
+                    if (const double w = fw.roughWidth(l); w > para) {
+                        para = w;
+                        widest = l;
+                    }
+            }
+            if (para > line) {
+                line = para;
+                widestLine = widest;
+            }
+            if (caption)
+                col.least = std::max(col.least, word + pad2);
+            if (num > number || (num > 0 && num == number && c.fontSize() < col.numberBox->fontSize())) {
+                number = num;
+                col.number = n.toString();
+                col.numberBox = &c;
+            }
+        };
+        const ReportControl &c = *col.c;
+        const int field = c.dataField().isEmpty() || !m_hasData ? -1 : m_data.fieldIndex(c.dataField());
+        if (field >= 0) {
+            // Numbers of a format grow with their size: the largest on either
+            // side of zero is measured; each distinct text once; dates and
+            // flags print at one width.
+            double most[2] = {-1, -1};
+            bool date = false, flag = false;
+            QHash<const QChar *, qsizetype> texts;
+            for (int r = 0; r < rows; ++r) {
+                const QVariant v = m_data.value(r, field);
+                switch (v.typeId()) {
+                case QMetaType::UnknownType:
+                    break;
+                case QMetaType::Int:
+                case QMetaType::LongLong:
+                case QMetaType::Double:
+                    if (c.dataFormat().isEmpty() && v.typeId() == QMetaType::Double) {
+                        measure(c, reportValueText(v), false);
+                    } else {
+                        const double x = v.toDouble();
+                        if (std::isfinite(x))
+                            most[x < 0] = std::max(most[x < 0], std::fabs(x));
+                        else
+                            measure(c, reportValueText(v, c.dataFormat()), false);
+                    }
+                    break;
+                case QMetaType::QDate:
+                    date = true;
+                    break;
+                case QMetaType::Bool:
+                    flag = flag || v.toBool();
+                    break;
+                case QMetaType::QString: {
+                    const QString &t = *static_cast<const QString *>(v.constData());
+                    auto known = texts.constFind(t.constData());
+                    if (known == texts.constEnd() || *known != t.size()) {
+                        texts.insert(t.constData(), t.size());
+                        measure(c, t, false);
+                    }
+                    break;
+                }
+                default:
+                    measure(c, reportValueText(v, c.dataFormat()), false);
+                    break;
+                }
+            }
+            if (most[0] >= 0)
+                measure(c, reportValueText(QVariant(most[0]), c.dataFormat()), false);
+            if (most[1] >= 0)
+                measure(c, reportValueText(QVariant(-most[1]), c.dataFormat()), false);
+            if (date)
+                measure(c, reportValueText(QVariant(QDate(2000, 12, 31))), false);
+            if (flag)
+                measure(c, reportTrueMark(), false);
+        }
+        // Captions and totals standing exactly over the column.
+        for (const char *name : {"PageHeader", "ReportFooter"})
+            if (const ReportSection *s = findSection(QLatin1String(name)))
+                for (auto &op : s->controls())
+                    if (op->visible() && isTextKind(op->kind()) && op->left() == c.left()
+                        && op->width() == c.width())
+                        measure(*op, itemText(*op, rows ? rows - 1 : -1), true);
+        // The widest texts measured whole, as they are printed.
+        if (!widestLine.isEmpty())
+            line = std::max(line,
+                            fontWidths(c.fontFamily(), c.fontSize(), c.bold()).fm.horizontalAdvance(widestLine));
+        if (const ReportControl *nb = col.numberBox) {
+            FontWidths &fw = fontWidths(nb->fontFamily(), nb->fontSize(), nb->bold());
+            number = std::max(number, fw.fm.horizontalAdvance(col.number));
+        }
+        col.used = line + pad2;
+        col.need = number > 0 ? number + pad2 : 0;
+        col.least = std::max(col.least, col.need);
+    }
+    const int n = int(cols.size());
+    bool moved = false;
+    constexpr double kSlack = 0.01; // room not worth moving an edge for, twips
+    // 1. The room the neighbours leave unused, nearest first.
+    auto spare = [&cols](int j) {
+        const Column &o = cols[j];
+        return o.c ? std::max(0.0, o.width - std::max(o.used, o.least)) : 0.0;
+    };
+    for (int i = 0; i < n; ++i) {
+        double missing = cols[i].c ? cols[i].need - cols[i].width : 0;
+        for (int d = 1; missing > 0 && d < n; ++d)
+            for (const int j : {i - d, i + d}) {
+                if (j < 0 || j >= n || missing <= 0)
+                    continue;
+                const double t = std::min(missing, spare(j));
+                if (t <= kSlack)
+                    continue;
+                cols[j].width -= t;
+                cols[i].width += t;
+                missing -= t;
+                moved = true;
+            }
+    }
+    // 2. and 3. A number that fits at the least size is set smaller (when the
+    // page is laid out); one that does not takes the room it needs at the least
+    // size from the columns whose texts may run on, the most room first.
+    for (int i = 0; i < n; ++i) {
+        Column &col = cols[i];
+        if (!col.c || col.need <= col.width || !col.numberBox)
+            continue;
+        const ReportControl &nb = *col.numberBox;
+        const double atLeast = fontWidths(nb.fontFamily(), std::min(kReportLeastPoints, nb.fontSize()), nb.bold())
+                                   .fm.horizontalAdvance(col.number)
+            + pad2;
+        if (atLeast <= col.width)
+            continue;
+        double missing = atLeast - col.width;
+        while (missing > 0) {
+            int best = -1;
+            double most = kSlack;
+            for (int j = 0; j < n; ++j)
+                if (j != i && cols[j].c && cols[j].width - cols[j].least > most) {
+                    best = j;
+                    most = cols[j].width - cols[j].least;
+                }
+            if (best < 0)
+                break;
+            const double t = std::min(missing, most);
+            cols[best].width -= t;
+            col.width += t;
+            missing -= t;
+            moved = true;
+        }
+    }
+    if (!moved)
+        return;
+    // Where the columns meet now; whatever stands on such a line moves with it.
+    QHash<int, double> edges;
+    double x = cols.first().c->left();
+    edges.insert(int(x), x);
+    for (int i = 0; i < n; ++i) {
+        x += cols[i].width;
+        edges.insert(i + 1 < n && !cols[i].c ? cols[i + 1].c->left() : cols[i].c->left() + cols[i].c->width(), x);
+    }
+    for (const char *name : {"PageHeader", "Detail", "ReportFooter"}) {
+        const ReportSection *s = findSection(QLatin1String(name));
+        if (!s)
+            continue;
+        for (auto &cp : s->controls()) {
+            const ReportControl &c = *cp;
+            const int l = c.left(), r = c.left() + c.width();
+            const auto a = edges.constFind(l), b = edges.constFind(r);
+            QPair<double, double> box(l, c.width());
+            if (a != edges.constEnd() && b != edges.constEnd())
+                box = {*a, *b - *a};
+            else if (a != edges.constEnd())
+                box.first = *a;
+            else if (b != edges.constEnd())
+                box.first = l + (*b - r);
+            if (std::fabs(box.first - l) > 1e-6 || std::fabs(box.second - c.width()) > 1e-6)
+                m_boxes.insert(&c, box);
+        }
+    }
+}
+
 double Report::bandHeight(const ReportSection &s, int row)
 {
     // Most bands hold texts that fit: seen without building the band.
@@ -1049,7 +1393,7 @@ double Report::bandHeight(const ReportSection &s, int row)
         if (t.isEmpty())
             continue;
         if (c.wordWrap() || t.contains(QLatin1Char('\n')) || t.contains(QLatin1Char('\r'))
-            || !fontWidths(c.fontFamily(), c.fontSize(), c.bold()).fits(t, c.width() - 2 * kReportBoxPad)) {
+            || !fontWidths(c.fontFamily(), c.fontSize(), c.bold()).fits(t, boxWidth(c) - 2 * kReportBoxPad)) {
             double h = 0;
             sectionItems(s, 0, row, &h);
             return h;
@@ -1078,7 +1422,7 @@ QVector<ReportItem> Report::sectionItems(const ReportSection &s, double top, int
         it.control = c.name();
         it.row = row;
         it.kind = c.kind();
-        it.rect = QRectF(c.left(), c.top(), c.width(), c.height());
+        it.rect = QRectF(boxLeft(c), c.top(), boxWidth(c), c.height());
         it.text = itemText(c, row);
         it.backColor = c.kind() == ReportControl::TextBox ? c.backColorAt(m_data, row) : c.backColor();
         it.align = c.alignment();
@@ -1088,8 +1432,9 @@ QVector<ReportItem> Report::sectionItems(const ReportSection &s, double top, int
         it.lineWidth = c.lineWidth();
         it.wordWrap = c.wordWrap();
         if (isTextKind(c.kind()) && !it.text.isEmpty()) {
-            FontWidths &fw = fontWidths(it.fontFamily, it.fontSize, it.bold);
             const double room = reportTextRoom(it);
+            it.fontSize = fittedPoints(it.fontFamily, it.fontSize, it.bold, it.text, room);
+            FontWidths &fw = fontWidths(it.fontFamily, it.fontSize, it.bold);
             // A paragraph stands from the box's top; a one-line text in the box's middle.
             const bool block = it.wordWrap || it.text.contains(QLatin1Char('\n')) || it.text.contains(QLatin1Char('\r'));
             it.lines = !block && fw.fits(it.text, room) ? QStringList{it.text} : wrapText(it.text, fw, room);

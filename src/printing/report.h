@@ -251,7 +251,10 @@ struct ReportItem {
     // What is printed: the text in lines, each within the box's width (a number
     // is never broken), and where the first line's slot stands below the box's
     // top. A text too wide for its box runs on over further lines, and the box,
-    // the band and everything below it in the band grow to hold them.
+    // the band and everything below it in the band grow to hold them. A number
+    // too wide for its box at the box's size is set smaller (fontSize), never
+    // below kReportLeastPoints; the detail columns have first been given the room
+    // their numbers need (see Report::layout).
     QStringList lines;
     double firstLineTop = 0;
     double lineHeight = 0;
@@ -309,6 +312,24 @@ public:
 
     // Lays the pages out (once per fill) after checking every DataField; throws
     // ReportError when a field is missing from the rows.
+    //
+    // Numbers are printed whole: a number (or a date, or an amount with its
+    // unit) is never broken over lines, never cut and never set into a box's
+    // inner margin. Before the pages are laid out the detail band's side-by-side
+    // text boxes (the columns) are measured over every row, with the captions and
+    // totals standing exactly over them; a column whose widest number does not
+    // fit takes, in this order:
+    //  1. the room its neighbours leave unused (nearest first): nothing else on
+    //     the page changes but where the columns meet;
+    //  2. nothing more when the number fits the room it now has at a smaller
+    //     size, down to kReportLeastPoints: only that number is set smaller;
+    //  3. otherwise the room it needs at that least size, from the columns whose
+    //     texts may run on over more lines (most room first), as far as they can
+    //     give it without breaking a number of their own or a word of a caption.
+    // Everything of the page header, the detail band and the report footer that
+    // stands on a line where two columns meet moves with it (captions, rules,
+    // the totals under a column). Any other text whose number is wider than its
+    // box is set smaller in the same way.
     void layout();
     int pageCount();
     ReportPage page(int index);
@@ -348,6 +369,12 @@ private:
     QVector<ReportItem> sectionItems(const ReportSection &s, double top, int row, double *height = nullptr);
     // The printed height of a band for a row.
     double bandHeight(const ReportSection &s, int row);
+    // Gives the detail columns the room their numbers need (see layout()).
+    void fitColumns();
+    // Where a control stands across the page for this fill, twips within the
+    // report's width: its design place, or the one fitColumns() gave it.
+    double boxLeft(const ReportControl &c) const;
+    double boxWidth(const ReportControl &c) const;
     QString itemText(const ReportControl &c, int row) const;
 
     QString m_name;
@@ -366,6 +393,8 @@ private:
     QVector<ReportPage> m_pages;
     // Each detail row's printed height, when any row grew (else all are the band's).
     QVector<float> m_rowHeights;
+    // Controls fitColumns() moved or widened: left and width, twips.
+    QHash<const ReportControl *, QPair<double, double>> m_boxes;
     mutable QHash<QString, double> m_sums;
     int m_revision = 0;
     QPointer<ReportPreview> m_preview;
@@ -395,6 +424,8 @@ private:
 
 // The inner space on either side of a box's text, twips.
 constexpr double kReportBoxPad = 70;
+// The least size a number is set in when it does not fit its box, points.
+constexpr double kReportLeastPoints = 6;
 // The font an item is painted in (sizes in twips, as the painter works).
 QFont reportItemFont(const ReportItem &it);
 // The width a line of the item's text may take, twips.

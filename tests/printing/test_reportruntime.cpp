@@ -4,6 +4,7 @@
 #include "printing/report.h"
 #include "printing/reportframe.h"
 #include "printing/reportpreview.h"
+#include "reportcheck.h"
 #include "testdb.h"
 
 #include <QFileDialog>
@@ -88,6 +89,7 @@ private slots:
     void perRowBackColor();
     void marginsAndLandscape();
     void linesMoveAndHide();
+    void numbersTakeRoomOrGetSmaller();
     void pdfExport();
 };
 
@@ -452,6 +454,48 @@ void TestReportRuntime::linesMoveAndHide()
         r->paintPage(p, 0);
     }
     QVERIFY(qGray(img.pixel((1440 + 8000) / 15, (1440 + 100) / 15)) < 200);
+}
+
+// A number wider than its column takes the room its neighbour leaves unused (the
+// caption and the rule on the edge move with it); without such room it is set
+// smaller, down to 6 pt; what 6 pt cannot hold is taken from a column of words,
+// which runs on over more lines.
+void TestReportRuntime::numbersTakeRoomOrGetSmaller()
+{
+    Report r(QStringLiteral("rptNumbers"));
+    r.setReportWidth(4000);
+    ReportSection &ph = r.addSection(QStringLiteral("PageHeader"), 400);
+    ph.addLabel(QStringLiteral("Label100"), 0, 0, 3000, 300, QStringLiteral("Име"));
+    ph.addLabel(QStringLiteral("Label101"), 3000, 0, 1000, 300, QStringLiteral("Сума"), 9, false, ReportAlign::Right);
+    ph.addLine(QStringLiteral("Line1"), 3000, 0, 0, 400);
+    ReportSection &d = r.addSection(QStringLiteral("Detail"), 300);
+    d.addTextBox(QStringLiteral("Text100"), 0, 0, 3000, 300).setDataField(QStringLiteral("Name"));
+    d.addTextBox(QStringLiteral("Text101"), 3000, 0, 1000, 300, ReportAlign::Right)
+        .setDataField(QStringLiteral("Suma"));
+    // Prints one row; gives what a reader finds wrong with the page.
+    QHash<QString, ReportItem> items;
+    auto print = [&](const QString &name, const QString &amount) {
+        r.setDataSource(ReportData({QStringLiteral("Name"), QStringLiteral("Suma")}, {{name, amount}}));
+        items.clear();
+        for (const ReportItem &it : r.pageItems(0))
+            items.insert(it.control, it);
+        return reportTextsCut(r).join(QLatin1Char('\n'));
+    };
+    auto item = [&](const char *name) { return items.value(QLatin1String(name)); };
+    QCOMPARE(print(QStringLiteral("Ред"), QStringLiteral("123456789012,00")), QString());
+    QCOMPARE(item("Text101").fontSize, 9.0);
+    QVERIFY(item("Text101").rect.left() < 1440 + 3000 - 500);
+    QCOMPARE(item("Label101").rect.left(), item("Text101").rect.left());
+    QCOMPARE(item("Line1").rect.left(), item("Text101").rect.left());
+    const QString letters(200, QChar(0x0430)); // one word, broken to fill every line
+    QCOMPARE(print(letters, QStringLiteral("1")), QString());
+    const qsizetype designLines = item("Text100").lines.size();
+    QCOMPARE(print(letters, QStringLiteral("1234567,89")), QString());
+    QVERIFY(item("Text101").fontSize < 9 && item("Text101").fontSize >= 6);
+    QCOMPARE(item("Text100").lines.size(), designLines);
+    QCOMPARE(print(letters, QStringLiteral("1234567890123456,00")), QString());
+    QCOMPARE(item("Text101").fontSize, 6.0);
+    QVERIFY(item("Text100").lines.size() > designLines);
 }
 
 void TestReportRuntime::pdfExport()

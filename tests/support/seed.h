@@ -2,6 +2,7 @@
 // Seeding shared by the tests: the company the printouts head with, the drivers
 // and the period the search dialogs hand over.
 
+#include <QDate>
 #include <QString>
 
 class TestDb;
@@ -42,3 +43,21 @@ extern const QString kArticle;
 // issued at the largest quantity and price, with its stock; a firm with the
 // widest name and address.
 void seedWidestValues(TestDb &db);
+
+// The numbers the printouts are filled with, for the car, client, route, goods and
+// article named: trips of driver "001" invoiced under one number, the car's
+// settings, a waybill with its leg, warehouse receipts and issues, a trip's
+// expense line and the stock.
+//  - Longest: the largest figures of one trip an office met (99999 km,
+//    9999999,99 лв.), with small ones beside them.
+//  - Bounds: every number at the bound the program takes (limits in
+//    platform/numbers.h: 100000 km, 1000 t, a tariff or price of 10000000, money
+//    10000000,00), together where the program takes them together (a trip's
+//    gross amount is tons x km x tariff within the money bound) and each alone.
+//  - Everyday: an office's ordinary figures (a tariff of 10,000, 350 km, 24,5 t).
+enum class PrintedNumbers { Longest, Bounds, Everyday };
+struct PrintedNames {
+    QString car, client, route, goods, article, invoice;
+    QDate day;
+};
+void seedPrintedNumbers(TestDb &db, PrintedNumbers which, const PrintedNames &n);
