@@ -142,7 +142,10 @@ FrmMain::FrmMain(QWidget *parent) : QMainWindow(parent)
     // The title follows the company data wherever it is changed or reloaded, and a
     // restore first closes the screens that still hold the old database.
     setCompanyChangedHandler([this] { setWindowTitle(mainWindowTitle()); });
-    setBeforeRestoreHandler([this] { unloadOtherWindows(); });
+    setBeforeRestoreHandler([this] {
+        unloadOtherWindows();
+        return true;
+    });
 }
 
 FrmMain::~FrmMain()
