@@ -454,20 +454,36 @@ QString sqliteLengthProblem(const QString &path)
     return QString();
 }
 
-bool isWholeKelmDatabase(const QString &path, QString *why)
+bool isWholeKelmDatabase(const QString &path, QString *why, bool *damaged)
 {
+    if (damaged)
+        *damaged = false;
     auto fail = [&](const QString &w) {
         if (why)
             *why = w;
         return false;
     };
-    if (!isKelmDatabase(path, why))
+    auto broken = [&](const QString &w) {
+        if (damaged)
+            *damaged = true;
+        return fail(w);
+    };
+    if (!isKelmDatabase(path, why)) {
+        // A copy cut short by a page or more cannot even show its tables; an
+        // SQLite file whose length is not its header's is still told as cut short.
+        QFile f(path);
+        if (f.open(QIODevice::ReadOnly) && f.read(16) == QByteArray("SQLite format 3\0", 16)) {
+            f.close();
+            if (const QString w = sqliteLengthProblem(path); !w.isEmpty())
+                return broken(w);
+        }
         return false;
+    }
     // SQLite reads what a file cut short lacks of its last page as zeros, and the
     // integrity check can pass over rows that lost their last bytes: the length
     // the header gives is what tells a whole copy.
     if (const QString w = sqliteLengthProblem(path); !w.isEmpty())
-        return fail(w);
+        return broken(w);
     const QString foreign = QStringLiteral("Файлът не е база данни на програмата.");
     RawDb db;
     if (openExisting(path, db) != SQLITE_OK)
@@ -482,7 +498,7 @@ bool isWholeKelmDatabase(const QString &path, QString *why)
         problems << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
     sqlite3_finalize(st);
     if (rc != SQLITE_DONE || problems != QStringList{QStringLiteral("ok")})
-        return fail(QStringLiteral("Файлът е повреден."));
+        return broken(QStringLiteral("Файлът е повреден."));
     bool ok = false;
     const auto tables = tablesOf(db.h, &ok);
     if (!ok || shippedTables().isEmpty())

@@ -110,8 +110,10 @@ bool isKelmDatabase(const QString &path, QString *why = nullptr);
 // isKelmDatabase, and besides the file is as long as its header says, SQLite's
 // integrity check passes and every table of the shipped schema is there with
 // every column and its type word: what a file must be before it may replace the
-// main database.
-bool isWholeKelmDatabase(const QString &path, QString *why = nullptr);
+// main database. damaged tells an SQLite file cut short (its length is not its
+// header's) or a database of this program that fails the integrity check from a
+// file that is not one of ours.
+bool isWholeKelmDatabase(const QString &path, QString *why = nullptr, bool *damaged = nullptr);
 // Why an SQLite file's length is not what its header says (page count times page
 // size, or a whole number of pages where the count is not kept), or "" when it is.
 QString sqliteLengthProblem(const QString &path);

@@ -5,6 +5,7 @@
 #include "dialogs/dialog.h"
 #include "dialogs/mousepointer.h"
 #include "platform/database.h"
+#include "platform/numbers.h"
 #include "shell/companydata.h"
 
 #include <QApplication>
@@ -22,7 +23,7 @@ namespace kelm {
 namespace {
 
 
-std::function<void()> s_beforeRestore;
+std::function<bool()> s_beforeRestore;
 
 const QString kFilter = QStringLiteral("Архивни файлове с данни (*.abd);;Всички файлове (*.*)");
 
@@ -61,7 +62,7 @@ void vacuumInto(Connection &conn, const QString &target)
 
 } // namespace
 
-void setBeforeRestoreHandler(std::function<void()> handler)
+void setBeforeRestoreHandler(std::function<bool()> handler)
 {
     s_beforeRestore = std::move(handler);
 }
@@ -91,19 +92,25 @@ ArchiveResult archiveSaveTo(const QString &path)
     return r;
 }
 
-ArchiveResult archiveRestoreFrom(const QString &path)
+ArchiveResult archiveRestoreFrom(const QString &path, const std::function<bool()> &confirm)
 {
     ArchiveResult r;
     r.path = gDbPath;
-    QString why;
-    const QString refused = QStringLiteral("„%1“ не е архив с данни на програмата.\rДанните не са променени.").arg(path);
     // A file cut short, damaged, or lacking a table or column of the program would
-    // make every later save fail: it is refused before anything is replaced.
-    if (!isWholeKelmDatabase(path, &why)) {
-        r.message = refused;
+    // make every later save fail: it is refused before anything is replaced. A
+    // copy of ours that was cut short is called so, with what is wrong with it.
+    auto refusal = [&path](const QString &file) {
+        QString why;
+        bool damaged = false;
+        if (isWholeKelmDatabase(file, &why, &damaged))
+            return QString();
+        if (damaged)
+            return QStringLiteral("„%1“ е повреден или непълен архив.\r%2\rДанните не са променени.").arg(path, why);
+        return QStringLiteral("„%1“ не е архив с данни на програмата.\rДанните не са променени.").arg(path);
+    };
+    r.message = refusal(path);
+    if (!r.message.isEmpty())
         return r;
-    }
-    const QString part = scratchNameBeside(gDbPath);
     try {
         Connection archive;
         archive.open(connStrFor(path));
@@ -112,11 +119,22 @@ ArchiveResult archiveRestoreFrom(const QString &path)
             r.message = QStringLiteral("„%1“ не съдържа данни за фирмата.\rДанните не са променени.").arg(path);
             return r;
         }
+    } catch (const DbError &e) {
+        r.message = QStringLiteral("Архивът „%1“ не може да бъде зареден.\r%2").arg(path, e.text());
+        return r;
+    }
+    // The user's no leaves everything as it was, with nothing more to say.
+    if (confirm && !confirm())
+        return r;
+    const QString part = scratchNameBeside(gDbPath);
+    try {
+        Connection archive;
+        archive.open(connStrFor(path));
         vacuumInto(archive, part);
         archive.close();
-        if (!isWholeKelmDatabase(part, &why)) {
+        r.message = refusal(part);
+        if (!r.message.isEmpty()) {
             QFile::remove(part);
-            r.message = refused;
             return r;
         }
     } catch (const DbError &e) {
@@ -124,12 +142,20 @@ ArchiveResult archiveRestoreFrom(const QString &path)
         r.message = QStringLiteral("Архивът „%1“ не може да бъде зареден.\r%2").arg(path, e.text());
         return r;
     }
-    // The screens that hold the old database must let go of it first.
-    if (s_beforeRestore)
-        s_beforeRestore();
+    // The screens that hold the old database must let go of it first; one in the
+    // middle of a record keeps it, and the archive is not swapped under it.
+    if (s_beforeRestore && !s_beforeRestore()) {
+        QFile::remove(part);
+        r.message = QStringLiteral("Архивът „%1“ не е зареден: един от отворените прозорци е по средата на запис.\r"
+                                   "Запишете записа или се откажете от него и опитайте отново.\r"
+                                   "Данните не са променени.")
+                        .arg(path);
+        return r;
+    }
     // A journal a crash left beside the old file belongs to it: it is rolled back
     // into the old file now, never into the restored one.
     isKelmDatabase(gDbPath);
+    QString why;
     if (!renameOver(part, gDbPath, &why)) {
         QFile::remove(part);
         r.message = QStringLiteral("Архивът „%1“ не може да бъде зареден.\r%2").arg(path, why);
@@ -139,6 +165,13 @@ ArchiveResult archiveRestoreFrom(const QString &path)
     if (LoadCompanyData())
         notifyCompanyChanged();
     return r;
+}
+
+QString restoreQuestion(const QString &path)
+{
+    return QStringLiteral("Данните на фирмата ще бъдат заменени с архива „%1“ от %2.")
+               .arg(path, formatDate(QFileInfo(path).lastModified().date()))
+        + QStringLiteral("\r\r") + QStringLiteral("Да продължа ли?");
 }
 
 QString yearCopyPath(const QDate &today)
@@ -208,12 +241,16 @@ void mnuDiskZar(QWidget *parent)
     dlg.setFileMode(QFileDialog::ExistingFile);
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
         return;
+    const QString path = dlg.selectedFiles().constFirst();
     ArchiveResult r;
     {
         WaitCursor wait;
-        r = archiveRestoreFrom(dlg.selectedFiles().constFirst());
+        // Everything the company holds is replaced: one Enter must not do it.
+        r = archiveRestoreFrom(path, [&path] {
+            return Dialog::ask(QString(), restoreQuestion(path), Dialog::Default::Cancel);
+        });
     }
-    if (!r.ok)
+    if (!r.ok && !r.message.isEmpty())
         DiaInf::show(QStringLiteral("ВНИМАНИЕ!"), r.message);
 }
 

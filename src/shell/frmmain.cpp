@@ -140,9 +140,10 @@ FrmMain::FrmMain(QWidget *parent) : QMainWindow(parent)
     setStatusSink(&statusSink);
     qApp->installEventFilter(this);
     // The title follows the company data wherever it is changed or reloaded, and a
-    // restore first closes the screens that still hold the old database.
+    // restore first closes the screens that still hold the old database; one in
+    // the middle of a record stops it.
     setCompanyChangedHandler([this] { setWindowTitle(mainWindowTitle()); });
-    setBeforeRestoreHandler([this] { unloadOtherWindows(); });
+    setBeforeRestoreHandler([this] { return unloadOtherWindows(); });
 }
 
 FrmMain::~FrmMain()
@@ -475,11 +476,17 @@ void FrmMain::closeEvent(QCloseEvent *e)
         e->accept();
         return;
     }
-    m_unloaded = true;
     // The other windows close first, so that none of them still holds the scratch
     // database (client statement, car balance, revision) when it is removed; it
-    // lives only as long as the main window.
-    unloadOtherWindows();
+    // lives only as long as the main window. A screen in the middle of a record
+    // refuses, as its own close does: then the program goes on as it was, with
+    // that screen in front, rather than dropping the record or running on
+    // without a main window.
+    if (!unloadOtherWindows()) {
+        e->ignore();
+        return;
+    }
+    m_unloaded = true;
     if (QFile::exists(gTempDbPath))
         QFile::remove(gTempDbPath);
     if (!isMinimized())
@@ -488,7 +495,7 @@ void FrmMain::closeEvent(QCloseEvent *e)
     emit unloaded();
 }
 
-void FrmMain::unloadOtherWindows()
+bool FrmMain::unloadOtherWindows()
 {
     QList<QWidget *> order;
     for (int i = m_shown.size() - 1; i >= 0; --i) {
@@ -504,9 +511,14 @@ void FrmMain::unloadOtherWindows()
     }
     for (QWidget *w : order) {
         QPointer<QWidget> guard(w);
-        if (guard)
-            guard->close();
+        if (guard && !guard->close() && guard && guard->isVisible()) {
+            // The user sees which screen holds unwritten work.
+            guard->raise();
+            guard->activateWindow();
+            return false;
+        }
     }
+    return true;
 }
 
 bool FrmMain::eventFilter(QObject *watched, QEvent *e)

@@ -95,7 +95,10 @@ private:
     };
     static const std::vector<OwnCommand> &ownCommands();
     void toggleBar(QAction *item, QWidget *bar);
-    void unloadOtherWindows();
+    // Closes every other window, the most recent first. One that refuses (a
+    // screen in the middle of a record) is brought forward, the older ones stay
+    // open, and the answer is false.
+    bool unloadOtherWindows();
     void showHelpFor(QAction *action, QMenu *menu);
     void updateClock();
 

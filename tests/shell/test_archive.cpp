@@ -1,3 +1,4 @@
+#include "boxwatch.h"
 #include "common/globals.h"
 #include "dialogs/messages.h"
 #include "platform/database.h"
@@ -10,6 +11,8 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
+
+#include <optional>
 
 using namespace kelm;
 
@@ -50,6 +53,7 @@ private Q_SLOTS:
     void restoreRefusesWhatIsNotOurs();
     void restoreReplacesAndReloadsCompany();
     void restoreRefusesAFileOfAnotherLengthThanItsHeaderSays();
+    void restoreAsksFirstAndEnterKeepsTheData();
     void yearCopyNames();
     void closeYearKeepsEarlierCopiesAndDeletesOnlyTrips();
     void failedCopyDeletesNothing();
@@ -118,7 +122,7 @@ void TestArchive::restoreRefusesWhatIsNotOurs()
     db.conn().close();
     const QByteArray before = bytesOf(gDbPath);
     int closed = 0;
-    setBeforeRestoreHandler([&] { ++closed; });
+    setBeforeRestoreHandler([&] { return ++closed > 0; });
 
     const QString text = db.folder() + QStringLiteral("/бележка.abd");
     QFile f(text);
@@ -173,12 +177,19 @@ void TestArchive::restoreRefusesWhatIsNotOurs()
     setProgramFolder(db.folder());
     QFile cut(db.folder() + QStringLiteral("/отрязан.abd"));
     QVERIFY(cut.resize(cut.size() - 3 * 4096 + 1000));
-    for (const QString &bad : {names, noSklad, noColumn, cut.fileName()}) {
+    for (const QString &bad : {names, noSklad, noColumn}) {
         r = archiveRestoreFrom(bad);
         QVERIFY2(!r.ok, qPrintable(bad));
         QVERIFY(r.message.contains(QStringLiteral("не е архив")));
         QVERIFY(!isWholeKelmDatabase(bad));
     }
+    // A copy of ours cut short is called so, with what is wrong with it.
+    r = archiveRestoreFrom(cut.fileName());
+    QVERIFY(!r.ok);
+    QVERIFY2(r.message.startsWith(QStringLiteral("„%1“ е повреден или непълен архив.\r").arg(cut.fileName())),
+             qPrintable(r.message));
+    QVERIFY2(r.message.contains(QStringLiteral("байта, а заглавието му казва")), qPrintable(r.message));
+    QVERIFY(r.message.endsWith(QStringLiteral("\rДанните не са променени.")));
     QVERIFY(isWholeKelmDatabase(db.folder() + QStringLiteral("/пълен.abd")));
 
     QCOMPARE(closed, 0);
@@ -204,6 +215,7 @@ void TestArchive::restoreReplacesAndReloadsCompany()
     QString nameWhenClosing;
     setBeforeRestoreHandler([&] {
         nameWhenClosing = scalarIn(gDbPath, QStringLiteral("SELECT UserName FROM KelmCfg")).toString();
+        return true;
     });
     QString titleName;
     setCompanyChangedHandler([&] { titleName = gFirmName; });
@@ -260,17 +272,64 @@ void TestArchive::restoreRefusesAFileOfAnotherLengthThanItsHeaderSays()
             f.write(QByteArray(length - archive.size(), '\0'));
         f.close();
         restore(path);
+        // Refused at once, with no question.
         QCOMPARE(cap.shown.size(), 1);
         QCOMPARE(cap.lastCaption(), QStringLiteral("ВНИМАНИЕ!"));
-        QVERIFY2(cap.lastText().contains(QStringLiteral("не е архив")), qPrintable(path));
+        QVERIFY2(cap.lastText().contains(QStringLiteral("е повреден или непълен архив")), qPrintable(path));
+        QVERIFY2(cap.lastText().contains(QStringLiteral("байта")), qPrintable(cap.lastText()));
         QCOMPARE(bytesOf(gDbPath), before);
     }
-    // The whole archive is taken, with its warehouse line as it was written.
+    // The whole archive is taken, once the question is answered yes, with its
+    // warehouse line as it was written.
+    cap.answers = {true};
     restore(whole);
-    QVERIFY2(cap.shown.isEmpty(), qPrintable(cap.lastText()));
+    QCOMPARE(cap.shown.size(), 1);
+    QCOMPARE(cap.shown.at(0).kind, ShownMessage::Confirm);
     QCOMPARE(scalarIn(gDbPath, QStringLiteral("SELECT Name || '|' || Edin || '|' || Suma || '|' || VidKol FROM Sklad"))
                  .toString(),
              QStringLiteral("Гума|150.5|602.0|P"));
+}
+
+// Зареждане replaces everything the company holds: it asks first, naming the
+// archive and its date, and Enter answers no.
+void TestArchive::restoreAsksFirstAndEnterKeepsTheData()
+{
+    TestDb db;
+    setProgramFolder(db.folder());
+    addTrip(db, QStringLiteral("Архивен курс"));
+    const QString archive = db.folder() + QStringLiteral("/стар.abd");
+    QVERIFY(archiveSaveTo(archive).ok);
+    {
+        QFile f(archive);
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        QVERIFY(f.setFileTime(QDateTime(QDate(2025, 11, 7), QTime(18, 30)), QFileDevice::FileModificationTime));
+    }
+    db.exec(QStringLiteral("DELETE FROM tabl"));
+    addTrip(db, QStringLiteral("Днешен курс"));
+    db.conn().close();
+    const QByteArray before = bytesOf(gDbPath);
+    int closed = 0;
+    setBeforeRestoreHandler([&] { return ++closed > 0; });
+
+    std::optional<BoxWatch> boxes;
+    QTimer::singleShot(0, [&] {
+        auto *d = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        QVERIFY(d);
+        d->selectFile(archive);
+        QMetaObject::invokeMethod(d, "accept");
+        boxes.emplace(QList<BoxWatch::Press>{BoxWatch::Press::Enter});
+    });
+    mnuDiskZar(nullptr);
+    QVERIFY(boxes);
+    QCOMPARE(boxes->seen.size(), 1);
+    QCOMPARE(boxes->seen.at(0).first, QStringLiteral("Внимание!"));
+    QCOMPARE(boxes->seen.at(0).second,
+             QStringLiteral("Данните на фирмата ще бъдат заменени с архива „%1“ от 07.11.2025.\n\nДа продължа ли?")
+                 .arg(archive));
+    QCOMPARE(closed, 0);
+    QCOMPARE(bytesOf(gDbPath), before);
+    QCOMPARE(QDir(db.folder()).entryList({QStringLiteral("Kelm.mdb*")}, QDir::Files),
+             QStringList{QStringLiteral("Kelm.mdb")});
 }
 
 void TestArchive::yearCopyNames()

@@ -1,12 +1,18 @@
 #include "common/globals.h"
 #include "dialogs/messages.h"
 #include "platform/database.h"
+#include "platform/dataform.h"
+#include "shell/archive.h"
 #include "shell/frmabout.h"
 #include "shell/frmmain.h"
 #include "shell/helpwindow.h"
 #include "shell/targets.h"
 #include "testdb.h"
+#include "trips/insidekurs.h"
+#include "typing.h"
 
+#include <QAbstractButton>
+#include <QLineEdit>
 #include <QtTest>
 #include <QLabel>
 #include <QMenu>
@@ -180,6 +186,7 @@ private Q_SLOTS:
     void activationWritesWeekdayAndCheckMarks();
     void datePanelsShowToday();
     void unloadDeletesScratchAndClosesOthersNewestFirst();
+    void aScreenMidRecordKeepsTheWindowAndStopsARestore();
     void commandsWithoutDialogWritePanelAndMode_data();
     void commandsWithoutDialogWritePanelAndMode();
     void toolbarButtonsRunTheirCommands();
@@ -521,6 +528,67 @@ void TestFrmMain::unloadDeletesScratchAndClosesOthersNewestFirst()
     // Without a window the status text is still kept.
     setStatusText(QStringLiteral("x"));
     QCOMPARE(statusText(), QStringLiteral("x"));
+}
+
+// Closing the main window never drops a half-typed record, nor leaves the program
+// running without its window: the screen refuses, the window stays as it was and
+// shows that screen. A restore meanwhile does not swap the data under it.
+void TestFrmMain::aScreenMidRecordKeepsTheWindowAndStopsARestore()
+{
+    TestDb db;
+    {
+        QFile f(gTempDbPath);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+    const QString archive = db.folder() + QStringLiteral("/a.abd");
+    QVERIFY(archiveSaveTo(archive).ok);
+    FrmMain w;
+    QVERIFY(w.load());
+    w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    setTargetRunner(nullptr);
+    w.runCommand(QStringLiteral("mnuDataNewInside"));
+    InsideKurs *screen = InsideKurs::instance();
+    QVERIFY(screen && screen->isVisible());
+    {
+        MessageCapture emptyLists;
+        screen->form()->button(QStringLiteral("cmdAdd"))->click();
+    }
+    typeText(screen->box(0), QStringLiteral("12"));
+    QVERIFY(screen->form()->isAdding());
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+
+    QSignalSpy unloaded(&w, &FrmMain::unloaded);
+    QVERIFY(!w.close());
+    QVERIFY(w.isVisible());
+    QCOMPARE(unloaded.count(), 0);
+    QVERIFY(QFile::exists(gTempDbPath));
+    QVERIFY(!QSettings(QStringLiteral("Kelm"), QStringLiteral("Kelm")).contains(QStringLiteral("Settings/MainLeft")));
+    QVERIFY(screen->isVisible());
+    QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget *>(screen));
+    QCOMPARE(screen->box(0)->text(), QStringLiteral("12"));
+
+    db.conn().close();
+    const QByteArray bytes = [] {
+        QFile f(gDbPath);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }();
+    const ArchiveResult r = archiveRestoreFrom(archive);
+    QVERIFY(!r.ok);
+    QVERIFY2(r.message.contains(QStringLiteral("по средата на запис")), qPrintable(r.message));
+    QFile kelm(gDbPath);
+    QVERIFY(kelm.open(QIODevice::ReadOnly));
+    QCOMPARE(kelm.readAll(), bytes);
+    QVERIFY(screen->form()->isAdding());
+
+    // Once the record is given up, the window closes with everything.
+    screen->form()->button(QStringLiteral("cmdCancel"))->click();
+    QVERIFY(w.close());
+    QCOMPARE(unloaded.count(), 1);
+    QVERIFY(!QFile::exists(gTempDbPath));
+    QVERIFY(!InsideKurs::instance() || !InsideKurs::instance()->isVisible());
 }
 
 void TestFrmMain::commandsWithoutDialogWritePanelAndMode_data()
