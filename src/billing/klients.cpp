@@ -109,7 +109,11 @@ Klients::Klients(QWidget *parent) : QDialog(parent)
     connect(cmdOpenFile, &QPushButton::clicked, this, &Klients::cmdOpenFile_Click);
     GridEX1->setKeyDown([this](int &keyCode, int shift) { GridEX1_KeyDown(keyCode, shift); });
     connect(GridEX1, &Grid::cellEdited, this, &Klients::cellEdited);
-    connect(GridEX1, &Grid::rowDeleted, this, [this](int) { showTotals(); });
+    connect(GridEX1, &Grid::rowDeleted, this, [this](int) {
+        // A row taken off the statement is a correction too, lost on closing.
+        m_unkeptCorrections = true;
+        showTotals();
+    });
     connect(GridEX1, &Grid::rowReverted, this, [this](int) { showTotals(); });
 }
 

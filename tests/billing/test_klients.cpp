@@ -476,6 +476,17 @@ void TestKlients::unkeptCorrectionsAskBeforeClosing()
     QCOMPARE(mc.shown.size(), 1);
     QCOMPARE(mc.shown.at(0).kind, ShownMessage::Confirm);
     QVERIFY(!w.isVisible());
+
+    // A row taken off the statement is a correction as well.
+    Klients d;
+    QVERIFY(d.load());
+    showActive(&d);
+    d.GridEX1->sendKey(46);
+    mc.clear();
+    mc.answers << true;
+    d.close();
+    QCOMPARE(mc.shown.size(), 1);
+    QVERIFY(!d.isVisible());
 }
 
 void TestKlients::printoutWithVatOnTop()
