@@ -3,6 +3,7 @@
 #include "billing/invoicing.h"
 #include "dialogs/diainf.h"
 #include "dialogs/fillcombo.h"
+#include "platform/boxlength.h"
 #include "platform/database.h"
 #include "platform/version.h"
 
@@ -27,6 +28,7 @@ DiaFakt::DiaFakt(QString &sNomFakt, bool &flgNomFakt, QWidget *parent)
     Combo1->setEditable(true);
     Combo1->setInsertPolicy(QComboBox::NoInsert);
     Combo1->setMinimumWidth(180);
+    limitTyping(Combo1, kInvoiceNumberLength);
     QFont f = Combo1->font();
     f.setBold(true);
     Combo1->setFont(f);

@@ -113,7 +113,7 @@ QString invoiceEntryRefusal(const QString &entry)
     const QString t = entry.trimmed();
     if (t.isEmpty())
         return QStringLiteral("Въведете номер на фактурата!");
-    if (t.size() > 10)
+    if (t.size() > kInvoiceNumberLength)
         return QStringLiteral("Номерът на фактурата е до 10 знака!") + QLatin1Char('\r')
                + QStringLiteral("Моля, сменете номера и опитайте отново.");
     if (padNumber10(t) == kNoInvoice)

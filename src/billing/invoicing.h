@@ -12,6 +12,9 @@
 #include <QTime>
 #include <QVector>
 
+// An invoice number has the length of the trips' own field, kInvoiceNumberLength.
+#include "trips/tripsave.h"
+
 namespace kelm {
 
 class Connection;

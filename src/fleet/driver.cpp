@@ -4,6 +4,7 @@
 #include "common/textchecks.h"
 #include "dialogs/diainf.h"
 #include "dialogs/messages.h"
+#include "platform/boxlength.h"
 #include "platform/dataform.h"
 #include "platform/version.h"
 
@@ -30,20 +31,20 @@ QString checkDriverFields(const DriverFields &f)
     };
     if (IsBlank(f.ime))
         fail("Няма въведено име на шофьора!", "Моля, въведете до 50 символа за име на шофьора!");
-    if (CompareLen(f.ime, 50) == 1)
+    if (CompareLen(f.ime, kDriverNameLength) == 1)
         fail("Въведеното име е по дълго от разрешеното!", "Моля, въведете до 50 символа за име на шофьора!");
-    if (CompareLen(f.mob, 12) == 1)
+    if (CompareLen(f.mob, kDriverMobileLength) == 1)
         fail("Въведения номер на GSM е по дълъг от разрешения!", "Моля, въведете до 12 символа за GSM на шофьора!");
-    if (CompareLen(f.tel, 10) == 1)
+    if (CompareLen(f.tel, kDriverPhoneLength) == 1)
         fail("Въведения тел.номер е по дълъг от разрешения!",
              "Моля, въведете до 10 символа за тел.номер на шофьора!");
-    if (CompareLen(f.adres, 60) == 1)
+    if (CompareLen(f.adres, kDriverAddressLength) == 1)
         fail("Въведения адрес е по дълъг от разрешения!", "Моля, въведете до 60 символа за адрес на шофьора!");
-    if (CompareLen(f.EGN, 10) != 0)
+    if (CompareLen(f.EGN, kDriverEgnLength) != 0)
         fail("Грешно ЕГН на шофьора!", "Моля, въведете 10 числа за ЕГН на шофьора!");
-    if (CompareLen(f.kod, 3) != 0)
+    if (CompareLen(f.kod, kDriverCodeLength) != 0)
         fail("Няма въведени данни за кода!", "Моля, въведете 3 символа за код на шофьора!");
-    if (CompareLen(f.LKarta, 9) != 0)
+    if (CompareLen(f.LKarta, kDriverIdCardLength) != 0)
         fail("Няма въведен № на лична карта на шофьора!",
              "Моля, въведете 9 символа за № за лична карта на шофьора!");
     return msg;
@@ -70,6 +71,11 @@ Driver::Driver(QWidget *parent) : QDialog(parent)
         lbl[i]->setObjectName(QStringLiteral("lblLabels_%1").arg(i));
         lbl[i]->setBuddy(m_txtFields[i]);
     }
+    // Each box takes by typing no more than its field holds.
+    const int lengths[7] = {kDriverAddressLength, kDriverEgnLength,    kDriverNameLength, kDriverCodeLength,
+                            kDriverIdCardLength,  kDriverMobileLength, kDriverPhoneLength};
+    for (int i = 0; i < 7; ++i)
+        limitTyping(m_txtFields[i], lengths[i]);
     // Room for the longest text each field takes.
     m_txtFields[iKod]->setFixedWidth(60);
     m_txtFields[iIme]->setMinimumWidth(300);

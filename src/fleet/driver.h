@@ -17,6 +17,17 @@ struct DriverFields {
     QString kod, ime, EGN, LKarta, adres, tel, mob;
 };
 
+// The lengths of a driver's fields, as the checks count them (trimmed): the
+// name, mobile, telephone and address at most, the code, personal number and
+// identity card exactly. The boxes take no more by typing.
+constexpr int kDriverNameLength = 50;
+constexpr int kDriverMobileLength = 12;
+constexpr int kDriverPhoneLength = 10;
+constexpr int kDriverAddressLength = 60;
+constexpr int kDriverEgnLength = 10;
+constexpr int kDriverCodeLength = 3;
+constexpr int kDriverIdCardLength = 9;
+
 // Runs every length check on the trimmed texts in the screen's order and gives
 // back the message of the last one that fails (two lines joined by "\r"), or ""
 // when all pass.

@@ -7,6 +7,7 @@
 #include "fleet/fuel.h"
 #include "fleet/rowdlistlegs.h"
 #include "fleet/rowdlistrules.h"
+#include "platform/boxlength.h"
 #include "platform/dataform.h"
 #include "platform/numbers.h"
 #include "platform/version.h"
@@ -144,6 +145,7 @@ void RowdList::buildUi()
         txtFields[i] = new QLineEdit(Frame1);
         txtFields[i]->setObjectName(QStringLiteral("txtFields_%1").arg(i));
     }
+    limitTyping(txtFields[4], kSheetNumberLength);
     ComboNameShof = new QComboBox(Frame1);
     ComboNameShof->setObjectName(QStringLiteral("ComboNameShof"));
     ComboNameShof->setEditable(true);

@@ -7,7 +7,7 @@ namespace kelm {
 std::optional<QString> padSheetNumber(const QString &text)
 {
     const QString t = text.trimmed();
-    if (t.size() > 10)
+    if (t.size() > kSheetNumberLength)
         return std::nullopt;
     if (t.isEmpty())
         return QString();

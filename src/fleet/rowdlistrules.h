@@ -12,6 +12,9 @@
 
 namespace kelm {
 
+// The sheet number is stored in ten characters; the number box takes no more.
+constexpr int kSheetNumberLength = 10;
+
 // A typed sheet number right-aligned into ten characters padded with "0"
 // (123 -> 0000000123). nullopt when the trimmed text is longer than ten
 // characters, which cannot be stored. An empty text stays empty.

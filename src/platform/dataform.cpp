@@ -1,5 +1,6 @@
 #include "platform/dataform.h"
 
+#include "platform/boxlength.h"
 #include "platform/database.h"
 #include "platform/fittexts.h"
 #include "platform/numbers.h"
@@ -220,7 +221,8 @@ QString DataForm::boxText(QWidget *box)
 void DataForm::setBoxText(QWidget *box, const QString &text, const QVariant &v)
 {
     if (auto *le = qobject_cast<QLineEdit *>(box)) {
-        le->setText(text);
+        // A stored value is shown whole, also one longer than the box takes by typing.
+        setWholeText(le, text);
         le->setCursorPosition(0);
     } else if (auto *pe = qobject_cast<QPlainTextEdit *>(box)) {
         pe->setPlainText(text);

@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QSet>
 #include <QStyledItemDelegate>
+#include <QTextLayout>
 #include <QTimer>
 
 #include <algorithm>
@@ -19,6 +20,27 @@ namespace kelm {
 namespace {
 
 constexpr int tw(int twips) { return twips / 15; }
+
+// The lines a text runs on over in a cell with room for width pixels: broken at
+// blanks, and inside a word only when the word alone is wider than the cell.
+QString wrappedText(const QString &text, const QFont &font, int width)
+{
+    QTextLayout layout(text, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    QStringList lines;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        QString part = text.mid(line.textStart(), line.textLength());
+        while (part.endsWith(QLatin1Char(' ')))
+            part.chop(1);
+        lines << part;
+    }
+    layout.endLayout();
+    return lines.join(QLatin1Char('\n'));
+}
 
 struct Flag {
     bool &f;
@@ -292,7 +314,29 @@ public:
         const bool tick = v.typeId() == QMetaType::Bool;
         if (tick)
             o.text.clear();
+        // A text too long for a column that wraps is drawn over the lines its
+        // row was made tall enough for.
+        QString wrapped;
+        const int room = m_grid->textRoom(index.column());
+        if (!tick && m_grid->m_model->column(index.column()).wrap
+            && QFontMetrics(o.font).horizontalAdvance(o.text) > room) {
+            wrapped = o.text;
+            o.text.clear();
+        }
         style->drawControl(QStyle::CE_ItemViewItem, &o, painter, w);
+        if (!wrapped.isEmpty()) {
+            QPalette::ColorGroup group = (o.state & QStyle::State_Enabled) ? QPalette::Normal : QPalette::Disabled;
+            if (group == QPalette::Normal && !(o.state & QStyle::State_Active))
+                group = QPalette::Inactive;
+            const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, w) + 1;
+            painter->save();
+            painter->setFont(o.font);
+            painter->setPen(o.palette.color(
+                group, (o.state & QStyle::State_Selected) ? QPalette::HighlightedText : QPalette::Text));
+            painter->drawText(QRect(o.rect.left() + margin, o.rect.top(), room, o.rect.height()),
+                              int(o.displayAlignment), wrappedText(wrapped, o.font, room));
+            painter->restore();
+        }
         if (tick) {
             QStyleOptionButton cb;
             const int side = style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, w);
@@ -370,6 +414,7 @@ KELM_COLUMN_SETTER(setTextAlignment, textAlignment, int)
 KELM_COLUMN_SETTER(setHeaderAlignment, headerAlignment, int)
 KELM_COLUMN_SETTER(setEditable, editable, bool)
 KELM_COLUMN_SETTER(setVisible, visible, bool)
+KELM_COLUMN_SETTER(setWrap, wrap, bool)
 KELM_COLUMN_SETTER(setCellStyle, cellStyle, const QString &)
 #undef KELM_COLUMN_SETTER
 
@@ -394,6 +439,7 @@ int GridColumn::textAlignment() const { return def() ? def()->textAlignment : 0;
 int GridColumn::headerAlignment() const { return def() ? def()->headerAlignment : 0; }
 bool GridColumn::editable() const { return def() ? def()->editable : false; }
 bool GridColumn::visible() const { return def() ? def()->visible : false; }
+bool GridColumn::wraps() const { return def() ? def()->wrap : false; }
 QString GridColumn::cellStyle() const { return def() ? def()->cellStyle : QString(); }
 
 // ---------------------------------------------------------------------------
@@ -552,11 +598,92 @@ void Grid::applyColumn(int c)
         width = std::max(width, m_header->sectionSizeHint(c));
         auto known = m_textWidths.constFind(c);
         if (known != m_textWidths.constEnd() && known->first == s.format)
-            width = std::max(width, cellWidthFor(known->second));
+            width = s.wrap ? wrapColumnWidth(c) : std::max(width, cellWidthFor(known->second));
         else
             fitSoon();
     }
     setColumnWidth(c, width);
+    // A column that wraps takes the room the others leave it.
+    if (hasWrapColumns())
+        fitWrapSoon();
+}
+
+bool Grid::hasWrapColumns() const
+{
+    for (int c = 0; c < m_model->columns(); ++c)
+        if (m_model->column(c).wrap && m_model->column(c).visible)
+            return true;
+    return false;
+}
+
+int Grid::textRoom(int c) const
+{
+    const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+    return columnWidth(c) - 2 * margin - (showGrid() ? 1 : 0) - 1;
+}
+
+int Grid::wrapColumnWidth(int c)
+{
+    const GridColumnDef &s = m_model->column(c);
+    const int least = std::max(s.width > 0 ? tw(s.width) : m_header->defaultSectionSize(),
+                               m_header->sectionSizeHint(c));
+    int others = 0;
+    for (int o = 0; o < m_model->columns(); ++o)
+        if (o != c && !isColumnHidden(o))
+            others += columnWidth(o);
+    const int room = viewport()->width() - others;
+    return std::max(least, std::min(cellWidthFor(textWidthOf(c)), room));
+}
+
+void Grid::fitWrapSoon()
+{
+    // After the other columns have their widths, and again whenever the view
+    // changes its size.
+    if (m_wrapPending)
+        return;
+    m_wrapPending = true;
+    QTimer::singleShot(0, this, [this] { fitWrapped(); });
+}
+
+void Grid::fitWrapped()
+{
+    m_wrapPending = false;
+    const int rows = m_model->rowCount();
+    const int plain = verticalHeader()->defaultSectionSize();
+    const int padding = plain - fontMetrics().height();
+    QVector<int> heights(rows, plain); // by place in the view
+    const QFontMetrics fm(font());
+    for (int c = 0; c < m_model->columns(); ++c) {
+        const GridColumnDef &s = m_model->column(c);
+        if (!s.wrap || !s.visible)
+            continue;
+        const int width = wrapColumnWidth(c);
+        if (columnWidth(c) != width)
+            setColumnWidth(c, width);
+        const int room = textRoom(c);
+        for (int r = 0; r < rows; ++r) {
+            const QString t = m_model->text(r, c);
+            if (t.size() * fm.maxWidth() <= room || fm.horizontalAdvance(t) <= room)
+                continue;
+            const QModelIndex i = m_proxy->mapFromSource(m_model->index(r, c));
+            QFont f = font();
+            if (const QVariant fv = i.data(Qt::FontRole); fv.isValid())
+                f = fv.value<QFont>().resolve(font());
+            const int h =
+                QFontMetrics(f).boundingRect(QRect(0, 0, room, 1 << 20), 0, wrappedText(t, f, room)).height() + padding;
+            heights[i.row()] = std::max(heights[i.row()], h);
+        }
+    }
+    for (int v = 0; v < rows; ++v)
+        if (rowHeight(v) != heights.at(v))
+            setRowHeight(v, heights.at(v));
+}
+
+bool Grid::viewportEvent(QEvent *e)
+{
+    if (e->type() == QEvent::Resize && hasWrapColumns())
+        fitWrapSoon();
+    return QTableView::viewportEvent(e);
 }
 
 void Grid::fitSoon()
@@ -654,6 +781,9 @@ void Grid::fitRowTexts(int row)
             applyColumn(c);
         }
     }
+    // A changed text may need more lines, or fewer.
+    if (hasWrapColumns())
+        fitWrapSoon();
 }
 
 // --- styles, events, settings ------------------------------------------------
@@ -683,6 +813,9 @@ void Grid::setSortColumns(const QList<int> &cols)
     m_proxy->setSortColumns(cols);
     if (keep >= 0)
         setCurrentRow(keep);
+    // The tall rows are where their texts are now.
+    if (hasWrapColumns())
+        fitWrapSoon();
 }
 
 QList<int> Grid::sortColumns() const { return m_proxy->sortColumns(); }

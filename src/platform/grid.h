@@ -68,6 +68,14 @@ public:
     bool editable() const;
     GridColumn &setVisible(bool on);
     bool visible() const;
+    // A column of long texts (names) that must not push the columns after it out
+    // of view: it is as wide as its widest text only while the grid's view has
+    // room for it beside the other columns (never narrower than its design width
+    // or caption); a longer text runs on over more lines of its cell, broken at
+    // blanks (inside a word only when the word alone is too long), and its row
+    // grows to show it whole.
+    GridColumn &setWrap(bool on);
+    bool wraps() const;
     // Name of a style (see Grid::addFormatStyle) for the column's cells.
     GridColumn &setCellStyle(const QString &name);
     QString cellStyle() const;
@@ -205,6 +213,7 @@ protected:
     void keyboardSearch(const QString &) override {}
     void commitData(QWidget *editor) override;
     void closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint) override;
+    bool viewportEvent(QEvent *e) override;
 
 private:
     friend class GridDelegate;
@@ -218,6 +227,13 @@ private:
     int textWidthOf(int c);
     void fitRowTexts(int row);
     void fitSoon();
+    // Columns that wrap: their widths from the room the view leaves, then the
+    // heights of the rows whose texts run on over more lines.
+    bool hasWrapColumns() const;
+    int wrapColumnWidth(int c);
+    int textRoom(int c) const;
+    void fitWrapSoon();
+    void fitWrapped();
     void afterBind();
     void followRecordset();
     void rowChanged(const QModelIndex &current, const QModelIndex &previous);
@@ -251,6 +267,7 @@ private:
     // Per column: the format its texts were measured in, and their widest width.
     QHash<int, QPair<QString, int>> m_textWidths;
     bool m_fitPending = false;
+    bool m_wrapPending = false;
 };
 
 } // namespace kelm

@@ -40,6 +40,9 @@ struct GridColumnDef {
     int headerAlignment = 1;
     bool editable = true;     // false locks the column whatever allowedit says
     bool visible = true;
+    // The column's texts run on over more lines where it has too little room
+    // (see Grid: a column that wraps is no wider than the grid's view leaves it).
+    bool wrap = false;
     QString cellStyle;
     // A check of the typed text before it is taken into a row (from 0): returns
     // the message that refuses it, or an empty text to accept it.

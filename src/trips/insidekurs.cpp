@@ -4,6 +4,7 @@
 #include "common/textchecks.h"
 #include "dialogs/fillcombo.h"
 #include "dialogs/messages.h"
+#include "platform/boxlength.h"
 #include "platform/dataform.h"
 #include "platform/singlewindow.h"
 #include "trips/insidekursrules.h"
@@ -75,6 +76,7 @@ InsideKurs::InsideKurs(QWidget *parent) : QDialog(parent)
         m_txtFields[i] = new QLineEdit(this);
         m_txtFields[i]->setObjectName(QStringLiteral("txtFields_%1").arg(i));
     }
+    limitTyping(m_txtFields[bxKursID], KursNumberLength);
     auto combo = [this](const char *name) {
         auto *c = new QComboBox(this);
         c->setObjectName(QLatin1String(name));

@@ -22,7 +22,8 @@ enum NoteBox {
 // The ExternalKurs field a box shows.
 QString noteField(int box);
 
-// The longest note number: it is stored in ten characters.
+// The longest note number: it is stored in ten characters, and the number box
+// takes no more.
 constexpr int KursNumberLength = 10;
 
 // A typed number (blanks trimmed) longer than ten characters.

@@ -6,6 +6,7 @@
 #include "dialogs/diaseek.h"
 #include "dialogs/fillcombo.h"
 #include "dialogs/mousepointer.h"
+#include "platform/boxlength.h"
 #include "platform/dataform.h"
 #include "platform/numbers.h"
 #include "platform/version.h"
@@ -169,6 +170,13 @@ void Kurs::buildControls()
     chkFields = new QCheckBox(QStringLiteral("Платен"), this);
     chkFields->setObjectName(QStringLiteral("chkFields"));
     row(6, m_lbl.value(19), {invoice, Check1, chkFields});
+
+    // The boxes take by typing no more than their fields hold.
+    limitTyping(Combo1, kCarLength);
+    limitTyping(Combo2, kRouteLength);
+    limitTyping(Combo3, kClientLength);
+    limitTyping(Combo4, kGoodsLength);
+    limitTyping(invoice, kInvoiceNumberLength);
 
     // The amounts are never typed: their boxes exist for the binding only.
     for (int i : {0, 10, 8})
@@ -531,10 +539,10 @@ void Kurs::takeTripIntoLists()
 {
     if (m_rs.bof() || m_rs.eof())
         return;
-    Combo1->setEditText(m_rs.value(QStringLiteral("kola")).toString());
-    Combo2->setEditText(m_rs.value(QStringLiteral("Marsh")).toString());
-    Combo3->setEditText(m_rs.value(QStringLiteral("Klient")).toString());
-    Combo4->setEditText(m_rs.value(QStringLiteral("Tovar")).toString());
+    setWholeText(Combo1, m_rs.value(QStringLiteral("kola")).toString());
+    setWholeText(Combo2, m_rs.value(QStringLiteral("Marsh")).toString());
+    setWholeText(Combo3, m_rs.value(QStringLiteral("Klient")).toString());
+    setWholeText(Combo4, m_rs.value(QStringLiteral("Tovar")).toString());
     // A correction keeps the trip's driver whatever the list says. In "NewKurs"
     // the list then serves the next new trip too, so it shows the whole entry
     // of a known driver, which a new trip can take its code from.
@@ -693,7 +701,7 @@ static void appendToList(QComboBox *list, const QString &value)
     const int index = list->currentIndex();
     list->addItem(entries.last());
     list->setCurrentIndex(index);
-    list->setEditText(text);
+    setWholeText(list, text);
 }
 
 void Kurs::afterSave()

@@ -133,7 +133,7 @@ TripSaveResult checkTrip(const TripEntry &e, const TripSaveContext &ctx)
     if (IsBlank(e.invoice))
         return fail(CheckInvoiceBlank, QStringLiteral("Няма въведена фактура!"),
                     QStringLiteral("Моля, въведете номер на фактурата!"));
-    if (CompareLen(e.invoice, 10) != 0)
+    if (CompareLen(e.invoice, kInvoiceNumberLength) != 0)
         return fail(CheckInvoiceLength, QStringLiteral("Грешен номер на фактура!"),
                     QStringLiteral("Моля, въведете 10 цифри за номер на фактурата!"));
 
@@ -142,16 +142,16 @@ TripSaveResult checkTrip(const TripEntry &e, const TripSaveContext &ctx)
     if (IsBlank(kod))
         return fail(CheckDriverCode, QStringLiteral("Грешно име на шофьор!"),
                     QStringLiteral("Моля, изберете име от списъка!"));
-    if (CompareLen(car, 12) == 1)
+    if (CompareLen(car, kCarLength) == 1)
         return fail(CheckCarLength, QStringLiteral("Номера на колата е по-дълъг от разрешения!"),
                     QStringLiteral("Моля, въведете до 12 символа за номер на колата!"));
-    if (CompareLen(goods, 25) == 1)
+    if (CompareLen(goods, kGoodsLength) == 1)
         return fail(CheckGoodsLength, QStringLiteral("Вида на товара е по-дълъг от разрешения!"),
                     QStringLiteral("Моля, въведете до 25 символа за вида на товара!"));
-    if (CompareLen(client, 25) == 1)
+    if (CompareLen(client, kClientLength) == 1)
         return fail(CheckClientLength, QStringLiteral("Името на клиента е по-дълъго от разрешеното!"),
                     QStringLiteral("Моля, въведете до 25 символа за име на клиента!"));
-    if (CompareLen(route, 25) == 1)
+    if (CompareLen(route, kRouteLength) == 1)
         return fail(CheckRouteLength, QStringLiteral("Маршрута е по-дълъг от разрешения!"),
                     QStringLiteral("Моля, въведете до 25 символа за маршрут!"));
 

@@ -20,6 +20,15 @@ class Connection;
 // The boxes of the trip editor a save can point back at.
 enum class TripBox { None, Driver, Car, Date, Ton, Km, Tariff, Route, Client, Goods, Invoice, Expense };
 
+// The longest text a trip's field holds (after trimming, as the checks count);
+// the trip editor's boxes take no more by typing. An invoice number has exactly
+// kInvoiceNumberLength characters, here and wherever invoices are numbered.
+constexpr int kCarLength = 12;
+constexpr int kRouteLength = 25;
+constexpr int kClientLength = 25;
+constexpr int kGoodsLength = 25;
+constexpr int kInvoiceNumberLength = 10;
+
 // What stands on the screen when "Запиши" is pressed, as typed.
 struct TripEntry {
     QString driver;  // the driver list: "kod,name" when picked, the bare code when correcting

@@ -68,6 +68,9 @@ bool NalichSK::load()
             c.setFormat(QLatin1String(cols[i].format)).setTextAlignment(2);
     }
     GridEX1->Columns(3).setTextAlignment(2);
+    // A long article name runs on over more lines rather than push the numbers
+    // out of view.
+    GridEX1->Columns(2).setWrap(true);
     return true;
 }
 

@@ -90,6 +90,9 @@ bool SkladSK::load()
         if (*cols[i].style)
             c.setCellStyle(QLatin1String(cols[i].style));
     }
+    // A long article name runs on over more lines rather than push the numbers
+    // out of view.
+    GridEX1->Columns(2).setWrap(true);
     return true;
 }
 

@@ -280,9 +280,9 @@ void TestFaktura::numberDialog()
     QVERIFY(d.OKButton->isDefault() && !d.CancelButton->isDefault());
     if (qEnvironmentVariableIsSet("KELM_REPORT_LOOK"))
         d.grab().save(QDir(qEnvironmentVariable("KELM_REPORT_LOOK")).filePath("diafakt.png"));
-    // Refused: the proposed number, one equal to it once padded, all zeros, empty, too long.
+    // Refused: the proposed number, one equal to it once padded, all zeros, empty.
     for (const QString &e : {QStringLiteral("0000000123"), QStringLiteral("123"), QStringLiteral("0000000000"),
-                             QStringLiteral("0"), QStringLiteral("  "), QStringLiteral("12345678901")}) {
+                             QStringLiteral("0"), QStringLiteral("  ")}) {
         mc.clear();
         d.Combo1->setEditText(e);
         d.OKButton->click();
@@ -291,12 +291,20 @@ void TestFaktura::numberDialog()
         QCOMPARE(d.result(), int(QDialog::Rejected));
         QCOMPARE(d.Combo1->currentText(), e); // the entry stays for correcting
     }
-    QCOMPARE(mc.lastText(), QStringLiteral("Номерът на фактурата е до 10 знака!\rМоля, сменете номера и опитайте отново."));
+    QCOMPARE(mc.lastText(), QStringLiteral("Въведете номер на фактурата!"));
     d.Combo1->setEditText(QStringLiteral(" 45 "));
     d.OKButton->click();
     QVERIFY(ok);
     QCOMPARE(n, QStringLiteral("0000000045"));
     QCOMPARE(d.result(), int(QDialog::Accepted));
+    // Typing stops at the ten characters a number holds; the ten kept are taken.
+    ok = false;
+    d.Combo1->clearEditText();
+    typeText(d.Combo1->lineEdit(), QStringLiteral("12345678901"));
+    QCOMPARE(d.Combo1->currentText(), QStringLiteral("1234567890"));
+    d.OKButton->click();
+    QVERIFY(ok);
+    QCOMPARE(n, QStringLiteral("1234567890"));
 
     // Enter in the box presses "OK": a used number is refused with its message
     // and stays for correcting, a free one is taken. Esc cancels.

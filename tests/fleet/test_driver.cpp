@@ -23,6 +23,7 @@ private Q_SLOTS:
     void saveRefusesAndStaysInEditing();
     void saveStoresTrimmedValues();
     void duplicateCodeRefused();
+    void boxesTakeWhatTheirFieldsHold();
     void deleteAsksTwice();
     void deleteLastDriver();
     void clickSelectsWholeText();
@@ -205,7 +206,7 @@ void TestDriver::saveStoresTrimmedValues()
     s.btn("cmdEdit")->click();
     QCOMPARE(s.status(), QStringLiteral("Корекция"));
     DriverFields f = valid();
-    f.kod = " X99 ";
+    f.kod = "X99";
     f.ime = "  Д'Арк Жана ";
     f.adres = "";
     s.fill(f);
@@ -226,7 +227,7 @@ void TestDriver::duplicateCodeRefused()
     MessageCapture cap;
     s.btn("cmdAdd")->click();
     DriverFields f = valid();
-    f.kod = " B02";
+    f.kod = "B02";
     s.fill(f);
     s.btn("cmdUpdate")->click();
     QCOMPARE(cap.shown.size(), 1);
@@ -251,6 +252,34 @@ void TestDriver::duplicateCodeRefused()
     QCOMPARE(cap.shown.size(), 2);
     QCOMPARE(cap.lastText(), duplicateDriverCodeMessage());
     QCOMPARE(db.scalar("SELECT count(*) FROM shof WHERE kod='C03'").toInt(), 1);
+}
+
+void TestDriver::boxesTakeWhatTheirFieldsHold()
+{
+    TestDb db;
+    seed(db);
+    Screen s;
+    MessageCapture cap;
+    s.btn("cmdAdd")->click();
+    // One character past each field's length: the box keeps what the field holds.
+    DriverFields f;
+    f.adres = QString(60, QChar(u'А')) + "Я";
+    f.EGN = "75010112345";
+    f.ime = QString(50, QChar(u'Ш')) + "Я";
+    f.kod = "X991";
+    f.LKarta = "1234567890";
+    f.mob = "08881234567" "8";
+    f.tel = "03212345678";
+    s.fill(f);
+    const int kept[7] = {60, 10, 50, 3, 9, 12, 10};
+    for (int i = 0; i < 7; ++i)
+        QCOMPARE(s.box(i)->text().size(), kept[i]);
+    s.btn("cmdUpdate")->click();
+    QVERIFY2(cap.shown.isEmpty(), qPrintable(cap.lastText()));
+    QCOMPARE(db.scalar("SELECT ime FROM shof WHERE kod='X99'").toString(), QString(50, QChar(u'Ш')));
+    QCOMPARE(db.scalar("SELECT adres || EGN || LKarta || mob || tel FROM shof WHERE kod='X99'").toString(),
+             QString(60, QChar(u'А')) + "7501011234" "123456789" "088812345678" "0321234567");
+    s.w.grab().save("/tmp/driver-longest.png");
 }
 
 void TestDriver::deleteAsksTwice()

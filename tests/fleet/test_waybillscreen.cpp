@@ -1,6 +1,7 @@
 #include "dialogs/messages.h"
 #include "fleet/rowdlist.h"
 #include "platform/database.h"
+#include "platform/boxlength.h"
 #include "platform/dataform.h"
 #include "testdb.h"
 #include "typing.h"
@@ -113,7 +114,9 @@ void TestWaybillScreen::newSheetWithLegsTotalsAndSave()
     shot(w, "rowdlist_browse");
     w.cmdAddRowd->click();
     QVERIFY(!w.cmdUpdateRowd->isEnabled());
-    w.txtFields[4]->setText(QStringLiteral("123"));
+    // Typing stops at the ten characters a number holds: the eleventh is not taken.
+    typeText(w.txtFields[4], QStringLiteral("00000001234"));
+    QCOMPARE(w.txtFields[4]->text(), QStringLiteral("0000000123"));
     w.txtNumber_LostFocus();
     QCOMPARE(w.txtFields[4]->text(), QStringLiteral("0000000123"));
     w.txtFields[0]->setText(QStringLiteral("05.03.2024"));
@@ -215,8 +218,8 @@ void TestWaybillScreen::numberBoxPadsAndRefusesDuplicatesButNotItself()
     w.txtNumber_LostFocus();
     QVERIFY(cap.shown.isEmpty());
     QCOMPARE(w.txtFields[4]->text(), QStringLiteral("   "));
-    // Longer than ten characters cannot be stored.
-    w.txtFields[4]->setText(QStringLiteral("12345678901"));
+    // Longer than ten characters (a number from elsewhere, put in whole) cannot be stored.
+    setWholeText(w.txtFields[4], QStringLiteral("12345678901"));
     w.txtNumber_LostFocus();
     QCOMPARE(cap.shown.size(), 1);
     QVERIFY(cap.lastText().startsWith(QStringLiteral("Номерът на пътния лист е по-дълъг от 10 знака!")));

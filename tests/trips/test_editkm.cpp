@@ -28,6 +28,7 @@ private Q_SLOTS:
     void listsOneCarsTripsAtOneKm();
     void f4SwitchesEditingAndOnlyKmAndTariffTakeTyping();
     void correctionRecomputesTheAmounts();
+    void anAmountAtTheBoundShowsWhole();
     void textThatIsNoNumberIsRefusedInTheCell();
     void closingStoresThePendingEdit();
     void everyWayOfClosingStoresTheCorrection();
@@ -224,6 +225,36 @@ void TestEditKM::correctionRecomputesTheAmounts()
     QCOMPARE(db.scalar("SELECT Tarifa FROM tabl WHERE Marsh='Четири знака'").toDouble(), 0.1255);
     QCOMPARE(db.scalar("SELECT bruto FROM tabl WHERE Marsh='Четири знака'").toDouble(),
              tripAmounts(10, 100, 0.1255).bruto);
+}
+
+void TestEditKM::anAmountAtTheBoundShowsWhole()
+{
+    TestDb db;
+    seed(db);
+    // 100 t at 1 лв.: 100000 km make the largest amount of money, 10000000,00.
+    db.exec("INSERT INTO tabl (Data, kola, kod, Marsh, Klient, Tovar, km, ton, Tarifa, bruto, procent, neto) "
+            "VALUES ('2004-03-20', 'СА1111АА', 'A01', 'До границата', 'К', 'Пясък', 1, 100, 1, 100, 3, 97)");
+    MessageCapture mc;
+    EditKM w;
+    QVERIFY(w.load());
+    showActive(&w);
+    Grid *g = w.GridEX1;
+    g->sendKey(115);
+    for (int r = 0; r < g->rowCount(); ++r)
+        if (g->text(r, 2) == QStringLiteral("До границата"))
+            g->setCurrentRow(r);
+    const int row = g->currentRow();
+    typeInCell(g, 5, QStringLiteral("100000"), 0);
+    QVERIFY2(mc.shown.isEmpty(), qPrintable(mc.lastText()));
+    QCOMPARE(db.scalar("SELECT bruto FROM tabl WHERE Marsh='До границата'").toDouble(), 10000000.0);
+    const int margin = g->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, g) + 1;
+    for (int col : {5, 8}) {
+        const QString text = g->text(row, col);
+        const int room = g->columnWidth(col - 1) - (g->showGrid() ? 1 : 0) - 2 * margin;
+        QVERIFY2(g->fontMetrics().horizontalAdvance(text) <= room, qPrintable(text));
+    }
+    QCOMPARE(g->text(row, 8), QStringLiteral("10000000,00"));
+    w.grab().save("/tmp/editkm-bound.png");
 }
 
 void TestEditKM::textThatIsNoNumberIsRefusedInTheCell()

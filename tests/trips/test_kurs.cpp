@@ -35,6 +35,7 @@ private Q_SLOTS:
     void newTripThroughTheControls();
     void failedSaveKeepsTheScreenAndWritesNothing();
     void checksStopTheSaveWithTheirMessage();
+    void boxesTakeWhatTheirFieldsHold();
     void editKursCorrectsOneCarsTrips();
     void editKursWithoutTripsCannotSave();
     void correctionInNewKursTakesTheTripsOwnValues();
@@ -360,6 +361,56 @@ void TestKurs::checksStopTheSaveWithTheirMessage()
     // On the saved trip, the name box names its driver.
     QCOMPARE(k.trips().value("ID").toLongLong(), db.scalar("SELECT max(ID) FROM tabl").toLongLong());
     QCOMPARE(box(&k, 100)->text(), QStringLiteral("Мария Колева"));
+}
+
+void TestKurs::boxesTakeWhatTheirFieldsHold()
+{
+    TestDb db;
+    seed(db);
+    MessageCapture mc;
+    {
+        Kurs k;
+        QVERIFY(k.load());
+        showActive(&k);
+        fillNewTrip(k);
+        // One character past each field's length: the box keeps what the field holds.
+        const QString car = QStringLiteral("СА 1234 ВНАК");
+        const QString route = QString(25, QChar(u'М')), client = QString(25, QChar(u'К')),
+                      goods = QString(25, QChar(u'Т'));
+        const QPair<QComboBox *, QString> lists[] = {
+            {k.Combo1, car}, {k.Combo2, route}, {k.Combo3, client}, {k.Combo4, goods}};
+        for (const auto &[list, kept] : lists) {
+            list->clearEditText();
+            typeText(list->lineEdit(), kept + QStringLiteral("Я"));
+            QCOMPARE(list->currentText(), kept);
+        }
+        setText(box(&k, 2), QStringLiteral("12345678901"));
+        QCOMPARE(box(&k, 2)->text(), QStringLiteral("1234567890"));
+        click(&k, "cmdUpdate");
+        QVERIFY2(mc.shown.isEmpty(), qPrintable(mc.lastText()));
+        QCOMPARE(db.scalar("SELECT count(*) FROM tabl WHERE kola=? AND Marsh=? AND Klient=? AND Tovar=?",
+                           {car, route, client, goods})
+                     .toInt(),
+                 1);
+        k.grab().save("/tmp/kurs-longest.png");
+    }
+    // A route stored elsewhere longer than the field is shown whole for a
+    // correction, and the save names it rather than cutting it unseen.
+    const QString stored = QString(30, QChar(u'Р'));
+    db.exec("UPDATE tabl SET Marsh=? WHERE Data='2004-03-01'", {stored});
+    gSeekMode = QStringLiteral("EditKurs");
+    DiaSeek::instance().Kola = QStringLiteral("СА1111АА");
+    DiaSeek::instance().StartData = QStringLiteral("01.03.2004");
+    DiaSeek::instance().EndData = QStringLiteral("01.03.2004");
+    Kurs k;
+    QVERIFY(k.load());
+    showActive(&k);
+    QCOMPARE(box(&k, 7)->text(), stored);
+    click(&k, "cmdEdit");
+    QCOMPARE(k.Combo2->currentText(), stored);
+    click(&k, "cmdUpdate");
+    QCOMPARE(mc.lastText(), joinLines({"Маршрута е по-дълъг от разрешения!", "Моля, въведете до 25 символа за маршрут!"}));
+    QCOMPARE(db.scalar("SELECT Marsh FROM tabl WHERE Data='2004-03-01'").toString(), stored);
 }
 
 void TestKurs::editKursCorrectsOneCarsTrips()

@@ -1,0 +1,30 @@
+#pragma once
+// Text boxes that take no more characters than their field holds: typing and
+// pasting stop at the field's length (the box's max length), so nothing typed is
+// refused by a save for its length. The saves keep their length checks, since a
+// value can still come from elsewhere (another program, an older database); the
+// program puts such a value into a box whole, never cut at the length, so that
+// the check names it and nothing is shortened unseen.
+//
+//   limitTyping(txtName, kDriverNameLength);   // kDriverNameLength beside the check
+//   setWholeText(txtName, storedName);         // shown whole even when longer
+
+class QComboBox;
+class QLineEdit;
+class QString;
+
+namespace kelm {
+
+// The box takes at most `length` characters by typing or pasting.
+void limitTyping(QLineEdit *box, int length);
+// The same for the text of an editable list; an entry picked from the list is
+// shown whole.
+void limitTyping(QComboBox *box, int length);
+
+// Puts a text into a box whole, however long; a box limited by limitTyping then
+// takes typing up to the longer of its length and this text. On a box without a
+// limit it is plain setText.
+void setWholeText(QLineEdit *box, const QString &text);
+void setWholeText(QComboBox *box, const QString &text);
+
+} // namespace kelm
