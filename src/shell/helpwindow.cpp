@@ -1,6 +1,7 @@
 #include "shell/helpwindow.h"
 
 #include "dialogs/messages.h"
+#include "platform/placement.h"
 
 #include <QDesktopServices>
 #include <QFile>
@@ -141,6 +142,11 @@ bool HelpWindow::showTopic(const QString &helpFile, int topic)
     w->m_file = helpFile;
     w->m_topics = topics;
     w->display(topic);
+    // Opened anew, it opens over the window asking for help, wholly on that
+    // window's screen, smaller when the screen is small; once open it stays
+    // where the user put it.
+    if (!w->isVisible())
+        centreOver(*w, askingWindow(w));
     w->show();
     w->raise();
     w->activateWindow();

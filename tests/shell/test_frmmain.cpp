@@ -5,12 +5,15 @@
 #include "shell/frmmain.h"
 #include "shell/helpwindow.h"
 #include "shell/targets.h"
+#include "layoutcheck.h"
+#include "screens.h"
 #include "testdb.h"
 
 #include <QtTest>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
 #include <QToolBar>
@@ -161,6 +164,13 @@ private:
     QStringList *m_log;
 };
 
+// A small second screen right of the first, as a laptop's beside a monitor.
+void twoScreens()
+{
+    useOffscreenScreens({QRect(0, 0, 800, 800), QRect(1000, 0, 480, 360)});
+}
+Q_CONSTRUCTOR_FUNCTION(twoScreens)
+
 } // namespace
 
 class TestFrmMain : public QObject {
@@ -190,6 +200,7 @@ private Q_SLOTS:
     void f1OnMenuItemOpensItsTopic();
     void helpContentsAndMissingHelpFile();
     void webPageCommandReportsFailure();
+    void helpWindowFitsTheScreenItOpensOn();
 
 private:
     QTemporaryDir m_settingsDir;
@@ -747,6 +758,35 @@ void TestFrmMain::webPageCommandReportsFailure()
     w.runCommand(QStringLiteral("mnuHelpWeb"));
     QCOMPARE(capture.shown.size(), 1);
     QVERIFY(capture.lastText().contains(makerWebPage().toString()));
+}
+
+void TestFrmMain::helpWindowFitsTheScreenItOpensOn()
+{
+    if (QGuiApplication::screens().size() < 2)
+        QSKIP("needs the offscreen platform's second screen");
+    const QRect small = QGuiApplication::screens().at(1)->availableGeometry();
+    TestDb db;
+    MessageCapture capture;
+    QVERIFY(QFile::copy(QFINDTESTDATA("../../data/Kelm.hlp"), db.folder() + "/Kelm.hlp"));
+    FrmMain w;
+    QVERIFY(w.load());
+    w.setGeometry(small.left() + 200, small.top() + 150, 260, 180);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    w.runCommand(QStringLiteral("mnuHelpContents"));
+    HelpWindow *help = HelpWindow::existing();
+    QVERIFY(help && help->isVisible());
+    QVERIFY(QTest::qWaitForWindowExposed(help));
+    lookAt(help->grab(), "helpwindow-small-screen.png");
+    QVERIFY2(small.contains(help->frameGeometry()),
+             qPrintable(QStringLiteral("help at %1,%2 %3x%4")
+                            .arg(help->frameGeometry().x())
+                            .arg(help->frameGeometry().y())
+                            .arg(help->frameGeometry().width())
+                            .arg(help->frameGeometry().height())));
+    QVERIFY(capture.shown.isEmpty());
+    help->close();
+    w.close();
 }
 
 QTEST_MAIN(TestFrmMain)
