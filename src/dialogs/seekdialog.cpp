@@ -16,6 +16,8 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace kelm {
 
 namespace {
@@ -167,12 +169,54 @@ void SeekDialog::resetDates(const QColor &rest)
     }
 }
 
+// The right edge of the rightmost control of the form.
+static int controlsRight(const QWidget *form)
+{
+    int right = 0;
+    for (const QWidget *c : form->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
+        if (!c->isWindow())
+            right = std::max(right, c->geometry().right() + 1);
+    return right;
+}
+
+void SeekDialog::restoreDesign()
+{
+    if (!m_designSize.isValid()) {
+        // The controls of the form and of its frames, which fitting moves.
+        for (QWidget *w : findChildren<QWidget *>())
+            if (!w->isWindow() && (w->parentWidget() == this || qobject_cast<QGroupBox *>(w->parentWidget())))
+                m_designPlaces.insert(w, w->geometry());
+        m_designSize = size();
+        m_designMargin = std::max(0, m_designSize.width() - controlsRight(this));
+        return;
+    }
+    for (auto it = m_designPlaces.cbegin(); it != m_designPlaces.cend(); ++it)
+        it.key()->setGeometry(it.value());
+    setFixedSize(m_designSize);
+}
+
+void SeekDialog::fitCaption()
+{
+    if (!m_designSize.isValid())
+        return; // not laid out yet
+    setFixedSize(std::max(controlsRight(this) + m_designMargin, titleBarWidth(this)), height());
+}
+
+void SeekDialog::changeEvent(QEvent *e)
+{
+    QDialog::changeEvent(e);
+    // Each command gives the dialog its own caption: the title must show whole.
+    if (e->type() == QEvent::WindowTitleChange && !m_loading)
+        fitCaption();
+}
+
 void SeekDialog::prepare()
 {
     NormalPointerOnExit normal;
     lYes = false;
     setWaitPointer();
     m_loading = true;
+    restoreDesign();
     setWindowTitle(QStringLiteral("Условия за търсене"));
     OKButton->setDefault(false);
     CancelButton->setDefault(false);
@@ -187,6 +231,7 @@ void SeekDialog::prepare()
     m_prepared = true;
     // The mode's captions are set: each gets the room its text needs.
     fitTexts(this);
+    fitCaption();
     for (QWidget *w : focusOrder()) {
         if (w->isEnabled() && !w->isHidden()) {
             w->setFocus();

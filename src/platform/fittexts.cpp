@@ -1,8 +1,11 @@
 #include "platform/fittexts.h"
 
 #include <QAbstractButton>
+#include <QFontDatabase>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLayout>
+#include <QStyle>
 #include <QWidget>
 
 #include <algorithm>
@@ -71,6 +74,18 @@ void fitTexts(QWidget *window)
         window->setFixedSize(width, window->height());
     else
         window->resize(width, window->height());
+}
+
+int titleBarWidth(const QWidget *window)
+{
+    QFont font = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+    font.setBold(true);
+    const int text = QFontMetrics(font).horizontalAdvance(window->windowTitle());
+    // A title bar button is about as wide as the bar is high; each side keeps
+    // room for two and a half of them (the icon or the close button, and one
+    // more, with the gaps between).
+    const int button = window->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, window);
+    return text + 2 * (2 * button + button / 2);
 }
 
 } // namespace kelm

@@ -15,6 +15,12 @@ namespace kelm {
 // are set (again after a mode changes them).
 void fitTexts(QWidget *window);
 
+// The width a window needs for its title to show whole in its title bar: the
+// title in the title bar's font, bold as most desktops draw it, and room for
+// the title bar's icon and buttons on both sides, since many window managers
+// centre the title.
+int titleBarWidth(const QWidget *window);
+
 } // namespace kelm
 
 #include <QLabel>
