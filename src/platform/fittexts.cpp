@@ -1,6 +1,7 @@
 #include "platform/fittexts.h"
 
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QLabel>
@@ -21,6 +22,8 @@ int textWidth(QWidget *w)
         return l->wordWrap() || l->text().isEmpty() ? 0 : l->sizeHint().width();
     if (auto *b = qobject_cast<QAbstractButton *>(w))
         return b->text().isEmpty() ? 0 : b->sizeHint().width();
+    if (auto *c = qobject_cast<QComboBox *>(w))
+        return c->sizeAdjustPolicy() == QComboBox::AdjustToContents && c->count() > 0 ? c->sizeHint().width() : 0;
     return 0;
 }
 

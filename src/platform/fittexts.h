@@ -3,7 +3,9 @@
 // caption, check box or button whose text needs more room than its place gives
 // (a larger font, a longer text) gets it: it grows to its text, everything to its
 // right in the same frame moves right by as much, and the frame and the window
-// grow with it. Nothing ever shrinks, so calling it again changes nothing.
+// grow with it. So does a list box that adjusts to its contents
+// (QComboBox::AdjustToContents): it is as wide as its longest entry. Nothing
+// ever shrinks, so calling it again changes nothing.
 
 #include <algorithm>
 
