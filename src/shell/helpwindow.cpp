@@ -2,8 +2,8 @@
 
 #include "dialogs/messages.h"
 #include "platform/placement.h"
+#include "shell/frmabout.h"
 
-#include <QDesktopServices>
 #include <QFile>
 #include <QPointer>
 #include <QRegularExpression>
@@ -122,8 +122,7 @@ void HelpWindow::linkClicked(const QUrl &url)
             msgBox(QStringLiteral("В помощта няма тема %1.").arg(topic));
         return;
     }
-    if (!QDesktopServices::openUrl(url))
-        msgBox(QStringLiteral("Адресът „%1“ не може да бъде отворен.").arg(url.toString()));
+    openWebPage(url, [](const QString &why) { msgBox(why); });
 }
 
 bool HelpWindow::showTopic(const QString &helpFile, int topic)

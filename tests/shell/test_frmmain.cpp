@@ -758,6 +758,41 @@ void TestFrmMain::webPageCommandReportsFailure()
     w.runCommand(QStringLiteral("mnuHelpWeb"));
     QCOMPARE(capture.shown.size(), 1);
     QVERIFY(capture.lastText().contains(makerWebPage().toString()));
+
+    // The real opener: xdg-open, which says by its exit code whether a browser
+    // took the page, and may say it only after the command has returned.
+    capture.clear();
+    QTemporaryDir bin;
+    const QByteArray path = qgetenv("PATH");
+    const auto restore = qScopeGuard([&path] {
+        qputenv("PATH", path);
+        setUrlOpener(&fakeOpener);
+    });
+    qputenv("PATH", bin.path().toLocal8Bit());
+    setUrlOpener(nullptr);
+    const QString asked = bin.filePath(QStringLiteral("asked"));
+    const auto xdgOpen = [&](int exitCode) {
+        QFile f(bin.filePath(QStringLiteral("xdg-open")));
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(QStringLiteral("#!/bin/sh\necho \"$1\" >> '%1'\nexit %2\n").arg(asked).arg(exitCode).toLocal8Bit());
+        f.close();
+        f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QFile::remove(asked);
+    };
+    xdgOpen(0); // a browser took it
+    w.runCommand(QStringLiteral("mnuHelpWeb"));
+    QTRY_VERIFY(QFile::exists(asked));
+    QTest::qWait(300);
+    QVERIFY2(capture.shown.isEmpty(), qPrintable(capture.lastText()));
+    xdgOpen(3); // no browser found
+    w.runCommand(QStringLiteral("mnuHelpWeb"));
+    QTRY_COMPARE(capture.shown.size(), 1);
+    QCOMPARE(capture.shown[0].kind, ShownMessage::Info);
+    QCOMPARE(capture.lastCaption(), QStringLiteral("ГРЕШКА - Интернет-страница"));
+    QVERIFY(capture.lastText().contains(makerWebPage().toString()));
+    QFile f(asked);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(f.readAll()).trimmed(), makerWebPage().toString());
 }
 
 void TestFrmMain::helpWindowFitsTheScreenItOpensOn()
