@@ -14,8 +14,6 @@
 #include <QPushButton>
 #include <QStandardPaths>
 
-#include <memory>
-
 namespace kelm {
 
 namespace {
@@ -62,15 +60,15 @@ void openWebPage(const QUrl &url, const std::function<void(const QString &why)> 
         opener->setStandardInputFile(QProcess::nullDevice());
         opener->setStandardOutputFile(QProcess::nullDevice());
         opener->setStandardErrorFile(QProcess::nullDevice());
-        auto started = std::make_shared<QElapsedTimer>();
-        started->start();
+        QElapsedTimer started;
+        started.start();
         const QString refused = QStringLiteral("Уеб страницата „%1“ не може да бъде отворена.").arg(url.toString());
         QObject::connect(opener, &QProcess::finished, opener,
                          [opener, started, failed, noBrowser, refused](int code, QProcess::ExitStatus status) {
                              opener->deleteLater();
                              // A browser that xdg-open waited for and that ends after
                              // a while was opened: its end is no failure to open.
-                             if (started->elapsed() > 30000 || (status == QProcess::NormalExit && code == 0))
+                             if (started.elapsed() > 30000 || (status == QProcess::NormalExit && code == 0))
                                  return;
                              failed(code == 3 ? noBrowser : refused);
                          });
