@@ -151,9 +151,14 @@ void Plashtane::changeEvent(QEvent *e)
 {
     QDialog::changeEvent(e);
     // Each time the screen becomes active (opened, or back from the printed
-    // statement) the keyboard is on "Затвори".
+    // statement) the keyboard is on the trips, so that Space marks the current
+    // one as the legend says (on "Затвори" it would close the screen); with no
+    // trip to mark, on "Затвори".
     if (e->type() == QEvent::ActivationChange && isActiveWindow())
-        QTimer::singleShot(0, cmdClose, [this] { cmdClose->setFocus(Qt::ActiveWindowFocusReason); });
+        QTimer::singleShot(0, this, [this] {
+            QWidget *keys = GridEX1->rowCount() > 0 ? static_cast<QWidget *>(GridEX1) : cmdClose;
+            keys->setFocus(Qt::ActiveWindowFocusReason);
+        });
 }
 
 void Plashtane::GridEX1_KeyDown(int &keyCode, int shift)

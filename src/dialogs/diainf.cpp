@@ -1,6 +1,7 @@
 #include "dialogs/diainf.h"
 
 #include "dialogs/messages.h"
+#include "platform/placement.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -63,6 +64,8 @@ void DiaInf::layoutMessage()
 void DiaInf::showEvent(QShowEvent *e)
 {
     layoutMessage();
+    // Over the window that asked, at the size the message gives the box.
+    placeOverAskingWindow(*this);
     QDialog::showEvent(e);
     beep();
 }

@@ -1,6 +1,7 @@
 #include "dialogs/dialog.h"
 
 #include "dialogs/messages.h"
+#include "platform/placement.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -71,6 +72,8 @@ void Dialog::layoutQuestion()
 void Dialog::showEvent(QShowEvent *e)
 {
     layoutQuestion();
+    // Over the window that asked, at the size the question gives the box.
+    placeOverAskingWindow(*this);
     QDialog::showEvent(e);
 }
 

@@ -2,6 +2,7 @@
 
 #include "dialogs/diainf.h"
 #include "dialogs/dialog.h"
+#include "platform/placement.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -73,7 +74,8 @@ void msgBox(const QString &text, const QString &title, BoxIcon icon)
     const QMessageBox::Icon picture = icon == BoxIcon::Critical ? QMessageBox::Critical
         : icon == BoxIcon::Exclamation                          ? QMessageBox::Warning
                                                                 : QMessageBox::NoIcon;
-    QMessageBox box(picture, t, shownText, QMessageBox::Ok, QApplication::activeWindow());
+    // Qt centres a box over its parent, on the parent's screen.
+    QMessageBox box(picture, t, shownText, QMessageBox::Ok, askingWindow());
     execWithArrow(box);
 }
 

@@ -8,13 +8,17 @@
 #include "platform/fittexts.h"
 #include "platform/numbers.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace kelm {
 
@@ -87,6 +91,9 @@ SeekCombo::SeekCombo(QWidget *parent) : QComboBox(parent)
     // Enter in the list's text starts the search; it must not add the text to the list.
     setInsertPolicy(QComboBox::NoInsert);
     setMaxVisibleItems(12);
+    // A driver's code and name, a client's name: the box is as wide as its
+    // longest entry (the form makes room for it).
+    setSizeAdjustPolicy(QComboBox::AdjustToContents);
     // What is typed is what is searched: no completion, which would turn a
     // typed "0" or a car's first letters into the first entry they begin and
     // search for that. An entry becomes the text only when it is picked.
@@ -96,6 +103,12 @@ SeekCombo::SeekCombo(QWidget *parent) : QComboBox(parent)
 void SeekCombo::showPopup()
 {
     Q_EMIT droppedDown();
+    // The drop-down shows the longest entry whole too, beside its scroll bar.
+    QAbstractItemView *list = view();
+    int width = list->sizeHintForColumn(0) + 2 * list->frameWidth();
+    if (count() > maxVisibleItems())
+        width += list->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list);
+    list->setMinimumWidth(width);
     QComboBox::showPopup();
 }
 
@@ -167,12 +180,54 @@ void SeekDialog::resetDates(const QColor &rest)
     }
 }
 
+// The right edge of the rightmost control of the form.
+static int controlsRight(const QWidget *form)
+{
+    int right = 0;
+    for (const QWidget *c : form->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
+        if (!c->isWindow())
+            right = std::max(right, c->geometry().right() + 1);
+    return right;
+}
+
+void SeekDialog::restoreDesign()
+{
+    if (!m_designSize.isValid()) {
+        // The controls of the form and of its frames, which fitting moves.
+        for (QWidget *w : findChildren<QWidget *>())
+            if (!w->isWindow() && (w->parentWidget() == this || qobject_cast<QGroupBox *>(w->parentWidget())))
+                m_designPlaces.insert(w, w->geometry());
+        m_designSize = size();
+        m_designMargin = std::max(0, m_designSize.width() - controlsRight(this));
+        return;
+    }
+    for (auto it = m_designPlaces.cbegin(); it != m_designPlaces.cend(); ++it)
+        it.key()->setGeometry(it.value());
+    setFixedSize(m_designSize);
+}
+
+void SeekDialog::fitCaption()
+{
+    if (!m_designSize.isValid())
+        return; // not laid out yet
+    setFixedSize(std::max(controlsRight(this) + m_designMargin, titleBarWidth(this)), height());
+}
+
+void SeekDialog::changeEvent(QEvent *e)
+{
+    QDialog::changeEvent(e);
+    // Each command gives the dialog its own caption: the title must show whole.
+    if (e->type() == QEvent::WindowTitleChange && !m_loading)
+        fitCaption();
+}
+
 void SeekDialog::prepare()
 {
     NormalPointerOnExit normal;
     lYes = false;
     setWaitPointer();
     m_loading = true;
+    restoreDesign();
     setWindowTitle(QStringLiteral("Условия за търсене"));
     OKButton->setDefault(false);
     CancelButton->setDefault(false);
@@ -187,6 +242,7 @@ void SeekDialog::prepare()
     m_prepared = true;
     // The mode's captions are set: each gets the room its text needs.
     fitTexts(this);
+    fitCaption();
     for (QWidget *w : focusOrder()) {
         if (w->isEnabled() && !w->isHidden()) {
             w->setFocus();

@@ -6,6 +6,7 @@
 
 #include <QComboBox>
 #include <QDialog>
+#include <QHash>
 #include <QString>
 #include <functional>
 #include <optional>
@@ -112,6 +113,7 @@ protected:
     void watchText(QLineEdit *box);
 
     bool eventFilter(QObject *watched, QEvent *e) override;
+    void changeEvent(QEvent *e) override;
     void showEvent(QShowEvent *e) override;
     void done(int r) override;
 
@@ -119,7 +121,17 @@ protected:
 
 private:
     void textInUse(QLineEdit *box);
+    // Every control back at its design place and the window at its design size,
+    // before a mode fits them anew (noted at the first load).
+    void restoreDesign();
+    // The window as wide as its controls need, and wider when its caption needs
+    // more; the controls keep their places.
+    void fitCaption();
+
     bool m_prepared = false;
+    QHash<QWidget *, QRect> m_designPlaces;
+    QSize m_designSize;
+    int m_designMargin = 0; // right of the rightmost control
 };
 
 } // namespace kelm

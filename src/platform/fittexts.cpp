@@ -1,8 +1,12 @@
 #include "platform/fittexts.h"
 
 #include <QAbstractButton>
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLayout>
+#include <QStyle>
 #include <QWidget>
 
 #include <algorithm>
@@ -18,6 +22,8 @@ int textWidth(QWidget *w)
         return l->wordWrap() || l->text().isEmpty() ? 0 : l->sizeHint().width();
     if (auto *b = qobject_cast<QAbstractButton *>(w))
         return b->text().isEmpty() ? 0 : b->sizeHint().width();
+    if (auto *c = qobject_cast<QComboBox *>(w))
+        return c->sizeAdjustPolicy() == QComboBox::AdjustToContents && c->count() > 0 ? c->sizeHint().width() : 0;
     return 0;
 }
 
@@ -71,6 +77,18 @@ void fitTexts(QWidget *window)
         window->setFixedSize(width, window->height());
     else
         window->resize(width, window->height());
+}
+
+int titleBarWidth(const QWidget *window)
+{
+    QFont font = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+    font.setBold(true);
+    const int text = QFontMetrics(font).horizontalAdvance(window->windowTitle());
+    // A title bar button is about as wide as the bar is high; each side keeps
+    // room for two and a half of them (the icon or the close button, and one
+    // more, with the gaps between).
+    const int button = window->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, window);
+    return text + 2 * (2 * button + button / 2);
 }
 
 } // namespace kelm

@@ -3,7 +3,9 @@
 // caption, check box or button whose text needs more room than its place gives
 // (a larger font, a longer text) gets it: it grows to its text, everything to its
 // right in the same frame moves right by as much, and the frame and the window
-// grow with it. Nothing ever shrinks, so calling it again changes nothing.
+// grow with it. So does a list box that adjusts to its contents
+// (QComboBox::AdjustToContents): it is as wide as its longest entry. Nothing
+// ever shrinks, so calling it again changes nothing.
 
 #include <algorithm>
 
@@ -14,6 +16,12 @@ namespace kelm {
 // Fits the texts of a window and of every frame in it; call it once the texts
 // are set (again after a mode changes them).
 void fitTexts(QWidget *window);
+
+// The width a window needs for its title to show whole in its title bar: the
+// title in the title bar's font, bold as most desktops draw it, and room for
+// the title bar's icon and buttons on both sides, since many window managers
+// centre the title.
+int titleBarWidth(const QWidget *window);
 
 } // namespace kelm
 

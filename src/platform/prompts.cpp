@@ -1,5 +1,7 @@
 #include "platform/prompts.h"
 
+#include "platform/placement.h"
+
 #include <QApplication>
 #include <QList>
 #include <QMessageBox>
@@ -37,7 +39,7 @@ void promptInform(const QString &caption, const QString &text)
         return;
     }
     MessageOnScreen onScreen;
-    QMessageBox::information(nullptr, caption, text);
+    QMessageBox::information(askingWindow(), caption, text);
 }
 
 bool promptAsk(const QString &caption, const QString &question)
@@ -45,7 +47,7 @@ bool promptAsk(const QString &caption, const QString &question)
     if (s_ways.ask)
         return s_ways.ask(caption, question);
     MessageOnScreen onScreen;
-    return QMessageBox::question(nullptr, caption, question, QMessageBox::Yes | QMessageBox::No,
+    return QMessageBox::question(askingWindow(), caption, question, QMessageBox::Yes | QMessageBox::No,
                                  QMessageBox::No)
            == QMessageBox::Yes;
 }
@@ -57,7 +59,7 @@ void promptMessage(const QString &text)
         return;
     }
     MessageOnScreen onScreen;
-    QMessageBox::information(nullptr, QString(), text);
+    QMessageBox::information(askingWindow(), QString(), text);
 }
 
 void promptBeep()

@@ -6,6 +6,7 @@
 #include "shell/frmsplash.h"
 
 #include <QDesktopServices>
+#include <QElapsedTimer>
 #include <QFrame>
 #include <QLabel>
 #include <QMouseEvent>
@@ -35,16 +36,59 @@ void setUrlOpener(bool (*opener)(const QUrl &))
     s_opener = opener;
 }
 
-bool openMakerWebPage()
+void openWebPage(const QUrl &url, const std::function<void(const QString &why)> &failed)
 {
-    const QUrl url = makerWebPage();
-    const bool ok = s_opener ? s_opener(url) : QDesktopServices::openUrl(url);
-    if (!ok)
-        msgBox(QStringLiteral("Уеб страницата „%1“ не може да бъде отворена: "
-                              "не е намерен браузър.")
-                   .arg(url.toString()),
-               QString(), true);
-    return ok;
+    const QString noBrowser =
+        QStringLiteral("Уеб страницата „%1“ не може да бъде отворена: не е намерен браузър.").arg(url.toString());
+    if (s_opener) {
+        if (!s_opener(url))
+            failed(noBrowser);
+        return;
+    }
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    // QDesktopServices says yes here as soon as xdg-open has started; xdg-open
+    // itself tells by its exit code whether a browser took the page (3: none
+    // found, 4: the browser failed).
+    const QString xdgOpen = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (!xdgOpen.isEmpty()) {
+        // Without a parent: nothing closing kills it, nor the browser it may be
+        // waiting for (on a bare window manager xdg-open returns only when the
+        // browser is closed). No pipes either, which a browser could outlive.
+        auto *opener = new QProcess;
+        opener->setProgram(xdgOpen);
+        opener->setArguments({url.toString(QUrl::FullyEncoded)});
+        opener->setStandardInputFile(QProcess::nullDevice());
+        opener->setStandardOutputFile(QProcess::nullDevice());
+        opener->setStandardErrorFile(QProcess::nullDevice());
+        QElapsedTimer started;
+        started.start();
+        const QString refused = QStringLiteral("Уеб страницата „%1“ не може да бъде отворена.").arg(url.toString());
+        QObject::connect(opener, &QProcess::finished, opener,
+                         [opener, started, failed, noBrowser, refused](int code, QProcess::ExitStatus status) {
+                             opener->deleteLater();
+                             // A browser that xdg-open waited for and that ends after
+                             // a while was opened: its end is no failure to open.
+                             if (started.elapsed() > 30000 || (status == QProcess::NormalExit && code == 0))
+                                 return;
+                             failed(code == 3 ? noBrowser : refused);
+                         });
+        QObject::connect(opener, &QProcess::errorOccurred, opener, [opener, failed, noBrowser](QProcess::ProcessError e) {
+            if (e != QProcess::FailedToStart)
+                return;
+            opener->deleteLater();
+            failed(noBrowser);
+        });
+        opener->start();
+        return;
+    }
+#endif
+    if (!QDesktopServices::openUrl(url))
+        failed(noBrowser);
+}
+
+void openMakerWebPage(const std::function<void(const QString &why)> &failed)
+{
+    openWebPage(makerWebPage(), failed);
 }
 
 QStringList sysInfoCandidates()
@@ -138,7 +182,8 @@ bool FrmAbout::eventFilter(QObject *watched, QEvent *e)
 {
     if (watched == Label1 && e->type() == QEvent::MouseButtonRelease
         && static_cast<QMouseEvent *>(e)->button() == Qt::LeftButton) {
-        openMakerWebPage();
+        // Reported as the box's other button reports.
+        openMakerWebPage([](const QString &why) { msgBox(why); });
         return true;
     }
     return QDialog::eventFilter(watched, e);

@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <QUrl>
 
+#include <functional>
+
 class QLabel;
 class QPushButton;
 
@@ -14,9 +16,16 @@ namespace kelm {
 // The maker's site as shown in the About box, and the page that is opened.
 QString makerSite();
 QUrl makerWebPage();
-// Opens the maker's web page in the browser; a failure is reported in a message box.
-bool openMakerWebPage();
-// Tests replace the browser; nullptr restores QDesktopServices::openUrl.
+
+// Opens a web page in the browser without waiting for it. Whether it could be
+// opened is known at once (no browser to start) or only when the opener has
+// finished (no browser for web pages, or the browser refused the page): failed
+// then gets the message that names the page.
+void openWebPage(const QUrl &url, const std::function<void(const QString &why)> &failed);
+// Opens the maker's web page; failed as for openWebPage.
+void openMakerWebPage(const std::function<void(const QString &why)> &failed);
+// Tests replace the browser (false: the page could not be opened); nullptr
+// restores the real one.
 void setUrlOpener(bool (*opener)(const QUrl &));
 
 // The system-information programs looked for in PATH, in order of preference.

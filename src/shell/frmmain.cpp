@@ -1,6 +1,7 @@
 #include "shell/frmmain.h"
 
 #include "common/globals.h"
+#include "dialogs/diainf.h"
 #include "dialogs/messages.h"
 #include "shell/application.h"
 #include "shell/archive.h"
@@ -623,7 +624,12 @@ const std::vector<FrmMain::OwnCommand> &FrmMain::ownCommands()
                  w->m_helpFile = programFolder() + QStringLiteral("/Kelm.hlp");
              HelpWindow::showContents(w->m_helpFile);
          }},
-        {"mnuHelpWeb", [](FrmMain *) { openMakerWebPage(); }},
+        {"mnuHelpWeb",
+         [](FrmMain *w) {
+             // Reported as a failed command is, also when it is known only later.
+             const QString caption = QStringLiteral("ГРЕШКА - ") + w->menuAction(QStringLiteral("mnuHelpWeb"))->text();
+             openMakerWebPage([caption](const QString &why) { DiaInf::show(caption, why); });
+         }},
         {"mnuViewToolbar", [](FrmMain *w) { w->toggleBar(w->menuAction(QStringLiteral("mnuViewToolbar")), w->tbToolBar); }},
         {"mnuViewStatusBar",
          [](FrmMain *w) { w->toggleBar(w->menuAction(QStringLiteral("mnuViewStatusBar")), w->sbStatusBar); }},

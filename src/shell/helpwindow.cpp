@@ -1,8 +1,9 @@
 #include "shell/helpwindow.h"
 
 #include "dialogs/messages.h"
+#include "platform/placement.h"
+#include "shell/frmabout.h"
 
-#include <QDesktopServices>
 #include <QFile>
 #include <QPointer>
 #include <QRegularExpression>
@@ -121,8 +122,7 @@ void HelpWindow::linkClicked(const QUrl &url)
             msgBox(QStringLiteral("В помощта няма тема %1.").arg(topic));
         return;
     }
-    if (!QDesktopServices::openUrl(url))
-        msgBox(QStringLiteral("Адресът „%1“ не може да бъде отворен.").arg(url.toString()));
+    openWebPage(url, [](const QString &why) { msgBox(why); });
 }
 
 bool HelpWindow::showTopic(const QString &helpFile, int topic)
@@ -141,6 +141,11 @@ bool HelpWindow::showTopic(const QString &helpFile, int topic)
     w->m_file = helpFile;
     w->m_topics = topics;
     w->display(topic);
+    // Opened anew, it opens over the window asking for help, wholly on that
+    // window's screen, smaller when the screen is small; once open it stays
+    // where the user put it.
+    if (!w->isVisible())
+        centreOver(*w, askingWindow(w));
     w->show();
     w->raise();
     w->activateWindow();

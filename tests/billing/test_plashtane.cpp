@@ -10,6 +10,7 @@
 #include "platform/numbers.h"
 #include "platform/version.h"
 #include "printing/report.h"
+#include "layoutcheck.h"
 #include "reportcheck.h"
 #include "common/globals.h"
 #include "scratch/temptable.h"
@@ -63,6 +64,7 @@ private Q_SLOTS:
     void printsTheMarkedTripsWithTheReceipt();
     void emptyListAndMissingDriver();
     void targetOpensTheScreenModally();
+    void spaceRightAfterOpeningMarksTheFirstTrip();
 };
 
 void TestPlashtane::init()
@@ -253,7 +255,7 @@ void TestPlashtane::marksAreStoredOnLeavingARowAndOnClosing()
     QVERIFY(msgs.shown.isEmpty());
     again.show();
     QVERIFY(QTest::qWaitForWindowActive(&again));
-    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(again.cmdClose));
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(again.GridEX1));
 
     // A mark whose trip was deleted meanwhile cannot be stored: the first
     // closing says so and stays, the second gives the mark up and closes.
@@ -401,6 +403,26 @@ void TestPlashtane::targetOpensTheScreenModally()
     QVERIFY(runTarget(QStringLiteral("Plashtane")));
     QVERIFY(seen);
     QCOMPARE(paidInDb(*db), 2);
+}
+
+// The legend says Space marks a trip: so it does from the moment the screen
+// opens, without a click into the list first.
+void TestPlashtane::spaceRightAfterOpeningMarksTheFirstTrip()
+{
+    MessageCapture msgs;
+    Plashtane w;
+    QVERIFY(w.load());
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QTest::qWait(50); // whatever the screen does as it becomes active
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    QVERIFY(w.isVisible());
+    Grid *g = w.GridEX1;
+    QCOMPARE(route(w, 0), QStringLiteral("Първи ден"));
+    QVERIFY(g->value(g->rowAtVisual(0), ColPlat).toBool());
+    QCOMPARE(w.Label4->text(), QStringLiteral("200,50лв."));
+    lookAt(w.grab(), "plashtane-space-on-opening.png");
+    QVERIFY(msgs.shown.isEmpty());
 }
 
 QTEST_MAIN(TestPlashtane)

@@ -3,10 +3,12 @@
 #include "dialogs/dialog.h"
 #include "dialogs/messages.h"
 #include "dialogs/progdialog.h"
+#include "screens.h"
 
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QtTest>
 
 #include <functional>
@@ -24,6 +26,12 @@ void whenModal(std::function<void(QWidget *)> f)
         f(w);
     });
 }
+// A second screen right of the first, as an office's second monitor.
+void twoScreens()
+{
+    useOffscreenScreens({QRect(0, 0, 800, 800), QRect(1000, 100, 1024, 768)});
+}
+Q_CONSTRUCTOR_FUNCTION(twoScreens)
 } // namespace
 
 class TestBoxes : public QObject {
@@ -39,6 +47,7 @@ private Q_SLOTS:
     void aBoxAskedWhileOpenIsNotAskedAgain();
     void progressScopeClosesOnEarlyExit();
     void progressClosesAtLastStep();
+    void everyBoxOpensOverTheWindowThatAsked();
 };
 
 void TestBoxes::diaInfCaptionDefaultsToInformation()
@@ -216,6 +225,53 @@ void TestBoxes::progressClosesAtLastStep()
     QVERIFY(ProgDialog::instance().isVisible());
     scope.step(3);
     QVERIFY(!ProgDialog::instance().isVisible());
+}
+
+// Every message and question opens centred over the window that asked it, on
+// that window's screen, not in the middle of the desktop or of another screen.
+void TestBoxes::everyBoxOpensOverTheWindowThatAsked()
+{
+    if (QGuiApplication::screens().size() < 2)
+        QSKIP("needs the offscreen platform's second screen");
+    const QRect second = QGuiApplication::screens().at(1)->availableGeometry();
+    // The asking window in the top left corner of the second screen.
+    QWidget asker;
+    asker.setWindowTitle(QStringLiteral("Екран"));
+    asker.setGeometry(second.left() + 40, second.top() + 60, 420, 300);
+    asker.show();
+    QVERIFY(QTest::qWaitForWindowActive(&asker));
+
+    BoxWatch boxes;
+    DiaInf::show(QStringLiteral("ВНИМАНИЕ!"), QStringLiteral("Съобщение"));
+    Dialog::ask(QString(), QStringLiteral("Въпрос?"));
+    msgBox(QStringLiteral("Кутия"));
+    // Qt's boxes, which stand in while the program's own are not installed.
+    installPromptWays({});
+    promptInform(QStringLiteral("Сведение"), QStringLiteral("Без кутиите на програмата"));
+    promptAsk(QStringLiteral("Въпрос"), QStringLiteral("Без кутиите на програмата?"));
+    installPromptBoxes();
+    // Asked from a modal dialog on top of the window: over the dialog.
+    QDialog top(&asker);
+    top.setGeometry(second.left() + 600, second.top() + 400, 300, 200);
+    top.open();
+    QVERIFY(QTest::qWaitForWindowActive(&top));
+    DiaInf::show(QStringLiteral("Над диалога"));
+    top.close();
+
+    QCOMPARE(boxes.seen.size(), 6);
+    for (int i = 0; i < boxes.seen.size(); ++i) {
+        const QRect over = i < 5 ? asker.geometry() : top.geometry();
+        const QRect box = boxes.places.at(i);
+        QVERIFY2((box.center() - over.center()).manhattanLength() <= 10,
+                 qPrintable(QStringLiteral("\"%1\" at (%2,%3), the window's centre (%4,%5)")
+                                .arg(boxes.seen.at(i).second)
+                                .arg(box.center().x())
+                                .arg(box.center().y())
+                                .arg(over.center().x())
+                                .arg(over.center().y())));
+        QVERIFY(second.contains(box));
+    }
+    QVERIFY(boxes.places.at(0).top() < second.center().y());
 }
 
 QTEST_MAIN(TestBoxes)

@@ -6,11 +6,15 @@
 #include "dialogs/mousepointer.h"
 #include "platform/database.h"
 #include "shell/commands.h"
+#include "layoutcheck.h"
 #include "testdb.h"
 #include "typing.h"
 
 #include <QApplication>
+#include <QFontDatabase>
+#include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 #include <QtTest>
 #include <functional>
 
@@ -97,6 +101,7 @@ private Q_SLOTS:
     void laterCommandsReadOnlyTheirOwnValues();
     void failuresEndOnlyTheCommand();
     void unknownControlIsNotASearchCommand();
+    void everyCaptionShowsWhole();
 
 private:
     void answer(SeekDialog &d);
@@ -108,6 +113,7 @@ private:
     QList<Call> m_calls;
     bool m_confirm = true;
     std::function<void(SeekDialog &)> m_fill; // extra input before "Търси"
+    std::function<void(SeekDialog &)> m_look; // a look at the dialog as it shows
     QString m_lastDialog;
 };
 
@@ -124,6 +130,7 @@ void TestSearchCommands::init()
     m_calls.clear();
     m_confirm = true;
     m_fill = nullptr;
+    m_look = nullptr;
     s_texts.clear();
     setStatusSink(&recordText);
     setTempTableBuilder([this](const QString &t) { m_tables << t; });
@@ -148,6 +155,8 @@ void TestSearchCommands::answer(SeekDialog &d)
     m_lastDialog = d.objectName();
     m_seen.push_back({d.objectName(), d.windowTitle(), gSeekMode, statusText(), isWaitPointer()});
     d.show();
+    if (m_look)
+        m_look(d);
     if (!m_confirm) {
         QTest::mouseClick(d.CancelButton, Qt::LeftButton);
         return;
@@ -360,6 +369,37 @@ void TestSearchCommands::unknownControlIsNotASearchCommand()
     QVERIFY(!runSearchCommand(QStringLiteral("mnuDataNew")));
     QVERIFY(!runSearchCommand(QStringLiteral("mnuSprBalans")));
     QVERIFY(m_seen.isEmpty());
+}
+
+// Each command gives its dialog a caption of its own; the dialog is as wide as
+// the title bar needs to show it whole, its controls where they always were.
+void TestSearchCommands::everyCaptionShowsWhole()
+{
+    MessageCapture cap;
+    m_confirm = false;
+    QFont titleFont = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+    titleFont.setBold(true);
+    const int button = QApplication::style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    for (const Row &row : kRows) {
+        SeekDialog *dialog = nullptr;
+        int width = 0;
+        QRect ok;
+        m_look = [&](SeekDialog &d) {
+            dialog = &d;
+            width = d.width();
+            ok = d.OKButton->geometry();
+            lookAt(d.grab(), (QByteArray("caption-") + row.control + ".png").constData());
+        };
+        QVERIFY(runSearchCommand(QString::fromUtf8(row.control)));
+        QVERIFY(dialog);
+        // The title, and room for the bar's buttons: two on either side at least.
+        const int need = QFontMetrics(titleFont).horizontalAdvance(QString::fromUtf8(row.caption)) + 4 * button;
+        QVERIFY2(width >= need, qPrintable(QStringLiteral("%1: %2 < %3").arg(row.caption).arg(width).arg(need)));
+        // Under a short caption the controls stand where they stood.
+        dialog->setWindowTitle(QStringLiteral("Т"));
+        QCOMPARE(dialog->OKButton->geometry(), ok);
+        QVERIFY(dialog->width() <= width);
+    }
 }
 
 QTEST_MAIN(TestSearchCommands)

@@ -7,6 +7,8 @@
 #include "shell/frmmain.h"
 #include "shell/helpwindow.h"
 #include "shell/targets.h"
+#include "layoutcheck.h"
+#include "screens.h"
 #include "testdb.h"
 #include "trips/insidekurs.h"
 #include "typing.h"
@@ -17,6 +19,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
 #include <QToolBar>
@@ -167,6 +170,13 @@ private:
     QStringList *m_log;
 };
 
+// A small second screen right of the first, as a laptop's beside a monitor.
+void twoScreens()
+{
+    useOffscreenScreens({QRect(0, 0, 800, 800), QRect(1000, 0, 480, 360)});
+}
+Q_CONSTRUCTOR_FUNCTION(twoScreens)
+
 } // namespace
 
 class TestFrmMain : public QObject {
@@ -197,6 +207,7 @@ private Q_SLOTS:
     void f1OnMenuItemOpensItsTopic();
     void helpContentsAndMissingHelpFile();
     void webPageCommandReportsFailure();
+    void helpWindowFitsTheScreenItOpensOn();
 
 private:
     QTemporaryDir m_settingsDir;
@@ -815,6 +826,70 @@ void TestFrmMain::webPageCommandReportsFailure()
     w.runCommand(QStringLiteral("mnuHelpWeb"));
     QCOMPARE(capture.shown.size(), 1);
     QVERIFY(capture.lastText().contains(makerWebPage().toString()));
+
+    // The real opener: xdg-open, which says by its exit code whether a browser
+    // took the page, and may say it only after the command has returned.
+    capture.clear();
+    QTemporaryDir bin;
+    const QByteArray path = qgetenv("PATH");
+    const auto restore = qScopeGuard([&path] {
+        qputenv("PATH", path);
+        setUrlOpener(&fakeOpener);
+    });
+    qputenv("PATH", bin.path().toLocal8Bit());
+    setUrlOpener(nullptr);
+    const QString asked = bin.filePath(QStringLiteral("asked"));
+    const auto xdgOpen = [&](int exitCode) {
+        QFile f(bin.filePath(QStringLiteral("xdg-open")));
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(QStringLiteral("#!/bin/sh\necho \"$1\" >> '%1'\nexit %2\n").arg(asked).arg(exitCode).toLocal8Bit());
+        f.close();
+        f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QFile::remove(asked);
+    };
+    xdgOpen(0); // a browser took it
+    w.runCommand(QStringLiteral("mnuHelpWeb"));
+    QTRY_VERIFY(QFile::exists(asked));
+    QTest::qWait(300);
+    QVERIFY2(capture.shown.isEmpty(), qPrintable(capture.lastText()));
+    xdgOpen(3); // no browser found
+    w.runCommand(QStringLiteral("mnuHelpWeb"));
+    QTRY_COMPARE(capture.shown.size(), 1);
+    QCOMPARE(capture.shown[0].kind, ShownMessage::Info);
+    QCOMPARE(capture.lastCaption(), QStringLiteral("ГРЕШКА - Интернет-страница"));
+    QVERIFY(capture.lastText().contains(makerWebPage().toString()));
+    QFile f(asked);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(f.readAll()).trimmed(), makerWebPage().toString());
+}
+
+void TestFrmMain::helpWindowFitsTheScreenItOpensOn()
+{
+    if (QGuiApplication::screens().size() < 2)
+        QSKIP("needs the offscreen platform's second screen");
+    const QRect small = QGuiApplication::screens().at(1)->availableGeometry();
+    TestDb db;
+    MessageCapture capture;
+    QVERIFY(QFile::copy(QFINDTESTDATA("../../data/Kelm.hlp"), db.folder() + "/Kelm.hlp"));
+    FrmMain w;
+    QVERIFY(w.load());
+    w.setGeometry(small.left() + 200, small.top() + 150, 260, 180);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    w.runCommand(QStringLiteral("mnuHelpContents"));
+    HelpWindow *help = HelpWindow::existing();
+    QVERIFY(help && help->isVisible());
+    QVERIFY(QTest::qWaitForWindowExposed(help));
+    lookAt(help->grab(), "helpwindow-small-screen.png");
+    QVERIFY2(small.contains(help->frameGeometry()),
+             qPrintable(QStringLiteral("help at %1,%2 %3x%4")
+                            .arg(help->frameGeometry().x())
+                            .arg(help->frameGeometry().y())
+                            .arg(help->frameGeometry().width())
+                            .arg(help->frameGeometry().height())));
+    QVERIFY(capture.shown.isEmpty());
+    help->close();
+    w.close();
 }
 
 QTEST_MAIN(TestFrmMain)

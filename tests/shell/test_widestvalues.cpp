@@ -6,11 +6,13 @@
 #include "billing/plashtane.h"
 #include "dialogs/diaseek.h"
 #include "dialogs/diaseekall.h"
+#include "dialogs/diaseekalt.h"
 #include "dialogs/messages.h"
 #include "layoutcheck.h"
 #include "platform/dataform.h"
 #include "platform/grid.h"
 #include "reports/balans.h"
+#include "reports/dai.h"
 #include "seed.h"
 #include "common/globals.h"
 #include "scratch/temptable.h"
@@ -22,6 +24,8 @@
 #include "warehouse/skladsk.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QScrollBar>
@@ -38,6 +42,7 @@ private Q_SLOTS:
     void everyListShowsItsValuesWhole();
     void documentScreensShowTheLargestAmountAndEveryButton();
     void stockListKeepsItsNumbersInView();
+    void driverListsShowTheWidestDriverWhole();
 
 private:
     std::unique_ptr<TestDb> db;
@@ -115,6 +120,25 @@ void walk(W &w, const char *name)
     if (QTest::currentTestFailed())
         return;
     checkButtonsWhole(&w);
+}
+
+// The entry shows whole in the list box and in its drop-down list.
+void checkEntryWhole(QComboBox *list, const QString &entry, const char *name)
+{
+    const int index = list->findText(entry);
+    QVERIFY2(index >= 0, name);
+    list->setCurrentIndex(index);
+    const int text = list->fontMetrics().horizontalAdvance(entry);
+    // A line edit keeps two pixels either side of its text.
+    const int room = list->isEditable() ? list->lineEdit()->width() - 4 : list->width();
+    QVERIFY2(text <= room, qPrintable(QStringLiteral("%1: \"%2\" needs %3 in %4").arg(name, entry).arg(text).arg(room)));
+    list->showPopup();
+    QAbstractItemView *drop = list->view();
+    QVERIFY(QTest::qWaitForWindowExposed(drop->window()));
+    const int need = drop->sizeHintForIndex(drop->model()->index(index, list->modelColumn())).width();
+    QVERIFY2(need <= drop->viewport()->width(),
+             qPrintable(QStringLiteral("%1: drop-down %2 for %3").arg(name).arg(drop->viewport()->width()).arg(need)));
+    list->hidePopup();
 }
 
 } // namespace
@@ -249,6 +273,41 @@ void TestWidestValues::stockListKeepsItsNumbersInView()
                  qPrintable(g->model()->headerData(c, Qt::Horizontal).toString()));
     // Every text whole, the long name over the lines of its row.
     checkGridsWhole(&w, "nalichsk");
+    QVERIFY2(mc.shown.isEmpty(), qPrintable(mc.shown.value(0).text));
+}
+
+// A driver's code and name ("001,Иван Христофор…"), or his name alone, in every
+// list box that offers the drivers.
+void TestWidestValues::driverListsShowTheWidestDriverWhole()
+{
+    using namespace widest;
+    MessageCapture mc;
+    const QString entry = QStringLiteral("001,") + kDriver;
+    gSeekMode = QStringLiteral("Driver");
+    DiaSeek &seek = DiaSeek::instance();
+    seek.prepare();
+    seek.show();
+    lookAt(seek.grab(), "diaseek-driver.png");
+    checkEntryWhole(seek.Combo1, entry, "DiaSeek");
+    checkNoOverlap(&seek);
+    seek.close();
+    if (QTest::currentTestFailed())
+        return;
+    DiaSeekAlt &alt = DiaSeekAlt::instance();
+    alt.prepare();
+    alt.show();
+    lookAt(alt.grab(), "diaseekalt-driver.png");
+    checkEntryWhole(alt.Combo1, entry, "DiaSeekAlt");
+    checkNoOverlap(&alt);
+    alt.close();
+    if (QTest::currentTestFailed())
+        return;
+    DAI dai;
+    QVERIFY(dai.load());
+    dai.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dai));
+    lookAt(dai.grab(), "dai-driver.png");
+    checkEntryWhole(dai.Combo1, kDriver, "DAI");
     QVERIFY2(mc.shown.isEmpty(), qPrintable(mc.shown.value(0).text));
 }
 

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
@@ -35,7 +36,10 @@ BoxWatch::BoxWatch(const QList<Press> &answers) : presses(answers)
         QString text;
         if (auto *l = box->findChild<QLabel *>(QStringLiteral("Label1")))
             text = l->text();
+        else if (auto *m = qobject_cast<QMessageBox *>(box))
+            text = m->text();
         seen.append({box->windowTitle(), text});
+        places.append(box->geometry());
         const Press press = presses.isEmpty() ? Press::Refuse : presses.takeFirst();
         QPointer<QDialog> open(box);
         if (press == Press::Enter) {

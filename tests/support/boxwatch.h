@@ -6,6 +6,7 @@
 // detected") is recorded too, so a test can tell that a message was lost.
 #include <QList>
 #include <QPair>
+#include <QRect>
 #include <QString>
 #include <QTimer>
 #include <QtGlobal>
@@ -26,6 +27,8 @@ public:
 
     // Title and text of each box seen, in order.
     QList<QPair<QString, QString>> seen;
+    // Where each box was on the screen (its geometry, without the frame).
+    QList<QRect> places;
     // How the next boxes are answered, one each, in order.
     QList<Press> presses;
     // How many times a box was asked again while it was open.

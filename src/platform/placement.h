@@ -1,0 +1,25 @@
+#pragma once
+// Where a window opens. A message or a question opens centred over the window
+// that asked it, on that window's screen, not in the middle of the desktop; a
+// window the program opens fits the screen it opens on.
+
+class QWidget;
+
+namespace kelm {
+
+// The window a message or a question is asked from: the modal dialog on top,
+// else the active window; nullptr when no window of the program is active.
+// besides never counts (the box being shown itself).
+QWidget *askingWindow(const QWidget *besides = nullptr);
+
+// Places a top-level window about to be shown, at the size it will show, centred
+// over owner and wholly on the free area of owner's screen, title bar included.
+// A window larger than that area that may be resized is made smaller first.
+// Without an owner the window keeps to its own screen and is placed as Qt places
+// a new one (a dialog centred on the screen).
+void centreOver(QWidget &window, const QWidget *owner);
+
+// A message or question box about to be shown: centred over the asking window.
+void placeOverAskingWindow(QWidget &box);
+
+} // namespace kelm
