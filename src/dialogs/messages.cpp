@@ -79,6 +79,23 @@ void msgBox(const QString &text, const QString &title, BoxIcon icon)
     execWithArrow(box);
 }
 
+bool msgAsk(const QString &text, const QString &title)
+{
+    if (s_capture) {
+        s_capture->shown.push_back({ShownMessage::Confirm, title, text, BoxIcon::Critical});
+        return s_capture->answers.isEmpty() ? false : s_capture->answers.takeFirst();
+    }
+    QString shownText = text;
+    shownText.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    shownText.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QMessageBox box(QMessageBox::Critical, title, shownText, QMessageBox::Yes | QMessageBox::No,
+                    askingWindow());
+    // Every such question deletes something: Enter keeps it.
+    box.setDefaultButton(QMessageBox::No);
+    execWithArrow(box);
+    return box.clickedButton() == box.button(QMessageBox::Yes);
+}
+
 void installPromptBoxes()
 {
     PromptWays ways;

@@ -63,6 +63,10 @@ void msgBox(const QString &text, const QString &title = QString(), bool critical
 // The same with the given picture (the exclamation mark of a warning, say).
 void msgBox(const QString &text, const QString &title, BoxIcon icon);
 
+// A question in a plain message box with the critical picture, "Yes" and "No",
+// "No" the default; true for yes. A capture records it as a confirmation.
+bool msgAsk(const QString &text, const QString &title);
+
 // Makes these boxes the ways the ground floor's record screens and grids tell the
 // user something (messageOnScreen, afterMessages and LeaveCheck come from there
 // too). The program calls it at start; so does every test program.

@@ -22,7 +22,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QStyle>
@@ -42,17 +41,7 @@ void waybillMessage(const QStringList &lines, const QString &title)
 
 bool waybillQuestion(const QStringList &lines, const QString &title)
 {
-    const QString text = lines.join(QStringLiteral("\r\r"));
-    if (auto *c = MessageCapture::active()) {
-        c->shown.push_back({ShownMessage::Confirm, title, text});
-        return c->answers.isEmpty() ? false : c->answers.takeFirst();
-    }
-    QString shownText = text;
-    shownText.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    QMessageBox box(QMessageBox::Critical, title, shownText, QMessageBox::Yes | QMessageBox::No,
-                    QApplication::activeWindow());
-    box.setDefaultButton(QMessageBox::No);
-    return box.exec() == QMessageBox::Yes;
+    return msgAsk(lines.join(QStringLiteral("\r\r")), title);
 }
 
 static void failure(const QString &what, const DbError &e)

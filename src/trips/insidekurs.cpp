@@ -20,7 +20,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QScopedValueRollback>
@@ -34,21 +33,6 @@ QPointer<InsideKurs> s_instance;
 
 // The error of the database when it cancelled a move.
 constexpr int ErrMoveCancelled = -2147217842;
-
-// A question in a message box with the critical icon and Yes/No.
-bool askYesNo(const QString &text, const QString &title)
-{
-    if (auto *c = MessageCapture::active()) {
-        c->shown.push_back({ShownMessage::Confirm, title, text});
-        return c->answers.isEmpty() ? false : c->answers.takeFirst();
-    }
-    QString shown = text;
-    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    QMessageBox box(QMessageBox::Critical, title, shown, QMessageBox::Yes | QMessageBox::No,
-                    QApplication::activeWindow());
-    box.setDefaultButton(QMessageBox::No);
-    return box.exec() == QMessageBox::Yes;
-}
 
 QGroupBox *frame(const QString &name, const QString &caption, QWidget *parent)
 {
@@ -238,7 +222,7 @@ InsideKurs::InsideKurs(QWidget *parent) : QDialog(parent)
             fillLists();
     };
     m_form->hooks.confirmDelete = [] {
-        return askYesNo(joinLines({QStringLiteral("Изтривате информацията за ЧМР!"), QString(),
+        return msgAsk(joinLines({QStringLiteral("Изтривате информацията за ЧМР!"), QString(),
                                    QStringLiteral("Потвърдете изтриването на ЧМР!")}),
                         warningTitle());
     };
