@@ -5,22 +5,15 @@
 // right in the same frame moves right by as much, and the frame and the window
 // grow with it. Nothing ever shrinks, so calling it again changes nothing.
 
+#include <QLabel>
+#include <QPushButton>
 #include <algorithm>
-
-class QWidget;
 
 namespace kelm {
 
 // Fits the texts of a window and of every frame in it; call it once the texts
 // are set (again after a mode changes them).
 void fitTexts(QWidget *window);
-
-} // namespace kelm
-
-#include <QLabel>
-#include <QPushButton>
-
-namespace kelm {
 
 // A label or button at least as wide as its design asks, and wider when its
 // text needs it. (A widget's minimum width, once set, would hold a layout to it

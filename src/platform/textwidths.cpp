@@ -1,7 +1,6 @@
 #include "platform/textwidths.h"
 
 #include <QSet>
-
 #include <algorithm>
 #include <deque>
 #include <iterator>
