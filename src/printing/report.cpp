@@ -937,53 +937,6 @@ bool isTextKind(ReportControl::Kind k)
     return k == ReportControl::Label || k == ReportControl::TextBox || k == ReportControl::Function;
 }
 
-
-// A detail box with a data field, as the row check sees it.
-struct RowCell {
-    const ReportControl *c;
-    TextWidths *fw;
-    int field;
-    double room;
-    qint64 lastDay; // the date of the row before, seen to fit: rows in date order repeat it
-    // A column's equal texts share one copy in the data: each is seen once
-    // (by where its letters stand and how many there are).
-    QHash<const QChar *, QPair<qsizetype, bool>> texts;
-};
-
-// Whether every value of a row is seen to fit its box on one line, without
-// making the band; false when one may not.
-bool rowFitsPlainly(const ReportData &data, int r, QVector<RowCell> &cells)
-{
-    for (RowCell &cell : cells) {
-        const ReportControl &c = *cell.c;
-        const QVariant v = data.value(r, cell.field);
-        const bool isDate = v.typeId() == QMetaType::QDate;
-        const qint64 day = isDate ? static_cast<const QDate *>(v.constData())->toJulianDay() : 0;
-        if (isDate && day == cell.lastDay)
-            continue;
-        bool plain;
-        if (numberPlainlyFits(*cell.fw, v, c.dataFormat(), cell.room)) {
-            plain = true;
-        } else if (v.typeId() == QMetaType::QString) {
-            const QString &t = *static_cast<const QString *>(v.constData());
-            auto known = cell.texts.constFind(t.constData());
-            if (known == cell.texts.constEnd() || known->first != t.size())
-                known = cell.texts.insert(t.constData(),
-                                          {t.size(), textFits(*cell.fw, t, cell.room) || oneNumberWord(t)});
-            plain = known->second;
-        } else {
-            // A number too wide for its box is still printed on one line.
-            const QString t = reportValueText(v, c.dataFormat());
-            plain = textFits(*cell.fw, t, cell.room) || oneNumberWord(t);
-        }
-        if (isDate)
-            cell.lastDay = plain ? day : std::numeric_limits<qint64>::min();
-        if (!plain)
-            return false;
-    }
-    return true;
-}
-
 } // namespace
 
 double Report::boxLeft(const ReportControl &c) const
@@ -1001,6 +954,9 @@ double Report::boxWidth(const ReportControl &c) const
             return it->second;
     return c.width();
 }
+
+// ---------------------------------------------------------------------------
+// layout, first: the room of the detail columns
 
 // A detail column as fitColumns() fits it, or a gap between two.
 struct ReportColumn {
@@ -1290,6 +1246,59 @@ void Report::moveColumnEdges(const QVector<ReportColumn> &cols)
         }
     }
 }
+
+// ---------------------------------------------------------------------------
+// layout, then: the rows' heights and the pages
+
+namespace {
+
+// A detail box with a data field, as the row check sees it.
+struct RowCell {
+    const ReportControl *c;
+    TextWidths *fw;
+    int field;
+    double room;
+    qint64 lastDay; // the date of the row before, seen to fit: rows in date order repeat it
+    // A column's equal texts share one copy in the data: each is seen once
+    // (by where its letters stand and how many there are).
+    QHash<const QChar *, QPair<qsizetype, bool>> texts;
+};
+
+// Whether every value of a row is seen to fit its box on one line, without
+// making the band; false when one may not.
+bool rowFitsPlainly(const ReportData &data, int r, QVector<RowCell> &cells)
+{
+    for (RowCell &cell : cells) {
+        const ReportControl &c = *cell.c;
+        const QVariant v = data.value(r, cell.field);
+        const bool isDate = v.typeId() == QMetaType::QDate;
+        const qint64 day = isDate ? static_cast<const QDate *>(v.constData())->toJulianDay() : 0;
+        if (isDate && day == cell.lastDay)
+            continue;
+        bool plain;
+        if (numberPlainlyFits(*cell.fw, v, c.dataFormat(), cell.room)) {
+            plain = true;
+        } else if (v.typeId() == QMetaType::QString) {
+            const QString &t = *static_cast<const QString *>(v.constData());
+            auto known = cell.texts.constFind(t.constData());
+            if (known == cell.texts.constEnd() || known->first != t.size())
+                known = cell.texts.insert(t.constData(),
+                                          {t.size(), textFits(*cell.fw, t, cell.room) || oneNumberWord(t)});
+            plain = known->second;
+        } else {
+            // A number too wide for its box is still printed on one line.
+            const QString t = reportValueText(v, c.dataFormat());
+            plain = textFits(*cell.fw, t, cell.room) || oneNumberWord(t);
+        }
+        if (isDate)
+            cell.lastDay = plain ? day : std::numeric_limits<qint64>::min();
+        if (!plain)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
 
 void Report::measureRows()
 {
