@@ -15,7 +15,7 @@
 #include "platform/singlewindow.h"
 #include "platform/version.h"
 #include "scratch/scratchrows.h"
-#include "trips/editkm.h"
+#include "scratch/tripcolumns.h"
 
 #include <QApplication>
 #include <QFileDialog>

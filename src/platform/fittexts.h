@@ -7,9 +7,9 @@
 // (QComboBox::AdjustToContents): it is as wide as its longest entry. Nothing
 // ever shrinks, so calling it again changes nothing.
 
+#include <QLabel>
+#include <QPushButton>
 #include <algorithm>
-
-class QWidget;
 
 namespace kelm {
 
@@ -22,13 +22,6 @@ void fitTexts(QWidget *window);
 // the title bar's icon and buttons on both sides, since many window managers
 // centre the title.
 int titleBarWidth(const QWidget *window);
-
-} // namespace kelm
-
-#include <QLabel>
-#include <QPushButton>
-
-namespace kelm {
 
 // A label or button at least as wide as its design asks, and wider when its
 // text needs it. (A widget's minimum width, once set, would hold a layout to it

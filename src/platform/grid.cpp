@@ -2,13 +2,13 @@
 
 #include "platform/database.h"
 #include "platform/prompts.h"
+#include "platform/textwidths.h"
 
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QLineEdit>
 #include <QPainter>
-#include <QSet>
 #include <QStyledItemDelegate>
 #include <QTextLayout>
 #include <QTimer>
@@ -725,57 +725,28 @@ int Grid::textWidthOf(int c)
     auto known = m_textWidths.constFind(c);
     if (known != m_textWidths.constEnd() && known->first == format)
         return known->second;
-    // Each text is first estimated by the sum of its letters' widths (kept per
-    // letter); only the texts that come near the widest estimate are measured
-    // as drawn, so a list of many thousand rows costs little more than a short one.
-    const QFontMetrics fm(font());
-    QHash<QChar, int> letters;
-    auto estimate = [&](const QString &t) {
-        int w = 0;
-        for (QChar ch : t) {
-            auto it = letters.constFind(ch);
-            if (it == letters.constEnd())
-                it = letters.insert(ch, fm.horizontalAdvance(ch));
-            w += *it;
-        }
-        return w;
-    };
+    TextWidths &widths = TextWidths::of(font());
+    WidestText widest;
     const int n = m_model->rowCount();
-    QVector<QPair<int, QString>> estimates;
-    estimates.reserve(n);
-    int most = 0;
     for (int r = 0; r < n; ++r) {
-        QString t = m_model->text(r, c);
-        const int e = estimate(t);
-        most = std::max(most, e);
-        estimates.append({e, std::move(t)});
+        const QString t = m_model->text(r, c);
+        widest.add(t, widths.estimate(t));
     }
-    // Shaping and kerning move a text's width by a few per cent at most.
-    const int near = most - most / 8 - 4;
-    int widest = 0;
-    QSet<QString> measured;
-    for (const auto &[e, t] : estimates) {
-        if (e < near)
-            continue;
-        if (!measured.contains(t)) {
-            measured.insert(t);
-            widest = std::max(widest, fm.horizontalAdvance(t));
-        }
-    }
-    m_textWidths.insert(c, {format, widest});
-    return widest;
+    const int w = qRound(widest.measured(widths));
+    m_textWidths.insert(c, {format, w});
+    return w;
 }
 
 void Grid::fitRowTexts(int row)
 {
     if (row < 0 || row >= m_model->rowCount())
         return;
-    const QFontMetrics fm(font());
+    const TextWidths &widths = TextWidths::of(font());
     for (int c = 0; c < m_model->columns(); ++c) {
         auto known = m_textWidths.find(c);
         if (known == m_textWidths.end())
             continue; // measured whole when next applied
-        const int w = fm.horizontalAdvance(m_model->text(row, c));
+        const int w = qRound(widths.measure(m_model->text(row, c)));
         if (w > known->second) {
             known->second = w;
             applyColumn(c);

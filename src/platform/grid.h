@@ -51,7 +51,9 @@ public:
 
     GridColumn &setCaption(const QString &text);
     QString caption() const;
-    // Width in twips (15 twips to a pixel).
+    // The design's width in twips (15 twips to a pixel), and what width() gives
+    // back: the least the column is shown; it is wider when its caption or its
+    // widest text needs more.
     GridColumn &setWidth(int twips);
     int width() const;
     // "###0", "###0.0", "###0.00", "###0.000" (decimal comma), "dd.mm.yyyy".

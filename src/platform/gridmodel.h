@@ -34,7 +34,7 @@ struct GridStyle {
 struct GridColumnDef {
     QString field;
     QString caption;
-    int width = 0;            // twips; 0 leaves the grid's own width
+    int width = 0;            // the least, twips; 0 leaves the grid's own width
     QString format;           // "###0", "###0.000", "###0.00", "dd.mm.yyyy"; empty: by value
     int textAlignment = 0;    // 0 left, 1 centred, 2 right
     int headerAlignment = 1;

@@ -35,7 +35,7 @@ QLabel *listLabel(QWidget *screen, const QString &name, const QString &text, boo
 // least minWidth wide when given, and always as wide as its caption.
 QPushButton *listButton(QWidget *screen, const QString &name, const QString &caption, int minWidth = 0);
 
-// One column of a list grid: its caption (centred over it), width in twips,
+// One column of a list grid: its caption (centred over it), least width in twips,
 // format (empty: none), text alignment (0 left, 1 centre, 2 right) and whether
 // its cells take typing.
 struct ListColumn {

@@ -3,10 +3,10 @@
 #include "dialogs/diainf.h"
 #include "platform/database.h"
 #include "platform/numbers.h"
+#include "platform/textwidths.h"
 #include "printing/reportpreview.h"
 
 #include <QFileInfo>
-#include <QFontMetricsF>
 #include <QMap>
 #include <QPageLayout>
 #include <QPageSize>
@@ -634,142 +634,14 @@ void Report::checkFields() const
         }
 }
 
-namespace {
-struct FontWidths;
-FontWidths &fontWidths(const QString &family, double points, bool bold);
-bool textFits(FontWidths &fw, const QString &t, double room);
-bool numberPlainlyFits(FontWidths &fw, const QVariant &v, const QString &format, double room);
-bool oneNumberWord(const QString &t);
-bool isTextKind(ReportControl::Kind k);
-QStringView widestNumberWord(FontWidths &fw, const QString &t, double *width);
-void widestParts(FontWidths &fw, const QString &t, double *paragraph, double *word);
-} // namespace
-
 void Report::layout()
 {
     if (m_laidOut)
         return;
     checkFields();
     fitColumns();
-    m_pages.clear();
-    m_rowHeights.clear();
-    auto find = [this](const char *name) { return findSection(QLatin1String(name)); };
-    const ReportSection *rhS = find("ReportHeader"), *phS = find("PageHeader"), *dtS = find("Detail");
-    const ReportSection *pfS = find("PageFooter"), *rfS = find("ReportFooter");
-    const double top = m_margins[2];
-    const double limit = paperHeight() - m_margins[3] - (pfS ? bandHeight(*pfS, -1) : 0.0);
-    const int rows = (m_hasData && dtS) ? m_data.rowCount() : 0;
-    // Each row's height: the band's, or more where a text runs on over more lines.
-    const double dh = dtS ? std::max(dtS->height(), 0) : 0;
-    bool grew = false;
-    QVector<float> heights(rows);
-    // A long report's rows are first seen to fit value by value, without making
-    // the band: captions and sums once, a number from its length in characters.
-    // Only a row with a text that may not fit has its band's height worked out.
-    struct Cell {
-        const ReportControl *c;
-        FontWidths *fw;
-        int field;
-        qint64 lastDay; // the date of the row before, seen to fit: rows in date order repeat it
-        // A column's equal texts share one copy in the data: each is seen once
-        // (by where its letters stand and how many there are).
-        QHash<const QChar *, QPair<qsizetype, bool>> texts;
-    };
-    QVector<Cell> cells;
-    bool eachByBand = false;
-    if (rows > 0)
-        for (auto &cp : dtS->controls()) {
-            const ReportControl &c = *cp;
-            if (!c.visible() || !isTextKind(c.kind()))
-                continue;
-            FontWidths &fw = fontWidths(c.fontFamily(), c.fontSize(), c.bold());
-            if (c.kind() == ReportControl::TextBox) {
-                if (c.dataField().isEmpty())
-                    continue;
-                if (c.wordWrap())
-                    eachByBand = true;
-                cells.append({&c, &fw, m_data.fieldIndex(c.dataField()), std::numeric_limits<qint64>::min(), {}});
-                continue;
-            }
-            const QString t = itemText(c, 0); // a caption or a sum: the same on every row
-            if (!t.isEmpty() && (c.wordWrap() || !textFits(fw, t, boxWidth(c) - 2 * kReportBoxPad)))
-                eachByBand = true;
-        }
-    for (int r = 0; r < rows; ++r) {
-        bool plain = !eachByBand;
-        for (int i = 0; plain && i < cells.size(); ++i) {
-            Cell &cell = cells[i];
-            const ReportControl &c = *cell.c;
-            const double room = boxWidth(c) - 2 * kReportBoxPad;
-            const QVariant v = m_data.value(r, cell.field);
-            const bool isDate = v.typeId() == QMetaType::QDate;
-            const qint64 day = isDate ? static_cast<const QDate *>(v.constData())->toJulianDay() : 0;
-            if (isDate && day == cell.lastDay)
-                continue;
-            if (numberPlainlyFits(*cell.fw, v, c.dataFormat(), room)) {
-                plain = true;
-            } else if (v.typeId() == QMetaType::QString) {
-                const QString &t = *static_cast<const QString *>(v.constData());
-                auto known = cell.texts.constFind(t.constData());
-                if (known == cell.texts.constEnd() || known->first != t.size())
-                    known = cell.texts.insert(t.constData(), {t.size(), textFits(*cell.fw, t, room) || oneNumberWord(t)});
-                plain = known->second;
-            } else {
-                // A number too wide for its box is still printed on one line.
-                const QString t = reportValueText(v, c.dataFormat());
-                plain = textFits(*cell.fw, t, room) || oneNumberWord(t);
-            }
-            if (isDate)
-                cell.lastDay = plain ? day : std::numeric_limits<qint64>::min();
-        }
-        heights[r] = plain ? float(dh) : float(bandHeight(*dtS, r));
-        grew = grew || heights[r] != float(dh);
-    }
-    if (grew)
-        m_rowHeights = heights;
-    int row = 0;
-    bool first = true;
-    for (;;) {
-        ReportPage pg;
-        pg.pageFooter = pfS != nullptr;
-        // A page that only carries the report footer has no columns to caption.
-        pg.pageHeader = phS && (first || row < rows);
-        double y = top;
-        if (first && rhS) {
-            pg.reportHeader = true;
-            y += bandHeight(*rhS, -1);
-        }
-        if (pg.pageHeader)
-            y += bandHeight(*phS, row < rows ? row : -1);
-        pg.firstRow = row;
-        int take = 0;
-        while (row < rows) {
-            const double h = grew ? double(heights[row]) : dh;
-            // A row taller than a page still has to go somewhere.
-            if (y + h > limit + 1e-9 && (take > 0 || pg.reportHeader))
-                break;
-            y += h;
-            ++row;
-            ++take;
-        }
-        pg.rowCount = take;
-        first = false;
-        if (row >= rows) {
-            if (!rfS) {
-                m_pages.append(pg);
-                break;
-            }
-            // The report footer is kept whole: when it does not fit under the last
-            // row it goes to a page of its own (where it is placed even if too tall).
-            const double rf = bandHeight(*rfS, rows ? rows - 1 : -1);
-            if (y + rf <= limit + 1e-9 || (take == 0 && !pg.reportHeader)) {
-                pg.reportFooter = true;
-                m_pages.append(pg);
-                break;
-            }
-        }
-        m_pages.append(pg);
-    }
+    measureRows();
+    breakPages();
     m_laidOut = true;
 }
 
@@ -827,86 +699,26 @@ static QFont reportFont(const QString &family, double points, bool bold);
 
 namespace {
 
-// Text widths in one font. Each character's advance is kept, so that the many
-// short cells of a long report are seen to fit without shaping them; a text
-// near its room is measured whole.
-struct FontWidths {
-    explicit FontWidths(const QFont &f) : font(f), fm(f)
-    {
-        std::fill(std::begin(latinCyrillic), std::end(latinCyrillic), -1.0);
-        for (const char ch : {'0', '1', '2', '3', '4', '5', '6', '7', '8', '9', ',', '.', '-'})
-            numberChar = std::max(numberChar, advance(QLatin1Char(ch)));
-    }
-    QFont font;
-    QFontMetricsF fm;
-    // Advances of the letters reports mostly hold, at hand; the rest in a hash.
-    double latinCyrillic[0x500];
-    QHash<char16_t, double> chars;
-    QHash<QString, double> whole;
-    // The widest of the characters a number is printed with.
-    double numberChar = 0;
-
-    double advance(QChar c)
-    {
-        const char16_t u = c.unicode();
-        if (u < std::size(latinCyrillic)) {
-            double &a = latinCyrillic[u];
-            if (a < 0)
-                a = fm.horizontalAdvance(c);
-            return a;
-        }
-        auto it = chars.constFind(u);
-        if (it == chars.constEnd())
-            it = chars.insert(u, fm.horizontalAdvance(c));
-        return *it;
-    }
-    double roughWidth(QStringView t)
-    {
-        double w = 0;
-        for (const QChar c : t)
-            w += advance(c);
-        return w;
-    }
-    // The sum of a text's character advances is taken for its width only with
-    // room to spare.
-    static double roughRoom(double room) { return room * 0.95 - 1; }
-
-    bool fits(const QString &t, double room)
-    {
-        double rough = 0;
-        for (const QChar c : t)
-            rough += advance(c);
-        if (rough <= roughRoom(room))
-            return true;
-        // A text near its room is shaped once: a column's dates and names repeat.
-        auto it = whole.constFind(t);
-        if (it == whole.constEnd()) {
-            if (whole.size() >= 20000)
-                whole.clear();
-            it = whole.insert(t, fm.horizontalAdvance(t));
-        }
-        return *it <= room;
-    }
-};
-
-FontWidths &fontWidths(const QString &family, double points, bool bold)
+// The widths of a report font, found by the terms a design gives it without
+// making the font again (a report asks for a handful of fonts row by row).
+TextWidths &fontWidths(const QString &family, double points, bool bold)
 {
     struct Entry {
         QString family;
         double points;
         bool bold;
-        std::unique_ptr<FontWidths> widths;
+        TextWidths *widths;
     };
-    static std::deque<Entry> cache; // a report uses a handful of fonts
-    for (Entry &e : cache)
+    static QVector<Entry> known;
+    for (const Entry &e : known)
         if (e.points == points && e.bold == bold && e.family == family)
             return *e.widths;
-    cache.push_back({family, points, bold, std::make_unique<FontWidths>(reportFont(family, points, bold))});
-    return *cache.back().widths;
+    known.append({family, points, bold, &TextWidths::of(reportFont(family, points, bold))});
+    return *known.last().widths;
 }
 
 // Whether a one-line text fits its room as bandHeight() sees it.
-bool textFits(FontWidths &fw, const QString &t, double room)
+bool textFits(TextWidths &fw, const QString &t, double room)
 {
     return t.isEmpty()
         || (!t.contains(QLatin1Char('\n')) && !t.contains(QLatin1Char('\r')) && fw.fits(t, room));
@@ -915,7 +727,7 @@ bool textFits(FontWidths &fw, const QString &t, double room)
 // Whether a number's text fits its room whatever its digits: its most characters
 // (sign, whole part, decimals) times the widest character of a number, with the
 // margin fits() keeps, so that no text need be made. False when not sure.
-bool numberPlainlyFits(FontWidths &fw, const QVariant &v, const QString &format, double room)
+bool numberPlainlyFits(TextWidths &fw, const QVariant &v, const QString &format, double room)
 {
     switch (v.typeId()) {
     case QMetaType::Int:
@@ -939,7 +751,7 @@ bool numberPlainlyFits(FontWidths &fw, const QVariant &v, const QString &format,
     for (double p = 10; p <= x + 1; p *= 10)
         ++whole;
     const int most = 1 + whole + (decimals > 0 ? decimals + 1 : 0);
-    return most * fw.numberChar <= FontWidths::roughRoom(room) - 0.01;
+    return most * fw.numberAdvance() <= TextWidths::estimateRoom(room) - 0.01;
 }
 
 // A number, a date or an amount with its unit ("9999999,99", "45,2л.", "1.3.2010",
@@ -971,7 +783,7 @@ bool isBreak(QChar c)
 
 // The widest number word of a text, from its characters' advances; width gets
 // its width (0 and an empty view when the text has none).
-QStringView widestNumberWord(FontWidths &fw, const QString &t, double *width)
+QStringView widestNumberWord(TextWidths &fw, const QString &t, double *width)
 {
     QStringView best;
     double most = 0;
@@ -984,7 +796,7 @@ QStringView widestNumberWord(FontWidths &fw, const QString &t, double *width)
             ++e;
         const QStringView w = QStringView(t).mid(i, e - i);
         if (!w.isEmpty() && isNumberWord(w)) {
-            const double x = fw.roughWidth(w);
+            const double x = fw.estimate(w);
             if (x > most) {
                 most = x;
                 best = w;
@@ -997,7 +809,7 @@ QStringView widestNumberWord(FontWidths &fw, const QString &t, double *width)
 }
 
 // The widest paragraph of a text and the widest word, from the characters' advances.
-void widestParts(FontWidths &fw, const QString &t, double *paragraph, double *word)
+void widestParts(TextWidths &fw, const QString &t, double *paragraph, double *word)
 {
     double para = 0, w = 0;
     *paragraph = *word = 0;
@@ -1019,7 +831,7 @@ void widestParts(FontWidths &fw, const QString &t, double *paragraph, double *wo
 // kReportLeastPoints at which that number fits.
 double fittedPoints(const QString &family, double points, bool bold, const QString &text, double room)
 {
-    FontWidths &fw = fontWidths(family, points, bold);
+    TextWidths &fw = fontWidths(family, points, bold);
     if (fw.fits(text, room))
         return points;
     double w = 0;
@@ -1047,7 +859,7 @@ QString withoutTrailingBlanks(QString s)
 // The text broken into lines no wider than `room`: at blanks, and inside a word
 // only when the word alone is wider; a number (with its unit) is never broken.
 // A carriage return or line feed always starts a new line.
-QStringList wrapText(const QString &text, FontWidths &fw, double room)
+QStringList wrapText(const QString &text, TextWidths &fw, double room)
 {
     QString t = text;
     t.replace(QLatin1String("\r\n"), QLatin1String("\n"));
@@ -1143,166 +955,161 @@ double Report::boxWidth(const ReportControl &c) const
     return c.width();
 }
 
-void Report::fitColumns()
+// ---------------------------------------------------------------------------
+// layout, first: the room of the detail columns
+
+// A detail column as fitColumns() fits it, or a gap between two.
+struct ReportColumn {
+    const ReportControl *c = nullptr; // none: a gap
+    double width = 0;
+    double used = 0;  // its widest line as set at its width, with the inner margins
+    double need = 0;  // its widest number with the inner margins, at its size
+    double least = 0; // what it keeps when texts run on: its numbers, its captions' words
+    QString number;   // that widest number, and the box whose font sets it
+    const ReportControl *numberBox = nullptr;
+};
+
+namespace {
+
+constexpr double kColumnSlack = 0.01; // room not worth moving an edge for, twips
+
+// The columns: the detail band's text boxes side by side, left to right, with
+// any gap between two kept as it is. None when there are fewer than two, or
+// when boxes stand above one another.
+QVector<ReportColumn> detailColumns(const ReportSection &det)
 {
-    m_boxes.clear();
-    const ReportSection *det = findSection(QStringLiteral("Detail"));
-    if (!det)
-        return;
-    // The columns: the detail band's text boxes side by side, left to right,
-    // with any gap between two kept as it is.
     QVector<const ReportControl *> boxes;
-    for (auto &cp : det->controls())
+    for (auto &cp : det.controls())
         if (cp->visible() && cp->kind() == ReportControl::TextBox && cp->width() > 0)
             boxes << cp.get();
     if (boxes.size() < 2)
-        return;
+        return {};
     std::sort(boxes.begin(), boxes.end(),
               [](const ReportControl *a, const ReportControl *b) { return a->left() < b->left(); });
-    struct Column {
-        const ReportControl *c = nullptr; // none: a gap
-        double width = 0;
-        double used = 0;  // its widest line as set at its width, with the inner margins
-        double need = 0;  // its widest number with the inner margins, at its size
-        double least = 0; // what it keeps when texts run on: its numbers, its captions' words
-        QString number;   // that widest number, and the box whose font sets it
-        const ReportControl *numberBox = nullptr;
-    };
-    QVector<Column> cols;
+    QVector<ReportColumn> cols;
     for (const ReportControl *b : boxes) {
         if (!cols.isEmpty()) {
             const int gap = b->left() - (cols.last().c->left() + cols.last().c->width());
             if (gap < 0)
-                return; // boxes above one another: no columns to fit
+                return {};
             if (gap > 0) {
-                Column g;
+                ReportColumn g;
                 g.width = gap;
                 cols << g;
             }
         }
-        Column col;
+        ReportColumn col;
         col.c = b;
         col.width = b->width();
         cols << col;
     }
-    const double pad2 = 2 * kReportBoxPad;
-    const int rows = m_hasData ? m_data.rowCount() : 0;
-    // What a column's texts and the captions and totals over it need.
-    for (Column &col : cols) {
-        if (!col.c)
-            continue;
-        double line = 0, number = 0;
-        QString widestLine;
-        auto measure = [&](const ReportControl &c, const QString &t, bool caption) {
-            FontWidths &fw = fontWidths(c.fontFamily(), c.fontSize(), c.bold());
-            double para = 0, word = 0, num = 0;
-            widestParts(fw, t, &para, &word);
-            const QStringView n = widestNumberWord(fw, t, &num);
-            QString widest = t;
-            // A text that runs on over more lines uses the room of its widest line.
-            const double room = c.width() - pad2;
-            if (c.wordWrap() || para > room * 0.95 - 1 || t.contains(QLatin1Char('\n'))
-                || t.contains(QLatin1Char('\r'))) {
-                para = 0;
-                for (const QString &l : wrapText(t, fw, room))
-                    if (const double w = fw.roughWidth(l); w > para) {
-                        para = w;
-                        widest = l;
-                    }
-            }
-            if (para > line) {
-                line = para;
-                widestLine = widest;
-            }
-            if (caption)
-                col.least = std::max(col.least, word + pad2);
-            if (num > number || (num > 0 && num == number && c.fontSize() < col.numberBox->fontSize())) {
-                number = num;
-                col.number = n.toString();
-                col.numberBox = &c;
-            }
-        };
-        const ReportControl &c = *col.c;
-        const int field = c.dataField().isEmpty() || !m_hasData ? -1 : m_data.fieldIndex(c.dataField());
-        if (field >= 0) {
-            // Numbers of a format grow with their size: the largest on either
-            // side of zero is measured; each distinct text once; dates and
-            // flags print at one width.
-            double most[2] = {-1, -1};
-            bool date = false, flag = false;
-            QHash<const QChar *, qsizetype> texts;
-            for (int r = 0; r < rows; ++r) {
-                const QVariant v = m_data.value(r, field);
-                switch (v.typeId()) {
-                case QMetaType::UnknownType:
-                    break;
-                case QMetaType::Int:
-                case QMetaType::LongLong:
-                case QMetaType::Double:
-                    if (c.dataFormat().isEmpty() && v.typeId() == QMetaType::Double) {
-                        measure(c, reportValueText(v), false);
-                    } else {
-                        const double x = v.toDouble();
-                        if (std::isfinite(x))
-                            most[x < 0] = std::max(most[x < 0], std::fabs(x));
-                        else
-                            measure(c, reportValueText(v, c.dataFormat()), false);
-                    }
-                    break;
-                case QMetaType::QDate:
-                    date = true;
-                    break;
-                case QMetaType::Bool:
-                    flag = flag || v.toBool();
-                    break;
-                case QMetaType::QString: {
-                    const QString &t = *static_cast<const QString *>(v.constData());
-                    auto known = texts.constFind(t.constData());
-                    if (known == texts.constEnd() || *known != t.size()) {
-                        texts.insert(t.constData(), t.size());
-                        measure(c, t, false);
-                    }
-                    break;
+    return cols;
+}
+
+// What the texts of a column and of the captions and totals over it need,
+// taken text by text in the font of the box each stands in.
+struct ColumnTexts {
+    WidestText lines;           // their lines, as set at their boxes' widths
+    double number = 0;          // their widest number word
+    QString numberText;
+    const ReportControl *numberBox = nullptr;
+    double least = 0;           // the widest word of a caption, with the inner margins
+
+    void take(const ReportControl &c, const QString &t, bool caption)
+    {
+        const double pad2 = 2 * kReportBoxPad;
+        TextWidths &fw = fontWidths(c.fontFamily(), c.fontSize(), c.bold());
+        double para = 0, word = 0, num = 0;
+        widestParts(fw, t, &para, &word);
+        const QStringView n = widestNumberWord(fw, t, &num);
+        QString widest = t;
+        // A text that runs on over more lines uses the room of its widest line.
+        const double room = c.width() - pad2;
+        if (c.wordWrap() || para > TextWidths::estimateRoom(room) || t.contains(QLatin1Char('\n'))
+            || t.contains(QLatin1Char('\r'))) {
+            para = 0;
+            for (const QString &l : wrapText(t, fw, room))
+                if (const double w = fw.estimate(l); w > para) {
+                    para = w;
+                    widest = l;
                 }
-                default:
-                    measure(c, reportValueText(v, c.dataFormat()), false);
-                    break;
-                }
-            }
-            if (most[0] >= 0)
-                measure(c, reportValueText(QVariant(most[0]), c.dataFormat()), false);
-            if (most[1] >= 0)
-                measure(c, reportValueText(QVariant(-most[1]), c.dataFormat()), false);
-            if (date)
-                measure(c, reportValueText(QVariant(QDate(2000, 12, 31))), false);
-            if (flag)
-                measure(c, reportTrueMark(), false);
         }
-        // Captions and totals standing exactly over the column.
-        for (const char *name : {"PageHeader", "ReportFooter"})
-            if (const ReportSection *s = findSection(QLatin1String(name)))
-                for (auto &op : s->controls())
-                    if (op->visible() && isTextKind(op->kind()) && op->left() == c.left()
-                        && op->width() == c.width())
-                        measure(*op, itemText(*op, rows ? rows - 1 : -1), true);
-        // The widest texts measured whole, as they are printed.
-        if (!widestLine.isEmpty())
-            line = std::max(line,
-                            fontWidths(c.fontFamily(), c.fontSize(), c.bold()).fm.horizontalAdvance(widestLine));
-        if (const ReportControl *nb = col.numberBox) {
-            FontWidths &fw = fontWidths(nb->fontFamily(), nb->fontSize(), nb->bold());
-            number = std::max(number, fw.fm.horizontalAdvance(col.number));
+        lines.add(widest, para);
+        if (caption)
+            least = std::max(least, word + pad2);
+        if (num > number || (num > 0 && num == number && c.fontSize() < numberBox->fontSize())) {
+            number = num;
+            numberText = n.toString();
+            numberBox = &c;
         }
-        col.used = line + pad2;
-        col.need = number > 0 ? number + pad2 : 0;
-        col.least = std::max(col.least, col.need);
     }
+};
+
+// Hands each text of a data column that may be its widest to `take`: each
+// distinct text once; of the numbers of a format, which grow with their size,
+// the largest on either side of zero; dates and flags print at one width.
+template <class Take>
+void forWidestValueTexts(const ReportData &data, int field, const QString &format, Take take)
+{
+    double most[2] = {-1, -1};
+    bool date = false, flag = false;
+    QHash<const QChar *, qsizetype> texts;
+    for (int r = 0; r < data.rowCount(); ++r) {
+        const QVariant v = data.value(r, field);
+        switch (v.typeId()) {
+        case QMetaType::UnknownType:
+            break;
+        case QMetaType::Int:
+        case QMetaType::LongLong:
+        case QMetaType::Double:
+            if (format.isEmpty() && v.typeId() == QMetaType::Double) {
+                take(reportValueText(v));
+            } else {
+                const double x = v.toDouble();
+                if (std::isfinite(x))
+                    most[x < 0] = std::max(most[x < 0], std::fabs(x));
+                else
+                    take(reportValueText(v, format));
+            }
+            break;
+        case QMetaType::QDate:
+            date = true;
+            break;
+        case QMetaType::Bool:
+            flag = flag || v.toBool();
+            break;
+        case QMetaType::QString: {
+            const QString &t = *static_cast<const QString *>(v.constData());
+            auto known = texts.constFind(t.constData());
+            if (known == texts.constEnd() || *known != t.size()) {
+                texts.insert(t.constData(), t.size());
+                take(t);
+            }
+            break;
+        }
+        default:
+            take(reportValueText(v, format));
+            break;
+        }
+    }
+    if (most[0] >= 0)
+        take(reportValueText(QVariant(most[0]), format));
+    if (most[1] >= 0)
+        take(reportValueText(QVariant(-most[1]), format));
+    if (date)
+        take(reportValueText(QVariant(QDate(2000, 12, 31))));
+    if (flag)
+        take(reportTrueMark());
+}
+
+// 1. A column whose number does not fit takes the room its neighbours leave
+// unused, nearest first. True when an edge moved.
+bool lendUnusedRoom(QVector<ReportColumn> &cols)
+{
     const int n = int(cols.size());
     bool moved = false;
-    constexpr double kSlack = 0.01; // room not worth moving an edge for, twips
-    // 1. The room the neighbours leave unused, nearest first.
     auto spare = [&cols](int j) {
-        const Column &o = cols[j];
+        const ReportColumn &o = cols[j];
         return o.c ? std::max(0.0, o.width - std::max(o.used, o.least)) : 0.0;
     };
     for (int i = 0; i < n; ++i) {
@@ -1312,7 +1119,7 @@ void Report::fitColumns()
                 if (j < 0 || j >= n || missing <= 0)
                     continue;
                 const double t = std::min(missing, spare(j));
-                if (t <= kSlack)
+                if (t <= kColumnSlack)
                     continue;
                 cols[j].width -= t;
                 cols[i].width += t;
@@ -1320,23 +1127,31 @@ void Report::fitColumns()
                 moved = true;
             }
     }
-    // 2. and 3. A number that fits at the least size is set smaller (when the
-    // page is laid out); one that does not takes the room it needs at the least
-    // size from the columns whose texts may run on, the most room first.
+    return moved;
+}
+
+// 2. and 3. A number that fits at the least size is set smaller (when the page
+// is laid out); one that does not takes the room it needs at the least size
+// from the columns whose texts may run on, the most room first. True when an
+// edge moved.
+bool giveRoomAtLeastSize(QVector<ReportColumn> &cols)
+{
+    const int n = int(cols.size());
+    bool moved = false;
     for (int i = 0; i < n; ++i) {
-        Column &col = cols[i];
+        ReportColumn &col = cols[i];
         if (!col.c || col.need <= col.width || !col.numberBox)
             continue;
         const ReportControl &nb = *col.numberBox;
-        const double atLeast = fontWidths(nb.fontFamily(), std::min(kReportLeastPoints, nb.fontSize()), nb.bold())
-                                   .fm.horizontalAdvance(col.number)
-            + pad2;
+        const double atLeast =
+            fontWidths(nb.fontFamily(), std::min(kReportLeastPoints, nb.fontSize()), nb.bold()).measure(col.number)
+            + 2 * kReportBoxPad;
         if (atLeast <= col.width)
             continue;
         double missing = atLeast - col.width;
         while (missing > 0) {
             int best = -1;
-            double most = kSlack;
+            double most = kColumnSlack;
             for (int j = 0; j < n; ++j)
                 if (j != i && cols[j].c && cols[j].width - cols[j].least > most) {
                     best = j;
@@ -1351,9 +1166,59 @@ void Report::fitColumns()
             moved = true;
         }
     }
-    if (!moved)
+    return moved;
+}
+
+} // namespace
+
+void Report::fitColumns()
+{
+    m_boxes.clear();
+    const ReportSection *det = findSection(QStringLiteral("Detail"));
+    if (!det)
         return;
+    QVector<ReportColumn> cols = detailColumns(*det);
+    for (ReportColumn &col : cols)
+        if (col.c)
+            measureColumn(col);
+    const bool lent = lendUnusedRoom(cols);
+    const bool given = giveRoomAtLeastSize(cols);
+    if (lent || given)
+        moveColumnEdges(cols);
+}
+
+void Report::measureColumn(ReportColumn &col)
+{
+    const ReportControl &c = *col.c;
+    const int rows = m_hasData ? m_data.rowCount() : 0;
+    ColumnTexts texts;
+    const int field = c.dataField().isEmpty() || !m_hasData ? -1 : m_data.fieldIndex(c.dataField());
+    if (field >= 0)
+        forWidestValueTexts(m_data, field, c.dataFormat(), [&](const QString &t) { texts.take(c, t, false); });
+    // Captions and totals standing exactly over the column.
+    for (const char *name : {"PageHeader", "ReportFooter"})
+        if (const ReportSection *s = findSection(QLatin1String(name)))
+            for (auto &op : s->controls())
+                if (op->visible() && isTextKind(op->kind()) && op->left() == c.left() && op->width() == c.width())
+                    texts.take(*op, itemText(*op, rows ? rows - 1 : -1), true);
+    // The widest texts measured whole, as they are printed.
+    const double line = std::max(texts.lines.widestEstimate(),
+                                 texts.lines.measured(fontWidths(c.fontFamily(), c.fontSize(), c.bold())));
+    double number = texts.number;
+    if (const ReportControl *nb = texts.numberBox)
+        number = std::max(number, fontWidths(nb->fontFamily(), nb->fontSize(), nb->bold()).measure(texts.numberText));
+    const double pad2 = 2 * kReportBoxPad;
+    col.used = line + pad2;
+    col.need = number > 0 ? number + pad2 : 0;
+    col.least = std::max(texts.least, col.need);
+    col.number = texts.numberText;
+    col.numberBox = texts.numberBox;
+}
+
+void Report::moveColumnEdges(const QVector<ReportColumn> &cols)
+{
     // Where the columns meet now; whatever stands on such a line moves with it.
+    const int n = int(cols.size());
     QHash<int, double> edges;
     double x = cols.first().c->left();
     edges.insert(int(x), x);
@@ -1379,6 +1244,156 @@ void Report::fitColumns()
             if (std::fabs(box.first - l) > 1e-6 || std::fabs(box.second - c.width()) > 1e-6)
                 m_boxes.insert(&c, box);
         }
+    }
+}
+
+// ---------------------------------------------------------------------------
+// layout, then: the rows' heights and the pages
+
+namespace {
+
+// A detail box with a data field, as the row check sees it.
+struct RowCell {
+    const ReportControl *c;
+    TextWidths *fw;
+    int field;
+    double room;
+    qint64 lastDay; // the date of the row before, seen to fit: rows in date order repeat it
+    // A column's equal texts share one copy in the data: each is seen once
+    // (by where its letters stand and how many there are).
+    QHash<const QChar *, QPair<qsizetype, bool>> texts;
+};
+
+// Whether every value of a row is seen to fit its box on one line, without
+// making the band; false when one may not.
+bool rowFitsPlainly(const ReportData &data, int r, QVector<RowCell> &cells)
+{
+    for (RowCell &cell : cells) {
+        const ReportControl &c = *cell.c;
+        const QVariant v = data.value(r, cell.field);
+        const bool isDate = v.typeId() == QMetaType::QDate;
+        const qint64 day = isDate ? static_cast<const QDate *>(v.constData())->toJulianDay() : 0;
+        if (isDate && day == cell.lastDay)
+            continue;
+        bool plain;
+        if (numberPlainlyFits(*cell.fw, v, c.dataFormat(), cell.room)) {
+            plain = true;
+        } else if (v.typeId() == QMetaType::QString) {
+            const QString &t = *static_cast<const QString *>(v.constData());
+            auto known = cell.texts.constFind(t.constData());
+            if (known == cell.texts.constEnd() || known->first != t.size())
+                known = cell.texts.insert(t.constData(),
+                                          {t.size(), textFits(*cell.fw, t, cell.room) || oneNumberWord(t)});
+            plain = known->second;
+        } else {
+            // A number too wide for its box is still printed on one line.
+            const QString t = reportValueText(v, c.dataFormat());
+            plain = textFits(*cell.fw, t, cell.room) || oneNumberWord(t);
+        }
+        if (isDate)
+            cell.lastDay = plain ? day : std::numeric_limits<qint64>::min();
+        if (!plain)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+void Report::measureRows()
+{
+    m_rowHeights.clear();
+    const ReportSection *dtS = findSection(QStringLiteral("Detail"));
+    const int rows = (m_hasData && dtS) ? m_data.rowCount() : 0;
+    if (rows == 0)
+        return;
+    // A long report's rows are first seen to fit value by value, without making
+    // the band: captions and sums once, a number from its length in characters.
+    // Only a row with a text that may not fit has its band's height worked out.
+    QVector<RowCell> cells;
+    bool eachByBand = false;
+    for (auto &cp : dtS->controls()) {
+        const ReportControl &c = *cp;
+        if (!c.visible() || !isTextKind(c.kind()))
+            continue;
+        TextWidths &fw = fontWidths(c.fontFamily(), c.fontSize(), c.bold());
+        const double room = boxWidth(c) - 2 * kReportBoxPad;
+        if (c.kind() == ReportControl::TextBox) {
+            if (c.dataField().isEmpty())
+                continue;
+            if (c.wordWrap())
+                eachByBand = true;
+            cells.append({&c, &fw, m_data.fieldIndex(c.dataField()), room, std::numeric_limits<qint64>::min(), {}});
+            continue;
+        }
+        const QString t = itemText(c, 0); // a caption or a sum: the same on every row
+        if (!t.isEmpty() && (c.wordWrap() || !textFits(fw, t, room)))
+            eachByBand = true;
+    }
+    // Each row's height: the band's, or more where a text runs on over more lines.
+    const double dh = std::max(dtS->height(), 0);
+    bool grew = false;
+    QVector<float> heights(rows);
+    for (int r = 0; r < rows; ++r) {
+        heights[r] = !eachByBand && rowFitsPlainly(m_data, r, cells) ? float(dh) : float(bandHeight(*dtS, r));
+        grew = grew || heights[r] != float(dh);
+    }
+    if (grew)
+        m_rowHeights = heights;
+}
+
+void Report::breakPages()
+{
+    m_pages.clear();
+    auto find = [this](const char *name) { return findSection(QLatin1String(name)); };
+    const ReportSection *rhS = find("ReportHeader"), *phS = find("PageHeader"), *dtS = find("Detail");
+    const ReportSection *pfS = find("PageFooter"), *rfS = find("ReportFooter");
+    const double top = m_margins[2];
+    const double limit = paperHeight() - m_margins[3] - (pfS ? bandHeight(*pfS, -1) : 0.0);
+    const int rows = (m_hasData && dtS) ? m_data.rowCount() : 0;
+    const double dh = dtS ? std::max(dtS->height(), 0) : 0;
+    int row = 0;
+    bool first = true;
+    for (;;) {
+        ReportPage pg;
+        pg.pageFooter = pfS != nullptr;
+        // A page that only carries the report footer has no columns to caption.
+        pg.pageHeader = phS && (first || row < rows);
+        double y = top;
+        if (first && rhS) {
+            pg.reportHeader = true;
+            y += bandHeight(*rhS, -1);
+        }
+        if (pg.pageHeader)
+            y += bandHeight(*phS, row < rows ? row : -1);
+        pg.firstRow = row;
+        int take = 0;
+        while (row < rows) {
+            const double h = m_rowHeights.isEmpty() ? dh : double(m_rowHeights[row]);
+            // A row taller than a page still has to go somewhere.
+            if (y + h > limit + 1e-9 && (take > 0 || pg.reportHeader))
+                break;
+            y += h;
+            ++row;
+            ++take;
+        }
+        pg.rowCount = take;
+        first = false;
+        if (row >= rows) {
+            if (!rfS) {
+                m_pages.append(pg);
+                break;
+            }
+            // The report footer is kept whole: when it does not fit under the last
+            // row it goes to a page of its own (where it is placed even if too tall).
+            const double rf = bandHeight(*rfS, rows ? rows - 1 : -1);
+            if (y + rf <= limit + 1e-9 || (take == 0 && !pg.reportHeader)) {
+                pg.reportFooter = true;
+                m_pages.append(pg);
+                break;
+            }
+        }
+        m_pages.append(pg);
     }
 }
 
@@ -1434,11 +1449,11 @@ QVector<ReportItem> Report::sectionItems(const ReportSection &s, double top, int
         if (isTextKind(c.kind()) && !it.text.isEmpty()) {
             const double room = reportTextRoom(it);
             it.fontSize = fittedPoints(it.fontFamily, it.fontSize, it.bold, it.text, room);
-            FontWidths &fw = fontWidths(it.fontFamily, it.fontSize, it.bold);
+            TextWidths &fw = fontWidths(it.fontFamily, it.fontSize, it.bold);
             // A paragraph stands from the box's top; a one-line text in the box's middle.
             const bool block = it.wordWrap || it.text.contains(QLatin1Char('\n')) || it.text.contains(QLatin1Char('\r'));
             it.lines = !block && fw.fits(it.text, room) ? QStringList{it.text} : wrapText(it.text, fw, room);
-            it.lineHeight = fw.fm.lineSpacing();
+            it.lineHeight = fw.metrics().lineSpacing();
             const double h = c.height();
             it.fromTop = block;
             it.firstLineTop = block ? 0 : (h - it.lineHeight) / 2;

@@ -35,6 +35,7 @@ namespace kelm {
 
 class Recordset;
 class Report;
+struct ReportColumn; // a detail column as the layout fits it (report.cpp)
 class ReportPreview;
 
 class ReportError : public std::runtime_error {
@@ -369,8 +370,15 @@ private:
     QVector<ReportItem> sectionItems(const ReportSection &s, double top, int row, double *height = nullptr);
     // The printed height of a band for a row.
     double bandHeight(const ReportSection &s, int row);
-    // Gives the detail columns the room their numbers need (see layout()).
+    // The passes of layout(), in order. fitColumns() gives the detail columns
+    // the room their numbers need: it measures each column, then moves the
+    // edges where columns meet (see layout()). measureRows() finds each row's
+    // printed height; breakPages() deals the rows out to pages.
     void fitColumns();
+    void measureColumn(ReportColumn &col);
+    void moveColumnEdges(const QVector<ReportColumn> &cols);
+    void measureRows();
+    void breakPages();
     // Where a control stands across the page for this fill, twips within the
     // report's width: its design place, or the one fitColumns() gave it.
     double boxLeft(const ReportControl &c) const;

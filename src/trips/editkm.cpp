@@ -7,6 +7,7 @@
 #include "platform/grid.h"
 #include "platform/listframe.h"
 #include "platform/version.h"
+#include "scratch/tripcolumns.h"
 #include "trips/amounts.h"
 #include "trips/tripsave.h"
 
@@ -157,19 +158,6 @@ void EditKM::done(int result)
     if (!GridEX1->commitRow())
         return;
     QDialog::done(result);
-}
-
-void setTripGridColumns(Grid *grid)
-{
-    // (A date in the grid's bold face needs a little more than 1200 twips.)
-    setListColumns(grid, {{"Дата", 1400, "", 0, false},
-                          {"Маршрут", 2600, "", 0, false},
-                          {"Товар", 2500, "", 0, false},
-                          {"Кола", 1200, "", 1, false},
-                          {"Км", 750, "", 2, true},
-                          {"Тонаж", 900, "###0.000", 2, false},
-                          {"Тар.", 750, "###0.000", 2, true},
-                          {"Сума", 1100, "###0.00", 2, false}});
 }
 
 void showEditKM()

@@ -48,11 +48,6 @@ private:
     Recordset adoRS;
 };
 
-// The columns of a grid of trips whose kilometres and tariffs may be corrected
-// (this screen and the client statement): date, route, goods, car, km, tons,
-// tariff, amount; only km and tariff take typing.
-void setTripGridColumns(Grid *grid);
-
 // Shows the kilometre correction modally for DiaSeek's car and period.
 void showEditKM();
 
