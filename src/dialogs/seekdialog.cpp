@@ -8,14 +8,12 @@
 #include "platform/fittexts.h"
 #include "platform/numbers.h"
 
-#include <QAbstractItemView>
 #include <QApplication>
 #include <QEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QStyle>
 #include <QTimer>
 
 #include <algorithm>
@@ -93,7 +91,7 @@ SeekCombo::SeekCombo(QWidget *parent) : QComboBox(parent)
     setMaxVisibleItems(12);
     // A driver's code and name, a client's name: the box is as wide as its
     // longest entry (the form makes room for it).
-    setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    fitListToEntries(this);
     // What is typed is what is searched: no completion, which would turn a
     // typed "0" or a car's first letters into the first entry they begin and
     // search for that. An entry becomes the text only when it is picked.
@@ -103,12 +101,7 @@ SeekCombo::SeekCombo(QWidget *parent) : QComboBox(parent)
 void SeekCombo::showPopup()
 {
     Q_EMIT droppedDown();
-    // The drop-down shows the longest entry whole too, beside its scroll bar.
-    QAbstractItemView *list = view();
-    int width = list->sizeHintForColumn(0) + 2 * list->frameWidth();
-    if (count() > maxVisibleItems())
-        width += list->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list);
-    list->setMinimumWidth(width);
+    fitListToEntries(this);
     QComboBox::showPopup();
 }
 

@@ -9,6 +9,7 @@
 #include "fleet/rowdlistrules.h"
 #include "platform/boxlength.h"
 #include "platform/dataform.h"
+#include "platform/fittexts.h"
 #include "platform/numbers.h"
 #include "platform/version.h"
 
@@ -405,6 +406,7 @@ void RowdList::fillLists()
     ComboNameShof->clear();
     ComboKola->clear();
     FillCombo(ComboNameShof, QStringLiteral("SELECT DISTINCT ime FROM shof"), QStringLiteral("ime"));
+    fitListToEntries(ComboNameShof);
     FillCombo(ComboKola, QStringLiteral("SELECT DISTINCT Kola FROM Config"), QStringLiteral("Kola"));
 }
 

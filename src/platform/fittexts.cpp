@@ -1,6 +1,7 @@
 #include "platform/fittexts.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QFontDatabase>
 #include <QFontMetrics>
@@ -89,6 +90,18 @@ int titleBarWidth(const QWidget *window)
     // more, with the gaps between).
     const int button = window->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, window);
     return text + 2 * (2 * button + button / 2);
+}
+
+void fitListToEntries(QComboBox *box)
+{
+    box->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    // A layout hands out room by the least size: the least is the longest entry.
+    box->setMinimumWidth(box->sizeHint().width());
+    QAbstractItemView *list = box->view();
+    int width = list->sizeHintForColumn(0) + 2 * list->frameWidth();
+    if (box->count() > box->maxVisibleItems())
+        width += list->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list);
+    list->setMinimumWidth(width);
 }
 
 } // namespace kelm

@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <algorithm>
 
+class QComboBox;
+
 namespace kelm {
 
 // Fits the texts of a window and of every frame in it; call it once the texts
@@ -22,6 +24,12 @@ void fitTexts(QWidget *window);
 // the title bar's icon and buttons on both sides, since many window managers
 // centre the title.
 int titleBarWidth(const QWidget *window);
+
+// A list box of names or codes the user must read whole (a driver's code and
+// name): the box asks for the width of its longest entry (its layout, or
+// fitTexts, makes room) and its drop-down is at least as wide as that entry,
+// beside its scroll bar. Call it again when the entries change.
+void fitListToEntries(QComboBox *box);
 
 // A label or button at least as wide as its design asks, and wider when its
 // text needs it. (A widget's minimum width, once set, would hold a layout to it

@@ -6,6 +6,7 @@
 #include "dialogs/messages.h"
 #include "platform/boxlength.h"
 #include "platform/dataform.h"
+#include "platform/fittexts.h"
 #include "platform/singlewindow.h"
 #include "trips/insidekursrules.h"
 #include "trips/sendresive.h"
@@ -66,7 +67,8 @@ InsideKurs::InsideKurs(QWidget *parent) : QDialog(parent)
         c->setObjectName(QLatin1String(name));
         c->setEditable(true);
         c->setInsertPolicy(QComboBox::NoInsert);
-        // As wide as the box it stands for, whatever the longest entry.
+        // At least as wide as the box it stands for; wider for a longer entry
+        // once the list is filled (fitListToEntries).
         c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
         c->setMinimumContentsLength(6);
         return c;
@@ -333,6 +335,7 @@ void InsideKurs::fillLists()
         // The list starts with the note's own value (empty for a new note).
         l.combo->setCurrentIndex(-1);
         l.combo->setEditText(l.box->text());
+        fitListToEntries(l.combo);
     }
 }
 

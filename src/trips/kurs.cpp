@@ -8,6 +8,7 @@
 #include "dialogs/mousepointer.h"
 #include "platform/boxlength.h"
 #include "platform/dataform.h"
+#include "platform/fittexts.h"
 #include "platform/numbers.h"
 #include "platform/version.h"
 
@@ -279,6 +280,10 @@ bool Kurs::load()
         Combo5->setCurrentIndex(-1);
         Combo5->clearEditText();
         drivers.close();
+        // A driver's code and name show whole, however long the name.
+        fitListToEntries(Combo5);
+        QWidget *cell = Combo5->parentWidget();
+        cell->setFixedWidth(std::max(cell->minimumWidth(), Combo5->sizeHint().width()));
         fillPickLists();
         setNormalPointer();
     } catch (const DbError &e) {

@@ -17,7 +17,10 @@
 #include "common/globals.h"
 #include "scratch/temptable.h"
 #include "testdb.h"
+#include "fleet/rowdlist.h"
 #include "trips/editkm.h"
+#include "trips/insidekurs.h"
+#include "trips/kurs.h"
 #include "trips/sendresive.h"
 #include "warehouse/nalichsk.h"
 #include "warehouse/sklad.h"
@@ -308,7 +311,37 @@ void TestWidestValues::driverListsShowTheWidestDriverWhole()
     QVERIFY(QTest::qWaitForWindowExposed(&dai));
     lookAt(dai.grab(), "dai-driver.png");
     checkEntryWhole(dai.Combo1, kDriver, "DAI");
+    if (QTest::currentTestFailed())
+        return;
     QVERIFY2(mc.shown.isEmpty(), qPrintable(mc.shown.value(0).text));
+    // The record screens that take a driver: the trip editor, a consignment
+    // note being added, a waybill sheet being added.
+    gSeekMode = QStringLiteral("NewKurs");
+    Kurs kurs;
+    QVERIFY(kurs.load());
+    kurs.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&kurs));
+    lookAt(kurs.grab(), "kurs-driver.png");
+    checkEntryWhole(kurs.Combo5, entry, "Kurs");
+    if (QTest::currentTestFailed())
+        return;
+    InsideKurs inside;
+    QVERIFY(inside.load());
+    inside.show();
+    inside.form()->cmdAdd();
+    QTest::qWait(50); // the layout takes the lists' new widths
+    auto *note = inside.findChild<QComboBox *>(QStringLiteral("ComboNameShof"));
+    lookAt(inside.grab(), "insidekurs-driver.png");
+    checkEntryWhole(note, kDriver, "InsideKurs");
+    if (QTest::currentTestFailed())
+        return;
+    RowdList sheets;
+    QVERIFY(sheets.load());
+    sheets.show();
+    sheets.sheetForm()->cmdAdd();
+    QTest::qWait(50);
+    lookAt(sheets.grab(), "rowdlist-driver.png");
+    checkEntryWhole(sheets.ComboNameShof, kDriver, "RowdList");
 }
 
 QTEST_MAIN(TestWidestValues)
