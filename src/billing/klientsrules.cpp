@@ -56,10 +56,6 @@ QVector<QVector<QVariant>> byRouteThenDate(const QVector<QVector<QVariant>> &row
     return out;
 }
 
-const QString kKmFirst = QStringLiteral("Грешни километри!");
-const QString kKmSecond = QStringLiteral("Моля, въведете километрите на курса с цяло число, не по-малко от 0!");
-const QString kTariffFirst = QStringLiteral("Грешна тарифа!");
-const QString kTariffSecond = QStringLiteral("Моля, въведете тарифата на курса с число, не по-малко от 0!");
 
 } // namespace
 
@@ -77,26 +73,10 @@ VatFooter vatOnTop(double net)
     return f;
 }
 
-QString statementKmRefusal(const QString &typed)
-{
-    const auto x = parseBounded(typed, limits::kKm);
-    if (!x || *x < 0 || *x != std::floor(*x))
-        return withBoundLine(joinLines({kKmFirst, kKmSecond}), typed, limits::kKm);
-    return QString();
-}
-
-QString statementTariffRefusal(const QString &typed)
-{
-    const auto x = parseBounded(typed, limits::kPrice);
-    if (!x || *x < 0)
-        return withBoundLine(joinLines({kTariffFirst, kTariffSecond}), typed, limits::kPrice);
-    return QString();
-}
-
 QString statementCellRefusal(StatementCell cell, const QString &typed, double km, double ton, double tariff)
 {
     const bool isKm = cell == StatementCell::Km;
-    if (const QString alone = isKm ? statementKmRefusal(typed) : statementTariffRefusal(typed); !alone.isEmpty())
+    if (const QString alone = isKm ? kmRefusal(typed) : tariffRefusal(typed); !alone.isEmpty())
         return alone;
     const double x = *parseBounded(typed, isKm ? limits::kKm : limits::kPrice);
     return tripAmountRefusal(statementAmount(isKm ? x : km, ton, isKm ? tariff : x));

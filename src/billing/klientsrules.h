@@ -58,12 +58,8 @@ using RowProgress = std::function<void(int done, int total)>;
 double statementAmount(double km, double ton, double tariff);
 VatFooter vatOnTop(double net);
 
-// Checks of a corrected "Км" (a whole number ≥ 0) and "Тар." (a number ≥ 0),
-// both within the bounds of their kind: the refusing message, "" to accept.
-QString statementKmRefusal(const QString &typed);
-QString statementTariffRefusal(const QString &typed);
-
-// A corrected cell of a statement row: the typed text checked alone, then in
+// A corrected cell of a statement row: the typed text checked alone, as a trip's
+// kilometres (a whole number ≥ 0) or tariff (a number ≥ 0) are, then in
 // place of the row's kilometres or tariff, where the row's amount (km × tons ×
 // tariff) must stay within an amount of money, as a trip's must. km, ton and
 // tariff are the row's values as they stand. The refusing message, "" to accept.

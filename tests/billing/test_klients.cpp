@@ -2,6 +2,7 @@
 #include "billing/klientsfile.h"
 #include "billing/klientsreport.h"
 #include "billing/klientsrules.h"
+#include "trips/tripsave.h"
 #include "common/globals.h"
 #include "dialogs/diaseekall.h"
 #include "dialogs/dialog.h"
@@ -163,13 +164,13 @@ void TestKlients::rules()
     QCOMPARE(g.total, 0.06);
 
     for (const char *ok : {"0", "70000", " 120 ", "12,0"})
-        QVERIFY2(statementKmRefusal(QString::fromUtf8(ok)).isEmpty(), ok);
+        QVERIFY2(kmRefusal(QString::fromUtf8(ok)).isEmpty(), ok);
     for (const char *bad : {"-1", "1,5", "сто", "", "1e30", "100001"})
-        QVERIFY2(statementKmRefusal(QString::fromUtf8(bad)).startsWith(QStringLiteral("Грешни километри!")), bad);
+        QVERIFY2(kmRefusal(QString::fromUtf8(bad)).startsWith(QStringLiteral("Грешни километри!")), bad);
     for (const char *ok : {"0", "0,125", "0.125", "1000"})
-        QVERIFY2(statementTariffRefusal(QString::fromUtf8(ok)).isEmpty(), ok);
+        QVERIFY2(tariffRefusal(QString::fromUtf8(ok)).isEmpty(), ok);
     for (const char *bad : {"-0,1", "x", "1e300", "nan", "inf"})
-        QVERIFY2(statementTariffRefusal(QString::fromUtf8(bad)).startsWith(QStringLiteral("Грешна тарифа!")), bad);
+        QVERIFY2(tariffRefusal(QString::fromUtf8(bad)).startsWith(QStringLiteral("Грешна тарифа!")), bad);
 }
 
 // Which trips the statement takes, and in what order they are copied.
