@@ -29,6 +29,8 @@ DiaFakt::DiaFakt(QString &sNomFakt, bool &flgNomFakt, QWidget *parent)
     Combo1->setInsertPolicy(QComboBox::NoInsert);
     Combo1->setMinimumWidth(180);
     limitTyping(Combo1, kInvoiceNumberLength);
+    // What is typed is the number: no completion into the used number it begins.
+    Combo1->setCompleter(nullptr);
     QFont f = Combo1->font();
     f.setBold(true);
     Combo1->setFont(f);

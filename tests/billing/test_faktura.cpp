@@ -305,6 +305,16 @@ void TestFaktura::numberDialog()
     d.OKButton->click();
     QVERIFY(ok);
     QCOMPARE(n, QStringLiteral("1234567890"));
+    // A typed beginning of a used number stays as typed and is taken.
+    ok = false;
+    d.show();
+    QVERIFY(QTest::qWaitForWindowActive(&d));
+    d.Combo1->clearEditText();
+    typeText(d.Combo1->lineEdit(), QStringLiteral("000000012"));
+    QCOMPARE(d.Combo1->currentText(), QStringLiteral("000000012"));
+    d.OKButton->click();
+    QVERIFY(ok);
+    QCOMPARE(n, QStringLiteral("0000000012"));
 
     // Enter in the box presses "OK": a used number is refused with its message
     // and stays for correcting, a free one is taken. Esc cancels.
