@@ -1066,7 +1066,13 @@ bool Recordset::loadPaged(const QString &table, const QString &cols, const QStri
     m_pageSql = pageSql;
     m_paged = true;
     m_keys = std::move(read);
-    m_rows = QVector<RowPtr>(m_keys.size());
+    // Room for the rows a screen adds ("Нов курс" adds one at once): a full
+    // vector would be copied whole by the first add, a million rows taking as
+    // long as reading their keys.
+    m_rows = QVector<RowPtr>();
+    m_rows.reserve(m_keys.size() + kAddedRowsRoom);
+    m_rows.resize(m_keys.size());
+    m_keys.reserve(m_keys.size() + kAddedRowsRoom);
     m_cached = 0;
     m_deleted.clear();
     m_editMode = EditNone;

@@ -227,6 +227,8 @@ private:
     // Rows read per page, and how many rows stay cached besides the pinned ones.
     static constexpr int kPageRows = 128;
     static constexpr int kCachedRows = 8 * kPageRows;
+    // Rows a paged recordset can take by addNew before its row list must grow.
+    static constexpr int kAddedRowsRoom = 64;
 
     int fieldIndex(const QString &name) const;
     void requireCurrent() const;
