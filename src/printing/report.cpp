@@ -963,6 +963,7 @@ struct ReportColumn {
     const ReportControl *c = nullptr; // none: a gap
     double width = 0;
     double used = 0;  // its widest line as set at its width, with the inner margins
+    bool usedKnown = false; // used is measured only when the column is asked to lend
     double need = 0;  // its widest number with the inner margins, at its size
     double least = 0; // what it keeps when texts run on: its numbers, its captions' words
     QString number;   // that widest number, and the box whose font sets it
@@ -1015,13 +1016,26 @@ struct ColumnTexts {
     const ReportControl *numberBox = nullptr;
     double least = 0;           // the widest word of a caption, with the inner margins
 
-    void take(const ReportControl &c, const QString &t, bool caption)
+    // withLines: also the lines the texts run on over, which only a column that
+    // may lend room needs (they take most of the measuring).
+    void take(const ReportControl &c, const QString &t, bool caption, bool withLines)
     {
         const double pad2 = 2 * kReportBoxPad;
         TextWidths &fw = fontWidths(c.fontFamily(), c.fontSize(), c.bold());
         double para = 0, word = 0, num = 0;
-        widestParts(fw, t, &para, &word);
         const QStringView n = widestNumberWord(fw, t, &num);
+        if (num > number || (num > 0 && num == number && c.fontSize() < numberBox->fontSize())) {
+            number = num;
+            numberText = n.toString();
+            numberBox = &c;
+        }
+        if (!caption && !withLines)
+            return;
+        widestParts(fw, t, &para, &word);
+        if (caption)
+            least = std::max(least, word + pad2);
+        if (!withLines)
+            return;
         QString widest = t;
         // A text that runs on over more lines uses the room of its widest line.
         const double room = c.width() - pad2;
@@ -1035,13 +1049,6 @@ struct ColumnTexts {
                 }
         }
         lines.add(widest, para);
-        if (caption)
-            least = std::max(least, word + pad2);
-        if (num > number || (num > 0 && num == number && c.fontSize() < numberBox->fontSize())) {
-            number = num;
-            numberText = n.toString();
-            numberBox = &c;
-        }
     }
 };
 
@@ -1104,13 +1111,18 @@ void forWidestValueTexts(const ReportData &data, int field, const QString &forma
 
 // 1. A column whose number does not fit takes the room its neighbours leave
 // unused, nearest first. True when an edge moved.
-bool lendUnusedRoom(QVector<ReportColumn> &cols)
+template <class MeasureLines>
+bool lendUnusedRoom(QVector<ReportColumn> &cols, MeasureLines measureLines)
 {
     const int n = int(cols.size());
     bool moved = false;
-    auto spare = [&cols](int j) {
-        const ReportColumn &o = cols[j];
-        return o.c ? std::max(0.0, o.width - std::max(o.used, o.least)) : 0.0;
+    auto spare = [&cols, &measureLines](int j) {
+        ReportColumn &o = cols[j];
+        if (!o.c)
+            return 0.0;
+        if (!o.usedKnown)
+            measureLines(o);
+        return std::max(0.0, o.width - std::max(o.used, o.least));
     };
     for (int i = 0; i < n; ++i) {
         double missing = cols[i].c ? cols[i].need - cols[i].width : 0;
@@ -1178,29 +1190,32 @@ void Report::fitColumns()
     if (!det)
         return;
     QVector<ReportColumn> cols = detailColumns(*det);
+    // The lines a column's texts run on over tell only how much room it could
+    // lend, and take most of the measuring: they are measured for the columns
+    // asked to lend, and not at all where every number fits as designed.
     for (ReportColumn &col : cols)
         if (col.c)
-            measureColumn(col);
-    const bool lent = lendUnusedRoom(cols);
+            measureColumn(col, false);
+    const bool lent = lendUnusedRoom(cols, [this](ReportColumn &col) { measureColumn(col, true); });
     const bool given = giveRoomAtLeastSize(cols);
     if (lent || given)
         moveColumnEdges(cols);
 }
 
-void Report::measureColumn(ReportColumn &col)
+void Report::measureColumn(ReportColumn &col, bool withLines)
 {
     const ReportControl &c = *col.c;
     const int rows = m_hasData ? m_data.rowCount() : 0;
     ColumnTexts texts;
     const int field = c.dataField().isEmpty() || !m_hasData ? -1 : m_data.fieldIndex(c.dataField());
     if (field >= 0)
-        forWidestValueTexts(m_data, field, c.dataFormat(), [&](const QString &t) { texts.take(c, t, false); });
+        forWidestValueTexts(m_data, field, c.dataFormat(), [&](const QString &t) { texts.take(c, t, false, withLines); });
     // Captions and totals standing exactly over the column.
     for (const char *name : {"PageHeader", "ReportFooter"})
         if (const ReportSection *s = findSection(QLatin1String(name)))
             for (auto &op : s->controls())
                 if (op->visible() && isTextKind(op->kind()) && op->left() == c.left() && op->width() == c.width())
-                    texts.take(*op, itemText(*op, rows ? rows - 1 : -1), true);
+                    texts.take(*op, itemText(*op, rows ? rows - 1 : -1), true, withLines);
     // The widest texts measured whole, as they are printed.
     const double line = std::max(texts.lines.widestEstimate(),
                                  texts.lines.measured(fontWidths(c.fontFamily(), c.fontSize(), c.bold())));
@@ -1209,6 +1224,7 @@ void Report::measureColumn(ReportColumn &col)
         number = std::max(number, fontWidths(nb->fontFamily(), nb->fontSize(), nb->bold()).measure(texts.numberText));
     const double pad2 = 2 * kReportBoxPad;
     col.used = line + pad2;
+    col.usedKnown = withLines;
     col.need = number > 0 ? number + pad2 : 0;
     col.least = std::max(texts.least, col.need);
     col.number = texts.numberText;

@@ -375,7 +375,7 @@ private:
     // edges where columns meet (see layout()). measureRows() finds each row's
     // printed height; breakPages() deals the rows out to pages.
     void fitColumns();
-    void measureColumn(ReportColumn &col);
+    void measureColumn(ReportColumn &col, bool withLines);
     void moveColumnEdges(const QVector<ReportColumn> &cols);
     void measureRows();
     void breakPages();
