@@ -85,10 +85,7 @@ void DiaInf::show(const QString &caption, const QString &text)
         return;
     }
     box.setWindowTitle(cap);
-    QString shown = text;
-    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    box.Label1->setText(shown);
+    box.Label1->setText(shownLines(text));
     execWithArrow(box);
 }
 

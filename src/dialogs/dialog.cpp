@@ -91,9 +91,7 @@ bool Dialog::ask(const QString &caption, const QString &question, Default button
     if (box.isVisible())
         return lYes; // never a second question in the open box
     box.setWindowTitle(cap);
-    QString shown = question;
-    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    box.Label1->setText(shown);
+    box.Label1->setText(shownLines(question));
     QPushButton *first = button == Default::Cancel ? box.CancelButton : box.OKButton;
     box.OKButton->setDefault(first == box.OKButton);
     box.CancelButton->setDefault(first == box.CancelButton);

@@ -33,6 +33,13 @@ QString joinLines(const QStringList &lines)
     return lines.join(QLatin1Char('\r'));
 }
 
+QString shownLines(QString text)
+{
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
 void execWithArrow(QDialog &box)
 {
     const bool busy = QApplication::overrideCursor() != nullptr;
@@ -67,15 +74,11 @@ void msgBox(const QString &text, const QString &title, BoxIcon icon)
         s_capture->shown.push_back({ShownMessage::Box, t, text, icon});
         return;
     }
-    QString shownText = text;
-    // "\r\n" is one line break, a lone "\r" too.
-    shownText.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    shownText.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     const QMessageBox::Icon picture = icon == BoxIcon::Critical ? QMessageBox::Critical
         : icon == BoxIcon::Exclamation                          ? QMessageBox::Warning
                                                                 : QMessageBox::NoIcon;
     // Qt centres a box over its parent, on the parent's screen.
-    QMessageBox box(picture, t, shownText, QMessageBox::Ok, askingWindow());
+    QMessageBox box(picture, t, shownLines(text), QMessageBox::Ok, askingWindow());
     execWithArrow(box);
 }
 
@@ -85,10 +88,7 @@ bool msgAsk(const QString &text, const QString &title)
         s_capture->shown.push_back({ShownMessage::Confirm, title, text, BoxIcon::Critical});
         return s_capture->answers.isEmpty() ? false : s_capture->answers.takeFirst();
     }
-    QString shownText = text;
-    shownText.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    shownText.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    QMessageBox box(QMessageBox::Critical, title, shownText, QMessageBox::Yes | QMessageBox::No,
+    QMessageBox box(QMessageBox::Critical, title, shownLines(text), QMessageBox::Yes | QMessageBox::No,
                     askingWindow());
     // Every such question deletes something: Enter keeps it.
     box.setDefaultButton(QMessageBox::No);

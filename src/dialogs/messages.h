@@ -50,6 +50,8 @@ private:
 
 // Joins message lines the way the boxes expect them: with a carriage return.
 QString joinLines(const QStringList &lines);
+// A message's text as a box shows it: "\r\n" and a lone "\r" are each one line break.
+QString shownLines(QString text);
 
 // Shows a box modally with the normal pointer, even while the hourglass is on: a
 // message read under the hourglass would look like the program still works.
