@@ -215,18 +215,28 @@ bool Marsh::validate()
             return false;
         }
     }
-    try {
-        // Kilometres and tons are stored as typed (100.1 stays 100.1); only the
-        // fuel by norm is reckoned from them in single precision.
-        const double km = legNumber(txtFields[0]->text(), QStringLiteral("КМ"), limits::kKm);
-        const double ton = legNumber(txtFields[5]->text(), QStringLiteral("тон"), limits::kTons);
-        m_newKM = km;
-        m_newTon = ton;
-        m_newRazhN = oldLegRazhN(m_plist.nRazhKola, float(km), float(ton), chkFields->isChecked());
-    } catch (const DbError &e) {
-        DiaInf::show(QStringLiteral("ГРЕШКА при добавяне!"), e.text());
-        return false;
+    // Kilometres and tons are numbers not below zero, stored as typed (100.1 stays
+    // 100.1); only the fuel by norm is reckoned from them in single precision.
+    const struct {
+        int box;
+        double bound;
+        const char *message;
+    } numbers[] = {{0, limits::kKm, "Моля, въведете километрите на курса с число, не по-малко от 0!"},
+                   {5, limits::kTons, "Моля, въведете тонажа на курса с число, не по-малко от 0!"}};
+    double typed[2] = {};
+    for (int i = 0; i < 2; ++i) {
+        const QString text = trimSpaces(txtFields[numbers[i].box]->text());
+        const auto x = parseAmount(text, numbers[i].bound);
+        if (!x) {
+            DiaInf::show(QStringLiteral("ГРЕШКА при запис!"),
+                         amountRefusal(QString::fromUtf8(numbers[i].message), text, numbers[i].bound));
+            return false;
+        }
+        typed[i] = *x;
     }
+    m_newKM = typed[0];
+    m_newTon = typed[1];
+    m_newRazhN = oldLegRazhN(m_plist.nRazhKola, float(m_newKM), float(m_newTon), chkFields->isChecked());
     return true;
 }
 

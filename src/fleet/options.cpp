@@ -31,17 +31,13 @@ enum { iKola = 0, iRazhod, iProcent, iTon };
 // one that is no number or is beyond the bound.
 std::optional<double> parseSetting(const QString &text, double bound)
 {
-    const auto v = parseBounded(text, bound);
-    if (!v || *v < 0)
-        return std::nullopt;
-    return v;
+    return parseAmount(text, bound);
 }
 
 // A refused setting's message: the bound is named only for a number above it.
 QString settingRefusal(const QStringList &lines, const QString &typed, double bound)
 {
-    const QString message = joinLines(lines);
-    return typed.trimmed().startsWith(QLatin1Char('-')) ? message : withBoundLine(message, typed, bound);
+    return amountRefusal(joinLines(lines), typed, bound);
 }
 } // namespace
 

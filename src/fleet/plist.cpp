@@ -353,7 +353,8 @@ bool PList::validate()
         return refuse({QStringLiteral("Валидни са само имената от списъка!"),
                        QStringLiteral("Изберете име от списъка и опитайте отново.")});
     txtFields[3]->setText(code);
-    // Quantities and prices must be numbers; an empty price is 0.
+    // Quantities and prices must be numbers, none below zero (a negative price
+    // would book a receipt and an issue of a negative sum); an empty price is 0.
     struct Number {
         QLineEdit *box;
         const char *label;
@@ -368,13 +369,13 @@ bool PList::validate()
         const bool price = n.box == Text1 || n.box == Text2;
         if (price && IsBlank(n.box->text()))
             continue;
-        if (!parseBounded(n.box->text(), n.bound))
+        if (!parseAmount(n.box->text(), n.bound))
             return refuse({QStringLiteral("Невалидно число в полето „%1“!").arg(QString::fromUtf8(n.label)),
-                           withBoundLine(QStringLiteral("Проверете въведените данни и опитайте отново."),
+                           amountRefusal(QStringLiteral("Въведете число, не по-малко от 0, и опитайте отново."),
                                          n.box->text(), n.bound)});
     }
-    m_dieselPrice = parseBounded(Text1->text(), limits::kPrice).value_or(0.0);
-    m_oilPrice = parseBounded(Text2->text(), limits::kPrice).value_or(0.0);
+    m_dieselPrice = parseAmount(Text1->text(), limits::kPrice).value_or(0.0);
+    m_oilPrice = parseAmount(Text2->text(), limits::kPrice).value_or(0.0);
     return enterLegs();
 }
 
@@ -423,9 +424,9 @@ void PList::readBoxes()
     m_plistRS.setValue(QStringLiteral("Data"), parseDate(txtFields[1]->text()).value_or(QDate()));
     m_plistRS.setValue(QStringLiteral("Kola"), sKolaID);
     m_plistRS.setValue(QStringLiteral("kod"), txtFields[3]->text());
-    m_plistRS.setValue(QStringLiteral("ZarN"), parseBounded(txtFields[4]->text(), limits::kLitres).value_or(0.0));
-    m_plistRS.setValue(QStringLiteral("ZarM"), parseBounded(txtFields[5]->text(), limits::kLitres).value_or(0.0));
-    m_plistRS.setValue(QStringLiteral("RazhD"), parseBounded(txtFields[6]->text(), limits::kLitres).value_or(0.0));
+    m_plistRS.setValue(QStringLiteral("ZarN"), parseAmount(txtFields[4]->text(), limits::kLitres).value_or(0.0));
+    m_plistRS.setValue(QStringLiteral("ZarM"), parseAmount(txtFields[5]->text(), limits::kLitres).value_or(0.0));
+    m_plistRS.setValue(QStringLiteral("RazhD"), parseAmount(txtFields[6]->text(), limits::kLitres).value_or(0.0));
     m_plistRS.setValue(QStringLiteral("KM"), nKMAll);
     m_plistRS.setValue(QStringLiteral("RazhN"), nRazhListAll);
 }
@@ -438,8 +439,8 @@ void PList::writeWarehouse(Connection &conn)
     if (!m_form->isAdding())
         moveOldLegs(conn, trimSpaces(m_oldListId), sListID);
     writeWaybillFuel(conn, m_form->isAdding() ? nullptr : &old, sheet, date,
-                     {QStringLiteral("Нафта"), parseBounded(txtFields[4]->text(), limits::kLitres).value_or(0.0), m_dieselPrice},
-                     {QStringLiteral("Масло"), parseBounded(txtFields[5]->text(), limits::kLitres).value_or(0.0), m_oilPrice});
+                     {QStringLiteral("Нафта"), parseAmount(txtFields[4]->text(), limits::kLitres).value_or(0.0), m_dieselPrice},
+                     {QStringLiteral("Масло"), parseAmount(txtFields[5]->text(), limits::kLitres).value_or(0.0), m_oilPrice});
 }
 
 void PList::afterCancel()

@@ -156,6 +156,14 @@ std::optional<double> parseBounded(const QString &text, double bound)
     return *v == 0 ? 0.0 : *v;
 }
 
+std::optional<double> parseAmount(const QString &text, double bound)
+{
+    const auto v = parseBounded(text, bound);
+    if (!v || *v < 0)
+        return std::nullopt;
+    return v;
+}
+
 QString boundText(double bound)
 {
     return formatGeneral(bound);
@@ -183,6 +191,12 @@ QString withBoundLine(const QString &message, const QString &typed, double bound
         return message;
     // The boxes break their lines at a carriage return.
     return message + QLatin1Char('\r') + why;
+}
+
+QString amountRefusal(const QString &message, const QString &typed, double bound)
+{
+    const auto v = numberOrInfinity(typed);
+    return v && *v > bound ? withBoundLine(message, typed, bound) : message;
 }
 
 std::optional<QDate> parseDate(const QString &text, DateInput input)

@@ -50,6 +50,12 @@ constexpr double kPercent = 100;            // a percentage
 // when it is beyond ±bound. "-0" reads as 0 so that no negative zero is stored.
 std::optional<double> parseBounded(const QString &text, double bound);
 
+// A typed number of a kind that is never below zero (a quantity, a price, tons,
+// kilometres, fuel, an amount of money, a car's norm): parseBounded, and nothing
+// for a negative number, so that a box refuses "-5" as it refuses a text that is
+// no number. Every screen that takes such a number reads it through this.
+std::optional<double> parseAmount(const QString &text, double bound);
+
 // What is said of a number refused for its bound, the one sentence every screen
 // uses: "Числото не може да бъде по-голямо от 1000000." (or "по-малко от -…" for
 // one below -bound). Empty for a number within ±bound.
@@ -60,6 +66,9 @@ QString overBoundText(const QString &typed, double bound);
 // the bound's sentence as a further line when that is why the number was refused:
 // a user who typed 1000001 learns the limit, not only that the field wants a number.
 QString withBoundLine(const QString &message, const QString &typed, double bound);
+// withBoundLine for a number read by parseAmount: the bound is named only for a
+// number above it, as a negative one is refused for its sign whatever its size.
+QString amountRefusal(const QString &message, const QString &typed, double bound);
 // The bound as the messages write it: 10000000, 0,5.
 QString boundText(double bound);
 

@@ -4,6 +4,7 @@
 #include "dialogs/diainf.h"
 #include "dialogs/fillcombo.h"
 #include "dialogs/messages.h"
+#include "dialogs/seekdialog.h"
 #include "platform/numbers.h"
 #include "platform/singlewindow.h"
 #include "platform/version.h"
@@ -281,7 +282,8 @@ DAI::DAI(QWidget *parent) : QDialog(parent)
         if (w2) {
             auto *h = new QHBoxLayout;
             h->setContentsMargins(0, 0, 0, 0);
-            h->addWidget(w1);
+            // The box stands where its label will, under the other values.
+            h->addWidget(w1, 0, Qt::AlignLeft);
             h->addWidget(w2, 1);
             g->addLayout(h, row, 1);
         } else {
@@ -499,29 +501,42 @@ void DAI::keyPressEvent(QKeyEvent *e)
 
 void DAI::cmdPrint_Click()
 {
-    // Both period boxes must hold real dates before anything is printed.
-    for (int i = 0; i < 2; ++i) {
+    // Both period boxes must hold real dates, the end not before the start, before
+    // anything is printed.
+    int bad = -1;
+    QString message;
+    for (int i = 0; i < 2 && bad < 0; ++i) {
         QLineEdit *box = i == 0 ? Text1_0 : Text1_1;
-        if (!parseDate(box->text().trimmed())) {
-            // One click, one message: a wrong date still waiting for its box's own
-            // check is answered by this refusal of the period, whichever box it is in.
-            for (QLineEdit *other : {Text1_0, Text1_1})
-                if (!parseDate(other->text().trimmed()))
-                    m_leaveCheck[other == Text1_0 ? 0 : 1].refused(other->text());
-            m_checking = true;
-            if (box->text().trimmed().isEmpty())
-                DiaInf::show(QStringLiteral("ВНИМАНИЕ!"),
-                             joinLines({QStringLiteral("Няма въведен период!"), QStringLiteral("Проверете си датите!")}));
-            else
-                DiaInf::show(QStringLiteral("ВНИМАНИЕ!"), joinLines({QStringLiteral("Грешна дата!"),
-                                                                     QStringLiteral("Въведете датата във вида дд.мм.гггг")}));
-            box->setVisible(true);
-            (i == 0 ? lblDataStart : lblDataStop)->setVisible(false);
-            box->setFocus();
-            box->selectAll();
-            m_checking = false;
-            return;
+        if (parseDate(box->text().trimmed()))
+            continue;
+        bad = i;
+        message = box->text().trimmed().isEmpty()
+            ? joinLines({QStringLiteral("Няма въведен период!"), QStringLiteral("Проверете си датите!")})
+            : joinLines({QStringLiteral("Грешна дата!"), QStringLiteral("Въведете датата във вида дд.мм.гггг")});
+    }
+    // A period that ends before it starts is refused as the search dialogs refuse
+    // it; the end date is the one given back for correcting.
+    if (bad < 0 && checkPeriod(Text1_0->text(), Text1_1->text()) == PeriodFault::Reversed) {
+        bad = 1;
+        message = periodMessage(PeriodFault::Reversed);
+    }
+    if (bad >= 0) {
+        // One click, one message: a date still waiting for its box's own check is
+        // answered by this refusal of the period, whichever box it is in.
+        for (int i = 0; i < 2; ++i) {
+            QLineEdit *box = i == 0 ? Text1_0 : Text1_1;
+            if (i == bad || !parseDate(box->text().trimmed()))
+                m_leaveCheck[i].refused(box->text());
         }
+        QLineEdit *box = bad == 0 ? Text1_0 : Text1_1;
+        m_checking = true;
+        DiaInf::show(QStringLiteral("ВНИМАНИЕ!"), message);
+        box->setVisible(true);
+        (bad == 0 ? lblDataStart : lblDataStop)->setVisible(false);
+        box->setFocus();
+        box->selectAll();
+        m_checking = false;
+        return;
     }
     // The attestation is of the driver the box shows; without one nothing is printed.
     if (!m_picked && !pickShownDriver())

@@ -104,9 +104,9 @@ NoteCheck checkNote(const QStringList &boxes)
                                      {bxTotalR, "Общ разход", limits::kMoney}};
     for (const auto &n : numbers) {
         const QString t = text(n.box);
-        if (!IsBlank(t) && !parseBounded(t, n.bound))
+        if (!IsBlank(t) && !parseAmount(t, n.bound))
             return {n.box, twoLines(QStringLiteral("Невалидно число в полето „%1“!").arg(QString::fromUtf8(n.label)),
-                                    withBoundLine(QStringLiteral("Моля, въведете число."), t, n.bound))};
+                                    amountRefusal(QStringLiteral("Моля, въведете число, не по-малко от 0."), t, n.bound))};
     }
     return {};
 }

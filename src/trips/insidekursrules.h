@@ -52,8 +52,8 @@ struct NoteCheck {
 
 // The checks of a save, in this order, on the typed texts of the boxes: number,
 // date, driver, tractor, trailer filled; the number at most ten characters; the
-// date a real date; the quantities and sums numbers when filled. The first that
-// fails is returned.
+// date a real date; the quantities and sums numbers not below zero when filled.
+// The first that fails is returned.
 NoteCheck checkNote(const QStringList &boxes);
 
 } // namespace kelm

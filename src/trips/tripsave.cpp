@@ -38,10 +38,7 @@ const QString kTariffSecond = QStringLiteral("Моля, въведете тар�
 
 std::optional<double> amountOf(const QString &text, double bound)
 {
-    const auto x = parseBounded(trimSpaces(text), bound);
-    if (!x || *x < 0)
-        return std::nullopt;
-    return x;
+    return parseAmount(trimSpaces(text), bound);
 }
 
 std::optional<int> kmOf(const QString &text)

@@ -34,6 +34,7 @@ private Q_SLOTS:
     void deleteAsksTwiceAndKeepsWarehouseLines();
     void renumberedSheetsKeepTheirLegs();
     void badDateWarnsOnLeavingButNotForCancel();
+    void negativeNumbersRefusedStoringNothing();
 };
 
 static void seed(TestDb &db)
@@ -486,6 +487,86 @@ void TestWaybillOlder::badDateWarnsOnLeavingButNotForCancel()
     QVERIFY(cap.shown.isEmpty());
     QVERIFY(w.form()->isBrowsing());
     QCOMPARE(db.count(QStringLiteral("RowdList")), 1);
+}
+
+// A negative quantity, price or fuel used on the sheet, or negative kilometres or
+// tons of a leg, are refused before anything is written: no sheet, no leg, no
+// warehouse line, and the typed values stay for correcting.
+void TestWaybillOlder::negativeNumbersRefusedStoringNothing()
+{
+    TestDb db;
+    seed(db);
+    db.exec(QStringLiteral("INSERT INTO RowdList (ListID, Kola, KM, RazhN) VALUES ('1', 'СА 1234 ВК', 0, 0)"));
+    MessageCapture cap;
+    PList w;
+    QVERIFY(w.load());
+    w.show();
+    btn(w, QStringLiteral("cmdAdd"))->click();
+    w.txtFields[0]->setText(QStringLiteral("2"));
+    w.txtFields[1]->setText(QStringLiteral("02.03.2024"));
+    w.Combo2->setEditText(QStringLiteral("СА 1234 ВК"));
+    w.Combo1->setCurrentIndex(0);
+    const struct {
+        QLineEdit *box;
+        const char *label;
+    } cases[] = {{w.Text1, "Цена"}, {w.txtFields[4], "Заредена нафта"}, {w.txtFields[5], "Заредено масло"},
+                 {w.txtFields[6], "Разход гориво"}, {w.Text2, "Цена"}};
+    for (const auto &c : cases) {
+        // Diesel 100 at a price of 1,50 (or -5, the first case) and the one box under test negative.
+        w.txtFields[4]->setText(QStringLiteral("100"));
+        w.Text1->setText(QStringLiteral("1,50"));
+        c.box->setText(c.box == w.Text1 ? QStringLiteral("-5") : QStringLiteral("-5,5"));
+        bool legsShown = false;
+        onMarsh([&](Marsh &m) {
+            legsShown = true;
+            btn(m, QStringLiteral("cmdCancel"))->click();
+        });
+        cap.clear();
+        btn(w, QStringLiteral("cmdUpdate"))->click();
+        QCoreApplication::processEvents();
+        QVERIFY2(!legsShown, c.label);
+        QCOMPARE(cap.shown.size(), 1);
+        QCOMPARE(cap.lastCaption(), QStringLiteral("ГРЕШКА при запис!"));
+        QCOMPARE(cap.lastText(), QStringLiteral("Невалидно число в полето „%1“!\rВъведете число, не по-малко от 0, "
+                                                "и опитайте отново.").arg(QString::fromUtf8(c.label)));
+        QVERIFY(w.form()->isAdding());
+        QVERIFY(c.box->text().startsWith(QLatin1Char('-')));
+        c.box->setText(QStringLiteral("0"));
+    }
+    shot(w, "plist_negative");
+    QCOMPARE(db.count(QStringLiteral("RowdList")), 1);
+    QCOMPARE(db.count(QStringLiteral("Sklad")), 0);
+
+    // The legs: negative kilometres or tons leave the leg unsaved and the totals as they were.
+    w.sListID = QStringLiteral("2");
+    w.nRazhKola = 30.0;
+    w.nKMAll = 0.0;
+    w.nRazhListAll = 0.0;
+    Marsh m(w, QStringLiteral("Add_Marsh"));
+    QVERIFY(m.load());
+    QVERIFY(m.form()->isAdding());
+    m.Combo1->setEditText(QStringLiteral("София - Перник"));
+    const struct {
+        const char *km, *ton, *message;
+    } legs[] = {{"-100", "10", "Моля, въведете километрите на курса с число, не по-малко от 0!"},
+                {"100", "-5", "Моля, въведете тонажа на курса с число, не по-малко от 0!"}};
+    for (const auto &l : legs) {
+        m.txtFields[0]->setText(QString::fromUtf8(l.km));
+        m.txtFields[5]->setText(QString::fromUtf8(l.ton));
+        cap.clear();
+        btn(m, QStringLiteral("cmdUpdate"))->click();
+        QCOMPARE(cap.lastCaption(), QStringLiteral("ГРЕШКА при запис!"));
+        QCOMPARE(cap.lastText(), QString::fromUtf8(l.message));
+        QVERIFY(m.form()->isAdding());
+        QCOMPARE(w.nKMAll, 0.0);
+        QCOMPARE(w.nRazhListAll, 0.0);
+    }
+    shot(m, "marsh_negative");
+    QCOMPARE(db.count(QStringLiteral("Marsh")), 0);
+    m.txtFields[5]->setText(QStringLiteral("5"));
+    btn(m, QStringLiteral("cmdUpdate"))->click();
+    QVERIFY2(m.form()->isBrowsing(), qPrintable(cap.lastText()));
+    QCOMPARE(w.nKMAll, 100.0);
 }
 
 QTEST_MAIN(TestWaybillOlder)

@@ -66,6 +66,7 @@ private slots:
     void unknownNameAndBadDates();
     void oneMessageAtATime();
     void printsTheDriverTheBoxShows();
+    void backwardsPeriodRefusedBeforePrinting();
 };
 
 void TestDAI::init()
@@ -377,6 +378,41 @@ void TestDAI::oneMessageAtATime()
     }
     if (qEnvironmentVariableIsSet("KELM_REPORT_LOOK"))
         d.grab().save(qEnvironmentVariable("KELM_REPORT_LOOK") + "/DAI_period.png");
+}
+
+// A period that ends before it starts is refused as the search dialogs refuse
+// one, and nothing is printed; the end box is back for correcting. One day is a
+// period.
+void TestDAI::backwardsPeriodRefusedBeforePrinting()
+{
+    MessageCapture msgs;
+    ReportCapture shown;
+    DAI &d = open();
+    d.show();
+    QApplication::setActiveWindow(&d);
+    QVERIFY(QTest::qWaitForWindowActive(&d));
+    d.Text1_0->setFocus();
+    typeText(d.Text1_0, QStringLiteral("20.05.2024"));
+    d.Text1_1->setFocus(Qt::TabFocusReason);
+    typeText(d.Text1_1, QStringLiteral("10.05.2024"));
+    QTest::mouseClick(d.cmdPrint, Qt::LeftButton);
+    QTest::qWait(50);
+    QVERIFY(shown.shown.isEmpty());
+    QCOMPARE(msgs.shown.size(), 1);
+    QCOMPARE(msgs.lastCaption(), QStringLiteral("ВНИМАНИЕ!"));
+    QCOMPARE(msgs.lastText(), QStringLiteral("Грешно зададен период!\r(начална дата е след крайната дата)\r"
+                                             "Проверете си датите!"));
+    QVERIFY(d.Text1_1->isVisible());
+    QVERIFY(!d.lblDataStop->isVisible());
+    QCOMPARE(d.focusWidget(), d.Text1_1);
+    if (qEnvironmentVariableIsSet("KELM_REPORT_LOOK"))
+        d.grab().save(qEnvironmentVariable("KELM_REPORT_LOOK") + "/DAI_backwards.png");
+    d.Text1_1->selectAll();
+    typeText(d.Text1_1, QStringLiteral("20.05.2024"));
+    QTest::mouseClick(d.cmdPrint, Qt::LeftButton);
+    QCOMPARE(msgs.shown.size(), 1);
+    QCOMPARE(shown.shown.size(), 1);
+    QCOMPARE(rptDAI().controlText("PageHeader", "Label42"), QStringLiteral("00:00 на 20.05.2024 г."));
 }
 
 QTEST_MAIN(TestDAI)

@@ -140,7 +140,7 @@ void TestFirms::refusesLongNumberBadDateAndNonNumbers()
         QVERIFY(checkNote(b).ok());
         b[i] = "12a";
         QCOMPARE(checkNote(b).box, i);
-        QVERIFY(checkNote(b).message.endsWith("Моля, въведете число."));
+        QVERIFY(checkNote(b).message.endsWith("Моля, въведете число, не по-малко от 0."));
     }
 }
 

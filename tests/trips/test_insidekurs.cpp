@@ -36,6 +36,7 @@ private Q_SLOTS:
     void escapeKeepsTheScreen();
     void saveMessagesInOrder();
     void saveRefusesBadInputWritingNothing();
+    void negativeNumbersRefusedWritingNothing();
     void saveWritesNoteAndNewFirms();
     void correctedNoteKeepsItsNumber();
     void saveTakingAnotherNumberRefused();
@@ -340,6 +341,43 @@ void TestInsideKurs::saveRefusesBadInputWritingNothing()
     QCOMPARE(db.count("Firms"), 0);
     QVERIFY(s.w.form()->isAdding());
     QCOMPARE(s.box(bxSendName)->text(), QString("Нова фирма"));
+}
+
+// Tons, fuel, kilometres, income and expenses of a trip are never below zero:
+// each negative one is refused and nothing is written, not even the firms.
+void TestInsideKurs::negativeNumbersRefusedWritingNothing()
+{
+    TestDb db;
+    seed(db);
+    MessageCapture cap;
+    Screen s;
+    s.click("cmdAddRazh");
+    s.fillRequired("31");
+    s.type(bxSendName, "Нова фирма");
+    const struct {
+        int box;
+        const char *typed, *label;
+    } cases[] = {{bxTotalR, "-100", "Общ разход"}, {bxTovarTon, "-5", "Тонаж"}, {bxTotalFuel, "-850", "Total Fuel"},
+                 {bxTotalKM, "-2500", "Total KM"}, {bxTotalP, "-1", "Приход"}};
+    for (const auto &c : cases) {
+        s.type(c.box, c.typed);
+        cap.clear();
+        s.click("cmdUpdateRazh");
+        QCOMPARE(cap.shown.size(), 1);
+        QCOMPARE(cap.lastCaption(), QString("   ВНИМАНИЕ!"));
+        QCOMPARE(cap.lastText(), joinLines({QStringLiteral("Невалидно число в полето „%1“!").arg(QString::fromUtf8(c.label)),
+                                            QString(), QStringLiteral("Моля, въведете число, не по-малко от 0.")}));
+        QVERIFY(s.w.form()->isAdding());
+        QCOMPARE(s.box(c.box)->text(), QString(c.typed));
+        QCOMPARE(db.count("ExternalKurs"), 2);
+        QCOMPARE(db.count("Firms"), 0);
+        s.type(c.box, "");
+    }
+    if (qEnvironmentVariableIsSet("KELM_SHOTS"))
+        s.w.grab().save("/tmp/insidekurs_negative.png");
+    s.type(bxTotalP, "0");
+    s.click("cmdUpdateRazh");
+    QCOMPARE(db.count("ExternalKurs"), 3);
 }
 
 void TestInsideKurs::saveWritesNoteAndNewFirms()
