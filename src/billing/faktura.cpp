@@ -12,6 +12,7 @@
 #include "platform/grid.h"
 #include "platform/listframe.h"
 #include "platform/numbers.h"
+#include "platform/placement.h"
 #include "platform/version.h"
 #include "printing/report.h"
 #include "printing/reportdesigns.h"
@@ -374,7 +375,7 @@ void Faktura::reject()
 
 void showFaktura()
 {
-    Faktura w(QApplication::activeWindow());
+    Faktura w(openingWindow());
     if (w.load())
         w.exec();
 }

@@ -8,6 +8,7 @@
 #include "platform/grid.h"
 #include "platform/listframe.h"
 #include "platform/numbers.h"
+#include "platform/placement.h"
 #include "platform/version.h"
 #include "printing/report.h"
 #include "printing/reportdesigns.h"
@@ -262,7 +263,7 @@ void Plashtane::done(int r)
 
 void showPlashtane()
 {
-    Plashtane w(QApplication::activeWindow());
+    Plashtane w(openingWindow());
     if (w.load())
         w.exec();
 }

@@ -6,6 +6,7 @@
 #include "dialogs/messages.h"
 #include "platform/boxlength.h"
 #include "platform/dataform.h"
+#include "platform/placement.h"
 #include "platform/version.h"
 
 #include <QAbstractButton>
@@ -210,7 +211,7 @@ bool Driver::load()
 
 void showDriver()
 {
-    Driver w(QApplication::activeWindow());
+    Driver w(openingWindow());
     if (!w.load())
         return;
     w.exec();

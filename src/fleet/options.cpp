@@ -6,6 +6,7 @@
 #include "dialogs/messages.h"
 #include "platform/dataform.h"
 #include "platform/numbers.h"
+#include "platform/placement.h"
 #include "platform/version.h"
 
 #include <QAbstractButton>
@@ -380,7 +381,7 @@ bool Options::saveTariffs()
 
 void showOptions()
 {
-    Options w(QApplication::activeWindow());
+    Options w(openingWindow());
     if (!w.load())
         return;
     w.exec();

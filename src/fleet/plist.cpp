@@ -11,6 +11,7 @@
 #include "fleet/rowdlistrules.h"
 #include "platform/dataform.h"
 #include "platform/numbers.h"
+#include "platform/placement.h"
 #include "platform/version.h"
 
 #include <QAbstractButton>
@@ -498,7 +499,7 @@ void PList::reportError(int cmd, const DbError &e)
 
 void showPList(QWidget *parent)
 {
-    PList w(parent ? parent : QApplication::activeWindow());
+    PList w(parent ? parent : openingWindow());
     if (!w.load())
         return;
     w.exec();

@@ -5,6 +5,7 @@
 #include "fleet/rowdlistrules.h"
 #include "platform/dataform.h"
 #include "platform/grid.h"
+#include "platform/placement.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -172,7 +173,7 @@ void RList::cmdDelete_Click()
 
 void showRList(QWidget *parent)
 {
-    RList w(parent ? parent : QApplication::activeWindow());
+    RList w(parent ? parent : openingWindow());
     if (!w.load())
         return;
     w.exec();

@@ -11,6 +11,7 @@
 #include "platform/dataform.h"
 #include "platform/fittexts.h"
 #include "platform/numbers.h"
+#include "platform/placement.h"
 #include "platform/version.h"
 
 #include <QApplication>
@@ -1042,7 +1043,7 @@ void RowdList::cmdCloseMarsh_Click()
 
 void showRowdList(QWidget *parent)
 {
-    RowdList w(parent ? parent : QApplication::activeWindow());
+    RowdList w(parent ? parent : openingWindow());
     if (!w.load())
         return;
     w.exec();

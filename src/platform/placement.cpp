@@ -1,6 +1,7 @@
 #include "platform/placement.h"
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QPointer>
 #include <QScreen>
 #include <QWidget>
@@ -31,7 +32,50 @@ QWidget *ownerOf(const QWidget *window)
     return nullptr;
 }
 
+// Marks the windows that carry a message or a question.
+const char *const kBoxProperty = "kelmAskingBox";
+
+bool isBox(const QWidget *w)
+{
+    return qobject_cast<const QMessageBox *>(w) || w->property(kBoxProperty).toBool();
+}
+
+// True when owner is window itself or a window it belongs to, however far up.
+// The walk is bounded: owners that already form a loop end it too.
+bool belongsTo(const QWidget *window, const QWidget *owner)
+{
+    for (int depth = 0; window && depth < 16; ++depth) {
+        if (window == owner)
+            return true;
+        window = ownerOf(window);
+    }
+    return false;
+}
+
+// The main window: shown, no dialog, belonging to no other window.
+QWidget *mainWindow()
+{
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w->isVisible() && w->windowType() == Qt::Window && !ownerOf(w) && !isBox(w))
+            return w;
+    return nullptr;
+}
+
 } // namespace
+
+QWidget *openingWindow()
+{
+    for (QWidget *w : {QApplication::activeModalWidget(), QApplication::activeWindow(), mainWindow()}) {
+        if (w)
+            w = w->window();
+        // From a hidden window or a box to the window it was shown over.
+        for (int depth = 0; w && (!w->isVisible() || isBox(w)) && depth < 8; ++depth)
+            w = ownerOf(w);
+        if (w && w->isVisible() && !isBox(w))
+            return w;
+    }
+    return nullptr;
+}
 
 QWidget *askingWindow(const QWidget *besides)
 {
@@ -43,7 +87,7 @@ QWidget *askingWindow(const QWidget *besides)
             w = w->window();
         for (int depth = 0; w && !w->isVisible() && depth < 8; ++depth)
             w = ownerOf(w);
-        if (w && w != besides && w->isVisible()) {
+        if (w && w->isVisible() && !(besides && belongsTo(w, besides))) {
             s_lastAsker = w;
             return w;
         }
@@ -94,6 +138,7 @@ void centreOver(QWidget &window, const QWidget *owner)
 
 void placeOverAskingWindow(QWidget &box)
 {
+    box.setProperty(kBoxProperty, true);
     QWidget *asker = askingWindow(&box);
     // The box belongs to the asking window: the window manager keeps it above it.
     if (QWindow *handle = box.windowHandle())

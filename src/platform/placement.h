@@ -9,8 +9,17 @@ namespace kelm {
 
 // The window a message or a question is asked from: the modal dialog on top,
 // else the active window; nullptr when no window of the program is active.
-// besides never counts (the box being shown itself).
+// besides (the box being shown itself) never counts, nor does a window it owns:
+// a box placed over a window it owns would become the owner of its own owner.
 QWidget *askingWindow(const QWidget *besides = nullptr);
+
+// The window a screen is opened from, to be its parent: the modal window on top,
+// else the active window, else the main window (a visible window that is no
+// dialog and belongs to none). Never a message or question box and never a
+// hidden window: a box just answered may still be reported active, and a screen
+// made its child would turn the next question over the screen into a loop of
+// owners. nullptr when the program shows no window.
+QWidget *openingWindow();
 
 // Places a top-level window about to be shown, at the size it will show, centred
 // over owner and wholly on the free area of owner's screen, title bar included.

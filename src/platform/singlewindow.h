@@ -1,4 +1,6 @@
 #pragma once
+#include "platform/placement.h"
+
 #include <QApplication>
 #include <QPointer>
 #include <QWidget>
@@ -29,13 +31,13 @@ W *showSingle(QPointer<W> &slot, Make &&make)
     return w;
 }
 
-// showSingle for a screen made over the active window and filled by its own
+// showSingle for a screen made over the window it is opened from and filled by its own
 // load(), which returns false (having said why) when the screen is not to open.
 template <class W>
 W *showSingleLoaded(QPointer<W> &slot)
 {
     return showSingle(slot, []() -> W * {
-        auto *w = new W(QApplication::activeWindow());
+        auto *w = new W(openingWindow());
         if (!w->load()) {
             delete w;
             return nullptr;

@@ -1,9 +1,13 @@
 #include "shell/password.h"
 
 #include "common/globals.h"
+#include "common/textchecks.h"
+#include "dialogs/diainf.h"
+#include "dialogs/messages.h"
+#include "platform/boxlength.h"
 #include "platform/dataform.h"
+#include "platform/placement.h"
 
-#include <QApplication>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -11,6 +15,39 @@
 #include <QVBoxLayout>
 
 namespace kelm {
+
+namespace {
+enum { iName = 0, iPassword, iKind };
+}
+
+QString userKindAsStored(const QString &typed)
+{
+    QString kind = trimSpaces(typed).toUpper();
+    kind.replace(QChar(0x0410), QLatin1Char('A')); // Cyrillic А
+    kind.replace(QChar(0x0412), QLatin1Char('B')); // Cyrillic В
+    return kind;
+}
+
+QString checkUserFields(const QString &name, const QString &password, const QString &kind,
+                        const QString &signedInKind, int *field)
+{
+    auto fail = [field](int box, const char *first, const char *second) {
+        if (field)
+            *field = box;
+        return joinLines({QString::fromUtf8(first), QString::fromUtf8(second)});
+    };
+    if (IsBlank(name))
+        return fail(iName, "Няма въведено име на потребителя!", "Моля, въведете име на потребителя!");
+    if (IsBlank(password))
+        return fail(iPassword, "Няма въведена парола на потребителя!", "Моля, въведете парола на потребителя!");
+    const QString stored = userKindAsStored(kind);
+    if (stored.size() > kUserKindLength)
+        return fail(iKind, "Вид достъп е повече от една буква!", "Моля, въведете една буква за вид достъп!");
+    if (stored == QLatin1String("A") && signedInKind != QLatin1String("A"))
+        return fail(iKind, "Само администратор дава вид достъп A!",
+                    "Моля, въведете друг вид достъп на потребителя!");
+    return QString();
+}
 
 PassWord::PassWord(QWidget *parent) : QDialog(parent)
 {
@@ -31,9 +68,9 @@ PassWord::PassWord(QWidget *parent) : QDialog(parent)
         grid->addWidget(lbl, i, 0);
         grid->addWidget(m_txtFields[i], i, 1);
     }
-    m_txtFields[0]->setMinimumWidth(200);
-    // The kind is one letter.
-    m_txtFields[2]->setMaximumWidth(40);
+    m_txtFields[iName]->setMinimumWidth(200);
+    limitTyping(m_txtFields[iKind], kUserKindLength);
+    m_txtFields[iKind]->setMaximumWidth(40);
     grid->setColumnStretch(1, 1);
 
     DataForm::Config cfg;
@@ -46,15 +83,17 @@ PassWord::PassWord(QWidget *parent) : QDialog(parent)
     cfg.errors = DataForm::Errors::MessageBox;
     cfg.firstLastBeep = true;
     cfg.fieldClick = DataForm::FieldClick::StartsEditing;
-    // Stored exactly as typed: the sign-in compares whole texts, so a password
-    // of blanks must stay blanks, and an empty text stays a text (a user whose
-    // kind is left empty is still listed here and can be corrected).
+    // Name and password are stored exactly as typed: the sign-in compares whole
+    // texts. An empty kind stays a text (such a user is still listed here and
+    // can be corrected).
     auto asTyped = [](const QString &t) { return QVariant(t.isNull() ? QStringLiteral("") : t); };
+    auto asKind = [](const QString &t) { return QVariant(userKindAsStored(t)); };
     m_form = new DataForm(this, QString(), m_conn, m_adoPrimaryRS,
-                          {{m_txtFields[0], QStringLiteral("Ime"), {}, asTyped},
-                           {m_txtFields[1], QStringLiteral("Password"), {}, asTyped},
-                           {m_txtFields[2], QStringLiteral("Vid"), {}, asTyped}},
+                          {{m_txtFields[iName], QStringLiteral("Ime"), {}, asTyped},
+                           {m_txtFields[iPassword], QStringLiteral("Password"), {}, asTyped},
+                           {m_txtFields[iKind], QStringLiteral("Vid"), {}, asKind}},
                           cfg);
+    m_form->hooks.validate = [this] { return validate(); };
 
     auto *lay = new QVBoxLayout(this);
     lay->addWidget(frame);
@@ -64,6 +103,20 @@ PassWord::PassWord(QWidget *parent) : QDialog(parent)
 }
 
 PassWord::~PassWord() = default;
+
+bool PassWord::validate()
+{
+    int field = iName;
+    const QString msg = checkUserFields(m_txtFields[iName]->text(), m_txtFields[iPassword]->text(),
+                                        m_txtFields[iKind]->text(), gUserVid, &field);
+    if (msg.isEmpty())
+        return true;
+    DiaInf::show(QStringLiteral("ГРЕШКА при запис!"), msg);
+    // The box the message is about, ready to be typed over.
+    m_txtFields[field]->setFocus();
+    m_txtFields[field]->selectAll();
+    return false;
+}
 
 bool PassWord::load()
 {
@@ -79,7 +132,7 @@ bool PassWord::load()
 
 void showPassWord()
 {
-    PassWord w(QApplication::activeWindow());
+    PassWord w(openingWindow());
     if (!w.load())
         return;
     w.exec();

@@ -4,12 +4,31 @@
 #include "platform/database.h"
 
 #include <QDialog>
+#include <QString>
 
 class QLineEdit;
 
 namespace kelm {
 
 class DataForm;
+
+// A user's kind is one letter: "A" administrator, "B" full user, any other
+// restricted.
+constexpr int kUserKindLength = 1;
+
+// The kind as it is stored: without blanks, in capitals, and the Cyrillic "А"
+// and "В" of a Bulgarian keyboard as the Latin "A" and "B" they look like, so
+// that a kind typed either way means what it shows.
+QString userKindAsStored(const QString &typed);
+
+// Checks a user about to be saved by a user of kind signedInKind, in the order
+// of the boxes; the message of the first that fails (two lines joined by "\r"),
+// or "" when all pass; field, when given, is set to the failing box (0 name,
+// 1 password, 2 kind). Names and passwords are kept as typed, but a blank one
+// (empty or only spaces) would let anyone in; the kind is one letter, and only
+// an administrator gives the kind "A".
+QString checkUserFields(const QString &name, const QString &password, const QString &kind,
+                        const QString &signedInKind, int *field = nullptr);
 
 class PassWord : public QDialog {
     Q_OBJECT
@@ -22,6 +41,8 @@ public:
     DataForm *form() const { return m_form; }
 
 private:
+    bool validate();
+
     Connection m_conn;
     Recordset m_adoPrimaryRS;
     QLineEdit *m_txtFields[3];

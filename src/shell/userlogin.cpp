@@ -1,6 +1,7 @@
 #include "shell/userlogin.h"
 
 #include "common/globals.h"
+#include "common/textchecks.h"
 #include "dialogs/messages.h"
 #include "dialogs/mousepointer.h"
 #include "platform/database.h"
@@ -45,7 +46,9 @@ QString CheckUser(const QString &password, const QString &userName)
             for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
                 const QVariant pw = rs.value(QStringLiteral("Password"));
                 const QVariant name = rs.value(QStringLiteral("Ime"));
-                if (pw.isNull() || name.isNull())
+                // A blank name never signs in, whatever the table holds: else
+                // empty boxes and Enter would let anyone in.
+                if (pw.isNull() || name.isNull() || IsBlank(name.toString()))
                     continue;
                 if (pw.toString() == password && name.toString() == userName) {
                     result = rs.value(QStringLiteral("Vid")).toString();
@@ -162,8 +165,10 @@ void UserLogin::Form_Load()
             if (vid.isNull())
                 continue;
             const QString v = vid.toString();
-            if (v != QLatin1String("A") && v != QLatin1String("B"))
-                Combo->addItem(rs.value(QStringLiteral("Ime")).toString());
+            const QString name = rs.value(QStringLiteral("Ime")).toString();
+            // A blank name cannot sign in, so it is not offered.
+            if (v != QLatin1String("A") && v != QLatin1String("B") && !IsBlank(name))
+                Combo->addItem(name);
         }
         rs.close();
         conn.close();

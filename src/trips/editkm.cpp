@@ -6,6 +6,7 @@
 #include "dialogs/mousepointer.h"
 #include "platform/grid.h"
 #include "platform/listframe.h"
+#include "platform/placement.h"
 #include "platform/version.h"
 #include "scratch/tripcolumns.h"
 #include "trips/amounts.h"
@@ -162,7 +163,7 @@ void EditKM::done(int result)
 
 void showEditKM()
 {
-    EditKM w(QApplication::activeWindow());
+    EditKM w(openingWindow());
     if (w.load())
         w.exec();
 }

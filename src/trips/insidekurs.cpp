@@ -7,6 +7,7 @@
 #include "platform/boxlength.h"
 #include "platform/dataform.h"
 #include "platform/fittexts.h"
+#include "platform/placement.h"
 #include "platform/singlewindow.h"
 #include "trips/insidekursrules.h"
 #include "trips/sendresive.h"
@@ -533,7 +534,7 @@ void InsideKurs::keyPressEvent(QKeyEvent *e)
 void showInsideKurs()
 {
     showSingle(s_instance, [] {
-        auto *w = new InsideKurs(QApplication::activeWindow());
+        auto *w = new InsideKurs(openingWindow());
         if (!w->load()) {
             delete w;
             return static_cast<InsideKurs *>(nullptr);

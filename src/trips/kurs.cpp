@@ -10,6 +10,7 @@
 #include "platform/dataform.h"
 #include "platform/fittexts.h"
 #include "platform/numbers.h"
+#include "platform/placement.h"
 #include "platform/version.h"
 
 #include <QAbstractButton>
@@ -763,7 +764,7 @@ bool Kurs::eventFilter(QObject *obj, QEvent *event)
 
 void showKurs()
 {
-    Kurs w(QApplication::activeWindow());
+    Kurs w(openingWindow());
     if (w.load())
         w.exec();
 }

@@ -7,6 +7,7 @@
 #include "platform/bulkrows.h"
 #include "platform/grid.h"
 #include "platform/numbers.h"
+#include "platform/placement.h"
 #include "platform/version.h"
 #include "printing/report.h"
 #include "scratch/scratchrows.h"
@@ -83,7 +84,7 @@ void NalichSK::cmdPrint_Click()
 
 void showNalichSK()
 {
-    NalichSK w(QApplication::activeWindow());
+    NalichSK w(openingWindow());
     if (!w.load())
         return;
     setNormalPointer();

@@ -1,11 +1,14 @@
 // The users screen, and through it the data-form template: commands, keys,
 // beeps, the remembered position, the status line and failures.
 #include "common/globals.h"
+#include "dialogs/diainf.h"
+#include "dialogs/dialog.h"
 #include "dialogs/messages.h"
 #include "platform/database.h"
 #include "platform/dataform.h"
 #include "shell/password.h"
 #include "shell/userlogin.h"
+#include "boxwatch.h"
 #include "testdb.h"
 #include "typing.h"
 
@@ -14,11 +17,18 @@
 #include <QLineEdit>
 #include <QtTest>
 
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <thread>
+
 using namespace kelm;
 
 class TestPassWord : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    void init() { gUserVid.clear(); }
     void opensOnFirstUserWithoutAdministrators();
     void keysWithAndWithoutCtrl();
     void endsBeepOnlyWithRecords();
@@ -32,7 +42,10 @@ private Q_SLOTS:
     void emptyRecordsetDisablesEditAndDelete();
     void failedSaveStaysInEditing();
     void failedLoadIsReported();
-    void savesAsTypedWithoutChecks();
+    void savesNamesAndPasswordsAsTyped();
+    void blankNameOrPasswordIsRefused();
+    void kindIsOneLetterAndOnlyAdministratorGivesA();
+    void answeredBoxNeverOwnsTheScreen();
 };
 
 namespace {
@@ -68,6 +81,32 @@ void seedUsers(TestDb &db)
     db.exec("INSERT INTO Users (Ime, Password, Vid) VALUES ('Д''Арк', 'p3', 'D')");
     db.exec("INSERT INTO Users (Ime, Password, Vid) VALUES ('Стоев', 'p4', 'E')");
 }
+
+// A hang spins on the test's own thread, where no timer fires: a second thread
+// ends the program with a failure instead of letting it block.
+class Watchdog {
+public:
+    explicit Watchdog(int seconds)
+        : m_thread([this, seconds] {
+              for (int i = 0; i < seconds * 10 && !m_done; ++i)
+                  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+              if (!m_done) {
+                  std::fprintf(stderr, "FAIL! hung for %d s\n", seconds);
+                  std::_Exit(1);
+              }
+          })
+    {
+    }
+    ~Watchdog()
+    {
+        m_done = true;
+        m_thread.join();
+    }
+
+private:
+    std::atomic<bool> m_done{false};
+    std::thread m_thread;
+};
 
 } // namespace
 
@@ -173,6 +212,7 @@ void TestPassWord::addSaveLeavesNewRecordCurrent()
 {
     TestDb db;
     seedUsers(db);
+    gUserVid = QStringLiteral("A"); // an administrator adds one
     Screen s;
     MessageCapture cap;
     s.btn("cmdAdd")->click();
@@ -352,6 +392,7 @@ void TestPassWord::emptyRecordsetDisablesEditAndDelete()
     QVERIFY(s.w.form()->isBrowsing());
     s.btn("cmdAdd")->click();
     typeText(s.box(0), QStringLiteral("Нов"));
+    typeText(s.box(1), QStringLiteral("н"));
     s.btn("cmdUpdate")->click();
     QVERIFY(s.btn("cmdEdit")->isEnabled());
     QCOMPARE(s.status(), QStringLiteral(" Потребител №:1"));
@@ -393,36 +434,172 @@ void TestPassWord::failedLoadIsReported()
     QCOMPARE(cap.shown.first().kind, ShownMessage::Box);
 }
 
-void TestPassWord::savesAsTypedWithoutChecks()
+void TestPassWord::savesNamesAndPasswordsAsTyped()
 {
     TestDb db;
     Screen s;
     MessageCapture cap;
     s.btn("cmdAdd")->click();
     typeText(s.box(0), QStringLiteral(" Иван "));
+    typeText(s.box(1), QStringLiteral(" п "));
     typeText(s.box(2), QStringLiteral("C"));
     s.btn("cmdUpdate")->click();
     QVERIFY(cap.shown.isEmpty());
     QCOMPARE(db.scalar("SELECT Ime FROM Users WHERE Vid='C'").toString(), QStringLiteral(" Иван "));
-    QCOMPARE(db.scalar("SELECT Password IS NULL FROM Users WHERE Vid='C'").toInt(), 0);
-    QCOMPARE(db.scalar("SELECT Password FROM Users WHERE Vid='C'").toString(), QString());
+    QCOMPARE(db.scalar("SELECT Password FROM Users WHERE Vid='C'").toString(), QStringLiteral(" п "));
+    QCOMPARE(CheckUser(QStringLiteral(" п "), QStringLiteral(" Иван ")), QStringLiteral("C"));
+    QCOMPARE(CheckUser(QStringLiteral("п"), QStringLiteral(" Иван ")), QString());
     s.btn("cmdAdd")->click();
     typeText(s.box(0), QStringLiteral(" Иван "));
+    typeText(s.box(1), QStringLiteral("x"));
     s.btn("cmdUpdate")->click(); // a repeated name is stored as well
     QCOMPARE(db.scalar("SELECT count(*) FROM Users WHERE Ime=' Иван '").toInt(), 2);
     // The kind left empty is an empty text: the user stays on this screen.
     QCOMPARE(db.scalar("SELECT count(*) FROM Users WHERE Ime=' Иван ' AND Vid=''").toInt(), 1);
     QCOMPARE(s.w.form()->recordset().recordCount(), 2);
+}
 
-    // A password of blanks is kept as blanks, and signs in as typed.
+void TestPassWord::blankNameOrPasswordIsRefused()
+{
+    TestDb db;
+    seedUsers(db);
+    Screen s;
+    MessageCapture cap;
+    const auto refusal = [&](const char *first, const char *second) {
+        return cap.shown.size() == 1 && cap.shown.at(0).kind == ShownMessage::Info
+            && cap.lastCaption() == QStringLiteral("ГРЕШКА при запис!")
+            && cap.lastText() == QString::fromUtf8(first) + QLatin1Char('\r') + QString::fromUtf8(second);
+    };
     s.btn("cmdAdd")->click();
-    typeText(s.box(0), QStringLiteral("Мария"));
-    typeText(s.box(1), QStringLiteral("   "));
-    typeText(s.box(2), QStringLiteral("C"));
+    s.btn("cmdUpdate")->click(); // both boxes empty
+    QVERIFY2(refusal("Няма въведено име на потребителя!", "Моля, въведете име на потребителя!"),
+             qPrintable(cap.lastText()));
+    QVERIFY(s.w.form()->isAdding());
+    QCOMPARE(s.w.focusWidget(), static_cast<QWidget *>(s.box(0)));
+    cap.clear();
+    typeText(s.box(0), QStringLiteral("   "));
+    typeText(s.box(1), QStringLiteral("x"));
+    s.btn("cmdUpdate")->click(); // a name of spaces
+    QVERIFY(refusal("Няма въведено име на потребителя!", "Моля, въведете име на потребителя!"));
+    cap.clear();
+    s.box(0)->clear();
+    typeText(s.box(0), QStringLiteral("Нов"));
+    s.box(1)->clear();
+    typeText(s.box(1), QStringLiteral("  "));
+    s.btn("cmdUpdate")->click(); // a password of spaces
+    QVERIFY(refusal("Няма въведена парола на потребителя!", "Моля, въведете парола на потребителя!"));
+    QCOMPARE(s.w.focusWidget(), static_cast<QWidget *>(s.box(1)));
+    QCOMPARE(s.box(1)->selectedText(), QStringLiteral("  "));
+    QCOMPARE(db.count("Users"), 5);
+    QCOMPARE(s.name(), QStringLiteral("Нов")); // typed values kept
+    // A correction that empties the password is refused the same way.
+    s.btn("cmdCancel")->click();
+    s.btn("cmdEdit")->click();
+    s.box(1)->clear();
+    cap.clear();
     s.btn("cmdUpdate")->click();
-    QCOMPARE(db.scalar("SELECT Password FROM Users WHERE Ime='Мария'").toString(), QStringLiteral("   "));
-    QCOMPARE(CheckUser(QStringLiteral("   "), QStringLiteral("Мария")), QStringLiteral("C"));
-    QCOMPARE(CheckUser(QString(), QStringLiteral("Мария")), QString());
+    QVERIFY(refusal("Няма въведена парола на потребителя!", "Моля, въведете парола на потребителя!"));
+    QCOMPARE(db.scalar("SELECT Password FROM Users WHERE Ime='Иванов'").toString(), QStringLiteral("p2"));
+}
+
+void TestPassWord::kindIsOneLetterAndOnlyAdministratorGivesA()
+{
+    TestDb db;
+    seedUsers(db);
+    gUserVid = QStringLiteral("B");
+    Screen s;
+    MessageCapture cap;
+    s.btn("cmdAdd")->click();
+    typeText(s.box(0), QStringLiteral("Нов"));
+    typeText(s.box(1), QStringLiteral("н"));
+    typeText(s.box(2), QStringLiteral("BC"));
+    QCOMPARE(s.box(2)->text(), QStringLiteral("B"));
+    s.btn("cmdUpdate")->click();
+    QVERIFY(cap.shown.isEmpty());
+    QCOMPARE(db.scalar("SELECT Vid FROM Users WHERE Ime='Нов'").toString(), QStringLiteral("B"));
+    // The Cyrillic letter of a Bulgarian keyboard means the Latin one it shows.
+    s.btn("cmdEdit")->click();
+    s.box(2)->clear();
+    typeText(s.box(2), QStringLiteral("в"));
+    s.btn("cmdUpdate")->click();
+    QCOMPARE(db.scalar("SELECT Vid FROM Users WHERE Ime='Нов'").toString(), QStringLiteral("B"));
+
+    // A full user gives no one "A", themself included.
+    const QString noA = QStringLiteral("Само администратор дава вид достъп A!") + QLatin1Char('\r')
+        + QStringLiteral("Моля, въведете друг вид достъп на потребителя!");
+    for (const QString &a : {QStringLiteral("A"), QStringLiteral("а")}) {
+        s.key(Qt::Key_Home); // Иванов, kind B
+        s.btn("cmdEdit")->click();
+        s.box(2)->clear();
+        typeText(s.box(2), a);
+        cap.clear();
+        s.btn("cmdUpdate")->click();
+        QCOMPARE(cap.lastCaption(), QStringLiteral("ГРЕШКА при запис!"));
+        QCOMPARE(cap.lastText(), noA);
+        QVERIFY(s.w.form()->isEditing());
+        s.btn("cmdCancel")->click();
+    }
+    QCOMPARE(db.scalar("SELECT count(*) FROM Users WHERE Vid='A'").toInt(), 1);
+    // A kind of two letters stored elsewhere is shown whole and refused.
+    db.exec("UPDATE Users SET Vid='EF' WHERE Ime='Стоев'");
+    Screen t;
+    t.key(Qt::Key_End);
+    QCOMPARE(t.box(2)->text(), QStringLiteral("EF"));
+    t.btn("cmdEdit")->click();
+    cap.clear();
+    t.btn("cmdUpdate")->click();
+    QCOMPARE(cap.lastText(), QStringLiteral("Вид достъп е повече от една буква!") + QLatin1Char('\r')
+                                 + QStringLiteral("Моля, въведете една буква за вид достъп!"));
+    // An administrator does give "A".
+    gUserVid = QStringLiteral("A");
+    t.box(2)->clear();
+    typeText(t.box(2), QStringLiteral("A"));
+    cap.clear();
+    t.btn("cmdUpdate")->click();
+    QVERIFY(cap.shown.isEmpty());
+    QCOMPARE(db.scalar("SELECT Vid FROM Users WHERE Ime='Стоев'").toString(), QStringLiteral("A"));
+}
+
+void TestPassWord::answeredBoxNeverOwnsTheScreen()
+{
+    TestDb db;
+    seedUsers(db);
+    Watchdog dog(20);
+    QWidget main;
+    main.resize(500, 400);
+    main.show();
+    QVERIFY(QTest::qWaitForWindowActive(&main));
+    BoxWatch watch; // refuses every question
+    Dialog &box = Dialog::instance();
+    QVERIFY(!Dialog::ask(QString(), QStringLiteral("Въпрос")));
+    QVERIFY(!box.isVisible());
+    // The answered box's activation arrives after it hid.
+    QApplication::setActiveWindow(&box);
+    QCOMPARE(QApplication::activeWindow(), static_cast<QWidget *>(&box));
+
+    QWidget *opener = nullptr;
+    QTimer::singleShot(0, [&] {
+        auto *w = qobject_cast<PassWord *>(QApplication::activeModalWidget());
+        QVERIFY(w);
+        opener = w->parentWidget();
+        w->form()->button(QStringLiteral("cmdDelete"))->click(); // a question over the screen
+        DiaInf::show(QStringLiteral("Съобщение")); // then a message
+        w->close();
+    });
+    showPassWord();
+    QCOMPARE(opener, &main);
+    QCOMPARE(watch.seen.size(), 3);
+    QCOMPARE(watch.seen.at(1).second, QStringLiteral("Наистна ли искате да изтриете записа?"));
+
+    // A window made over the box (as screens were) gets no question that would
+    // make the box its owner's owner.
+    QDialog over(&box);
+    over.setModal(true);
+    over.show();
+    QVERIFY(!Dialog::ask(QString(), QStringLiteral("Въпрос над прозореца")));
+    DiaInf::show(QStringLiteral("Съобщение"));
+    QCOMPARE(watch.seen.size(), 5);
+    QCOMPARE(db.count("Users"), 5);
 }
 
 QTEST_MAIN(TestPassWord)

@@ -31,6 +31,7 @@ private Q_SLOTS:
     void checkUserIsExact();
     void checkUserLastMatchWins();
     void checkUserEmptyTable();
+    void blankNameNeverSignsIn();
     void controlNamesTextsAndTips();
     void pickListListsOnlyRestrictedUsers();
     void choosingFromListFillsNameBox();
@@ -104,6 +105,30 @@ void TestUserLogin::checkUserEmptyTable()
     QCOMPARE(cap.shown.at(1).text, kWrong);
     QVERIFY(dlg.isVisible());
     QVERIFY(!dlg.OK);
+}
+
+void TestUserLogin::blankNameNeverSignsIn()
+{
+    TestDb db;
+    // Rows an earlier version let in: no name, or a name of spaces.
+    addUser(db, QString(), QString(), QStringLiteral("B"));
+    addUser(db, QStringLiteral("  "), QStringLiteral("x"), QStringLiteral("C"));
+    UserLogin dlg;
+    dlg.show();
+    MessageCapture cap;
+    dlg.cmdOK->click(); // both boxes empty
+    QCOMPARE(cap.lastText(), kWrong);
+    QVERIFY(!dlg.OK);
+    QVERIFY(!gLoginOK);
+    typeText(dlg.txtUserName, QStringLiteral("  "));
+    typeText(dlg.txtPassword, QStringLiteral("x"));
+    cap.clear();
+    dlg.cmdOK->click();
+    QCOMPARE(cap.lastText(), kWrong);
+    QVERIFY(!dlg.OK);
+    QVERIFY(gUserVid.isEmpty());
+    QVERIFY(dlg.isVisible());
+    QCOMPARE(dlg.Combo->count(), 0); // nothing blank to pick
 }
 
 void TestUserLogin::controlNamesTextsAndTips()
