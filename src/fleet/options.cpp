@@ -4,6 +4,7 @@
 #include "common/textchecks.h"
 #include "dialogs/diainf.h"
 #include "dialogs/messages.h"
+#include "platform/boxlength.h"
 #include "platform/dataform.h"
 #include "platform/numbers.h"
 #include "platform/version.h"
@@ -37,11 +38,14 @@ std::optional<double> parseSetting(const QString &text, double bound)
     return v;
 }
 
-// A refused setting's message: the bound is named only for a number above it.
+// A refused setting's message, with a further line saying why when the text is
+// a number all the same: below zero, or above the bound.
 QString settingRefusal(const QStringList &lines, const QString &typed, double bound)
 {
     const QString message = joinLines(lines);
-    return typed.trimmed().startsWith(QLatin1Char('-')) ? message : withBoundLine(message, typed, bound);
+    if (const auto v = parseNumber(typed); v && *v < 0)
+        return message + QLatin1Char('\r') + QStringLiteral("Числото не може да бъде по-малко от 0.");
+    return withBoundLine(message, typed, bound);
 }
 } // namespace
 
@@ -79,6 +83,9 @@ QString checkCarFields(const CarFields &f, bool kolaTaken)
     if (IsBlank(f.kola))
         return joinLines({QStringLiteral("Няма въведен номер на колата!"),
                           QStringLiteral("Моля, въведете номер на колата!")});
+    if (CompareLen(f.kola, kCarLength) == 1)
+        return joinLines({QStringLiteral("Номера на колата е по-дълъг от разрешения!"),
+                          QStringLiteral("Моля, въведете до %1 символа за номер на колата!").arg(kCarLength)});
     if (kolaTaken)
         return joinLines({QStringLiteral("Вече има кола с този номер!"),
                           QStringLiteral("Моля, въведете друг номер на колата!")});
@@ -116,6 +123,9 @@ Options::Options(QWidget *parent) : QDialog(parent)
         m_txtFields1[i] = new QLineEdit(m_picOptions[0]);
         m_txtFields1[i]->setObjectName(QStringLiteral("txtFields1_%1").arg(i));
         m_txtFields1[i]->setFixedWidth(110);
+        // No longer than a trip's car, which a longer number could never get.
+        if (i == iKola)
+            limitTyping(m_txtFields1[i], kCarLength);
         lbl1[i] = new QLabel(QString::fromUtf8(labels1[i]), m_picOptions[0]);
         lbl1[i]->setObjectName(QStringLiteral("lblLabels1_%1").arg(i));
         lbl1[i]->setBuddy(m_txtFields1[i]);

@@ -1,5 +1,6 @@
 // The settings screen: the car checks, the tariff checks and save, the tabs and
 // their keys, Esc with a car pending, a database without its tariff row.
+#include "common/textchecks.h"
 #include "dialogs/messages.h"
 #include "fleet/options.h"
 #include "platform/dataform.h"
@@ -29,6 +30,7 @@ private Q_SLOTS:
     void escDropsPendingCarAndCloses();
     void missingTariffRowShowsMessage();
     void negativeNumbersAreRefused();
+    void carNumberNoLongerThanATrips();
 };
 
 namespace {
@@ -337,7 +339,8 @@ void TestOptions::negativeNumbersAreRefused()
         s.btn("cmdUpdate1")->click();
         QCOMPARE(cap.shown.size(), 1);
         QCOMPARE(cap.lastCaption(), QStringLiteral("ГРЕШКА при запис!"));
-        QCOMPARE(cap.lastText(), checkCarFields(f, false));
+        // "-5" is a number: the message says what is wrong with it.
+        QCOMPARE(cap.lastText(), checkCarFields(f, false) + QStringLiteral("\rЧислото не може да бъде по-малко от 0."));
         QVERIFY(s.w.form()->isEditing());
         QCOMPARE(s.car(box)->text(), QStringLiteral("-5"));
         QCOMPARE(db.scalar("SELECT group_concat(kola||Razhod||Procent||Ton) FROM Config").toString(), before);
@@ -362,6 +365,36 @@ void TestOptions::negativeNumbersAreRefused()
     QCOMPARE(s.trf(1)->text(), QStringLiteral("-5"));
     if (!qEnvironmentVariableIsEmpty("KELM_SHOTS"))
         s.w.grab().save("/tmp/options_negative_tariff.png");
+}
+
+// A car number longer than a trip's car could never be given a trip.
+void TestOptions::carNumberNoLongerThanATrips()
+{
+    TestDb db;
+    seed(db);
+    const QString longer = QStringLiteral("СА 1234 ВН ЕКСПРЕС 21"); // 21 characters
+    db.exec("INSERT INTO Config (kola, Razhod, Procent, Ton) VALUES (?, 30, 10, 20)", {longer});
+    Screen s;
+    MessageCapture cap;
+    s.btn("cmdAdd1")->click();
+    s.setCar(longer, "30", "10", "20");
+    QCOMPARE(s.car(0)->text(), longer.left(kCarLength));
+    s.btn("cmdUpdate1")->click();
+    QVERIFY(cap.shown.isEmpty());
+    QCOMPARE(db.scalar("SELECT count(*) FROM Config WHERE kola=?", {longer.left(kCarLength)}).toInt(), 1);
+    // One stored longer elsewhere shows whole and is refused when saved.
+    s.btn("cmdPrevious1")->click(); // the new car stands last until reopened
+    QCOMPARE(s.car(0)->text(), longer);
+    s.btn("cmdEdit1")->click();
+    s.car(1)->clear();
+    typeText(s.car(1), QStringLiteral("31"));
+    s.btn("cmdUpdate1")->click();
+    QCOMPARE(cap.shown.size(), 1);
+    QCOMPARE(cap.lastCaption(), QStringLiteral("ГРЕШКА при запис!"));
+    QCOMPARE(cap.lastText(), joinLines({QStringLiteral("Номера на колата е по-дълъг от разрешения!"),
+                                        QStringLiteral("Моля, въведете до 12 символа за номер на колата!")}));
+    QVERIFY(s.w.form()->isEditing());
+    QCOMPARE(db.scalar("SELECT Razhod FROM Config WHERE kola=?", {longer}).toDouble(), 30.0);
 }
 
 QTEST_MAIN(TestOptions)
