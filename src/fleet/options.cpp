@@ -3,6 +3,7 @@
 #include "common/globals.h"
 #include "common/textchecks.h"
 #include "dialogs/diainf.h"
+#include "dialogs/dialog.h"
 #include "dialogs/messages.h"
 #include "platform/boxlength.h"
 #include "platform/dataform.h"
@@ -165,6 +166,9 @@ Options::Options(QWidget *parent) : QDialog(parent)
                            {m_txtFields1[iKola], QStringLiteral("kola"), {}, trimmed}},
                           cfg);
     m_form->hooks.validate = [this] { return validateCar(); };
+    m_form->hooks.setButtons = [this](bool browsing) {
+        m_carShown = browsing ? QStringList() : carTexts();
+    };
     auto *page0 = new QVBoxLayout(m_picOptions[0]);
     page0->addLayout(carGrid);
     page0->addStretch(1);
@@ -265,6 +269,7 @@ bool Options::load()
         m_text[i]->setEnabled(m_hasTariffs);
     }
     m_cmdUpdate2->setEnabled(m_hasTariffs);
+    m_tariffsShown = tariffTexts();
     if (!m_hasTariffs)
         DiaInf::show(QStringLiteral("ВНИМАНИЕ!"),
                      joinLines({QStringLiteral("В базата данни няма ред с тарифите!"),
@@ -281,9 +286,53 @@ void Options::selectTab(int index)
         m_tbsOptions->setCurrentIndex(index);
 }
 
+QStringList Options::carTexts() const
+{
+    QStringList texts;
+    for (auto *t : m_txtFields1)
+        texts << t->text();
+    return texts;
+}
+
+QStringList Options::tariffTexts() const
+{
+    QStringList texts;
+    for (auto *t : m_text)
+        texts << t->text();
+    return texts;
+}
+
+QStringList Options::unsavedWork() const
+{
+    QStringList lost;
+    if (!m_form->isBrowsing() && carTexts() != m_carShown)
+        lost << (m_form->isAdding() ? QStringLiteral("Новата кола не е записана!")
+                                    : QStringLiteral("Промените по колата не са записани!"));
+    const QStringList tariffs = tariffTexts();
+    for (int i = 0; i < tariffs.size() && i < m_tariffsShown.size(); ++i) {
+        // "0,5" typed over "0,500" changes nothing.
+        const auto now = parseNumber(tariffs.at(i));
+        const auto was = parseNumber(m_tariffsShown.at(i));
+        if (tariffs.at(i) != m_tariffsShown.at(i) && !(now && was && *now == *was)) {
+            lost << QStringLiteral("Промените в тарифите не са записани!");
+            break;
+        }
+    }
+    return lost;
+}
+
 void Options::reject()
 {
-    // A car being added or corrected is dropped first; an unsaved tariff simply.
+    // Every way out (Затвори, Esc, the close box, the main window closing) comes
+    // here. Typed values are written only by "Запиши": when some would be lost,
+    // the user decides, Enter keeping the screen.
+    const QStringList lost = unsavedWork();
+    if (!lost.isEmpty()
+        && !Dialog::ask(QStringLiteral("ВНИМАНИЕ!"),
+                        joinLines(lost + QStringList{QStringLiteral("При затваряне те ще бъдат загубени."),
+                                                     QStringLiteral("Да затворя ли без запис?")}),
+                        Dialog::Default::Cancel))
+        return;
     if (!m_form->isBrowsing())
         m_form->cmdCancel();
     QDialog::reject();
@@ -389,6 +438,7 @@ bool Options::saveTariffs()
         DiaInf::show(QStringLiteral("ГРЕШКА при запис!"), e.description());
         return false;
     }
+    m_tariffsShown = texts;
     return true;
 }
 

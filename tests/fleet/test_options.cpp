@@ -27,7 +27,7 @@ private Q_SLOTS:
     void tariffTypingMessage();
     void tariffSaveWritesAllOrNothing();
     void ctrlTabSwitchesTabs();
-    void escDropsPendingCarAndCloses();
+    void closingWithTypedValuesAsks();
     void missingTariffRowShowsMessage();
     void negativeNumbersAreRefused();
     void carNumberNoLongerThanATrips();
@@ -288,20 +288,67 @@ void TestOptions::ctrlTabSwitchesTabs()
     QCOMPARE(s.tabs()->currentIndex(), 1);
 }
 
-void TestOptions::escDropsPendingCarAndCloses()
+// Every way of closing (Esc, the close box or a close from outside, "Затвори")
+// asks before typed values are lost; Enter keeps the screen.
+void TestOptions::closingWithTypedValuesAsks()
 {
     TestDb db;
     seed(db);
     Screen s;
     MessageCapture cap;
+    const QString carQuestion = joinLines({QStringLiteral("Новата кола не е записана!"),
+                                           QStringLiteral("При затваряне те ще бъдат загубени."),
+                                           QStringLiteral("Да затворя ли без запис?")});
     s.btn("cmdAdd1")->click();
     s.setCar("NEW1", "1", "2", "3");
+    QTest::keyClick(s.car(0), Qt::Key_Escape);
+    s.w.close();
+    s.btn("cmdCancel")->click();
+    QCOMPARE(cap.shown.size(), 3);
+    for (const ShownMessage &m : cap.shown) {
+        QCOMPARE(m.kind, ShownMessage::Confirm);
+        QCOMPARE(m.caption, QStringLiteral("ВНИМАНИЕ!"));
+        QCOMPARE(m.text, carQuestion);
+    }
+    QVERIFY(s.w.isVisible());
+    QVERIFY(s.w.form()->isAdding());
+    QCOMPARE(s.car(0)->text(), QStringLiteral("NEW1"));
+    // Closing all the same drops the new car.
+    cap.answers = {true};
     QTest::keyClick(s.car(0), Qt::Key_Escape);
     QVERIFY(!s.w.isVisible());
     QVERIFY(s.w.form()->isBrowsing());
     QCOMPARE(db.count("Config"), 2);
-    QCOMPARE(s.w.form()->recordset().recordCount(), 2);
+
+    // A corrected norm and a typed tariff: asked until written, then closed unasked.
+    Screen t;
+    cap.clear();
+    t.btn("cmdEdit1")->click();
+    t.w.close();
+    QVERIFY(!t.w.isVisible()); // "Поправи" alone loses nothing
     QVERIFY(cap.shown.isEmpty());
+    t.w.show();
+    t.btn("cmdEdit1")->click();
+    t.car(1)->clear();
+    typeText(t.car(1), QStringLiteral("29"));
+    t.tabs()->setCurrentIndex(1);
+    t.trf(1)->clear();
+    typeText(t.trf(1), QStringLiteral("0,75"));
+    t.w.close();
+    QCOMPARE(cap.shown.size(), 1);
+    QCOMPARE(cap.lastText(), joinLines({QStringLiteral("Промените по колата не са записани!"),
+                                        QStringLiteral("Промените в тарифите не са записани!"),
+                                        QStringLiteral("При затваряне те ще бъдат загубени."),
+                                        QStringLiteral("Да затворя ли без запис?")}));
+    QVERIFY(t.w.isVisible());
+    t.btn("cmdUpdate2")->click();
+    t.tabs()->setCurrentIndex(0);
+    t.btn("cmdUpdate1")->click();
+    QTest::keyClick(t.car(1), Qt::Key_Escape);
+    QVERIFY(!t.w.isVisible());
+    QCOMPARE(cap.shown.size(), 1);
+    QCOMPARE(db.scalar("SELECT Razhod FROM Config WHERE kola='PB1111'").toDouble(), 29.0);
+    QCOMPARE(db.scalar("SELECT Trf_20 FROM Tarifi").toDouble(), 0.75);
 }
 
 void TestOptions::missingTariffRowShowsMessage()
