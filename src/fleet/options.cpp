@@ -307,14 +307,14 @@ QStringList Options::unsavedWork() const
     QStringList lost;
     if (!m_form->isBrowsing() && carTexts() != m_carShown)
         lost << (m_form->isAdding() ? QStringLiteral("Новата кола не е записана!")
-                                    : QStringLiteral("Промените по колата не са записани!"));
+                                    : QStringLiteral("Колата не е записана!"));
     const QStringList tariffs = tariffTexts();
     for (int i = 0; i < tariffs.size() && i < m_tariffsShown.size(); ++i) {
         // "0,5" typed over "0,500" changes nothing.
         const auto now = parseNumber(tariffs.at(i));
         const auto was = parseNumber(m_tariffsShown.at(i));
         if (tariffs.at(i) != m_tariffsShown.at(i) && !(now && was && *now == *was)) {
-            lost << QStringLiteral("Промените в тарифите не са записани!");
+            lost << QStringLiteral("Тарифите не са записани!");
             break;
         }
     }

@@ -366,7 +366,7 @@ void Personal::reject()
     };
     if (!m_dropTyped && fields(normalizedCompanyData(typed())) != fields(m_shown)
         && !Dialog::ask(QStringLiteral("ВНИМАНИЕ!"),
-                        joinLines({QStringLiteral("Промените в данните за фирмата не са записани!"),
+                        joinLines({QStringLiteral("Данните за фирмата не са записани!"),
                                    QStringLiteral("При затваряне те ще бъдат загубени."),
                                    QStringLiteral("Да затворя ли без запис?")}),
                         Dialog::Default::Cancel))

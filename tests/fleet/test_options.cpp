@@ -336,8 +336,8 @@ void TestOptions::closingWithTypedValuesAsks()
     typeText(t.trf(1), QStringLiteral("0,75"));
     t.w.close();
     QCOMPARE(cap.shown.size(), 1);
-    QCOMPARE(cap.lastText(), joinLines({QStringLiteral("Промените по колата не са записани!"),
-                                        QStringLiteral("Промените в тарифите не са записани!"),
+    QCOMPARE(cap.lastText(), joinLines({QStringLiteral("Колата не е записана!"),
+                                        QStringLiteral("Тарифите не са записани!"),
                                         QStringLiteral("При затваряне те ще бъдат загубени."),
                                         QStringLiteral("Да затворя ли без запис?")}));
     QVERIFY(t.w.isVisible());

@@ -288,7 +288,7 @@ void TestCompanyData::closingWithTypedValuesAsks()
     for (const ShownMessage &m : cap.shown) {
         QCOMPARE(m.kind, ShownMessage::Confirm);
         QCOMPARE(m.caption, QStringLiteral("ВНИМАНИЕ!"));
-        QCOMPARE(m.text, joinLines({QStringLiteral("Промените в данните за фирмата не са записани!"),
+        QCOMPARE(m.text, joinLines({QStringLiteral("Данните за фирмата не са записани!"),
                                     QStringLiteral("При затваряне те ще бъдат загубени."),
                                     QStringLiteral("Да затворя ли без запис?")}));
     }
