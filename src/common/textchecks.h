@@ -21,4 +21,9 @@ bool NotInList(const QString &value, const QVariantList &list);
 // Trims spaces (code 32) only, at both ends, as the checks do.
 QString trimSpaces(const QString &s);
 
+// The longest registration number of a car (trimmed, as the checks count): what
+// a trip's car holds, and so what a car of the settings may have, since a longer
+// one could never be given a trip.
+constexpr int kCarLength = 12;
+
 } // namespace kelm

@@ -189,13 +189,18 @@ void SeekDialog::restoreDesign()
         // The controls of the form and of its frames, which fitting moves.
         for (QWidget *w : findChildren<QWidget *>())
             if (!w->isWindow() && (w->parentWidget() == this || qobject_cast<QGroupBox *>(w->parentWidget())))
-                m_designPlaces.insert(w, w->geometry());
+                m_designPlaces.insert(w, {w->geometry(), w->minimumSize()});
         m_designSize = size();
         m_designMargin = std::max(0, m_designSize.width() - controlsRight(this));
         return;
     }
-    for (auto it = m_designPlaces.cbegin(); it != m_designPlaces.cend(); ++it)
-        it.key()->setGeometry(it.value());
+    // The least sizes first: a list dropped down asks for the width of its
+    // longest entry, which would otherwise hold it at that width in the design's
+    // frame, so that the fitting after the load would find nothing to widen.
+    for (auto it = m_designPlaces.cbegin(); it != m_designPlaces.cend(); ++it) {
+        it.key()->setMinimumSize(it.value().least);
+        it.key()->setGeometry(it.value().place);
+    }
     setFixedSize(m_designSize);
 }
 

@@ -129,7 +129,11 @@ private:
     void fitCaption();
 
     bool m_prepared = false;
-    QHash<QWidget *, QRect> m_designPlaces;
+    struct DesignPlace {
+        QRect place;
+        QSize least; // the least size
+    };
+    QHash<QWidget *, DesignPlace> m_designPlaces;
     QSize m_designSize;
     int m_designMargin = 0; // right of the rightmost control
 };

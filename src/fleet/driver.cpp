@@ -45,6 +45,10 @@ QString checkDriverFields(const DriverFields &f)
         fail("Грешно ЕГН на шофьора!", "Моля, въведете 10 числа за ЕГН на шофьора!");
     if (CompareLen(f.kod, kDriverCodeLength) != 0)
         fail("Няма въведени данни за кода!", "Моля, въведете 3 символа за код на шофьора!");
+    // The lists offer a driver as "code,name" and read the code up to the first
+    // comma: a code with a comma in it would be taken for another one.
+    else if (f.kod.contains(QLatin1Char(',')))
+        fail("Грешен код на шофьора!", "Моля, въведете 3 символа без запетая за код на шофьора!");
     if (CompareLen(f.LKarta, kDriverIdCardLength) != 0)
         fail("Няма въведен № на лична карта на шофьора!",
              "Моля, въведете 9 символа за № за лична карта на шофьора!");

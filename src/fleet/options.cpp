@@ -3,7 +3,9 @@
 #include "common/globals.h"
 #include "common/textchecks.h"
 #include "dialogs/diainf.h"
+#include "dialogs/dialog.h"
 #include "dialogs/messages.h"
+#include "platform/boxlength.h"
 #include "platform/dataform.h"
 #include "platform/numbers.h"
 #include "platform/placement.h"
@@ -35,10 +37,14 @@ std::optional<double> parseSetting(const QString &text, double bound)
     return parseAmount(text, bound);
 }
 
-// A refused setting's message: the bound is named only for a number above it.
+// A refused setting's message, with a further line saying why when the text is
+// a number all the same: below zero, or above the bound.
 QString settingRefusal(const QStringList &lines, const QString &typed, double bound)
 {
-    return amountRefusal(joinLines(lines), typed, bound);
+    const QString message = joinLines(lines);
+    if (const auto v = parseNumber(typed); v && *v < 0)
+        return message + QLatin1Char('\r') + QStringLiteral("Числото не може да бъде по-малко от 0.");
+    return amountRefusal(message, typed, bound);
 }
 } // namespace
 
@@ -76,6 +82,9 @@ QString checkCarFields(const CarFields &f, bool kolaTaken)
     if (IsBlank(f.kola))
         return joinLines({QStringLiteral("Няма въведен номер на колата!"),
                           QStringLiteral("Моля, въведете номер на колата!")});
+    if (CompareLen(f.kola, kCarLength) == 1)
+        return joinLines({QStringLiteral("Номера на колата е по-дълъг от разрешения!"),
+                          QStringLiteral("Моля, въведете до %1 символа за номер на колата!").arg(kCarLength)});
     if (kolaTaken)
         return joinLines({QStringLiteral("Вече има кола с този номер!"),
                           QStringLiteral("Моля, въведете друг номер на колата!")});
@@ -113,6 +122,9 @@ Options::Options(QWidget *parent) : QDialog(parent)
         m_txtFields1[i] = new QLineEdit(m_picOptions[0]);
         m_txtFields1[i]->setObjectName(QStringLiteral("txtFields1_%1").arg(i));
         m_txtFields1[i]->setFixedWidth(110);
+        // No longer than a trip's car, which a longer number could never get.
+        if (i == iKola)
+            limitTyping(m_txtFields1[i], kCarLength);
         lbl1[i] = new QLabel(QString::fromUtf8(labels1[i]), m_picOptions[0]);
         lbl1[i]->setObjectName(QStringLiteral("lblLabels1_%1").arg(i));
         lbl1[i]->setBuddy(m_txtFields1[i]);
@@ -152,6 +164,9 @@ Options::Options(QWidget *parent) : QDialog(parent)
                            {m_txtFields1[iKola], QStringLiteral("kola"), {}, trimmed}},
                           cfg);
     m_form->hooks.validate = [this] { return validateCar(); };
+    m_form->hooks.setButtons = [this](bool browsing) {
+        m_carShown = browsing ? QStringList() : carTexts();
+    };
     auto *page0 = new QVBoxLayout(m_picOptions[0]);
     page0->addLayout(carGrid);
     page0->addStretch(1);
@@ -252,6 +267,7 @@ bool Options::load()
         m_text[i]->setEnabled(m_hasTariffs);
     }
     m_cmdUpdate2->setEnabled(m_hasTariffs);
+    m_tariffsShown = tariffTexts();
     if (!m_hasTariffs)
         DiaInf::show(QStringLiteral("ВНИМАНИЕ!"),
                      joinLines({QStringLiteral("В базата данни няма ред с тарифите!"),
@@ -268,9 +284,53 @@ void Options::selectTab(int index)
         m_tbsOptions->setCurrentIndex(index);
 }
 
+QStringList Options::carTexts() const
+{
+    QStringList texts;
+    for (auto *t : m_txtFields1)
+        texts << t->text();
+    return texts;
+}
+
+QStringList Options::tariffTexts() const
+{
+    QStringList texts;
+    for (auto *t : m_text)
+        texts << t->text();
+    return texts;
+}
+
+QStringList Options::unsavedWork() const
+{
+    QStringList lost;
+    if (!m_form->isBrowsing() && carTexts() != m_carShown)
+        lost << (m_form->isAdding() ? QStringLiteral("Новата кола не е записана!")
+                                    : QStringLiteral("Колата не е записана!"));
+    const QStringList tariffs = tariffTexts();
+    for (int i = 0; i < tariffs.size() && i < m_tariffsShown.size(); ++i) {
+        // "0,5" typed over "0,500" changes nothing.
+        const auto now = parseNumber(tariffs.at(i));
+        const auto was = parseNumber(m_tariffsShown.at(i));
+        if (tariffs.at(i) != m_tariffsShown.at(i) && !(now && was && *now == *was)) {
+            lost << QStringLiteral("Тарифите не са записани!");
+            break;
+        }
+    }
+    return lost;
+}
+
 void Options::reject()
 {
-    // A car being added or corrected is dropped first; an unsaved tariff simply.
+    // Every way out (Затвори, Esc, the close box, the main window closing) comes
+    // here. Typed values are written only by "Запиши": when some would be lost,
+    // the user decides, Enter keeping the screen.
+    const QStringList lost = unsavedWork();
+    if (!lost.isEmpty()
+        && !Dialog::ask(QStringLiteral("ВНИМАНИЕ!"),
+                        joinLines(lost + QStringList{QStringLiteral("При затваряне те ще бъдат загубени."),
+                                                     QStringLiteral("Да затворя ли без запис?")}),
+                        Dialog::Default::Cancel))
+        return;
     if (!m_form->isBrowsing())
         m_form->cmdCancel();
     QDialog::reject();
@@ -376,6 +436,7 @@ bool Options::saveTariffs()
         DiaInf::show(QStringLiteral("ГРЕШКА при запис!"), e.description());
         return false;
     }
+    m_tariffsShown = texts;
     return true;
 }
 

@@ -56,6 +56,11 @@ protected:
     bool eventFilter(QObject *obj, QEvent *event) override;
 
 private:
+    // What would be lost by closing now, as the lines of the question asked
+    // before; empty when nothing typed is unwritten.
+    QStringList unsavedWork() const;
+    QStringList carTexts() const;
+    QStringList tariffTexts() const;
     bool validateCar();
     void selectTab(int index);
     void tariffEdited(QLineEdit *box);
@@ -71,6 +76,8 @@ private:
     QPushButton *m_cmdCancel = nullptr;
     DataForm *m_form = nullptr;
     bool m_hasTariffs = false;
+    QStringList m_carShown;     // the car's boxes when "Добави" or "Поправи" was pressed
+    QStringList m_tariffsShown; // the tariff boxes as loaded or last written
 };
 
 // Служебна > Настройки: shows the settings screen modally.

@@ -1,8 +1,10 @@
 #include "platform/placement.h"
 
 #include <QApplication>
+#include <QMargins>
 #include <QMessageBox>
 #include <QPointer>
+#include <QRect>
 #include <QScreen>
 #include <QWidget>
 #include <QWindow>
@@ -134,6 +136,40 @@ void centreOver(QWidget &window, const QWidget *owner)
     if (window.screen() != screen)
         window.setScreen(screen);
     window.move(whole.topLeft());
+}
+
+QRect placeOnScreen(const QRect &stored, const QPoint &fallback, const QMargins &frame)
+{
+    QRect outer(stored.topLeft(), stored.size().grownBy(frame));
+    QScreen *screen = nullptr;
+    qint64 most = 0;
+    for (QScreen *s : QGuiApplication::screens()) {
+        const QRect common = outer.intersected(s->availableGeometry());
+        const qint64 area = qint64(common.width()) * common.height();
+        if (!common.isEmpty() && area > most) {
+            most = area;
+            screen = s;
+        }
+    }
+    if (!screen) {
+        // Stored for a screen that is not there (any more).
+        outer.moveTopLeft(fallback);
+        screen = QGuiApplication::screenAt(fallback);
+        if (!screen)
+            screen = QGuiApplication::primaryScreen();
+        if (!screen)
+            return QRect(fallback, stored.size());
+    }
+    const QRect room = screen->availableGeometry();
+    const QSize size = stored.size().boundedTo(room.size().shrunkBy(frame));
+    outer = QRect(outer.topLeft(), size.grownBy(frame));
+    if (outer.right() > room.right())
+        outer.moveRight(room.right());
+    if (outer.bottom() > room.bottom())
+        outer.moveBottom(room.bottom());
+    outer.moveLeft(std::max(outer.left(), room.left()));
+    outer.moveTop(std::max(outer.top(), room.top()));
+    return QRect(outer.topLeft(), size);
 }
 
 void placeOverAskingWindow(QWidget &box)

@@ -3,6 +3,9 @@
 // that asked it, on that window's screen, not in the middle of the desktop; a
 // window the program opens fits the screen it opens on.
 
+class QMargins;
+class QPoint;
+class QRect;
 class QWidget;
 
 namespace kelm {
@@ -30,5 +33,11 @@ void centreOver(QWidget &window, const QWidget *owner);
 
 // A message or question box about to be shown: centred over the asking window.
 void placeOverAskingWindow(QWidget &box);
+
+// Where a window opens from a stored place (the top-left of its frame and its
+// inner size, as move() and resize() take them): on the screen that holds the
+// most of it, or at fallback when no screen holds any of it; no larger than the
+// free area of that screen and wholly on it, frame included.
+QRect placeOnScreen(const QRect &stored, const QPoint &fallback, const QMargins &frame);
 
 } // namespace kelm

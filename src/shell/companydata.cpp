@@ -3,6 +3,7 @@
 #include "common/globals.h"
 #include "common/textchecks.h"
 #include "dialogs/diainf.h"
+#include "dialogs/dialog.h"
 #include "dialogs/messages.h"
 #include "dialogs/mousepointer.h"
 #include "platform/database.h"
@@ -276,6 +277,7 @@ bool Personal::Form_Load()
     }
     const CompanyData n = normalizedCompanyData(d);
     setGlobals(n);
+    m_shown = n;
     txtFirmaName->setText(n.name);
     txtFirmaAdres->setText(n.address);
     txtFirmaMOL->setText(n.mol);
@@ -341,13 +343,35 @@ void Personal::OKButton_Click()
         return;
     }
     setGlobals(n);
+    m_shown = n;
     notifyCompanyChanged();
     close();
 }
 
 void Personal::cmdCancel_Click()
 {
+    m_dropTyped = true;
     close();
+    m_dropTyped = false;
+}
+
+void Personal::reject()
+{
+    // Esc, the close box and the main window closing come here. What was typed
+    // is written only by "OK"; when some would be lost, the user decides, Enter
+    // keeping the window. "Отказ" is the user's own choice to drop it.
+    const auto fields = [](const CompanyData &d) {
+        return QStringList{d.name, d.address, d.mol, d.bulstat, d.taxNo, d.email,
+                           d.city, d.country, d.tel, d.gsm, d.url};
+    };
+    if (!m_dropTyped && fields(normalizedCompanyData(typed())) != fields(m_shown)
+        && !Dialog::ask(QStringLiteral("ВНИМАНИЕ!"),
+                        joinLines({QStringLiteral("Данните за фирмата не са записани!"),
+                                   QStringLiteral("При затваряне те ще бъдат загубени."),
+                                   QStringLiteral("Да затворя ли без запис?")}),
+                        Dialog::Default::Cancel))
+        return;
+    QDialog::reject();
 }
 
 void showPersonal(QWidget *parent)

@@ -60,6 +60,9 @@ public:
     void OKButton_Click();
     void cmdCancel_Click();
 
+public Q_SLOTS:
+    void reject() override;
+
 private:
     explicit Personal(QWidget *parent = nullptr);
     ~Personal() override;
@@ -67,6 +70,8 @@ private:
     CompanyData typed() const;
 
     QVariant m_rowId;
+    CompanyData m_shown;       // as loaded or last written
+    bool m_dropTyped = false;  // "Отказ": closing drops what was typed, unasked
 };
 
 } // namespace kelm

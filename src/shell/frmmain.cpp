@@ -3,6 +3,7 @@
 #include "common/globals.h"
 #include "dialogs/diainf.h"
 #include "dialogs/messages.h"
+#include "platform/placement.h"
 #include "shell/application.h"
 #include "shell/archive.h"
 #include "shell/commands.h"
@@ -30,6 +31,7 @@
 #include <QToolBar>
 
 #include <algorithm>
+#include <cmath>
 
 namespace kelm {
 
@@ -105,14 +107,17 @@ QString settingText(QSettings &s, const char *key, const QString &def)
     return v.isValid() ? v.toString() : def;
 }
 
-// A stored number in twips turned into pixels; a value that is not a number
-// counts as missing.
-int settingPixels(QSettings &s, const char *key, int defTwips)
+// A stored number in twips turned into pixels. A value that is not a finite
+// number, and a size below one pixel, count as missing: the default stands.
+int settingPixels(QSettings &s, const char *key, int defTwips, bool isSize)
 {
     bool ok = false;
     const float twips = settingText(s, key, QString()).trimmed().toFloat(&ok);
-    const float value = ok ? twips : float(defTwips);
-    return qRound(value / kTwipsPerPixel);
+    double pixels = double(twips) / kTwipsPerPixel;
+    if (!ok || !std::isfinite(pixels) || (isSize && pixels < 1))
+        pixels = double(defTwips) / kTwipsPerPixel;
+    // Far beyond any screen either way; the placement brings it onto one.
+    return qRound(std::clamp(pixels, -1e6, 1e6));
 }
 
 bool settingBool(QSettings &s, const char *key)
@@ -424,12 +429,22 @@ void FrmMain::loadSettings()
 {
     QSettings s(QStringLiteral("Kelm"), QStringLiteral("Kelm"));
     s.beginGroup(QStringLiteral("Settings"));
-    const int left = settingPixels(s, "MainLeft", 1000);
-    const int top = settingPixels(s, "MainTop", 1000);
-    const int width = settingPixels(s, "MainWidth", 6500);
-    const int height = settingPixels(s, "MainHeight", 6500);
-    move(left, top);
-    resize(width, height);
+    const QRect stored(settingPixels(s, "MainLeft", 1000, false), settingPixels(s, "MainTop", 1000, false),
+                       settingPixels(s, "MainWidth", 6500, true), settingPixels(s, "MainHeight", 6500, true));
+    // Settings written on another screen (a larger one, or one beside this) open
+    // the window wholly on a screen here, no larger than it. The window
+    // manager's frame is not known before the window shows: it is taken to be a
+    // title bar and a thin border.
+    QMargins frame(geometry().left() - frameGeometry().left(), geometry().top() - frameGeometry().top(),
+                   frameGeometry().right() - geometry().right(), frameGeometry().bottom() - geometry().bottom());
+    if (frame.isNull()) {
+        const int border = 4;
+        frame = QMargins(border, style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this) + border, border,
+                         border);
+    }
+    const QRect place = placeOnScreen(stored, QPoint(1000, 1000) / kTwipsPerPixel, frame);
+    move(place.topLeft());
+    resize(place.size());
     tbToolBar->setVisible(settingBool(s, "MainToolBar"));
     sbStatusBar->setVisible(settingBool(s, "MainStatBar"));
     menuAction(QStringLiteral("mnuViewToolbar"))->setChecked(!tbToolBar->isHidden());

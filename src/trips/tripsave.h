@@ -10,6 +10,7 @@
 #include <QVariant>
 #include <optional>
 
+#include "common/textchecks.h"
 #include "platform/numbers.h"
 #include "trips/amounts.h"
 
@@ -21,9 +22,10 @@ class Connection;
 enum class TripBox { None, Driver, Car, Date, Ton, Km, Tariff, Route, Client, Goods, Invoice, Expense };
 
 // The longest text a trip's field holds (after trimming, as the checks count);
-// the trip editor's boxes take no more by typing. An invoice number has exactly
-// kInvoiceNumberLength characters, here and wherever invoices are numbered.
-constexpr int kCarLength = 12;
+// the trip editor's boxes take no more by typing. The car's is kCarLength
+// (common/textchecks.h), shared with the cars of the settings. An invoice number
+// has exactly kInvoiceNumberLength characters, here and wherever invoices are
+// numbered.
 constexpr int kRouteLength = 25;
 constexpr int kClientLength = 25;
 constexpr int kGoodsLength = 25;

@@ -2,15 +2,19 @@
 #include "dialogs/diaseek.h"
 #include "dialogs/diaseekall.h"
 #include "dialogs/diaseekalt.h"
+#include "dialogs/diainf.h"
 #include "dialogs/fillcombo.h"
 #include "dialogs/messages.h"
 #include "dialogs/mousepointer.h"
 #include "dialogs/progdialog.h"
+#include "shell/commands.h"
+#include "seed.h"
 #include "testdb.h"
 #include "layoutcheck.h"
 #include "typing.h"
 
 #include <QApplication>
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QLabel>
 #include <QProgressBar>
@@ -113,6 +117,7 @@ private Q_SLOTS:
     void diaSeekAllWithoutTrips();
     void fillComboEmptyAndBound();
     void captionsFitInEveryFont();
+    void widthEveryTimeItOpens();
 };
 
 void TestSeekDialogs::periodRule()
@@ -834,6 +839,62 @@ void TestSeekDialogs::captionsFitInEveryFont()
         }
     }
     QApplication::setFont(normal);
+}
+
+// The commands open their dialog as wide as its controls need each time, also
+// after an earlier showing in which the list of a long driver name was dropped
+// down and that name chosen from it.
+void TestSeekDialogs::widthEveryTimeItOpens()
+{
+    TestDb db;
+    fillTrips(db);
+    addDriver(db, QStringLiteral("001"), widest::kDriver, QStringLiteral("7501011234"), QStringLiteral("123456789"));
+    MessageCapture cap;
+    setTempTableBuilder([](const QString &) {});
+    // Корекция плащане whose print finds nothing ends with its message.
+    setTargetRunner([](const QString &t, bool) {
+        if (t == QLatin1String("Plashtane"))
+            DiaInf::show(QStringLiteral("Няма неплатени курсове!"));
+        return true;
+    });
+    bool dropDown = false;
+    QList<int> widths;
+    SeekDialog::setTestAnswer([&](SeekDialog &d) {
+        d.show();
+        auto *list = d.findChild<QComboBox *>(QStringLiteral("Combo1"));
+        auto *frame = list->parentWidget();
+        widths << d.width();
+        lookAt(d.grab(), qPrintable(QStringLiteral("seek-width-%1.png").arg(widths.size())));
+        // The list whole, its arrow inside its frame, the frame inside the window.
+        QVERIFY2(list->width() >= list->sizeHint().width(), qPrintable(d.windowTitle()));
+        QVERIFY2(frame->rect().contains(list->geometry()), qPrintable(d.windowTitle()));
+        QVERIFY2(d.rect().contains(frame->geometry()), qPrintable(d.windowTitle()));
+        if (dropDown) {
+            list->showPopup();
+            QTest::keyClick(list->view(), Qt::Key_Home);
+            QTest::keyClick(list->view(), Qt::Key_Return);
+            QCOMPARE(list->currentText(), QStringLiteral("001,") + widest::kDriver);
+        }
+        setDates(d, QStringLiteral("01.03.2004"), QStringLiteral("31.03.2004"));
+        QTest::mouseClick(d.OKButton, Qt::LeftButton);
+    });
+    const auto run = [&](const char *control, bool drop) {
+        dropDown = drop;
+        QVERIFY(runSearchCommand(QString::fromLatin1(control)));
+    };
+    run("mnuSlgZapl", true);
+    run("mnuDataKorPl", false);
+    run("mnuSlgZapl", false);
+    run("mnuSprRowdList", false);
+    run("mnuSprShof", true);
+    run("mnuSprShof", false);
+    SeekDialog::setTestAnswer(nullptr);
+    setTargetRunner(nullptr);
+    setTempTableBuilder(nullptr);
+    QCOMPARE(widths.size(), 6);
+    QCOMPARE(widths.at(2), widths.at(0));
+    QCOMPARE(widths.at(5), widths.at(4));
+    QCOMPARE(cap.shown.size(), 1);
 }
 
 QTEST_MAIN(TestSeekDialogs)

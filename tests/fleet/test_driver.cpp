@@ -23,6 +23,7 @@ private Q_SLOTS:
     void saveRefusesAndStaysInEditing();
     void saveStoresTrimmedValues();
     void duplicateCodeRefused();
+    void codeWithCommaRefused();
     void boxesTakeWhatTheirFieldsHold();
     void deleteAsksTwice();
     void deleteLastDriver();
@@ -252,6 +253,34 @@ void TestDriver::duplicateCodeRefused()
     QCOMPARE(cap.shown.size(), 2);
     QCOMPARE(cap.lastText(), duplicateDriverCodeMessage());
     QCOMPARE(db.scalar("SELECT count(*) FROM shof WHERE kod='C03'").toInt(), 1);
+}
+
+// The lists offer a driver as "code,name": a code with a comma is never saved.
+void TestDriver::codeWithCommaRefused()
+{
+    TestDb db;
+    seed(db);
+    Screen s;
+    MessageCapture cap;
+    s.btn("cmdAdd")->click();
+    DriverFields f = valid();
+    f.kod = "A,B";
+    s.fill(f);
+    s.btn("cmdUpdate")->click();
+    QCOMPARE(cap.shown.size(), 1);
+    QCOMPARE(cap.lastCaption(), QStringLiteral("ГРЕШКА при запис!"));
+    QCOMPARE(cap.lastText(), msg("Грешен код на шофьора!", "Моля, въведете 3 символа без запетая за код на шофьора!"));
+    QVERIFY(s.w.form()->isAdding());
+    QCOMPARE(db.count("shof"), 3);
+    // Nor on a correction.
+    s.btn("cmdCancel")->click();
+    s.btn("cmdEdit")->click();
+    s.box(3)->clear();
+    typeText(s.box(3), QStringLiteral(",01"));
+    s.btn("cmdUpdate")->click();
+    QCOMPARE(cap.shown.size(), 2);
+    QVERIFY(s.w.form()->isEditing());
+    QCOMPARE(db.scalar("SELECT count(*) FROM shof WHERE kod LIKE '%,%'").toInt(), 0);
 }
 
 void TestDriver::boxesTakeWhatTheirFieldsHold()

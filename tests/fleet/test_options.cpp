@@ -1,5 +1,6 @@
 // The settings screen: the car checks, the tariff checks and save, the tabs and
 // their keys, Esc with a car pending, a database without its tariff row.
+#include "common/textchecks.h"
 #include "dialogs/messages.h"
 #include "fleet/options.h"
 #include "platform/dataform.h"
@@ -26,9 +27,10 @@ private Q_SLOTS:
     void tariffTypingMessage();
     void tariffSaveWritesAllOrNothing();
     void ctrlTabSwitchesTabs();
-    void escDropsPendingCarAndCloses();
+    void closingWithTypedValuesAsks();
     void missingTariffRowShowsMessage();
     void negativeNumbersAreRefused();
+    void carNumberNoLongerThanATrips();
 };
 
 namespace {
@@ -286,20 +288,67 @@ void TestOptions::ctrlTabSwitchesTabs()
     QCOMPARE(s.tabs()->currentIndex(), 1);
 }
 
-void TestOptions::escDropsPendingCarAndCloses()
+// Every way of closing (Esc, the close box or a close from outside, "Затвори")
+// asks before typed values are lost; Enter keeps the screen.
+void TestOptions::closingWithTypedValuesAsks()
 {
     TestDb db;
     seed(db);
     Screen s;
     MessageCapture cap;
+    const QString carQuestion = joinLines({QStringLiteral("Новата кола не е записана!"),
+                                           QStringLiteral("При затваряне те ще бъдат загубени."),
+                                           QStringLiteral("Да затворя ли без запис?")});
     s.btn("cmdAdd1")->click();
     s.setCar("NEW1", "1", "2", "3");
+    QTest::keyClick(s.car(0), Qt::Key_Escape);
+    s.w.close();
+    s.btn("cmdCancel")->click();
+    QCOMPARE(cap.shown.size(), 3);
+    for (const ShownMessage &m : cap.shown) {
+        QCOMPARE(m.kind, ShownMessage::Confirm);
+        QCOMPARE(m.caption, QStringLiteral("ВНИМАНИЕ!"));
+        QCOMPARE(m.text, carQuestion);
+    }
+    QVERIFY(s.w.isVisible());
+    QVERIFY(s.w.form()->isAdding());
+    QCOMPARE(s.car(0)->text(), QStringLiteral("NEW1"));
+    // Closing all the same drops the new car.
+    cap.answers = {true};
     QTest::keyClick(s.car(0), Qt::Key_Escape);
     QVERIFY(!s.w.isVisible());
     QVERIFY(s.w.form()->isBrowsing());
     QCOMPARE(db.count("Config"), 2);
-    QCOMPARE(s.w.form()->recordset().recordCount(), 2);
+
+    // A corrected norm and a typed tariff: asked until written, then closed unasked.
+    Screen t;
+    cap.clear();
+    t.btn("cmdEdit1")->click();
+    t.w.close();
+    QVERIFY(!t.w.isVisible()); // "Поправи" alone loses nothing
     QVERIFY(cap.shown.isEmpty());
+    t.w.show();
+    t.btn("cmdEdit1")->click();
+    t.car(1)->clear();
+    typeText(t.car(1), QStringLiteral("29"));
+    t.tabs()->setCurrentIndex(1);
+    t.trf(1)->clear();
+    typeText(t.trf(1), QStringLiteral("0,75"));
+    t.w.close();
+    QCOMPARE(cap.shown.size(), 1);
+    QCOMPARE(cap.lastText(), joinLines({QStringLiteral("Колата не е записана!"),
+                                        QStringLiteral("Тарифите не са записани!"),
+                                        QStringLiteral("При затваряне те ще бъдат загубени."),
+                                        QStringLiteral("Да затворя ли без запис?")}));
+    QVERIFY(t.w.isVisible());
+    t.btn("cmdUpdate2")->click();
+    t.tabs()->setCurrentIndex(0);
+    t.btn("cmdUpdate1")->click();
+    QTest::keyClick(t.car(1), Qt::Key_Escape);
+    QVERIFY(!t.w.isVisible());
+    QCOMPARE(cap.shown.size(), 1);
+    QCOMPARE(db.scalar("SELECT Razhod FROM Config WHERE kola='PB1111'").toDouble(), 29.0);
+    QCOMPARE(db.scalar("SELECT Trf_20 FROM Tarifi").toDouble(), 0.75);
 }
 
 void TestOptions::missingTariffRowShowsMessage()
@@ -337,7 +386,8 @@ void TestOptions::negativeNumbersAreRefused()
         s.btn("cmdUpdate1")->click();
         QCOMPARE(cap.shown.size(), 1);
         QCOMPARE(cap.lastCaption(), QStringLiteral("ГРЕШКА при запис!"));
-        QCOMPARE(cap.lastText(), checkCarFields(f, false));
+        // "-5" is a number: the message says what is wrong with it.
+        QCOMPARE(cap.lastText(), checkCarFields(f, false) + QStringLiteral("\rЧислото не може да бъде по-малко от 0."));
         QVERIFY(s.w.form()->isEditing());
         QCOMPARE(s.car(box)->text(), QStringLiteral("-5"));
         QCOMPARE(db.scalar("SELECT group_concat(kola||Razhod||Procent||Ton) FROM Config").toString(), before);
@@ -362,6 +412,36 @@ void TestOptions::negativeNumbersAreRefused()
     QCOMPARE(s.trf(1)->text(), QStringLiteral("-5"));
     if (!qEnvironmentVariableIsEmpty("KELM_SHOTS"))
         s.w.grab().save("/tmp/options_negative_tariff.png");
+}
+
+// A car number longer than a trip's car could never be given a trip.
+void TestOptions::carNumberNoLongerThanATrips()
+{
+    TestDb db;
+    seed(db);
+    const QString longer = QStringLiteral("СА 1234 ВН ЕКСПРЕС 21"); // 21 characters
+    db.exec("INSERT INTO Config (kola, Razhod, Procent, Ton) VALUES (?, 30, 10, 20)", {longer});
+    Screen s;
+    MessageCapture cap;
+    s.btn("cmdAdd1")->click();
+    s.setCar(longer, "30", "10", "20");
+    QCOMPARE(s.car(0)->text(), longer.left(kCarLength));
+    s.btn("cmdUpdate1")->click();
+    QVERIFY(cap.shown.isEmpty());
+    QCOMPARE(db.scalar("SELECT count(*) FROM Config WHERE kola=?", {longer.left(kCarLength)}).toInt(), 1);
+    // One stored longer elsewhere shows whole and is refused when saved.
+    s.btn("cmdPrevious1")->click(); // the new car stands last until reopened
+    QCOMPARE(s.car(0)->text(), longer);
+    s.btn("cmdEdit1")->click();
+    s.car(1)->clear();
+    typeText(s.car(1), QStringLiteral("31"));
+    s.btn("cmdUpdate1")->click();
+    QCOMPARE(cap.shown.size(), 1);
+    QCOMPARE(cap.lastCaption(), QStringLiteral("ГРЕШКА при запис!"));
+    QCOMPARE(cap.lastText(), joinLines({QStringLiteral("Номера на колата е по-дълъг от разрешения!"),
+                                        QStringLiteral("Моля, въведете до 12 символа за номер на колата!")}));
+    QVERIFY(s.w.form()->isEditing());
+    QCOMPARE(db.scalar("SELECT Razhod FROM Config WHERE kola=?", {longer}).toDouble(), 30.0);
 }
 
 QTEST_MAIN(TestOptions)

@@ -32,8 +32,9 @@ QString field(TestDb &db, const char *name)
 
 void closePersonal()
 {
+    // "Отказ": whatever a test left typed goes unasked.
     if (Personal::instance())
-        Personal::instance()->close();
+        Personal::instance()->cmdCancel->click();
     QTRY_VERIFY(!Personal::instance());
 }
 } // namespace
@@ -50,6 +51,7 @@ private Q_SLOTS:
     void okWritesTrimmedRowAndTellsTheTitle();
     void failedSaveChangesNothingAndStays();
     void cancelWritesNothing();
+    void closingWithTypedValuesAsks();
 };
 
 void TestCompanyData::cleanup()
@@ -267,6 +269,36 @@ void TestCompanyData::cancelWritesNothing()
     QVERIFY(Personal::instance());
     QTest::keyClick(Personal::instance(), Qt::Key_Escape);
     QTRY_VERIFY(!Personal::instance());
+}
+
+// Esc, the close box or a close from outside ask before a typed change is lost;
+// Enter keeps the window.
+void TestCompanyData::closingWithTypedValuesAsks()
+{
+    TestDb db;
+    setRow(db, kStored);
+    showPersonal();
+    Personal *p = Personal::instance();
+    MessageCapture cap;
+    p->txtFirmaCity->clear();
+    typeText(p->txtFirmaCity, QStringLiteral("Варна"));
+    QTest::keyClick(p->txtFirmaCity, Qt::Key_Escape);
+    p->close();
+    QCOMPARE(cap.shown.size(), 2);
+    for (const ShownMessage &m : cap.shown) {
+        QCOMPARE(m.kind, ShownMessage::Confirm);
+        QCOMPARE(m.caption, QStringLiteral("ВНИМАНИЕ!"));
+        QCOMPARE(m.text, joinLines({QStringLiteral("Данните за фирмата не са записани!"),
+                                    QStringLiteral("При затваряне те ще бъдат загубени."),
+                                    QStringLiteral("Да затворя ли без запис?")}));
+    }
+    QVERIFY(p->isVisible());
+    QCOMPARE(p->txtFirmaCity->text(), QStringLiteral("Варна"));
+    cap.answers = {true};
+    p->close();
+    QTRY_VERIFY(!Personal::instance());
+    QCOMPARE(field(db, "UserCity"), kStored[6]);
+    QCOMPARE(cap.shown.size(), 3);
 }
 
 QTEST_MAIN(TestCompanyData)

@@ -208,6 +208,7 @@ private Q_SLOTS:
     void helpContentsAndMissingHelpFile();
     void webPageCommandReportsFailure();
     void helpWindowFitsTheScreenItOpensOn();
+    void windowOpensWhollyOnAScreenFromOddSettings();
 
 private:
     QTemporaryDir m_settingsDir;
@@ -890,6 +891,49 @@ void TestFrmMain::helpWindowFitsTheScreenItOpensOn()
     QVERIFY(capture.shown.isEmpty());
     help->close();
     w.close();
+}
+
+// Settings from another screen, or no usable numbers, never put the window off
+// the screens or make it larger than its screen.
+void TestFrmMain::windowOpensWhollyOnAScreenFromOddSettings()
+{
+    if (QGuiApplication::screens().size() < 2)
+        QSKIP("needs the offscreen platform's second screen");
+    TestDb db;
+    struct Case {
+        const char *left, *top, *width, *height;
+        int screen;   // the screen it opens on
+        QSize size;   // 0: as large as the screen allows
+    };
+    const Case cases[] = {
+        {"30000", "1000", "999999999", "6500", 0, {0, 0}},       // beyond every screen, wider than any
+        {"15750", "0", "6500", "9000", 1, {433, 0}},             // on the small screen, taller than it
+        {"-90000", "-90000", "-3000", "nan", 0, {433, 433}},     // nothing usable: the defaults
+        {"1e40", "1000", "0", "99999999999999999999", 0, {433, 0}},
+    };
+    for (const Case &c : cases) {
+        store("MainLeft", QString::fromLatin1(c.left));
+        store("MainTop", QString::fromLatin1(c.top));
+        store("MainWidth", QString::fromLatin1(c.width));
+        store("MainHeight", QString::fromLatin1(c.height));
+        FrmMain w;
+        QVERIFY(w.load());
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        const QRect room = QGuiApplication::screens().at(c.screen)->availableGeometry();
+        const QString at = QStringLiteral("%1: %2,%3 %4x%5")
+                               .arg(QLatin1String(c.left))
+                               .arg(w.frameGeometry().x())
+                               .arg(w.frameGeometry().y())
+                               .arg(w.frameGeometry().width())
+                               .arg(w.frameGeometry().height());
+        QVERIFY2(room.contains(w.frameGeometry()), qPrintable(at));
+        if (c.size.width())
+            QCOMPARE(w.width(), c.size.width());
+        if (c.size.height())
+            QCOMPARE(w.height(), c.size.height());
+        w.close();
+    }
 }
 
 QTEST_MAIN(TestFrmMain)
