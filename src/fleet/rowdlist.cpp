@@ -760,7 +760,7 @@ void RowdList::done(int r)
     // A sheet or a leg being added or corrected is not dropped unasked; staying
     // is the default answer.
     QString unwritten;
-    if (!m_form->isBrowsing())
+    if (m_form->isEditing() || (m_form->isAdding() && newSheetTyped()))
         unwritten = QStringLiteral("Пътният лист не е записан!");
     else if (m_legEdit)
         unwritten = QStringLiteral("Маршрутът не е записан!");
@@ -770,6 +770,18 @@ void RowdList::done(int r)
     // A new sheet never saved leaves no legs.
     dropAbandonedLegs();
     QDialog::done(r);
+}
+
+bool RowdList::newSheetTyped() const
+{
+    // A new sheet nothing was typed into (as the screen opens on an empty table)
+    // is no work to lose.
+    for (int i : {0, 4, 5, 7, 8, 9, 10})
+        if (!IsBlank(txtFields[i]->text()))
+            return true;
+    if (!IsBlank(ComboKola->currentText()) || !IsBlank(ComboNameShof->currentText()))
+        return true;
+    return m_legsHeld && m_marshRS.isOpen() && !heldLegs().isEmpty();
 }
 
 // ---------------------------------------------------------------------------

@@ -81,6 +81,7 @@ private:
     // The legs the sheet's save would write, and the car their fuel was computed with.
     QVector<WaybillLeg> legsToSave(Connection &conn) const;
     QString legsCar() const;
+    bool newSheetTyped() const;
     void SetMarshButtons(bool b);
     void writeLegStatus();
     void dropAbandonedLegs();

@@ -127,7 +127,8 @@ QVector<WaybillLeg> storedLegs(Connection &conn, const QString &number)
 void applyNorm(QVector<WaybillLeg> &legs, double norm)
 {
     for (WaybillLeg &leg : legs)
-        leg.razhN = RazhN(QVariant(norm), leg.ton, leg.km, leg.koef);
+        if (!isEmptyLeg(leg))
+            leg.razhN = RazhN(QVariant(norm), leg.ton, leg.km, leg.koef);
 }
 
 SheetTotals legTotals(const QVector<WaybillLeg> &legs)

@@ -132,6 +132,10 @@ void TestWaybillScreen::emptyTableOpensReadyToAdd()
     QCOMPARE(w.windowTitle(), QStringLiteral("Тревалон 2.3.4 - Пътни листи"));
     w.show();
     shot(w, "rowdlist_empty_add");
+    // Nothing typed into the new sheet: nothing to ask about.
+    w.cmdCloseForm->click();
+    QVERIFY(cap.shown.isEmpty());
+    QVERIFY(!w.isVisible());
 }
 
 void TestWaybillScreen::newSheetWithLegsTotalsAndSave()
