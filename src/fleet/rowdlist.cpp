@@ -1000,10 +1000,13 @@ void RowdList::cmdUpdateMarsh_Click()
                            kAttention);
             return;
         }
-        const QStringList refusal =
+        const LegRefusal refusal =
             legValuesRefusal(m_legsModel->pendingValue(1), m_legsModel->pendingValue(2), m_legsModel->pendingValue(3));
-        if (!refusal.isEmpty()) {
-            waybillMessage(refusal, kAttention);
+        if (!refusal.lines.isEmpty()) {
+            waybillMessage(refusal.lines, kAttention);
+            // Back on the value refused, the leg still being typed.
+            grdMarsh->setFocus();
+            grdMarsh->setCurrentIndex(m_legsModel->index(m_marshRS.currentIndex(), refusal.column));
             return;
         }
         const double km = legNumber(m_legsModel->pendingValue(1), QStringLiteral("КМ"), limits::kKm);

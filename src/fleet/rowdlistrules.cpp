@@ -168,7 +168,7 @@ void replaceSheetLegs(Connection &conn, const QString &number, const QStringList
     });
 }
 
-QStringList legValuesRefusal(const QVariant &km, const QVariant &ton, const QVariant &koef)
+LegRefusal legValuesRefusal(const QVariant &km, const QVariant &ton, const QVariant &koef)
 {
     if (const auto k = numberIn(km)) {
         bool fits = *k >= 0;
@@ -180,15 +180,18 @@ QStringList legValuesRefusal(const QVariant &km, const QVariant &ton, const QVar
             }
         }
         if (!fits)
-            return {QStringLiteral("Грешни километри на маршрута: %1!").arg(formatGeneral(*k)),
-                    QStringLiteral("Моля, въведете километрите с число от 0 до %1.").arg(boundText(kLegKmLimit))};
+            return {{QStringLiteral("Грешни километри на маршрута: %1!").arg(formatGeneral(*k)),
+                     QStringLiteral("Моля, въведете километрите с число от 0 до %1.").arg(boundText(kLegKmLimit))},
+                    1};
     }
     if (const auto t = numberIn(ton); t && *t < 0)
-        return {QStringLiteral("Грешен тонаж на маршрута!"),
-                QStringLiteral("Моля, въведете тонажа с число, не по-малко от 0.")};
+        return {{QStringLiteral("Грешен тонаж на маршрута!"),
+                 QStringLiteral("Моля, въведете тонажа с число, не по-малко от 0.")},
+                2};
     if (const auto f = numberIn(koef); f && *f < 0)
-        return {QStringLiteral("Грешен коефициент на маршрута!"),
-                QStringLiteral("Моля, въведете коефициента с число, не по-малко от 0.")};
+        return {{QStringLiteral("Грешен коефициент на маршрута!"),
+                 QStringLiteral("Моля, въведете коефициента с число, не по-малко от 0.")},
+                3};
     return {};
 }
 

@@ -88,10 +88,14 @@ void replaceSheetLegs(Connection &conn, const QString &number, const QStringList
 constexpr double kLegKmLimit = 32767;
 
 // Why a leg's kilometres, tons or surcharge cannot be taken: a negative value, or
-// more kilometres than the norm counts. The message's two lines; empty when they
-// can be taken (an empty value or one that is no number is left to the fuel
-// computation, which names it).
-QStringList legValuesRefusal(const QVariant &km, const QVariant &ton, const QVariant &koef);
+// more kilometres than the norm counts. The message's two lines (empty when they
+// can be taken; an empty value or one that is no number is left to the fuel
+// computation, which names it) and the value's column: 1 km, 2 tons, 3 surcharge.
+struct LegRefusal {
+    QStringList lines;
+    int column = 0;
+};
+LegRefusal legValuesRefusal(const QVariant &km, const QVariant &ton, const QVariant &koef);
 
 enum { ErrDuplicateSheet = 3022 };
 

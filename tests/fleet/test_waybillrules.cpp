@@ -259,12 +259,12 @@ void TestWaybillRules::legsWrittenWithTheirTotalsAndBoundedValues()
     QVERIFY(db.scalar(QStringLiteral("SELECT SumKM FROM RowdList")).isNull());
 
     // The most the norm counts, and no less than nothing.
-    QVERIFY(legValuesRefusal(QStringLiteral("32767"), 0.0, 0.0).isEmpty());
-    QVERIFY(legValuesRefusal(QStringLiteral("-0"), QStringLiteral("-0"), QStringLiteral("-0")).isEmpty());
-    QCOMPARE(legValuesRefusal(QStringLiteral("32767,5"), 0.0, 0.0).value(0),
+    QVERIFY(legValuesRefusal(QStringLiteral("32767"), 0.0, 0.0).lines.isEmpty());
+    QVERIFY(legValuesRefusal(QStringLiteral("-0"), QStringLiteral("-0"), QStringLiteral("-0")).lines.isEmpty());
+    QCOMPARE(legValuesRefusal(QStringLiteral("32767,5"), 0.0, 0.0).lines.value(0),
              QStringLiteral("Грешни километри на маршрута: 32767,5!"));
-    QCOMPARE(legValuesRefusal(-1.0, 0.0, 0.0).size(), 2);
-    QVERIFY(legValuesRefusal(QStringLiteral("сто"), QVariant(), 0.0).isEmpty()); // left to the computation
+    QCOMPARE(legValuesRefusal(1.0, 0.0, -1.0).column, 3);
+    QVERIFY(legValuesRefusal(QStringLiteral("сто"), QVariant(), 0.0).lines.isEmpty()); // left to the computation
 }
 
 QTEST_MAIN(TestWaybillRules)

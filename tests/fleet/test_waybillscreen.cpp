@@ -884,12 +884,13 @@ void TestWaybillScreen::negativeNumbersAreRefused()
     w.cmdAddMarsh->click();
     const struct {
         const char *km, *ton, *koef, *message;
-    } legs[] = {{"-200", "0", "0", "Грешни километри на маршрута: -200!\r\rМоля, въведете километрите с число от 0 до 32767."},
-                {"100", "-100", "0", "Грешен тонаж на маршрута!\r\rМоля, въведете тонажа с число, не по-малко от 0."},
+        int column; // where the focus goes back to
+    } legs[] = {{"-200", "0", "0", "Грешни километри на маршрута: -200!\r\rМоля, въведете километрите с число от 0 до 32767.", 1},
+                {"100", "-100", "0", "Грешен тонаж на маршрута!\r\rМоля, въведете тонажа с число, не по-малко от 0.", 2},
                 {"100", "0", "-50", "Грешен коефициент на маршрута!\r\rМоля, въведете коефициента с число, не "
-                                    "по-малко от 0."},
+                                    "по-малко от 0.", 3},
                 {"40000", "0", "0", "Грешни километри на маршрута: 40000!\r\rМоля, въведете километрите с число от 0 "
-                                    "до 32767."}};
+                                    "до 32767.", 1}};
     for (const auto &l : legs) {
         typeLeg(w, QStringLiteral("А - Б"), QLatin1String(l.km), QLatin1String(l.ton), QLatin1String(l.koef));
         cap.clear();
@@ -897,6 +898,7 @@ void TestWaybillScreen::negativeNumbersAreRefused()
         QCOMPARE(cap.lastText(), QString::fromUtf8(l.message));
         QCOMPARE(cap.lastCaption(), QStringLiteral("   ВНИМАНИЕ!"));
         QVERIFY(w.cmdUpdateMarsh->isVisibleTo(&w));
+        QCOMPARE(w.grdMarsh->currentIndex().column(), l.column);
     }
     QCOMPARE(legsOf(db, n1), 1);
     QCOMPARE(db.scalar(QStringLiteral("SELECT count(*) FROM Marsh WHERE KM<0 OR Ton<0 OR Koef<0 OR RazhN<0")).toInt(), 0);
