@@ -15,6 +15,7 @@
 #include "platform/version.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QGridLayout>
@@ -431,6 +432,7 @@ void RowdList::setSheetButtons(bool browsing)
             closeLegs();
         m_sheetNumber.clear();
         m_editNumber.clear();
+        m_editCar.clear();
         setTabOrder(txtFields[4], txtFields[0]);
         setTabOrder(txtFields[0], ComboNameShof);
         setTabOrder(ComboNameShof, ComboKola);
@@ -440,6 +442,7 @@ void RowdList::setSheetButtons(bool browsing)
         txtFields[4]->setFocus();
     } else {
         m_editNumber = m_rowdRS.value(QStringLiteral("ListID")).toString();
+        m_editCar = m_rowdRS.value(QStringLiteral("Kola")).toString();
         // Legs opened while browsing were written as typed; from now on the
         // legs typed are held until the sheet's save.
         if (!m_legsHeld)
@@ -548,24 +551,57 @@ bool RowdList::validateSheet()
                       QStringLiteral("Моля, въведете номера на колата."));
     if (IsBlank(txtFields[2]->text()))
         return refuse(QStringLiteral("Няма въведено име на шофьор!"), QStringLiteral("Моля, въведете името на шофьора."));
-    if (IsBlank(txtFields[1]->text()) && IsBlank(txtFields[6]->text()))
+    // The numbers typed: none below 0, none beyond its bound.
+    for (const SheetBox &b : kBoxes) {
+        if (b.index != 5 && b.index < 7)
+            continue;
+        const QString typed = txtFields[b.index]->text();
+        const auto x = parseBounded(typed, sheetBoxBound(b.index));
+        if (IsBlank(typed) || (x && *x >= 0))
+            continue;
+        txtFields[b.index]->setFocus();
+        txtFields[b.index]->selectAll();
+        const QString second = QStringLiteral("Моля, въведете число, не по-малко от 0.");
+        return refuse(QStringLiteral("Невалидно число в полето „%1“!").arg(QString::fromUtf8(b.label)),
+                      typed.trimmed().startsWith(QLatin1Char('-'))
+                          ? second
+                          : withBoundLine(second, typed, sheetBoxBound(b.index)));
+    }
+    // The sheet's totals are those of the legs its save writes: no legs, no sheet.
+    QVector<WaybillLeg> legs;
+    try {
+        legs = legsToSave(m_conn);
+        const QString car = txtFields[3]->text().trimmed();
+        if (!legs.isEmpty() && car != legsCar() && !carNorm(m_conn, car))
+            return refuse(QStringLiteral("Колата няма въведена разходната норма!"),
+                          QStringLiteral("Моля, въведете разходната норма на колата."));
+    } catch (const DbError &e) {
+        failure(QStringLiteral("ГРЕШКА при записа на пътния лист!"), e);
+        return false;
+    }
+    if (legs.isEmpty())
         return refuse(QStringLiteral("Няма въведени маршрути към пътния лист!"),
                       QStringLiteral("Моля, въведете маршрутите за движение на колата."));
     for (int i : {5, 7, 8, 9, 10})
         if (IsBlank(txtFields[i]->text()))
             txtFields[i]->setText(QStringLiteral("0"));
-    for (const SheetBox &b : kBoxes) {
-        if (b.index != 1 && b.index != 5 && b.index != 6 && b.index < 7)
-            continue;
-        if (IsBlank(txtFields[b.index]->text()) || parseBounded(txtFields[b.index]->text(), sheetBoxBound(b.index)))
-            continue;
-        txtFields[b.index]->setFocus();
-        txtFields[b.index]->selectAll();
-        return refuse(QStringLiteral("Невалидно число в полето „%1“!").arg(QString::fromUtf8(b.label)),
-                      withBoundLine(QStringLiteral("Моля, въведете число."), txtFields[b.index]->text(),
-                                    sheetBoxBound(b.index)));
-    }
     return true;
+}
+
+QVector<WaybillLeg> RowdList::legsToSave(Connection &conn) const
+{
+    QVector<WaybillLeg> legs;
+    if (m_legsHeld && m_marshRS.isOpen())
+        legs = heldLegs();
+    else if (!m_form->isAdding())
+        legs = storedLegs(conn, m_editNumber);
+    legs.erase(std::remove_if(legs.begin(), legs.end(), isEmptyLeg), legs.end());
+    return legs;
+}
+
+QString RowdList::legsCar() const
+{
+    return m_legsHeld && m_marshRS.isOpen() ? m_legsCar : m_editCar;
 }
 
 void RowdList::readSheetBoxes()
@@ -579,8 +615,6 @@ void RowdList::readSheetBoxes()
     m_rowdRS.setValue(QStringLiteral("Data"), parseDate(text(0)).value_or(QDate()));
     m_rowdRS.setValue(QStringLiteral("Kola"), text(3));
     m_rowdRS.setValue(QStringLiteral("NameDriver"), text(2));
-    m_rowdRS.setValue(QStringLiteral("SumKM"), number(1));
-    m_rowdRS.setValue(QStringLiteral("SumRazhN"), number(6));
     const auto endKm = parseBounded(text(5), sheetBoxBound(5));
     m_rowdRS.setValue(QStringLiteral("EndKM"), endKm ? QVariant(qlonglong(Round(*endKm, 0))) : QVariant());
     m_rowdRS.setValue(QStringLiteral("ZarM"), number(7));
@@ -591,24 +625,30 @@ void RowdList::readSheetBoxes()
 
 void RowdList::writeSheetExtra(Connection &conn)
 {
-    // The sheet and its legs are written together, in the save's transaction.
+    // The sheet and its legs are written together, in the save's transaction: the
+    // legs held on the page, or the ones stored under the number the sheet had
+    // (which follow a renumbered sheet). Legs that no sheet carried under a new
+    // number are not taken as the sheet's own.
     const QString number = m_rowdRS.value(QStringLiteral("ListID")).toString();
     const bool adding = m_form->isAdding();
     const QVariant self = adding ? QVariant() : m_rowdRS.value(QStringLiteral("ID"));
-    const bool renumbered = adding || m_editNumber != number;
-    if (m_legsHeld && m_marshRS.isOpen()) {
-        carryLegsOnSave(conn, number, self, {});
-        QStringList replaced{number};
-        if (!adding)
-            replaced << m_editNumber;
-        replaceSheetLegs(conn, number, replaced, heldLegs());
-        return;
+    carryLegsOnSave(conn, number, self, {});
+    QVector<WaybillLeg> legs = legsToSave(conn);
+    // The fuel of the legs is that of the car the sheet is saved with.
+    const QString car = m_rowdRS.value(QStringLiteral("Kola")).toString();
+    if (!legs.isEmpty() && car != legsCar()) {
+        const auto norm = carNorm(conn, car);
+        if (!norm)
+            throw DbError(ErrFuelMissing, QStringLiteral("Колата няма въведена разходна норма."));
+        applyNorm(legs, *norm);
     }
-    // No leg was opened: stored legs follow a renumbered sheet, and legs that no
-    // sheet carried under its new number are not taken as its own.
-    if (renumbered && !sheetNumberTaken(conn, number, self))
-        conn.execute(QStringLiteral("DELETE FROM Marsh WHERE MarshID=?"), {number});
-    carryLegsOnSave(conn, number, self, adding ? QStringList() : QStringList{m_editNumber});
+    QStringList replaced{number};
+    if (!adding)
+        replaced << m_editNumber;
+    replaceSheetLegs(conn, number, replaced, legs);
+    const SheetTotals t = legTotals(legs);
+    m_rowdRS.setValue(QStringLiteral("SumKM"), totalKmValue(t));
+    m_rowdRS.setValue(QStringLiteral("SumRazhN"), totalFuelValue(t));
 }
 
 QVector<WaybillLeg> RowdList::heldLegs(const WaybillLeg *saved) const
@@ -622,9 +662,11 @@ QVector<WaybillLeg> RowdList::heldLegs(const WaybillLeg *saved) const
         // A leg started but not yet saved with the legs' "Запиши" is no leg yet.
         if (m_legEdit && m_legAdding && i == m_marshRS.currentIndex())
             continue;
-        legs.push_back({m_marshRS.value(i, QStringLiteral("Marshrut")), m_marshRS.value(i, QStringLiteral("KM")),
-                        m_marshRS.value(i, QStringLiteral("Ton")), m_marshRS.value(i, QStringLiteral("Koef")),
-                        m_marshRS.value(i, QStringLiteral("RazhN"))});
+        const WaybillLeg leg{m_marshRS.value(i, QStringLiteral("Marshrut")), m_marshRS.value(i, QStringLiteral("KM")),
+                             m_marshRS.value(i, QStringLiteral("Ton")), m_marshRS.value(i, QStringLiteral("Koef")),
+                             m_marshRS.value(i, QStringLiteral("RazhN"))};
+        if (!isEmptyLeg(leg))
+            legs.push_back(leg);
     }
     return legs;
 }
@@ -637,6 +679,7 @@ void RowdList::afterSheetSave()
     m_form->cmdNext();
     m_headerPage = true;
     m_editNumber.clear();
+    m_editCar.clear();
     closeLegs();
 }
 
@@ -647,6 +690,7 @@ void RowdList::cmdCancelRowd_Before()
     dropAbandonedLegs();
     cmdUpdateRowd->setEnabled(true);
     m_editNumber.clear();
+    m_editCar.clear();
 }
 
 void RowdList::dropAbandonedLegs()
@@ -714,9 +758,31 @@ void RowdList::keyPressEvent(QKeyEvent *e)
 
 void RowdList::done(int r)
 {
-    // Closing drops what is pending; a new sheet never saved leaves no legs.
+    // A sheet or a leg being added or corrected is not dropped unasked; staying
+    // is the default answer.
+    QString unwritten;
+    if (m_form->isEditing() || (m_form->isAdding() && newSheetTyped()))
+        unwritten = QStringLiteral("Пътният лист не е записан!");
+    else if (m_legEdit)
+        unwritten = QStringLiteral("Маршрутът не е записан!");
+    if (!unwritten.isEmpty()
+        && !waybillQuestion({unwritten, QStringLiteral("Да затворя ли без запис?")}, kAttention))
+        return;
+    // A new sheet never saved leaves no legs.
     dropAbandonedLegs();
     QDialog::done(r);
+}
+
+bool RowdList::newSheetTyped() const
+{
+    // A new sheet nothing was typed into (as the screen opens on an empty table)
+    // is no work to lose.
+    for (int i : {0, 4, 5, 7, 8, 9, 10})
+        if (!IsBlank(txtFields[i]->text()))
+            return true;
+    if (!IsBlank(ComboKola->currentText()) || !IsBlank(ComboNameShof->currentText()))
+        return true;
+    return m_legsHeld && m_marshRS.isOpen() && !heldLegs().isEmpty();
 }
 
 // ---------------------------------------------------------------------------
@@ -754,11 +820,23 @@ void RowdList::closeLegs()
     lblStatusMarsh->clear();
 }
 
+void RowdList::releaseLegsPage()
+{
+    if (!m_legsHeld) {
+        closeLegs();
+        return;
+    }
+    m_legsModel->setRecordset(nullptr);
+    SetMarshButtons(true);
+    picButtonsMarsh->setEnabled(false);
+    lblStatusMarsh->clear();
+}
+
 void RowdList::openLegs()
 {
     const QString car = currentCar().trimmed();
     if (car.isEmpty()) {
-        closeLegs();
+        releaseLegsPage();
         waybillMessage({QStringLiteral("Няма въведен номер на кола в пътния лист!"),
                         QStringLiteral("Моля, въведете номера на колата.")},
                        kAttention);
@@ -779,13 +857,13 @@ void RowdList::openLegs()
                 if (sheetNumberTaken(m_conn, *padded))
                     refusal = QStringLiteral("Съществува пътен лист със същия номер!");
             } catch (const DbError &e) {
-                closeLegs();
+                releaseLegsPage();
                 failure(QStringLiteral("ГРЕШКА при добавяне на маршрут!"), e);
                 return;
             }
         }
         if (!refusal.isEmpty()) {
-            closeLegs();
+            releaseLegsPage();
             waybillMessage({refusal, QStringLiteral("Моля, въведете номера на пътния лист.")}, kAttention);
             return;
         }
@@ -801,26 +879,33 @@ void RowdList::openLegs()
     m_carNumber = car;
     m_sheetNumber = number;
     try {
-        m_legEdit = m_legAdding = false;
         // While the sheet is added or corrected its legs are held here until the
         // sheet's save writes both; held legs stay when the page is opened again
-        // (also under a newly typed number). A new sheet starts with no legs:
-        // whatever is stored under a number no sheet carries is not its own.
+        // (also under a newly typed number), and so does a leg being added or
+        // corrected. A new sheet starts with no legs: whatever is stored under a
+        // number no sheet carries is not its own.
         const bool hold = !m_form->isBrowsing();
         if (!(hold && m_legsHeld && m_marshRS.isOpen())) {
+            m_legEdit = m_legAdding = false;
             const QString sql = m_form->isAdding()
                 ? QStringLiteral("SELECT MarshID,Marshrut,KM,Ton,Koef,RazhN FROM Marsh WHERE ID IS NULL")
                 : QStringLiteral("SELECT MarshID,Marshrut,KM,Ton,Koef,RazhN FROM Marsh WHERE MarshID=?");
             m_marshRS.open(m_conn, sql, m_form->isAdding() ? QVariantList() : QVariantList{number},
                            Recordset::LockBatchOptimistic);
             m_legsHeld = hold;
+            m_legsCar = m_form->isAdding() ? car : m_editCar;
         }
-        m_legsModel->setRecordset(&m_marshRS);
-        SetMarshButtons(true);
+        if (m_legsModel->recordset() != &m_marshRS)
+            m_legsModel->setRecordset(&m_marshRS);
         picButtonsMarsh->setEnabled(true);
         picButtonsMarsh->show();
-        writeLegStatus();
-        if (m_marshRS.isEmpty()) {
+        if (m_legEdit) {
+            lblStatusMarsh->setText(QStringLiteral("Корекция..."));
+            m_legsModel->setEditing(true);
+            SetMarshButtons(false);
+            grdMarsh->setCurrentIndex(m_legsModel->index(m_marshRS.currentIndex(), 0));
+        } else if (m_marshRS.isEmpty()) {
+            SetMarshButtons(true);
             // A sheet without legs starts its first leg at once.
             m_marshRS.addNew();
             m_legsModel->reload();
@@ -830,8 +915,11 @@ void RowdList::openLegs()
             m_legsModel->setEditing(true);
             SetMarshButtons(false);
             grdMarsh->setCurrentIndex(m_legsModel->index(0, 0));
-        } else if (m_marshRS.currentIndex() >= 0) {
-            grdMarsh->selectRow(m_marshRS.currentIndex());
+        } else {
+            SetMarshButtons(true);
+            writeLegStatus();
+            if (m_marshRS.currentIndex() >= 0)
+                grdMarsh->selectRow(m_marshRS.currentIndex());
         }
     } catch (const DbError &e) {
         closeLegs();
@@ -913,13 +1001,28 @@ void RowdList::cmdUpdateMarsh_Click()
                            kAttention);
             return;
         }
+        const LegRefusal refusal =
+            legValuesRefusal(m_legsModel->pendingValue(1), m_legsModel->pendingValue(2), m_legsModel->pendingValue(3));
+        if (!refusal.lines.isEmpty()) {
+            waybillMessage(refusal.lines, kAttention);
+            // Back on the value refused, the leg still being typed.
+            grdMarsh->setFocus();
+            grdMarsh->setCurrentIndex(m_legsModel->index(m_marshRS.currentIndex(), refusal.column));
+            return;
+        }
         const double km = legNumber(m_legsModel->pendingValue(1), QStringLiteral("КМ"), limits::kKm);
         const double ton = legNumber(m_legsModel->pendingValue(2), QStringLiteral("тонаж"), limits::kTons);
         const double koef = legNumber(m_legsModel->pendingValue(3), QStringLiteral("коеф."), limits::kPercent);
         const double litres = RazhN(*norm, ton, km, koef);
         const QString route = m_legsModel->pendingValue(0).toString();
         if (m_legsHeld) {
-            // Held with the others until the sheet's save writes them.
+            // Held with the others until the sheet's save writes them, which
+            // computes them all again when they were not all computed with the
+            // sheet's car.
+            if (heldLegs().isEmpty())
+                m_legsCar = m_carNumber;
+            else if (m_legsCar != m_carNumber)
+                m_legsCar.clear();
             m_marshRS.setValue(QStringLiteral("MarshID"), m_sheetNumber);
             m_marshRS.setValue(QStringLiteral("Marshrut"), route);
             m_marshRS.setValue(QStringLiteral("KM"), km);
@@ -938,6 +1041,8 @@ void RowdList::cmdUpdateMarsh_Click()
         m_legsModel->setEditing(false);
         SetMarshButtons(true);
         writeLegStatus();
+        // As after any save: the next key adds, it never deletes.
+        cmdAddMarsh->setFocus();
     } catch (const DbError &e) {
         failure(QStringLiteral("ГРЕШКА при запис на маршрута!"), e);
     }
@@ -947,10 +1052,26 @@ void RowdList::writeLegsNow(const WaybillLeg *saved)
 {
     if (m_legsHeld)
         return;
-    // A stored sheet shown while browsing: its legs are written as they change.
+    // A stored sheet shown while browsing: its legs are written as they change,
+    // and its totals with them, in one transaction.
+    const QVector<WaybillLeg> legs = heldLegs(saved);
+    const SheetTotals t = legTotals(legs);
+    m_conn.beginTrans();
     try {
-        replaceSheetLegs(m_conn, m_sheetNumber, {m_sheetNumber}, heldLegs(saved));
+        replaceSheetLegs(m_conn, m_sheetNumber, {m_sheetNumber}, legs);
+        if (!m_rowdRS.bof() && !m_rowdRS.eof()
+            && m_rowdRS.value(QStringLiteral("ListID")).toString() == m_sheetNumber) {
+            m_rowdRS.setValue(QStringLiteral("SumKM"), totalKmValue(t));
+            m_rowdRS.setValue(QStringLiteral("SumRazhN"), totalFuelValue(t));
+            m_rowdRS.update();
+        }
+        m_conn.commitTrans();
     } catch (...) {
+        m_conn.rollbackTrans();
+        try {
+            m_rowdRS.cancelUpdate();
+        } catch (const DbError &) {
+        }
         // The page shows what is stored again, not what failed to be written;
         // a leg being saved was not put into the page and stays as typed.
         if (!saved) {
@@ -959,6 +1080,7 @@ void RowdList::writeLegsNow(const WaybillLeg *saved)
         }
         throw;
     }
+    m_form->showRecord();
     // Read back as stored: no leg takes typing, so the grid opens no cell on the
     // leg it stands on again.
     m_legsModel->setEditing(false);
@@ -982,6 +1104,8 @@ void RowdList::cmdCancelMarsh_Click()
         writeLegStatus();
     } catch (const DbError &) {
     }
+    if (picButtonsMarsh->isVisible())
+        cmdAddMarsh->setFocus();
 }
 
 void RowdList::cmdDeleteMarsh_Click()
@@ -995,14 +1119,13 @@ void RowdList::cmdDeleteMarsh_Click()
                               QStringLiteral("Потвърдете изтриването на маршрута!")},
                              kAttention))
             return;
+        // The leg after the deleted one becomes current, or the last.
+        const int at = m_marshRS.currentIndex();
         m_marshRS.deleteRecord();
         writeLegsNow();
         m_legsModel->reload();
-        if (!m_marshRS.isEmpty()) {
-            m_marshRS.moveNext();
-            if (m_marshRS.eof())
-                m_marshRS.moveLast();
-        }
+        if (!m_marshRS.isEmpty())
+            m_marshRS.setAbsolutePosition(std::min(at, m_marshRS.recordCount() - 1) + 1);
         writeLegStatus();
     } catch (const DbError &e) {
         failure(QStringLiteral("ГРЕШКА при изтриване на маршрута!"), e);
@@ -1015,10 +1138,7 @@ void RowdList::cmdCloseMarsh_Click()
         return;
     try {
         // The totals of the legs on the page: held ones included.
-        QVector<QPair<double, double>> kmAndFuel;
-        for (const WaybillLeg &leg : heldLegs())
-            kmAndFuel.push_back({leg.km.toDouble(), leg.razhN.toDouble()});
-        const SheetTotals t = totalsOf(kmAndFuel);
+        const SheetTotals t = legTotals(heldLegs());
         if (m_legsHeld) {
             // The held legs stay for the sheet's save; only the page lets go of them.
             m_legsModel->setRecordset(nullptr);

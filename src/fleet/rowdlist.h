@@ -75,6 +75,13 @@ private:
     void cmdDeleteRowd_Click();
     void reportSheetError(int cmd, const DbError &e);
     void closeLegs();
+    // A refusal to open the legs page: the page lets go of the legs, but legs held
+    // for the sheet being saved stay with it.
+    void releaseLegsPage();
+    // The legs the sheet's save would write, and the car their fuel was computed with.
+    QVector<WaybillLeg> legsToSave(Connection &conn) const;
+    QString legsCar() const;
+    bool newSheetTyped() const;
     void SetMarshButtons(bool b);
     void writeLegStatus();
     void dropAbandonedLegs();
@@ -99,6 +106,8 @@ private:
     QString m_sheetNumber;      // the number the legs shown are stored under
     QString m_carNumber;        // the car whose norm the legs use
     QString m_editNumber;       // the stored number of the sheet being corrected
+    QString m_editCar;          // the stored car of the sheet being corrected
+    QString m_legsCar;          // the car the held legs' fuel was computed with ("" mixed)
     bool m_legsHeld = false;    // the legs page holds the legs of the sheet being saved
     MoveCmd m_lastMove = MoveFirst;
 

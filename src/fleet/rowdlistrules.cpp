@@ -89,6 +89,67 @@ void saveSheetWithLegs(Connection &conn, Recordset &rs, const QString &legsNumbe
     });
 }
 
+namespace {
+bool blank(const QVariant &v)
+{
+    return !v.isValid() || v.isNull() || v.toString().trimmed().isEmpty();
+}
+
+// A leg's value as a number: stored numbers as they are, typed text as read.
+std::optional<double> numberIn(const QVariant &v)
+{
+    switch (v.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::Float:
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+        return v.toDouble();
+    default:
+        return blank(v) ? std::nullopt : parseNumber(v.toString().trimmed());
+    }
+}
+} // namespace
+
+bool isEmptyLeg(const WaybillLeg &leg)
+{
+    return blank(leg.route) && blank(leg.km);
+}
+
+QVector<WaybillLeg> storedLegs(Connection &conn, const QString &number)
+{
+    QVector<WaybillLeg> legs;
+    conn.forEachRow(QStringLiteral("SELECT Marshrut, KM, Ton, Koef, RazhN FROM Marsh WHERE MarshID=? ORDER BY ID"),
+                    {number}, [](const QStringList &) {},
+                    [&](const QVector<QVariant> &r) { legs.push_back({r[0], r[1], r[2], r[3], r[4]}); });
+    return legs;
+}
+
+void applyNorm(QVector<WaybillLeg> &legs, double norm)
+{
+    for (WaybillLeg &leg : legs)
+        if (!isEmptyLeg(leg))
+            leg.razhN = RazhN(QVariant(norm), leg.ton, leg.km, leg.koef);
+}
+
+SheetTotals legTotals(const QVector<WaybillLeg> &legs)
+{
+    QVector<QPair<double, double>> kmAndFuel;
+    for (const WaybillLeg &leg : legs)
+        if (!isEmptyLeg(leg))
+            kmAndFuel.push_back({numberIn(leg.km).value_or(0.0), numberIn(leg.razhN).value_or(0.0)});
+    return totalsOf(kmAndFuel);
+}
+
+QVariant totalKmValue(const SheetTotals &t)
+{
+    return t.hasLegs ? QVariant(double(t.km)) : QVariant();
+}
+
+QVariant totalFuelValue(const SheetTotals &t)
+{
+    return t.hasLegs ? QVariant(t.razhN) : QVariant();
+}
+
 void replaceSheetLegs(Connection &conn, const QString &number, const QStringList &replaced,
                       const QVector<WaybillLeg> &legs)
 {
@@ -97,10 +158,41 @@ void replaceSheetLegs(Connection &conn, const QString &number, const QStringList
             if (!n.isEmpty())
                 conn.execute(QStringLiteral("DELETE FROM Marsh WHERE MarshID=?"), {n});
         for (const WaybillLeg &leg : legs)
-            conn.execute(QStringLiteral("INSERT INTO Marsh (MarshID, Marshrut, KM, Ton, Koef, RazhN) "
-                                        "VALUES (?, ?, ?, ?, ?, ?)"),
-                         {number, leg.route, leg.km, leg.ton, leg.koef, leg.razhN});
+            if (!isEmptyLeg(leg))
+                conn.execute(QStringLiteral("INSERT INTO Marsh (MarshID, Marshrut, KM, Ton, Koef, RazhN) "
+                                            "VALUES (?, ?, ?, ?, ?, ?)"),
+                             {number, leg.route, leg.km, leg.ton, leg.koef, leg.razhN});
+        const SheetTotals t = legTotals(legs);
+        conn.execute(QStringLiteral("UPDATE RowdList SET SumKM=?, SumRazhN=? WHERE ListID=?"),
+                     {totalKmValue(t), totalFuelValue(t), number});
     });
+}
+
+LegRefusal legValuesRefusal(const QVariant &km, const QVariant &ton, const QVariant &koef)
+{
+    if (const auto k = numberIn(km)) {
+        bool fits = *k >= 0;
+        if (fits) {
+            try {
+                kmAsInt16(*k);
+            } catch (const DbError &) {
+                fits = false;
+            }
+        }
+        if (!fits)
+            return {{QStringLiteral("Грешни километри на маршрута: %1!").arg(formatGeneral(*k)),
+                     QStringLiteral("Моля, въведете километрите с число от 0 до %1.").arg(boundText(kLegKmLimit))},
+                    1};
+    }
+    if (const auto t = numberIn(ton); t && *t < 0)
+        return {{QStringLiteral("Грешен тонаж на маршрута!"),
+                 QStringLiteral("Моля, въведете тонажа с число, не по-малко от 0.")},
+                2};
+    if (const auto f = numberIn(koef); f && *f < 0)
+        return {{QStringLiteral("Грешен коефициент на маршрута!"),
+                 QStringLiteral("Моля, въведете коефициента с число, не по-малко от 0.")},
+                3};
+    return {};
 }
 
 } // namespace kelm

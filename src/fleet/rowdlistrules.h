@@ -2,6 +2,7 @@
 // Rules of the waybill sheets that need no window: the sheet number's form, its
 // uniqueness, and the writes that keep a sheet and its route legs together.
 
+#include "fleet/fuel.h"
 #include "platform/database.h"
 
 #include <QString>
@@ -56,13 +57,45 @@ struct WaybillLeg {
     QVariant route, km, ton, koef, razhN;
 };
 
+// A leg with neither a route nor kilometres (one started and never filled in)
+// is no leg: it is never written and never counted.
+bool isEmptyLeg(const WaybillLeg &leg);
+
+// The legs stored under a number, in the order they were entered.
+QVector<WaybillLeg> storedLegs(Connection &conn, const QString &number);
+
+// Each leg's fuel computed again with another norm (the sheet's car changed).
+void applyNorm(QVector<WaybillLeg> &legs, double norm);
+
+// A sheet's totals are those of its legs: kilometres as a whole number, the fuel
+// by norm to one decimal; no legs, no totals.
+SheetTotals legTotals(const QVector<WaybillLeg> &legs);
+// The totals as a sheet row holds them (SumKM, SumRazhN): empty without legs.
+QVariant totalKmValue(const SheetTotals &t);
+QVariant totalFuelValue(const SheetTotals &t);
+
 // The legs a sheet's save writes, inside the caller's transaction (or one of its
 // own): whatever is stored under each of replaced (the sheet's number, and the
 // number it had before a renumbering) is deleted, and legs are written under
 // number. Legs that no sheet carried under a new sheet's number (left by a crash
 // of an older version, or by another program) are thus never taken as its own.
+// Empty legs are left out; the sheet stored under number gets the totals of the
+// legs written, so its stored figures never disagree with its legs.
 void replaceSheetLegs(Connection &conn, const QString &number, const QStringList &replaced,
                       const QVector<WaybillLeg> &legs);
+
+// The most kilometres one leg may have: the norm counts them as a 16-bit whole number.
+constexpr double kLegKmLimit = 32767;
+
+// Why a leg's kilometres, tons or surcharge cannot be taken: a negative value, or
+// more kilometres than the norm counts. The message's two lines (empty when they
+// can be taken; an empty value or one that is no number is left to the fuel
+// computation, which names it) and the value's column: 1 km, 2 tons, 3 surcharge.
+struct LegRefusal {
+    QStringList lines;
+    int column = 0;
+};
+LegRefusal legValuesRefusal(const QVariant &km, const QVariant &ton, const QVariant &koef);
 
 enum { ErrDuplicateSheet = 3022 };
 

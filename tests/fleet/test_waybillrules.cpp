@@ -19,6 +19,7 @@ private Q_SLOTS:
     void abandonedNewSheetLeavesNoLegs();
     void fuelLinesBookedOnceAndReplacedOnCorrection();
     void olderDeleteRemovesOldKeyedLegsAndKeepsWarehouseLines();
+    void legsWrittenWithTheirTotalsAndBoundedValues();
 };
 
 static void addSheet(TestDb &db, const QString &number, const QString &kola = QStringLiteral("СА 1234 ВК"))
@@ -238,6 +239,32 @@ void TestWaybillRules::olderDeleteRemovesOldKeyedLegsAndKeepsWarehouseLines()
     QCOMPARE(db.scalar(QStringLiteral("SELECT count(*) FROM Marsh WHERE ListID='56'")).toInt(), 1);
     QCOMPARE(db.scalar(QStringLiteral("SELECT count(*) FROM Marsh WHERE MarshID='55'")).toInt(), 1);
     QCOMPARE(db.count(QStringLiteral("Sklad")), 2);
+}
+
+void TestWaybillRules::legsWrittenWithTheirTotalsAndBoundedValues()
+{
+    TestDb db;
+    addSheet(db, QStringLiteral("0000000001"));
+    QVector<WaybillLeg> legs{{QStringLiteral("А - Б"), 120.0, 10.0, 0.0, 40.8},
+                             {QVariant(), QVariant(), QVariant(), QVariant(), QVariant()}, // started, never filled
+                             {QString(), 80.0, 0.0, 0.0, 24.0}};
+    replaceSheetLegs(db.conn(), QStringLiteral("0000000001"), {QStringLiteral("0000000001")}, legs);
+    QCOMPARE(legsOf(db, QStringLiteral("0000000001")), 2);
+    QCOMPARE(db.scalar(QStringLiteral("SELECT SumKM FROM RowdList")).toDouble(), 200.0);
+    QCOMPARE(db.scalar(QStringLiteral("SELECT SumRazhN FROM RowdList")).toDouble(), 64.8);
+    applyNorm(legs, 50);
+    QCOMPARE(legs[0].razhN.toDouble(), 64.8); // (10 x 0.4 + 50) x 120 / 100
+    QCOMPARE(legs[2].razhN.toDouble(), 40.0);
+    replaceSheetLegs(db.conn(), QStringLiteral("0000000001"), {QStringLiteral("0000000001")}, {});
+    QVERIFY(db.scalar(QStringLiteral("SELECT SumKM FROM RowdList")).isNull());
+
+    // The most the norm counts, and no less than nothing.
+    QVERIFY(legValuesRefusal(QStringLiteral("32767"), 0.0, 0.0).lines.isEmpty());
+    QVERIFY(legValuesRefusal(QStringLiteral("-0"), QStringLiteral("-0"), QStringLiteral("-0")).lines.isEmpty());
+    QCOMPARE(legValuesRefusal(QStringLiteral("32767,5"), 0.0, 0.0).lines.value(0),
+             QStringLiteral("Грешни километри на маршрута: 32767,5!"));
+    QCOMPARE(legValuesRefusal(1.0, 0.0, -1.0).column, 3);
+    QVERIFY(legValuesRefusal(QStringLiteral("сто"), QVariant(), 0.0).lines.isEmpty()); // left to the computation
 }
 
 QTEST_MAIN(TestWaybillRules)

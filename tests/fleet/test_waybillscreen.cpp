@@ -12,7 +12,9 @@
 #include <QPushButton>
 #include <QTabBar>
 #include <QTableView>
+#include <QApplication>
 #include <QtTest>
+#include <functional>
 
 using namespace kelm;
 
@@ -33,6 +35,13 @@ private Q_SLOTS:
     void savedFirstSheetLeavesTheSecondCurrentAndLegCommands();
     void leavingNumberForCommandsWarnsNot();
     void legsSavedWhileViewingAreWritten();
+    void refusedLegsPageKeepsTheLegs();
+    void noEmptyLegIsWrittenOrCounted();
+    void legsTakeTheNormOfTheSavedCar();
+    void negativeNumbersAreRefused();
+    void closingAsksAboutUnwrittenWork();
+    void focusAfterALegsSaveIsOnAdd();
+    void deletingALegMakesTheNextOneCurrent();
 };
 
 static void seed(TestDb &db)
@@ -71,6 +80,30 @@ static void typeLeg(RowdList &w, const QString &route, const QString &km, const 
     QVERIFY(m->setData(m->index(row, 3), koef));
 }
 
+// A new sheet with its number, date, driver and car, diesel filled 60.
+static void startSheet(RowdList &w, const QString &number, const QString &car)
+{
+    if (w.sheetForm()->isBrowsing()) // an empty table opens with a new sheet
+        w.cmdAddRowd->click();
+    w.txtFields[4]->setText(number);
+    w.txtFields[0]->setText(QStringLiteral("05.03.2024"));
+    w.ComboNameShof->setCurrentIndex(0);
+    w.ComboKola->setEditText(car);
+    w.txtFields[8]->setText(QStringLiteral("60"));
+}
+
+// Types one leg into the current (editing) row and saves it with the legs' "Запиши".
+static void saveLeg(RowdList &w, const QString &route, const QString &km, const QString &ton)
+{
+    typeLeg(w, route, km, ton, QStringLiteral("0"));
+    w.cmdUpdateMarsh->click();
+}
+
+static QVariant stored(TestDb &db, const char *field, const QString &number)
+{
+    return db.scalar(QStringLiteral("SELECT %1 FROM RowdList WHERE ListID=?").arg(QLatin1String(field)), {number});
+}
+
 static void shot(QWidget &w, const QString &name)
 {
     if (qEnvironmentVariableIsEmpty("KELM_SHOTS"))
@@ -99,6 +132,10 @@ void TestWaybillScreen::emptyTableOpensReadyToAdd()
     QCOMPARE(w.windowTitle(), QStringLiteral("Тревалон 2.3.4 - Пътни листи"));
     w.show();
     shot(w, "rowdlist_empty_add");
+    // Nothing typed into the new sheet: nothing to ask about.
+    w.cmdCloseForm->click();
+    QVERIFY(cap.shown.isEmpty());
+    QVERIFY(!w.isVisible());
 }
 
 void TestWaybillScreen::newSheetWithLegsTotalsAndSave()
@@ -341,7 +378,8 @@ void TestWaybillScreen::legSaveRefusals()
     QVERIFY(cap.lastText().startsWith(QStringLiteral("ГРЕШКА при запис на маршрута!\r\r13:")));
     typeLeg(w, QStringLiteral("А - Б"), QStringLiteral("40000"), QStringLiteral("0"), QStringLiteral("0"));
     w.cmdUpdateMarsh->click();
-    QVERIFY(cap.lastText().startsWith(QStringLiteral("ГРЕШКА при запис на маршрута!\r\r6:")));
+    QCOMPARE(cap.lastText(), QStringLiteral("Грешни километри на маршрута: 40000!\r\rМоля, въведете километрите с "
+                                            "число от 0 до 32767."));
     QCOMPARE(db.count(QStringLiteral("Marsh")), 0);
     QVERIFY(w.cmdUpdateMarsh->isVisibleTo(&w));
     // Отказ drops the leg and leaves an empty list.
@@ -479,6 +517,7 @@ void TestWaybillScreen::sheetSaveChecks()
     TestDb db;
     seed(db);
     addSheet(db, QStringLiteral("0000000001"), QStringLiteral("СА 1234 ВК"), 100);
+    addLeg(db, QStringLiteral("0000000001"), 100, 30);
     MessageCapture cap;
     RowdList w;
     QVERIFY(w.load());
@@ -509,10 +548,9 @@ void TestWaybillScreen::sheetSaveChecks()
     QCOMPARE(db.scalar(QStringLiteral("SELECT Data FROM RowdList")).toString(), QStringLiteral("2024-02-29"));
     QCOMPARE(db.scalar(QStringLiteral("SELECT ZarN FROM RowdList")).toDouble(), 12.25);
 
-    // Both totals empty: no legs.
+    // No legs (whatever the total boxes say).
+    db.exec(QStringLiteral("DELETE FROM Marsh"));
     w.cmdEditRowd->click();
-    w.txtFields[1]->setText(QString());
-    w.txtFields[6]->setText(QString());
     QVERIFY(refusedWith(QStringLiteral("Няма въведени маршрути към пътния лист!")));
 }
 
@@ -541,9 +579,11 @@ void TestWaybillScreen::newSheetLegsFollowItsNumberAndCloseDropsThem()
         QCOMPARE(db.count(QStringLiteral("Marsh")), 0);
         w.cmdCloseMarsh->click();
         QCOMPARE(w.txtFields[1]->text(), QStringLiteral("100"));
-        // Closed without saving: nothing of the new sheet stays.
+        // Closed without saving, after the question: nothing of the new sheet stays.
+        cap.answers = {true};
         w.cmdCloseForm->click();
-        QVERIFY(cap.shown.isEmpty());
+        QCOMPARE(cap.shown.size(), 1);
+        QCOMPARE(cap.shown.last().kind, ShownMessage::Confirm);
     }
     QCOMPARE(db.count(QStringLiteral("Marsh")), 0);
     QCOMPARE(db.count(QStringLiteral("RowdList")), 1);
@@ -623,10 +663,12 @@ void TestWaybillScreen::leavingNumberForCommandsWarnsNot()
     QVERIFY(w.sheetForm()->isAdding());
     QVERIFY(w.txtFields[4]->hasFocus());
 
-    // "Затвори" leaves at once.
+    // "Затвори" leaves after the question, at the first click.
     cap.clear();
+    cap.answers = {true};
     QTest::mouseClick(w.cmdCloseForm, Qt::LeftButton);
-    QVERIFY(cap.shown.isEmpty());
+    QCOMPARE(cap.shown.size(), 1);
+    QCOMPARE(cap.lastText(), QStringLiteral("Пътният лист не е записан!\r\rДа затворя ли без запис?"));
     QVERIFY(!w.isVisible());
     QCOMPARE(db.count("RowdList"), 1);
 }
@@ -673,6 +715,287 @@ void TestWaybillScreen::legsSavedWhileViewingAreWritten()
     QCOMPARE(w.grdMarsh->model()->index(0, 0).data().toString(), QStringLiteral("Д - Е"));
     QCOMPARE(legsOf(db, QStringLiteral("0000000001")), 2);
     shot(w, "rowdlist_leg_written_viewing");
+}
+
+void TestWaybillScreen::refusedLegsPageKeepsTheLegs()
+{
+    TestDb db;
+    seed(db);
+    addSheet(db, QStringLiteral("0000000001"), QStringLiteral("СА 1234 ВК"));
+    const QString car = QStringLiteral("СА 1234 ВК"), n7 = QStringLiteral("0000000007");
+    MessageCapture cap;
+    RowdList w;
+    QVERIFY(w.load());
+    startSheet(w, QStringLiteral("7"), car);
+    w.tbsOptions->setCurrentIndex(1);
+    saveLeg(w, QStringLiteral("А - Б"), QStringLiteral("200"), QStringLiteral("10"));
+    w.cmdAddMarsh->click();
+    saveLeg(w, QStringLiteral("Б - А"), QStringLiteral("200"), QStringLiteral("0"));
+    w.cmdCloseMarsh->click();
+    QCOMPARE(w.txtFields[1]->text(), QStringLiteral("400"));
+    QCOMPARE(w.txtFields[6]->text(), QStringLiteral("128"));
+    QVERIFY2(cap.shown.isEmpty(), qPrintable(cap.lastText()));
+    // Each refusal to open the legs page leaves the legs typed for the sheet.
+    const auto refused = [&](const std::function<void()> &spoil, const QString &message) {
+        w.tbsOptions->setCurrentIndex(0);
+        spoil();
+        cap.clear();
+        w.tbsOptions->setCurrentIndex(1);
+        QVERIFY2(cap.shown.size() == 1 && cap.lastText().startsWith(message), qPrintable(cap.lastText()));
+        w.tbsOptions->setCurrentIndex(0);
+    };
+    refused([&] { w.ComboKola->setEditText(QString()); }, QStringLiteral("Няма въведен номер на кола"));
+    w.ComboKola->setEditText(car);
+    refused([&] { w.txtFields[4]->setText(QString()); }, QStringLiteral("Няма въведен номер на пътния лист!"));
+    refused([&] { w.txtFields[4]->setText(QStringLiteral("1")); }, QStringLiteral("Съществува пътен лист"));
+    w.txtFields[4]->setText(QStringLiteral("7"));
+    cap.clear();
+    w.cmdUpdateRowd->click();
+    QVERIFY2(cap.shown.isEmpty(), qPrintable(cap.lastText()));
+    QCOMPARE(legsOf(db, n7), 2);
+    QCOMPARE(stored(db, "SumKM", n7).toDouble(), 400.0);
+    QCOMPARE(stored(db, "SumRazhN", n7).toDouble(), 128.0);
+
+    // A correction: the leg added stays through the refusal and is written with the sheet.
+    w.cmdEditRowd->click();
+    w.tbsOptions->setCurrentIndex(1);
+    w.cmdAddMarsh->click();
+    saveLeg(w, QStringLiteral("В - Г"), QStringLiteral("100"), QStringLiteral("0"));
+    refused([&] { w.ComboKola->setEditText(QString()); }, QStringLiteral("Няма въведен номер на кола"));
+    w.ComboKola->setEditText(car);
+    cap.clear();
+    w.cmdUpdateRowd->click();
+    QVERIFY2(cap.shown.isEmpty(), qPrintable(cap.lastText()));
+    QCOMPARE(legsOf(db, n7), 3);
+    QCOMPARE(stored(db, "SumKM", n7).toDouble(), 500.0);
+    QCOMPARE(stored(db, "SumRazhN", n7).toDouble(), 158.0);
+    QCOMPARE(w.txtFields[1]->text(), QStringLiteral("500"));
+}
+
+void TestWaybillScreen::noEmptyLegIsWrittenOrCounted()
+{
+    TestDb db;
+    seed(db);
+    MessageCapture cap;
+    RowdList w;
+    QVERIFY(w.load());
+    w.show();
+    startSheet(w, QStringLiteral("7"), QStringLiteral("СА 1234 ВК"));
+    // The first leg starts by itself; leaving the page and coming back keeps it a
+    // leg being added, not a leg.
+    w.tbsOptions->setCurrentIndex(1);
+    w.tbsOptions->setCurrentIndex(0);
+    w.tbsOptions->setCurrentIndex(1);
+    QCOMPARE(w.grdMarsh->model()->rowCount(), 1);
+    QVERIFY(w.cmdUpdateMarsh->isVisibleTo(&w));
+    shot(w, "rowdlist_leg_started_again");
+    w.cmdCloseMarsh->click();
+    w.tbsOptions->setCurrentIndex(0);
+    w.cmdUpdateRowd->click();
+    QCOMPARE(cap.lastText(), QStringLiteral("Няма въведени маршрути към пътния лист!\r\rМоля, въведете маршрутите "
+                                            "за движение на колата."));
+    QVERIFY(w.sheetForm()->isAdding());
+    QCOMPARE(db.count(QStringLiteral("Marsh")), 0);
+    QCOMPARE(db.count(QStringLiteral("RowdList")), 0);
+    // A leg typed into it after all is one.
+    w.tbsOptions->setCurrentIndex(1);
+    saveLeg(w, QStringLiteral("А - Б"), QStringLiteral("100"), QStringLiteral("0"));
+    cap.clear();
+    w.tbsOptions->setCurrentIndex(0);
+    w.cmdUpdateRowd->click();
+    QVERIFY2(cap.shown.isEmpty(), qPrintable(cap.lastText()));
+    QCOMPARE(db.count(QStringLiteral("Marsh")), 1);
+    QCOMPARE(db.scalar(QStringLiteral("SELECT count(*) FROM Marsh WHERE KM IS NULL")).toInt(), 0);
+}
+
+void TestWaybillScreen::legsTakeTheNormOfTheSavedCar()
+{
+    TestDb db;
+    seed(db);
+    db.exec(QStringLiteral("INSERT INTO Config (kola, Razhod, Procent, Ton) VALUES ('ВН 5050 ВН', 50, 20, 24)"));
+    const QString n7 = QStringLiteral("0000000007");
+    MessageCapture cap;
+    RowdList w;
+    QVERIFY(w.load());
+    startSheet(w, QStringLiteral("7"), QStringLiteral("СА 1234 ВК"));
+    w.tbsOptions->setCurrentIndex(1);
+    saveLeg(w, QStringLiteral("А - Б"), QStringLiteral("100"), QStringLiteral("0"));
+    w.cmdCloseMarsh->click();
+    QCOMPARE(w.txtFields[6]->text(), QStringLiteral("30"));
+    w.tbsOptions->setCurrentIndex(0);
+    // A car without a norm cannot take the legs.
+    w.ComboKola->setEditText(QStringLiteral("БЕЗ НОРМА"));
+    w.cmdUpdateRowd->click();
+    QCOMPARE(cap.lastText(), QStringLiteral("Колата няма въведена разходната норма!\r\rМоля, въведете разходната "
+                                            "норма на колата."));
+    QVERIFY(w.sheetForm()->isAdding());
+    QCOMPARE(db.count(QStringLiteral("RowdList")), 0);
+    cap.clear();
+    w.ComboKola->setEditText(QStringLiteral("ВН 5050 ВН"));
+    w.cmdUpdateRowd->click();
+    QVERIFY2(cap.shown.isEmpty(), qPrintable(cap.lastText()));
+    QCOMPARE(db.scalar(QStringLiteral("SELECT RazhN FROM Marsh WHERE MarshID=?"), {n7}).toDouble(), 50.0);
+    QCOMPARE(stored(db, "SumRazhN", n7).toDouble(), 50.0);
+    QCOMPARE(w.txtFields[6]->text(), QStringLiteral("50"));
+    // A correction that changes only the car, its legs never opened.
+    w.cmdEditRowd->click();
+    w.ComboKola->setEditText(QStringLiteral("РВ 5555 АА"));
+    w.cmdUpdateRowd->click();
+    QVERIFY2(cap.shown.isEmpty(), qPrintable(cap.lastText()));
+    QCOMPARE(db.scalar(QStringLiteral("SELECT RazhN FROM Marsh WHERE MarshID=?"), {n7}).toDouble(), 25.0);
+    QCOMPARE(stored(db, "SumRazhN", n7).toDouble(), 25.0);
+}
+
+void TestWaybillScreen::negativeNumbersAreRefused()
+{
+    TestDb db;
+    seed(db);
+    const QString n1 = QStringLiteral("0000000001");
+    addSheet(db, n1, QStringLiteral("СА 1234 ВК"), 100);
+    addLeg(db, n1, 100, 30);
+    MessageCapture cap;
+    RowdList w;
+    QVERIFY(w.load());
+    const struct {
+        int box;
+        const char *text;
+        const char *label;
+    } boxes[] = {{8, "-500", "Заредена нафта"},      {7, "-3", "Заредено масло"},
+                 {9, "-2,5", "Единич.цена нафта"},   {10, "-10", "Единич.цена масло"},
+                 {5, "-123456", "КМ при зарежд."}};
+    for (const auto &b : boxes) {
+        w.cmdEditRowd->click();
+        w.txtFields[b.box]->setText(QLatin1String(b.text));
+        cap.clear();
+        w.cmdUpdateRowd->click();
+        QCOMPARE(cap.lastText(), QStringLiteral("Невалидно число в полето „%1“!\r\rМоля, въведете число, не "
+                                                "по-малко от 0.")
+                                     .arg(QString::fromUtf8(b.label)));
+        QCOMPARE(cap.lastCaption(), QStringLiteral("   ВНИМАНИЕ!"));
+        QVERIFY(w.sheetForm()->isEditing());
+        w.cmdCancelRowd->click();
+    }
+    QCOMPARE(db.scalar(QStringLiteral("SELECT count(*) FROM RowdList WHERE ZarN<0 OR ZarM<0 OR CenaN<0 OR CenaM<0 "
+                                      "OR EndKM<0")).toInt(), 0);
+
+    // A leg: no negative kilometres, tons or surcharge, and no more kilometres
+    // than the norm counts.
+    w.tbsOptions->setCurrentIndex(1);
+    w.cmdAddMarsh->click();
+    const struct {
+        const char *km, *ton, *koef, *message;
+        int column; // where the focus goes back to
+    } legs[] = {{"-200", "0", "0", "Грешни километри на маршрута: -200!\r\rМоля, въведете километрите с число от 0 до 32767.", 1},
+                {"100", "-100", "0", "Грешен тонаж на маршрута!\r\rМоля, въведете тонажа с число, не по-малко от 0.", 2},
+                {"100", "0", "-50", "Грешен коефициент на маршрута!\r\rМоля, въведете коефициента с число, не "
+                                    "по-малко от 0.", 3},
+                {"40000", "0", "0", "Грешни километри на маршрута: 40000!\r\rМоля, въведете километрите с число от 0 "
+                                    "до 32767.", 1}};
+    for (const auto &l : legs) {
+        typeLeg(w, QStringLiteral("А - Б"), QLatin1String(l.km), QLatin1String(l.ton), QLatin1String(l.koef));
+        cap.clear();
+        w.cmdUpdateMarsh->click();
+        QCOMPARE(cap.lastText(), QString::fromUtf8(l.message));
+        QCOMPARE(cap.lastCaption(), QStringLiteral("   ВНИМАНИЕ!"));
+        QVERIFY(w.cmdUpdateMarsh->isVisibleTo(&w));
+        QCOMPARE(w.grdMarsh->currentIndex().column(), l.column);
+    }
+    QCOMPARE(legsOf(db, n1), 1);
+    QCOMPARE(db.scalar(QStringLiteral("SELECT count(*) FROM Marsh WHERE KM<0 OR Ton<0 OR Koef<0 OR RazhN<0")).toInt(), 0);
+    w.show();
+    shot(w, "rowdlist_leg_refused");
+}
+
+void TestWaybillScreen::closingAsksAboutUnwrittenWork()
+{
+    TestDb db;
+    seed(db);
+    addSheet(db, QStringLiteral("0000000001"), QStringLiteral("СА 1234 ВК"), 100);
+    addLeg(db, QStringLiteral("0000000001"), 100, 30);
+    MessageCapture cap;
+    RowdList w;
+    QVERIFY(w.load());
+    w.show();
+    startSheet(w, QStringLiteral("7"), QStringLiteral("СА 1234 ВК"));
+    w.tbsOptions->setCurrentIndex(1);
+    saveLeg(w, QStringLiteral("А - Б"), QStringLiteral("100"), QStringLiteral("0"));
+    w.cmdCloseMarsh->click();
+    // "Затвори" and the close box ask; the refusal (the default) stays with the sheet.
+    cap.clear();
+    w.cmdCloseForm->click();
+    QVERIFY(w.close() == false);
+    QCOMPARE(cap.shown.size(), 2);
+    QCOMPARE(cap.shown.first().kind, ShownMessage::Confirm);
+    QCOMPARE(cap.lastText(), QStringLiteral("Пътният лист не е записан!\r\rДа затворя ли без запис?"));
+    QVERIFY(w.isVisible());
+    QVERIFY(w.sheetForm()->isAdding());
+    QCOMPARE(w.txtFields[1]->text(), QStringLiteral("100"));
+    shot(w, "rowdlist_close_refused");
+    w.tbsOptions->setCurrentIndex(0);
+    w.cmdUpdateRowd->click();
+    QCOMPARE(legsOf(db, QStringLiteral("0000000007")), 1);
+    // A leg being added to a sheet only viewed is asked about too; yes drops it.
+    w.tbsOptions->setCurrentIndex(1);
+    w.cmdAddMarsh->click();
+    typeLeg(w, QStringLiteral("В - Г"), QStringLiteral("50"), QStringLiteral("0"), QStringLiteral("0"));
+    cap.clear();
+    cap.answers = {true};
+    w.cmdCloseForm->click();
+    QCOMPARE(cap.lastText(), QStringLiteral("Маршрутът не е записан!\r\rДа затворя ли без запис?"));
+    QVERIFY(!w.isVisible());
+    QCOMPARE(legsOf(db, QStringLiteral("0000000007")), 1);
+}
+
+void TestWaybillScreen::focusAfterALegsSaveIsOnAdd()
+{
+    TestDb db;
+    seed(db);
+    addSheet(db, QStringLiteral("0000000001"), QStringLiteral("СА 1234 ВК"), 100);
+    addLeg(db, QStringLiteral("0000000001"), 100, 30);
+    MessageCapture cap;
+    RowdList w;
+    QVERIFY(w.load());
+    w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    w.tbsOptions->setCurrentIndex(1);
+    w.cmdAddMarsh->click();
+    typeLeg(w, QStringLiteral("В - Г"), QStringLiteral("50"), QStringLiteral("0"), QStringLiteral("0"));
+    QTest::mouseClick(w.cmdUpdateMarsh, Qt::LeftButton);
+    QVERIFY2(cap.shown.isEmpty(), qPrintable(cap.lastText()));
+    QCOMPARE(QApplication::focusWidget(), w.cmdAddMarsh);
+    // Space now adds a leg, it does not ask to delete one.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    QVERIFY(cap.shown.isEmpty());
+    QVERIFY(w.cmdCancelMarsh->isVisibleTo(&w));
+    shot(w, "rowdlist_focus_after_leg");
+}
+
+void TestWaybillScreen::deletingALegMakesTheNextOneCurrent()
+{
+    TestDb db;
+    seed(db);
+    const QString n1 = QStringLiteral("0000000001");
+    addSheet(db, n1, QStringLiteral("СА 1234 ВК"), 300);
+    for (const char *route : {"L1", "L2", "L3"})
+        db.exec(QStringLiteral("INSERT INTO Marsh (MarshID, Marshrut, KM, Ton, Koef, RazhN) VALUES (?, ?, 100, 0, 0, 30)"),
+                {n1, QLatin1String(route)});
+    MessageCapture cap;
+    RowdList w;
+    QVERIFY(w.load());
+    w.tbsOptions->setCurrentIndex(1);
+    w.legs().moveFirst();
+    cap.answers = {true};
+    w.cmdDeleteMarsh->click();
+    QCOMPARE(w.legs().value(QStringLiteral("Marshrut")).toString(), QStringLiteral("L2"));
+    QCOMPARE(w.lblStatusMarsh->text(), QStringLiteral("Запис № 1"));
+    cap.answers = {true};
+    w.cmdDeleteMarsh->click();
+    QCOMPARE(db.scalar(QStringLiteral("SELECT Marshrut FROM Marsh WHERE MarshID=?"), {n1}).toString(),
+             QStringLiteral("L3"));
+    // What is left is the sheet's: its totals are those of its one leg.
+    QCOMPARE(stored(db, "SumKM", n1).toDouble(), 100.0);
+    QCOMPARE(stored(db, "SumRazhN", n1).toDouble(), 30.0);
 }
 
 QTEST_MAIN(TestWaybillScreen)

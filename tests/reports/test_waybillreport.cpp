@@ -6,6 +6,9 @@
 #include "platform/version.h"
 #include "printing/report.h"
 #include "reports/waybillreport.h"
+#include "fleet/rowdlist.h"
+#include "platform/grid.h"
+#include "reports/balans.h"
 #include "scratch/temptable.h"
 #include "shell/targets.h"
 #include "reportcheck.h"
@@ -14,6 +17,11 @@
 
 #include <QDir>
 #include <QTemporaryDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTableView>
 #include <QtTest>
 
 using namespace kelm;
@@ -79,6 +87,7 @@ private slots:
     void allCars();
     void emptyResult();
     void bulkAppend();
+    void printedTotalsAreThoseOfTheLegs();
 };
 
 void TestWaybillReport::init()
@@ -219,6 +228,87 @@ void TestWaybillReport::bulkAppend()
     QCOMPARE(t.scalar(QStringLiteral("SELECT count(*) FROM B WHERE a IS NULL AND b IS NULL AND e=''")).toInt(), 1);
     QCOMPARE(t.scalar(QStringLiteral("SELECT c FROM B WHERE a IS NULL")).toLongLong(), qint64(1) << 40);
     QVERIFY_THROWS_EXCEPTION(DbError, appendRows(t, QStringLiteral("NoSuchTable"), {"a"}, {{1}}));
+}
+
+void TestWaybillReport::printedTotalsAreThoseOfTheLegs()
+{
+    const QString car = QStringLiteral("СА 1234 ВК"), n = QStringLiteral("0000000011");
+    db->exec(QStringLiteral("INSERT INTO shof (kod, ime) VALUES ('001', 'Иван Д''Арков')"));
+    db->exec(QStringLiteral("INSERT INTO Config (kola, Razhod, Procent, Ton) VALUES (?, 30, 20, 24)"), {car});
+    db->exec(QStringLiteral("INSERT INTO RowdList (ListID, Data, Kola, NameDriver, SumKM, SumRazhN, EndKM, ZarM, ZarN, "
+                            "CenaN, CenaM) VALUES (?, '2024-03-05', ?, 'Иван Д''Арков', 200, 68, 0, 0, 100, 0, 0)"),
+             {n, car});
+    leg(*db, "0000000011", QStringLiteral("А - Б"), 200, 10, 68, 0.0);
+    const auto totals = [&] {
+        return QStringList{db->scalar(QStringLiteral("SELECT SumKM FROM RowdList WHERE ListID=?"), {n}).toString(),
+                           db->scalar(QStringLiteral("SELECT SumRazhN FROM RowdList WHERE ListID=?"), {n}).toString()};
+    };
+    const auto typeLeg = [](RowdList &w, const char *km) {
+        QAbstractItemModel *m = w.grdMarsh->model();
+        const int row = w.legs().currentIndex();
+        m->setData(m->index(row, 0), QStringLiteral("В - Г"));
+        m->setData(m->index(row, 1), QLatin1String(km));
+        m->setData(m->index(row, 2), QStringLiteral("0"));
+        m->setData(m->index(row, 3), QStringLiteral("0"));
+        w.cmdUpdateMarsh->click();
+    };
+    MessageCapture msgs;
+    {
+        // A leg added while the sheet is only viewed.
+        RowdList w;
+        QVERIFY(w.load());
+        QCOMPARE(w.txtFields[4]->text(), n);
+        w.tbsOptions->setCurrentIndex(1);
+        w.cmdAddMarsh->click();
+        typeLeg(w, "100");
+        w.cmdCloseMarsh->click();
+        w.cmdCloseForm->click();
+    }
+    QCOMPARE(totals(), (QStringList{"300", "98"}));
+    {
+        // A correction with a leg added and saved without "Изчисли".
+        RowdList w;
+        QVERIFY(w.load());
+        w.cmdEditRowd->click();
+        w.tbsOptions->setCurrentIndex(1);
+        w.cmdAddMarsh->click();
+        typeLeg(w, "200");
+        w.tbsOptions->setCurrentIndex(0);
+        w.cmdUpdateRowd->click();
+        QCOMPARE(totals(), (QStringList{"500", "158"}));
+        QCOMPARE(w.txtFields[1]->text(), QStringLiteral("500"));
+        // A leg deleted while viewing.
+        w.tbsOptions->setCurrentIndex(1);
+        w.legs().moveFirst();
+        msgs.answers = {true};
+        w.cmdDeleteMarsh->click();
+        QCOMPARE(w.txtFields[6]->text(), QStringLiteral("90"));
+    }
+    QCOMPARE(totals(), (QStringList{"300", "90"}));
+    QVERIFY2(msgs.shown.size() == 1, qPrintable(msgs.lastText()));
+
+    ReportCapture shown;
+    run(car, "01.03.2024", "31.03.2024");
+    Report &r = rptRowdList();
+    QCOMPARE(row(r, 0).mid(4, 3), (QStringList{"300,00", " ", "90,00"}));
+    QCOMPARE(r.controlText("ReportFooter", "Label11"), QStringLiteral("300"));
+    QCOMPARE(r.controlText("ReportFooter", "Label8"), QStringLiteral("90,0"));
+
+    gSeekMode = QStringLiteral("PreRazh");
+    seekPeriod(DiaSeek::instance(), "01.03.2024", "31.03.2024");
+    QVERIFY(runTarget(QStringLiteral("Balans")));
+    Balans &b = *Balans::instance();
+    int at = -1;
+    for (int i = 0; i < b.GridEX1->rowCount(); ++i)
+        if (b.GridEX1->text(i, 2) == car)
+            at = i;
+    QVERIFY(at >= 0);
+    QCOMPARE(b.GridEX1->text(at, 3), QStringLiteral("90,0 л"));
+    QCOMPARE(b.GridEX1->text(at, 5), QStringLiteral("-10,0 л"));
+    b.cmdPrint->click();
+    QCOMPARE(rptBalans().controlText("Detail", "Text102", at), QStringLiteral("90,0 л"));
+    b.close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 QTEST_MAIN(TestWaybillReport)
