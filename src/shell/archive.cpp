@@ -294,6 +294,11 @@ ArchiveResult closeYear(const QDate &today)
     try {
         Connection conn;
         conn.open(gConnStr);
+        // The connection that copies is opened before the lock is taken: opening
+        // looks at the file itself, and a file closed by this process would let
+        // go of the lock the process holds on it.
+        Connection reader;
+        reader.open(gConnStr);
         // The write lock is taken before the copy and let go only when the trips
         // are deleted: a trip that another copy of the program saves meanwhile
         // waits and lands in the new year, never between the copy and the delete.
@@ -303,10 +308,8 @@ ArchiveResult closeYear(const QDate &today)
             const QString part = scratchNameBeside(r.path);
             QString why;
             try {
-                // A second connection reads what the lock holds still: the
-                // committed data, which nobody can change until the delete.
-                Connection reader;
-                reader.open(gConnStr);
+                // The reader sees what the lock holds still: the committed data,
+                // which nobody can change until the delete.
                 vacuumInto(reader, part);
                 reader.close();
                 protectLike(part, gDbPath);
