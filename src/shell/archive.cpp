@@ -14,9 +14,14 @@
 #include <QFileDialog>
 #include <QFileInfo>
 
+#include <sqlite3.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace kelm {
 
@@ -54,10 +59,95 @@ bool renameOver(const QString &from, const QString &to, QString *why)
     return false;
 }
 
-// SQLite's own copy of the database behind conn into a new file.
+// Gives from the name to, never in place of a file or link already there.
+bool renameNew(const QString &from, const QString &to, QString *why)
+{
+    if (::link(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0) {
+        *why = QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    }
+    QFile::remove(from);
+    return true;
+}
+
+// Makes a new empty file that only its owner may read or write: a copy of the
+// data is written into it, and nobody else sees a byte before its access is set.
+void createPrivate(const QString &path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0)
+        throw DbError(ErrFileNotFound, QStringLiteral("„%1“: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno))));
+    ::close(fd);
+}
+
+// A copy of the main database holds everything it holds, passwords included: it
+// gets the main database's owner and group where it may, and never more access
+// than the main database gives. A copy whose group cannot be the main
+// database's is kept from its group altogether.
+void protectLike(const QString &copy, const QString &original)
+{
+    struct stat st;
+    if (::stat(QFile::encodeName(original).constData(), &st) != 0)
+        return;
+    const QByteArray name = QFile::encodeName(copy);
+    mode_t mode = (st.st_mode & 0666) | 0600;
+    if (::chown(name.constData(), st.st_uid, st.st_gid) != 0 && ::chown(name.constData(), uid_t(-1), st.st_gid) != 0)
+        mode &= ~mode_t(0070);
+    ::chmod(name.constData(), mode);
+}
+
+// SQLite's own copy of the database behind conn into a new private file.
 void vacuumInto(Connection &conn, const QString &target)
 {
-    conn.execute(QStringLiteral("VACUUM INTO ?"), {target});
+    createPrivate(target);
+    try {
+        conn.execute(QStringLiteral("VACUUM INTO ?"), {target});
+    } catch (...) {
+        QFile::remove(target);
+        throw;
+    }
+}
+
+// Writes the database in from over the one in to, in place and in one
+// transaction of to: the file keeps its owner, group and permissions, other
+// copies of the program wait for it as for any save, and a copy cut short by a
+// crash is rolled back by to's journal to the data it held before.
+void copyOver(const QString &from, const QString &to)
+{
+    struct Handle {
+        sqlite3 *h = nullptr;
+        ~Handle() { sqlite3_close_v2(h); }
+    } src, dst;
+    auto fail = [](sqlite3 *h, const QString &file) {
+        return DbError(ErrSql, QStringLiteral("„%1“: %2").arg(file, QString::fromUtf8(h ? sqlite3_errmsg(h) : "?")));
+    };
+    if (sqlite3_open_v2(QFile::encodeName(from).constData(), &src.h, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
+        throw fail(src.h, from);
+    if (sqlite3_open_v2(QFile::encodeName(to).constData(), &dst.h, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
+        throw fail(dst.h, to);
+    sqlite3_busy_timeout(dst.h, 10000);
+    sqlite3_exec(dst.h, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
+    sqlite3_backup *b = sqlite3_backup_init(dst.h, "main", src.h, "main");
+    if (!b)
+        throw fail(dst.h, to);
+    const int step = sqlite3_backup_step(b, -1);
+    const int done = sqlite3_backup_finish(b);
+    if (step != SQLITE_DONE || done != SQLITE_OK)
+        throw fail(dst.h, to);
+}
+
+// Whether the signed-in user may replace the data or close the year.
+bool mayReplaceData()
+{
+    return gUserVid == QLatin1String("A") || gUserVid == QLatin1String("B");
+}
+
+// The boxes of a command open over the window it was started from, also right
+// after its file dialog closed, before the window system gives the activation back.
+void askFrom(QWidget *parent)
+{
+    if (parent && parent->window()->isVisible())
+        QApplication::setActiveWindow(parent->window());
 }
 
 } // namespace
@@ -78,10 +168,10 @@ ArchiveResult archiveSaveTo(const QString &path)
         vacuumInto(conn, part);
         conn.close();
     } catch (const DbError &e) {
-        QFile::remove(part);
         r.message = QStringLiteral("Данните не са записани в „%1“.\r%2").arg(path, e.text());
         return r;
     }
+    protectLike(part, gDbPath);
     QString why;
     if (!renameOver(part, path, &why)) {
         QFile::remove(part);
@@ -108,24 +198,48 @@ ArchiveResult archiveRestoreFrom(const QString &path, const std::function<bool()
             return QStringLiteral("„%1“ е повреден или непълен архив.\r%2\rДанните не са променени.").arg(path, why);
         return QStringLiteral("„%1“ не е архив с данни на програмата.\rДанните не са променени.").arg(path);
     };
+    // What would stop the program after the restore: no company row stops the
+    // next start, no administrator leaves nobody who can sign in.
+    auto unusable = [&path](Connection &c) {
+        if (c.scalar(QStringLiteral("SELECT count(*) FROM KelmCfg")).toInt() == 0)
+            return QStringLiteral("„%1“ не съдържа данни за фирмата.\rДанните не са променени.").arg(path);
+        if (c.scalar(QStringLiteral("SELECT count(*) FROM Users WHERE Vid='A' AND trim(coalesce(Ime,''))<>'' "
+                                    "AND trim(coalesce(Password,''))<>''"))
+                .toInt()
+            == 0)
+            return QStringLiteral("„%1“ не съдържа администратор: след зареждането никой не би могъл да влезе "
+                                  "в програмата.\rДанните не са променени.")
+                .arg(path);
+        return QString();
+    };
     r.message = refusal(path);
     if (!r.message.isEmpty())
         return r;
     try {
         Connection archive;
         archive.open(connStrFor(path));
-        // An archive without the company row would stop the next start.
-        if (archive.scalar(QStringLiteral("SELECT count(*) FROM KelmCfg")).toInt() == 0) {
-            r.message = QStringLiteral("„%1“ не съдържа данни за фирмата.\rДанните не са променени.").arg(path);
+        r.message = unusable(archive);
+        if (!r.message.isEmpty())
             return r;
-        }
     } catch (const DbError &e) {
         r.message = QStringLiteral("Архивът „%1“ не може да бъде зареден.\r%2").arg(path, e.text());
+        return r;
+    }
+    // The screens that hold the old database must let go of it first; one in the
+    // middle of a record keeps it, and the user hears so before being asked
+    // anything: the archive is not swapped under it.
+    if (s_beforeRestore && !s_beforeRestore()) {
+        r.message = QStringLiteral("Архивът „%1“ не е зареден: един от отворените прозорци е по средата на запис.\r"
+                                   "Запишете записа или се откажете от него и опитайте отново.\r"
+                                   "Данните не са променени.")
+                        .arg(path);
         return r;
     }
     // The user's no leaves everything as it was, with nothing more to say.
     if (confirm && !confirm())
         return r;
+    // What is written over Kelm.mdb is a copy of the archive checked again, so
+    // that a file changed since the first check cannot slip in.
     const QString part = scratchNameBeside(gDbPath);
     try {
         Connection archive;
@@ -133,32 +247,22 @@ ArchiveResult archiveRestoreFrom(const QString &path, const std::function<bool()
         vacuumInto(archive, part);
         archive.close();
         r.message = refusal(part);
+        if (r.message.isEmpty()) {
+            Connection copy;
+            copy.open(connStrFor(part));
+            r.message = unusable(copy);
+        }
         if (!r.message.isEmpty()) {
             QFile::remove(part);
             return r;
         }
+        // In place: Kelm.mdb keeps its owner, group and permissions, and a crash
+        // half-way leaves the data it held.
+        copyOver(part, gDbPath);
+        QFile::remove(part);
     } catch (const DbError &e) {
         QFile::remove(part);
         r.message = QStringLiteral("Архивът „%1“ не може да бъде зареден.\r%2").arg(path, e.text());
-        return r;
-    }
-    // The screens that hold the old database must let go of it first; one in the
-    // middle of a record keeps it, and the archive is not swapped under it.
-    if (s_beforeRestore && !s_beforeRestore()) {
-        QFile::remove(part);
-        r.message = QStringLiteral("Архивът „%1“ не е зареден: един от отворените прозорци е по средата на запис.\r"
-                                   "Запишете записа или се откажете от него и опитайте отново.\r"
-                                   "Данните не са променени.")
-                        .arg(path);
-        return r;
-    }
-    // A journal a crash left beside the old file belongs to it: it is rolled back
-    // into the old file now, never into the restored one.
-    isKelmDatabase(gDbPath);
-    QString why;
-    if (!renameOver(part, gDbPath, &why)) {
-        QFile::remove(part);
-        r.message = QStringLiteral("Архивът „%1“ не може да бъде зареден.\r%2").arg(path, why);
         return r;
     }
     r.ok = true;
@@ -187,21 +291,39 @@ QString yearCopyPath(const QDate &today)
 ArchiveResult closeYear(const QDate &today)
 {
     ArchiveResult r;
-    r.path = yearCopyPath(today);
     try {
         Connection conn;
         conn.open(gConnStr);
-        try {
-            // VACUUM INTO never replaces an existing file, so an earlier copy is safe.
-            vacuumInto(conn, r.path);
-        } catch (const DbError &e) {
-            QFile::remove(r.path);
-            r.message = QStringLiteral("Копието „%1“ не е записано; курсовете не са изтрити.\r%2")
-                            .arg(r.path, e.text());
-            return r;
-        }
+        // The connection that copies is opened before the lock is taken: opening
+        // looks at the file itself, and a file closed by this process would let
+        // go of the lock the process holds on it.
+        Connection reader;
+        reader.open(gConnStr);
+        // The write lock is taken before the copy and let go only when the trips
+        // are deleted: a trip that another copy of the program saves meanwhile
+        // waits and lands in the new year, never between the copy and the delete.
         conn.beginTrans();
         try {
+            r.path = yearCopyPath(today);
+            const QString part = scratchNameBeside(r.path);
+            QString why;
+            try {
+                // The reader sees what the lock holds still: the committed data,
+                // which nobody can change until the delete.
+                vacuumInto(reader, part);
+                reader.close();
+                protectLike(part, gDbPath);
+                // An earlier copy is never replaced.
+                if (!renameNew(part, r.path, &why)) {
+                    QFile::remove(part);
+                    throw DbError(ErrSql, QStringLiteral("„%1“: %2").arg(r.path, why));
+                }
+            } catch (const DbError &e) {
+                conn.rollbackTrans();
+                r.message = QStringLiteral("Копието „%1“ не е записано; курсовете не са изтрити.\r%2")
+                                .arg(r.path, e.text());
+                return r;
+            }
             conn.execute(QStringLiteral("DELETE FROM tabl"));
             conn.commitTrans();
         } catch (...) {
@@ -230,12 +352,22 @@ void mnuDiskZap(QWidget *parent)
         WaitCursor wait;
         r = archiveSaveTo(dlg.selectedFiles().constFirst());
     }
+    askFrom(parent);
     if (!r.ok)
         DiaInf::show(QStringLiteral("ГРЕШКА при запис!"), r.message);
 }
 
 void mnuDiskZar(QWidget *parent)
 {
+    // Replacing everything the company holds is for the administrator and the
+    // users with full menus only, whatever way the command was reached.
+    if (!mayReplaceData()) {
+        askFrom(parent);
+        DiaInf::show(QStringLiteral("ВНИМАНИЕ!"),
+                     QStringLiteral("Зареждането на архивни данни е разрешено само на администратора и на "
+                                    "потребителите с пълен достъп.\rДанните не са променени."));
+        return;
+    }
     QFileDialog dlg(parent, QStringLiteral("Зареждане на архивни данни"), programFolder(), kFilter);
     dlg.setAcceptMode(QFileDialog::AcceptOpen);
     dlg.setFileMode(QFileDialog::ExistingFile);
@@ -246,18 +378,29 @@ void mnuDiskZar(QWidget *parent)
     {
         WaitCursor wait;
         // Everything the company holds is replaced: one Enter must not do it.
-        r = archiveRestoreFrom(path, [&path] {
+        r = archiveRestoreFrom(path, [&path, parent] {
+            askFrom(parent);
             return Dialog::ask(QString(), restoreQuestion(path), Dialog::Default::Cancel);
         });
     }
-    if (!r.ok && !r.message.isEmpty())
+    if (!r.ok && !r.message.isEmpty()) {
+        askFrom(parent);
         DiaInf::show(QStringLiteral("ВНИМАНИЕ!"), r.message);
+    }
 }
 
-void mnuNewPer(QWidget *)
+void mnuNewPer(QWidget *parent)
 {
+    if (!mayReplaceData()) {
+        askFrom(parent);
+        DiaInf::show(QStringLiteral("ВНИМАНИЕ!"),
+                     QStringLiteral("Приключването на годината е разрешено само на администратора и на "
+                                    "потребителите с пълен достъп.\rДанните не са променени."));
+        return;
+    }
     setStatusText(QStringLiteral("Приключване на годината..."));
     // One Enter must not delete the year's trips: the default answer is no.
+    askFrom(parent);
     if (!Dialog::ask(QString(),
                      QStringLiteral("Данните ще бъдат изтрити!") + QStringLiteral("\r\r") + QStringLiteral("Да продължа ли?"),
                      Dialog::Default::Cancel))
@@ -267,6 +410,7 @@ void mnuNewPer(QWidget *)
         WaitCursor wait;
         r = closeYear(QDate::currentDate());
     }
+    askFrom(parent);
     if (r.ok)
         DiaInf::show(QStringLiteral("Операцията завърши успешно"));
     else

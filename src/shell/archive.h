@@ -10,9 +10,11 @@ namespace kelm {
 // Дискети > Записване: a consistent copy of the live database to an archive file.
 void mnuDiskZap(QWidget *parent);
 // Дискети > Зареждане: replaces Kelm.mdb by a chosen archive file of this
-// program, after a question whose default answer is no.
+// program, after a question whose default answer is no. Users of kinds other
+// than "A" and "B" are refused.
 void mnuDiskZar(QWidget *parent);
-// Дискети > Нова година: keeps a copy of the year, then deletes the trips.
+// Дискети > Нова година: keeps a copy of the year, then deletes the trips; for
+// users of kinds "A" and "B" only.
 void mnuNewPer(QWidget *parent);
 
 // What a command did: ok, or the message saying what failed; path is the file written.
@@ -23,22 +25,26 @@ struct ArchiveResult {
 };
 
 // Writes a copy of the live database (SQLite's own backup, consistent even while
-// screens are open) to path, replacing a file already there.
+// screens are open) to path, replacing a file already there. The copy is never
+// readable by anyone who cannot read Kelm.mdb.
 ArchiveResult archiveSaveTo(const QString &path);
-// Replaces Kelm.mdb by the archive at path. A file that is not a whole database of
-// this program is refused and nothing changes (a copy cut short or damaged is
-// called so, with the reason). Then confirm, when given, is asked: no ends the
-// restore with nothing changed and an empty message. The before-restore handler
-// runs before the file is replaced; its false stops the restore. Afterwards the
-// company data is reloaded and the company-changed handler told.
+// Replaces the data of Kelm.mdb by the archive at path, in place: the file keeps
+// its owner, group and permissions. A file that is not a whole database of this
+// program, or that holds no company row or no administrator, is refused and
+// nothing changes (a copy cut short or damaged is called so, with the reason).
+// Then the before-restore handler runs; its false stops the restore. Then
+// confirm, when given, is asked: no ends the restore with nothing changed and an
+// empty message. Afterwards the company data is reloaded and the company-changed
+// handler told.
 ArchiveResult archiveRestoreFrom(const QString &path, const std::function<bool()> &confirm = {});
 // The question before a restore, naming the archive and its date (dd.mm.yyyy).
 QString restoreQuestion(const QString &path);
 // The year-closing copy's name for a date: "<year>.arh" in the program folder,
 // "<year>-2.arh", "<year>-3.arh" ... when that name is taken.
 QString yearCopyPath(const QDate &today);
-// Copies the database to yearCopyPath(today), then deletes every trip in one
-// transaction. Nothing is deleted unless the copy was written.
+// Copies the database to yearCopyPath(today) and deletes every trip, both under
+// one write lock: a trip another copy of the program saves meanwhile is in the
+// copy or stays in Kelm.mdb. Nothing is deleted unless the copy was written.
 ArchiveResult closeYear(const QDate &today);
 
 // Called before Kelm.mdb is replaced: the main window sets it to close the

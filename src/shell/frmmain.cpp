@@ -467,8 +467,18 @@ void FrmMain::saveSettings()
 void FrmMain::applyUserKind()
 {
     const bool full = gUserVid == QLatin1String("A") || gUserVid == QLatin1String("B");
-    for (const char *c : {"mnuView", "mnuBar003", "mnuSprBalanc", "mnuSprPreRazh", "mnuHelpPerson"})
+    // Replacing the data and closing the year go with the service commands: a
+    // hidden item's shortcut is off as well, and the toolbar's open button goes
+    // with its item (the commands themselves refuse other users too).
+    for (const char *c : {"mnuView", "mnuBar003", "mnuSprBalanc", "mnuSprPreRazh", "mnuHelpPerson",
+                          "mnuDiskZar", "mnuDiskBar1", "mnuNewPer"}) {
         menuAction(QString::fromLatin1(c))->setVisible(full);
+        menuAction(QString::fromLatin1(c))->setEnabled(full);
+    }
+    if (QAction *open = tbToolBar->findChild<QAction *>(QStringLiteral("Open"), Qt::FindDirectChildrenOnly)) {
+        open->setVisible(full);
+        open->setEnabled(full);
+    }
 }
 
 void FrmMain::formActivate()

@@ -8,11 +8,16 @@
 
 #include <QFileDialog>
 #include <QLabel>
+#include <QProcess>
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
 
+#include <cstdio>
+#include <grp.h>
 #include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace kelm;
 
@@ -46,6 +51,7 @@ QByteArray bytesOf(const QString &path)
 class TestArchive : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    void init();
     void cleanup();
     void saveWritesAConsistentCopy();
     void saveReplacesAnExistingArchive();
@@ -58,7 +64,15 @@ private Q_SLOTS:
     void closeYearKeepsEarlierCopiesAndDeletesOnlyTrips();
     void failedCopyDeletesNothing();
     void newYearCommandAsksAndReports();
+    void aTripSavedDuringTheYearClosingIsNeverLost();
+    void copiesAndRestoresKeepTheDatabasesAccess();
+    void restoreRefusesAnArchiveWithoutAdministrator();
 };
+
+void TestArchive::init()
+{
+    gUserVid = QStringLiteral("A");
+}
 
 void TestArchive::cleanup()
 {
@@ -326,7 +340,9 @@ void TestArchive::restoreAsksFirstAndEnterKeepsTheData()
     QCOMPARE(boxes->seen.at(0).second,
              QStringLiteral("Данните на фирмата ще бъдат заменени с архива „%1“ от 07.11.2025.\n\nДа продължа ли?")
                  .arg(archive));
-    QCOMPARE(closed, 0);
+    // The screens were closed first (one in the middle of a record would have
+    // stopped it before the question).
+    QCOMPARE(closed, 1);
     QCOMPARE(bytesOf(gDbPath), before);
     QCOMPARE(QDir(db.folder()).entryList({QStringLiteral("Kelm.mdb*")}, QDir::Files),
              QStringList{QStringLiteral("Kelm.mdb")});
@@ -455,5 +471,169 @@ void TestArchive::newYearCommandAsksAndReports()
     }
 }
 
-QTEST_MAIN(TestArchive)
+// A second copy of the program saves trips without pause while the year is
+// closed: every trip whose save succeeded is afterwards in a year copy or still
+// in Kelm.mdb.
+void TestArchive::aTripSavedDuringTheYearClosingIsNeverLost()
+{
+    TestDb db;
+    // A year big enough that its copy takes a while.
+    db.exec(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i<30000) "
+                           "INSERT INTO tabl (Data, kola, Marsh, Klient, km, ton) "
+                           "SELECT '2026-01-01', 'CA1234AB', 'Маршрут ' || i, 'Д''Арк ООД', i, i FROM n"));
+    db.conn().close();
+    // The other copy of the program is another process, as in an office.
+    QProcess writer;
+    writer.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--writer"), gConnStr});
+    QVERIFY(writer.waitForReadyRead(30000));
+    MessageCapture cap;
+    for (int i = 0; i < 3; ++i) {
+        QTest::qWait(30);
+        cap.answers = {true};
+        cap.clear();
+        mnuNewPer(nullptr);
+        QCOMPARE(cap.lastText(), QStringLiteral("Операцията завърши успешно"));
+    }
+    QTest::qWait(30);
+    writer.kill();
+    writer.waitForFinished();
+    QStringList saved;
+    for (const QByteArray &line : writer.readAllStandardOutput().split('\n'))
+        if (line.startsWith('W'))
+            saved << QString::fromLatin1(line);
+    QVERIFY(saved.size() > 10);
+    QSet<QString> kept;
+    const QStringList files = QStringList{gDbPath}
+        + [&] {
+              QStringList copies;
+              for (const QString &f : QDir(db.folder()).entryList({QStringLiteral("*.arh")}, QDir::Files))
+                  copies << db.folder() + QLatin1Char('/') + f;
+              return copies;
+          }();
+    QCOMPARE(files.size(), 4);
+    for (const QString &file : files) {
+        Connection c;
+        c.open(connStrFor(file));
+        c.forEachRow(QStringLiteral("SELECT Marsh FROM tabl WHERE kola='W'"), {}, nullptr,
+                     [&](const QVector<QVariant> &v) { kept.insert(v.at(0).toString()); });
+    }
+    QStringList lost;
+    for (const QString &m : saved)
+        if (!kept.contains(m))
+            lost << m;
+    QVERIFY2(lost.isEmpty(), qPrintable(QStringLiteral("%1 of %2 saved trips lost: %3")
+                                            .arg(lost.size()).arg(saved.size()).arg(lost.join(' '))));
+}
+
+// An office shares Kelm.mdb with a group: a restore keeps its mode and group, and
+// an archive or a year copy is readable by nobody who cannot read Kelm.mdb.
+void TestArchive::copiesAndRestoresKeepTheDatabasesAccess()
+{
+    TestDb db;
+    addTrip(db, QStringLiteral("Групов"));
+    db.conn().close();
+    const group *office = getgrnam("users");
+    if (!office || office->gr_gid == getegid())
+        office = getgrnam("daemon");
+    QVERIFY(office && office->gr_gid != getegid());
+    const gid_t gid = office->gr_gid;
+    const QByteArray kelm = QFile::encodeName(gDbPath);
+    QCOMPARE(::chown(kelm.constData(), uid_t(-1), gid), 0);
+    QCOMPARE(::chmod(kelm.constData(), 0660), 0);
+    auto access = [](const QString &path) {
+        struct stat st {};
+        if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+            return QStringLiteral("missing");
+        return QStringLiteral("%1 gid %2").arg(st.st_mode & 07777, 4, 8, QLatin1Char('0')).arg(st.st_gid);
+    };
+    const QString shared = QStringLiteral("0660 gid %1").arg(gid);
+
+    const QString archive = db.folder() + QStringLiteral("/a.abd");
+    QVERIFY(archiveSaveTo(archive).ok);
+    QCOMPARE(access(archive), shared);
+    const ArchiveResult year = closeYear(QDate(2026, 12, 31));
+    QVERIFY2(year.ok, qPrintable(year.message));
+    QCOMPARE(access(year.path), shared);
+    const ArchiveResult r = archiveRestoreFrom(archive);
+    QVERIFY2(r.ok, qPrintable(r.message));
+    QCOMPARE(scalarIn(gDbPath, QStringLiteral("SELECT Marsh FROM tabl")).toString(), QStringLiteral("Групов"));
+    QCOMPARE(access(gDbPath), shared);
+
+    // A Kelm.mdb of its owner only gives copies of its owner only.
+    QCOMPARE(::chmod(kelm.constData(), 0600), 0);
+    QVERIFY(archiveSaveTo(archive).ok);
+    QCOMPARE(access(archive), QStringLiteral("0600 gid %1").arg(gid));
+}
+
+// An archive in which nobody could sign in is refused like a foreign one: before
+// any question, with Kelm.mdb untouched.
+void TestArchive::restoreRefusesAnArchiveWithoutAdministrator()
+{
+    TestDb db;
+    setProgramFolder(db.folder());
+    const QString whole = db.folder() + QStringLiteral("/цял.abd");
+    QVERIFY(archiveSaveTo(whole).ok);
+    db.conn().close();
+    const QByteArray before = bytesOf(gDbPath);
+    int closed = 0;
+    setBeforeRestoreHandler([&] { return ++closed > 0; });
+    const QStringList changes = {
+        QStringLiteral("DELETE FROM Users"),
+        QStringLiteral("UPDATE Users SET Vid='B'"),
+        QStringLiteral("UPDATE Users SET Password='  '"),
+    };
+    for (const QString &change : changes) {
+        const QString path = db.folder() + QStringLiteral("/без-администратор.abd");
+        QFile::remove(path);
+        QVERIFY(QFile::copy(whole, path));
+        {
+            Connection c;
+            c.open(connStrFor(path));
+            c.execute(change);
+            c.execute(QStringLiteral("INSERT INTO Users (Ime, Password, Vid) VALUES ('Иван', 'парола', 'C')"));
+        }
+        MessageCapture cap;
+        cap.answers = {true};
+        QTimer::singleShot(0, [path] {
+            auto *d = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            QVERIFY(d);
+            d->selectFile(path);
+            QMetaObject::invokeMethod(d, "accept");
+        });
+        mnuDiskZar(nullptr);
+        QCOMPARE(cap.shown.size(), 1);
+        QCOMPARE(cap.shown.at(0).kind, ShownMessage::Info);
+        QCOMPARE(cap.lastCaption(), QStringLiteral("ВНИМАНИЕ!"));
+        QVERIFY2(cap.lastText().contains(QStringLiteral("администратор")), qPrintable(change + ": " + cap.lastText()));
+        QVERIFY(cap.lastText().endsWith(QStringLiteral("\rДанните не са променени.")));
+        QCOMPARE(closed, 0);
+        QCOMPARE(bytesOf(gDbPath), before);
+    }
+}
+
+int main(int argc, char **argv)
+{
+    // The second copy of the program: saves trips one after another, each in its
+    // own transaction, and says each one whose save succeeded.
+    if (argc >= 3 && qstrcmp(argv[1], "--writer") == 0) {
+        QCoreApplication app(argc, argv);
+        Connection c;
+        c.open(QString::fromLocal8Bit(argv[2]));
+        for (int n = 1;; ++n) {
+            try {
+                c.beginTrans();
+                c.execute(QStringLiteral("INSERT INTO tabl (Data, kola, Marsh) VALUES ('2026-12-31', 'W', ?)"),
+                          {QStringLiteral("W%1").arg(n)});
+                c.commitTrans();
+                std::printf("W%d\n", n);
+                std::fflush(stdout);
+            } catch (const DbError &) {
+                c.rollbackTrans();
+            }
+        }
+    }
+    QApplication app(argc, argv);
+    TestArchive t;
+    return QTest::qExec(&t, argc, argv);
+}
 #include "test_archive.moc"

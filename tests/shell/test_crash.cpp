@@ -5,14 +5,20 @@
 // integrity check, and hold every trip with its one expense line and every sheet
 // with exactly its legs.
 //
+// A second test kills a year closing and a restore, each while another copy of
+// the program saves trips: the database stays whole, and no trip whose save
+// succeeded is lost by a year closing (it is in a year copy or still in Kelm.mdb).
+//
 // KELM_CRASH_KILLS sets the number of kills (default 60, 30 under the
-// sanitizers); KELM_CRASH_SEED repeats a run.
+// sanitizers; the second test makes a third as many of each, at most 50); KELM_CRASH_SEED
+// repeats a run.
 
 #include "common/globals.h"
 #include "dialogs/messages.h"
 #include "fleet/rowdlist.h"
 #include "platform/database.h"
 #include "platform/dataform.h"
+#include "shell/archive.h"
 #include "shell/startup.h"
 #include "testdb.h"
 #include "trips/tripsave.h"
@@ -26,6 +32,7 @@
 #include <QTableView>
 #include <QtTest>
 
+#include <algorithm>
 #include <cstdio>
 
 using namespace kelm;
@@ -117,6 +124,56 @@ int crashWriter(const QString &folder)
     }
 }
 
+TripEntry tripNumbered(int n)
+{
+    TripEntry e;
+    e.driver = QStringLiteral("001,Иван Д'Арков");
+    e.car = QStringLiteral("K%1").arg(n);
+    e.route = QStringLiteral("София - Перник");
+    e.client = QStringLiteral("Д'Арк ООД");
+    e.goods = QStringLiteral("100%_чист");
+    e.date = QStringLiteral("05.03.2026");
+    e.ton = QStringLiteral("12,5");
+    e.km = QStringLiteral("40");
+    e.tariff = QStringLiteral("0,125");
+    e.invoice = QStringLiteral("0000000000");
+    e.expense = QString::number(n);
+    return e;
+}
+
+// A second copy of the program saving trips from number first on, a few
+// milliseconds apart; it says the number of each trip whose save succeeded.
+int tripWriter(const QString &folder, int first)
+{
+    setProgramFolder(folder);
+    MessageCapture cap;
+    for (int n = first;; ++n) {
+        Connection conn;
+        conn.open(gConnStr);
+        const TripSaveResult r = saveTrip(conn, tripNumbered(n), TripSaveContext{});
+        conn.close();
+        if (r.ok)
+            std::printf("saved %d\n", n);
+        std::fflush(stdout);
+        QThread::msleep(2);
+    }
+}
+
+// Closes the year, or restores the archive, again and again until killed.
+int replacer(const QString &folder, const QString &archive)
+{
+    setProgramFolder(folder);
+    MessageCapture cap;
+    say("ready");
+    for (;;) {
+        const ArchiveResult r = archive.isEmpty() ? closeYear(QDate(2026, 12, 31)) : archiveRestoreFrom(archive);
+        if (!r.ok) {
+            std::printf("failed: %s\n", qPrintable(r.message));
+            return 2;
+        }
+    }
+}
+
 // What every kill must leave: "" when whole, else what is wrong.
 QString wholeness()
 {
@@ -162,6 +219,7 @@ class TestCrash : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void killedSavesLeaveEveryTripAndSheetWhole();
+    void killedYearClosingsAndRestoresLoseNothing();
 };
 
 void TestCrash::killedSavesLeaveEveryTripAndSheetWhole()
@@ -217,8 +275,99 @@ void TestCrash::killedSavesLeaveEveryTripAndSheetWhole()
     QVERIFY(sheets > 0);
 }
 
+void TestCrash::killedYearClosingsAndRestoresLoseNothing()
+{
+#if defined(__SANITIZE_ADDRESS__)
+    const int defaultKills = 10;
+#else
+    const int defaultKills = 20;
+#endif
+    const int kills = qEnvironmentVariableIntValue("KELM_CRASH_KILLS") > 0
+        ? std::clamp(qEnvironmentVariableIntValue("KELM_CRASH_KILLS") / 3, 3, 50)
+        : defaultKills;
+    const quint32 seed = qEnvironmentVariableIsSet("KELM_CRASH_SEED")
+        ? quint32(qEnvironmentVariableIntValue("KELM_CRASH_SEED"))
+        : QRandomGenerator::global()->generate();
+    QRandomGenerator random(seed);
+    // A year closing or a restore (the archive as it was before), killed at a
+    // random moment while trips are being saved.
+    for (const bool restoring : {false, true}) {
+        TestDb db;
+        db.exec(QStringLiteral("INSERT INTO shof (kod, ime) VALUES ('001', 'Иван Д''Арков')"));
+        for (int n = 1; n <= 20; ++n) {
+            const TripSaveResult r = saveTrip(db.conn(), tripNumbered(n), TripSaveContext{});
+            QVERIFY2(r.ok, qPrintable(r.text));
+        }
+        const QString archive = restoring ? db.folder() + QStringLiteral("/a.abd") : QString();
+        if (restoring)
+            QVERIFY(archiveSaveTo(archive).ok);
+        db.conn().close();
+        QSet<int> saved;
+        for (int k = 0; k < kills; ++k) {
+            QProcess writer, killed;
+            writer.start(QCoreApplication::applicationFilePath(),
+                         {QStringLiteral("--trip-writer"), db.folder(), QString::number(1000 * (k + 1))});
+            QVERIFY2(writer.waitForReadyRead(60000), "the writer did not start");
+            killed.start(QCoreApplication::applicationFilePath(),
+                         {QStringLiteral("--replacer"), db.folder(), archive});
+            QVERIFY2(killed.waitForReadyRead(60000), "the year closing or restore did not start");
+            QThread::msleep(random.bounded(1, 150));
+            killed.kill();
+            killed.waitForFinished();
+            QVERIFY2(killed.exitStatus() == QProcess::CrashExit, killed.readAllStandardOutput().constData());
+            QThread::msleep(random.bounded(1, 20));
+            writer.kill();
+            writer.waitForFinished();
+            for (const QByteArray &line : writer.readAllStandardOutput().split('\n'))
+                if (line.startsWith("saved "))
+                    saved.insert(line.mid(6).toInt());
+            const QString where = QStringLiteral("after kill %1 of a %2 (seed %3): ")
+                                      .arg(k + 1).arg(restoring ? "restore" : "year closing").arg(seed);
+            if (restoring) {
+                const QString wrong = wholeness();
+                QVERIFY2(wrong.isEmpty(), qPrintable(where + wrong));
+                continue;
+            }
+            MessageCapture cap;
+            QVERIFY2(checkMainDatabase(gDbPath), qPrintable(where + cap.lastText()));
+            // Every trip saved is in Kelm.mdb or in a year copy, each copy whole.
+            QSet<int> kept;
+            QStringList files{gDbPath};
+            for (const QString &f : QDir(db.folder()).entryList({QStringLiteral("*.arh")}, QDir::Files))
+                files << db.folder() + QLatin1Char('/') + f;
+            for (const QString &file : files) {
+                QString why;
+                QVERIFY2(isWholeKelmDatabase(file, &why), qPrintable(where + file + ": " + why));
+                Connection c;
+                c.open(QStringLiteral("PROVIDER=x;Data Source=%1;Jet OLEDB:Database Password=%2;")
+                           .arg(file, QLatin1String(kDbPassword)));
+                c.forEachRow(QStringLiteral("SELECT kola FROM tabl"), {}, nullptr,
+                             [&](const QVector<QVariant> &v) { kept.insert(v.at(0).toString().mid(1).toInt()); });
+            }
+            QList<int> lost;
+            for (const int n : saved)
+                if (!kept.contains(n))
+                    lost << n;
+            QVERIFY2(lost.isEmpty(), qPrintable(where + QStringLiteral("%1 saved trips lost: K%2").arg(lost.size()).arg(lost.value(0))));
+        }
+        QVERIFY(saved.size() > kills);
+        qInfo().noquote() << QStringLiteral("%1 kills of a %2 (seed %3): %4 trips saved meanwhile, none lost")
+                                 .arg(kills).arg(restoring ? "restore" : "year closing").arg(seed).arg(saved.size());
+    }
+}
+
 int main(int argc, char **argv)
 {
+    if (argc >= 4 && qstrcmp(argv[1], "--trip-writer") == 0) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        QApplication app(argc, argv);
+        return tripWriter(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]).toInt());
+    }
+    if (argc >= 4 && qstrcmp(argv[1], "--replacer") == 0) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        QApplication app(argc, argv);
+        return replacer(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+    }
     if (argc >= 3 && qstrcmp(argv[1], "--crash-writer") == 0) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         QApplication app(argc, argv);

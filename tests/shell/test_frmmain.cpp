@@ -1,4 +1,6 @@
+#include "boxwatch.h"
 #include "common/globals.h"
+#include "dialogs/diainf.h"
 #include "dialogs/messages.h"
 #include "platform/database.h"
 #include "platform/dataform.h"
@@ -14,6 +16,7 @@
 #include "typing.h"
 
 #include <QAbstractButton>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QtTest>
 #include <QLabel>
@@ -22,7 +25,10 @@
 #include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
+
+#include <optional>
 
 using namespace kelm;
 
@@ -197,6 +203,8 @@ private Q_SLOTS:
     void datePanelsShowToday();
     void unloadDeletesScratchAndClosesOthersNewestFirst();
     void aScreenMidRecordKeepsTheWindowAndStopsARestore();
+    void restrictedUsersNeitherRestoreNorCloseTheYear();
+    void restoreRefusesMidRecordBeforeAskingAndAsksOverTheMainWindow();
     void commandsWithoutDialogWritePanelAndMode_data();
     void commandsWithoutDialogWritePanelAndMode();
     void toolbarButtonsRunTheirCommands();
@@ -325,7 +333,8 @@ void TestFrmMain::restrictedMenusByUserKind()
     if (!full) {
         for (const char *c : {"mnuView", "mnuViewToolbar", "mnuViewStatusBar", "mnuSpBar0",
                               "mnuSpOption", "mnuSpBar1", "mnuSpAdmin", "mnuBar003",
-                              "mnuSprBalanc", "mnuSprPreRazh", "mnuHelpPerson"})
+                              "mnuSprBalanc", "mnuSprPreRazh", "mnuHelpPerson", "mnuDiskZar",
+                              "mnuDiskBar1", "mnuNewPer"})
             expected.remove(QString::fromUtf8(c));
     }
     QCOMPARE(visibleControls(w), expected);
@@ -601,6 +610,131 @@ void TestFrmMain::aScreenMidRecordKeepsTheWindowAndStopsARestore()
     QCOMPARE(unloaded.count(), 1);
     QVERIFY(!QFile::exists(gTempDbPath));
     QVERIFY(!InsideKurs::instance() || !InsideKurs::instance()->isVisible());
+}
+
+// Replacing the data and closing the year are for kinds "A" and "B": for others
+// neither the menu, nor Ctrl+O, nor the toolbar, nor the command itself reaches them.
+void TestFrmMain::restrictedUsersNeitherRestoreNorCloseTheYear()
+{
+    TestDb db;
+    db.exec(QStringLiteral("INSERT INTO tabl (Marsh) VALUES ('Остава')"));
+    const QString archive = db.folder() + QStringLiteral("/a.abd");
+    QVERIFY(archiveSaveTo(archive).ok);
+    for (const char *kind : {"C", "B"}) {
+        gUserVid = QString::fromLatin1(kind);
+        const bool full = gUserVid == QLatin1String("B");
+        FrmMain w;
+        QVERIFY(w.load());
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        for (const char *c : {"mnuDiskZar", "mnuDiskBar1", "mnuNewPer"})
+            QCOMPARE(w.menuAction(QString::fromLatin1(c))->isVisible(), full);
+        QVERIFY(w.menuAction(QStringLiteral("mnuDiskZap"))->isVisible());
+        QCOMPARE(w.tbToolBar->findChild<QAction *>(QStringLiteral("Open"))->isVisible(), full);
+        QVERIFY(w.tbToolBar->findChild<QAction *>(QStringLiteral("Save"))->isVisible());
+        if (full)
+            continue;
+        BoxWatch boxes;
+        // Записване stays for everyone; the hidden item's shortcut does nothing;
+        // the command, reached all the same, refuses.
+        QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(boxes.seen.size(), 1);
+        QCOMPARE(boxes.seen.at(0).first, QStringLiteral("Запис на данни"));
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QTest::keyClick(&w, Qt::Key_O, Qt::ControlModifier);
+        QCOMPARE(boxes.seen.size(), 1);
+        w.buttonClick(QStringLiteral("Open"));
+        w.runCommand(QStringLiteral("mnuNewPer"));
+        QCOMPARE(boxes.seen.size(), 3);
+        QVERIFY2(boxes.seen.at(1).second.startsWith(QStringLiteral("Зареждането на архивни данни е разрешено само")),
+                 qPrintable(boxes.seen.at(1).second));
+        QVERIFY2(boxes.seen.at(2).second.startsWith(QStringLiteral("Приключването на годината е разрешено само")),
+                 qPrintable(boxes.seen.at(2).second));
+        QCOMPARE(db.count(QStringLiteral("tabl")), 1);
+        QCOMPARE(QDir(db.folder()).entryList({QStringLiteral("*.arh")}, QDir::Files), QStringList());
+    }
+}
+
+// Зареждане with a screen in the middle of a record says so before it asks
+// anything; its boxes open over the main window, also right after the file dialog.
+void TestFrmMain::restoreRefusesMidRecordBeforeAskingAndAsksOverTheMainWindow()
+{
+    TestDb db;
+    setProgramFolder(db.folder());
+    const QString archive = db.folder() + QStringLiteral("/a.abd");
+    QVERIFY(archiveSaveTo(archive).ok);
+    FrmMain w;
+    QVERIFY(w.load());
+    w.setGeometry(40, 60, 420, 300);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    setTargetRunner(nullptr);
+    w.runCommand(QStringLiteral("mnuDataNewInside"));
+    InsideKurs *screen = InsideKurs::instance();
+    QVERIFY(screen && screen->isVisible());
+    screen->move(450, 450);
+    {
+        MessageCapture emptyLists;
+        screen->form()->button(QStringLiteral("cmdAdd"))->click();
+    }
+    typeText(screen->box(0), QStringLiteral("12"));
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    db.conn().close();
+    QFile kelm(gDbPath);
+    QVERIFY(kelm.open(QIODevice::ReadOnly));
+    const QByteArray before = kelm.readAll();
+    kelm.close();
+    QList<QPair<QString, QString>> seen;
+    QList<QRect> places;
+    auto restore = [&](const QList<BoxWatch::Press> &presses) {
+        std::optional<BoxWatch> boxes;
+        QTimer::singleShot(0, [&] {
+            auto *d = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            d->selectFile(archive);
+            QMetaObject::invokeMethod(d, "accept");
+            // The window system has not given the activation back yet.
+            QApplication::setActiveWindow(nullptr);
+            boxes.emplace(presses);
+        });
+        w.runCommand(QStringLiteral("mnuDiskZar"));
+        seen = boxes ? boxes->seen : QList<QPair<QString, QString>>();
+        places = boxes ? boxes->places : QList<QRect>();
+    };
+    auto overMain = [&] {
+        for (const QRect &place : places)
+            if ((place.center() - w.geometry().center()).manhattanLength() > 2)
+                return false;
+        return true;
+    };
+    restore({BoxWatch::Press::Accept});
+    QCOMPARE(seen.size(), 1);
+    QVERIFY(overMain());
+    QVERIFY2(seen.at(0).second.contains(QStringLiteral("по средата на запис")), qPrintable(seen.at(0).second));
+    QVERIFY(screen->form()->isAdding());
+    QVERIFY(kelm.open(QIODevice::ReadOnly));
+    QCOMPARE(kelm.readAll(), before);
+    kelm.close();
+
+    // Once the record is given up, the question comes, over the main window too,
+    // also when the last message was asked from another window.
+    screen->form()->button(QStringLiteral("cmdCancel"))->click();
+    screen->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(screen));
+    {
+        BoxWatch other;
+        DiaInf::show(QStringLiteral("x"));
+        QCOMPARE(other.seen.size(), 1);
+    }
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    restore({BoxWatch::Press::Enter});
+    QCOMPARE(seen.size(), 1);
+    QVERIFY(overMain());
+    QVERIFY(seen.at(0).second.startsWith(QStringLiteral("Данните на фирмата ще бъдат заменени")));
+    QVERIFY(kelm.open(QIODevice::ReadOnly));
+    QCOMPARE(kelm.readAll(), before);
 }
 
 void TestFrmMain::commandsWithoutDialogWritePanelAndMode_data()
