@@ -55,6 +55,24 @@ void say(const char *what, int n = 0)
     std::fflush(stdout);
 }
 
+// The trip a writer saves as its n-th: awkward texts, the number as its car and expense.
+TripEntry tripNumbered(int n)
+{
+    TripEntry e;
+    e.driver = QStringLiteral("001,Иван Д'Арков");
+    e.car = QStringLiteral("K%1").arg(n);
+    e.route = QStringLiteral("София - Перник");
+    e.client = QStringLiteral("Д'Арк ООД");
+    e.goods = QStringLiteral("100%_чист");
+    e.date = QStringLiteral("05.03.2026");
+    e.ton = QStringLiteral("12,5");
+    e.km = QStringLiteral("40");
+    e.tariff = QStringLiteral("0,125");
+    e.invoice = QStringLiteral("0000000000");
+    e.expense = QString::number(n);
+    return e;
+}
+
 // The child: saves until it is killed. Exit 2 when a save fails.
 int crashWriter(const QString &folder)
 {
@@ -74,21 +92,9 @@ int crashWriter(const QString &folder)
     for (;;) {
         ++trip;
         {
-            TripEntry e;
-            e.driver = QStringLiteral("001,Иван Д'Арков");
-            e.car = QStringLiteral("K%1").arg(trip);
-            e.route = QStringLiteral("София - Перник");
-            e.client = QStringLiteral("Д'Арк ООД");
-            e.goods = QStringLiteral("100%_чист");
-            e.date = QStringLiteral("05.03.2026");
-            e.ton = QStringLiteral("12,5");
-            e.km = QStringLiteral("40");
-            e.tariff = QStringLiteral("0,125");
-            e.invoice = QStringLiteral("0000000000");
-            e.expense = QString::number(trip);
             Connection conn;
             conn.open(gConnStr);
-            const TripSaveResult r = saveTrip(conn, e, TripSaveContext{});
+            const TripSaveResult r = saveTrip(conn, tripNumbered(trip), TripSaveContext{});
             if (!r.ok) {
                 std::printf("trip failed: %s\n", qPrintable(r.text));
                 return 2;
@@ -122,23 +128,6 @@ int crashWriter(const QString &folder)
             return 2;
         }
     }
-}
-
-TripEntry tripNumbered(int n)
-{
-    TripEntry e;
-    e.driver = QStringLiteral("001,Иван Д'Арков");
-    e.car = QStringLiteral("K%1").arg(n);
-    e.route = QStringLiteral("София - Перник");
-    e.client = QStringLiteral("Д'Арк ООД");
-    e.goods = QStringLiteral("100%_чист");
-    e.date = QStringLiteral("05.03.2026");
-    e.ton = QStringLiteral("12,5");
-    e.km = QStringLiteral("40");
-    e.tariff = QStringLiteral("0,125");
-    e.invoice = QStringLiteral("0000000000");
-    e.expense = QString::number(n);
-    return e;
 }
 
 // A second copy of the program saving trips from number first on, a few
