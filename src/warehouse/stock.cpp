@@ -4,6 +4,7 @@
 #include "platform/numbers.h"
 
 #include <cmath>
+#include <limits>
 #include <map>
 
 namespace kelm {
@@ -375,15 +376,18 @@ Ledger goThrough(const QVector<LedgerLine> &lines)
 {
     Ledger g;
     struct Lot {
-        double kol, edin, ostat;
+        double edin, ostat;
     };
     QHash<qint64, Lot> lot;
-    std::map<std::pair<qint64, qint64>, qint64> open; // (day, ID) -> ID, oldest first
+    // The open lots, oldest document date first, then in entry order; a lot
+    // without a date first, as the database sorts it.
+    std::map<std::pair<qint64, qint64>, qint64> open; // (day, ID) -> ID
     double inLots = 0;
     for (const LedgerLine &l : lines) {
         if (l.receipt) {
-            lot.insert(l.id, {l.kol, l.edin, l.kol});
-            open.emplace(std::make_pair(l.data.isValid() ? l.data.toJulianDay() : std::numeric_limits<qint64>::min(), l.id), l.id);
+            lot.insert(l.id, {l.edin, l.kol});
+            const qint64 day = l.data.isValid() ? l.data.toJulianDay() : std::numeric_limits<qint64>::min();
+            open.emplace(std::make_pair(day, l.id), l.id);
             inLots += l.kol;
             g.broi += l.kol;
             g.latestReceipt = l.id;
