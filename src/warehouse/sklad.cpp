@@ -400,6 +400,10 @@ void Sklad::writeLine(Connection &conn)
     if (!change.refusal.isEmpty())
         throw DbError(kErrStockRefused, change.refusal);
     const double edin = isIssue() ? change.edin : line.edin;
+    if (isIssue() && change.stock) {
+        if (const QString why = issueAmountRefusal(line.kol, edin); !why.isEmpty())
+            throw DbError(kErrStockRefused, why);
+    }
     rs.setValue(QStringLiteral("Data"), line.data);
     rs.setValue(QStringLiteral("DocVid"), line.docVid);
     rs.setValue(QStringLiteral("DocNom"), line.docNom);
