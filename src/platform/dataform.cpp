@@ -535,7 +535,19 @@ void DataForm::cmdDelete()
             return;
     }
     try {
-        m_rs.deleteRecord();
+        if (hooks.deleteExtra) {
+            m_conn.beginTrans();
+            try {
+                hooks.deleteExtra(m_conn);
+                m_rs.deleteRecord();
+                m_conn.commitTrans();
+            } catch (...) {
+                m_conn.rollbackTrans();
+                throw;
+            }
+        } else {
+            m_rs.deleteRecord();
+        }
         if (m_rs.isEmpty()) {
             SetButtons(true);
             showRecord();

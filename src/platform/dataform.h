@@ -126,6 +126,9 @@ public:
         // Inside the save's transaction, after the boxes were copied into the row
         // and before the row is written: further writes that must go with it.
         std::function<void(Connection &)> writeExtra;
+        // Inside the delete's transaction, before the current row is deleted:
+        // further writes that must go with it (throw DbError to keep the row).
+        std::function<void(Connection &)> deleteExtra;
         // After a successful save, the screen back in browsing.
         std::function<void()> afterSave;
         // After the bound boxes were filled from the current row (also when there

@@ -154,6 +154,12 @@ void Sklad::buildControls()
     m_form->hooks.validate = [this] { return validateSave(); };
     m_form->hooks.readBoxes = [] {};
     m_form->hooks.writeExtra = [this](Connection &conn) { writeLine(conn); };
+    // A delete gives the line's stock back, or is refused, in the delete's transaction.
+    m_form->hooks.deleteExtra = [this](Connection &conn) {
+        const LineChange change = changeLine(conn, m_adoRS.value(QStringLiteral("ID")).toLongLong(), nullptr);
+        if (!change.refusal.isEmpty())
+            throw DbError(kErrStockRefused, change.refusal);
+    };
     m_form->hooks.reportError = [](DataForm::Command cmd, const DbError &e) {
         if (e.number() == kErrStockRefused)
             DiaInf::show(kRefusalCaption, e.description());
@@ -386,19 +392,35 @@ void Sklad::writeLine(Connection &conn)
         rs.setValue(QStringLiteral("TimeMod"), l.timeMod);
         return;
     }
-    // A correction moves no stock: Ostat, Lipsa and Nalich stay. An issue keeps
-    // its stored price.
-    const double edin = isIssue() ? rs.value(QStringLiteral("Edin")).toDouble() : line.edin;
+    // A correction of a stock line leaves the lots and the stock as the documents
+    // then leave them, or is refused with nothing written. An issue's price is
+    // not typed: it is the average of what the issue takes.
+    const LineRevision revision{line.data, line.kol, line.edin};
+    const LineChange change = changeLine(conn, rs.value(QStringLiteral("ID")).toLongLong(), &revision);
+    if (!change.refusal.isEmpty())
+        throw DbError(kErrStockRefused, change.refusal);
+    const double edin = isIssue() ? change.edin : line.edin;
+    if (isIssue() && change.stock) {
+        if (const QString why = issueAmountRefusal(line.kol, edin); !why.isEmpty())
+            throw DbError(kErrStockRefused, why);
+    }
     rs.setValue(QStringLiteral("Data"), line.data);
     rs.setValue(QStringLiteral("DocVid"), line.docVid);
     rs.setValue(QStringLiteral("DocNom"), line.docNom);
     rs.setValue(QStringLiteral("Kol"), line.kol);
-    if (!isIssue())
-        rs.setValue(QStringLiteral("Edin"), edin);
+    rs.setValue(QStringLiteral("Edin"), edin);
     rs.setValue(QStringLiteral("Suma"), line.kol * edin);
     rs.setValue(QStringLiteral("VidKol"), m_kind);
-    rs.setValue(QStringLiteral("DateMod"), now.date());
-    rs.setValue(QStringLiteral("TimeMod"), now.time());
+    if (change.stock) {
+        rs.setValue(QStringLiteral("Ostat"), change.ostat);
+        rs.setValue(QStringLiteral("Lipsa"), change.lipsa);
+    }
+    // A line of the trip editor or a waybill keeps its empty stamp, the mark
+    // that it moves no stock.
+    if (change.stock || !rs.value(QStringLiteral("DateMod")).isNull()) {
+        rs.setValue(QStringLiteral("DateMod"), now.date());
+        rs.setValue(QStringLiteral("TimeMod"), now.time());
+    }
 }
 
 // ---------------------------------------------------------------------------

@@ -3,7 +3,9 @@
 // corrects and deletes receipt lines ("P"), Sklad_R issue lines ("R"), the trip
 // editor's expense lines among them. A new line runs the stock rule of its
 // kind (warehouse/stock.h) in the same transaction as its own write; a
-// correction or a delete moves no stock. Both are modeless, one instance each.
+// correction or a delete of a stock line leaves the lots and Nalich as the
+// documents then leave them (changeLine), or is refused with nothing changed.
+// Both are modeless, one instance each.
 
 #include <QDialog>
 #include <QHash>

@@ -4,6 +4,8 @@
 #include "platform/numbers.h"
 
 #include <cmath>
+#include <limits>
+#include <map>
 
 namespace kelm {
 
@@ -129,6 +131,11 @@ QString refusalText(Refusal r)
     return QString();
 }
 
+QString shownPrice(double price)
+{
+    return formatNumber(price, 2);
+}
+
 Refusal checkIssue(Connection &conn, const QString &name, double kol, double price)
 {
     QVariant edin, broi;
@@ -141,8 +148,9 @@ Refusal checkIssue(Connection &conn, const QString &name, double kol, double pri
                     });
     if (!found)
         return Refusal::NoArticle;
-    // The price is typed with two decimals: compared as money, not as raw doubles.
-    if (Round(edin.toDouble(), 2) != Round(price, 2))
+    // The price is typed as the stock list shows it: both are compared as shown,
+    // so a price shown is taken and one shown nowhere is not.
+    if (shownPrice(edin.toDouble()) != shownPrice(price))
         return Refusal::OtherPrice;
     const double onHand = broi.toDouble();
     if (onHand < kol && !sameQuantity(onHand, kol))
@@ -324,6 +332,230 @@ SaveLineResult saveNewLine(Connection &conn, const QString &kind, const StockLin
     }
     r.ok = true;
     return r;
+}
+
+// ---------------------------------------------------------------------------
+// Correcting and deleting a line
+
+const QString kWaybillReceiptKind = QStringLiteral("Пътен лист");
+
+bool touchesStock(const QString &vidKol, const QString &docVid, const QString &name, bool lipsa, bool hasDateMod)
+{
+    if (isRepairArticle(name) || name.trimmed() == kTripExpenseArticle)
+        return false;
+    if (!lipsa || hasDateMod)
+        return true;
+    // A closed lot is stock still: a later correction may reopen it.
+    return vidKol == kReceiptKind && docVid != kWaybillReceiptKind;
+}
+
+namespace {
+
+// One stock line of an article as the ledger is gone through again.
+struct LedgerLine {
+    qint64 id = 0;
+    bool receipt = false;
+    QDate data;
+    double kol = 0, edin = 0;
+    double ostat = 0; // stored
+    bool lipsa = false; // stored
+};
+
+// What the documents of an article leave, gone through in the order entered.
+struct Ledger {
+    qint64 uncovered = 0; // the first issue that would draw more than the stock it found
+    double broi = 0;
+    QHash<qint64, std::pair<double, bool>> lots; // receipt ID -> Ostat, Lipsa
+    QHash<qint64, double> price;                 // issue ID -> its average
+    qint64 latestReceipt = 0;
+    double latestPrice = 0;
+};
+
+// The issue rule and FifoIssuePrice over lines in memory, step for step.
+Ledger goThrough(const QVector<LedgerLine> &lines)
+{
+    Ledger g;
+    struct Lot {
+        double edin, ostat;
+    };
+    QHash<qint64, Lot> lot;
+    // The open lots, oldest document date first, then in entry order; a lot
+    // without a date first, as the database sorts it.
+    std::map<std::pair<qint64, qint64>, qint64> open; // (day, ID) -> ID
+    double inLots = 0;
+    for (const LedgerLine &l : lines) {
+        if (l.receipt) {
+            lot.insert(l.id, {l.edin, l.kol});
+            const qint64 day = l.data.isValid() ? l.data.toJulianDay() : std::numeric_limits<qint64>::min();
+            open.emplace(std::make_pair(day, l.id), l.id);
+            inLots += l.kol;
+            g.broi += l.kol;
+            g.latestReceipt = l.id;
+            g.latestPrice = l.edin;
+            continue;
+        }
+        if ((g.broi < l.kol && !sameQuantity(g.broi, l.kol)) || !(inLots > kQuantityEps)) {
+            g.uncovered = l.id;
+            return g;
+        }
+        g.broi = sameQuantity(g.broi, l.kol) ? 0 : g.broi - l.kol;
+        double remaining = l.kol, cost = 0, taken = 0;
+        for (auto it = open.begin(); it != open.end();) {
+            Lot &x = lot[it->second];
+            if (x.ostat - remaining >= 0 || sameQuantity(x.ostat, remaining)) {
+                cost += remaining * x.edin;
+                taken += remaining;
+                double left = x.ostat - remaining;
+                if (sameQuantity(left, 0))
+                    left = 0;
+                inLots -= x.ostat - left;
+                x.ostat = left;
+                break;
+            }
+            remaining -= x.ostat;
+            cost += x.ostat * x.edin;
+            taken += x.ostat;
+            inLots -= x.ostat;
+            x.ostat = 0;
+            it = open.erase(it);
+        }
+        g.price.insert(l.id, cost / taken);
+    }
+    for (auto it = lot.cbegin(); it != lot.cend(); ++it)
+        g.lots.insert(it.key(), {it->ostat, true});
+    for (const auto &o : open)
+        g.lots[o.second].second = false;
+    return g;
+}
+
+QString lineDescription(const LedgerLine &l)
+{
+    return QStringLiteral("от %1 (%2 бр.)").arg(formatDate(l.data), formatGeneral(l.kol));
+}
+
+} // namespace
+
+LineChange changeLine(Connection &conn, qint64 id, const LineRevision *revision)
+{
+    LineChange c;
+    QString name, vidKol;
+    double storedKol = 0;
+    bool found = false;
+    conn.forEachRow(QStringLiteral("SELECT Name, VidKol, Lipsa, DateMod, Edin, Ostat, Kol, DocVid FROM Sklad "
+                                   "WHERE ID=?"),
+                    {id}, {}, [&](const QVector<QVariant> &row) {
+                        found = true;
+                        name = row.at(0).toString();
+                        vidKol = row.at(1).toString();
+                        c.stock = touchesStock(vidKol, row.at(7).toString(), name, row.at(2).toBool(),
+                                               !row.at(3).isNull());
+                        c.lipsa = row.at(2).toBool();
+                        c.edin = row.at(4).toDouble();
+                        c.ostat = row.at(5).toDouble();
+                        storedKol = row.at(6).toDouble();
+                    });
+    if (!found)
+        throw DbError(ErrNoCurrentRecord, QStringLiteral("Записът вече не съществува."));
+    const bool receipt = vidKol == kReceiptKind;
+    if (revision && receipt)
+        c.edin = revision->edin;
+    if (!c.stock)
+        return c;
+
+    // Every stock line of the article, in the order entered, the change made.
+    QVector<LedgerLine> before, after;
+    conn.forEachRow(QStringLiteral("SELECT ID, VidKol, Data, Kol, Edin, Ostat, Lipsa, DateMod, DocVid FROM Sklad "
+                                   "WHERE Name=? ORDER BY ID"),
+                    {name}, {}, [&](const QVector<QVariant> &row) {
+                        if (row.at(0).toLongLong() != id
+                            && !touchesStock(row.at(1).toString(), row.at(8).toString(), name, row.at(6).toBool(),
+                                             !row.at(7).isNull()))
+                            return;
+                        LedgerLine l;
+                        l.id = row.at(0).toLongLong();
+                        l.receipt = row.at(1).toString() == kReceiptKind;
+                        l.data = row.at(2).toDate();
+                        l.kol = row.at(3).toDouble();
+                        l.edin = row.at(4).toDouble();
+                        l.ostat = row.at(5).toDouble();
+                        l.lipsa = row.at(6).toBool();
+                        before.append(l);
+                        if (l.id != id) {
+                            after.append(l);
+                        } else if (revision) {
+                            l.data = revision->data;
+                            l.kol = revision->kol;
+                            if (l.receipt)
+                                l.edin = revision->edin;
+                            after.append(l);
+                        }
+                    });
+    const Ledger g = goThrough(after);
+
+    // Each other issue keeps its cover and its amount.
+    const QString why = revision ? QStringLiteral("След тази корекция")
+                                 : (receipt ? QStringLiteral("Без този приход") : QStringLiteral("Без този разход"));
+    const QString instead =
+        receipt ? (revision ? QStringLiteral("Оставете прихода както е и въведете разход или нов приход за разликата.")
+                            : QStringLiteral("Ако стоката не е постъпила, въведете разход за нея."))
+                : (revision ? QStringLiteral("Оставете разхода както е и въведете приход или нов разход за разликата.")
+                            : QStringLiteral("Ако стоката е върната в склада, въведете приход за нея."));
+    QString refusal;
+    for (const LedgerLine &l : after) {
+        if (l.receipt)
+            continue;
+        if (g.uncovered == l.id && l.id == id) {
+            // The corrected issue itself asks for more than there was.
+            c.refusal = refusalText(Refusal::NotEnough);
+            return c;
+        }
+        if (g.uncovered == l.id) {
+            refusal = QStringLiteral("%1 разходът %2 би изписал повече, отколкото има в склада!")
+                          .arg(why, lineDescription(l));
+            break;
+        }
+        if (l.id != id && std::fabs(l.kol * (g.price.value(l.id) - l.edin)) >= 0.005) {
+            refusal = QStringLiteral("%1 сумата на разхода %2 би се променила!").arg(why, lineDescription(l));
+            break;
+        }
+    }
+    if (!refusal.isEmpty()) {
+        c.refusal = refusal + QLatin1Char('\r') + instead;
+        return c;
+    }
+
+    // The lots and the stock as the documents leave them.
+    for (const LedgerLine &l : before) {
+        if (!l.receipt || !g.lots.contains(l.id))
+            continue;
+        const auto [ostat, lipsa] = g.lots.value(l.id);
+        if (l.id == id) {
+            c.ostat = ostat;
+            c.lipsa = lipsa;
+        }
+        // The corrected line too: a screen writes only what differs from the
+        // row it read, which an issue saved since may have made stale.
+        if (l.id == id || ostat != l.ostat || lipsa != l.lipsa) {
+            conn.execute(QStringLiteral("UPDATE Sklad SET Ostat=?, Lipsa=? WHERE ID=?"), {ostat, lipsa, l.id});
+        }
+    }
+    if (revision && !receipt) {
+        // An issue of another quantity is priced at what it now takes; one of the
+        // same quantity keeps its price.
+        if (!sameQuantity(revision->kol, storedKol))
+            c.edin = g.price.value(id);
+        c.lipsa = true;
+        c.ostat = 0;
+    }
+    if (g.latestReceipt)
+        conn.execute(QStringLiteral("UPDATE Nalich SET Broi=?, Edin=? WHERE ID=(SELECT ID FROM Nalich WHERE Name=? "
+                                    "ORDER BY ID LIMIT 1)"),
+                     {keptQuantity(g.broi), g.latestPrice, name});
+    else
+        conn.execute(QStringLiteral("UPDATE Nalich SET Broi=? WHERE ID=(SELECT ID FROM Nalich WHERE Name=? "
+                                    "ORDER BY ID LIMIT 1)"),
+                     {keptQuantity(g.broi), name});
+    return c;
 }
 
 } // namespace kelm

@@ -18,10 +18,12 @@
 //   trip expense line  "R"  article "Разходи за курс", DocVid the car, written
 //                           by the trip editor; touches no stock
 //
-// Only a new line saved on a document screen moves stock. Correcting or
-// deleting a line never gives stock back: Broi, Ostat and Lipsa stay. A lot
-// that an issue emptied exactly stays open with Ostat 0 until the next issue
-// of the article passes over it and closes it.
+// A new line saved on a document screen moves stock by the rules below. A
+// correction or a delete of a stock line (changeLine) leaves the article's lots
+// and Nalich as its documents then leave them, or is refused when some other
+// issue would lose its cover or its amount. A lot that an issue emptied exactly
+// stays open with Ostat 0 until the next issue of the article passes over it
+// and closes it.
 //
 // Every function that writes runs on the caller's connection and inside the
 // caller's transaction where one is open; saveNewLine opens its own. Article
@@ -136,8 +138,12 @@ struct StockStep {
     bool lipsa = false; // Sklad.Lipsa of the line
 };
 
+// A unit price as the screens show it and as an issue is checked against it:
+// two decimals, halves away from zero by the decimal digits (1.005 is 1,01).
+QString shownPrice(double price);
+
 // The issue checks without changing anything: the article's Nalich row must
-// exist, its price must equal the typed one at two decimals ("2,3" is 2.30),
+// exist, its price as shown must equal the typed one as shown ("2,3" is 2,30),
 // Broi must cover the quantity (the whole stock may go), and an open lot must
 // hold something to draw from.
 Refusal checkIssue(Connection &conn, const QString &name, double kol, double price);
@@ -207,6 +213,43 @@ struct SaveLineResult {
 // transaction. A refusal or a failure leaves Sklad and Nalich as they were.
 SaveLineResult saveNewLine(Connection &conn, const QString &kind, const StockLine &line,
                            const QDate &today, const QTime &now);
+
+// ---------------------------------------------------------------------------
+// Correcting and deleting a line
+
+// Whether a stored line moves stock. Repair and trip expense lines never do; nor
+// do the written-off lines a waybill appends (an issue of the car, a receipt of
+// "Пътен лист"; Lipsa True and no DateMod, which a document screen stamps on
+// every line it saves). A correction keeps that mark on them.
+extern const QString kWaybillReceiptKind; // "Пътен лист"
+bool touchesStock(const QString &vidKol, const QString &docVid, const QString &name, bool lipsa, bool hasDateMod);
+
+// What a correction makes of a saved line's stock fields.
+struct LineRevision {
+    QDate data;
+    double kol = 0;
+    double edin = 0; // a receipt's typed price; an issue's is derived
+};
+
+struct LineChange {
+    QString refusal;      // shown with kRefusalCaption; empty when the change holds
+    bool stock = false;   // the line moves stock (else nothing but the line changes)
+    double edin = 0;      // the corrected line's unit price (an issue: the average of what it now takes)
+    double ostat = 0;     // the corrected receipt's remainder
+    bool lipsa = false;   // the corrected line's Lipsa
+};
+
+// Deletes (revision null) or corrects the stored line `id` as far as stock goes.
+// The article's documents are gone through in the order they were entered, each
+// issue drawing from the lots oldest first as when it was saved. The change is
+// refused, with nothing written, when an issue would then draw more than the
+// stock it found or any issue but the corrected one would change its amount; the
+// refusal says so and which document to enter instead. Otherwise the article's
+// lots (Ostat, Lipsa) and Nalich (Broi; Edin the price of its latest receipt) are
+// written as the documents leave them, in the caller's transaction (the
+// corrected receipt's Ostat and Lipsa too); the rest of the line is the caller's
+// to write or delete, with the fields answered here.
+LineChange changeLine(Connection &conn, qint64 id, const LineRevision *revision);
 
 // The error number a refusal travels under when it is thrown as a DbError
 // inside a screen's save (its description is the refusal's text).

@@ -1,14 +1,19 @@
 // The receipt and issue screens through their controls: an empty kind opens in
 // adding, the kind cut to 15, the repair lock, refusals that keep the typed line,
-// corrections that move no stock, the two delete questions, and both screens
-// open at once, each saving its own kind.
+// corrections and deletes that leave the stock as the documents leave it, the two
+// delete questions, both screens open at once, each saving its own kind, and an
+// issue checked at the price the stock list shows.
 #include "common/globals.h"
+#include "dialogs/diaseek.h"
 #include "dialogs/messages.h"
+#include "fleet/plistrules.h"
 #include "platform/dataform.h"
+#include "platform/grid.h"
 #include "shell/frmmain.h"
 #include "testdb.h"
 #include "trips/tripsave.h"
 #include "typing.h"
+#include "warehouse/nalichsk.h"
 #include "warehouse/sklad.h"
 
 #include <QAbstractButton>
@@ -32,11 +37,13 @@ private Q_SLOTS:
     void kindCutTo15OnLeavingAndOnSave();
     void repairLocksQuantityOnlyWhileNamed();
     void refusedIssueStaysAddingThenSavesAverage();
-    void correctionsMoveNoStockAndCancelStays();
+    void correctionsMoveStockAndCancelStays();
     void deleteAsksTwice();
     void bothScreensOpenEachWithItsKind();
     void numbersAndAmountsPastTheirBounds();
     void issueOfDearLotsPastTheBound();
+    void deletesAndCorrectionsKeepStockWithItsDocuments();
+    void issueTakenAtTheShownPrice();
 };
 
 namespace {
@@ -83,6 +90,27 @@ struct Screen {
             typeText(box(i), text);
         }
     }
+    // "Добави", a whole line, "Запиши".
+    void add(const QString &kind, const QString &name, const QString &date, const QString &kol,
+             const QString &edin)
+    {
+        btn("cmdAdd")->click();
+        type(kind, name, date, kol, edin);
+        btn("cmdUpdate")->click();
+    }
+    // "Поправи" on the line shown, the quantity and the price typed anew, "Запиши".
+    void correct(const QString &kol, const QString &edin)
+    {
+        btn("cmdEdit")->click();
+        type(QString(), QString(), box(0)->text(), kol, edin);
+        btn("cmdUpdate")->click();
+    }
+    // "Изтрий" on the line shown, both questions answered yes.
+    void remove()
+    {
+        cap->answers = {true, true};
+        btn("cmdDelete")->click();
+    }
     void shot(const QString &name)
     {
         // Pictures for a look by eye, only when asked for.
@@ -106,6 +134,45 @@ QString dump(TestDb &db)
                                  out += QLatin1Char('\n');
                              });
     return out;
+}
+
+// What in the stock disagrees with the documents, per article: Broi against its
+// receipts less its issues, the open lots' Ostat against Broi, a lot closed
+// without being emptied or emptied and left open, Edin against the price of the
+// latest receipt. Empty when every article holds.
+QString stockDrift(TestDb &db)
+{
+    QString out;
+    db.conn().forEachRow(
+        "SELECT n.Name, n.Broi, "
+        "(SELECT TOTAL(CASE VidKol WHEN 'P' THEN Kol ELSE -Kol END) FROM Sklad s WHERE s.Name=n.Name), "
+        "(SELECT TOTAL(Ostat) FROM Sklad s WHERE s.Name=n.Name AND VidKol='P' AND Lipsa=0), "
+        "(SELECT count(*) FROM Sklad s WHERE s.Name=n.Name AND VidKol='P' AND (Lipsa=1) <> (Ostat=0)), "
+        "n.Edin, (SELECT Edin FROM Sklad s WHERE s.Name=n.Name AND VidKol='P' ORDER BY ID DESC LIMIT 1) "
+        "FROM Nalich n ORDER BY n.ID",
+        {}, {}, [&](const QVector<QVariant> &r) {
+            if (r.at(1).toDouble() != r.at(2).toDouble() || r.at(3).toDouble() != r.at(1).toDouble()
+                || r.at(4).toInt() != 0 || r.at(5).toDouble() != r.at(6).toDouble())
+                out += QStringLiteral("%1: Broi %2, documents %3, lots %4, lots open/closed wrongly %5, Edin %6, "
+                                      "latest receipt %7\n")
+                           .arg(r.at(0).toString(), r.at(1).toString(), r.at(2).toString(), r.at(3).toString(),
+                                r.at(4).toString(), r.at(5).toString(), r.at(6).toString());
+        });
+    return out;
+}
+
+// The stock list's rows as shown: name, count, price, value; then the total.
+QStringList stockList()
+{
+    DiaSeek::instance().sNalich.clear();
+    NalichSK w;
+    if (!w.load())
+        return {};
+    QStringList out;
+    for (int row = 0; row < w.GridEX1->rowCount(); ++row)
+        out << QStringLiteral("%1 %2 %3 %4").arg(w.GridEX1->text(row, 2), w.GridEX1->text(row, 3),
+                                                  w.GridEX1->text(row, 4), w.GridEX1->text(row, 5));
+    return out << w.Label1->text();
 }
 
 } // namespace
@@ -301,7 +368,7 @@ void TestSklad::refusedIssueStaysAddingThenSavesAverage()
     s.shot("sklad_r_browsing");
 }
 
-void TestSklad::correctionsMoveNoStockAndCancelStays()
+void TestSklad::correctionsMoveStockAndCancelStays()
 {
     TestDb db;
     seedReceipts(db);
@@ -325,8 +392,8 @@ void TestSklad::correctionsMoveNoStockAndCancelStays()
         s.btn("cmdUpdate")->click();
         QVERIFY2(cap.shown.isEmpty(), qPrintable(cap.lastText()));
         QCOMPARE(db.scalar("SELECT Kol || '|' || Suma || '|' || Ostat FROM Sklad WHERE DocNom='2'").toString(),
-                 QStringLiteral("12.0|36.0|10.0"));
-        QCOMPARE(db.scalar("SELECT Broi FROM Nalich").toDouble(), 20.0);
+                 QStringLiteral("12.0|36.0|12.0"));
+        QCOMPARE(db.scalar("SELECT Broi FROM Nalich").toDouble(), 22.0);
         // Cancelling a correction stays on the corrected line.
         s.btn("cmdFirst")->click();
         s.btn("cmdAdd")->click();
@@ -342,7 +409,7 @@ void TestSklad::correctionsMoveNoStockAndCancelStays()
         s.btn("cmdCancel")->click();
         QCOMPARE(s.status(), QStringLiteral("Запис №: 2"));
     }
-    // An issue's correction keeps its average price.
+    // An issue's price is not typed: corrected to 3, it is what the 3 take.
     QVERIFY(saveNewLine(db.conn(), kIssueKind,
                         {QDate(2024, 4, 1), QStringLiteral("Бон"), QString(), QStringLiteral("Филтър"), 15, 3},
                         QDate::currentDate(), QTime::currentTime())
@@ -355,10 +422,13 @@ void TestSklad::correctionsMoveNoStockAndCancelStays()
     r.type(QString(), QString(), QStringLiteral("2.4.2024"), QStringLiteral("3"), QString());
     r.btn("cmdUpdate")->click();
     QVERIFY2(cap.shown.isEmpty(), qPrintable(cap.lastText()));
-    QCOMPARE(db.scalar("SELECT Edin FROM Sklad WHERE VidKol='R'").toDouble(), 35.0 / 15.0);
-    QCOMPARE(db.scalar("SELECT Suma FROM Sklad WHERE VidKol='R'").toDouble(), 3 * 35.0 / 15.0);
+    QCOMPARE(db.scalar("SELECT Edin FROM Sklad WHERE VidKol='R'").toDouble(), 2.0);
+    QCOMPARE(db.scalar("SELECT Suma FROM Sklad WHERE VidKol='R'").toDouble(), 6.0);
+    QCOMPARE(r.box(5)->text(), QStringLiteral("2"));
     QCOMPARE(db.scalar("SELECT Data FROM Sklad WHERE VidKol='R'").toString(), QStringLiteral("2024-04-02"));
-    QCOMPARE(db.scalar("SELECT Broi FROM Nalich").toDouble(), 5.0);
+    QCOMPARE(db.scalar("SELECT Broi FROM Nalich").toDouble(), 19.0);
+    QCOMPARE(db.scalar("SELECT group_concat(Ostat || '/' || Lipsa, ' ') FROM Sklad WHERE VidKol='P'").toString(),
+             QStringLiteral("7.0/0 12.0/0"));
     QVERIFY(r.box(5)->isEnabled());
 }
 
@@ -395,8 +465,9 @@ void TestSklad::deleteAsksTwice()
     QCOMPARE(db.count("Sklad"), 1);
     QCOMPARE(db.scalar("SELECT DocNom FROM Sklad").toString(), QStringLiteral("2"));
     QCOMPARE(s.box(2)->text(), QStringLiteral("2"));
-    // Stock stays as it was.
-    QCOMPARE(db.scalar("SELECT Broi FROM Nalich").toDouble(), 20.0);
+    // The stock is what the receipt left holds.
+    QCOMPARE(db.scalar("SELECT Broi FROM Nalich").toDouble(), 10.0);
+    QCOMPARE(db.scalar("SELECT Ostat FROM Sklad").toDouble(), 10.0);
 }
 
 void TestSklad::bothScreensOpenEachWithItsKind()
@@ -536,6 +607,165 @@ void TestSklad::issueOfDearLotsPastTheBound()
     QCOMPARE(s.box(5)->text(), QStringLiteral("1"));
     QCOMPARE(dump(db), before);
     s.shot("sklad_r_dear_lots");
+}
+
+// A delete or a correction leaves every article's stock as its documents leave it,
+// or is refused with a message and nothing changed. The trip editor's lines move
+// no stock whatever is done to them.
+void TestSklad::deletesAndCorrectionsKeepStockWithItsDocuments()
+{
+    TestDb db;
+    TripRow trip;
+    trip.data = QDate(2024, 1, 2);
+    trip.kola = QStringLiteral("СА1234ВС");
+    trip.expense = 40;
+    writeExpenseLine(db.conn(), trip);
+    bookWaybillFuel(db.conn(), {QStringLiteral("0000000007"), trip.kola}, QDate(2024, 1, 1),
+                    {QStringLiteral("Масло"), 3, 2});
+    bookWaybillFuel(db.conn(), {QStringLiteral("0000000008"), trip.kola}, QDate(2024, 2, 1),
+                    {QStringLiteral("Масло"), 5, 2});
+    MessageCapture cap;
+    Screen<Sklad> p(cap);
+    Screen<Sklad_R> r(cap);
+    const QString kind = QStringLiteral("Фактура"), bon = QStringLiteral("Бон");
+    int day = 1;
+    const auto date = [&day] { return QStringLiteral("%1.3.2024").arg(day++); };
+    // No message but the delete questions, and every article holds.
+    const auto holds = [&](const char *step) {
+        for (const auto &m : cap.shown)
+            QVERIFY2(m.caption == QStringLiteral("Изтриване на запис"), qPrintable(QString::fromUtf8(step) + ": " + m.text));
+        QVERIFY2(stockDrift(db).isEmpty(), qPrintable(QString::fromUtf8(step) + ": " + stockDrift(db)));
+        cap.clear();
+    };
+    // The refusal shown last, nothing changed, the screens back to browsing.
+    QString before;
+    const auto refused = [&](const char *step, const QString &text) {
+        QCOMPARE(cap.lastCaption(), QStringLiteral("ВНИМАНИЕ!"));
+        QCOMPARE(cap.lastText(), text);
+        QVERIFY2(dump(db) == before, step);
+        QVERIFY2(stockDrift(db).isEmpty(), step);
+        if (!p.w.form()->isBrowsing())
+            p.btn("cmdCancel")->click();
+        if (!r.w.form()->isBrowsing())
+            r.btn("cmdCancel")->click();
+        cap.clear();
+    };
+    const QString notEnough = QStringLiteral("В склада нямате такова количество!");
+    cap.clear();
+
+    // A waybill's oil and the trip's expense line, deleted, move no stock; the
+    // other waybill's oil stays beside the stock of Масло below, touching none.
+    QCOMPARE(p.box(1)->text(), QStringLiteral("Пътен лист"));
+    p.remove();
+    QCOMPARE(r.box(1)->text(), trip.kola);
+    r.remove();
+    QCOMPARE(r.box(3)->text(), QStringLiteral("Разходи за курс"));
+    r.remove();
+    holds("waybill and trip lines deleted");
+    QCOMPARE(db.count("Sklad"), 2);
+    QCOMPARE(db.count("Nalich"), 0);
+
+    // Receipt Масло 10 at 2,00, issue 2, the issue deleted: the 2 are back in stock.
+    p.add(kind, QStringLiteral("Масло"), date(), QStringLiteral("10"), QStringLiteral("2,00"));
+    holds("receipt of 10");
+    r.add(bon, QStringLiteral("Масло"), date(), QStringLiteral("2"), QStringLiteral("2,00"));
+    holds("issue of 2");
+    r.remove();
+    holds("issue deleted");
+    QCOMPARE(db.scalar("SELECT Broi FROM Nalich WHERE Name='Масло'").toDouble(), 10.0);
+    // A receipt an issue has drawn from is neither deleted nor shrunk below what
+    // was drawn; raised, it holds more.
+    r.add(bon, QStringLiteral("Масло"), date(), QStringLiteral("4"), QStringLiteral("2"));
+    holds("issue of 4");
+    before = dump(db);
+    p.remove();
+    refused("receipt drawn from deleted",
+            QStringLiteral("Без този приход разходът от 03.03.2024 (4 бр.) би изписал повече, отколкото има в "
+                           "склада!\rАко стоката не е постъпила, въведете разход за нея."));
+    p.correct(QStringLiteral("3"), QStringLiteral("2"));
+    refused("receipt shrunk below the issue",
+            QStringLiteral("След тази корекция разходът от 03.03.2024 (4 бр.) би изписал повече, отколкото има в "
+                           "склада!\rОставете прихода както е и въведете разход или нов приход за разликата."));
+    p.correct(QStringLiteral("10"), QStringLiteral("2,50"));
+    refused("price of a receipt drawn from",
+            QStringLiteral("След тази корекция сумата на разхода от 03.03.2024 (4 бр.) би се променила!\r"
+                           "Оставете прихода както е и въведете разход или нов приход за разликата."));
+    p.correct(QStringLiteral("12"), QStringLiteral("2"));
+    holds("receipt raised to 12");
+    QCOMPARE(db.scalar("SELECT Broi FROM Nalich WHERE Name='Масло'").toDouble(), 8.0);
+    // An issue corrected to a smaller quantity gives the rest back.
+    r.correct(QStringLiteral("1"), QString());
+    holds("issue lowered to 1");
+    QCOMPARE(db.scalar("SELECT Broi FROM Nalich WHERE Name='Масло'").toDouble(), 11.0);
+    before = dump(db);
+    r.correct(QStringLiteral("13"), QString());
+    refused("issue raised past the stock", notEnough);
+
+    // The same receipt twice, one deleted: the stock is one receipt's.
+    p.add(kind, QStringLiteral("Филтър"), date(), QStringLiteral("10"), QStringLiteral("2,00"));
+    p.add(kind, QStringLiteral("Филтър"), date(), QStringLiteral("10"), QStringLiteral("2,00"));
+    holds("receipt entered twice");
+    p.remove();
+    holds("one copy deleted");
+    QCOMPARE(stockList().filter(QStringLiteral("Филтър")), QStringList{QStringLiteral("Филтър 10 2,00 20,00")});
+    before = dump(db);
+    r.add(bon, QStringLiteral("Филтър"), date(), QStringLiteral("15"), QStringLiteral("2"));
+    refused("issue of 15 from 10", notEnough);
+
+    // A receipt's quantity 100 corrected to 10.
+    p.add(kind, QStringLiteral("Гума"), date(), QStringLiteral("100"), QStringLiteral("5"));
+    p.correct(QStringLiteral("10"), QStringLiteral("5"));
+    holds("receipt corrected to 10");
+    QCOMPARE(db.scalar("SELECT Broi FROM Nalich WHERE Name='Гума'").toDouble(), 10.0);
+    before = dump(db);
+    r.add(bon, QStringLiteral("Гума"), date(), QStringLiteral("50"), QStringLiteral("5"));
+    refused("issue of 50 from 10", notEnough);
+
+    // A receipt's price 30 corrected to 3: the stock is priced and issued at 3.
+    p.add(kind, QStringLiteral("Антифриз"), date(), QStringLiteral("10"), QStringLiteral("30"));
+    p.correct(QStringLiteral("10"), QStringLiteral("3"));
+    holds("price corrected to 3");
+    QCOMPARE(stockList().filter(QStringLiteral("Антифриз")), QStringList{QStringLiteral("Антифриз 10 3,00 30,00")});
+    before = dump(db);
+    r.add(bon, QStringLiteral("Антифриз"), date(), QStringLiteral("2"), QStringLiteral("30"));
+    refused("issue at the old price", QStringLiteral("В склада нямате артикул с такава цена!"));
+    r.add(bon, QStringLiteral("Антифриз"), date(), QStringLiteral("2"), QStringLiteral("3"));
+    holds("issue at the new price");
+    QCOMPARE(db.scalar("SELECT Suma FROM Sklad WHERE Name='Антифриз' AND VidKol='R'").toDouble(), 6.0);
+    QCOMPARE(stockList().last(), QStringLiteral("Всичко: 116,00лв."));
+}
+
+// An issue typed at the unit price the stock list shows is taken; one typed at a
+// price shown nowhere is refused, whichever way the third decimal falls.
+void TestSklad::issueTakenAtTheShownPrice()
+{
+    TestDb db;
+    MessageCapture cap;
+    Screen<Sklad> p(cap);
+    Screen<Sklad_R> r(cap);
+    p.btn("cmdCancel")->click(); // both open adding: nothing is entered yet
+    r.btn("cmdCancel")->click();
+    struct {
+        const char *stored, *shown, *other;
+    } prices[] = {{"1,005", "1,01", "1,00"}, {"2,675", "2,68", "2,67"}, {"0,125", "0,13", "0,12"}};
+    for (const auto &pr : prices) {
+        const QString stored = QString::fromUtf8(pr.stored), shown = QString::fromUtf8(pr.shown);
+        const QString name = QStringLiteral("Масло ") + stored;
+        cap.clear();
+        p.add(QStringLiteral("Фактура"), name, QStringLiteral("1.3.2024"), QStringLiteral("10"), stored);
+        QVERIFY2(cap.shown.isEmpty(), qPrintable(cap.lastText()));
+        // "Наличност" shows the price so.
+        QVERIFY(!stockList().filter(QRegularExpression("^" + QRegularExpression::escape(name + " 10 " + shown + " ")))
+                     .isEmpty());
+        r.add(QStringLiteral("Бон"), name, QStringLiteral("2.3.2024"), QStringLiteral("2"), QString::fromUtf8(pr.other));
+        QCOMPARE(cap.lastText(), QStringLiteral("В склада нямате артикул с такава цена!"));
+        r.btn("cmdCancel")->click();
+        cap.clear();
+        r.add(QStringLiteral("Бон"), name, QStringLiteral("2.3.2024"), QStringLiteral("2"), shown);
+        QVERIFY2(cap.shown.isEmpty(), qPrintable(name + ": " + cap.lastText()));
+        QCOMPARE(db.scalar("SELECT Edin FROM Sklad WHERE VidKol='R' AND Name=?", {name}).toString(),
+                 QString(stored).replace(QLatin1Char(','), QLatin1Char('.')));
+    }
 }
 
 QTEST_MAIN(TestSklad)
