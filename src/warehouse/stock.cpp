@@ -51,6 +51,37 @@ bool sameQuantity(double a, double b)
     return std::fabs(a - b) < kQuantityEps;
 }
 
+// What one issue takes from the open lots, oldest first.
+struct Draw {
+    double cost = 0, taken = 0;
+    int closed = 0; // the first lots given whole: emptied and closed
+};
+
+// Takes quantity from the open lots' remainders in their order, changing them:
+// a lot that covers the rest gives it and stays open, even when just emptied;
+// one that holds less gives all it has and is closed. The issue's save and the
+// ledger gone through again both draw through here, so they never disagree.
+Draw drawOldestFirst(QVector<double> &ostat, const QVector<double> &edin, double quantity)
+{
+    Draw d;
+    double remaining = quantity;
+    for (int i = 0; i < ostat.size(); ++i) {
+        if (ostat[i] - remaining >= 0 || sameQuantity(ostat[i], remaining)) {
+            d.cost += remaining * edin[i];
+            d.taken += remaining;
+            const double left = ostat[i] - remaining;
+            ostat[i] = sameQuantity(left, 0) ? 0 : left;
+            return d;
+        }
+        remaining -= ostat[i];
+        d.cost += ostat[i] * edin[i];
+        d.taken += ostat[i];
+        ostat[i] = 0;
+        ++d.closed;
+    }
+    return d;
+}
+
 LineCheck refuse(LineField field, const QString &text)
 {
     LineCheck c;
@@ -187,40 +218,24 @@ StockStep receiptRule(Connection &conn, const StockLine &line, const QDate &toda
 
 double FifoIssuePrice(Connection &conn, const QString &name, double quantity)
 {
-    struct Lot {
-        QVariant id;
-        double ostat, edin;
-    };
-    QVector<Lot> lots;
+    QVector<QVariant> ids;
+    QVector<double> ostat, edin;
     conn.forEachRow(QStringLiteral("SELECT ID, Ostat, Edin FROM Sklad WHERE Lipsa=0 AND VidKol='P' AND Name=? "
                                    "ORDER BY Data, ID"),
                     {name}, {}, [&](const QVector<QVariant> &row) {
-                        lots.append({row.at(0), row.at(1).toDouble(), row.at(2).toDouble()});
+                        ids.append(row.at(0));
+                        ostat.append(row.at(1).toDouble());
+                        edin.append(row.at(2).toDouble());
                     });
-    double remaining = quantity;
-    double cost = 0;
-    double taken = 0;
-    for (const Lot &lot : lots) {
-        if (lot.ostat - remaining >= 0 || sameQuantity(lot.ostat, remaining)) {
-            // This lot covers the rest; it stays open even when just emptied.
-            cost += remaining * lot.edin;
-            taken += remaining;
-            double left = lot.ostat - remaining;
-            if (sameQuantity(left, 0))
-                left = 0;
-            conn.execute(QStringLiteral("UPDATE Sklad SET Ostat=? WHERE ID=?"), {left, lot.id});
-            remaining = 0;
-            break;
-        }
-        remaining -= lot.ostat;
-        cost += lot.ostat * lot.edin;
-        taken += lot.ostat;
-        conn.execute(QStringLiteral("UPDATE Sklad SET Ostat=0, Lipsa=1 WHERE ID=?"), {lot.id});
-    }
-    if (!(taken > 0))
+    const Draw d = drawOldestFirst(ostat, edin, quantity);
+    for (int i = 0; i < d.closed; ++i)
+        conn.execute(QStringLiteral("UPDATE Sklad SET Ostat=0, Lipsa=1 WHERE ID=?"), {ids.at(i)});
+    if (d.closed < ids.size())
+        conn.execute(QStringLiteral("UPDATE Sklad SET Ostat=? WHERE ID=?"), {ostat.at(d.closed), ids.at(d.closed)});
+    if (!(d.taken > 0))
         throw DbError(ErrNoCurrentRecord,
                       QStringLiteral("Няма отворен приход на артикула „%1“ за изписване.").arg(name));
-    return cost / taken;
+    return d.cost / d.taken;
 }
 
 StockStep issueRule(Connection &conn, const StockLine &line)
@@ -371,7 +386,7 @@ struct Ledger {
     double latestPrice = 0;
 };
 
-// The issue rule and FifoIssuePrice over lines in memory, step for step.
+// The issue rule and FifoIssuePrice over lines in memory, step for step, through the same draw.
 Ledger goThrough(const QVector<LedgerLine> &lines)
 {
     Ledger g;
@@ -399,27 +414,20 @@ Ledger goThrough(const QVector<LedgerLine> &lines)
             return g;
         }
         g.broi = sameQuantity(g.broi, l.kol) ? 0 : g.broi - l.kol;
-        double remaining = l.kol, cost = 0, taken = 0;
-        for (auto it = open.begin(); it != open.end();) {
-            Lot &x = lot[it->second];
-            if (x.ostat - remaining >= 0 || sameQuantity(x.ostat, remaining)) {
-                cost += remaining * x.edin;
-                taken += remaining;
-                double left = x.ostat - remaining;
-                if (sameQuantity(left, 0))
-                    left = 0;
-                inLots -= x.ostat - left;
-                x.ostat = left;
-                break;
-            }
-            remaining -= x.ostat;
-            cost += x.ostat * x.edin;
-            taken += x.ostat;
-            inLots -= x.ostat;
-            x.ostat = 0;
-            it = open.erase(it);
+        QVector<double> ostat, edin;
+        for (const auto &o : open) {
+            ostat.append(lot[o.second].ostat);
+            edin.append(lot[o.second].edin);
         }
-        g.price.insert(l.id, cost / taken);
+        const Draw d = drawOldestFirst(ostat, edin, l.kol);
+        int i = 0;
+        for (auto it = open.begin(); it != open.end() && i <= d.closed; ++i) {
+            Lot &x = lot[it->second];
+            inLots -= x.ostat - ostat.at(i);
+            x.ostat = ostat.at(i);
+            it = i < d.closed ? open.erase(it) : std::next(it);
+        }
+        g.price.insert(l.id, d.cost / d.taken);
     }
     for (auto it = lot.cbegin(); it != lot.cend(); ++it)
         g.lots.insert(it.key(), {it->ostat, true});
