@@ -1,3 +1,4 @@
+#include "layoutcheck.h"
 #include "dialogs/messages.h"
 #include "fleet/marsh.h"
 #include "fleet/plist.h"
@@ -69,10 +70,8 @@ static void onMarsh(std::function<void(Marsh &)> body)
 
 static void shot(QWidget &w, const QString &name)
 {
-    if (qEnvironmentVariableIsEmpty("KELM_SHOTS"))
-        return;
     QCoreApplication::processEvents();
-    w.grab().save(QStringLiteral("/tmp/wb_%1.png").arg(name));
+    lookAt(w.grab(), qPrintable(QStringLiteral("wb_%1.png").arg(name)));
 }
 
 void TestWaybillOlder::viewerOnEmptyTableAndLegsOfTheSheetShown()

@@ -1,3 +1,4 @@
+#include "layoutcheck.h"
 #include "boxwatch.h"
 #include "common/globals.h"
 #include "dialogs/diaseek.h"
@@ -254,7 +255,7 @@ void TestEditKM::anAmountAtTheBoundShowsWhole()
         QVERIFY2(g->fontMetrics().horizontalAdvance(text) <= room, qPrintable(text));
     }
     QCOMPARE(g->text(row, 8), QStringLiteral("10000000,00"));
-    w.grab().save("/tmp/editkm-bound.png");
+    lookAt(w.grab(), "editkm-bound.png");
 }
 
 void TestEditKM::textThatIsNoNumberIsRefusedInTheCell()
@@ -512,7 +513,7 @@ void TestEditKM::screenshot()
     QVERIFY(w.load());
     showActive(&w);
     w.GridEX1->sendKey(115);
-    w.grab().save("/tmp/editkm.png");
+    lookAt(w.grab(), "editkm.png");
 }
 
 QTEST_MAIN(TestEditKM)

@@ -2,6 +2,7 @@
 // and duplicate check on leaving the box and on saving, the save's messages,
 // the note and its firms written together or not at all, the delete question,
 // and the firm picker (choosing, closing, which clicks open it).
+#include "layoutcheck.h"
 #include "dialogs/messages.h"
 #include "platform/database.h"
 #include "platform/dataform.h"
@@ -203,7 +204,7 @@ void TestInsideKurs::leavingNumberPadsIt()
     s.click("cmdUpdateRazh");
     QVERIFY2(cap.shown.isEmpty(), qPrintable(cap.lastText()));
     QCOMPARE(db.scalar("SELECT count(*) FROM ExternalKurs WHERE KursID='1234567890'").toInt(), 1);
-    s.w.grab().save("/tmp/insidekurs-longest.png");
+    lookAt(s.w.grab(), "insidekurs-longest.png");
 }
 
 void TestInsideKurs::leavingNumberWarnsOfDuplicate()
@@ -373,8 +374,7 @@ void TestInsideKurs::negativeNumbersRefusedWritingNothing()
         QCOMPARE(db.count("Firms"), 0);
         s.type(c.box, "");
     }
-    if (qEnvironmentVariableIsSet("KELM_SHOTS"))
-        s.w.grab().save("/tmp/insidekurs_negative.png");
+    lookAt(s.w.grab(), "insidekurs_negative.png");
     s.type(bxTotalP, "0");
     s.click("cmdUpdateRazh");
     QCOMPARE(db.count("ExternalKurs"), 3);

@@ -392,7 +392,7 @@ void TestKurs::boxesTakeWhatTheirFieldsHold()
                            {car, route, client, goods})
                      .toInt(),
                  1);
-        k.grab().save("/tmp/kurs-longest.png");
+        lookAt(k.grab(), "kurs-longest.png");
     }
     // A route stored elsewhere longer than the field is shown whole for a
     // correction, and the save names it rather than cutting it unseen.
@@ -839,9 +839,9 @@ void TestKurs::screenshots()
         QVERIFY(k.load());
         showActive(&k);
         fillNewTrip(k);
-        k.grab().save("/tmp/kurs-adding.png");
+        lookAt(k.grab(), "kurs-adding.png");
         click(&k, "cmdUpdate");
-        k.grab().save("/tmp/kurs-browsing.png");
+        lookAt(k.grab(), "kurs-browsing.png");
     }
     gSeekMode = QStringLiteral("EditKurs");
     DiaSeek::instance().Kola = QStringLiteral("СА1111АА");
@@ -850,9 +850,9 @@ void TestKurs::screenshots()
     Kurs k;
     QVERIFY(k.load());
     showActive(&k);
-    k.grab().save("/tmp/kurs-edit.png");
+    lookAt(k.grab(), "kurs-edit.png");
     click(&k, "cmdEdit");
-    k.grab().save("/tmp/kurs-edit-correcting.png");
+    lookAt(k.grab(), "kurs-edit-correcting.png");
 }
 
 void TestKurs::largestAmountsNeverOverlap()
