@@ -322,6 +322,39 @@ int openExisting(const QString &path, RawDb &db)
     return rc;
 }
 
+// The first n bytes of a file (fewer when it is shorter) and its length, read
+// through SQLite's own handle of it. Closing any descriptor of a file lets go of
+// every lock this process holds on it; SQLite keeps its own descriptors open while
+// a connection of ours holds a transaction's lock on the file, so the main
+// database is never opened and closed past it, or another copy of the program
+// could write beside a save in progress.
+bool readHead(const QString &path, int n, QByteArray *head, qint64 *length)
+{
+    RawDb db;
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db.h, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
+        return false;
+    sqlite3_file *f = nullptr;
+    if (sqlite3_file_control(db.h, "main", SQLITE_FCNTL_FILE_POINTER, &f) != SQLITE_OK || !f || !f->pMethods)
+        return false;
+    sqlite3_int64 size = 0;
+    if (f->pMethods->xFileSize(f, &size) != SQLITE_OK)
+        return false;
+    head->resize(n);
+    // A short read fills the rest with zeros; only what the file holds is kept.
+    const int rc = f->pMethods->xRead(f, head->data(), n, 0);
+    if (rc != SQLITE_OK && rc != SQLITE_IOERR_SHORT_READ)
+        return false;
+    head->truncate(int(qMin<sqlite3_int64>(n, size)));
+    *length = size;
+    return true;
+}
+
+const QByteArray &sqliteMagic()
+{
+    static const QByteArray magic("SQLite format 3\0", 16);
+    return magic;
+}
+
 // The tables of the shipped schema with their columns and declared type words,
 // lower-case names, read once from an in-memory database made from the schema.
 const QHash<QString, QHash<QString, QString>> &shippedTables();
@@ -391,13 +424,12 @@ bool isKelmDatabase(const QString &path, QString *why)
     QFileInfo fi(path);
     if (!fi.exists() || !fi.isFile())
         return fail(QStringLiteral("Файлът не съществува."));
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
+    QByteArray head;
+    qint64 length = 0;
+    if (!readHead(path, 16, &head, &length))
         return fail(QStringLiteral("Файлът не може да бъде отворен."));
-    const QByteArray head = f.read(16);
-    if (head != QByteArray("SQLite format 3\0", 16))
+    if (head != sqliteMagic())
         return fail(foreign);
-    f.close();
     RawDb db;
     if (openExisting(path, db) != SQLITE_OK)
         return fail(QStringLiteral("Файлът не може да бъде отворен: %1").arg(db.error()));
@@ -425,11 +457,10 @@ bool isKelmDatabase(const QString &path, QString *why)
 
 QString sqliteLengthProblem(const QString &path)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
+    QByteArray h;
+    qint64 length = 0;
+    if (!readHead(path, 100, &h, &length))
         return QStringLiteral("Файлът не може да бъде отворен.");
-    const QByteArray h = f.read(100);
-    const qint64 length = f.size();
     if (h.size() < 100)
         return QStringLiteral("Файлът е по-къс от заглавието на база данни.");
     auto be = [&h](int at, int bytes) {
@@ -471,9 +502,9 @@ bool isWholeKelmDatabase(const QString &path, QString *why, bool *damaged)
     if (!isKelmDatabase(path, why)) {
         // A copy cut short by a page or more cannot even show its tables; an
         // SQLite file whose length is not its header's is still told as cut short.
-        QFile f(path);
-        if (f.open(QIODevice::ReadOnly) && f.read(16) == QByteArray("SQLite format 3\0", 16)) {
-            f.close();
+        QByteArray head;
+        qint64 length = 0;
+        if (readHead(path, 16, &head, &length) && head == sqliteMagic()) {
             if (const QString w = sqliteLengthProblem(path); !w.isEmpty())
                 return broken(w);
         }

@@ -2,7 +2,11 @@
 #include "platform/database.h"
 #include "testdb.h"
 
+#include <QApplication>
+#include <QProcess>
 #include <QtTest>
+
+#include <sqlite3.h>
 
 using namespace kelm;
 
@@ -24,6 +28,7 @@ private Q_SLOTS:
     void bulgarianCollationOrdersNames();
     void pagesReadAsTheRowsAreReached();
     void rowDeletedByAnotherUserBetweenPagesIsReported();
+    void openingAnotherConnectionKeepsTheWriteLock();
 };
 
 void TestDatabase::connectionStringsCharacterForCharacter()
@@ -484,5 +489,45 @@ void TestDatabase::rowDeletedByAnotherUserBetweenPagesIsReported()
     QCOMPARE(held.recordCount(), 997);
 }
 
-QTEST_MAIN(TestDatabase)
+// Another copy of the program: one save in its own transaction, without waiting
+// for a lock. Exits 0 when written, 1 when the file was busy, 2 otherwise.
+static int otherCopyWrites(const char *path)
+{
+    sqlite3 *h = nullptr;
+    int rc = sqlite3_open_v2(path, &h, SQLITE_OPEN_READWRITE, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_exec(h, "BEGIN IMMEDIATE; INSERT INTO shof (kod, ime) VALUES ('999', 'Друг'); COMMIT;",
+                          nullptr, nullptr, nullptr);
+    sqlite3_close_v2(h);
+    return rc == SQLITE_OK ? 0 : rc == SQLITE_BUSY ? 1 : 2;
+}
+
+void TestDatabase::openingAnotherConnectionKeepsTheWriteLock()
+{
+    TestDb db;
+    auto otherCopy = [&] {
+        return QProcess::execute(QCoreApplication::applicationFilePath(), {QStringLiteral("--other-copy"), db.dbPath()});
+    };
+    Connection &a = db.conn();
+    a.beginTrans();
+    a.execute("INSERT INTO shof (kod, ime) VALUES (?, ?)", {"001", "А"});
+    // A second connection opened meanwhile (another screen, the year closing)
+    // must not let go of the first one's lock.
+    Connection b;
+    b.open(gConnStr);
+    QCOMPARE(b.scalar("SELECT count(*) FROM shof").toInt(), 0);
+    QCOMPARE(otherCopy(), 1);
+    a.commitTrans();
+    QCOMPARE(otherCopy(), 0);
+    QCOMPARE(b.scalar("SELECT count(*) FROM shof").toInt(), 2);
+}
+
+int main(int argc, char **argv)
+{
+    if (argc >= 3 && qstrcmp(argv[1], "--other-copy") == 0)
+        return otherCopyWrites(argv[2]);
+    QApplication app(argc, argv);
+    TestDatabase t;
+    return QTest::qExec(&t, argc, argv);
+}
 #include "test_database.moc"
