@@ -417,6 +417,7 @@ void RowdList::setSheetButtons(bool browsing)
     if (browsing) {
         ShowCombos(true);
         HighlightRequired(false);
+        holdSheetForLeg();
         return;
     }
     if (m_form->isAdding()) {
@@ -882,10 +883,11 @@ void RowdList::openLegs()
         // While the sheet is added or corrected its legs are held here until the
         // sheet's save writes both; held legs stay when the page is opened again
         // (also under a newly typed number), and so does a leg being added or
-        // corrected. A new sheet starts with no legs: whatever is stored under a
+        // corrected, on a sheet only viewed as well (which cannot be left until
+        // then). A new sheet starts with no legs: whatever is stored under a
         // number no sheet carries is not its own.
         const bool hold = !m_form->isBrowsing();
-        if (!(hold && m_legsHeld && m_marshRS.isOpen())) {
+        if (!(m_marshRS.isOpen() && (hold ? m_legsHeld : m_legEdit))) {
             m_legEdit = m_legAdding = false;
             const QString sql = m_form->isAdding()
                 ? QStringLiteral("SELECT MarshID,Marshrut,KM,Ton,Koef,RazhN FROM Marsh WHERE ID IS NULL")
@@ -937,6 +939,22 @@ void RowdList::SetMarshButtons(bool b)
     cmdCloseMarsh->setVisible(b);
     cmdUpdateMarsh->setVisible(!b);
     cmdCancelMarsh->setVisible(!b);
+    holdSheetForLeg();
+}
+
+void RowdList::holdSheetForLeg()
+{
+    // Moving to another sheet, or adding, correcting or deleting one, would drop
+    // the leg typed: as while a sheet is edited, the sheet stays where it is.
+    // (A sheet being added or corrected has these switched by the template.)
+    if (!m_form || !m_form->isBrowsing())
+        return;
+    const bool free = !m_legEdit;
+    const bool any = m_rowdRS.isOpen() && !m_rowdRS.isEmpty();
+    for (QPushButton *b : {cmdFirstRowd, cmdPreviousRowd, cmdNextRowd, cmdLastRowd, cmdAddRowd})
+        b->setEnabled(free);
+    cmdEditRowd->setEnabled(free && any);
+    cmdDeleteRowd->setEnabled(free && any);
 }
 
 void RowdList::writeLegStatus()
@@ -1093,8 +1111,8 @@ void RowdList::writeLegsNow(const WaybillLeg *saved)
 
 void RowdList::cmdCancelMarsh_Click()
 {
-    SetMarshButtons(true);
     m_legEdit = m_legAdding = false;
+    SetMarshButtons(true);
     m_legsModel->setEditing(false);
     try {
         m_marshRS.cancelUpdate();

@@ -83,6 +83,9 @@ private:
     QString legsCar() const;
     bool newSheetTyped() const;
     void SetMarshButtons(bool b);
+    // A leg being added or corrected on a sheet only viewed keeps the sheet:
+    // its moves and commands wait for the leg's "Запиши" or "Отказ".
+    void holdSheetForLeg();
     void writeLegStatus();
     void dropAbandonedLegs();
     // The legs on the page (stored and held), in their order; saved, when given,

@@ -43,6 +43,7 @@ private Q_SLOTS:
     void closingAsksAboutUnwrittenWork();
     void focusAfterALegsSaveIsOnAdd();
     void deletingALegMakesTheNextOneCurrent();
+    void aLegBeingTypedKeepsItsSheet();
 };
 
 static void seed(TestDb &db)
@@ -365,6 +366,8 @@ void TestWaybillScreen::legSaveRefusals()
     QCOMPARE(db.count(QStringLiteral("Marsh")), 0);
     cap.clear();
 
+    // The refused leg keeps its sheet until it is cancelled.
+    w.cmdCancelMarsh->click();
     w.tbsOptions->setCurrentIndex(0);
     w.cmdNextRowd->click();
     w.tbsOptions->setCurrentIndex(1);
@@ -995,6 +998,55 @@ void TestWaybillScreen::deletingALegMakesTheNextOneCurrent()
     // What is left is the sheet's: its totals are those of its one leg.
     QCOMPARE(stored(db, "SumKM", n1).toDouble(), 100.0);
     QCOMPARE(stored(db, "SumRazhN", n1).toDouble(), 30.0);
+}
+
+void TestWaybillScreen::aLegBeingTypedKeepsItsSheet()
+{
+    TestDb db;
+    seed(db);
+    const QString n1 = QStringLiteral("0000000001"), n2 = QStringLiteral("0000000002");
+    addSheet(db, n1, QStringLiteral("СА 1234 ВК"), 100);
+    addSheet(db, n2, QStringLiteral("СА 1234 ВК"));
+    addLeg(db, n1, 100, 30);
+    MessageCapture cap;
+    RowdList w;
+    QVERIFY(w.load());
+    w.show();
+    w.cmdFirstRowd->click();
+    // A leg added, then the same leg corrected, on a sheet only viewed: until the
+    // leg is saved or cancelled, nothing on the common page leaves or changes the
+    // sheet, and the leg waits on its page as typed.
+    const struct {
+        QPushButton *start;
+        const char *route, *km;
+    } steps[] = {{w.cmdAddMarsh, "В - Г", "50"}, {w.cmdEditMarsh, "Г - Д", "70"}};
+    for (const auto &s : steps) {
+        w.tbsOptions->setCurrentIndex(1);
+        s.start->click();
+        typeLeg(w, QString::fromUtf8(s.route), QLatin1String(s.km), QStringLiteral("0"), QStringLiteral("0"));
+        w.tbsOptions->setCurrentIndex(0);
+        cap.answers = {true};
+        for (QPushButton *b : {w.cmdNextRowd, w.cmdLastRowd, w.cmdPreviousRowd, w.cmdFirstRowd, w.cmdAddRowd,
+                               w.cmdEditRowd, w.cmdDeleteRowd}) {
+            b->click();
+            QVERIFY2(w.sheetForm()->isBrowsing() && w.txtFields[4]->text() == n1, qPrintable(b->objectName()));
+        }
+        QVERIFY2(cap.shown.isEmpty(), qPrintable(cap.lastText()));
+        shot(w, "rowdlist_leg_keeps_sheet");
+        w.tbsOptions->setCurrentIndex(1);
+        QVERIFY(w.cmdUpdateMarsh->isVisibleTo(&w));
+        QCOMPARE(w.grdMarsh->model()->index(w.legs().currentIndex(), 0).data().toString(), QString::fromUtf8(s.route));
+        w.cmdUpdateMarsh->click();
+        QVERIFY2(cap.shown.isEmpty(), qPrintable(cap.lastText()));
+    }
+    QCOMPARE(legsOf(db, n1), 2);
+    QCOMPARE(stored(db, "SumKM", n1).toDouble(), 170.0);
+    // The leg written, the sheet moves again.
+    w.tbsOptions->setCurrentIndex(0);
+    w.cmdNextRowd->click();
+    QCOMPARE(w.txtFields[4]->text(), n2);
+    QCOMPARE(legsOf(db, n2), 0);
+    shot(w, "rowdlist_leg_written_moves");
 }
 
 QTEST_MAIN(TestWaybillScreen)
