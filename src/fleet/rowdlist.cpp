@@ -516,6 +516,11 @@ bool RowdList::validateSheet()
         waybillMessage({a, b}, kAttention);
         return false;
     };
+    // The sheet writes only saved legs: a leg still being typed would be left
+    // out or keep its old values, so the save waits for the leg's own save.
+    if (legTypedUnsaved())
+        return refuse(QStringLiteral("Маршрутът не е записан!"),
+                      QStringLiteral("Запишете маршрута или се откажете от него и опитайте отново."));
     if (IsBlank(txtFields[0]->text()))
         return refuse(QStringLiteral("Няма въведена дата на пътния лист!"),
                       QStringLiteral("Моля, въведете датата на пътния лист."));
@@ -784,6 +789,20 @@ bool RowdList::newSheetTyped() const
     if (!IsBlank(ComboKola->currentText()) || !IsBlank(ComboNameShof->currentText()))
         return true;
     return m_legsHeld && m_marshRS.isOpen() && !heldLegs().isEmpty();
+}
+
+bool RowdList::legTypedUnsaved() const
+{
+    if (!m_legEdit || !m_marshRS.isOpen() || m_marshRS.bof() || m_marshRS.eof())
+        return false;
+    const QStringList &fields = MarshLegsModel::fields();
+    for (int c = 0; c < fields.size(); ++c) {
+        // Against what the row holds: nothing for a new leg, the stored values for
+        // one being corrected.
+        if (m_legsModel->pendingValue(c).toString().trimmed() != m_marshRS.value(fields[c]).toString().trimmed())
+            return true;
+    }
+    return false;
 }
 
 // ---------------------------------------------------------------------------

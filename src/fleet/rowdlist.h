@@ -82,6 +82,9 @@ private:
     QVector<WaybillLeg> legsToSave(Connection &conn) const;
     QString legsCar() const;
     bool newSheetTyped() const;
+    // A leg being added or corrected holds something its save has not written
+    // (a started leg nothing was typed into holds nothing).
+    bool legTypedUnsaved() const;
     void SetMarshButtons(bool b);
     // A leg being added or corrected on a sheet only viewed keeps the sheet:
     // its moves and commands wait for the leg's "Запиши" or "Отказ".

@@ -44,6 +44,7 @@ private Q_SLOTS:
     void focusAfterALegsSaveIsOnAdd();
     void deletingALegMakesTheNextOneCurrent();
     void aLegBeingTypedKeepsItsSheet();
+    void sheetSaveWaitsForALegBeingTyped();
 };
 
 static void seed(TestDb &db)
@@ -1047,6 +1048,60 @@ void TestWaybillScreen::aLegBeingTypedKeepsItsSheet()
     QCOMPARE(w.txtFields[4]->text(), n2);
     QCOMPARE(legsOf(db, n2), 0);
     shot(w, "rowdlist_leg_written_moves");
+}
+
+void TestWaybillScreen::sheetSaveWaitsForALegBeingTyped()
+{
+    TestDb db;
+    seed(db);
+    const QString n1 = QStringLiteral("0000000001"), n8 = QStringLiteral("0000000008");
+    addSheet(db, n1, QStringLiteral("СА 1234 ВК"), 100);
+    addLeg(db, n1, 100, 30);
+    MessageCapture cap;
+    RowdList w;
+    QVERIFY(w.load());
+    w.show();
+    // A new sheet with a second leg typed, and a stored sheet with its leg being
+    // corrected: the sheet's "Запиши" keeps both as they are until the leg is saved.
+    startSheet(w, QStringLiteral("8"), QStringLiteral("СА 1234 ВК"));
+    w.tbsOptions->setCurrentIndex(1);
+    saveLeg(w, QStringLiteral("А - Б"), QStringLiteral("100"), QStringLiteral("0"));
+    const struct {
+        QString number;
+        QPushButton *start;
+        const char *route;
+        double total;
+    } cases[] = {{n8, w.cmdAddMarsh, "Б - В", 170}, {n1, w.cmdEditMarsh, "В - Г", 70}};
+    const QString stateQuery = QStringLiteral("SELECT (SELECT group_concat(ListID || ':' || SumKM) FROM RowdList) || '|' "
+                                              "|| (SELECT group_concat(MarshID || Marshrut || KM) FROM Marsh)");
+    for (const auto &c : cases) {
+        if (c.number == n1) {
+            w.cmdFirstRowd->click();
+            w.cmdEditRowd->click();
+            w.tbsOptions->setCurrentIndex(1);
+        }
+        c.start->click();
+        typeLeg(w, QString::fromUtf8(c.route), QStringLiteral("70"), QStringLiteral("0"), QStringLiteral("0"));
+        w.tbsOptions->setCurrentIndex(0);
+        const QVariant before = db.scalar(stateQuery);
+        cap.clear();
+        w.cmdUpdateRowd->click();
+        QCOMPARE(cap.shown.size(), 1);
+        QVERIFY2(cap.lastText().startsWith(QStringLiteral("Маршрутът не е записан!")), qPrintable(cap.lastText()));
+        QVERIFY(!w.sheetForm()->isBrowsing());
+        QCOMPARE(db.scalar(stateQuery), before);
+        shot(w, "rowdlist_sheet_waits_for_leg");
+        w.tbsOptions->setCurrentIndex(1);
+        QCOMPARE(w.grdMarsh->model()->index(w.legs().currentIndex(), 0).data().toString(), QString::fromUtf8(c.route));
+        w.cmdUpdateMarsh->click();
+        w.tbsOptions->setCurrentIndex(0);
+        w.cmdUpdateRowd->click();
+        QVERIFY2(cap.shown.size() == 1, qPrintable(cap.lastText()));
+        QVERIFY(w.sheetForm()->isBrowsing());
+        QCOMPARE(stored(db, "SumKM", c.number).toDouble(), c.total);
+    }
+    QCOMPARE(legsOf(db, n8), 2);
+    QCOMPARE(legsOf(db, n1), 1);
 }
 
 QTEST_MAIN(TestWaybillScreen)
