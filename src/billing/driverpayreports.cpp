@@ -205,8 +205,9 @@ public:
 private:
     [[noreturn]] void fail()
     {
-        const QSqlError e = m_q.lastError();
-        throw DbError(ErrSql, e.databaseText().isEmpty() ? e.driverText() : e.databaseText());
+        bool ok = false;
+        const int code = m_q.lastError().nativeErrorCode().toInt(&ok);
+        throw sqliteError(ok ? code : 1);
     }
     QSqlQuery m_q;
 };

@@ -71,7 +71,7 @@ void appendRows(Connection &conn, const QString &table, const QStringList &field
                                     marks.join(QLatin1Char(',')))
                                .toUtf8();
     Statement s;
-    auto fail = [h] { return DbError(ErrSql, QString::fromUtf8(sqlite3_errmsg(h))); };
+    auto fail = [h] { return sqliteError(sqlite3_extended_errcode(h)); };
     if (sqlite3_prepare_v2(h, sql.constData(), int(sql.size()), &s.st, nullptr) != SQLITE_OK)
         throw fail();
     const int n = int(fields.size());

@@ -248,18 +248,50 @@ static void bindAll(QSqlQuery &q, const QVariantList &params)
         q.bindValue(i, toStorage(params.at(i)));
 }
 
+DbError sqliteError(int resultCode)
+{
+    const int primary = resultCode & 0xff;
+    switch (primary) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return DbError(ErrLocked, QStringLiteral("Друг потребител записва в базата данни в момента. "
+                                                 "Опитайте отново след малко."));
+    case SQLITE_NOTADB:
+        return DbError(ErrNotDatabase, QStringLiteral("Файлът не е база данни на програмата."));
+    case SQLITE_CORRUPT:
+        return DbError(ErrSql, QStringLiteral("Файлът с данни е повреден."));
+    case SQLITE_FULL:
+        return DbError(ErrSql, QStringLiteral("Няма място на диска: данните не са записани."));
+    case SQLITE_READONLY:
+        return DbError(ErrSql, QStringLiteral("Файлът с данни може само да се чете: нищо не е записано."));
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+        return DbError(ErrSql, QStringLiteral("Нямате права за достъп до файла с данни."));
+    case SQLITE_CANTOPEN:
+        return DbError(ErrFileNotFound, QStringLiteral("Файлът с данни не може да бъде отворен."));
+    case SQLITE_IOERR:
+        return DbError(ErrSql, QStringLiteral("Грешка при четене или запис на файла с данни."));
+    case SQLITE_NOMEM:
+        return DbError(ErrSql, QStringLiteral("Няма достатъчно памет."));
+    case SQLITE_CONSTRAINT:
+        return DbError(ErrSql, QStringLiteral("Записът не отговаря на ограниченията на базата данни."));
+    case SQLITE_TOOBIG:
+        return DbError(ErrSql, QStringLiteral("Стойността е твърде голяма за базата данни."));
+    case SQLITE_MISMATCH:
+        return DbError(ErrSql, QStringLiteral("Стойност от неподходящ вид за полето."));
+    default:
+        return DbError(ErrSql, QStringLiteral("Грешка в базата данни (код %1).").arg(resultCode));
+    }
+}
+
+// What a failed query of the Qt driver says, in our words: its native code is
+// SQLite's result code.
 static DbError sqlError(const QSqlError &e, const QString &sql)
 {
     Q_UNUSED(sql);
-    QString text = e.driverText();
-    if (!e.databaseText().isEmpty())
-        text = e.databaseText();
-    int num = ErrSql;
     bool ok = false;
     const int native = e.nativeErrorCode().toInt(&ok);
-    if (ok && native == SQLITE_NOTADB)
-        num = ErrNotDatabase;
-    return DbError(num, text);
+    return sqliteError(ok ? native : SQLITE_ERROR);
 }
 
 // ---------------------------------------------------------------------------
@@ -301,7 +333,7 @@ int busyWait(void *, int count)
 struct RawDb {
     sqlite3 *h = nullptr;
     ~RawDb() { sqlite3_close_v2(h); }
-    QString error() const { return h ? QString::fromUtf8(sqlite3_errmsg(h)) : QString(); }
+    QString error() const { return sqliteError(h ? sqlite3_extended_errcode(h) : SQLITE_CANTOPEN).description(); }
 };
 
 // Opens a file that must already exist, for reading and writing when it may be
@@ -850,7 +882,7 @@ public:
     Statement &operator=(const Statement &) = delete;
     bool ok() const { return m_rc == SQLITE_OK && m_stmt; }
     sqlite3_stmt *get() const { return m_stmt; }
-    QString error() const { return QString::fromUtf8(sqlite3_errmsg(m_db)); }
+    DbError error() const { return sqliteError(sqlite3_extended_errcode(m_db)); }
 
     // Binds the values as the Qt driver would, after converting them to what is stored.
     bool bind(const QVariantList &params)
@@ -958,7 +990,7 @@ void forEachStatementRow(Connection &conn, const QString &sql, const QVariantLis
         throw DbError(ErrSql, QStringLiteral("Няма отворена връзка с базата данни."));
     Statement st(h, sql);
     if (!st.ok() || !st.bind(params))
-        throw DbError(ErrSql, st.error());
+        throw st.error();
     QStringList names, types;
     const int n = sqlite3_column_count(st.get());
     for (int i = 0; i < n; ++i) {
@@ -975,7 +1007,7 @@ void forEachStatementRow(Connection &conn, const QString &sql, const QVariantLis
         else if (rc == SQLITE_DONE)
             break;
         else
-            throw DbError(rc == SQLITE_NOTADB ? int(ErrNotDatabase) : int(ErrSql), st.error());
+            throw sqliteError(rc);
     }
 }
 
@@ -1081,10 +1113,7 @@ bool Recordset::loadPaged(const QString &table, const QString &cols, const QStri
         } else if (rc == SQLITE_DONE) {
             break;
         } else {
-            int num = ErrSql;
-            if (rc == SQLITE_NOTADB)
-                num = ErrNotDatabase;
-            throw DbError(num, keys.error());
+            throw sqliteError(rc);
         }
     }
     const auto &types = m_conn->columnTypes(table);
@@ -1134,7 +1163,7 @@ void Recordset::fetchPage(int i) const
         throw DbError(ErrSql, QStringLiteral("Няма отворена връзка с базата данни."));
     Statement st(h, sql);
     if (!st.ok() || !st.bind(keys))
-        throw DbError(ErrSql, st.error());
+        throw st.error();
     const int nf = int(m_fields.size());
     QHash<qint64, RowPtr> got;
     got.reserve(keys.size());
@@ -1143,7 +1172,7 @@ void Recordset::fetchPage(int i) const
         if (rc == SQLITE_DONE)
             break;
         if (rc != SQLITE_ROW)
-            throw DbError(ErrSql, st.error());
+            throw st.error();
         auto row = std::make_shared<Row>();
         const qint64 key = sqlite3_column_int64(st.get(), 0);
         row->serial = key;

@@ -43,7 +43,13 @@ enum DbErrorCode {
     ErrWriteConflict = 3197,
     ErrUnknownField = 3265,
     ErrRowDeleted = 3167,
+    ErrLocked = 3218, // another copy of the program held its write past the wait
 };
+
+// The failure an SQLite result code stands for, told in Bulgarian: SQLite's own
+// texts are English and never reach the user. A lock held by another copy past
+// the wait is ErrLocked with the sentence that says so and to try again.
+DbError sqliteError(int resultCode);
 
 // The value of "Data Source=" in a connection string.
 QString dataSourceOf(const QString &connStr);

@@ -119,7 +119,7 @@ void copyOver(const QString &from, const QString &to)
         ~Handle() { sqlite3_close_v2(h); }
     } src, dst;
     auto fail = [](sqlite3 *h, const QString &file) {
-        return DbError(ErrSql, QStringLiteral("„%1“: %2").arg(file, QString::fromUtf8(h ? sqlite3_errmsg(h) : "?")));
+        return DbError(ErrSql, QStringLiteral("„%1“: %2").arg(file, sqliteError(h ? sqlite3_extended_errcode(h) : SQLITE_CANTOPEN).description()));
     };
     if (sqlite3_open_v2(QFile::encodeName(from).constData(), &src.h, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
         throw fail(src.h, from);

@@ -465,7 +465,7 @@ void TestArchive::newYearCommandAsksAndReports()
         mnuNewPer(nullptr);
         QCOMPARE(cap.shown.size(), 2);
         QVERIFY(cap.shown.at(1).text != QStringLiteral("Операцията завърши успешно"));
-        QVERIFY(cap.shown.at(1).text.contains(QStringLiteral("locked")));
+        QVERIFY(cap.shown.at(1).text.contains(QStringLiteral("Записът не отговаря на ограниченията")));
         QCOMPARE(db.count(QStringLiteral("tabl")), 1);
         QCOMPARE(QApplication::overrideCursor(), nullptr);
     }

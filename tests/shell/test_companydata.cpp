@@ -235,7 +235,7 @@ void TestCompanyData::failedSaveChangesNothingAndStays()
     p->OKButton->click();
     QCOMPARE(cap.shown.size(), 1);
     QCOMPARE(cap.lastCaption(), QStringLiteral("ГРЕШКА при запис!"));
-    QVERIFY(cap.lastText().contains(QStringLiteral("refused")));
+    QVERIFY(cap.lastText().contains(QStringLiteral("Записът не отговаря на ограниченията")));
     QCOMPARE(field(db, "UserName"), kStored[0]);
     QCOMPARE(gFirmName, QStringLiteral("Д'Арк ООД"));
     QCOMPARE(changed, 0);

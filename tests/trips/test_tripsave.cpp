@@ -338,7 +338,7 @@ void TestTripSave::failedExpenseLineWritesNeither()
     QVERIFY(!r.ok);
     QCOMPARE(int(r.check), int(CheckNone));
     QCOMPARE(r.caption, QStringLiteral("ГРЕШКА при запис!"));
-    QVERIFY2(r.text.contains(QStringLiteral("складът е заключен")), qPrintable(r.text));
+    QVERIFY2(r.text.contains(QStringLiteral("Записът не отговаря на ограниченията")), qPrintable(r.text));
     QVERIFY(r.text.contains(QLatin1Char(':')));
     QCOMPARE(db.count("tabl"), 1);
     QCOMPARE(db.count("Sklad"), 0);

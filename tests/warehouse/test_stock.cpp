@@ -253,7 +253,7 @@ void TestStock::failureAfterStockStepRollsBack()
     QVERIFY(!r.ok);
     QCOMPARE(r.refusal, Refusal::None);
     QCOMPARE(r.caption, QStringLiteral("ГРЕШКА при запис!"));
-    QVERIFY(r.text.contains(QStringLiteral("forced failure")));
+    QVERIFY(r.text.contains(QStringLiteral("Записът не отговаря на ограниченията")));
     QCOMPARE(dump(db), before);
     QVERIFY(!db.conn().inTransaction());
     // The same for a receipt whose line fails after Nalich was raised.
