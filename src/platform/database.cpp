@@ -329,6 +329,16 @@ int busyWait(void *, int count)
     return 1;
 }
 
+} // namespace
+
+void installBusyWait(sqlite3 *handle)
+{
+    if (handle)
+        sqlite3_busy_handler(handle, busyWait, nullptr);
+}
+
+namespace {
+
 // An open handle of SQLite's own, closed when it goes out of scope.
 struct RawDb {
     sqlite3 *h = nullptr;
@@ -350,7 +360,7 @@ int openExisting(const QString &path, RawDb &db)
         rc = sqlite3_open_v2(name.constData(), &db.h, SQLITE_OPEN_READONLY, nullptr);
     }
     if (rc == SQLITE_OK)
-        sqlite3_busy_handler(db.h, busyWait, nullptr);
+        installBusyWait(db.h);
     return rc;
 }
 
@@ -607,7 +617,7 @@ void Connection::open(const QString &connStr)
     }
     registerFunctions(m_db);
     if (sqlite3 *h = handleOf(m_db))
-        sqlite3_busy_handler(h, busyWait, nullptr);
+        installBusyWait(h);
     // A committed save must survive a power cut: the journal and the file are
     // synced to the disk before COMMIT returns.
     QSqlQuery(m_db).exec(QStringLiteral("PRAGMA synchronous=FULL"));

@@ -16,6 +16,7 @@
 #include <memory>
 #include <stdexcept>
 
+struct sqlite3;
 struct sqlite3_stmt;
 
 namespace kelm {
@@ -50,6 +51,11 @@ enum DbErrorCode {
 // texts are English and never reach the user. A lock held by another copy past
 // the wait is ErrLocked with the sentence that says so and to try again.
 DbError sqliteError(int resultCode);
+
+// Makes a handle of SQLite's own wait for another copy's lock the way every
+// connection of the program waits (short naps, up to the program's wait); a
+// statement still locked out then fails with SQLITE_BUSY (see sqliteError).
+void installBusyWait(sqlite3 *handle);
 
 // The value of "Data Source=" in a connection string.
 QString dataSourceOf(const QString &connStr);

@@ -125,7 +125,7 @@ void copyOver(const QString &from, const QString &to)
         throw fail(src.h, from);
     if (sqlite3_open_v2(QFile::encodeName(to).constData(), &dst.h, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
         throw fail(dst.h, to);
-    sqlite3_busy_timeout(dst.h, 10000);
+    installBusyWait(dst.h);
     sqlite3_exec(dst.h, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
     sqlite3_backup *b = sqlite3_backup_init(dst.h, "main", src.h, "main");
     if (!b)
