@@ -2,12 +2,12 @@
 
 #include "common/globals.h"
 #include "dialogs/diainf.h"
+#include "dialogs/filedialog.h"
 #include "printing/report.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -227,10 +227,12 @@ QString pdfFileName(const QString &windowTitle, const QString &designName)
 void ReportPreview::savePdf()
 {
     const QString offered = QDir(programFolder()).filePath(pdfFileName(windowTitle(), m_report->name()));
-    QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Запис като PDF"), offered,
-                                                QStringLiteral("PDF файлове (*.pdf)"));
-    if (path.isEmpty())
+    FileDialog dlg(this, QStringLiteral("Запис като PDF"), programFolder(), QStringLiteral("PDF файлове (*.pdf)"));
+    dlg.setAcceptMode(QFileDialog::AcceptSave);
+    dlg.selectFile(offered);
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
         return;
+    QString path = dlg.selectedFiles().constFirst();
     if (!path.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
         path += QLatin1String(".pdf");
     try {

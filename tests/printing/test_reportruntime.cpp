@@ -4,6 +4,7 @@
 #include "printing/report.h"
 #include "printing/reportframe.h"
 #include "printing/reportpreview.h"
+#include "filedialogcheck.h"
 #include "reportcheck.h"
 #include "testdb.h"
 
@@ -520,16 +521,18 @@ void TestReportRuntime::pdfExport()
     r->setCaption(QStringLiteral("Справка за кола"));
     ReportPreview pv(r.get());
     pv.reload();
-    QString offered;
-    QTimer::singleShot(0, [&offered] {
+    QString offered, changes = QStringLiteral("not shown");
+    QTimer::singleShot(0, [&offered, &changes] {
         auto *dlg = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
         if (!dlg)
             return;
+        changes = fileDialogChanges(dlg);
         offered = QFileInfo(dlg->selectedFiles().value(0)).fileName();
         dlg->reject();
     });
     pv.cmdPdf->click();
     QCOMPARE(offered, QStringLiteral("Справка за кола.pdf"));
+    QCOMPARE(changes, QString());
 }
 
 QTEST_MAIN(TestReportRuntime)
