@@ -4,6 +4,7 @@
 #include "dialogs/messages.h"
 #include "platform/database.h"
 #include "platform/version.h"
+#include "shell/archive.h"
 #include "shell/frmmain.h"
 #include "shell/frmsplash.h"
 #include "shell/userlogin.h"
@@ -49,6 +50,7 @@ int Main(QApplication &app)
 
     if (!runUserLogin())
         return 0;
+    removeLeftScratchFiles();
 
     auto *main = new FrmMain;
     if (!main->load()) {
