@@ -13,14 +13,12 @@ class FileDialog : public QFileDialog {
 public:
     FileDialog(QWidget *parent, const QString &caption, const QString &folder, const QString &filter);
 
-    // The options every file dialog of the program has.
-    static Options pickOnly();
+    // Makes a file dialog of Qt's own pick only: the program's, and one Qt opens
+    // by itself (the print dialog's "print to file"), as it is shown.
+    static void makePickOnly(QFileDialog &dialog);
 
 protected:
     void showEvent(QShowEvent *e) override;
-
-private:
-    void offerNoNewFolder();
 };
 
 } // namespace kelm
