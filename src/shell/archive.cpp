@@ -71,6 +71,17 @@ void noteScratch(const QString &path, bool made)
     s.sync();
 }
 
+// Whether path is beside Kelm.mdb under a name the restore or the year closing
+// gives its scratch files ("Kelm.mdb.part", "2026.arh.part2", their journals).
+bool isScratchNameBesideKelm(const QString &path)
+{
+    const QFileInfo db(gDbPath);
+    const QFileInfo file(path);
+    const QRegularExpression ours(QStringLiteral("^(%1|\\d{4}(-\\d+)?\\.arh)\\.part\\d*(-journal|-wal|-shm)?$")
+                                      .arg(QRegularExpression::escape(db.fileName())));
+    return ours.match(file.fileName()).hasMatch() && QDir(file.absolutePath()) == db.absoluteDir();
+}
+
 // A copy of the main database holds everything it holds, passwords included: it
 // gets the main database's owner and group where it may, and never more access
 // than the main database gives. A copy whose group cannot be the main
@@ -300,13 +311,10 @@ void removeLeftScratchFiles()
         return;
     // Beside Kelm.mdb: the restore's copies and the year closing's, by the names
     // they are given, with SQLite's files beside them.
-    const QFileInfo db(gDbPath);
-    const QDir folder = db.absoluteDir();
+    const QDir folder = QFileInfo(gDbPath).absoluteDir();
     static const QRegularExpression side(QStringLiteral("(-journal|-wal|-shm)$"));
-    const QRegularExpression ours(QStringLiteral("^(%1|\\d{4}(-\\d+)?\\.arh)\\.part\\d*(-journal|-wal|-shm)?$")
-                                      .arg(QRegularExpression::escape(db.fileName())));
     for (QString name : folder.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
-        if (ours.match(name).hasMatch())
+        if (isScratchNameBesideKelm(folder.filePath(name)))
             removeIfLeft(folder.filePath(name.remove(side)));
     }
     // Elsewhere: the archives' copies, by the names noted while they were made.
@@ -330,6 +338,9 @@ ArchiveResult archiveSaveTo(const QString &path)
     // SQLite: a copy renamed over it would drop what another copy saves meanwhile.
     if (isDatabaseFileOrSide(path, gDbPath))
         return failed(QStringLiteral("Това е файлът с данните на програмата. Изберете друго име за архива."));
+    // A file of such a name would be taken for a scratch file left behind.
+    if (isScratchNameBesideKelm(path))
+        return failed(QStringLiteral("Това име е на временен файл на програмата. Изберете друго име за архива."));
     removeLeftScratchFiles();
     try {
         ScratchFile part(path, ScratchFile::Noted);
