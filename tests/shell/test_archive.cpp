@@ -4,6 +4,7 @@
 #include "platform/database.h"
 #include "shell/archive.h"
 #include "shell/companydata.h"
+#include "shell/userlogin.h"
 #include "testdb.h"
 
 #include <QFileDialog>
@@ -581,6 +582,10 @@ void TestArchive::restoreRefusesAnArchiveWithoutAdministrator()
         QStringLiteral("DELETE FROM Users"),
         QStringLiteral("UPDATE Users SET Vid='B'"),
         QStringLiteral("UPDATE Users SET Password='  '"),
+        // Blank as at sign-in: a tab or a non-breaking space signs no one in.
+        QStringLiteral("UPDATE Users SET Password=char(9)"),
+        QStringLiteral("UPDATE Users SET Password=char(160, 32)"),
+        QStringLiteral("UPDATE Users SET Ime=char(160)"),
     };
     for (const QString &change : changes) {
         const QString path = db.folder() + QStringLiteral("/без-администратор.abd");
@@ -609,6 +614,16 @@ void TestArchive::restoreRefusesAnArchiveWithoutAdministrator()
         QCOMPARE(closed, 0);
         QCOMPARE(bytesOf(gDbPath), before);
     }
+    // An administrator who could sign in is enough.
+    const QString good = db.folder() + QStringLiteral("/администратор.abd");
+    QVERIFY(QFile::copy(whole, good));
+    {
+        Connection c;
+        c.open(connStrFor(good));
+        c.execute(QStringLiteral("UPDATE Users SET Password=' п '"));
+    }
+    QVERIFY(archiveRestoreFrom(good).ok);
+    QCOMPARE(CheckUser(QStringLiteral(" п "), QStringLiteral("admin")), QStringLiteral("A"));
 }
 
 int main(int argc, char **argv)
