@@ -17,6 +17,7 @@
 #include "typing.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QFontMetricsF>
 #include <QLabel>
@@ -104,6 +105,7 @@ private Q_SLOTS:
     void newInvoiceTickNumberPrintClose();
     void emptyListsAndEmptyPrint();
     void numberDialog();
+    void pastedNumberIsNeverCut();
     void correctingAnInvoice();
     void correctionOpensOnlyAnIssuedInvoice();
     void escAndClosingAfterAPrint();
@@ -346,6 +348,48 @@ void TestFaktura::numberDialog()
     QCOMPARE(e.exec(), int(QDialog::Rejected));
     QVERIFY(!ok2);
     QCOMPARE(n2, QStringLiteral("0000000500"));
+}
+
+// A number pasted into the number box is never cut to fit: one
+// longer than the box takes is refused whole with a message, the box as it was;
+// one that fits is taken as pasted.
+void TestFaktura::pastedNumberIsNeverCut()
+{
+    TestDb db;
+    seed(db);
+    MessageCapture mc;
+    QString n = QStringLiteral("0000000000");
+    bool ok = false;
+    DiaFakt d(n, ok);
+    QVERIFY(d.load());
+    d.show();
+    QVERIFY(QTest::qWaitForWindowActive(&d));
+    QLineEdit *le = d.Combo1->lineEdit();
+    QCOMPARE(le->text(), QStringLiteral("0000000123"));
+    const QString refused = joinLines({QStringLiteral("Текстът не се побира в полето и не е поставен!"),
+                                       QStringLiteral("Полето побира до 10 символа, а с него биха станали 11.")});
+    QApplication::clipboard()->setText(QStringLiteral("2026/001245"));
+    le->selectAll();
+    QTest::keyClick(le, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(le->text(), QStringLiteral("0000000123"));
+    QTRY_COMPARE(mc.shown.size(), 1);
+    QCOMPARE(mc.lastCaption(), QStringLiteral("ВНИМАНИЕ!"));
+    QCOMPARE(mc.lastText(), refused);
+    le->clear();
+    typeText(le, QStringLiteral("2026/"));
+    QApplication::clipboard()->setText(QStringLiteral("001234"));
+    le->paste(); // as the box's menu pastes
+    QCOMPARE(le->text(), QStringLiteral("2026/"));
+    QTRY_COMPARE(mc.shown.size(), 2);
+    QCOMPARE(mc.lastText(), refused);
+    QApplication::clipboard()->setText(QStringLiteral("00124"));
+    le->paste();
+    QCOMPARE(le->text(), QStringLiteral("2026/00124"));
+    d.OKButton->click();
+    QVERIFY(ok);
+    QCOMPARE(n, QStringLiteral("2026/00124"));
+    QApplication::processEvents();
+    QCOMPARE(mc.shown.size(), 2);
 }
 
 void TestFaktura::correctingAnInvoice()
