@@ -7,7 +7,9 @@
 #include "dialogs/diaseekall.h"
 #include "dialogs/messages.h"
 #include "platform/grid.h"
+#include "platform/modalwindows.h"
 #include "printing/report.h"
+#include "printing/reportpreview.h"
 #include "scratch/temptable.h"
 #include "shell/commands.h"
 #include "shell/targets.h"
@@ -107,6 +109,7 @@ private Q_SLOTS:
     void numberDialog();
     void pastedNumberIsNeverCut();
     void correctingAnInvoice();
+    void aMinimisedPreviewComesBack();
     void correctionOpensOnlyAnIssuedInvoice();
     void escAndClosingAfterAPrint();
     void closingAsksBeforeTicksAreDropped();
@@ -435,6 +438,40 @@ void TestFaktura::correctingAnInvoice()
                      .toInt(),
                  2);
     }
+}
+
+// A modal preview minimised ("Корекция фактури" > "Печат") comes back at once:
+// it holds the program, which would otherwise take no click with nothing on
+// screen. Shown modally it has no minimise button.
+void TestFaktura::aMinimisedPreviewComesBack()
+{
+    keepModalWindowsInView(); // as the program does at start
+    TestDb db;
+    seed(db);
+    CreateTempTable("TempPlaten");
+    MessageCapture mc;
+    gSeekMode = QStringLiteral("EditFakt");
+    DiaSeek::instance().FakturaNom = QStringLiteral("0000000123");
+    Faktura w;
+    QVERIFY(w.load());
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    bool minimiseButton = true;
+    bool cameBack = false;
+    QTimer::singleShot(0, [&] {
+        auto *preview = qobject_cast<ReportPreview *>(QApplication::activeModalWidget());
+        QVERIFY(preview);
+        minimiseButton = preview->windowFlags() & Qt::WindowMinimizeButtonHint;
+        preview->showMinimized();
+        cameBack = QTest::qWaitFor([preview] {
+            return !preview->isMinimized() && preview->isVisible() && preview->isActiveWindow();
+        });
+        preview->close();
+    });
+    w.cmdPrint->click();
+    QVERIFY(cameBack);
+    QVERIFY(!minimiseButton);
+    QVERIFY(w.close());
 }
 
 void TestFaktura::correctionOpensOnlyAnIssuedInvoice()
