@@ -24,6 +24,7 @@
 #include <QFontMetricsF>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
@@ -353,7 +354,7 @@ void TestFaktura::numberDialog()
     QCOMPARE(n2, QStringLiteral("0000000500"));
 }
 
-// A number pasted into the number box is never cut to fit: one
+// A number pasted or dropped into the number box is never cut to fit: one
 // longer than the box takes is refused whole with a message, the box as it was;
 // one that fits is taken as pasted.
 void TestFaktura::pastedNumberIsNeverCut()
@@ -385,6 +386,15 @@ void TestFaktura::pastedNumberIsNeverCut()
     QCOMPARE(le->text(), QStringLiteral("2026/"));
     QTRY_COMPARE(mc.shown.size(), 2);
     QCOMPARE(mc.lastText(), refused);
+    QMimeData dragged;
+    dragged.setText(QStringLiteral("001234"));
+    const QPoint end(le->width() - 2, le->height() / 2);
+    QDragEnterEvent enter(end, Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(le, &enter);
+    QDropEvent drop(end, Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(le, &drop);
+    QCOMPARE(le->text(), QStringLiteral("2026/"));
+    QTRY_COMPARE(mc.shown.size(), 3);
     QApplication::clipboard()->setText(QStringLiteral("00124"));
     le->paste();
     QCOMPARE(le->text(), QStringLiteral("2026/00124"));
@@ -392,7 +402,7 @@ void TestFaktura::pastedNumberIsNeverCut()
     QVERIFY(ok);
     QCOMPARE(n, QStringLiteral("2026/00124"));
     QApplication::processEvents();
-    QCOMPARE(mc.shown.size(), 2);
+    QCOMPARE(mc.shown.size(), 3);
 }
 
 void TestFaktura::correctingAnInvoice()
