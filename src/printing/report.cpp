@@ -1697,6 +1697,10 @@ void Report::show(bool modal)
     if (!m_preview)
         m_preview = new ReportPreview(this);
     m_preview->reload();
+    // A preview that holds the program has no minimise button: minimised, it
+    // would leave nothing on screen that takes a click.
+    if (bool(m_preview->windowFlags() & Qt::WindowMinimizeButtonHint) == modal)
+        m_preview->setWindowFlag(Qt::WindowMinimizeButtonHint, !modal);
     if (modal) {
         m_preview->exec();
     } else {

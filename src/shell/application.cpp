@@ -3,6 +3,7 @@
 #include "dialogs/diainf.h"
 #include "dialogs/messages.h"
 #include "platform/database.h"
+#include "platform/modalwindows.h"
 
 #include <QDateTime>
 #include <QFileDialog>
@@ -158,6 +159,7 @@ Application::Application(int &argc, char **argv) : QApplication(argc, argv)
 {
     loadQtTranslations(*this);
     installPromptBoxes();
+    keepModalWindowsInView();
 }
 
 bool Application::notify(QObject *receiver, QEvent *event)

@@ -139,6 +139,7 @@ private Q_SLOTS:
     void screenListsTheTripsAndItsTotals();
     void f4AndDeleteCorrectAndRemove();
     void correctionPastTheMoneyBoundIsRefused();
+    void editingKeysStayInTheOpenCell();
     void unkeptCorrectionsAskBeforeClosing();
     void printoutWithVatOnTop();
     void filesKeepTheStatement();
@@ -431,6 +432,67 @@ void TestKlients::correctionPastTheMoneyBoundIsRefused()
     QCOMPARE(w.scratch().scalar("SELECT Tarifa FROM TempKlients WHERE Marsh='Бургас - Варна'").toDouble(), 0.2);
     QCOMPARE(w.scratch().scalar("SELECT Suma FROM TempKlients WHERE Marsh='Бургас - Варна'").toDouble(), 200000.0);
     QCOMPARE(db.scalar("SELECT Tarifa FROM tabl WHERE Marsh='Бургас - Варна'").toDouble(), 0.2);
+}
+
+// Inside an open cell Delete, Backspace, Home, End, Left and Right edit the typed
+// text: the cell stays open on its row, and the row and the totals follow only
+// the value taken.
+void TestKlients::editingKeysStayInTheOpenCell()
+{
+    TestDb db;
+    seed(db);
+    MessageCapture mc;
+    setSeek(kDark, "01.03.2004", "31.03.2004");
+    Klients w;
+    QVERIFY(w.load());
+    showActive(&w);
+    Grid *g = w.GridEX1;
+    g->sendKey(115);
+    const int row = rowOf(g, "Бургас - Варна"); // 10 t x 200 km x 0.2 = 400.00
+    g->setCurrentRow(row);
+    typeInCell(g, 5, QStringLiteral("1250"), 0);
+    auto *le = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+    QVERIFY(le);
+    for (Qt::Key key : {Qt::Key_Left, Qt::Key_Left, Qt::Key_Delete}) // the "5" erased
+        QTest::keyClick(le, key);
+    QVERIFY(g->isEditing());
+    QCOMPARE(le->text(), QStringLiteral("120"));
+    QCOMPARE(g->rowCount(), 4);
+    QCOMPARE(g->currentRow(), row);
+    QCOMPARE(g->text(row, 5), QStringLiteral("200"));
+    QCOMPARE(g->text(row, 8), QStringLiteral("400,00"));
+    QCOMPARE(w.Label4->text(), QStringLiteral("1120,00лв."));
+    QTest::keyClick(le, Qt::Key_Return);
+    QVERIFY(!g->isEditing());
+    QCOMPARE(g->text(row, 8), QStringLiteral("240,00"));
+    QCOMPARE(w.Label4->text(), QStringLiteral("960,00лв."));
+
+    typeInCell(g, 5, QStringLiteral("1200"), 0);
+    le = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+    QVERIFY(le);
+    QTest::keyClick(le, Qt::Key_Home);
+    QVERIFY(g->isEditing());
+    QCOMPARE(le->cursorPosition(), 0);
+    QCOMPARE(g->currentRow(), row);
+    QTest::keyClick(le, Qt::Key_Delete);
+    QTest::keyClick(le, Qt::Key_End);
+    QTest::keyClick(le, Qt::Key_Left, Qt::ShiftModifier);
+    QTest::keyClick(le, Qt::Key_Backspace);
+    QTest::keyClick(le, Qt::Key_Right);
+    typeText(le, QStringLiteral("5"));
+    QVERIFY(g->isEditing());
+    QCOMPARE(le->text(), QStringLiteral("205"));
+    QCOMPARE(w.Label4->text(), QStringLiteral("960,00лв."));
+    QTest::keyClick(le, Qt::Key_Return);
+    QCOMPARE(g->text(row, 8), QStringLiteral("410,00"));
+    QCOMPARE(w.Label4->text(), QStringLiteral("1130,00лв."));
+    // With no cell open the keys are the grid's again: Home goes to the first
+    // row, Delete removes a row.
+    g->sendKey(36);
+    QCOMPARE(g->currentRow(), g->rowAtVisual(0));
+    g->sendKey(46);
+    QCOMPARE(g->rowCount(), 3);
+    QVERIFY(mc.shown.isEmpty());
 }
 
 // Corrections neither printed nor saved: closing asks first, and Enter (the

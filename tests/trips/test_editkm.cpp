@@ -428,6 +428,25 @@ void TestEditKM::keysInAnOpenCell()
     QTest::keyClick(le, Qt::Key_Backtab);
     QVERIFY(!g->isEditing());
     QCOMPARE(g->currentRow(), row);
+    // The editing keys edit the open cell's text; the row and its amount stay
+    // until a value is taken, and Esc drops what was typed.
+    goToColumn(g, 5);
+    QTest::keyClick(g, Qt::Key_F2);
+    le = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+    QVERIFY(le);
+    le->selectAll();
+    le->del();
+    typeText(le, QStringLiteral("1250"));
+    for (Qt::Key key : {Qt::Key_Left, Qt::Key_Left, Qt::Key_Delete, Qt::Key_Home, Qt::Key_Delete, Qt::Key_End,
+                        Qt::Key_Backspace})
+        QTest::keyClick(le, key);
+    QVERIFY(g->isEditing());
+    QCOMPARE(le->text(), QStringLiteral("2"));
+    QCOMPARE(g->currentRow(), row);
+    QCOMPARE(g->text(row, 8), QStringLiteral("300,00"));
+    QTest::keyClick(le, Qt::Key_Escape);
+    QVERIFY(!g->isEditing());
+    QCOMPARE(g->text(row, 5), QStringLiteral("30"));
     QVERIFY(mc.shown.isEmpty());
     w.cmdClose->click();
     QCOMPARE(db.scalar("SELECT km FROM tabl WHERE Marsh='Първи ден'").toInt(), 30);
