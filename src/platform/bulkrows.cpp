@@ -62,6 +62,9 @@ void appendRows(Connection &conn, const QString &table, const QStringList &field
     // No statement starts while a wait for another copy's lock paints.
     if (lockWaitPainting())
         throw sqliteError(SQLITE_BUSY);
+    struct WaitOver {
+        ~WaitOver() { lockWaitOver(); }
+    } waitOver;
     sqlite3 *h = conn.isOpen() ? handleOf(conn) : nullptr;
     if (!h)
         throw DbError(ErrSql, QStringLiteral("Няма отворена връзка с базата данни."));

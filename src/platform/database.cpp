@@ -327,14 +327,25 @@ void installBusyWait(sqlite3 *handle)
         sqlite3_busy_handler(handle, lockWaitHandler, nullptr);
 }
 
-// While a statement waiting for another copy's lock lets the windows paint, no
-// other statement may start: one of this copy is in the middle of its work, and
-// what the windows show is what they have read already.
-static void refuseWhileAWaitPaints()
-{
-    if (lockWaitPainting())
-        throw sqliteError(SQLITE_BUSY);
-}
+namespace {
+
+// Around each statement of the data layer. While a statement waiting for
+// another copy's lock lets the windows paint, no other statement may start:
+// one of this copy is in the middle of its work, and what the windows show is
+// what they have read already. A wait the statement showed ends with it.
+class StatementScope {
+public:
+    StatementScope()
+    {
+        if (lockWaitPainting())
+            throw sqliteError(SQLITE_BUSY);
+    }
+    ~StatementScope() { lockWaitOver(); }
+    StatementScope(const StatementScope &) = delete;
+    StatementScope &operator=(const StatementScope &) = delete;
+};
+
+} // namespace
 
 namespace {
 
@@ -598,7 +609,7 @@ bool isWholeKelmDatabase(const QString &path, QString *why, bool *damaged)
 
 void Connection::open(const QString &connStr)
 {
-    refuseWhileAWaitPaints();
+    const StatementScope scope;
     close();
     m_path = dataSourceOf(connStr);
     const bool mainDb = connStr.contains(QLatin1String("Database Password="), Qt::CaseInsensitive);
@@ -671,7 +682,7 @@ bool Connection::isOpen() const
 
 void Connection::beginTrans()
 {
-    refuseWhileAWaitPaints();
+    const StatementScope scope;
     if (!isOpen())
         throw DbError(ErrSql, QStringLiteral("Няма отворена връзка с базата данни."));
     if (m_inTrans)
@@ -688,7 +699,7 @@ void Connection::commitTrans()
 {
     if (!m_inTrans)
         return;
-    refuseWhileAWaitPaints();
+    const StatementScope scope;
     QSqlQuery q(m_db);
     if (!q.exec(QStringLiteral("COMMIT")))
         throw sqlError(q.lastError(), QString());
@@ -706,7 +717,7 @@ void Connection::rollbackTrans()
 
 QSqlQuery Connection::run(const QString &sql, const QVariantList &params, bool forwardOnly)
 {
-    refuseWhileAWaitPaints();
+    const StatementScope scope;
     if (!isOpen())
         throw DbError(ErrSql, QStringLiteral("Няма отворена връзка с базата данни."));
     QSqlQuery q(m_db);
@@ -1029,7 +1040,7 @@ void forEachStatementRow(Connection &conn, const QString &sql, const QVariantLis
                          const std::function<void(const QStringList &, const QStringList &)> &onFields,
                          const std::function<void(sqlite3_stmt *)> &onRow)
 {
-    refuseWhileAWaitPaints();
+    const StatementScope scope;
     sqlite3 *h = conn.isOpen() ? sqliteHandle(conn.db()) : nullptr;
     if (!h)
         throw DbError(ErrSql, QStringLiteral("Няма отворена връзка с базата данни."));
@@ -1058,7 +1069,7 @@ void forEachStatementRow(Connection &conn, const QString &sql, const QVariantLis
 
 void Recordset::load()
 {
-    refuseWhileAWaitPaints();
+    const StatementScope scope;
     static const QRegularExpression re(
         QStringLiteral("^\\s*SELECT\\s+(DISTINCT\\s+|TOP\\s+\\d+\\s+)?(.*?)\\s+FROM\\s+\\[?([A-Za-z_][A-Za-z0-9_]*)\\]?(.*)$"),
         QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
@@ -1193,7 +1204,7 @@ bool Recordset::loadPaged(const QString &table, const QString &cols, const QStri
 
 void Recordset::fetchPage(int i) const
 {
-    refuseWhileAWaitPaints();
+    const StatementScope scope;
     const int n = int(m_rows.size());
     const int from = i - i % kPageRows;
     const int to = std::min(n, from + kPageRows);

@@ -60,8 +60,16 @@ void hidePointer()
 {
     if (!s_pointerShown)
         return;
+    const QCursor *top = QApplication::overrideCursor();
+    if (top && top->shape() != Qt::WaitCursor) {
+        // A message box shows the arrow over it meanwhile: once it is gone.
+        QTimer::singleShot(100, QCoreApplication::instance(), &hidePointer);
+        return;
+    }
+    // (None left: a failed command has put the normal pointer back already.)
     s_pointerShown = false;
-    QApplication::restoreOverrideCursor();
+    if (top)
+        QApplication::restoreOverrideCursor();
 }
 
 void showPointer()
@@ -70,9 +78,9 @@ void showPointer()
         return;
     s_pointerShown = true;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    // SQLite does not tell the handler that the lock was had: the pointer goes
-    // once the program is back in its event loop, when the command is done
-    // (or when it shows a message).
+    // SQLite does not tell the handler that the lock was had: the data layer
+    // ends the wait when the statement returns (lockWaitOver); for a handle of
+    // SQLite's own, the pointer goes once the program is back in its event loop.
     QTimer::singleShot(0, QCoreApplication::instance(), &hidePointer);
 }
 
@@ -142,6 +150,12 @@ int lockWaitLimit()
 bool lockWaitPainting()
 {
     return t_painting;
+}
+
+void lockWaitOver()
+{
+    if (!t_painting && onUserInterfaceThread())
+        hidePointer();
 }
 
 } // namespace kelm

@@ -27,4 +27,7 @@ int lockWaitLimit();
 // True while a waiting statement lets the windows paint.
 bool lockWaitPainting();
 
+// A statement that waited has returned: the wait pointer, if it showed, goes.
+void lockWaitOver();
+
 } // namespace kelm

@@ -325,12 +325,15 @@ void TestKurs::saveBehindAnotherCopysWriteShowsTheWait()
     // Each paint of the screen notes whether the wait pointer is on.
     struct PaintWatch : QObject {
         int paints = 0, underWaitPointer = 0;
+        std::function<void()> onPaint;
         bool eventFilter(QObject *, QEvent *e) override
         {
             if (e->type() == QEvent::Paint) {
                 ++paints;
                 const QCursor *c = QApplication::overrideCursor();
                 underWaitPointer += c && c->shape() == Qt::WaitCursor;
+                if (onPaint)
+                    onPaint();
             }
             return false;
         }
@@ -364,14 +367,22 @@ void TestKurs::saveBehindAnotherCopysWriteShowsTheWait()
     QCOMPARE(db.count("tabl"), 3);
     QCOMPARE(db.count("Sklad"), 0);
 
-    // Once the other copy is done, the same trip is saved.
-    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
-    sqlite3_close(other);
-    setLockWaitLimit(limit);
+    // The other copy is done while the next try waits: the trip is saved, and
+    // the wait pointer goes with the save.
     mc.clear();
+    watch.paints = 0;
+    watch.onPaint = [&] {
+        if (watch.paints == 3)
+            sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    };
     click(&k, "cmdUpdate");
+    QVERIFY(watch.paints >= 3);
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
     QVERIFY2(mc.shown.isEmpty(), qPrintable(mc.lastText()));
     QCOMPARE(db.count("tabl"), 4);
+    QCOMPARE(db.count("Sklad"), 1);
+    sqlite3_close(other);
+    setLockWaitLimit(limit);
 }
 
 void TestKurs::checksStopTheSaveWithTheirMessage()
