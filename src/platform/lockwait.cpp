@@ -36,8 +36,8 @@ thread_local Wait t_waitInPaint;
 
 // Set only on the user-interface thread, while it paints inside a wait.
 thread_local bool t_painting = false;
-// User-interface thread only.
-bool s_pointerShown = false;
+// Changed on the user-interface thread only; read by every statement's end.
+std::atomic<bool> s_pointerShown{false};
 
 bool onUserInterfaceThread()
 {
@@ -154,7 +154,7 @@ bool lockWaitPainting()
 
 void lockWaitOver()
 {
-    if (!t_painting && onUserInterfaceThread())
+    if (s_pointerShown.load(std::memory_order_relaxed) && !t_painting && onUserInterfaceThread())
         hidePointer();
 }
 
