@@ -14,7 +14,6 @@
 
 #include <sqlite3.h>
 
-
 namespace kelm {
 
 const char *schemaSqlText(); // generated from data/schema.sql
@@ -344,10 +343,6 @@ public:
     StatementScope(const StatementScope &) = delete;
     StatementScope &operator=(const StatementScope &) = delete;
 };
-
-} // namespace
-
-namespace {
 
 // An open handle of SQLite's own, closed when it goes out of scope.
 struct RawDb {
@@ -786,7 +781,7 @@ const QHash<QString, QString> &Connection::columnTypes(const QString &table)
         while (q.next())
             types.insert(q.value(1).toString().toLower(), q.value(2).toString().toUpper());
     } else {
-        // Not kept: the table is there once the lock is let go.
+        // Told, never kept as a table without columns.
         throwIfLocked(q.lastError());
     }
     return m_types.insert(key, types).value();
