@@ -200,11 +200,20 @@ void claimScratchDatabase()
     // Another copy's start may be removing a lock file of this name that a copy
     // with the same process id left when it died: that takes a moment.
     for (int tries = 0; tries < 100; ++tries) {
-        const int fd = ::open(lock.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-        if (fd < 0)
+        // Read-only is enough for flock(), also on such a file of another user's.
+        const int fd = ::open(lock.constData(), O_RDONLY | O_CREAT | O_CLOEXEC, 0644);
+        if (fd < 0) {
+            const int error = errno;
+            // One that this copy may not even read is another user's, left by a
+            // copy that had this process id: no longer running, since this is.
+            if (error == EACCES && tries == 0 && ::unlink(lock.constData()) == 0)
+                continue;
             throw DbError(ErrSql, QStringLiteral("Не мога да създам временния файл „%1“: %2.")
-                                      .arg(QDir::toNativeSeparators(lockPath), fileProblem(errno)));
+                                      .arg(QDir::toNativeSeparators(lockPath), fileProblem(error)));
+        }
         if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && isNamedBy(fd, lock)) {
+            // Every user of the folder may test it, whatever this user's umask.
+            ::fchmod(fd, 0644);
             c.take(fd, db, lock);
             return;
         }
