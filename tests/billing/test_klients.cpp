@@ -853,7 +853,7 @@ void TestKlients::commandShowsOneScreen()
     QVERIFY(runTarget(QStringLiteral("Klients")));
     QCOMPARE(Klients::instance(), first.data());
     QCOMPARE(first->GridEX1->rowCount(), 2);
-    // A rebuilt Temp.mdb leaves the statement as it is.
+    // A rebuilt scratch database leaves the statement as it is.
     CreateTempTable(QStringLiteral("TempKlients"));
     QCOMPARE(first->scratch().scalar("SELECT count(*) FROM TempKlients").toInt(), 2);
     const QString file = first->scratch().dataSource();
