@@ -163,7 +163,7 @@ StatementTotals stagePrintRows(Connection &scratch, QVector<QVector<QVariant>> *
             out[3] = r.at(3);
             out[4] = formatNumber(km, 0);
             out[5] = formatNumber(ton, 3);
-            out[6] = formatNumber(tariff, 3);
+            out[6] = printedTariff(tariff);
             out[7] = formatNumber(amount, 2);
             staged.append(out);
             t.km += km;
