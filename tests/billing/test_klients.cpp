@@ -144,6 +144,7 @@ private Q_SLOTS:
     void printoutWithVatOnTop();
     void filesKeepTheStatement();
     void foreignFilesAreRefused();
+    void damagedFilesAreRefused();
     void failedOrCancelledSave();
     void emptyStatement();
     void commandShowsOneScreen();
@@ -761,6 +762,61 @@ void TestKlients::foreignFilesAreRefused()
     QVERIFY(w.flgLoad);
     QCOMPARE(w.GridEX1->rowCount(), 4);
     QCOMPARE(w.subject().client, kDark);
+}
+
+// A file of ours with one value as a changed byte leaves it: refused whole, with
+// the file and the row named, and the screen's rows and totals as they were.
+void TestKlients::damagedFilesAreRefused()
+{
+    TestDb db;
+    seed(db);
+    MessageCapture mc;
+    const QDir dir(db.folder());
+    const QString good = dir.filePath("good.kl");
+    {
+        ScratchRows s(QStringLiteral("TempKlients"));
+        fillStatement(db.conn(), s.conn(), {kDark, {}, {}, {}, QDate(2004, 3, 1), QDate(2004, 3, 31)});
+        saveStatementFile(s.conn(), {kDark, QDate(2004, 3, 1), QDate(2004, 3, 31)}, good);
+    }
+    const struct {
+        const char *name, *damage, *fault;
+    } files[] = {{"tariff.kl", "UPDATE TempKlients SET Tarifa=-6553.6 WHERE rowid=2", "Ред 2: грешна тарифа!"},
+                 {"date.kl", "UPDATE TempKlients SET Data='' WHERE rowid=3", "Ред 3: грешна дата!"},
+                 {"amount.kl", "UPDATE TempKlients SET Suma=94365581.66 WHERE rowid=1", "Ред 1: грешна сума!"}};
+
+    setSeek(kAlen, "01.05.2004", "31.05.2004");
+    Klients w;
+    QVERIFY(w.load());
+    showActive(&w);
+    const QStringList totals{w.Label2->text(), w.Label3->text(), w.Label4->text()};
+    QCOMPARE(totals.last(), QStringLiteral("1000,00лв."));
+    for (const auto &f : files) {
+        const QString path = dir.filePath(QString::fromUtf8(f.name));
+        QVERIFY(QFile::copy(good, path));
+        {
+            Connection c;
+            c.open("PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source=" + path + ";");
+            QCOMPARE(c.execute(QString::fromUtf8(f.damage)), 1);
+        }
+        mc.clear();
+        Klients::setFileAnswer([&path](QFileDialog &) { return path; });
+        w.cmdOpenFile->click();
+        QCOMPARE(mc.shown.size(), 1);
+        QCOMPARE(mc.lastCaption(), QStringLiteral("ВНИМАНИЕ!"));
+        QCOMPARE(mc.lastText(), QStringLiteral("Файлът „%1“ е повреден и не е зареден!\r%2\rДанните на екрана не са "
+                                               "променени.")
+                                    .arg(QDir::toNativeSeparators(path), QString::fromUtf8(f.fault)));
+        QVERIFY(!w.flgLoad);
+        QCOMPARE(w.GridEX1->rowCount(), 2);
+        QCOMPARE(w.scratch().scalar("SELECT count(*) FROM TempKlients").toInt(), 2);
+        QCOMPARE((QStringList{w.Label2->text(), w.Label3->text(), w.Label4->text()}), totals);
+        QCOMPARE(w.subject().client, kAlen);
+    }
+    // The file they were made from loads.
+    Klients::setFileAnswer([&good](QFileDialog &) { return good; });
+    w.cmdOpenFile->click();
+    QVERIFY2(w.flgLoad, qPrintable(mc.lastText()));
+    QCOMPARE(w.GridEX1->rowCount(), 4);
 }
 
 void TestKlients::failedOrCancelledSave()

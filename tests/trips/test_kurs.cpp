@@ -434,6 +434,14 @@ void TestKurs::checksStopTheSaveWithTheirMessage()
     k.Combo5->setEditText(QStringLiteral("Иван Петров"));
     click(&k, "cmdUpdate");
     QCOMPARE(mc.lastText(), joinLines({"Грешно име на шофьор!", "Моля, изберете име от списъка!"}));
+    // A driver of no entry of the list (a code longer than a code, and nobody's).
+    k.Combo5->clearEditText();
+    typeText(k.Combo5->lineEdit(), QStringLiteral("XYZW,Няма го"));
+    click(&k, "cmdUpdate");
+    QCOMPARE(mc.lastCaption(), QStringLiteral("ГРЕШКА при запис!"));
+    QCOMPARE(mc.lastText(), joinLines({"Няма такъв шофьор!", "Моля, изберете шофьора от списъка „Шофьор“!"}));
+    QVERIFY(QApplication::focusWidget() == k.Combo5 || QApplication::focusWidget() == k.Combo5->lineEdit());
+    QCOMPARE(db.count("tabl"), 3);
     k.Combo5->setCurrentIndex(1);
     k.Combo1->setFocus();
     k.Combo2->setFocus(); // leaving the car list opens the expense box
