@@ -27,8 +27,8 @@ void say(const QString &text)
     std::fflush(stderr);
 }
 
-// One line from the terminal without echo; nothing at the end of input.
-bool askHidden(const QString &prompt, QString *out)
+// One line from the terminal without echo, as its bytes; nothing at the end of input.
+bool askHidden(const QString &prompt, QByteArray *out)
 {
     std::fprintf(stderr, "%s", prompt.toLocal8Bit().constData());
     std::fflush(stderr);
@@ -49,7 +49,7 @@ bool askHidden(const QString &prompt, QString *out)
     }
     if (c == EOF && line.empty())
         return false;
-    *out = QString::fromLocal8Bit(line.data(), qsizetype(line.size()));
+    *out = QByteArray(line.data(), qsizetype(line.size()));
     return true;
 }
 
@@ -72,8 +72,7 @@ int main(int argc, char **argv)
 
     QString password;
     if (qEnvironmentVariableIsSet(kAdminPasswordVariable)) {
-        password = qEnvironmentVariable(kAdminPasswordVariable);
-        if (const QString why = adminPasswordRefusal(password); !why.isEmpty()) {
+        if (const QString why = adminPasswordRefusal(qgetenv(kAdminPasswordVariable), &password); !why.isEmpty()) {
             say(QStringLiteral("%1: %2").arg(QLatin1String(kAdminPasswordVariable), why));
             if (install)
                 say(keepWarning);
@@ -82,13 +81,13 @@ int main(int argc, char **argv)
     } else if (isatty(STDIN_FILENO)) {
         bool done = false;
         for (int attempt = 0; attempt < 3 && !done; ++attempt) {
-            QString again;
-            if (!askHidden(QStringLiteral("Нова парола на администратора „%1“: ").arg(user), &password)
+            QByteArray typed, again;
+            if (!askHidden(QStringLiteral("Нова парола на администратора „%1“: ").arg(user), &typed)
                 || !askHidden(QStringLiteral("Повторете паролата: "), &again))
                 break;
-            if (const QString why = adminPasswordRefusal(password); !why.isEmpty())
+            if (const QString why = adminPasswordRefusal(typed, &password); !why.isEmpty())
                 say(why);
-            else if (password != again)
+            else if (typed != again)
                 say(QStringLiteral("Двете пароли не съвпадат."));
             else
                 done = true;

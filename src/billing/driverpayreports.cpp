@@ -249,7 +249,7 @@ ReportData stagePaidTrips(const QVector<PaidTripLine> &lines, int tariffDecimals
                          int red = 0;
                          for (const PaidTripLine &l : lines) {
                              insert.run({++red, l.data, l.marsh, l.tovar, l.kola, formatNumber(l.km, 0),
-                                         formatNumber(l.ton, 3), formatNumber(l.tarifa, tariffDecimals),
+                                         formatNumber(l.ton, 3), printedTariff(l.tarifa, tariffDecimals),
                                          formatNumber(l.neto, 2)});
                              if (total)
                                  total->add(l.neto);

@@ -33,7 +33,8 @@ struct PaidTripLine {
 
 // Puts the lines into TempPlaten, numbered from 1, after removing the rows of an
 // earlier print (one transaction), amounts as ready-made texts ("###0", "###0.000",
-// the tariff with tariffDecimals, "###0.00"); adds each printed amount to *total.
+// the tariff as held with at least tariffDecimals (printedTariff), "###0.00"); adds
+// each printed amount to *total.
 // Returns the staged rows as the report reads them. Throws DbError.
 ReportData stagePaidTrips(const QVector<PaidTripLine> &lines, int tariffDecimals, PrintedSum *total);
 

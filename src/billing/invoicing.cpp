@@ -273,7 +273,7 @@ QVector<InvoiceSession::PrintRow> InvoiceSession::printRows(const QVector<int> &
         p.kolaId = t.kola;
         p.km = formatNumber(t.km, 0);
         p.ton = formatNumber(t.ton, 3);
-        p.tarifa = formatNumber(t.tarifa, 3);
+        p.tarifa = printedTariff(t.tarifa);
         p.suma = centsText(toCents(t.bruto));
         out << p;
     }

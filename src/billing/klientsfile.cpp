@@ -1,9 +1,11 @@
 #include "billing/klientsfile.h"
 
 #include "common/globals.h"
+#include "common/textchecks.h"
 #include "platform/database.h"
 #include "platform/files.h"
 #include "platform/numbers.h"
+#include "trips/tripsave.h"
 
 #include <QDir>
 #include <QFile>
@@ -35,6 +37,91 @@ QString notStatement(const QString &path)
 {
     return QStringLiteral("Файлът „%1“ не е файл с данни за клиенти!\rДанните на екрана не са променени.")
         .arg(QDir::toNativeSeparators(path));
+}
+
+QString damaged(const QString &path, const QString &fault)
+{
+    return QStringLiteral("Файлът „%1“ е повреден и не е зареден!\r%2!\rДанните на екрана не са променени.")
+        .arg(QDir::toNativeSeparators(path), fault);
+}
+
+// A text as the screens make one: stored as text, no longer than its field
+// holds, and of printable characters only (a damaged byte gives a control
+// character or, in a letter, the replacement character U+FFFD).
+bool saneText(const QString &type, const QVariant &v, int most)
+{
+    if (type != QLatin1String("text"))
+        return false;
+    const QString t = v.toString();
+    if (t.size() > most)
+        return false;
+    for (const char32_t u : t.toUcs4())
+        if (u == 0xFFFD || (u != U'\t' && !QChar::isPrint(u)))
+            return false;
+    return true;
+}
+
+// A date as the data layer stores one ("yyyy-mm-dd"), a real day of the years
+// a date box takes.
+QDate storedDate(const QString &type, const QVariant &v)
+{
+    if (type != QLatin1String("text") || v.toString().size() != 10)
+        return {};
+    const QDate d = QDate::fromString(v.toString(), QStringLiteral("yyyy-MM-dd"));
+    return d.isValid() && d.year() >= kFirstYear && d.year() <= kLastYear ? d : QDate();
+}
+
+bool isNumber(const QString &type)
+{
+    return type == QLatin1String("integer") || type == QLatin1String("real");
+}
+
+// What is wrong with the statement a file holds (the attached "kl"), "" when
+// every value is one the statement screen could have written: the client and
+// period as a search gives them, and each row's date in that period, its texts,
+// and its numbers as typed cells are checked.
+QString faultIn(Connection &scratch, const StatementSubject &s)
+{
+    if (IsBlank(s.client) || !saneText(QStringLiteral("text"), s.client, kClientLength) || !s.start.isValid()
+        || !s.end.isValid() || s.end < s.start)
+        return QStringLiteral("Грешен клиент или период");
+    QString fault;
+    int n = 0;
+    scratch.forEachRow(
+        QStringLiteral("SELECT typeof(Data), Data, typeof(Marsh), Marsh, typeof(VidTovar), VidTovar, typeof(Kola), "
+                       "Kola, typeof(KM), KM, typeof(Ton), Ton, typeof(Tarifa), Tarifa, typeof(Suma), Suma "
+                       "FROM kl.TempKlients ORDER BY rowid"),
+        {}, {}, [&](const QVector<QVariant> &v) {
+            ++n;
+            if (!fault.isEmpty())
+                return;
+            const auto type = [&v](int i) { return v.at(2 * i).toString(); };
+            const auto value = [&v](int i) { return v.at(2 * i + 1); };
+            QString what;
+            const QDate d = storedDate(type(0), value(0));
+            if (!d.isValid() || d < s.start || d > s.end)
+                what = QStringLiteral("грешна дата");
+            else if (!saneText(type(1), value(1), kRouteLength))
+                what = QStringLiteral("грешен маршрут");
+            else if (!saneText(type(2), value(2), kGoodsLength))
+                what = QStringLiteral("грешен товар");
+            else if (!saneText(type(3), value(3), kCarLength))
+                what = QStringLiteral("грешна кола");
+            else if (type(4) != QLatin1String("integer"))
+                what = QStringLiteral("грешни километри");
+            else if (!isNumber(type(5)))
+                what = QStringLiteral("грешен тонаж");
+            else if (!isNumber(type(6)))
+                what = QStringLiteral("грешна тарифа");
+            else if (!isNumber(type(7)))
+                what = QStringLiteral("грешна сума");
+            else
+                what = statementRowFault(value(4).toDouble(), value(5).toDouble(), value(6).toDouble(),
+                                         value(7).toDouble());
+            if (!what.isEmpty())
+                fault = QStringLiteral("Ред %1: %2").arg(n).arg(what);
+        });
+    return fault;
 }
 
 // The SQLite header promises a number of pages; a file shorter than that was cut
@@ -187,13 +274,15 @@ StatementSubject loadStatementFile(Connection &scratch, const QString &path)
                            });
         if (!found)
             throw StatementFileError(notStatement(path));
+        // A file damaged on its way (a changed byte passes SQLite's checks) must
+        // not bring a value no screen could have made: it is refused whole.
+        if (const QString fault = faultIn(scratch, s); !fault.isEmpty())
+            throw StatementFileError(damaged(path, fault));
+        // The file's print rows are not taken: every print stages its own.
         inTransaction(scratch, [&] {
             scratch.execute(QStringLiteral("DELETE FROM main.TempKlients"));
             scratch.execute(QStringLiteral("DELETE FROM main.TempKlientsNew"));
             scratch.execute(QStringLiteral("INSERT INTO main.TempKlients (%1) SELECT %1 FROM kl.TempKlients "
-                                           "ORDER BY rowid")
-                                .arg(kStatementCols));
-            scratch.execute(QStringLiteral("INSERT INTO main.TempKlientsNew (%1) SELECT %1 FROM kl.TempKlientsNew "
                                            "ORDER BY rowid")
                                 .arg(kStatementCols));
         });

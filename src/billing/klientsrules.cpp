@@ -82,6 +82,23 @@ QString statementCellRefusal(StatementCell cell, const QString &typed, double km
     return tripAmountRefusal(statementAmount(isKm ? x : km, ton, isKm ? tariff : x));
 }
 
+QString statementRowFault(double km, double ton, double tariff, double amount)
+{
+    const auto within = [](double x, double bound) { return std::isfinite(x) && x >= 0 && x <= bound; };
+    if (!within(km, limits::kKm) || km != std::floor(km))
+        return QStringLiteral("грешни километри");
+    if (!within(ton, limits::kTons))
+        return QStringLiteral("грешен тонаж");
+    if (!within(tariff, limits::kPrice))
+        return QStringLiteral("грешна тарифа");
+    if (!within(amount, limits::kMoney))
+        return QStringLiteral("грешна сума");
+    // Amounts are kept to the stotinka.
+    if (std::fabs(amount - statementAmount(km, ton, tariff)) >= 0.005)
+        return QStringLiteral("сумата не е км x тонаж x тарифа");
+    return QString();
+}
+
 int fillStatement(Connection &main, Connection &scratch, const KlientCriteria &c, const RowProgress &progress)
 {
     // The trips go from file to file inside the database engine: one statement,
@@ -163,7 +180,7 @@ StatementTotals stagePrintRows(Connection &scratch, QVector<QVector<QVariant>> *
             out[3] = r.at(3);
             out[4] = formatNumber(km, 0);
             out[5] = formatNumber(ton, 3);
-            out[6] = formatNumber(tariff, 3);
+            out[6] = printedTariff(tariff);
             out[7] = formatNumber(amount, 2);
             staged.append(out);
             t.km += km;

@@ -66,6 +66,13 @@ VatFooter vatOnTop(double net);
 enum class StatementCell { Km, Tariff };
 QString statementCellRefusal(StatementCell cell, const QString &typed, double km, double ton, double tariff);
 
+// What is wrong with the numbers of a statement row as held (a row read from a
+// file), by the rules of typed cells: kilometres a whole number, kilometres,
+// tons, tariff and amount each from 0 to its bound, and the amount equal to the
+// row's kilometres x tons x tariff as the statement reckons it. "" when sound,
+// else the words that name the fault ("грешна тарифа").
+QString statementRowFault(double km, double ton, double tariff, double amount);
+
 // Copies the criteria's trips from the main database into TempKlients of the
 // scratch (which is emptied first), in date order and within a date in route
 // order, in one transaction. Returns the number of trips. Throws DbError.

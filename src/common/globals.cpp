@@ -1,5 +1,6 @@
 #include "common/globals.h"
 
+#include <QCoreApplication>
 #include <QDir>
 
 namespace kelm {
@@ -33,7 +34,8 @@ void setProgramFolder(const QString &folder)
 {
     s_folder = QDir::cleanPath(folder);
     gDbPath = s_folder + "/Kelm.mdb";
-    gTempDbPath = s_folder + "/Temp.mdb";
+    // Each running copy has a scratch database of its own (scratch/temptable.h).
+    gTempDbPath = s_folder + QStringLiteral("/Temp-%1.mdb").arg(QCoreApplication::applicationPid());
     gConnStr = QStringLiteral("PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source=") + gDbPath
         + QStringLiteral(";Jet OLEDB:Database Password=") + QLatin1String(kDbPassword) + ";";
     gTempConnStr = QStringLiteral("PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source=") + gTempDbPath + ";";

@@ -35,7 +35,8 @@ extern FrmMain *gMain;
 inline const char *kDbPassword = "Ratn5064";
 
 // Sets gDbPath, gTempDbPath, gConnStr and gTempConnStr for a program folder
-// (given without a trailing separator).
+// (given without a trailing separator). gTempDbPath names this copy's own
+// scratch database, "Temp-<process id>.mdb".
 void setProgramFolder(const QString &folder);
 QString programFolder();
 

@@ -1,9 +1,9 @@
 #include "platform/database.h"
 
+#include "platform/lockwait.h"
+
 #include <QAtomicInt>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QRandomGenerator>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSqlDriver>
@@ -13,10 +13,6 @@
 #include <QTime>
 
 #include <sqlite3.h>
-
-#include <atomic>
-#include <chrono>
-#include <thread>
 
 namespace kelm {
 
@@ -295,6 +291,24 @@ static DbError sqlError(const QSqlError &e, const QString &sql)
     return sqliteError(ok ? native : SQLITE_ERROR);
 }
 
+// A query that another copy's lock kept from running past the wait is told at
+// once: going on another way round (a guess made without it, a second query)
+// would only wait as long again.
+static void throwIfLocked(int resultCode)
+{
+    const int primary = resultCode & 0xff;
+    if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED)
+        throw sqliteError(resultCode);
+}
+
+static void throwIfLocked(const QSqlError &e)
+{
+    bool ok = false;
+    const int native = e.nativeErrorCode().toInt(&ok);
+    if (ok)
+        throwIfLocked(native);
+}
+
 // ---------------------------------------------------------------------------
 
 static QAtomicInt s_connCounter;
@@ -306,46 +320,29 @@ Connection::~Connection()
     close();
 }
 
-namespace {
-
-// How long a connection waits for another copy of the program to finish its write
-// before the statement fails with "database is locked".
-constexpr int kBusyTimeoutMs = 10000;
-
-// Waits for a lock held by another connection. SQLite's own busy timeout sleeps
-// longer and longer (up to 100 ms a try), so a copy that saves continuously takes
-// the lock again in the short gap between two of its saves while the other copy
-// still sleeps, and the other copy waits out the whole timeout. Short naps of
-// varying length let the waiting copy try again within a millisecond of the
-// lock being let go.
-std::atomic<int> s_busyWaitLimit{kBusyTimeoutMs};
-
-int busyWait(void *, int count)
-{
-    thread_local QElapsedTimer since;
-    if (count == 0 || !since.isValid())
-        since.start();
-    if (since.elapsed() >= s_busyWaitLimit.load(std::memory_order_relaxed))
-        return 0;
-    const int micros = 100 + int(QRandomGenerator::global()->bounded(400));
-    std::this_thread::sleep_for(std::chrono::microseconds(micros));
-    return 1;
-}
-
-} // namespace
-
 void installBusyWait(sqlite3 *handle)
 {
     if (handle)
-        sqlite3_busy_handler(handle, busyWait, nullptr);
-}
-
-void setBusyWaitLimit(int milliseconds)
-{
-    s_busyWaitLimit.store(milliseconds, std::memory_order_relaxed);
+        sqlite3_busy_handler(handle, lockWaitHandler, nullptr);
 }
 
 namespace {
+
+// Around each statement of the data layer. While a statement waiting for
+// another copy's lock lets the windows paint, no other statement may start:
+// one of this copy is in the middle of its work, and what the windows show is
+// what they have read already. A wait the statement showed ends with it.
+class StatementScope {
+public:
+    StatementScope()
+    {
+        if (lockWaitPainting())
+            throw sqliteError(SQLITE_BUSY);
+    }
+    ~StatementScope() { lockWaitOver(); }
+    StatementScope(const StatementScope &) = delete;
+    StatementScope &operator=(const StatementScope &) = delete;
+};
 
 // An open handle of SQLite's own, closed when it goes out of scope.
 struct RawDb {
@@ -529,8 +526,10 @@ bool isShippedSchema(sqlite3 *h)
 
 } // namespace
 
-bool isKelmDatabase(const QString &path, QString *why)
+// isKelmDatabase; locked tells a file that another copy kept locked past the wait.
+static bool checkKelmDatabase(const QString &path, QString *why, bool *locked)
 {
+    *locked = false;
     auto fail = [&](const QString &w) {
         if (why)
             *why = w;
@@ -564,11 +563,18 @@ bool isKelmDatabase(const QString &path, QString *why)
     // Only a file SQLite does not read as a database, or one without the program's
     // tables, is foreign; a file that is busy or cannot be read now is not.
     const int primary = sqlite3_errcode(db.h) & 0xff;
+    *locked = rc != SQLITE_ROW && (primary == SQLITE_BUSY || primary == SQLITE_LOCKED);
     if (rc != SQLITE_ROW && primary != SQLITE_NOTADB && primary != SQLITE_CORRUPT)
         return fail(QStringLiteral("Файлът не може да бъде прочетен: %1").arg(db.error()));
     if (rc != SQLITE_ROW || found != 6)
         return fail(foreign);
     return true;
+}
+
+bool isKelmDatabase(const QString &path, QString *why)
+{
+    bool locked = false;
+    return checkKelmDatabase(path, why, &locked);
 }
 
 QString sqliteLengthProblem(const QString &path)
@@ -653,6 +659,7 @@ bool isWholeKelmDatabase(const QString &path, QString *why, bool *damaged)
 
 void Connection::open(const QString &connStr)
 {
+    const StatementScope scope;
     close();
     m_path = dataSourceOf(connStr);
     const bool mainDb = connStr.contains(QLatin1String("Database Password="), Qt::CaseInsensitive);
@@ -660,30 +667,47 @@ void Connection::open(const QString &connStr)
         throw DbError(ErrFileNotFound, QStringLiteral("Няма посочен файл с данни."));
     if (mainDb) {
         QString why;
+        bool locked = false;
         if (!QFileInfo::exists(m_path))
             throw DbError(ErrFileNotFound,
                           QStringLiteral("Не намирам файла с данни „%1“.").arg(m_path));
-        if (!isKelmDatabase(m_path, &why))
+        if (!checkKelmDatabase(m_path, &why, &locked)) {
+            if (locked)
+                throw sqliteError(SQLITE_BUSY);
             throw DbError(ErrNotDatabase, QStringLiteral("„%1“: %2").arg(m_path, why));
+        }
     }
     m_name = QStringLiteral("kelm-%1").arg(s_connCounter.fetchAndAddRelaxed(1));
     m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
     m_db.setDatabaseName(m_path);
-    m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
+    m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(lockWaitLimit()));
     if (!m_db.open()) {
-        const QSqlError e = m_db.lastError();
+        const DbError e = sqlError(m_db.lastError(), QString());
         m_db = QSqlDatabase();
         QSqlDatabase::removeDatabase(m_name);
         m_name.clear();
         throw DbError(ErrFileNotFound,
-                      QStringLiteral("Не мога да отворя „%1“: %2").arg(m_path, e.text()));
+                      QStringLiteral("Не мога да отворя „%1“: %2").arg(m_path, e.description()));
     }
     registerFunctions(m_db);
     if (sqlite3 *h = handleOf(m_db))
         installBusyWait(h);
     // A committed save must survive a power cut: the journal and the file are
     // synced to the disk before COMMIT returns.
-    QSqlQuery(m_db).exec(QStringLiteral("PRAGMA synchronous=FULL"));
+    QSqlError failure;
+    {
+        QSqlQuery q(m_db);
+        if (!q.exec(QStringLiteral("PRAGMA synchronous=FULL")))
+            failure = q.lastError();
+    }
+    if (failure.isValid()) {
+        try {
+            throwIfLocked(failure);
+        } catch (...) {
+            close();
+            throw;
+        }
+    }
 }
 
 void Connection::close()
@@ -708,6 +732,7 @@ bool Connection::isOpen() const
 
 void Connection::beginTrans()
 {
+    const StatementScope scope;
     if (!isOpen())
         throw DbError(ErrSql, QStringLiteral("Няма отворена връзка с базата данни."));
     if (m_inTrans)
@@ -724,6 +749,7 @@ void Connection::commitTrans()
 {
     if (!m_inTrans)
         return;
+    const StatementScope scope;
     QSqlQuery q(m_db);
     if (!q.exec(QStringLiteral("COMMIT")))
         throw sqlError(q.lastError(), QString());
@@ -741,6 +767,7 @@ void Connection::rollbackTrans()
 
 QSqlQuery Connection::run(const QString &sql, const QVariantList &params, bool forwardOnly)
 {
+    const StatementScope scope;
     if (!isOpen())
         throw DbError(ErrSql, QStringLiteral("Няма отворена връзка с базата данни."));
     QSqlQuery q(m_db);
@@ -808,6 +835,9 @@ const QHash<QString, QString> &Connection::columnTypes(const QString &table)
     if (q.exec(QStringLiteral("PRAGMA table_info(\"%1\")").arg(QString(table).remove(QLatin1Char('"'))))) {
         while (q.next())
             types.insert(q.value(1).toString().toLower(), q.value(2).toString().toUpper());
+    } else {
+        // Told, never kept as a table without columns.
+        throwIfLocked(q.lastError());
     }
     return m_types.insert(key, types).value();
 }
@@ -850,8 +880,10 @@ void createDatabaseFromSchema(const QString &path)
 static bool hasIndexOn(Connection &conn, const QString &table, const QString &column)
 {
     QSqlQuery list(conn.db());
-    if (!list.exec(QStringLiteral("PRAGMA index_list(\"%1\")").arg(table)))
+    if (!list.exec(QStringLiteral("PRAGMA index_list(\"%1\")").arg(table))) {
+        throwIfLocked(list.lastError());
         return false;
+    }
     QStringList names;
     while (list.next())
         if (list.value(4).toInt() == 0) // not a partial index
@@ -1058,6 +1090,7 @@ void forEachStatementRow(Connection &conn, const QString &sql, const QVariantLis
                          const std::function<void(const QStringList &, const QStringList &)> &onFields,
                          const std::function<void(sqlite3_stmt *)> &onRow)
 {
+    const StatementScope scope;
     sqlite3 *h = conn.isOpen() ? sqliteHandle(conn.db()) : nullptr;
     if (!h)
         throw DbError(ErrSql, QStringLiteral("Няма отворена връзка с базата данни."));
@@ -1086,6 +1119,7 @@ void forEachStatementRow(Connection &conn, const QString &sql, const QVariantLis
 
 void Recordset::load()
 {
+    const StatementScope scope;
     static const QRegularExpression re(
         QStringLiteral("^\\s*SELECT\\s+(DISTINCT\\s+|TOP\\s+\\d+\\s+)?(.*?)\\s+FROM\\s+\\[?([A-Za-z_][A-Za-z0-9_]*)\\]?(.*)$"),
         QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
@@ -1163,6 +1197,8 @@ bool Recordset::loadPaged(const QString &table, const QString &cols, const QStri
     if (!h)
         return false;
     Statement keys(h, QStringLiteral("SELECT \"%1\".%2 FROM %1%3").arg(table, m_keyCol, rest));
+    if (!keys.ok())
+        throwIfLocked(sqlite3_extended_errcode(h));
     if (!keys.ok() || sqlite3_column_count(keys.get()) != 1)
         return false;
     if (!keys.bind(m_params))
@@ -1173,8 +1209,10 @@ bool Recordset::loadPaged(const QString &table, const QString &cols, const QStri
     // The field names come from the page query itself, before any key is read.
     QSqlQuery probe(m_conn->db());
     probe.setForwardOnly(true);
-    if (!probe.prepare(pageSql + QLatin1Char(')')) || !probe.exec())
+    if (!probe.prepare(pageSql + QLatin1Char(')')) || !probe.exec()) {
+        throwIfLocked(probe.lastError());
         return false;
+    }
     const QSqlRecord rec = probe.record();
     probe.finish();
 
@@ -1216,6 +1254,7 @@ bool Recordset::loadPaged(const QString &table, const QString &cols, const QStri
 
 void Recordset::fetchPage(int i) const
 {
+    const StatementScope scope;
     const int n = int(m_rows.size());
     const int from = i - i % kPageRows;
     const int to = std::min(n, from + kPageRows);

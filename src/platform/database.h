@@ -56,9 +56,6 @@ DbError sqliteError(int resultCode);
 // connection of the program waits (short naps, up to the program's wait); a
 // statement still locked out then fails with SQLITE_BUSY (see sqliteError).
 void installBusyWait(sqlite3 *handle);
-// How long a connection waits for another copy's lock before it gives up: ten
-// seconds unless set here (the tests shorten it, to give up quickly).
-void setBusyWaitLimit(int milliseconds);
 
 // The value of "Data Source=" in a connection string.
 QString dataSourceOf(const QString &connStr);

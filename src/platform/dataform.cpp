@@ -524,6 +524,8 @@ void DataForm::cmdDelete()
 {
     if (!isBrowsing())
         return;
+    if (hooks.checkDelete && !hooks.checkDelete())
+        return;
     if (m_cfg.deletes == Delete::Own && hooks.confirmDelete && !hooks.confirmDelete())
         return;
     if (m_cfg.deletes == Delete::TwoQuestions) {

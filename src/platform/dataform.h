@@ -126,6 +126,10 @@ public:
         // Inside the save's transaction, after the boxes were copied into the row
         // and before the row is written: further writes that must go with it.
         std::function<void(Connection &)> writeExtra;
+        // Before any delete question: false when the current row may not be
+        // deleted, the hook having said why, so that nobody is asked twice about
+        // a delete that is then refused.
+        std::function<bool()> checkDelete;
         // Inside the delete's transaction, before the current row is deleted:
         // further writes that must go with it (throw DbError to keep the row).
         std::function<void(Connection &)> deleteExtra;

@@ -56,8 +56,25 @@ bool isMoveKey(int key)
     case Qt::Key_Down:
     case Qt::Key_PageUp:
     case Qt::Key_PageDown:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// A key that edits the text of an open cell as in any text box: it moves the
+// caret, selects (with Shift) or deletes. Ctrl moves or deletes by words.
+bool isTextEditingKey(const QKeyEvent *e)
+{
+    if (e->modifiers() & ~(Qt::ShiftModifier | Qt::ControlModifier | Qt::KeypadModifier))
+        return false;
+    switch (e->key()) {
+    case Qt::Key_Delete:
+    case Qt::Key_Backspace:
     case Qt::Key_Home:
     case Qt::Key_End:
+    case Qt::Key_Left:
+    case Qt::Key_Right:
         return true;
     default:
         return false;
@@ -1070,6 +1087,11 @@ bool Grid::finishEdit(bool keepIfRefused)
 
 bool Grid::editorKey(QWidget *editor, QKeyEvent *e)
 {
+    // Inside an open cell the editing keys belong to its text: neither the
+    // screen's key hook nor the grid's own meaning of them (Delete a row,
+    // Home/End the first/last row) applies until the cell is closed.
+    if (isTextEditingKey(e))
+        return false;
     if (e != m_keyInFlight) {
         QPointer<Grid> alive(this);
         if (runKeyDown(e))

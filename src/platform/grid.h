@@ -129,7 +129,9 @@ public:
     // Called for each row drawn (again after RefreshRows): sets rowStyle.
     void setFormatRow(std::function<void(GridRowBuffer &)> fn);
     // Sees every key pressed in the grid before the grid acts on it, also
-    // while a cell is being edited. Setting keyCode to 0 swallows the key.
+    // while a cell is being edited, except the keys that edit the open cell's
+    // text (Delete, Backspace, Home, End, Left, Right, with Shift or Ctrl):
+    // those are the cell's. Setting keyCode to 0 swallows the key.
     void setKeyDown(std::function<void(int &keyCode, int shift)> fn);
 
     // --- Settings ---------------------------------------------------------

@@ -31,8 +31,15 @@ QString formatNumber(double x, int decimals)
 QString formatNumber(double x, const QString &pattern)
 {
     const int dot = pattern.indexOf(QLatin1Char('.'));
+    if (dot >= 0 && pattern.endsWith(QLatin1Char('#')))
+        return formatExact(x, int(pattern.mid(dot + 1).count(QLatin1Char('0'))));
     const int decimals = dot < 0 ? 0 : int(pattern.size() - dot - 1);
     return formatNumber(x, decimals);
+}
+
+QString printedTariff(double x, int decimals)
+{
+    return formatExact(x, decimals);
 }
 
 QString formatGeneral(double x)

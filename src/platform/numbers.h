@@ -13,7 +13,8 @@ double Round(double x, int n = 0);
 // Bulgarian number texts with a decimal comma, whatever the machine's locale.
 // decimals 0..3 stand for the formats "###0", "###0.0", "###0.00", "###0.000".
 QString formatNumber(double x, int decimals);
-// The design's format strings ("###0", "###0.0", "###0.00", "###0.000").
+// The design's format strings ("###0", "###0.0", "###0.00", "###0.000"), and
+// kTariffFormat.
 QString formatNumber(double x, const QString &pattern);
 // Money as screens and lists show it: "###0.00" with "лв." right after it ("1234,50лв.").
 QString moneyText(double x);
@@ -26,6 +27,16 @@ QString formatNumberPoint(double x, int decimals);
 // value), with at least minDecimals decimals and a decimal comma: a tariff of
 // 0.1255 shows as 0,1255 and 0.12 as 0,120, so that saving what is shown keeps it.
 QString formatExact(double x, int minDecimals);
+
+// A tariff as it is printed: as held, with no fewer decimals than its column's
+// design gives it (three; two on a driver's list of trips): 0,1 prints 0,100,
+// 0,088 prints 0,088, 0,0875 prints 0,0875. So a printed row multiplies out to
+// its printed amount. Every printout writes its tariffs through this.
+QString printedTariff(double x, int decimals = 3);
+// The format of a report column of tariffs: formatNumber(x, kTariffFormat) is
+// printedTariff(x). (A pattern whose decimals end in "#" shows the number as held,
+// with at least its "0"s' decimals.)
+constexpr char kTariffFormat[] = "###0.000#";
 
 // A typed number: "12,50", "12.50", " 12 " are read; empty or anything else is nothing.
 std::optional<double> parseNumber(const QString &text);

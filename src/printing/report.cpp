@@ -724,9 +724,17 @@ bool textFits(TextWidths &fw, const QString &t, double room)
         || (!t.contains(QLatin1Char('\n')) && !t.contains(QLatin1Char('\r')) && fw.fits(t, room));
 }
 
+// A format that shows a number with as many decimals as it holds (kTariffFormat):
+// its widest text is not that of its largest number.
+bool heldDecimals(const QString &format)
+{
+    return format.endsWith(QLatin1Char('#'));
+}
+
 // Whether a number's text fits its room whatever its digits: its most characters
 // (sign, whole part, decimals) times the widest character of a number, with the
 // margin fits() keeps, so that no text need be made. False when not sure.
+
 bool numberPlainlyFits(TextWidths &fw, const QVariant &v, const QString &format, double room)
 {
     switch (v.typeId()) {
@@ -746,7 +754,12 @@ bool numberPlainlyFits(TextWidths &fw, const QVariant &v, const QString &format,
         return false;
     // As formatNumber() and formatGeneral() write it; a rounding up adds at most a digit.
     const int dot = int(format.indexOf(QLatin1Char('.')));
-    const int decimals = format.isEmpty() ? 6 : dot < 0 ? 0 : std::clamp(int(format.size()) - dot - 1, 0, 15);
+    int decimals = format.isEmpty() ? 6 : dot < 0 ? 0 : std::clamp(int(format.size()) - dot - 1, 0, 15);
+    if (heldDecimals(format)) {
+        const QString t = formatNumber(v.toDouble(), format);
+        const int comma = int(t.indexOf(QLatin1Char(',')));
+        decimals = comma < 0 ? 0 : int(t.size()) - comma - 1;
+    }
     int whole = 1;
     for (double p = 10; p <= x + 1; p *= 10)
         ++whole;
@@ -1069,8 +1082,8 @@ void forWidestValueTexts(const ReportData &data, int field, const QString &forma
         case QMetaType::Int:
         case QMetaType::LongLong:
         case QMetaType::Double:
-            if (format.isEmpty() && v.typeId() == QMetaType::Double) {
-                take(reportValueText(v));
+            if ((format.isEmpty() || heldDecimals(format)) && v.typeId() == QMetaType::Double) {
+                take(reportValueText(v, format));
             } else {
                 const double x = v.toDouble();
                 if (std::isfinite(x))
@@ -1697,6 +1710,10 @@ void Report::show(bool modal)
     if (!m_preview)
         m_preview = new ReportPreview(this);
     m_preview->reload();
+    // A preview that holds the program has no minimise button: minimised, it
+    // would leave nothing on screen that takes a click.
+    if (bool(m_preview->windowFlags() & Qt::WindowMinimizeButtonHint) == modal)
+        m_preview->setWindowFlag(Qt::WindowMinimizeButtonHint, !modal);
     if (modal) {
         m_preview->exec();
     } else {

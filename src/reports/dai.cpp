@@ -5,6 +5,7 @@
 #include "dialogs/fillcombo.h"
 #include "dialogs/messages.h"
 #include "dialogs/seekdialog.h"
+#include "platform/boxlength.h"
 #include "platform/numbers.h"
 #include "platform/singlewindow.h"
 #include "platform/version.h"
@@ -235,7 +236,7 @@ DAI::DAI(QWidget *parent) : QDialog(parent)
     Text1_1->setObjectName(QStringLiteral("Text1_1"));
     for (QLineEdit *t : {Text1_0, Text1_1}) {
         t->setPlaceholderText(QStringLiteral("дд.мм.гггг"));
-        t->setMaxLength(10);
+        limitTyping(t, 10);
         t->setMaximumWidth(140);
         t->installEventFilter(this);
     }

@@ -4,6 +4,7 @@
 #include "dialogs/diaseek.h"
 #include "dialogs/diaseekalt.h"
 #include "platform/database.h"
+#include "platform/numbers.h"
 #include "printing/report.h"
 #include "printing/reportdesigns.h"
 #include "printing/reportframe.h"
@@ -106,7 +107,7 @@ void declareRptKola(Report &r)
                        {101, "Пл.", 500, A::Right, ""},
                        {102, "Тонаж", 1000, A::Right, "###0.000"},
                        {103, "Км", 800, A::Right, "###0"},
-                       {104, "Тар.", 750, A::Right, "###0.000"},
+                       {104, "Тар.", 750, A::Right, kTariffFormat},
                        {105, "Сума", 1100, A::Right, "###0.00"},
                        {108, "Маршрут", 3350, A::Left, ""},
                        {109, "Клиент", 3250, A::Left, ""},
@@ -121,7 +122,7 @@ void declareRptAll(Report &r)
                        {101, "Кола№", 1250, A::Center, ""},
                        {102, "Тонаж", 1000, A::Right, "###0.000"},
                        {103, "Км", 800, A::Right, "###0"},
-                       {104, "Тар.", 750, A::Right, "###0.000"},
+                       {104, "Тар.", 750, A::Right, kTariffFormat},
                        {105, "Сума", 1100, A::Right, "###0.00"},
                        {108, "Маршрут", 3000, A::Left, ""},
                        {109, "Клиент", 3000, A::Left, ""},
@@ -149,7 +150,7 @@ void declareRptDriver(Report &r)
                        {101, "Кола№", 1200, A::Center, ""},
                        {102, "Тонаж", 950, A::Right, "###0.000"},
                        {103, "Км", 750, A::Right, "###0"},
-                       {104, "Тар.", 750, A::Right, "###0.000"},
+                       {104, "Тар.", 750, A::Right, kTariffFormat},
                        {105, "Сума", 1100, A::Right, "###0.00"},
                        {108, "Маршрут", 2800, A::Left, ""},
                        {109, "Клиент", 2800, A::Left, ""},

@@ -9,8 +9,9 @@ namespace kelm {
 // The scratch rows of a screen that shows and prints them for as long as it is
 // open (client statement, car balance, warehouse revision, stock list). They live
 // in a private SQLite file of the screen's own, with the layout of the named
-// scratch table, so that no later command rebuilding Temp.mdb can change or empty
-// what the screen shows, and the program's exit never deletes them from under it.
+// scratch table, so that no later command rebuilding the copy's scratch
+// database can change or empty what the screen shows, and the program's exit
+// never deletes them from under it.
 // The file goes with the object.
 class ScratchRows {
 public:

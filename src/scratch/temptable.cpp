@@ -5,11 +5,20 @@
 #include "platform/database.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
+#include <QThread>
 
+#include <cerrno>
 #include <utility>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace kelm {
 
@@ -90,7 +99,177 @@ void removeFile(const QString &path)
                                   .arg(path, f.errorString()));
 }
 
+// The files of a scratch database: the database and what SQLite keeps beside it.
+constexpr const char *kScratchEndings[] = {"", "-journal", "-wal", "-shm"};
+
+// "…/Temp-123.mdb" locks through "…/Temp-123.lock".
+QString lockPathOf(const QString &dbPath)
+{
+    QString p = dbPath;
+    if (p.endsWith(QLatin1String(".mdb")))
+        p.chop(4);
+    return p + QLatin1String(".lock");
+}
+
+// Whether the open file is still the one the path names (a start of another
+// copy may have removed it between our open and our lock).
+bool isNamedBy(int fd, const QByteArray &path)
+{
+    struct stat held {}, named {};
+    return ::fstat(fd, &held) == 0 && ::stat(path.constData(), &named) == 0 && held.st_dev == named.st_dev
+        && held.st_ino == named.st_ino;
+}
+
+// Paths come encoded, so that the end of the process needs nothing of Qt.
+void unlinkScratchFiles(const QByteArray &db)
+{
+    for (const char *ending : kScratchEndings)
+        ::unlink((db + ending).constData());
+}
+
+QString fileProblem(int error)
+{
+    switch (error) {
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("нямате права за папката на програмата");
+    case ENOSPC:
+    case EDQUOT:
+        return QStringLiteral("няма място на диска");
+    case EROFS:
+        return QStringLiteral("папката на програмата може само да се чете");
+    default:
+        return QStringLiteral("системна грешка %1").arg(error);
+    }
+}
+
+// The lock this copy holds on its scratch database's lock file, let go (and the
+// files removed) by releaseScratchDatabase or at the process's normal end.
+class Claim {
+public:
+    ~Claim() { release(); }
+    bool holds(const QByteArray &db) const { return m_fd >= 0 && m_owner == ::getpid() && m_db == db; }
+    void take(int fd, const QByteArray &db, const QByteArray &lock)
+    {
+        m_fd = fd;
+        m_owner = ::getpid();
+        m_db = db;
+        m_lock = lock;
+    }
+    void release()
+    {
+        if (m_fd < 0)
+            return;
+        // A child made by fork() shares the lock with the copy that made it:
+        // only that copy removes its files.
+        if (m_owner == ::getpid()) {
+            unlinkScratchFiles(m_db);
+            if (isNamedBy(m_fd, m_lock))
+                ::unlink(m_lock.constData());
+            ::close(m_fd);
+        }
+        m_fd = -1;
+    }
+
+private:
+    int m_fd = -1;
+    pid_t m_owner = 0;
+    QByteArray m_db;
+    QByteArray m_lock;
+};
+
+Claim &claim()
+{
+    static Claim c;
+    return c;
+}
+
+// Takes this copy's lock file for gTempDbPath, once: flock(), not a POSIX lock,
+// since SQLite's POSIX locks on a file are all let go when any descriptor of it
+// in the process closes, and flock's is held by its own descriptor alone (kept
+// from programs this copy starts).
+void claimScratchDatabase()
+{
+    const QByteArray db = QFile::encodeName(gTempDbPath);
+    Claim &c = claim();
+    if (c.holds(db))
+        return;
+    c.release(); // of another program folder (the tests change it)
+    const QString lockPath = lockPathOf(gTempDbPath);
+    const QByteArray lock = QFile::encodeName(lockPath);
+    // Another copy's start may be removing a lock file of this name that a copy
+    // with the same process id left when it died: that takes a moment.
+    for (int tries = 0; tries < 100; ++tries) {
+        // Read-only is enough for flock(), also on such a file of another user's.
+        const int fd = ::open(lock.constData(), O_RDONLY | O_CREAT | O_CLOEXEC, 0644);
+        if (fd < 0) {
+            const int error = errno;
+            // One that this copy may not even read is another user's, left by a
+            // copy that had this process id: no longer running, since this is.
+            if (error == EACCES && tries == 0 && ::unlink(lock.constData()) == 0)
+                continue;
+            throw DbError(ErrSql, QStringLiteral("Не мога да създам временния файл „%1“: %2.")
+                                      .arg(QDir::toNativeSeparators(lockPath), fileProblem(error)));
+        }
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && isNamedBy(fd, lock)) {
+            // Every user of the folder may test it, whatever this user's umask.
+            ::fchmod(fd, 0644);
+            c.take(fd, db, lock);
+            return;
+        }
+        ::close(fd);
+        QThread::msleep(10);
+    }
+    throw DbError(ErrSql, QStringLiteral("Временният файл „%1“ е зает. Опитайте отново след малко.")
+                              .arg(QDir::toNativeSeparators(lockPath)));
+}
+
+// An empty file (an empty SQLite database) that only its user may read or
+// write; SQLite gives the journal the mode of the database file.
+void makePrivateFile(const QString &path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0)
+        throw DbError(ErrSql, QStringLiteral("Не мога да създам временния файл „%1“: %2.")
+                                  .arg(QDir::toNativeSeparators(path), fileProblem(errno)));
+    // Whatever the folder's default access list would add.
+    ::fchmod(fd, 0600);
+    ::close(fd);
+}
+
 } // namespace
+
+void releaseScratchDatabase()
+{
+    claim().release();
+    // A file of this copy's name made without the lock is this copy's too.
+    unlinkScratchFiles(QFile::encodeName(gTempDbPath));
+}
+
+int removeLeftScratchDatabases(const QString &folder)
+{
+    static const QRegularExpression lockName(QStringLiteral("^Temp-\\d+\\.lock$"));
+    const QDir dir(folder);
+    int removed = 0;
+    const QStringList names = dir.entryList({QStringLiteral("Temp-*.lock")}, QDir::Files | QDir::System);
+    for (const QString &name : names) {
+        if (!lockName.match(name).hasMatch())
+            continue;
+        const QString lockPath = dir.filePath(name);
+        const QByteArray lock = QFile::encodeName(lockPath);
+        // A lock file that cannot be opened is not judged.
+        const int fd = ::open(lock.constData(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && isNamedBy(fd, lock)) {
+            unlinkScratchFiles(QFile::encodeName(lockPath.chopped(5) + QLatin1String(".mdb")));
+            ::unlink(lock.constData());
+            ++removed;
+        }
+        ::close(fd);
+    }
+    return removed;
+}
 
 QStringList tempTableNames()
 {
@@ -118,9 +297,11 @@ void CreateTempTable(const QString &tableName)
         throw DbError(ErrSql, QStringLiteral("Непозната временна таблица „%1“.").arg(tableName));
 
     WaitCursor wait;
+    claimScratchDatabase();
     // A journal left beside an old file would be taken for the new file's own.
-    for (const char *suffix : {"", "-journal", "-wal", "-shm"})
-        removeFile(gTempDbPath + QLatin1String(suffix));
+    for (const char *ending : kScratchEndings)
+        removeFile(gTempDbPath + QLatin1String(ending));
+    makePrivateFile(gTempDbPath);
 
     Connection conn;
     conn.open(gTempConnStr);

@@ -4,6 +4,7 @@
 #include "dialogs/filedialog.h"
 #include "dialogs/messages.h"
 #include "platform/database.h"
+#include "platform/modalwindows.h"
 
 #include <QDateTime>
 #include <QFileDialog>
@@ -164,6 +165,7 @@ Application::Application(int &argc, char **argv) : QApplication(argc, argv)
     setAttribute(Qt::AA_DontUseNativeDialogs);
     loadQtTranslations(*this);
     installPromptBoxes();
+    keepModalWindowsInView();
 }
 
 bool Application::notify(QObject *receiver, QEvent *event)

@@ -9,6 +9,7 @@
 #include "platform/files.h"
 #include "platform/numbers.h"
 #include "shell/companydata.h"
+#include "shell/userrules.h"
 
 #include <QApplication>
 #include <QDir>
@@ -381,10 +382,10 @@ ArchiveResult archiveRestoreFrom(const QString &path, const std::function<bool()
     auto unusable = [&path](Connection &c) {
         if (c.scalar(QStringLiteral("SELECT count(*) FROM KelmCfg")).toInt() == 0)
             return QStringLiteral("„%1“ не съдържа данни за фирмата.\rДанните не са променени.").arg(path);
-        if (c.scalar(QStringLiteral("SELECT count(*) FROM Users WHERE Vid='A' AND trim(coalesce(Ime,''))<>'' "
-                                    "AND trim(coalesce(Password,''))<>''"))
-                .toInt()
-            == 0)
+        bool admin = false; // one who could sign in, by the sign-in's own rule
+        c.forEachRow(QStringLiteral("SELECT Ime, Password FROM Users WHERE Vid='A'"), {}, {},
+                     [&admin](const QVector<QVariant> &row) { admin = admin || canSignIn(row.at(0), row.at(1)); });
+        if (!admin)
             return QStringLiteral("„%1“ не съдържа администратор: след зареждането никой не би могъл да влезе "
                                   "в програмата.\rДанните не са променени.")
                 .arg(path);

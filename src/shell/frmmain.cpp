@@ -4,6 +4,7 @@
 #include "dialogs/diainf.h"
 #include "dialogs/messages.h"
 #include "platform/placement.h"
+#include "scratch/temptable.h"
 #include "shell/application.h"
 #include "shell/archive.h"
 #include "shell/commands.h"
@@ -17,7 +18,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDate>
-#include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -513,8 +513,7 @@ void FrmMain::closeEvent(QCloseEvent *e)
         return;
     }
     m_unloaded = true;
-    if (QFile::exists(gTempDbPath))
-        QFile::remove(gTempDbPath);
+    releaseScratchDatabase();
     if (!isMinimized())
         saveSettings();
     e->accept();

@@ -1,7 +1,6 @@
 #include "shell/password.h"
 
 #include "common/globals.h"
-#include "common/textchecks.h"
 #include "dialogs/diainf.h"
 #include "dialogs/messages.h"
 #include "platform/boxlength.h"
@@ -20,14 +19,6 @@ namespace {
 enum { iName = 0, iPassword, iKind };
 }
 
-QString userKindAsStored(const QString &typed)
-{
-    QString kind = trimSpaces(typed).toUpper();
-    kind.replace(QChar(0x0410), QLatin1Char('A')); // Cyrillic А
-    kind.replace(QChar(0x0412), QLatin1Char('B')); // Cyrillic В
-    return kind;
-}
-
 QString checkUserFields(const QString &name, const QString &password, const QString &kind,
                         const QString &signedInKind, int *field)
 {
@@ -36,13 +27,17 @@ QString checkUserFields(const QString &name, const QString &password, const QStr
             *field = box;
         return joinLines({QString::fromUtf8(first), QString::fromUtf8(second)});
     };
-    if (IsBlank(name))
+    if (isBlankCredential(name))
         return fail(iName, "Няма въведено име на потребителя!", "Моля, въведете име на потребителя!");
-    if (IsBlank(password))
+    if (isBlankCredential(password))
         return fail(iPassword, "Няма въведена парола на потребителя!", "Моля, въведете парола на потребителя!");
     const QString stored = userKindAsStored(kind);
+    if (stored.isEmpty())
+        return fail(iKind, "Няма въведен вид достъп!", "Моля, въведете една буква за вид достъп!");
     if (stored.size() > kUserKindLength)
         return fail(iKind, "Вид достъп е повече от една буква!", "Моля, въведете една буква за вид достъп!");
+    if (!isUserKind(stored))
+        return fail(iKind, "Вид достъп не е буква!", "Моля, въведете една буква за вид достъп!");
     if (stored == QLatin1String("A") && signedInKind != QLatin1String("A"))
         return fail(iKind, "Само администратор дава вид достъп A!",
                     "Моля, въведете друг вид достъп на потребителя!");
@@ -84,8 +79,7 @@ PassWord::PassWord(QWidget *parent) : QDialog(parent)
     cfg.firstLastBeep = true;
     cfg.fieldClick = DataForm::FieldClick::StartsEditing;
     // Name and password are stored exactly as typed: the sign-in compares whole
-    // texts. An empty kind stays a text (such a user is still listed here and
-    // can be corrected).
+    // texts.
     auto asTyped = [](const QString &t) { return QVariant(t.isNull() ? QStringLiteral("") : t); };
     auto asKind = [](const QString &t) { return QVariant(userKindAsStored(t)); };
     m_form = new DataForm(this, QString(), m_conn, m_adoPrimaryRS,

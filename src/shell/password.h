@@ -2,6 +2,7 @@
 // PassWord: the users screen (every user but the administrators), a record
 // screen on the data form.
 #include "platform/database.h"
+#include "shell/userrules.h"
 
 #include <QDialog>
 #include <QString>
@@ -12,21 +13,12 @@ namespace kelm {
 
 class DataForm;
 
-// A user's kind is one letter: "A" administrator, "B" full user, any other
-// restricted.
-constexpr int kUserKindLength = 1;
-
-// The kind as it is stored: without blanks, in capitals, and the Cyrillic "А"
-// and "В" of a Bulgarian keyboard as the Latin "A" and "B" they look like, so
-// that a kind typed either way means what it shows.
-QString userKindAsStored(const QString &typed);
-
 // Checks a user about to be saved by a user of kind signedInKind, in the order
 // of the boxes; the message of the first that fails (two lines joined by "\r"),
 // or "" when all pass; field, when given, is set to the failing box (0 name,
 // 1 password, 2 kind). Names and passwords are kept as typed, but a blank one
-// (empty or only spaces) would let anyone in; the kind is one letter, and only
-// an administrator gives the kind "A".
+// (isBlankCredential: only white space of any kind) never signs in; the kind is
+// one letter, and only an administrator gives the kind "A".
 QString checkUserFields(const QString &name, const QString &password, const QString &kind,
                         const QString &signedInKind, int *field = nullptr);
 

@@ -4,6 +4,7 @@
 #include "dialogs/messages.h"
 #include "platform/database.h"
 #include "platform/version.h"
+#include "scratch/temptable.h"
 #include "shell/archive.h"
 #include "shell/frmmain.h"
 #include "shell/frmsplash.h"
@@ -34,6 +35,8 @@ QString mainWindowTitle()
 int Main(QApplication &app)
 {
     setProgramFolder(QCoreApplication::applicationDirPath());
+    // What copies that died left behind; never a running copy's.
+    removeLeftScratchDatabases(programFolder());
     app.setWindowIcon(QIcon(programPicture(64)));
     // The program ends when the main window unloads, not when some dialog of the
     // start (splash, sign-in) happens to be the last window to close.
@@ -62,6 +65,7 @@ int Main(QApplication &app)
     main->show();
     const int rc = app.exec();
     delete main;
+    releaseScratchDatabase();
     return rc;
 }
 

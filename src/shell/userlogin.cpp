@@ -1,11 +1,11 @@
 #include "shell/userlogin.h"
 
 #include "common/globals.h"
-#include "common/textchecks.h"
 #include "dialogs/messages.h"
 #include "dialogs/mousepointer.h"
 #include "platform/database.h"
 #include "platform/fittexts.h"
+#include "shell/userrules.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -26,6 +26,9 @@ constexpr int tw(int twips) { return twips / 15; }
 // Set when the last CheckUser could not read the users at all; the sign-in then
 // reports the database fault instead of calling the password wrong.
 bool s_lastCheckFailed = false;
+// Set when the last CheckUser found the name typed only on a user stored with a
+// blank password: such a user never signs in, and hears whom to ask.
+bool s_lastWithoutPassword = false;
 
 } // namespace
 
@@ -33,9 +36,11 @@ QString CheckUser(const QString &password, const QString &userName)
 {
     gLoginOK = false;
     s_lastCheckFailed = false;
+    s_lastWithoutPassword = false;
     WaitCursor wait;
     QString result;
     bool empty = false;
+    bool nameWithPassword = false, nameWithoutPassword = false;
     try {
         Connection conn;
         conn.open(gConnStr);
@@ -46,9 +51,12 @@ QString CheckUser(const QString &password, const QString &userName)
             for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
                 const QVariant pw = rs.value(QStringLiteral("Password"));
                 const QVariant name = rs.value(QStringLiteral("Ime"));
-                // A blank name never signs in, whatever the table holds: else
-                // empty boxes and Enter would let anyone in.
-                if (pw.isNull() || name.isNull() || IsBlank(name.toString()))
+                // A blank name or password never signs in, whatever the table
+                // holds: else empty boxes and Enter would let anyone in.
+                const bool signsIn = canSignIn(name, pw);
+                if (!isBlankCredential(userName) && name.toString() == userName)
+                    (signsIn ? nameWithPassword : nameWithoutPassword) = true;
+                if (!signsIn)
                     continue;
                 if (pw.toString() == password && name.toString() == userName) {
                     result = rs.value(QStringLiteral("Vid")).toString();
@@ -66,6 +74,7 @@ QString CheckUser(const QString &password, const QString &userName)
         msgBox(e.text(), QString(), true);
         return QString();
     }
+    s_lastWithoutPassword = nameWithoutPassword && !nameWithPassword;
     if (empty)
         msgBox(QStringLiteral("Постави въвеждане на администратор"));
     return result;
@@ -167,7 +176,7 @@ void UserLogin::Form_Load()
             const QString v = vid.toString();
             const QString name = rs.value(QStringLiteral("Ime")).toString();
             // A blank name cannot sign in, so it is not offered.
-            if (v != QLatin1String("A") && v != QLatin1String("B") && !IsBlank(name))
+            if (v != QLatin1String("A") && v != QLatin1String("B") && !isBlankCredential(name))
                 Combo->addItem(name);
         }
         rs.close();
@@ -206,7 +215,11 @@ void UserLogin::cmdOK_Click()
         accept();
         return;
     }
-    if (!s_lastCheckFailed)
+    if (s_lastWithoutPassword)
+        msgBox(QStringLiteral("Потребителят няма парола! ") + QLatin1Char('\r')
+                   + QStringLiteral("Помолете администратора да ви даде парола! "),
+               QStringLiteral("Парола"));
+    else if (!s_lastCheckFailed)
         msgBox(QStringLiteral("Парола е невалидна! ") + QLatin1Char('\r') + QStringLiteral("Опитайте отново! "),
                QStringLiteral("Парола"));
     // The name box must show to take the focus.

@@ -14,7 +14,8 @@ namespace kelm {
 bool runUserLogin();
 // Looks the pair up in Users; returns the kind of the last matching row, or "".
 // Sets gLoginOK. Names and passwords compare exactly: case counts, nothing is trimmed.
-// A row whose name is blank (empty or only spaces) never matches.
+// A row whose name or password is blank (canSignIn in userrules.h) never matches:
+// a user stored with a blank password is told to ask an administrator for one.
 QString CheckUser(const QString &password, const QString &userName);
 
 // The sign-in dialog. The pick list lists the restricted users; administrators

@@ -3,6 +3,8 @@
 #include "platform/database.h"
 #include "platform/numbers.h"
 
+#include <cmath>
+
 namespace kelm {
 
 TripAmounts tripAmounts(double ton, double km, double tariff)
@@ -35,6 +37,13 @@ QString tariffColumn(TariffBand band)
     static const char *const names[] = {"Trf_20", "Trf_20-30", "Trf_30-50",
                                         "Trf_50-100", "Trf_100-200", "Trf_200"};
     return QString::fromLatin1(names[band]);
+}
+
+double BandTariffs::afterKmChange(double tariff, double oldKm, double newKm) const
+{
+    if (newKm == oldKm || std::fabs(tariff - forKm(oldKm)) > 1e-9)
+        return tariff;
+    return forKm(newKm);
 }
 
 BandTariffs BandTariffs::load(Connection &conn)

@@ -34,6 +34,10 @@ QString tariffColumn(TariffBand band);
 struct BandTariffs {
     std::array<double, 6> values{};
     double forKm(double km) const { return values[tariffBand(km)]; }
+    // The tariff of a trip whose kilometres are corrected from oldKm to newKm: a
+    // tariff that is its old band's (the proposed one) becomes the new band's; a
+    // tariff of its own (agreed with the client) stays.
+    double afterKmChange(double tariff, double oldKm, double newKm) const;
     // Reads the first row of Tarifi (the hyphenated column names are quoted).
     static BandTariffs load(Connection &conn);
 };

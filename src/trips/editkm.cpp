@@ -51,6 +51,8 @@ EditKM::EditKM(QWidget *parent) : QDialog(parent)
 
     GridEX1->setKeyDown([this](int &keyCode, int shift) { GridEX1_KeyDown(keyCode, shift); });
     connect(GridEX1, &Grid::cellEdited, this, &EditKM::recompute);
+    connect(GridEX1, &Grid::rowReverted, this,
+            [this](int row) { m_km[row] = GridEX1->gridModel()->value(row, ColKM - 1).toDouble(); });
 }
 
 EditKM::~EditKM()
@@ -76,12 +78,15 @@ bool EditKM::load()
                    QStringLiteral("SELECT Data,Marsh,Tovar,Kola,KM,Ton,Tarifa,Bruto,procent,neto FROM tabl "
                                   "WHERE Kola=? AND KM=1 AND Data BETWEEN ? AND ? ORDER BY data,Marsh"),
                    {car, seek.startDate(), seek.endDate()});
+        m_bands = BandTariffs::load(db);
     } catch (const DbError &e) {
         DiaInf::show(QStringLiteral("ГРЕШКА при зареждане!"), e.text());
         return false;
     }
     GridEX1->setSortColumns({}); // the query's order: date, then route
     GridEX1->setBoundRecordset(&adoRS);
+    for (int row = 0; row < GridEX1->rowCount(); ++row)
+        m_km[row] = GridEX1->gridModel()->value(row, ColKM - 1).toDouble();
 
     setTripGridColumns(GridEX1);
     GridEX1->Columns(ColProcent).setVisible(false).setEditable(false);
@@ -132,12 +137,17 @@ QString EditKM::cellRefusal(int row, int col, const QString &typed) const
         return alone;
     const GridModel *m = GridEX1->gridModel();
     const double x = *amountOf(typed, col == ColKM ? limits::kKm : limits::kPrice);
-    const double km = col == ColKM ? x : m->value(row, ColKM - 1).toDouble();
-    const double tariff = col == ColTarifa ? x : m->value(row, ColTarifa - 1).toDouble();
+    const double shownKm = m->value(row, ColKM - 1).toDouble();
+    const double shownTariff = m->value(row, ColTarifa - 1).toDouble();
+    // New kilometres are reckoned with the tariff they will get.
+    const double km = col == ColKM ? x : shownKm;
+    const double tariff = col == ColTarifa ? x : m_bands.afterKmChange(shownTariff, shownKm, km);
     return tripAmountRefusal(m->value(row, ColTon - 1).toDouble(), km, tariff);
 }
 
 // A new km or tariff changes the trip's money: the same reckoning as a save.
+// New kilometres in another band bring that band's tariff, unless the trip's
+// tariff was not its band's (agreed with the client); either can still be typed.
 void EditKM::recompute(int row, int col)
 {
     if (col != ColKM && col != ColTarifa)
@@ -145,7 +155,14 @@ void EditKM::recompute(int row, int col)
     GridModel *m = GridEX1->gridModel();
     const double km = m->value(row, ColKM - 1).toDouble();
     const double ton = m->value(row, ColTon - 1).toDouble();
-    const double tariff = m->value(row, ColTarifa - 1).toDouble();
+    double tariff = m->value(row, ColTarifa - 1).toDouble();
+    if (col == ColKM) {
+        const double proposed = m_bands.afterKmChange(tariff, m_km.value(row, km), km);
+        if (proposed != tariff)
+            m->setValue(row, ColTarifa - 1, proposed);
+        tariff = proposed;
+        m_km[row] = km;
+    }
     const TripAmounts a = tripAmounts(ton, km, tariff);
     m->setValue(row, ColBruto - 1, a.bruto);
     m->setValue(row, ColProcent - 1, a.procent);

@@ -6,6 +6,9 @@
 #include <QDialog>
 
 #include "platform/database.h"
+#include "trips/amounts.h"
+
+#include <QHash>
 
 class QLabel;
 class QLineEdit;
@@ -46,6 +49,9 @@ private:
 
     Connection db;
     Recordset adoRS;
+    BandTariffs m_bands;
+    // The kilometres each row shows, so that a correction knows the band it leaves.
+    QHash<int, double> m_km;
 };
 
 // Shows the kilometre correction modally for DiaSeek's car and period.

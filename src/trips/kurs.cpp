@@ -659,6 +659,8 @@ bool Kurs::validateSave()
     ctx.adding = m_form->isAdding();
     if (ctx.adding) {
         m_txt.value(5)->setText(driverCodeOf(e.driver));
+        for (const auto &d : m_driverCodes)
+            ctx.drivers << trimSpaces(d.first + QLatin1Char(',') + d.second);
     } else {
         ctx.tripId = currentTripId();
         ctx.tripKod = m_txt.value(5)->text();

@@ -151,6 +151,10 @@ TripSaveResult checkTrip(const TripEntry &e, const TripSaveContext &ctx)
     if (CompareLen(route, kRouteLength) == 1)
         return fail(CheckRouteLength, QStringLiteral("Маршрута е по-дълъг от разрешения!"),
                     QStringLiteral("Моля, въведете до 25 символа за маршрут!"));
+    // A trip of a driver nobody has belongs to no statement or pay list.
+    if (ctx.adding && !ctx.drivers.contains(trimSpaces(e.driver)))
+        return fail(CheckDriverUnknown, QStringLiteral("Няма такъв шофьор!"),
+                    QStringLiteral("Моля, изберете шофьора от списъка „Шофьор“!"), TripBox::Driver);
 
     if (IsBadDate(e.date))
         return fail(CheckDate, QStringLiteral("Неверен формат на датата!"),

@@ -54,6 +54,7 @@ struct TripSaveContext {
     bool adding = true;      // a new trip, else a correction of the trip below
     qint64 tripId = 0;       // the row corrected (adding: unused)
     QString tripKod;         // the corrected trip's driver code, which a correction keeps
+    QStringList drivers;     // the driver list's entries "kod,name", trimmed: a new trip takes one
 };
 
 // The trip as written.
@@ -69,8 +70,8 @@ struct TripRow {
     double expense = 0;
 };
 
-// Checks, numbered in the order they run. 1..16 have the old texts; the date
-// check and the number checks follow them. A number past its bound is refused
+// Checks, numbered in the order they run. 1..16 have the old texts; the driver
+// of the list, the date check and the number checks follow them. A number past its bound is refused
 // with the bound named in a last line.
 enum TripCheck {
     CheckNone = 0,
@@ -90,6 +91,7 @@ enum TripCheck {
     CheckGoodsLength,
     CheckClientLength,
     CheckRouteLength,
+    CheckDriverUnknown, // a new trip's driver is no entry of the driver list
     CheckDate,
     CheckTonNumber,
     CheckKmNumber,

@@ -154,7 +154,20 @@ void Sklad::buildControls()
     m_form->hooks.validate = [this] { return validateSave(); };
     m_form->hooks.readBoxes = [] {};
     m_form->hooks.writeExtra = [this](Connection &conn) { writeLine(conn); };
-    // A delete gives the line's stock back, or is refused, in the delete's transaction.
+    // A delete that would be refused is refused before the questions; one that
+    // is not gives the line's stock back, or is still refused (another copy may
+    // have written meanwhile), in the delete's transaction.
+    m_form->hooks.checkDelete = [this] {
+        try {
+            const QString why = changeRefusal(m_conn, m_adoRS.value(QStringLiteral("ID")).toLongLong(), nullptr);
+            if (why.isEmpty())
+                return true;
+            DiaInf::show(kRefusalCaption, why);
+        } catch (const DbError &e) {
+            m_form->reportError(DataForm::CmdDelete, e);
+        }
+        return false;
+    };
     m_form->hooks.deleteExtra = [this](Connection &conn) {
         const LineChange change = changeLine(conn, m_adoRS.value(QStringLiteral("ID")).toLongLong(), nullptr);
         if (!change.refusal.isEmpty())

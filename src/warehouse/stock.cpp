@@ -441,9 +441,8 @@ QString lineDescription(const LedgerLine &l)
     return QStringLiteral("от %1 (%2 бр.)").arg(formatDate(l.data), formatGeneral(l.kol));
 }
 
-} // namespace
-
-LineChange changeLine(Connection &conn, qint64 id, const LineRevision *revision)
+// changeLine, or with write false only its decision: nothing is written then.
+LineChange changeLineIf(Connection &conn, qint64 id, const LineRevision *revision, bool write)
 {
     LineChange c;
     QString name, vidKol;
@@ -531,6 +530,8 @@ LineChange changeLine(Connection &conn, qint64 id, const LineRevision *revision)
         c.refusal = refusal + QLatin1Char('\r') + instead;
         return c;
     }
+    if (!write)
+        return c;
 
     // The lots and the stock as the documents leave them.
     for (const LedgerLine &l : before) {
@@ -564,6 +565,18 @@ LineChange changeLine(Connection &conn, qint64 id, const LineRevision *revision)
                                     "ORDER BY ID LIMIT 1)"),
                      {keptQuantity(g.broi), name});
     return c;
+}
+
+} // namespace
+
+LineChange changeLine(Connection &conn, qint64 id, const LineRevision *revision)
+{
+    return changeLineIf(conn, id, revision, true);
+}
+
+QString changeRefusal(Connection &conn, qint64 id, const LineRevision *revision)
+{
+    return changeLineIf(conn, id, revision, false).refusal;
 }
 
 } // namespace kelm

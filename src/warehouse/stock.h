@@ -250,6 +250,10 @@ struct LineChange {
 // corrected receipt's Ostat and Lipsa too); the rest of the line is the caller's
 // to write or delete, with the fields answered here.
 LineChange changeLine(Connection &conn, qint64 id, const LineRevision *revision);
+// The refusal changeLine would give now, "" when the change would hold; nothing
+// is written. A screen asks it before its delete questions, so that a delete
+// bound to be refused is refused at once.
+QString changeRefusal(Connection &conn, qint64 id, const LineRevision *revision);
 
 // The error number a refusal travels under when it is thrown as a DbError
 // inside a screen's save (its description is the refusal's text).

@@ -111,10 +111,10 @@ void TestDriverPayLists::unpaidListInFull()
              (QStringList{"Антоново - Шумен", "бургас - Варна", "Ямбол - Бургас", "Ямбол - Сливен"}));
     QCOMPARE(detailColumn(r, "Text102").first(), QStringLiteral("СВ 1111 АА"));
     QCOMPARE(detailColumn(r, "Text104").first(), QStringLiteral("Чакъл"));
-    // Tons to three decimals, kilometres whole, the tariff to two.
+    // Tons to three decimals, kilometres whole, the tariff to two or as held.
     QCOMPARE(detailColumn(r, "Text105").first(), QStringLiteral("18,250"));
     QCOMPARE(detailColumn(r, "Text106").first(), QStringLiteral("87"));
-    QCOMPARE(detailColumn(r, "Text107"), (QStringList{"0,10", "0,10", "0,10", "0,13"}));
+    QCOMPARE(detailColumn(r, "Text107"), (QStringList{"0,10", "0,10", "0,10", "0,125"}));
     // 100,005 prints 100,01, and the total adds the amounts as printed.
     QCOMPARE(detailColumn(r, "Text108"), (QStringList{"30,00", "20,00", "10,00", "100,01"}));
     QCOMPARE(text("ReportFooter", "Label8"), QStringLiteral("Всичко: 160,01 лв."));
@@ -135,7 +135,7 @@ void TestDriverPayLists::unpaidListInFull()
     // The staged rows hold the amounts as ready-made texts.
     Connection temp;
     temp.open(gTempConnStr);
-    QCOMPARE(temp.scalar("SELECT Tarifa FROM TempPlaten WHERE Red=4").toString(), QStringLiteral("0,13"));
+    QCOMPARE(temp.scalar("SELECT Tarifa FROM TempPlaten WHERE Red=4").toString(), QStringLiteral("0,125"));
     QCOMPARE(temp.scalar("SELECT count(*) FROM TempPlaten").toInt(), 4);
 }
 

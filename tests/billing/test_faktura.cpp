@@ -7,7 +7,9 @@
 #include "dialogs/diaseekall.h"
 #include "dialogs/messages.h"
 #include "platform/grid.h"
+#include "platform/modalwindows.h"
 #include "printing/report.h"
+#include "printing/reportpreview.h"
 #include "scratch/temptable.h"
 #include "shell/commands.h"
 #include "shell/targets.h"
@@ -17,10 +19,12 @@
 #include "typing.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QFontMetricsF>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
@@ -104,7 +108,9 @@ private Q_SLOTS:
     void newInvoiceTickNumberPrintClose();
     void emptyListsAndEmptyPrint();
     void numberDialog();
+    void pastedNumberIsNeverCut();
     void correctingAnInvoice();
+    void aMinimisedPreviewComesBack();
     void correctionOpensOnlyAnIssuedInvoice();
     void escAndClosingAfterAPrint();
     void closingAsksBeforeTicksAreDropped();
@@ -348,6 +354,57 @@ void TestFaktura::numberDialog()
     QCOMPARE(n2, QStringLiteral("0000000500"));
 }
 
+// A number pasted or dropped into the number box is never cut to fit: one
+// longer than the box takes is refused whole with a message, the box as it was;
+// one that fits is taken as pasted.
+void TestFaktura::pastedNumberIsNeverCut()
+{
+    TestDb db;
+    seed(db);
+    MessageCapture mc;
+    QString n = QStringLiteral("0000000000");
+    bool ok = false;
+    DiaFakt d(n, ok);
+    QVERIFY(d.load());
+    d.show();
+    QVERIFY(QTest::qWaitForWindowActive(&d));
+    QLineEdit *le = d.Combo1->lineEdit();
+    QCOMPARE(le->text(), QStringLiteral("0000000123"));
+    const QString refused = joinLines({QStringLiteral("Текстът не се побира в полето и не е поставен!"),
+                                       QStringLiteral("Полето побира до 10 символа, а с него биха станали 11.")});
+    QApplication::clipboard()->setText(QStringLiteral("2026/001245"));
+    le->selectAll();
+    QTest::keyClick(le, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(le->text(), QStringLiteral("0000000123"));
+    QTRY_COMPARE(mc.shown.size(), 1);
+    QCOMPARE(mc.lastCaption(), QStringLiteral("ВНИМАНИЕ!"));
+    QCOMPARE(mc.lastText(), refused);
+    le->clear();
+    typeText(le, QStringLiteral("2026/"));
+    QApplication::clipboard()->setText(QStringLiteral("001234"));
+    le->paste(); // as the box's menu pastes
+    QCOMPARE(le->text(), QStringLiteral("2026/"));
+    QTRY_COMPARE(mc.shown.size(), 2);
+    QCOMPARE(mc.lastText(), refused);
+    QMimeData dragged;
+    dragged.setText(QStringLiteral("001234"));
+    const QPoint end(le->width() - 2, le->height() / 2);
+    QDragEnterEvent enter(end, Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(le, &enter);
+    QDropEvent drop(end, Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(le, &drop);
+    QCOMPARE(le->text(), QStringLiteral("2026/"));
+    QTRY_COMPARE(mc.shown.size(), 3);
+    QApplication::clipboard()->setText(QStringLiteral("00124"));
+    le->paste();
+    QCOMPARE(le->text(), QStringLiteral("2026/00124"));
+    d.OKButton->click();
+    QVERIFY(ok);
+    QCOMPARE(n, QStringLiteral("2026/00124"));
+    QApplication::processEvents();
+    QCOMPARE(mc.shown.size(), 3);
+}
+
 void TestFaktura::correctingAnInvoice()
 {
     TestDb db;
@@ -391,6 +448,40 @@ void TestFaktura::correctingAnInvoice()
                      .toInt(),
                  2);
     }
+}
+
+// A modal preview minimised ("Корекция фактури" > "Печат") comes back at once:
+// it holds the program, which would otherwise take no click with nothing on
+// screen. Shown modally it has no minimise button.
+void TestFaktura::aMinimisedPreviewComesBack()
+{
+    keepModalWindowsInView(); // as the program does at start
+    TestDb db;
+    seed(db);
+    CreateTempTable("TempPlaten");
+    MessageCapture mc;
+    gSeekMode = QStringLiteral("EditFakt");
+    DiaSeek::instance().FakturaNom = QStringLiteral("0000000123");
+    Faktura w;
+    QVERIFY(w.load());
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    bool minimiseButton = true;
+    bool cameBack = false;
+    QTimer::singleShot(0, [&] {
+        auto *preview = qobject_cast<ReportPreview *>(QApplication::activeModalWidget());
+        QVERIFY(preview);
+        minimiseButton = preview->windowFlags() & Qt::WindowMinimizeButtonHint;
+        preview->showMinimized();
+        cameBack = QTest::qWaitFor([preview] {
+            return !preview->isMinimized() && preview->isVisible() && preview->isActiveWindow();
+        });
+        preview->close();
+    });
+    w.cmdPrint->click();
+    QVERIFY(cameBack);
+    QVERIFY(!minimiseButton);
+    QVERIFY(w.close());
 }
 
 void TestFaktura::correctionOpensOnlyAnIssuedInvoice()

@@ -140,10 +140,12 @@ private Q_SLOTS:
     void screenListsTheTripsAndItsTotals();
     void f4AndDeleteCorrectAndRemove();
     void correctionPastTheMoneyBoundIsRefused();
+    void editingKeysStayInTheOpenCell();
     void unkeptCorrectionsAskBeforeClosing();
     void printoutWithVatOnTop();
     void filesKeepTheStatement();
     void foreignFilesAreRefused();
+    void damagedFilesAreRefused();
     void failedOrCancelledSave();
     void emptyStatement();
     void commandShowsOneScreen();
@@ -434,6 +436,67 @@ void TestKlients::correctionPastTheMoneyBoundIsRefused()
     QCOMPARE(db.scalar("SELECT Tarifa FROM tabl WHERE Marsh='Бургас - Варна'").toDouble(), 0.2);
 }
 
+// Inside an open cell Delete, Backspace, Home, End, Left and Right edit the typed
+// text: the cell stays open on its row, and the row and the totals follow only
+// the value taken.
+void TestKlients::editingKeysStayInTheOpenCell()
+{
+    TestDb db;
+    seed(db);
+    MessageCapture mc;
+    setSeek(kDark, "01.03.2004", "31.03.2004");
+    Klients w;
+    QVERIFY(w.load());
+    showActive(&w);
+    Grid *g = w.GridEX1;
+    g->sendKey(115);
+    const int row = rowOf(g, "Бургас - Варна"); // 10 t x 200 km x 0.2 = 400.00
+    g->setCurrentRow(row);
+    typeInCell(g, 5, QStringLiteral("1250"), 0);
+    auto *le = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+    QVERIFY(le);
+    for (Qt::Key key : {Qt::Key_Left, Qt::Key_Left, Qt::Key_Delete}) // the "5" erased
+        QTest::keyClick(le, key);
+    QVERIFY(g->isEditing());
+    QCOMPARE(le->text(), QStringLiteral("120"));
+    QCOMPARE(g->rowCount(), 4);
+    QCOMPARE(g->currentRow(), row);
+    QCOMPARE(g->text(row, 5), QStringLiteral("200"));
+    QCOMPARE(g->text(row, 8), QStringLiteral("400,00"));
+    QCOMPARE(w.Label4->text(), QStringLiteral("1120,00лв."));
+    QTest::keyClick(le, Qt::Key_Return);
+    QVERIFY(!g->isEditing());
+    QCOMPARE(g->text(row, 8), QStringLiteral("240,00"));
+    QCOMPARE(w.Label4->text(), QStringLiteral("960,00лв."));
+
+    typeInCell(g, 5, QStringLiteral("1200"), 0);
+    le = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+    QVERIFY(le);
+    QTest::keyClick(le, Qt::Key_Home);
+    QVERIFY(g->isEditing());
+    QCOMPARE(le->cursorPosition(), 0);
+    QCOMPARE(g->currentRow(), row);
+    QTest::keyClick(le, Qt::Key_Delete);
+    QTest::keyClick(le, Qt::Key_End);
+    QTest::keyClick(le, Qt::Key_Left, Qt::ShiftModifier);
+    QTest::keyClick(le, Qt::Key_Backspace);
+    QTest::keyClick(le, Qt::Key_Right);
+    typeText(le, QStringLiteral("5"));
+    QVERIFY(g->isEditing());
+    QCOMPARE(le->text(), QStringLiteral("205"));
+    QCOMPARE(w.Label4->text(), QStringLiteral("960,00лв."));
+    QTest::keyClick(le, Qt::Key_Return);
+    QCOMPARE(g->text(row, 8), QStringLiteral("410,00"));
+    QCOMPARE(w.Label4->text(), QStringLiteral("1130,00лв."));
+    // With no cell open the keys are the grid's again: Home goes to the first
+    // row, Delete removes a row.
+    g->sendKey(36);
+    QCOMPARE(g->currentRow(), g->rowAtVisual(0));
+    g->sendKey(46);
+    QCOMPARE(g->rowCount(), 3);
+    QVERIFY(mc.shown.isEmpty());
+}
+
 // Corrections neither printed nor saved: closing asks first, and Enter (the
 // default) keeps the screen with them; yes closes.
 void TestKlients::unkeptCorrectionsAskBeforeClosing()
@@ -706,6 +769,61 @@ void TestKlients::foreignFilesAreRefused()
     QCOMPARE(w.subject().client, kDark);
 }
 
+// A file of ours with one value as a changed byte leaves it: refused whole, with
+// the file and the row named, and the screen's rows and totals as they were.
+void TestKlients::damagedFilesAreRefused()
+{
+    TestDb db;
+    seed(db);
+    MessageCapture mc;
+    const QDir dir(db.folder());
+    const QString good = dir.filePath("good.kl");
+    {
+        ScratchRows s(QStringLiteral("TempKlients"));
+        fillStatement(db.conn(), s.conn(), {kDark, {}, {}, {}, QDate(2004, 3, 1), QDate(2004, 3, 31)});
+        saveStatementFile(s.conn(), {kDark, QDate(2004, 3, 1), QDate(2004, 3, 31)}, good);
+    }
+    const struct {
+        const char *name, *damage, *fault;
+    } files[] = {{"tariff.kl", "UPDATE TempKlients SET Tarifa=-6553.6 WHERE rowid=2", "Ред 2: грешна тарифа!"},
+                 {"date.kl", "UPDATE TempKlients SET Data='' WHERE rowid=3", "Ред 3: грешна дата!"},
+                 {"amount.kl", "UPDATE TempKlients SET Suma=94365581.66 WHERE rowid=1", "Ред 1: грешна сума!"}};
+
+    setSeek(kAlen, "01.05.2004", "31.05.2004");
+    Klients w;
+    QVERIFY(w.load());
+    showActive(&w);
+    const QStringList totals{w.Label2->text(), w.Label3->text(), w.Label4->text()};
+    QCOMPARE(totals.last(), QStringLiteral("1000,00лв."));
+    for (const auto &f : files) {
+        const QString path = dir.filePath(QString::fromUtf8(f.name));
+        QVERIFY(QFile::copy(good, path));
+        {
+            Connection c;
+            c.open("PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source=" + path + ";");
+            QCOMPARE(c.execute(QString::fromUtf8(f.damage)), 1);
+        }
+        mc.clear();
+        Klients::setFileAnswer([&path](QFileDialog &) { return path; });
+        w.cmdOpenFile->click();
+        QCOMPARE(mc.shown.size(), 1);
+        QCOMPARE(mc.lastCaption(), QStringLiteral("ВНИМАНИЕ!"));
+        QCOMPARE(mc.lastText(), QStringLiteral("Файлът „%1“ е повреден и не е зареден!\r%2\rДанните на екрана не са "
+                                               "променени.")
+                                    .arg(QDir::toNativeSeparators(path), QString::fromUtf8(f.fault)));
+        QVERIFY(!w.flgLoad);
+        QCOMPARE(w.GridEX1->rowCount(), 2);
+        QCOMPARE(w.scratch().scalar("SELECT count(*) FROM TempKlients").toInt(), 2);
+        QCOMPARE((QStringList{w.Label2->text(), w.Label3->text(), w.Label4->text()}), totals);
+        QCOMPARE(w.subject().client, kAlen);
+    }
+    // The file they were made from loads.
+    Klients::setFileAnswer([&good](QFileDialog &) { return good; });
+    w.cmdOpenFile->click();
+    QVERIFY2(w.flgLoad, qPrintable(mc.lastText()));
+    QCOMPARE(w.GridEX1->rowCount(), 4);
+}
+
 void TestKlients::failedOrCancelledSave()
 {
     TestDb db;
@@ -813,7 +931,7 @@ void TestKlients::commandShowsOneScreen()
     QVERIFY(runTarget(QStringLiteral("Klients")));
     QCOMPARE(Klients::instance(), first.data());
     QCOMPARE(first->GridEX1->rowCount(), 2);
-    // A rebuilt Temp.mdb leaves the statement as it is.
+    // A rebuilt scratch database leaves the statement as it is.
     CreateTempTable(QStringLiteral("TempKlients"));
     QCOMPARE(first->scratch().scalar("SELECT count(*) FROM TempKlients").toInt(), 2);
     const QString file = first->scratch().dataSource();

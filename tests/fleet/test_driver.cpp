@@ -8,6 +8,7 @@
 #include "typing.h"
 
 #include <QAbstractButton>
+#include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
 #include <QtTest>
@@ -304,6 +305,15 @@ void TestDriver::boxesTakeWhatTheirFieldsHold()
     const int kept[7] = {60, 10, 50, 3, 9, 12, 10};
     for (int i = 0; i < 7; ++i)
         QCOMPARE(s.box(i)->text().size(), kept[i]);
+    // A pasted code longer than the box takes is refused whole, never cut.
+    QApplication::clipboard()->setText(QStringLiteral("XYZW"));
+    s.box(3)->selectAll();
+    QTest::keyClick(s.box(3), Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(s.box(3)->text(), QStringLiteral("X99"));
+    QTRY_COMPARE(cap.shown.size(), 1);
+    QCOMPARE(cap.lastText(), msg("Текстът не се побира в полето и не е поставен!",
+                                 "Полето побира до 3 символа, а с него биха станали 4."));
+    cap.clear();
     s.btn("cmdUpdate")->click();
     QVERIFY2(cap.shown.isEmpty(), qPrintable(cap.lastText()));
     QCOMPARE(db.scalar("SELECT ime FROM shof WHERE kod='X99'").toString(), QString(50, QChar(u'Ш')));

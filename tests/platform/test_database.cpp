@@ -35,10 +35,11 @@ void TestDatabase::connectionStringsCharacterForCharacter()
 {
     setProgramFolder(QStringLiteral("/opt/kelm"));
     QCOMPARE(gDbPath, QStringLiteral("/opt/kelm/Kelm.mdb"));
-    QCOMPARE(gTempDbPath, QStringLiteral("/opt/kelm/Temp.mdb"));
+    const QString temp = QStringLiteral("/opt/kelm/Temp-%1.mdb").arg(QCoreApplication::applicationPid());
+    QCOMPARE(gTempDbPath, temp);
     QCOMPARE(gConnStr, QStringLiteral("PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source=/opt/kelm/Kelm.mdb;"
                                       "Jet OLEDB:Database Password=Ratn5064;"));
-    QCOMPARE(gTempConnStr, QStringLiteral("PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source=/opt/kelm/Temp.mdb;"));
+    QCOMPARE(gTempConnStr, QStringLiteral("PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source=") + temp + ";");
     QCOMPARE(dataSourceOf(gConnStr), QStringLiteral("/opt/kelm/Kelm.mdb"));
     setProgramFolder(QStringLiteral("/opt/kelm/"));
     QCOMPARE(gDbPath, QStringLiteral("/opt/kelm/Kelm.mdb"));

@@ -62,7 +62,8 @@ private Q_SLOTS:
 void TestNumberBounds::tripRefusesAbsurdNumbersAndStoresTheLargestSaneOnes()
 {
     TestDb db;
-    const TripSaveContext adding;
+    TripSaveContext adding;
+    adding.drivers = {QStringLiteral("A01,Иван")};
     struct Bad {
         TripCheck check;
         QString TripEntry::*box;

@@ -173,7 +173,7 @@ void TestBalans::balanceOfTwoPeriodsAndRebuild()
     if (qEnvironmentVariableIsSet("KELM_REPORT_LOOK"))
         b.grab().save(qEnvironmentVariable("KELM_REPORT_LOOK") + "/Balans.png");
 
-    // A later command rebuilding Temp.mdb leaves the screen's rows alone.
+    // A later command rebuilding the scratch database leaves the screen's rows alone.
     CreateTempTable(QStringLiteral("TempBalans"));
 
     // Printing: the money design, with the car whole.

@@ -1,5 +1,10 @@
+#include "billing/faktura.h"
+#include "billing/fakturareport.h"
+#include "billing/klients.h"
+#include "billing/klientsreport.h"
 #include "common/globals.h"
 #include "dialogs/diaseek.h"
+#include "dialogs/diaseekall.h"
 #include "dialogs/diaseekalt.h"
 #include "dialogs/messages.h"
 #include "platform/database.h"
@@ -9,6 +14,7 @@
 #include "printing/reportframe.h"
 #include "printing/reportpreview.h"
 #include "reports/tripreports.h"
+#include "scratch/temptable.h"
 #include "shell/targets.h"
 #include "reportcheck.h"
 #include "testdb.h"
@@ -53,6 +59,16 @@ QStringList captions(Report &r)
     return out;
 }
 
+// The laid-out lines of a detail box in every row of the first page.
+QStringList laidOutColumn(Report &r, const char *control)
+{
+    QStringList out;
+    for (const ReportItem &it : r.pageItems(0))
+        if (it.section == QLatin1String("Detail") && it.control == QLatin1String(control))
+            out << it.lines.join(QLatin1Char(' '));
+    return out;
+}
+
 } // namespace
 
 class TestTripReports : public QObject {
@@ -89,6 +105,7 @@ private slots:
     void designTable();
     void nothingCutOff();
     void longReportRepeatsPageHeader();
+    void tariffsPrintAsHeld();
 };
 
 void TestTripReports::init()
@@ -517,6 +534,46 @@ void TestTripReports::longReportRepeatsPageHeader()
     // 100 + ... + 169 km.
     QCOMPARE(text(r, "ReportFooter", "Function103"), QString::number(70 * 100 + 69 * 70 / 2));
     writePdf(r, "-pages");
+}
+
+
+// A tariff of four decimals prints with all four on the trip reports, the
+// invoice and the client statement, so that its row multiplies out.
+void TestTripReports::tariffsPrintAsHeld()
+{
+    db->exec("INSERT INTO tabl (Data, kola, kod, Klient, Marsh, Tovar, km, ton, Tarifa, bruto, procent, neto, plat, "
+             "Fakt, NomFakt) VALUES ('2010-01-10', 'СВ 1234 АК', '001', 'Д''Арк ООД', 'Русе - Шумен', 'Пясък', 174, "
+             "11, 0.0875, 167.48, 5.02, 162.46, 0, 1, '0000000777')");
+    MessageCapture msgs;
+    ReportCapture shown;
+    DiaSeek &d = DiaSeek::instance();
+    d.lYes = true;
+    d.Kola = QStringLiteral("СВ 1234 АК");
+    setPeriod("05.01.2010", "31.01.2010");
+    QVERIFY(runTarget(QStringLiteral("PrintTripsByCar")));
+    QCOMPARE(laidOutColumn(rptKola(), "Text104"), (QStringList{"0,086", "0,0875", "0,090", "0,120"}));
+
+    gSeekMode = QStringLiteral("EditFakt");
+    d.FakturaNom = QStringLiteral("0000000777");
+    CreateTempTable(QStringLiteral("TempPlaten"));
+    {
+        Faktura w;
+        QVERIFY(w.load());
+        w.cmdPrint->click();
+        QCOMPARE(laidOutColumn(rptFaktura(), "Text107"), QStringList{"0,0875"});
+        w.close();
+    }
+    DiaSeekAll &a = DiaSeekAll::instance();
+    a.lYes = true;
+    a.Klient = QStringLiteral("Д'Арк ООД");
+    a.Tovar = a.Marsh = a.Kola = QString();
+    seekPeriod(a, "10.01.2010", "10.01.2010");
+    Klients w;
+    QVERIFY(w.load());
+    w.cmdPrint->click();
+    QCOMPARE(laidOutColumn(rptKlientS(), "Text105"), QStringList{"0,0875"});
+    QCOMPARE(shown.shown.size(), 3);
+    QVERIFY2(msgs.shown.isEmpty(), qPrintable(msgs.lastText()));
 }
 
 QTEST_MAIN(TestTripReports)

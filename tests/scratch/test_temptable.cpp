@@ -3,8 +3,11 @@
 #include "scratch/scratchrows.h"
 #include "scratch/temptable.h"
 
+#include <QProcess>
 #include <QSqlQuery>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 using namespace kelm;
 
@@ -29,6 +32,46 @@ QStringList columns(Connection &c, const QString &table)
         out << q.value(1).toString() + QLatin1Char(' ') + q.value(2).toString();
     return out;
 }
+
+int modeOf(const QString &path)
+{
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 0777) : -1;
+}
+
+void stageRow(const QString &marsh)
+{
+    Connection c;
+    c.open(gTempConnStr);
+    c.execute(QStringLiteral("INSERT INTO TempPlaten (Red, Marsh) VALUES (1, ?)"), {marsh});
+}
+
+// Another copy of the program on a folder: stages a pay statement's row in its
+// scratch database and says where that is; each "rebuild" line rebuilds and
+// stages it again, as its next report would; the end of its input ends it as
+// the program ends.
+int runOtherCopy(const QString &folder)
+{
+    setProgramFolder(folder);
+    CreateTempTable(QStringLiteral("TempPlaten"));
+    stageRow(QStringLiteral("друго копие"));
+    QTextStream out(stdout);
+    out << gTempDbPath << Qt::endl;
+    QFile in;
+    in.open(stdin, QIODevice::ReadOnly);
+    for (QByteArray line; !(line = in.readLine()).isEmpty();) {
+        CreateTempTable(QStringLiteral("TempPlaten"));
+        stageRow(QStringLiteral("друго копие"));
+        out << "rebuilt" << Qt::endl;
+    }
+    return 0;
+}
+
+QString startOtherCopy(QProcess &p, const QString &folder)
+{
+    p.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--other-copy"), folder});
+    return p.waitForReadyRead(30000) ? QString::fromLocal8Bit(p.readLine()).trimmed() : QString();
+}
 } // namespace
 
 class TestTempTable : public QObject {
@@ -43,6 +86,7 @@ private Q_SLOTS:
     void unknownNamesAreRefused();
     void undeletableFileIsReported();
     void screenRowsOutliveARebuild();
+    void eachCopyHasItsOwnScratchDatabase();
 
 private:
     QTemporaryDir m_dir;
@@ -199,5 +243,76 @@ void TestTempTable::screenRowsOutliveARebuild()
     QVERIFY_THROWS_EXCEPTION(DbError, ScratchRows(QStringLiteral("NoSuchTable")));
 }
 
-QTEST_MAIN(TestTempTable)
+// Two copies on one program folder, as an office shares it: each stages its
+// reports in a file of its own that only its user reads, removed when it ends;
+// what a copy that died left is removed at a later start, never a running
+// copy's file.
+void TestTempTable::eachCopyHasItsOwnScratchDatabase()
+{
+    QTemporaryDir folder;
+    setProgramFolder(folder.path());
+    CreateTempTable(QStringLiteral("TempPlaten"));
+    Connection mine;
+    mine.open(gTempConnStr);
+    mine.beginTrans();
+    mine.execute(QStringLiteral("INSERT INTO TempPlaten (Red, Marsh) VALUES (1, ?)"), {QStringLiteral("това копие")});
+    QCOMPARE(modeOf(gTempDbPath), 0600);
+    QCOMPARE(modeOf(gTempDbPath + QStringLiteral("-journal")), 0600);
+    mine.commitTrans();
+    Recordset shown;
+    shown.open(mine, QStringLiteral("SELECT * FROM TempPlaten"));
+
+    // The other copy's report rebuilds its scratch database: this copy's rows
+    // stay for its screen and its print, and the other way round.
+    QProcess other;
+    const QString otherPath = startOtherCopy(other, folder.path());
+    QVERIFY2(!otherPath.isEmpty() && otherPath != gTempDbPath, qPrintable(otherPath));
+    QCOMPARE(modeOf(otherPath), 0600);
+    other.write("rebuild\n");
+    QVERIFY(other.waitForReadyRead(30000));
+    QCOMPARE(other.readLine().trimmed(), QByteArray("rebuilt"));
+    shown.requery();
+    QCOMPARE(shown.recordCount(), 1);
+    {
+        Connection print;
+        print.open(gTempConnStr);
+        QCOMPARE(print.scalar(QStringLiteral("SELECT Marsh FROM TempPlaten")).toString(), QStringLiteral("това копие"));
+    }
+    CreateTempTable(QStringLiteral("TempZaplata"));
+    {
+        Connection theirs;
+        theirs.open(QStringLiteral("Data Source=") + otherPath + QLatin1Char(';'));
+        QCOMPARE(theirs.scalar(QStringLiteral("SELECT Marsh FROM TempPlaten")).toString(), QStringLiteral("друго копие"));
+    }
+
+    // A copy that died: a later start removes its files, not a running copy's.
+    QProcess dead;
+    const QString deadPath = startOtherCopy(dead, folder.path());
+    dead.kill();
+    QVERIFY(dead.waitForFinished(30000));
+    QVERIFY(QFile::exists(deadPath));
+    QCOMPARE(removeLeftScratchDatabases(folder.path()), 1);
+    QVERIFY(!QFile::exists(deadPath));
+    QVERIFY(QFile::exists(otherPath));
+    QVERIFY(QFile::exists(gTempDbPath));
+
+    // A copy's files go when it ends.
+    other.closeWriteChannel();
+    QVERIFY(other.waitForFinished(30000));
+    QCOMPARE(other.exitCode(), 0);
+    QVERIFY(!QFile::exists(otherPath));
+    shown.close();
+    mine.close();
+    releaseScratchDatabase();
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+}
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    if (argc >= 3 && qstrcmp(argv[1], "--other-copy") == 0)
+        return runOtherCopy(QString::fromLocal8Bit(argv[2]));
+    TestTempTable t;
+    return QTest::qExec(&t, argc, argv);
+}
 #include "test_temptable.moc"

@@ -18,6 +18,7 @@ class TestAdminPassword : public QObject {
 private Q_SLOTS:
     void changesOnlyTheAdministratorsPassword();
     void commandInTheProgramFolder();
+    void blankOrNonTextPasswordIsRefused();
 };
 
 namespace {
@@ -114,6 +115,34 @@ void TestAdminPassword::commandInTheProgramFolder()
     r = run({QStringLiteral("Иван")}, &pw);
     QCOMPARE(r.first, 1);
     QVERIFY2(r.second.contains(QStringLiteral("няма администратор")), qPrintable(r.second));
+}
+
+// A password of white space never signs in, and bytes that are not text become
+// marks nobody can type: the command refuses both and stores nothing.
+void TestAdminPassword::blankOrNonTextPasswordIsRefused()
+{
+    TestDb db;
+    const QString tool = db.folder() + QStringLiteral("/kelm-passwd");
+    QVERIFY(QFile::copy(QCoreApplication::applicationDirPath() + QStringLiteral("/../kelm-passwd"), tool));
+    const QString tabNbsp = QStringLiteral("\t\u00a0 \u2003");
+    for (const QByteArray &bytes : {QByteArray("   "), QByteArray("\xff\xfe"), tabNbsp.toUtf8()}) {
+        // The variable as raw bytes: the child inherits this process's own.
+        qputenv(kAdminPasswordVariable, bytes);
+        QProcess p;
+        p.setStandardInputFile(QProcess::nullDevice());
+        p.start(tool, {});
+        QVERIFY(p.waitForFinished(30000));
+        qunsetenv(kAdminPasswordVariable);
+        const QString said = QString::fromUtf8(p.readAllStandardError());
+        QVERIFY2(p.exitCode() != 0, bytes.toHex().constData());
+        QVERIFY2(said.contains(QStringLiteral("Паролата")), qPrintable(said));
+        QCOMPARE(db.scalar(QStringLiteral("SELECT Password FROM Users WHERE Ime='admin'")).toString(),
+                 QStringLiteral("admin"));
+        // What is typed on the terminal goes through the same rule.
+        QString typed;
+        QVERIFY(!adminPasswordRefusal(bytes, &typed).isEmpty());
+        QVERIFY(typed.isEmpty());
+    }
 }
 
 QTEST_MAIN(TestAdminPassword)

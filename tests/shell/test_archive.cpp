@@ -3,8 +3,10 @@
 #include "filedialogcheck.h"
 #include "dialogs/messages.h"
 #include "platform/database.h"
+#include "platform/lockwait.h"
 #include "shell/archive.h"
 #include "shell/companydata.h"
+#include "shell/userlogin.h"
 #include "testdb.h"
 
 #include <QFileDialog>
@@ -118,7 +120,7 @@ void TestArchive::cleanup()
 {
     setBeforeRestoreHandler(nullptr);
     setCompanyChangedHandler(nullptr);
-    setBusyWaitLimit(10000);
+    setLockWaitLimit(10000);
     QCOMPARE(QApplication::overrideCursor(), nullptr);
 }
 
@@ -626,6 +628,10 @@ void TestArchive::restoreRefusesAnArchiveWithoutAdministrator()
         QStringLiteral("DELETE FROM Users"),
         QStringLiteral("UPDATE Users SET Vid='B'"),
         QStringLiteral("UPDATE Users SET Password='  '"),
+        // Blank as at sign-in: a tab or a non-breaking space signs no one in.
+        QStringLiteral("UPDATE Users SET Password=char(9)"),
+        QStringLiteral("UPDATE Users SET Password=char(160, 32)"),
+        QStringLiteral("UPDATE Users SET Ime=char(160)"),
     };
     for (const QString &change : changes) {
         const QString path = db.folder() + QStringLiteral("/без-администратор.abd");
@@ -654,6 +660,16 @@ void TestArchive::restoreRefusesAnArchiveWithoutAdministrator()
         QCOMPARE(closed, 0);
         QCOMPARE(bytesOf(gDbPath), before);
     }
+    // An administrator who could sign in is enough.
+    const QString good = db.folder() + QStringLiteral("/администратор.abd");
+    QVERIFY(QFile::copy(whole, good));
+    {
+        Connection c;
+        c.open(connStrFor(good));
+        c.execute(QStringLiteral("UPDATE Users SET Password=' п '"));
+    }
+    QVERIFY(archiveRestoreFrom(good).ok);
+    QCOMPARE(CheckUser(QStringLiteral(" п "), QStringLiteral("admin")), QStringLiteral("A"));
 }
 
 // Kelm.mdb is never the target of an archive or a year copy, nor the archive of
@@ -852,7 +868,7 @@ void TestArchive::aWaitInVainForAnotherCopyChangesNothing()
     db.conn().close();
     const QByteArray before = bytesOf(gDbPath);
     const QString year = QString::number(QDate::currentDate().year());
-    setBusyWaitLimit(300);
+    setLockWaitLimit(300);
     auto copies = [&db] { return QDir(db.folder()).entryList({QStringLiteral("*.arh*")}, QDir::Files); };
     auto sayItWaited = [](const MessageCapture &cap) {
         const QString text = cap.lastText();

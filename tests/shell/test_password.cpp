@@ -45,6 +45,7 @@ private Q_SLOTS:
     void savesNamesAndPasswordsAsTyped();
     void blankNameOrPasswordIsRefused();
     void kindIsOneLetterAndOnlyAdministratorGivesA();
+    void whiteSpaceAndKindsNotALetterAreRefused();
     void answeredBoxNeverOwnsTheScreen();
 };
 
@@ -393,6 +394,7 @@ void TestPassWord::emptyRecordsetDisablesEditAndDelete()
     s.btn("cmdAdd")->click();
     typeText(s.box(0), QStringLiteral("Нов"));
     typeText(s.box(1), QStringLiteral("н"));
+    typeText(s.box(2), QStringLiteral("C"));
     s.btn("cmdUpdate")->click();
     QVERIFY(s.btn("cmdEdit")->isEnabled());
     QCOMPARE(s.status(), QStringLiteral(" Потребител №:1"));
@@ -408,6 +410,7 @@ void TestPassWord::failedSaveStaysInEditing()
     s.btn("cmdAdd")->click();
     typeText(s.box(0), QStringLiteral("Пробен"));
     typeText(s.box(1), QStringLiteral("x"));
+    typeText(s.box(2), QStringLiteral("C"));
     // The table is gone under the screen, so the save cannot write.
     db.exec("DROP TABLE Users");
     s.btn("cmdUpdate")->click();
@@ -452,10 +455,9 @@ void TestPassWord::savesNamesAndPasswordsAsTyped()
     s.btn("cmdAdd")->click();
     typeText(s.box(0), QStringLiteral(" Иван "));
     typeText(s.box(1), QStringLiteral("x"));
+    typeText(s.box(2), QStringLiteral("D"));
     s.btn("cmdUpdate")->click(); // a repeated name is stored as well
     QCOMPARE(db.scalar("SELECT count(*) FROM Users WHERE Ime=' Иван '").toInt(), 2);
-    // The kind left empty is an empty text: the user stays on this screen.
-    QCOMPARE(db.scalar("SELECT count(*) FROM Users WHERE Ime=' Иван ' AND Vid=''").toInt(), 1);
     QCOMPARE(s.w.form()->recordset().recordCount(), 2);
 }
 
@@ -558,6 +560,53 @@ void TestPassWord::kindIsOneLetterAndOnlyAdministratorGivesA()
     t.btn("cmdUpdate")->click();
     QVERIFY(cap.shown.isEmpty());
     QCOMPARE(db.scalar("SELECT Vid FROM Users WHERE Ime='Стоев'").toString(), QStringLiteral("A"));
+}
+
+// Blank is white space of any kind, as at sign-in: a name or password of a tab
+// (pasted) or a non-breaking space never signs in; a kind is one letter.
+void TestPassWord::whiteSpaceAndKindsNotALetterAreRefused()
+{
+    TestDb db;
+    Screen s;
+    MessageCapture cap;
+    const QString noName = QStringLiteral("Няма въведено име на потребителя!\rМоля, въведете име на потребителя!");
+    const QString noPassword
+        = QStringLiteral("Няма въведена парола на потребителя!\rМоля, въведете парола на потребителя!");
+    const QString oneLetter = QStringLiteral("\rМоля, въведете една буква за вид достъп!");
+    struct Case {
+        QString name, password, kind, refusal;
+    };
+    const QString tab = QStringLiteral("\t"), nbsp = QStringLiteral("\u00a0");
+    const Case cases[] = {
+        {tab, QStringLiteral("п"), QStringLiteral("C"), noName},
+        {nbsp, QStringLiteral("п"), QStringLiteral("C"), noName},
+        {QStringLiteral("Нов"), tab, QStringLiteral("C"), noPassword},
+        {QStringLiteral("Нов"), nbsp + QStringLiteral(" "), QStringLiteral("C"), noPassword},
+        {QStringLiteral("Нов"), QStringLiteral("п"), QStringLiteral("1"), QStringLiteral("Вид достъп не е буква!") + oneLetter},
+        {QStringLiteral("Нов"), QStringLiteral("п"), QStringLiteral("*"), QStringLiteral("Вид достъп не е буква!") + oneLetter},
+        {QStringLiteral("Нов"), QStringLiteral("п"), QString(), QStringLiteral("Няма въведен вид достъп!") + oneLetter},
+    };
+    s.btn("cmdAdd")->click();
+    for (const Case &c : cases) {
+        for (int i = 0; i < 3; ++i)
+            s.box(i)->clear();
+        s.box(0)->insert(c.name); // as pasted: the Tab key leaves the box
+        s.box(1)->insert(c.password);
+        typeText(s.box(2), c.kind);
+        cap.clear();
+        s.btn("cmdUpdate")->click();
+        QCOMPARE(cap.lastCaption(), QStringLiteral("ГРЕШКА при запис!"));
+        QCOMPARE(cap.lastText(), c.refusal);
+        QVERIFY(s.w.form()->isAdding());
+    }
+    QCOMPARE(db.count("Users"), 1);
+    // A Cyrillic letter is a kind too.
+    s.box(2)->clear();
+    typeText(s.box(2), QStringLiteral("д"));
+    cap.clear();
+    s.btn("cmdUpdate")->click();
+    QVERIFY(cap.shown.isEmpty());
+    QCOMPARE(db.scalar("SELECT Vid FROM Users WHERE Ime='Нов'").toString(), QStringLiteral("Д"));
 }
 
 void TestPassWord::answeredBoxNeverOwnsTheScreen()

@@ -21,6 +21,14 @@ using namespace kelm;
 
 namespace {
 
+// A new trip of the one driver of the list.
+TripSaveContext newTrip()
+{
+    TripSaveContext c;
+    c.drivers = {QStringLiteral("001,Иван Д'Арков")};
+    return c;
+}
+
 TripEntry tripEntry(const QString &car)
 {
     TripEntry e;
@@ -52,7 +60,7 @@ int saveTripsChild(const QString &folder, int count, const QString &tag)
         try {
             Connection conn;
             conn.open(gConnStr);
-            const TripSaveResult r = saveTrip(conn, tripEntry(tag + QString::number(i)), TripSaveContext{});
+            const TripSaveResult r = saveTrip(conn, tripEntry(tag + QString::number(i)), newTrip());
             if (!r.ok) {
                 ++failed;
                 lastError = r.text;

@@ -32,6 +32,7 @@ private Q_SLOTS:
     void checkUserLastMatchWins();
     void checkUserEmptyTable();
     void blankNameNeverSignsIn();
+    void blankStoredPasswordNeverSignsIn();
     void controlNamesTextsAndTips();
     void pickListListsOnlyRestrictedUsers();
     void choosingFromListFillsNameBox();
@@ -129,6 +130,39 @@ void TestUserLogin::blankNameNeverSignsIn()
     QVERIFY(gUserVid.isEmpty());
     QVERIFY(dlg.isVisible());
     QCOMPARE(dlg.Combo->count(), 0); // nothing blank to pick
+}
+
+// Users stored with a blank password by an earlier version: not even the empty
+// box lets them in, and they hear whom to ask.
+void TestUserLogin::blankStoredPasswordNeverSignsIn()
+{
+    TestDb db;
+    const QString blanks[] = {QString(), QStringLiteral("  "), QStringLiteral("\t"), QStringLiteral("\u00a0")};
+    for (const QString &pw : blanks)
+        addUser(db, QStringLiteral("Иван"), pw, QStringLiteral("B"));
+    db.exec(QStringLiteral("UPDATE Users SET Password='' WHERE Ime='admin'"));
+    addUser(db, QStringLiteral("admin"), QStringLiteral("\u00a0"), QStringLiteral("A"));
+    const QString askAdmin = QStringLiteral("Потребителят няма парола! ") + QLatin1Char('\r')
+        + QStringLiteral("Помолете администратора да ви даде парола! ");
+    MessageCapture cap;
+    for (const QString &name : {QStringLiteral("Иван"), QStringLiteral("admin")}) {
+        for (const QString &pw : blanks) {
+            QCOMPARE(CheckUser(pw, name), QString());
+            QVERIFY(!gLoginOK);
+        }
+        UserLogin dlg;
+        dlg.show();
+        dlg.Combo->setFocus();
+        typeText(dlg.Combo->lineEdit(), name);
+        cap.clear();
+        dlg.cmdOK->click(); // the password box empty
+        QCOMPARE(cap.shown.size(), 1);
+        QCOMPARE(cap.lastText(), askAdmin);
+        QCOMPARE(cap.lastCaption(), QStringLiteral("Парола"));
+        QVERIFY(!dlg.OK);
+        QVERIFY(dlg.isVisible());
+        QVERIFY(gUserVid.isEmpty());
+    }
 }
 
 void TestUserLogin::controlNamesTextsAndTips()

@@ -29,6 +29,7 @@ private Q_SLOTS:
     void listsOneCarsTripsAtOneKm();
     void f4SwitchesEditingAndOnlyKmAndTariffTakeTyping();
     void correctionRecomputesTheAmounts();
+    void newKmBringTheirBandsTariff();
     void anAmountAtTheBoundShowsWhole();
     void textThatIsNoNumberIsRefusedInTheCell();
     void closingStoresThePendingEdit();
@@ -226,6 +227,47 @@ void TestEditKM::correctionRecomputesTheAmounts()
     QCOMPARE(db.scalar("SELECT Tarifa FROM tabl WHERE Marsh='Четири знака'").toDouble(), 0.1255);
     QCOMPARE(db.scalar("SELECT bruto FROM tabl WHERE Marsh='Четири знака'").toDouble(),
              tripAmounts(10, 100, 0.1255).bruto);
+}
+
+// Kilometres corrected into another band bring that band's tariff when the trip
+// stood at its old band's; a tariff agreed with the client stays; either can
+// still be typed over.
+void TestEditKM::newKmBringTheirBandsTariff()
+{
+    TestDb db;
+    seed(db);
+    db.exec("UPDATE Tarifi SET Trf_20=0.3, \"Trf_20-30\"=0.25, \"Trf_30-50\"=0.2, \"Trf_50-100\"=0.15, "
+            "\"Trf_100-200\"=0.12, Trf_200=0.1");
+    MessageCapture mc;
+    EditKM w;
+    QVERIFY(w.load());
+    showActive(&w);
+    Grid *g = w.GridEX1;
+    g->sendKey(115);
+    const QString trip = QStringLiteral("SELECT %1 FROM tabl WHERE Marsh=?");
+    // "Първи ден": 20 t at 1 km and the band's 0,300; at 150 km the 100-200 band's 0,12.
+    const int first = g->rowAtVisual(0);
+    g->setCurrentRow(first);
+    typeInCell(g, 5, QStringLiteral("150"), 0);
+    QCOMPARE(g->text(first, 7), QStringLiteral("0,120"));
+    QCOMPARE(g->text(first, 8), QStringLiteral("360,00"));
+    QCOMPARE(db.scalar(trip.arg("Tarifa"), {"Първи ден"}).toDouble(), 0.12);
+    QCOMPARE(db.scalar(trip.arg("bruto"), {"Първи ден"}).toDouble(), 360.0);
+    QCOMPARE(db.scalar(trip.arg("neto"), {"Първи ден"}).toDouble(), 349.2);
+    // Corrected again, to 30 km: still at its band's tariff, so on to 0,25.
+    typeInCell(g, 5, QStringLiteral("30"), 0);
+    QCOMPARE(g->text(first, 7), QStringLiteral("0,250"));
+    QCOMPARE(db.scalar(trip.arg("bruto"), {"Първи ден"}).toDouble(), 150.0);
+    // A tariff typed over it is taken as typed.
+    typeInCell(g, 7, QStringLiteral("0,2"), 0);
+    QCOMPARE(db.scalar(trip.arg("Tarifa"), {"Първи ден"}).toDouble(), 0.2);
+    QCOMPARE(db.scalar(trip.arg("bruto"), {"Първи ден"}).toDouble(), 120.0);
+    // "А-маршрут": 10 t at an agreed 0,1, not its band's 0,3: it keeps it.
+    g->setCurrentRow(g->rowAtVisual(1));
+    typeInCell(g, 5, QStringLiteral("150"), 0);
+    QCOMPARE(db.scalar(trip.arg("Tarifa"), {"А-маршрут"}).toDouble(), 0.1);
+    QCOMPARE(db.scalar(trip.arg("bruto"), {"А-маршрут"}).toDouble(), 150.0);
+    QVERIFY2(mc.shown.isEmpty(), qPrintable(mc.lastText()));
 }
 
 void TestEditKM::anAmountAtTheBoundShowsWhole()
@@ -428,6 +470,25 @@ void TestEditKM::keysInAnOpenCell()
     QTest::keyClick(le, Qt::Key_Backtab);
     QVERIFY(!g->isEditing());
     QCOMPARE(g->currentRow(), row);
+    // The editing keys edit the open cell's text; the row and its amount stay
+    // until a value is taken, and Esc drops what was typed.
+    goToColumn(g, 5);
+    QTest::keyClick(g, Qt::Key_F2);
+    le = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+    QVERIFY(le);
+    le->selectAll();
+    le->del();
+    typeText(le, QStringLiteral("1250"));
+    for (Qt::Key key : {Qt::Key_Left, Qt::Key_Left, Qt::Key_Delete, Qt::Key_Home, Qt::Key_Delete, Qt::Key_End,
+                        Qt::Key_Backspace})
+        QTest::keyClick(le, key);
+    QVERIFY(g->isEditing());
+    QCOMPARE(le->text(), QStringLiteral("2"));
+    QCOMPARE(g->currentRow(), row);
+    QCOMPARE(g->text(row, 8), QStringLiteral("300,00"));
+    QTest::keyClick(le, Qt::Key_Escape);
+    QVERIFY(!g->isEditing());
+    QCOMPARE(g->text(row, 5), QStringLiteral("30"));
     QVERIFY(mc.shown.isEmpty());
     w.cmdClose->click();
     QCOMPARE(db.scalar("SELECT km FROM tabl WHERE Marsh='Първи ден'").toInt(), 30);

@@ -5,6 +5,7 @@
 #include "dialogs/mousepointer.h"
 #include "platform/database.h"
 #include "platform/dataform.h"
+#include "platform/lockwait.h"
 #include "shell/targets.h"
 #include "testdb.h"
 #include "trips/amounts.h"
@@ -16,6 +17,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -24,6 +26,8 @@
 
 #include <cmath>
 #include <functional>
+
+#include <sqlite3.h>
 
 using namespace kelm;
 
@@ -34,6 +38,7 @@ private Q_SLOTS:
     void newKursOpensAddingAndNeverStoresAnEmptyTrip();
     void newTripThroughTheControls();
     void failedSaveKeepsTheScreenAndWritesNothing();
+    void saveBehindAnotherCopysWriteShowsTheWait();
     void checksStopTheSaveWithTheirMessage();
     void boxesTakeWhatTheirFieldsHold();
     void editKursCorrectsOneCarsTrips();
@@ -297,6 +302,89 @@ void TestKurs::failedSaveKeepsTheScreenAndWritesNothing()
     QCOMPARE(k.Combo1->count(), cars + 1);
 }
 
+// Another copy holds its write past the wait: the save shows that it waits (the
+// wait pointer, the screen painted again) and then says in Bulgarian why
+// nothing was written; nothing else runs inside the wait.
+void TestKurs::saveBehindAnotherCopysWriteShowsTheWait()
+{
+    TestDb db;
+    seed(db);
+    MessageCapture mc;
+    Kurs k;
+    QVERIFY(k.load());
+    showActive(&k);
+    fillNewTrip(k);
+
+    const int limit = lockWaitLimit();
+    setLockWaitLimit(1500);
+    sqlite3 *other = nullptr;
+    QCOMPARE(sqlite3_open_v2(QFile::encodeName(db.dbPath()).constData(), &other, SQLITE_OPEN_READWRITE, nullptr),
+             SQLITE_OK);
+    QCOMPARE(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+
+    // Each paint of the screen notes whether the wait pointer is on.
+    struct PaintWatch : QObject {
+        int paints = 0, underWaitPointer = 0;
+        std::function<void()> onPaint;
+        bool eventFilter(QObject *, QEvent *e) override
+        {
+            if (e->type() == QEvent::Paint) {
+                ++paints;
+                const QCursor *c = QApplication::overrideCursor();
+                underWaitPointer += c && c->shape() == Qt::WaitCursor;
+                if (onPaint)
+                    onPaint();
+            }
+            return false;
+        }
+    } watch;
+    for (QWidget *w : k.findChildren<QWidget *>())
+        w->installEventFilter(&watch);
+    // Work queued before the save (here reading the data) waits until it is over.
+    bool queuedInsideTheWait = true;
+    QTimer::singleShot(0, &k, [&] {
+        queuedInsideTheWait = QApplication::overrideCursor() || mc.shown.isEmpty();
+        db.count("tabl");
+    });
+
+    QElapsedTimer t;
+    t.start();
+    click(&k, "cmdUpdate");
+    const qint64 waited = t.elapsed();
+    QVERIFY2(waited >= 1500 && waited < 6000, qPrintable(QString::number(waited)));
+    QVERIFY2(watch.paints > 5, qPrintable(QString::number(watch.paints)));
+    QVERIFY(watch.underWaitPointer == watch.paints);
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
+    QCOMPARE(mc.shown.size(), 1);
+    QCOMPARE(mc.lastCaption(), QStringLiteral("ГРЕШКА при запис!"));
+    QVERIFY2(mc.lastText().contains(QStringLiteral("3218:Друг потребител записва в базата данни в момента. "
+                                                   "Опитайте отново след малко.")),
+             qPrintable(mc.lastText()));
+    QCoreApplication::processEvents();
+    QVERIFY(!queuedInsideTheWait);
+    QVERIFY(k.form()->isAdding());
+    QCOMPARE(k.Combo1->currentText(), QStringLiteral("СА1234ВС"));
+    QCOMPARE(db.count("tabl"), 3);
+    QCOMPARE(db.count("Sklad"), 0);
+
+    // The other copy is done while the next try waits: the trip is saved, and
+    // the wait pointer goes with the save.
+    mc.clear();
+    watch.paints = 0;
+    watch.onPaint = [&] {
+        if (watch.paints == 3)
+            sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    };
+    click(&k, "cmdUpdate");
+    QVERIFY(watch.paints >= 3);
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
+    QVERIFY2(mc.shown.isEmpty(), qPrintable(mc.lastText()));
+    QCOMPARE(db.count("tabl"), 4);
+    QCOMPARE(db.count("Sklad"), 1);
+    sqlite3_close(other);
+    setLockWaitLimit(limit);
+}
+
 void TestKurs::checksStopTheSaveWithTheirMessage()
 {
     TestDb db;
@@ -346,6 +434,14 @@ void TestKurs::checksStopTheSaveWithTheirMessage()
     k.Combo5->setEditText(QStringLiteral("Иван Петров"));
     click(&k, "cmdUpdate");
     QCOMPARE(mc.lastText(), joinLines({"Грешно име на шофьор!", "Моля, изберете име от списъка!"}));
+    // A driver of no entry of the list (a code longer than a code, and nobody's).
+    k.Combo5->clearEditText();
+    typeText(k.Combo5->lineEdit(), QStringLiteral("XYZW,Няма го"));
+    click(&k, "cmdUpdate");
+    QCOMPARE(mc.lastCaption(), QStringLiteral("ГРЕШКА при запис!"));
+    QCOMPARE(mc.lastText(), joinLines({"Няма такъв шофьор!", "Моля, изберете шофьора от списъка „Шофьор“!"}));
+    QVERIFY(QApplication::focusWidget() == k.Combo5 || QApplication::focusWidget() == k.Combo5->lineEdit());
+    QCOMPARE(db.count("tabl"), 3);
     k.Combo5->setCurrentIndex(1);
     k.Combo1->setFocus();
     k.Combo2->setFocus(); // leaving the car list opens the expense box

@@ -49,6 +49,7 @@ static TripSaveContext adding()
     TripSaveContext c;
     c.newKursMode = true;
     c.adding = true;
+    c.drivers = {QStringLiteral("A01,Иван Петров"), QStringLiteral("Z99,Друг шофьор")};
     return c;
 }
 
@@ -85,7 +86,7 @@ void TestTripSave::checksRunInTheirOrder()
         {CheckInvoiceLength, "Грешен номер на фактура!", "Моля, въведете 10 цифри за номер на фактурата!",
          [](TripEntry &e) { e.invoice = "12345678AB"; }},
         {CheckDriverCode, "Грешно име на шофьор!", "Моля, изберете име от списъка!",
-         [](TripEntry &e) { e.driver = "A01,Иван"; }},
+         [](TripEntry &e) { e.driver = "XYZW,Няма го"; }},
         {CheckCarLength, "Номера на колата е по-дълъг от разрешения!",
          "Моля, въведете до 12 символа за номер на колата!", [](TripEntry &e) { e.car = "СА1234ВС"; }},
         {CheckGoodsLength, "Вида на товара е по-дълъг от разрешения!",
@@ -94,6 +95,8 @@ void TestTripSave::checksRunInTheirOrder()
          "Моля, въведете до 25 символа за име на клиента!", [](TripEntry &e) { e.client = "Клиент"; }},
         {CheckRouteLength, "Маршрута е по-дълъг от разрешения!", "Моля, въведете до 25 символа за маршрут!",
          [](TripEntry &e) { e.route = "Маршрут"; }},
+        {CheckDriverUnknown, "Няма такъв шофьор!", "Моля, изберете шофьора от списъка „Шофьор“!",
+         [](TripEntry &e) { e.driver = "A01,Иван Петров"; }},
         {CheckDate, "Неверен формат на датата!", "Проверете въведената дата и опитайте отново.",
          [](TripEntry &e) { e.date = "29.02.2004"; }},
         {CheckTonNumber, "Грешен тонаж!", "Моля, въведете тонажа на курса с число, не по-малко от 0!",

@@ -39,6 +39,7 @@ private Q_SLOTS:
     void refusedIssueStaysAddingThenSavesAverage();
     void correctionsMoveStockAndCancelStays();
     void deleteAsksTwice();
+    void deleteBoundToBeRefusedAsksNothing();
     void bothScreensOpenEachWithItsKind();
     void numbersAndAmountsPastTheirBounds();
     void issueOfDearLotsPastTheBound();
@@ -468,6 +469,37 @@ void TestSklad::deleteAsksTwice()
     // The stock is what the receipt left holds.
     QCOMPARE(db.scalar("SELECT Broi FROM Nalich").toDouble(), 10.0);
     QCOMPARE(db.scalar("SELECT Ostat FROM Sklad").toDouble(), 10.0);
+}
+
+// An issue whose delete would change a later issue's amount: the refusal comes
+// at once, without the two questions, and nothing changes.
+void TestSklad::deleteBoundToBeRefusedAsksNothing()
+{
+    TestDb db;
+    seedReceipts(db);
+    MessageCapture cap;
+    Screen<Sklad_R> r(cap);
+    cap.clear(); // the empty kind list's message
+    // 5 from the lot at 2,00 (typed into the line the empty screen opens with);
+    // then 10: the other 5 at 2,00 and 5 at 3,00.
+    QVERIFY(r.w.form()->isAdding());
+    r.type(QStringLiteral("Бон"), QStringLiteral("Филтър"), QStringLiteral("15.03.2024"), QStringLiteral("5"),
+           QStringLiteral("3"));
+    r.btn("cmdUpdate")->click();
+    r.add(QStringLiteral("Бон"), QStringLiteral("Филтър"), QStringLiteral("16.03.2024"), QStringLiteral("10"),
+          QStringLiteral("3"));
+    QVERIFY2(cap.shown.isEmpty(), qPrintable(cap.lastText()));
+    r.btn("cmdFirst")->click();
+    QCOMPARE(r.box(0)->text(), QStringLiteral("15.03.2024"));
+    const QString before = dump(db);
+    cap.answers = {true, true};
+    r.btn("cmdDelete")->click();
+    QCOMPARE(cap.shown.size(), 1);
+    QCOMPARE(cap.lastCaption(), QStringLiteral("ВНИМАНИЕ!"));
+    QCOMPARE(cap.lastText(), QStringLiteral("Без този разход сумата на разхода от 16.03.2024 (10 бр.) би се "
+                                            "променила!\rАко стоката е върната в склада, въведете приход за нея."));
+    QCOMPARE(dump(db), before);
+    QVERIFY(r.w.form()->isBrowsing());
 }
 
 void TestSklad::bothScreensOpenEachWithItsKind()
