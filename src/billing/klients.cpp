@@ -6,6 +6,7 @@
 #include "dialogs/diainf.h"
 #include "dialogs/dialog.h"
 #include "dialogs/diaseekall.h"
+#include "dialogs/filedialog.h"
 #include "dialogs/messages.h"
 #include "dialogs/mousepointer.h"
 #include "dialogs/progdialog.h"
@@ -18,7 +19,6 @@
 #include "scratch/tripcolumns.h"
 
 #include <QApplication>
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -280,9 +280,9 @@ void Klients::cmdPrint_Click()
 
 QString Klients::askFile(bool save)
 {
-    QFileDialog dlg(this, save ? QStringLiteral("Запис на данни за клиенти")
+    FileDialog dlg(this, save ? QStringLiteral("Запис на данни за клиенти")
                                : QStringLiteral("Зареждане на данни за клиенти"),
-                    programFolder(), statementFileFilter());
+                   programFolder(), statementFileFilter());
     dlg.setObjectName(QStringLiteral("CommonDialog1"));
     dlg.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dlg.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);

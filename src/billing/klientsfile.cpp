@@ -1,7 +1,9 @@
 #include "billing/klientsfile.h"
 
+#include "common/globals.h"
 #include "common/textchecks.h"
 #include "platform/database.h"
+#include "platform/files.h"
 #include "platform/numbers.h"
 #include "trips/tripsave.h"
 
@@ -195,6 +197,9 @@ void saveStatementFile(Connection &scratch, const StatementSubject &subject, con
     };
     if (target.isDir())
         throw failed(QStringLiteral("Това е папка."));
+    // Renamed over Kelm.mdb, the file would take the company's data with it.
+    if (isDatabaseFileOrSide(path, gDbPath))
+        throw failed(QStringLiteral("Това е файлът с данните на програмата. Изберете друго име."));
 
     // A new, empty file beside the target: the copy goes there first.
     QTemporaryFile part(target.absoluteDir().filePath(QStringLiteral(".%1.XXXXXX").arg(target.fileName())));

@@ -402,60 +402,126 @@ const QByteArray &sqliteMagic()
     return magic;
 }
 
-// The tables of the shipped schema with their columns and declared type words,
-// lower-case names, read once from an in-memory database made from the schema.
-const QHash<QString, QHash<QString, QString>> &shippedTables();
-
-QHash<QString, QHash<QString, QString>> tablesOf(sqlite3 *h, bool *ok)
+// A CREATE statement as the schemas are compared: comments dropped, white space
+// and letter case made one, outside quoted texts, whose letters count.
+QString normalizedSql(const QString &sql)
 {
-    QHash<QString, QHash<QString, QString>> tables;
-    *ok = true;
-    sqlite3_stmt *st = nullptr;
-    QStringList names;
-    if (sqlite3_prepare_v2(h, "SELECT name FROM sqlite_master WHERE type='table' "
-                              "AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\'", -1, &st, nullptr) != SQLITE_OK) {
-        *ok = false;
-        return tables;
-    }
-    int rc;
-    while ((rc = sqlite3_step(st)) == SQLITE_ROW)
-        names << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
-    sqlite3_finalize(st);
-    if (rc != SQLITE_DONE) {
-        *ok = false;
-        return tables;
-    }
-    for (const QString &name : names) {
-        QHash<QString, QString> cols;
-        if (sqlite3_prepare_v2(h, "SELECT name, type FROM pragma_table_info(?)", -1, &st, nullptr) != SQLITE_OK) {
-            *ok = false;
-            return tables;
+    auto punctuation = [](QChar c) { return c == u'(' || c == u')' || c == u',' || c == u';'; };
+    QString out;
+    out.reserve(sql.size());
+    bool space = false;
+    const int n = int(sql.size());
+    for (int i = 0; i < n; ++i) {
+        const QChar c = sql.at(i);
+        const QChar next = i + 1 < n ? sql.at(i + 1) : QChar();
+        if (c == u'-' && next == u'-') {
+            while (i < n && sql.at(i) != u'\n')
+                ++i;
+            space = true;
+            continue;
         }
-        const QByteArray n = name.toUtf8();
-        sqlite3_bind_text(st, 1, n.constData(), int(n.size()), SQLITE_TRANSIENT);
-        while (sqlite3_step(st) == SQLITE_ROW)
-            cols.insert(QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0))).toLower(),
-                        QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 1))).toUpper());
-        sqlite3_finalize(st);
-        tables.insert(name.toLower(), cols);
+        if (c == u'/' && next == u'*') {
+            const int close = int(sql.indexOf(QStringLiteral("*/"), i + 2));
+            i = close < 0 ? n : close + 1;
+            space = true;
+            continue;
+        }
+        if (c.isSpace()) {
+            space = true;
+            continue;
+        }
+        if (space && !out.isEmpty() && !punctuation(out.back()) && !punctuation(c))
+            out += u' ';
+        space = false;
+        if (c == u'\'' || c == u'"' || c == u'`' || c == u'[') {
+            const QChar end = c == u'[' ? QChar(u']') : c;
+            int j = i + 1;
+            for (; j < n; ++j) {
+                if (sql.at(j) != end)
+                    continue;
+                if (end != u']' && j + 1 < n && sql.at(j + 1) == end) {
+                    ++j; // a doubled quote stands for itself
+                    continue;
+                }
+                break;
+            }
+            const QString quoted = sql.mid(i, j - i + 1);
+            out += c == u'\'' ? quoted : quoted.toLower();
+            i = j;
+            continue;
+        }
+        out += c.toLower();
     }
-    return tables;
+    return out;
 }
 
-const QHash<QString, QHash<QString, QString>> &shippedTables()
+// The schema of a database: every table, index, view and trigger, by type and
+// lower-case name, with its normalized CREATE statement. The indexes SQLite makes
+// for a table's own constraints have no statement (they follow from the table's)
+// and are left out, as are the tables of ANALYZE's statistics.
+QHash<QString, QString> schemaOf(sqlite3 *h, bool *ok)
 {
-    static const QHash<QString, QHash<QString, QString>> tables = [] {
+    QHash<QString, QString> schema;
+    sqlite3_stmt *st = nullptr;
+    *ok = sqlite3_prepare_v2(h, "SELECT type, name, sql FROM sqlite_master", -1, &st, nullptr) == SQLITE_OK;
+    if (!*ok)
+        return schema;
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        const QString type = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
+        const QString name = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 1))).toLower();
+        const bool noSql = sqlite3_column_type(st, 2) == SQLITE_NULL;
+        if ((type == QLatin1String("index") && noSql)
+            || (type == QLatin1String("table") && name.startsWith(QLatin1String("sqlite_stat"))))
+            continue;
+        schema.insert(type + QLatin1Char(' ') + name,
+                      noSql ? QString()
+                            : normalizedSql(QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 2)))));
+    }
+    sqlite3_finalize(st);
+    *ok = rc == SQLITE_DONE;
+    return schema;
+}
+
+// The schema of a database made from data/schema.sql, read once from memory.
+const QHash<QString, QString> &shippedSchema()
+{
+    static const QHash<QString, QString> schema = [] {
         RawDb mem;
-        QHash<QString, QHash<QString, QString>> t;
+        QHash<QString, QString> s;
         if (sqlite3_open(":memory:", &mem.h) != SQLITE_OK)
-            return t;
+            return s;
         if (sqlite3_exec(mem.h, schemaSqlText(), nullptr, nullptr, nullptr) != SQLITE_OK)
-            return t;
+            return s;
         bool ok = false;
-        t = tablesOf(mem.h, &ok);
-        return t;
+        s = schemaOf(mem.h, &ok);
+        return ok ? s : QHash<QString, QString>();
     }();
-    return tables;
+    return schema;
+}
+
+// Whether a database's schema is the shipped one. Every table
+// is the shipped one, statement for statement, so no column, type, default or
+// constraint differs; an index must be one of the shipped ones (a database made
+// before some of them were shipped lacks them, which costs speed only); a
+// trigger or a view, which would run or show something of its own, is never one.
+bool isShippedSchema(sqlite3 *h)
+{
+    bool ok = false;
+    const QHash<QString, QString> have = schemaOf(h, &ok);
+    const QHash<QString, QString> &shipped = shippedSchema();
+    if (!ok || shipped.isEmpty())
+        return false;
+    for (auto e = have.cbegin(); e != have.cend(); ++e) {
+        const auto s = shipped.constFind(e.key());
+        if (s == shipped.cend() || s.value() != e.value())
+            return false;
+    }
+    for (auto s = shipped.cbegin(); s != shipped.cend(); ++s) {
+        if (s.key().startsWith(QLatin1String("table ")) && !have.contains(s.key()))
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -586,19 +652,8 @@ bool isWholeKelmDatabase(const QString &path, QString *why, bool *damaged)
     sqlite3_finalize(st);
     if (rc != SQLITE_DONE || problems != QStringList{QStringLiteral("ok")})
         return broken(QStringLiteral("Файлът е повреден."));
-    bool ok = false;
-    const auto tables = tablesOf(db.h, &ok);
-    if (!ok || shippedTables().isEmpty())
+    if (!isShippedSchema(db.h))
         return fail(foreign);
-    for (auto t = shippedTables().cbegin(); t != shippedTables().cend(); ++t) {
-        const auto have = tables.constFind(t.key());
-        if (have == tables.cend())
-            return fail(foreign);
-        for (auto c = t.value().cbegin(); c != t.value().cend(); ++c) {
-            if (have.value().value(c.key()) != c.value())
-                return fail(foreign);
-        }
-    }
     return true;
 }
 

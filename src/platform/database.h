@@ -120,9 +120,10 @@ private:
 // never taken for a foreign one; a busy or unreadable file says so in why.
 bool isKelmDatabase(const QString &path, QString *why = nullptr);
 // isKelmDatabase, and besides the file is as long as its header says, SQLite's
-// integrity check passes and every table of the shipped schema is there with
-// every column and its type word: what a file must be before it may replace the
-// main database. damaged tells an SQLite file cut short (its length is not its
+// integrity check passes and its schema is the shipped one: the same tables with
+// the same columns, types and constraints (their CREATE statements compared),
+// only indexes of the shipped schema, no trigger and no view. What a file must
+// be before it may replace the main database. damaged tells an SQLite file cut short (its length is not its
 // header's) or a database of this program that fails the integrity check from a
 // file that is not one of ours.
 bool isWholeKelmDatabase(const QString &path, QString *why = nullptr, bool *damaged = nullptr);

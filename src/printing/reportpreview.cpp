@@ -2,12 +2,13 @@
 
 #include "common/globals.h"
 #include "dialogs/diainf.h"
+#include "dialogs/filedialog.h"
+#include "platform/files.h"
 #include "printing/report.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -24,6 +25,13 @@ namespace kelm {
 
 namespace {
 constexpr double kTwipsPerPixel = 15.0;
+
+// A report printed into Kelm.mdb would take the company's data with it.
+QString databaseFileRefusal(const QString &path)
+{
+    return QStringLiteral("Справката не е записана в „%1“.\rТова е файлът с данните на програмата. Изберете друго име.")
+        .arg(path);
+}
 
 class PageView : public QWidget {
 public:
@@ -196,6 +204,10 @@ void ReportPreview::printReport()
     dlg.setFromTo(1, m_report->pageCount());
     if (dlg.exec() != QDialog::Accepted)
         return;
+    if (printer.outputFormat() == QPrinter::PdfFormat && isDatabaseFileOrSide(printer.outputFileName(), gDbPath)) {
+        showReportError(databaseFileRefusal(printer.outputFileName()));
+        return;
+    }
     int from = 0, to = -1;
     if (printer.printRange() == QPrinter::PageRange) {
         from = printer.fromPage() - 1;
@@ -227,12 +239,18 @@ QString pdfFileName(const QString &windowTitle, const QString &designName)
 void ReportPreview::savePdf()
 {
     const QString offered = QDir(programFolder()).filePath(pdfFileName(windowTitle(), m_report->name()));
-    QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Запис като PDF"), offered,
-                                                QStringLiteral("PDF файлове (*.pdf)"));
-    if (path.isEmpty())
+    FileDialog dlg(this, QStringLiteral("Запис като PDF"), programFolder(), QStringLiteral("PDF файлове (*.pdf)"));
+    dlg.setAcceptMode(QFileDialog::AcceptSave);
+    dlg.selectFile(offered);
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
         return;
+    QString path = dlg.selectedFiles().constFirst();
     if (!path.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
         path += QLatin1String(".pdf");
+    if (isDatabaseFileOrSide(path, gDbPath)) {
+        showReportError(databaseFileRefusal(path));
+        return;
+    }
     try {
         m_report->exportPdf(path);
     } catch (const ReportError &e) {

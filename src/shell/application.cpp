@@ -1,6 +1,7 @@
 #include "shell/application.h"
 
 #include "dialogs/diainf.h"
+#include "dialogs/filedialog.h"
 #include "dialogs/messages.h"
 #include "platform/database.h"
 #include "platform/modalwindows.h"
@@ -119,16 +120,19 @@ public:
 };
 
 // Gives every file dialog of Qt's own (not a native one) its Bulgarian dates
-// as it is first shown.
+// as it is first shown, and makes it pick only: also one that Qt opens by
+// itself, as the print dialog's for a file to print to.
 class FileDialogDates : public QObject {
 public:
     using QObject::QObject;
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         if (event->type() == QEvent::Show)
-            if (auto *dlg = qobject_cast<QFileDialog *>(watched))
+            if (auto *dlg = qobject_cast<QFileDialog *>(watched)) {
+                FileDialog::makePickOnly(*dlg);
                 if (!dynamic_cast<BulgarianFileDates *>(dlg->proxyModel()))
                     dlg->setProxyModel(new BulgarianFileDates(dlg));
+            }
         return false;
     }
 };
@@ -157,6 +161,8 @@ bool loadQtTranslations(QCoreApplication &app)
 
 Application::Application(int &argc, char **argv) : QApplication(argc, argv)
 {
+    // A desktop's own file dialog renames and deletes files whatever it is asked.
+    setAttribute(Qt::AA_DontUseNativeDialogs);
     loadQtTranslations(*this);
     installPromptBoxes();
     keepModalWindowsInView();

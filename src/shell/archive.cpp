@@ -3,8 +3,10 @@
 #include "common/globals.h"
 #include "dialogs/diainf.h"
 #include "dialogs/dialog.h"
+#include "dialogs/filedialog.h"
 #include "dialogs/mousepointer.h"
 #include "platform/database.h"
+#include "platform/files.h"
 #include "platform/numbers.h"
 #include "shell/companydata.h"
 #include "shell/userrules.h"
@@ -12,8 +14,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QFileDialog>
 #include <QFileInfo>
+#include <QRegularExpression>
+#include <QSettings>
 
 #include <sqlite3.h>
 
@@ -21,6 +24,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -33,6 +37,14 @@ std::function<bool()> s_beforeRestore;
 
 const QString kFilter = QStringLiteral("Архивни файлове с данни (*.abd);;Всички файлове (*.*)");
 
+// The files SQLite keeps beside a database.
+const char *const kSides[] = {"-journal", "-wal", "-shm"};
+
+// Where the scratch files of archives (anywhere the user saves one) are noted
+// while they exist: a killed save leaves one, and the next start or save
+// removes it by this name.
+const QString kNotedScratch = QStringLiteral("Scratch/Files");
+
 // A connection string for another file of this program, opened the way the main
 // database is (it must exist and hold the program's tables).
 QString connStrFor(const QString &path)
@@ -41,89 +53,205 @@ QString connStrFor(const QString &path)
         + QStringLiteral(";Jet OLEDB:Database Password=") + QLatin1String(kDbPassword) + ";";
 }
 
-// A free name beside target for writing a file that is then renamed over it.
-QString scratchNameBeside(const QString &target)
+bool sameFile(const struct stat &a, const struct stat &b)
 {
-    QString base = target + QStringLiteral(".part");
-    QString name = base;
-    for (int i = 2; QFileInfo::exists(name); ++i)
-        name = base + QString::number(i);
-    return name;
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-// Renames from over to in one step: readers see either the old or the new file.
-bool renameOver(const QString &from, const QString &to, QString *why)
+void noteScratch(const QString &path, bool made)
 {
-    if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
-        return true;
-    *why = QString::fromLocal8Bit(std::strerror(errno));
-    return false;
+    QSettings s(QStringLiteral("Kelm"), QStringLiteral("Kelm"));
+    QStringList files = s.value(kNotedScratch).toStringList();
+    files.removeAll(path);
+    if (made)
+        files << path;
+    if (files.isEmpty())
+        s.remove(kNotedScratch);
+    else
+        s.setValue(kNotedScratch, files);
+    s.sync();
 }
 
-// Gives from the name to, never in place of a file or link already there.
-bool renameNew(const QString &from, const QString &to, QString *why)
+// Whether path is beside Kelm.mdb under a name the restore or the year closing
+// gives its scratch files ("Kelm.mdb.part", "2026.arh.part2", their journals).
+bool isScratchNameBesideKelm(const QString &path)
 {
-    if (::link(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0) {
-        *why = QString::fromLocal8Bit(std::strerror(errno));
-        return false;
-    }
-    QFile::remove(from);
-    return true;
-}
-
-// Makes a new empty file that only its owner may read or write: a copy of the
-// data is written into it, and nobody else sees a byte before its access is set.
-void createPrivate(const QString &path)
-{
-    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0)
-        throw DbError(ErrFileNotFound, QStringLiteral("„%1“: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno))));
-    ::close(fd);
+    const QFileInfo db(gDbPath);
+    const QFileInfo file(path);
+    const QRegularExpression ours(QStringLiteral("^(%1|\\d{4}(-\\d+)?\\.arh)\\.part\\d*(-journal|-wal|-shm)?$")
+                                      .arg(QRegularExpression::escape(db.fileName())));
+    return ours.match(file.fileName()).hasMatch() && QDir(file.absolutePath()) == db.absoluteDir();
 }
 
 // A copy of the main database holds everything it holds, passwords included: it
 // gets the main database's owner and group where it may, and never more access
 // than the main database gives. A copy whose group cannot be the main
 // database's is kept from its group altogether.
-void protectLike(const QString &copy, const QString &original)
+void protectLike(int fd, const QString &original)
 {
     struct stat st;
     if (::stat(QFile::encodeName(original).constData(), &st) != 0)
         return;
-    const QByteArray name = QFile::encodeName(copy);
     mode_t mode = (st.st_mode & 0666) | 0600;
-    if (::chown(name.constData(), st.st_uid, st.st_gid) != 0 && ::chown(name.constData(), uid_t(-1), st.st_gid) != 0)
+    if (::fchown(fd, st.st_uid, st.st_gid) != 0 && ::fchown(fd, uid_t(-1), st.st_gid) != 0)
         mode &= ~mode_t(0070);
-    ::chmod(name.constData(), mode);
+    ::fchmod(fd, mode);
 }
 
-// SQLite's own copy of the database behind conn into a new private file.
-void vacuumInto(Connection &conn, const QString &target)
+// Removes a scratch file that a killed command left, with the files SQLite keeps
+// beside it; true when nothing of it is left. A scratch file that a command of
+// another copy of the program is still writing is locked by it and stays, and so
+// does anything that is not a plain file or cannot be opened to tell.
+bool removeIfLeft(const QString &path)
 {
-    createPrivate(target);
-    try {
-        conn.execute(QStringLiteral("VACUUM INTO ?"), {target});
-    } catch (...) {
-        QFile::remove(target);
-        throw;
+    const QByteArray name = QFile::encodeName(path);
+    auto removeSides = [&name] {
+        for (const char *side : kSides)
+            ::unlink((name + side).constData());
+    };
+    struct stat st;
+    if (::lstat(name.constData(), &st) != 0) {
+        if (errno != ENOENT)
+            return false;
+        removeSides();
+        return true;
     }
+    // Never Kelm.mdb under another name: closing a descriptor of it would let go
+    // of the locks this copy of the program holds on it.
+    struct stat db;
+    if (!S_ISREG(st.st_mode) || (::stat(QFile::encodeName(gDbPath).constData(), &db) == 0 && sameFile(db, st)))
+        return false;
+    const int fd = ::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    bool gone = false;
+    struct stat held;
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &held) == 0 && ::lstat(name.constData(), &st) == 0
+        && sameFile(held, st)) {
+        removeSides();
+        gone = ::unlink(name.constData()) == 0;
+    }
+    ::close(fd);
+    return gone;
+}
+
+// The scratch file of a command: a new file beside target, named target +
+// ".part" (".part2", ".part3" ... when that is taken), where a copy is written
+// before it gets its own name or is read into Kelm.mdb. It is made with no more
+// access than Kelm.mdb, before a byte is written into it, and it is locked for
+// as long as the command holds it, so that no other copy of the program takes it
+// for a leftover. It goes with the files SQLite keeps beside it when the command
+// ends; one that a killed command left is removed by removeLeftScratchFiles.
+class ScratchFile {
+public:
+    // Noted: a file outside the program folder, whose name the user's settings
+    // keep until it is gone.
+    enum Where { BesideKelm, Noted };
+
+    // Throws DbError saying why the file could not be made (never its name: the
+    // user knows the file the command was to write, not this one).
+    explicit ScratchFile(const QString &target, Where where = BesideKelm) : m_noted(where == Noted)
+    {
+        const QString base = QFileInfo(target).absoluteFilePath() + QStringLiteral(".part");
+        for (int i = 1; i <= 100; ++i) {
+            const QString name = i == 1 ? base : base + QString::number(i);
+            const QByteArray n = QFile::encodeName(name);
+            struct stat st;
+            if (::lstat(n.constData(), &st) == 0 || ::lstat((n + "-journal").constData(), &st) == 0)
+                continue;
+            if (m_noted)
+                noteScratch(name, true);
+            const int fd = ::open(n.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+            if (fd < 0) {
+                const int err = errno;
+                if (m_noted)
+                    noteScratch(name, false);
+                if (err == EEXIST)
+                    continue;
+                throw DbError(ErrFileNotFound, fileErrorText(err));
+            }
+            // Locked, and still under its name: another copy of the program that
+            // took the new empty file for a leftover before the lock removed it.
+            struct stat held;
+            if (::flock(fd, LOCK_EX) != 0 || ::fstat(fd, &held) != 0 || ::lstat(n.constData(), &st) != 0
+                || !sameFile(held, st)) {
+                ::close(fd);
+                if (m_noted)
+                    noteScratch(name, false);
+                continue;
+            }
+            protectLike(fd, gDbPath);
+            m_path = name;
+            m_fd = fd;
+            return;
+        }
+        throw DbError(ErrFileNotFound, fileErrorText(EEXIST));
+    }
+    ~ScratchFile()
+    {
+        if (m_fd < 0)
+            return;
+        if (!m_renamed) {
+            const QByteArray n = QFile::encodeName(m_path);
+            for (const char *side : kSides)
+                ::unlink((n + side).constData());
+            ::unlink(n.constData());
+        }
+        ::close(m_fd);
+        if (m_noted)
+            noteScratch(m_path, false);
+    }
+    ScratchFile(const ScratchFile &) = delete;
+    ScratchFile &operator=(const ScratchFile &) = delete;
+
+    QString path() const { return m_path; }
+    // The file was renamed to the name it was made for: its scratch name may be
+    // another's by now, and nothing is removed.
+    void renamed() { m_renamed = true; }
+
+private:
+    QString m_path;
+    int m_fd = -1;
+    bool m_noted = false;
+    bool m_renamed = false;
+};
+
+// Renames from over to in one step: readers see either the old or the new file.
+bool renameOver(const QString &from, const QString &to, QString *why)
+{
+    if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
+        return true;
+    *why = fileErrorText(errno);
+    return false;
+}
+
+// Gives the file at from the name to as well, never in place of a file or link
+// already there.
+bool linkNew(const QString &from, const QString &to, QString *why)
+{
+    if (::link(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
+        return true;
+    *why = fileErrorText(errno);
+    return false;
 }
 
 // Writes the database in from over the one in to, in place and in one
 // transaction of to: the file keeps its owner, group and permissions, other
 // copies of the program wait for it as for any save, and a copy cut short by a
-// crash is rolled back by to's journal to the data it held before.
-void copyOver(const QString &from, const QString &to)
+// crash is rolled back by to's journal to the data it held before. A failure
+// names to, or shownFrom for from.
+void copyOver(const QString &from, const QString &to, const QString &shownFrom)
 {
     struct Handle {
         sqlite3 *h = nullptr;
         ~Handle() { sqlite3_close_v2(h); }
     } src, dst;
     auto fail = [](sqlite3 *h, const QString &file) {
-        return DbError(ErrSql, QStringLiteral("„%1“: %2").arg(file, sqliteError(h ? sqlite3_extended_errcode(h) : SQLITE_CANTOPEN).description()));
+        const DbError e = sqliteError(h ? sqlite3_extended_errcode(h) : SQLITE_CANTOPEN);
+        return DbError(e.number(), QStringLiteral("„%1“: %2").arg(file, e.description()));
     };
     if (sqlite3_open_v2(QFile::encodeName(from).constData(), &src.h, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
-        throw fail(src.h, from);
+        throw fail(src.h, shownFrom);
     if (sqlite3_open_v2(QFile::encodeName(to).constData(), &dst.h, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
         throw fail(dst.h, to);
     installBusyWait(dst.h);
@@ -135,6 +263,26 @@ void copyOver(const QString &from, const QString &to)
     const int done = sqlite3_backup_finish(b);
     if (step != SQLITE_DONE || done != SQLITE_OK)
         throw fail(dst.h, to);
+}
+
+// Whether the trips of a year copy are all still in Kelm.mdb, so that the copy
+// holds nothing Kelm.mdb lacks. A trip's number is never given again: the
+// copy's last trip tells it.
+bool yearStillInKelm(const QString &copy)
+{
+    try {
+        Connection c;
+        c.open(connStrFor(copy));
+        const QVariant last = c.scalar(QStringLiteral("SELECT max(ID) FROM tabl"));
+        c.close();
+        if (last.isNull())
+            return true;
+        Connection db;
+        db.open(gConnStr);
+        return db.scalar(QStringLiteral("SELECT count(*) FROM tabl WHERE ID=?"), {last}).toInt() == 1;
+    } catch (const DbError &) {
+        return false;
+    }
 }
 
 // Whether the signed-in user may replace the data or close the year.
@@ -158,26 +306,55 @@ void setBeforeRestoreHandler(std::function<bool()> handler)
     s_beforeRestore = std::move(handler);
 }
 
+void removeLeftScratchFiles()
+{
+    if (gDbPath.isEmpty())
+        return;
+    // Beside Kelm.mdb: the restore's copies and the year closing's, by the names
+    // they are given, with SQLite's files beside them.
+    const QDir folder = QFileInfo(gDbPath).absoluteDir();
+    static const QRegularExpression side(QStringLiteral("(-journal|-wal|-shm)$"));
+    for (QString name : folder.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        if (isScratchNameBesideKelm(folder.filePath(name)))
+            removeIfLeft(folder.filePath(name.remove(side)));
+    }
+    // Elsewhere: the archives' copies, by the names noted while they were made.
+    QSettings s(QStringLiteral("Kelm"), QStringLiteral("Kelm"));
+    const QStringList noted = s.value(kNotedScratch).toStringList();
+    for (const QString &path : noted) {
+        if (removeIfLeft(path))
+            noteScratch(path, false);
+    }
+}
+
 ArchiveResult archiveSaveTo(const QString &path)
 {
     ArchiveResult r;
     r.path = path;
-    const QString part = scratchNameBeside(path);
-    try {
-        Connection conn;
-        conn.open(gConnStr);
-        vacuumInto(conn, part);
-        conn.close();
-    } catch (const DbError &e) {
-        r.message = QStringLiteral("Данните не са записани в „%1“.\r%2").arg(path, e.text());
-        return r;
-    }
-    protectLike(part, gDbPath);
-    QString why;
-    if (!renameOver(part, path, &why)) {
-        QFile::remove(part);
+    auto failed = [&r, &path](const QString &why) {
         r.message = QStringLiteral("Данните не са записани в „%1“.\r%2").arg(path, why);
         return r;
+    };
+    // Kelm.mdb is written by saves and a restore only, in place and through
+    // SQLite: a copy renamed over it would drop what another copy saves meanwhile.
+    if (isDatabaseFileOrSide(path, gDbPath))
+        return failed(QStringLiteral("Това е файлът с данните на програмата. Изберете друго име за архива."));
+    // A file of such a name would be taken for a scratch file left behind.
+    if (isScratchNameBesideKelm(path))
+        return failed(QStringLiteral("Това име е на временен файл на програмата. Изберете друго име за архива."));
+    removeLeftScratchFiles();
+    try {
+        ScratchFile part(path, ScratchFile::Noted);
+        Connection conn;
+        conn.open(gConnStr);
+        conn.execute(QStringLiteral("VACUUM INTO ?"), {part.path()});
+        conn.close();
+        QString why;
+        if (!renameOver(part.path(), path, &why))
+            return failed(why);
+        part.renamed();
+    } catch (const DbError &e) {
+        return failed(e.text());
     }
     r.ok = true;
     return r;
@@ -187,9 +364,10 @@ ArchiveResult archiveRestoreFrom(const QString &path, const std::function<bool()
 {
     ArchiveResult r;
     r.path = gDbPath;
-    // A file cut short, damaged, or lacking a table or column of the program would
-    // make every later save fail: it is refused before anything is replaced. A
-    // copy of ours that was cut short is called so, with what is wrong with it.
+    // A file cut short, damaged, or whose schema is not the program's own would
+    // make saves fail or lose them (a constraint of its own, a trigger that
+    // deletes what is saved): it is refused before anything is replaced. A copy
+    // of ours that was cut short is called so, with what is wrong with it.
     auto refusal = [&path](const QString &file) {
         QString why;
         bool damaged = false;
@@ -213,6 +391,11 @@ ArchiveResult archiveRestoreFrom(const QString &path, const std::function<bool()
                 .arg(path);
         return QString();
     };
+    // Kelm.mdb copied over itself would drop what another copy saves meanwhile.
+    if (isDatabaseFileOrSide(path, gDbPath)) {
+        r.message = QStringLiteral("„%1“ е файлът с данните на програмата, а не архив.\rДанните не са променени.").arg(path);
+        return r;
+    }
     r.message = refusal(path);
     if (!r.message.isEmpty())
         return r;
@@ -241,29 +424,32 @@ ArchiveResult archiveRestoreFrom(const QString &path, const std::function<bool()
         return r;
     // What is written over Kelm.mdb is a copy of the archive checked again, so
     // that a file changed since the first check cannot slip in.
-    const QString part = scratchNameBeside(gDbPath);
+    removeLeftScratchFiles();
+    QString scratch;
     try {
+        ScratchFile part(gDbPath);
+        scratch = part.path();
         Connection archive;
         archive.open(connStrFor(path));
-        vacuumInto(archive, part);
+        archive.execute(QStringLiteral("VACUUM INTO ?"), {part.path()});
         archive.close();
-        r.message = refusal(part);
+        r.message = refusal(part.path());
         if (r.message.isEmpty()) {
             Connection copy;
-            copy.open(connStrFor(part));
+            copy.open(connStrFor(part.path()));
             r.message = unusable(copy);
         }
-        if (!r.message.isEmpty()) {
-            QFile::remove(part);
+        if (!r.message.isEmpty())
             return r;
-        }
         // In place: Kelm.mdb keeps its owner, group and permissions, and a crash
         // half-way leaves the data it held.
-        copyOver(part, gDbPath);
-        QFile::remove(part);
+        copyOver(part.path(), gDbPath, path);
     } catch (const DbError &e) {
-        QFile::remove(part);
-        r.message = QStringLiteral("Архивът „%1“ не може да бъде зареден.\r%2").arg(path, e.text());
+        // The user chose the archive: the copy of it is no name to show.
+        QString why = e.text();
+        if (!scratch.isEmpty())
+            why.replace(scratch, path);
+        r.message = QStringLiteral("Архивът „%1“ не може да бъде зареден.\r%2").arg(path, why);
         return r;
     }
     r.ok = true;
@@ -292,6 +478,8 @@ QString yearCopyPath(const QDate &today)
 ArchiveResult closeYear(const QDate &today)
 {
     ArchiveResult r;
+    removeLeftScratchFiles();
+    QString copy; // the year copy, once written and until its trips are deleted
     try {
         Connection conn;
         conn.open(gConnStr);
@@ -304,36 +492,34 @@ ArchiveResult closeYear(const QDate &today)
         // are deleted: a trip that another copy of the program saves meanwhile
         // waits and lands in the new year, never between the copy and the delete.
         conn.beginTrans();
+        r.path = yearCopyPath(today);
         try {
-            r.path = yearCopyPath(today);
-            const QString part = scratchNameBeside(r.path);
+            if (isDatabaseFileOrSide(r.path, gDbPath))
+                throw DbError(ErrSql, QStringLiteral("Това е файлът с данните на програмата."));
+            ScratchFile part(r.path);
+            // The reader sees what the lock holds still: the committed data,
+            // which nobody can change until the delete.
+            reader.execute(QStringLiteral("VACUUM INTO ?"), {part.path()});
+            reader.close();
+            // An earlier copy is never replaced.
             QString why;
-            try {
-                // The reader sees what the lock holds still: the committed data,
-                // which nobody can change until the delete.
-                vacuumInto(reader, part);
-                reader.close();
-                protectLike(part, gDbPath);
-                // An earlier copy is never replaced.
-                if (!renameNew(part, r.path, &why)) {
-                    QFile::remove(part);
-                    throw DbError(ErrSql, QStringLiteral("„%1“: %2").arg(r.path, why));
-                }
-            } catch (const DbError &e) {
-                conn.rollbackTrans();
-                r.message = QStringLiteral("Копието „%1“ не е записано; курсовете не са изтрити.\r%2")
-                                .arg(r.path, e.text());
-                return r;
-            }
-            conn.execute(QStringLiteral("DELETE FROM tabl"));
-            conn.commitTrans();
-        } catch (...) {
-            conn.rollbackTrans();
-            throw;
+            if (!linkNew(part.path(), r.path, &why))
+                throw DbError(ErrSql, QStringLiteral("„%1“: %2").arg(r.path, why));
+        } catch (const DbError &e) {
+            r.message = QStringLiteral("Копието „%1“ не е записано; курсовете не са изтрити.\r%2").arg(r.path, e.text());
+            return r;
         }
-        conn.close();
+        copy = r.path;
+        conn.execute(QStringLiteral("DELETE FROM tabl"));
+        conn.commitTrans();
+        copy.clear();
     } catch (const DbError &e) {
+        // The transaction was rolled back as its connection closed. A copy of
+        // trips that are still in Kelm.mdb goes: the next try writes the year's
+        // one copy under its own name.
         r.message = QStringLiteral("Курсовете не са изтрити.\r%1").arg(e.text());
+        if (!copy.isEmpty() && !(yearStillInKelm(copy) && QFile::remove(copy)))
+            r.message += QStringLiteral("\rКопието на годината е записано в „%1“.").arg(copy);
         return r;
     }
     r.ok = true;
@@ -342,7 +528,7 @@ ArchiveResult closeYear(const QDate &today)
 
 void mnuDiskZap(QWidget *parent)
 {
-    QFileDialog dlg(parent, QStringLiteral("Запис на данни"), QString(), kFilter);
+    FileDialog dlg(parent, QStringLiteral("Запис на данни"), QString(), kFilter);
     dlg.setAcceptMode(QFileDialog::AcceptSave);
     dlg.setFileMode(QFileDialog::AnyFile);
     dlg.setDefaultSuffix(QStringLiteral("abd"));
@@ -369,7 +555,7 @@ void mnuDiskZar(QWidget *parent)
                                     "потребителите с пълен достъп.\rДанните не са променени."));
         return;
     }
-    QFileDialog dlg(parent, QStringLiteral("Зареждане на архивни данни"), programFolder(), kFilter);
+    FileDialog dlg(parent, QStringLiteral("Зареждане на архивни данни"), programFolder(), kFilter);
     dlg.setAcceptMode(QFileDialog::AcceptOpen);
     dlg.setFileMode(QFileDialog::ExistingFile);
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())

@@ -26,11 +26,13 @@ struct ArchiveResult {
 
 // Writes a copy of the live database (SQLite's own backup, consistent even while
 // screens are open) to path, replacing a file already there. The copy is never
-// readable by anyone who cannot read Kelm.mdb.
+// readable by anyone who cannot read Kelm.mdb. A path that is Kelm.mdb or one of
+// SQLite's files beside it, by any name, is refused and nothing is touched.
 ArchiveResult archiveSaveTo(const QString &path);
 // Replaces the data of Kelm.mdb by the archive at path, in place: the file keeps
 // its owner, group and permissions. A file that is not a whole database of this
-// program, or that holds no company row or no administrator, is refused and
+// program (its schema exactly the shipped one, no trigger, no view), or that is
+// Kelm.mdb itself, or that holds no company row or no administrator, is refused and
 // nothing changes (a copy cut short or damaged is called so, with the reason).
 // Then the before-restore handler runs; its false stops the restore. Then
 // confirm, when given, is asked: no ends the restore with nothing changed and an
@@ -44,8 +46,17 @@ QString restoreQuestion(const QString &path);
 QString yearCopyPath(const QDate &today);
 // Copies the database to yearCopyPath(today) and deletes every trip, both under
 // one write lock: a trip another copy of the program saves meanwhile is in the
-// copy or stays in Kelm.mdb. Nothing is deleted unless the copy was written.
+// copy or stays in Kelm.mdb. Nothing is deleted unless the copy was written, and
+// a copy whose trips could not be deleted is removed again (the message names it
+// when it stays).
 ArchiveResult closeYear(const QDate &today);
+
+// Removes the scratch files that a killed Записване, Зареждане or Нова година
+// left (each command writes its copy into "<file>.part", ".part2" ... first),
+// and only those: beside Kelm.mdb by their names, elsewhere by the names noted
+// in the user's settings while they were made. One that another copy of the
+// program is writing stays. Each of the three commands calls it, and the start.
+void removeLeftScratchFiles();
 
 // Called before Kelm.mdb is replaced: the main window sets it to close the
 // screens that hold the old database open. False (a screen in the middle of a

@@ -5,6 +5,7 @@
 #include "platform/database.h"
 #include "platform/version.h"
 #include "scratch/temptable.h"
+#include "shell/archive.h"
 #include "shell/frmmain.h"
 #include "shell/frmsplash.h"
 #include "shell/userlogin.h"
@@ -52,6 +53,7 @@ int Main(QApplication &app)
 
     if (!runUserLogin())
         return 0;
+    removeLeftScratchFiles();
 
     auto *main = new FrmMain;
     if (!main->load()) {

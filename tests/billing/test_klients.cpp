@@ -15,6 +15,7 @@
 #include "scratch/temptable.h"
 #include "shell/commands.h"
 #include "shell/targets.h"
+#include "filedialogcheck.h"
 #include "reportcheck.h"
 #include "seed.h"
 #include "testdb.h"
@@ -645,8 +646,9 @@ void TestKlients::filesKeepTheStatement()
         g->setCurrentRow(rowOf(g, "Айтос - Бургас"));
         g->sendKey(46);
         QVERIFY(w.cmdSaveFile->isVisibleTo(&w));
-        QString title, filter, folder, suffix;
+        QString title, filter, folder, suffix, changes = QStringLiteral("not asked");
         Klients::setFileAnswer([&](QFileDialog &d) {
+            changes = fileDialogChanges(&d);
             title = d.windowTitle();
             filter = d.nameFilters().join("|");
             folder = d.directory().absolutePath();
@@ -654,6 +656,7 @@ void TestKlients::filesKeepTheStatement()
             return path;
         });
         w.cmdSaveFile->click();
+        QCOMPARE(changes, QString());
         QCOMPARE(title, QStringLiteral("Запис на данни за клиенти"));
         QCOMPARE(filter, QStringLiteral("Данни за клиенти (*.kl)"));
         QCOMPARE(folder, QDir(db.folder()).absolutePath());
@@ -676,12 +679,14 @@ void TestKlients::filesKeepTheStatement()
     setSeek(kAlen, "01.05.2004", "31.05.2004");
     Klients w;
     QVERIFY(w.load());
-    QString title;
+    QString title, changes = QStringLiteral("not asked");
     Klients::setFileAnswer([&](QFileDialog &d) {
+        changes = fileDialogChanges(&d);
         title = d.windowTitle();
         return path;
     });
     w.cmdOpenFile->click();
+    QCOMPARE(changes, QString());
     QCOMPARE(title, QStringLiteral("Зареждане на данни за клиенти"));
     QVERIFY2(mc.shown.isEmpty(), qPrintable(mc.lastText()));
     QVERIFY(w.flgLoad);
@@ -842,6 +847,23 @@ void TestKlients::failedOrCancelledSave()
     QCOMPARE(mc.lastCaption(), QStringLiteral("ГРЕШКА при запис!"));
     QVERIFY(w.isVisible());
     QVERIFY(!QFileInfo::exists(bad));
+    // Kelm.mdb itself, by any name: refused, the database untouched.
+    const QByteArray kelm = [] {
+        QFile f(gDbPath);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }();
+    for (const QString &name : {QStringLiteral("Kelm.mdb"), QStringLiteral("./Kelm.mdb-journal")}) {
+        const QString typed = QDir(db.folder()).filePath(name);
+        Klients::setFileAnswer([&typed](QFileDialog &) { return typed; });
+        mc.clear();
+        w.cmdSaveFile->click();
+        QVERIFY2(mc.lastText().contains(QStringLiteral("файлът с данните на програмата")), qPrintable(mc.lastText()));
+        QVERIFY(w.isVisible());
+        QFile f(gDbPath);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), kelm);
+        QVERIFY(!QFileInfo::exists(gDbPath + QStringLiteral("-journal")));
+    }
     // A file already there is replaced whole, and no part file stays beside it.
     const QString path = QDir(db.folder()).filePath("alen.kl");
     {

@@ -4,10 +4,15 @@
 #include "printing/report.h"
 #include "printing/reportframe.h"
 #include "printing/reportpreview.h"
+#include "filedialogcheck.h"
 #include "reportcheck.h"
 #include "testdb.h"
 
+#include <QComboBox>
 #include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPrintDialog>
 #include <QFileInfo>
 #include <QImage>
 #include <QTimer>
@@ -520,16 +525,56 @@ void TestReportRuntime::pdfExport()
     r->setCaption(QStringLiteral("Справка за кола"));
     ReportPreview pv(r.get());
     pv.reload();
-    QString offered;
-    QTimer::singleShot(0, [&offered] {
+    QString offered, changes = QStringLiteral("not shown");
+    QTimer::singleShot(0, [&offered, &changes] {
         auto *dlg = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
         if (!dlg)
             return;
+        changes = fileDialogChanges(dlg);
         offered = QFileInfo(dlg->selectedFiles().value(0)).fileName();
         dlg->reject();
     });
     pv.cmdPdf->click();
     QCOMPARE(offered, QStringLiteral("Справка за кола.pdf"));
+    QCOMPARE(changes, QString());
+
+    // Neither a PDF nor a print to a file is written into Kelm.mdb, by any name.
+    TestDb db;
+    QFile kelm(gDbPath);
+    QVERIFY(kelm.open(QIODevice::ReadOnly));
+    const QByteArray before = kelm.readAll();
+    kelm.close();
+    const QString link = db.folder() + QStringLiteral("/справка.pdf");
+    QVERIFY(QFile::link(gDbPath, link));
+    MessageCapture cap;
+    QTimer::singleShot(0, [&link] {
+        auto *dlg = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        QVERIFY(dlg);
+        dlg->selectFile(link);
+        QMetaObject::invokeMethod(dlg, "accept", Qt::QueuedConnection);
+        // The question whether to replace the file already there.
+        QTimer::singleShot(100, [] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
+                box->button(QMessageBox::Yes)->click();
+        });
+    });
+    pv.cmdPdf->click();
+    QTimer::singleShot(0, [] {
+        auto *dlg = qobject_cast<QPrintDialog *>(QApplication::activeModalWidget());
+        QVERIFY(dlg);
+        auto *printers = dlg->findChild<QComboBox *>(QStringLiteral("printers"));
+        auto *file = dlg->findChild<QLineEdit *>(QStringLiteral("filename"));
+        QVERIFY(printers && file);
+        printers->setCurrentIndex(printers->count() - 1); // print to a PDF file
+        file->setText(gDbPath);
+        dlg->accept();
+    });
+    pv.cmdPrint->click();
+    QCOMPARE(cap.shown.size(), 2);
+    for (const ShownMessage &m : cap.shown)
+        QVERIFY2(m.text.contains(QStringLiteral("файлът с данните на програмата")), qPrintable(m.text));
+    QVERIFY(kelm.open(QIODevice::ReadOnly));
+    QCOMPARE(kelm.readAll(), before);
 }
 
 QTEST_MAIN(TestReportRuntime)

@@ -1,7 +1,9 @@
 #include "boxwatch.h"
 #include "common/globals.h"
+#include "filedialogcheck.h"
 #include "dialogs/messages.h"
 #include "platform/database.h"
+#include "platform/lockwait.h"
 #include "shell/archive.h"
 #include "shell/companydata.h"
 #include "shell/userlogin.h"
@@ -11,12 +13,16 @@
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
+#include <QSqlQuery>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
 #include <cstdio>
+#include <fcntl.h>
 #include <grp.h>
 #include <optional>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -47,6 +53,37 @@ QByteArray bytesOf(const QString &path)
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
+
+// Answers the file dialog a command opens with path, after noting in changes
+// what the dialog would let the user change (fileDialogChanges).
+void answerFileDialog(const QString &path, QString *changes = nullptr)
+{
+    QTimer::singleShot(0, [path, changes] {
+        auto *d = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        if (changes)
+            *changes = fileDialogChanges(d);
+        QVERIFY(d);
+        d->selectFile(path);
+        QMetaObject::invokeMethod(d, "accept");
+    });
+}
+
+// The trips the --writer child says it saved, once it is stopped.
+QStringList savedBy(QProcess &writer)
+{
+    writer.kill();
+    writer.waitForFinished();
+    QStringList saved;
+    for (const QByteArray &line : writer.readAllStandardOutput().split('\n'))
+        if (line.startsWith('W'))
+            saved << QString::fromLatin1(line);
+    return saved;
+}
+
+QStringList scratchIn(const QString &folder)
+{
+    return QDir(folder).entryList({QStringLiteral("*.part*")}, QDir::Files | QDir::Hidden | QDir::System);
+}
 } // namespace
 
 class TestArchive : public QObject {
@@ -68,6 +105,10 @@ private Q_SLOTS:
     void aTripSavedDuringTheYearClosingIsNeverLost();
     void copiesAndRestoresKeepTheDatabasesAccess();
     void restoreRefusesAnArchiveWithoutAdministrator();
+    void nothingIsCopiedOverKelmMdb();
+    void restoreRefusesAnArchiveOfAnotherSchema();
+    void scratchFilesOfAKilledCommandAreRemoved();
+    void aWaitInVainForAnotherCopyChangesNothing();
 };
 
 void TestArchive::init()
@@ -79,6 +120,7 @@ void TestArchive::cleanup()
 {
     setBeforeRestoreHandler(nullptr);
     setCompanyChangedHandler(nullptr);
+    setLockWaitLimit(10000);
     QCOMPARE(QApplication::overrideCursor(), nullptr);
 }
 
@@ -127,6 +169,8 @@ void TestArchive::saveToAnImpossiblePlaceSaysSo()
     const ArchiveResult r = archiveSaveTo(target);
     QVERIFY(!r.ok);
     QVERIFY(r.message.contains(target));
+    // The file the user chose, never the scratch file written first.
+    QVERIFY2(!r.message.contains(QStringLiteral(".part")), qPrintable(r.message));
     QVERIFY(!QFile::exists(target));
 }
 
@@ -458,7 +502,8 @@ void TestArchive::newYearCommandAsksAndReports()
         QCOMPARE(QApplication::overrideCursor(), nullptr);
     }
     {
-        // The trips cannot be deleted: the copy stays, the failure is told, no success.
+        // The trips cannot be deleted: the failure is told, no success, and the
+        // copy written for them goes again.
         addTrip(db, QStringLiteral("Пазен"));
         db.exec(QStringLiteral("CREATE TRIGGER keep BEFORE DELETE ON tabl BEGIN SELECT RAISE(ABORT, 'locked'); END"));
         MessageCapture cap;
@@ -468,6 +513,7 @@ void TestArchive::newYearCommandAsksAndReports()
         QVERIFY(cap.shown.at(1).text != QStringLiteral("Операцията завърши успешно"));
         QVERIFY(cap.shown.at(1).text.contains(QStringLiteral("Записът не отговаря на ограниченията")));
         QCOMPARE(db.count(QStringLiteral("tabl")), 1);
+        QVERIFY(!QFile::exists(QString(copy).replace(QStringLiteral(".arh"), QStringLiteral("-2.arh"))));
         QCOMPARE(QApplication::overrideCursor(), nullptr);
     }
 }
@@ -626,6 +672,256 @@ void TestArchive::restoreRefusesAnArchiveWithoutAdministrator()
     QCOMPARE(CheckUser(QStringLiteral(" п "), QStringLiteral("admin")), QStringLiteral("A"));
 }
 
+// Kelm.mdb is never the target of an archive or a year copy, nor the archive of
+// a restore, by any name that leads to it, while another copy saves trips:
+// nothing is touched, and the message names the file chosen.
+void TestArchive::nothingIsCopiedOverKelmMdb()
+{
+    TestDb db;
+    setProgramFolder(db.folder());
+    addTrip(db, QStringLiteral("Първи"));
+    db.conn().close();
+    const QString folder = db.folder();
+    struct stat before {};
+    QCOMPARE(::stat(QFile::encodeName(gDbPath).constData(), &before), 0);
+    QVERIFY(QDir(folder).mkdir(QStringLiteral("под")));
+    QVERIFY(QFile::link(gDbPath, folder + QStringLiteral("/връзка.abd")));
+    QCOMPARE(::link(QFile::encodeName(gDbPath).constData(), QFile::encodeName(folder + QStringLiteral("/твърда.abd")).constData()), 0);
+    QVERIFY(QFile::link(gDbPath + QStringLiteral("-wal"), folder + QStringLiteral("/към-журнала.abd")));
+    // A year copy whose name leads to the journal.
+    QVERIFY(QFile::link(gDbPath + QStringLiteral("-journal"), folder + QStringLiteral("/2026.arh")));
+    ArchiveResult r = closeYear(QDate(2026, 12, 31));
+    QVERIFY(!r.ok);
+    QCOMPARE(scalarIn(gDbPath, QStringLiteral("SELECT count(*) FROM tabl")).toInt(), 1);
+
+    QProcess writer;
+    writer.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--writer"), gConnStr});
+    QVERIFY(writer.waitForReadyRead(30000));
+    int asked = 0, closed = 0;
+    setBeforeRestoreHandler([&] { return ++closed > 0; });
+    const QStringList forms = {gDbPath,
+                               folder + QStringLiteral("/./Kelm.mdb"),
+                               folder + QStringLiteral("/под/../Kelm.mdb"),
+                               folder + QStringLiteral("/връзка.abd"),
+                               folder + QStringLiteral("/твърда.abd"),
+                               gDbPath + QStringLiteral("-journal"),
+                               folder + QStringLiteral("/към-журнала.abd")};
+    for (const QString &form : forms) {
+        r = archiveSaveTo(form);
+        QVERIFY2(!r.ok && r.message.contains(QStringLiteral("„%1“").arg(form))
+                     && r.message.contains(QStringLiteral("файлът с данните на програмата")),
+                 qPrintable(form + QStringLiteral(": ") + r.message));
+        r = archiveRestoreFrom(form, [&] { return ++asked > 0; });
+        QVERIFY2(!r.ok && r.message.startsWith(QStringLiteral("„%1“ е файлът с данните на програмата").arg(form)),
+                 qPrintable(form + QStringLiteral(": ") + r.message));
+    }
+    // Записване through its dialog, the name typed under "Всички файлове".
+    MessageCapture cap;
+    QString changes = QStringLiteral("not shown");
+    answerFileDialog(gDbPath + QStringLiteral("-wal"), &changes);
+    mnuDiskZap(nullptr);
+    QCOMPARE(changes, QString());
+    QCOMPARE(cap.lastCaption(), QStringLiteral("ГРЕШКА при запис!"));
+    QVERIFY2(cap.lastText().contains(QStringLiteral("файлът с данните на програмата")), qPrintable(cap.lastText()));
+
+    QTest::qWait(30);
+    const QStringList saved = savedBy(writer);
+    QVERIFY(!saved.isEmpty());
+    QCOMPARE(asked, 0);
+    QCOMPARE(closed, 0);
+    struct stat after {};
+    QCOMPARE(::stat(QFile::encodeName(gDbPath).constData(), &after), 0);
+    QCOMPARE(after.st_ino, before.st_ino);
+    QVERIFY(!QFile::exists(gDbPath + QStringLiteral("-wal")));
+    QVERIFY(scratchIn(folder).isEmpty());
+    Connection c;
+    c.open(gConnStr);
+    QCOMPARE(c.scalar(QStringLiteral("SELECT count(*) FROM tabl WHERE Marsh='Първи'")).toInt(), 1);
+    // Every trip the other copy saved is there (one more may have been saved as it was stopped).
+    QStringList kept;
+    c.forEachRow(QStringLiteral("SELECT Marsh FROM tabl WHERE kola='W'"), {}, nullptr,
+                 [&](const QVector<QVariant> &v) { kept << v.at(0).toString(); });
+    for (const QString &trip : saved)
+        QVERIFY2(kept.contains(trip), qPrintable(trip));
+}
+
+// A restore takes an archive whose schema is exactly the program's own: a
+// trigger, a view, a constraint or an index of its own is refused like a
+// foreign file, with Kelm.mdb unchanged. Only a shipped index may be missing
+// (a database made before it was shipped lacks it).
+void TestArchive::restoreRefusesAnArchiveOfAnotherSchema()
+{
+    TestDb db;
+    setProgramFolder(db.folder());
+    addTrip(db, QStringLiteral("Стар"));
+    const QString whole = db.folder() + QStringLiteral("/цял.abd");
+    QVERIFY(archiveSaveTo(whole).ok);
+    addTrip(db, QStringLiteral("Днешен"));
+    db.conn().close();
+    const QByteArray before = bytesOf(gDbPath);
+    const QString tablSql = scalarIn(whole, QStringLiteral("SELECT sql FROM sqlite_master WHERE name='tabl'")).toString();
+    QString checked = tablSql;
+    checked.insert(checked.lastIndexOf(QLatin1Char(')')), QStringLiteral(", CHECK (km < 1000)"));
+    const QList<QStringList> changes = {
+        {QStringLiteral("CREATE TRIGGER t AFTER INSERT ON tabl BEGIN DELETE FROM tabl; END")},
+        {QStringLiteral("ALTER TABLE tabl RENAME TO old"), checked, QStringLiteral("INSERT INTO tabl SELECT * FROM old"),
+         QStringLiteral("DROP TABLE old")},
+        {QStringLiteral("CREATE VIEW v AS SELECT * FROM tabl")},
+        {QStringLiteral("CREATE UNIQUE INDEX u ON tabl (Data)")},
+        {QStringLiteral("CREATE TABLE Extra (ID INTEGER)")},
+    };
+    auto variant = [&](const QStringList &sql) {
+        const QString path = db.folder() + QStringLiteral("/вариант.abd");
+        QFile::remove(path);
+        QFile::copy(whole, path);
+        Connection c;
+        c.open(connStrFor(path));
+        for (const QString &statement : sql)
+            c.execute(statement);
+        return path;
+    };
+    for (const QStringList &change : changes) {
+        const ArchiveResult r = archiveRestoreFrom(variant(change), [] { return true; });
+        QVERIFY2(!r.ok && r.message.contains(QStringLiteral("не е архив с данни на програмата")),
+                 qPrintable(change.first() + QStringLiteral(": ") + r.message));
+        QCOMPARE(bytesOf(gDbPath), before);
+    }
+    const ArchiveResult r = archiveRestoreFrom(variant({QStringLiteral("DROP INDEX idx_tabl_Marsh")}), [] { return true; });
+    QVERIFY2(r.ok, qPrintable(r.message));
+    QCOMPARE(scalarIn(gDbPath, QStringLiteral("SELECT group_concat(Marsh) FROM tabl")).toString(), QStringLiteral("Стар"));
+}
+
+// A restore, a year closing or an archive killed half-way leaves its scratch
+// copy; the next run of a command, or the next start, removes it, and nothing
+// else: not a file of the user's, not one another copy is writing.
+void TestArchive::scratchFilesOfAKilledCommandAreRemoved()
+{
+    TestDb db;
+    setProgramFolder(db.folder());
+    addTrip(db, QStringLiteral("Курс"));
+    const QString folder = db.folder();
+    const QString archive = folder + QStringLiteral("/a.abd");
+    QVERIFY(archiveSaveTo(archive).ok);
+    db.conn().close();
+    auto make = [&folder](const QString &name) {
+        QFile f(folder + QLatin1Char('/') + name);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("SQLite format 3");
+    };
+    const QStringList left = {QStringLiteral("Kelm.mdb.part"), QStringLiteral("Kelm.mdb.part3"),
+                              QStringLiteral("Kelm.mdb.part3-journal"), QStringLiteral("2026.arh.part2"),
+                              QStringLiteral("2025-2.arh.part"), QStringLiteral("2025-2.arh.part-journal")};
+    const QStringList others = {QStringLiteral("Kelm.mdb.partial"), QStringLiteral("бележка.part"),
+                                QStringLiteral("2026.arh"), QStringLiteral("Kelm.mdb.part7")};
+    for (const QString &name : left + others)
+        make(name);
+    // Kelm.mdb.part7 is another copy's restore in progress: it holds its lock.
+    const int held = ::open(QFile::encodeName(folder + QStringLiteral("/Kelm.mdb.part7")).constData(), O_RDONLY);
+    QCOMPARE(::flock(held, LOCK_EX), 0);
+    const ArchiveResult r = archiveRestoreFrom(archive, [] { return true; });
+    QVERIFY2(r.ok, qPrintable(r.message));
+    QCOMPARE(scratchIn(folder), QStringList({QStringLiteral("Kelm.mdb.part7"), QStringLiteral("Kelm.mdb.partial"),
+                                             QStringLiteral("бележка.part")}));
+    ::close(held);
+    QVERIFY(closeYear(QDate(2026, 12, 31)).ok);
+    QCOMPARE(scratchIn(folder), QStringList({QStringLiteral("Kelm.mdb.partial"), QStringLiteral("бележка.part")}));
+    // An archive is never given such a name: the next start would take it for a leftover.
+    QVERIFY(!archiveSaveTo(folder + QStringLiteral("/2026.arh.part3")).ok);
+    QVERIFY(!QFile::exists(folder + QStringLiteral("/2026.arh.part3")));
+
+    // An archive killed while it is written, elsewhere than the program folder:
+    // the next start removes its copy.
+    QTemporaryDir stick;
+    const QString target = stick.filePath(QStringLiteral("копие.abd"));
+    {
+        Connection c;
+        c.open(gConnStr);
+        c.execute(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i<20000) "
+                                 "INSERT INTO tabl (Data, kola, Marsh) SELECT '2026-01-01', 'CA1234AB', 'Маршрут ' || i FROM n"));
+    }
+    int tries = 0;
+    while (scratchIn(stick.path()).isEmpty() && tries++ < 40) {
+        QProcess saver;
+        saver.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--saver"), folder, target});
+        QVERIFY(saver.waitForReadyRead(30000));
+        QThread::msleep(5 + tries * 7 % 60);
+        saver.kill();
+        saver.waitForFinished();
+    }
+    QVERIFY(!scratchIn(stick.path()).isEmpty());
+    removeLeftScratchFiles();
+    QCOMPARE(scratchIn(stick.path()), QStringList());
+    QVERIFY(isWholeKelmDatabase(gDbPath));
+}
+
+// Нова година and Зареждане that wait in vain for another copy's lock end in a
+// Bulgarian message; nothing changed and no copy is left, and a year closing
+// tried again writes the year's one copy.
+void TestArchive::aWaitInVainForAnotherCopyChangesNothing()
+{
+    TestDb db;
+    setProgramFolder(db.folder());
+    addTrip(db, QStringLiteral("Курс"));
+    const QString archive = db.folder() + QStringLiteral("/a.abd");
+    QVERIFY(archiveSaveTo(archive).ok);
+    addTrip(db, QStringLiteral("Днешен"));
+    db.conn().close();
+    const QByteArray before = bytesOf(gDbPath);
+    const QString year = QString::number(QDate::currentDate().year());
+    setLockWaitLimit(300);
+    auto copies = [&db] { return QDir(db.folder()).entryList({QStringLiteral("*.arh*")}, QDir::Files); };
+    auto sayItWaited = [](const MessageCapture &cap) {
+        const QString text = cap.lastText();
+        return cap.lastCaption() == QStringLiteral("ГРЕШКА!") && text.startsWith(QStringLiteral("Курсовете не са изтрити."))
+            && text.contains(QStringLiteral("3218:Друг потребител записва в базата данни в момента. Опитайте отново след малко."))
+            && !text.contains(QStringLiteral("locked")) && !text.contains(QStringLiteral("busy"));
+    };
+    {
+        // Another copy reads, past the wait: the copy was written, the trips
+        // cannot be deleted, and the copy goes again.
+        Connection other;
+        other.open(gConnStr);
+        QSqlQuery read(other.db());
+        QVERIFY(read.exec(QStringLiteral("BEGIN")));
+        QVERIFY(read.exec(QStringLiteral("SELECT count(*) FROM tabl")) && read.next());
+        MessageCapture cap;
+        cap.answers = {true};
+        mnuNewPer(nullptr);
+        QVERIFY2(sayItWaited(cap), qPrintable(cap.lastText()));
+        QCOMPARE(copies(), QStringList());
+        read.finish();
+        QVERIFY(read.exec(QStringLiteral("COMMIT")));
+    }
+    {
+        // Another copy writes, past the wait.
+        Connection other;
+        other.open(gConnStr);
+        other.beginTrans();
+        other.execute(QStringLiteral("INSERT INTO tabl (Marsh) VALUES ('чужд')"));
+        MessageCapture cap;
+        cap.answers = {true};
+        mnuNewPer(nullptr);
+        QVERIFY2(sayItWaited(cap), qPrintable(cap.lastText()));
+        cap.clear();
+        cap.answers = {true};
+        QString changes = QStringLiteral("not shown");
+        answerFileDialog(archive, &changes);
+        mnuDiskZar(nullptr);
+        QCOMPARE(changes, QString());
+        QCOMPARE(cap.lastCaption(), QStringLiteral("ВНИМАНИЕ!"));
+        QVERIFY2(cap.lastText().startsWith(QStringLiteral("Архивът „%1“ не може да бъде зареден.\r").arg(archive))
+                     && cap.lastText().contains(QStringLiteral("3218:")),
+                 qPrintable(cap.lastText()));
+        other.rollbackTrans();
+    }
+    QCOMPARE(bytesOf(gDbPath), before);
+    QCOMPARE(copies(), QStringList());
+    QVERIFY(scratchIn(db.folder()).isEmpty());
+    const ArchiveResult r = closeYear(QDate::currentDate());
+    QVERIFY2(r.ok, qPrintable(r.message));
+    QCOMPARE(copies(), QStringList{year + QStringLiteral(".arh")});
+}
+
 int main(int argc, char **argv)
 {
     // The second copy of the program: saves trips one after another, each in its
@@ -646,6 +942,15 @@ int main(int argc, char **argv)
                 c.rollbackTrans();
             }
         }
+    }
+    // Записване again and again into one file, until killed.
+    if (argc >= 4 && qstrcmp(argv[1], "--saver") == 0) {
+        QCoreApplication app(argc, argv);
+        setProgramFolder(QString::fromLocal8Bit(argv[2]));
+        std::printf("ready\n");
+        std::fflush(stdout);
+        for (;;)
+            archiveSaveTo(QString::fromLocal8Bit(argv[3]));
     }
     QApplication app(argc, argv);
     TestArchive t;
