@@ -463,11 +463,17 @@ void DataForm::dropChange(Command cmd, const DbError &e, bool stillListed)
     m_editFlag = m_addNewFlag = false;
     m_hasEditMark = false;
     try {
-        if (stillListed) {
-            // The row, and anything saved with it, as stored now.
-            if (!m_rs.bof() && !m_rs.eof())
-                m_rs.readAgain(m_rs.currentIndex());
-        } else if (!m_rs.isEmpty()) {
+        if (stillListed && !m_rs.bof() && !m_rs.eof()) {
+            // The row, and anything saved with it, as stored now; a row found
+            // gone leaves the list.
+            const int row = m_rs.currentIndex();
+            m_rs.readAgain(row);
+            if (!m_rs.rowAsRead(row).isValid()) {
+                m_rs.leaveOut(row);
+                stillListed = false;
+            }
+        }
+        if (!stillListed && !m_rs.isEmpty()) {
             // Gone: the recordset stands on the gap it left, as after a delete.
             m_rs.moveNext();
             if (m_rs.eof())

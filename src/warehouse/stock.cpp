@@ -469,7 +469,7 @@ LineChange changeLine(Connection &conn, qint64 id, const LineRevision *revision)
                         storedKol = row.at(6).toDouble();
                     });
     if (!found)
-        throw DbError(ErrNoCurrentRecord, QStringLiteral("Записът вече не съществува."));
+        throw rowDeletedError();
     const bool receipt = vidKol == kReceiptKind;
     if (revision && receipt)
         c.edin = revision->edin;
