@@ -1789,7 +1789,7 @@ QVector<RowAsRead> Recordset::rowsAsRead() const
 
 void Recordset::readAgain(int row)
 {
-    if (row < 0 || row >= m_rows.size() || !m_rows.at(row) || m_rows.at(row)->isNew)
+    if (!updatable() || row < 0 || row >= m_rows.size() || !m_rows.at(row) || m_rows.at(row)->isNew)
         return;
     Row &r = *m_rows.at(row);
     r.values = r.original;
@@ -1801,7 +1801,7 @@ void Recordset::readAgain(int row)
 
 void Recordset::readAgainKeys(const QVector<qint64> &keys)
 {
-    if (keys.isEmpty())
+    if (keys.isEmpty() || !updatable())
         return;
     const QSet<qint64> wanted(keys.begin(), keys.end());
     for (const RowPtr &r : std::as_const(m_rows))
