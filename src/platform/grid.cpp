@@ -871,6 +871,8 @@ static bool isRefusedWrite(const DbError &e)
 void Grid::rowChanged(const QModelIndex &current, const QModelIndex &previous)
 {
     int row = current.isValid() ? m_proxy->mapToSource(current).row() : -1;
+    // The row left may leave the list below.
+    const QPersistentModelIndex left(previous);
     if (m_rs && m_rs->isOpen()) {
         const int writing = m_rs->currentIndex();
         try {
@@ -892,10 +894,10 @@ void Grid::rowChanged(const QModelIndex &current, const QModelIndex &previous)
             }
         } catch (const DbError &e) {
             report(QStringLiteral("ГРЕШКА при запис!"), e.text());
-            if (previous.isValid()) {
+            if (left.isValid()) {
                 Flag f(m_syncing);
-                selectionModel()->setCurrentIndex(previous, QItemSelectionModel::ClearAndSelect
-                                                                | QItemSelectionModel::Rows);
+                selectionModel()->setCurrentIndex(left, QItemSelectionModel::ClearAndSelect
+                                                            | QItemSelectionModel::Rows);
             }
             return;
         }
