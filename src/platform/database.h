@@ -2,7 +2,8 @@
 // Our thin stand-in for what the screens expect of ADO: a connection opened from a
 // connection string, and a static client-side recordset that holds its rows' keys
 // (values a page at a time) and writes each row back by its key (the integer ID of
-// a main table, the rowid of a scratch table). Every value reaches SQLite as a bound parameter.
+// a main table, the rowid of a scratch table), only while the row still holds what
+// was read. Every value reaches SQLite as a bound parameter.
 
 #include <QHash>
 #include <QObject>
@@ -286,7 +287,7 @@ private:
         bool deleted = false;
         bool gone = false; // deleted by another user before its page was read
         bool stale = false; // to be read again at its next use
-        qint64 sig = 0;     // what the row held when read (rowSignature)
+        qint64 sig = 0;     // what the row held when read (kelm_rowsig of its columns)
     };
     using RowPtr = std::shared_ptr<Row>;
 
