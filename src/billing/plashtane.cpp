@@ -4,6 +4,7 @@
 #include "common/globals.h"
 #include "dialogs/diainf.h"
 #include "dialogs/diaseek.h"
+#include "dialogs/messages.h"
 #include "dialogs/mousepointer.h"
 #include "platform/grid.h"
 #include "platform/listframe.h"
@@ -69,6 +70,7 @@ Plashtane::Plashtane(QWidget *parent) : QDialog(parent)
 
     GridEX1->setKeyDown([this](int &keyCode, int shift) { GridEX1_KeyDown(keyCode, shift); });
     connect(GridEX1, &Grid::TakeFocus, GridEX1, &Grid::SetFocus);
+    GridEX1->setRefusedWrite([this](int row, const DbError &e) { return paidElsewhere(row, e); });
     // Whatever changes a mark (Space, Esc taking it back, rows read again), the
     // sum follows the marks in the list.
     connect(GridEX1->gridModel(), &QAbstractItemModel::dataChanged, this, &Plashtane::recountSum);
@@ -206,6 +208,28 @@ bool Plashtane::storeCurrent()
     return GridEX1->commitRow();
 }
 
+bool Plashtane::paidElsewhere(int row, const DbError &e)
+{
+    // A mark is stored only on a trip still as read, unpaid: one that another
+    // copy of the program paid meanwhile is neither marked nor printed here.
+    if (row < 0 || e.number() != ErrWriteConflict)
+        return false;
+    QString date, route;
+    try {
+        if (!isPaid(adoRS.value(row, QStringLiteral("plat"))))
+            return false;
+        date = formatDate(adoRS.value(row, QStringLiteral("Data")));
+        route = adoRS.value(row, QStringLiteral("Marsh")).toString();
+    } catch (const DbError &) {
+        return false;
+    }
+    GridEX1->leaveOut(row);
+    DiaInf::show(kWarning, joinLines({QStringLiteral("Курсът от %1 по маршрут „%2“ е платен от друг потребител!")
+                                          .arg(date, route),
+                                      QStringLiteral("Не е маркиран тук и е махнат от списъка.")}));
+    return true;
+}
+
 void Plashtane::cmdPrint_Click()
 {
     // The mark of the current trip is stored before it is printed as paid.
@@ -221,6 +245,12 @@ void Plashtane::cmdPrint_Click()
         // its current trip.
         QVector<PaidTripLine> lines;
         if (adoRS.isOpen()) {
+            // The marks as stored now: a trip another copy has unpaid or
+            // changed since this screen marked it prints as it stands.
+            for (int row = 0; row < GridEX1->rowCount(); ++row)
+                if (isPaid(adoRS.value(row, QStringLiteral("plat"))))
+                    adoRS.readAgain(row);
+            GridEX1->gridModel()->refresh();
             for (int v = 0; v < GridEX1->rowCount(); ++v) {
                 const int row = GridEX1->rowAtVisual(v);
                 if (!isPaid(adoRS.value(row, QStringLiteral("plat"))))

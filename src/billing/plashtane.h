@@ -58,6 +58,9 @@ private:
     void recountSum();
     // Stores the mark of the current trip; false (after the message) when it could not be.
     bool storeCurrent();
+    // A mark refused because another copy paid the trip meanwhile: the trip
+    // leaves the list and the user is told which one.
+    bool paidElsewhere(int row, const DbError &e);
 
     Connection db;
     Recordset adoRS;

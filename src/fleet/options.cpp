@@ -256,7 +256,20 @@ bool Options::load()
         m_form->reportError(DataForm::CmdLoad, e);
         return false;
     }
+    showTariffs();
+    if (!m_hasTariffs)
+        DiaInf::show(QStringLiteral("ВНИМАНИЕ!"),
+                     joinLines({QStringLiteral("В базата данни няма ред с тарифите!"),
+                                QStringLiteral("Тарифите не могат да бъдат показани и записани.")}));
+    m_tbsOptions->setCurrentIndex(0);
+    return true;
+}
+
+void Options::showTariffs()
+{
     m_hasTariffs = !m_adoTarifaRS.isEmpty();
+    if (m_hasTariffs)
+        m_adoTarifaRS.moveFirst();
     const QStringList fields = tariffFields();
     for (int i = 0; i < 6; ++i) {
         QVariant v;
@@ -268,12 +281,6 @@ bool Options::load()
     }
     m_cmdUpdate2->setEnabled(m_hasTariffs);
     m_tariffsShown = tariffTexts();
-    if (!m_hasTariffs)
-        DiaInf::show(QStringLiteral("ВНИМАНИЕ!"),
-                     joinLines({QStringLiteral("В базата данни няма ред с тарифите!"),
-                                QStringLiteral("Тарифите не могат да бъдат показани и записани.")}));
-    m_tbsOptions->setCurrentIndex(0);
-    return true;
 }
 
 void Options::selectTab(int index)
@@ -433,6 +440,14 @@ bool Options::saveTariffs()
             throw;
         }
     } catch (const DbError &e) {
+        // Another user wrote the tariffs meanwhile: nothing of these is written,
+        // and the boxes show the tariffs as stored now.
+        if (e.number() == ErrWriteConflict || e.number() == ErrRowDeleted) {
+            try {
+                showTariffs();
+            } catch (const DbError &) {
+            }
+        }
         DiaInf::show(QStringLiteral("ГРЕШКА при запис!"), e.description());
         return false;
     }

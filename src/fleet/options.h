@@ -47,6 +47,8 @@ public:
 
     DataForm *form() const { return m_form; }
     // "Запиши" of the "Тарифи" page; true when written.
+    // The tariffs as the recordset holds them, in their boxes.
+    void showTariffs();
     bool saveTariffs();
 
 public Q_SLOTS:

@@ -310,6 +310,14 @@ void RowdList::buildUi()
     m_form->hooks.afterSave = [this] { afterSheetSave(); };
     m_form->hooks.setButtons = [this](bool browsing) { setSheetButtons(browsing); };
     m_form->hooks.reportError = [this](DataForm::Command cmd, const DbError &e) { reportSheetError(cmd, e); };
+    // Another user changed the sheet or its legs: the legs held go with the
+    // change, and the page reads them as stored when it opens again.
+    m_form->hooks.afterDroppedChange = [this] {
+        closeLegs();
+        cmdUpdateRowd->setEnabled(true);
+        m_editNumber.clear();
+        m_editCar.clear();
+    };
     // The sheet goes with its legs, after the screen's own question.
     disconnect(cmdDeleteRowd, nullptr, m_form, nullptr);
     connect(cmdDeleteRowd, &QPushButton::clicked, this, &RowdList::cmdDeleteRowd_Click);
@@ -605,6 +613,14 @@ QVector<WaybillLeg> RowdList::legsToSave(Connection &conn) const
     return legs;
 }
 
+LegsAsRead RowdList::legsAsRead() const
+{
+    // Legs not held on the page are read inside the save's own transaction.
+    if (!(m_legsHeld && m_marshRS.isOpen()) || m_legsReadNumber.isEmpty())
+        return {};
+    return {m_legsReadNumber, m_marshRS.rowsAsRead()};
+}
+
 QString RowdList::legsCar() const
 {
     return m_legsHeld && m_marshRS.isOpen() ? m_legsCar : m_editCar;
@@ -651,7 +667,9 @@ void RowdList::writeSheetExtra(Connection &conn)
     QStringList replaced{number};
     if (!adding)
         replaced << m_editNumber;
-    replaceSheetLegs(conn, number, replaced, legs);
+    // Legs held on the page replace those it read only while they are still
+    // stored as read; the sheet's totals go with the sheet's own checked write.
+    replaceSheetLegs(conn, number, replaced, legs, legsAsRead(), false);
     const SheetTotals t = legTotals(legs);
     m_rowdRS.setValue(QStringLiteral("SumKM"), totalKmValue(t));
     m_rowdRS.setValue(QStringLiteral("SumRazhN"), totalFuelValue(t));
@@ -913,6 +931,7 @@ void RowdList::openLegs()
                 : QStringLiteral("SELECT MarshID,Marshrut,KM,Ton,Koef,RazhN FROM Marsh WHERE MarshID=?");
             m_marshRS.open(m_conn, sql, m_form->isAdding() ? QVariantList() : QVariantList{number},
                            Recordset::LockBatchOptimistic);
+            m_legsReadNumber = m_form->isAdding() ? QString() : number;
             m_legsHeld = hold;
             m_legsCar = m_form->isAdding() ? car : m_editCar;
         }
@@ -1093,16 +1112,49 @@ void RowdList::writeLegsNow(const WaybillLeg *saved)
     // and its totals with them, in one transaction.
     const QVector<WaybillLeg> legs = heldLegs(saved);
     const SheetTotals t = legTotals(legs);
+    const bool onSheet = !m_rowdRS.bof() && !m_rowdRS.eof()
+        && m_rowdRS.value(QStringLiteral("ListID")).toString() == m_sheetNumber;
+    const qint64 sheet = onSheet ? m_rowdRS.bookmark() : 0;
     m_conn.beginTrans();
     try {
-        replaceSheetLegs(m_conn, m_sheetNumber, {m_sheetNumber}, legs);
-        if (!m_rowdRS.bof() && !m_rowdRS.eof()
-            && m_rowdRS.value(QStringLiteral("ListID")).toString() == m_sheetNumber) {
+        // The legs read, and the sheet with their totals, each only while
+        // another user has not changed it since.
+        replaceSheetLegs(m_conn, m_sheetNumber, {m_sheetNumber}, legs, {m_legsReadNumber, m_marshRS.rowsAsRead()},
+                         !onSheet);
+        if (onSheet) {
             m_rowdRS.setValue(QStringLiteral("SumKM"), totalKmValue(t));
             m_rowdRS.setValue(QStringLiteral("SumRazhN"), totalFuelValue(t));
             m_rowdRS.update();
         }
         m_conn.commitTrans();
+    } catch (const DbError &e) {
+        m_conn.rollbackTrans();
+        if (e.number() != ErrWriteConflict && e.number() != ErrRowDeleted)
+            throw;
+        // Nothing was written: the sheet and its legs are shown as stored now.
+        m_legEdit = m_legAdding = false;
+        m_legsModel->setEditing(false);
+        try {
+            if (sheet != 0 && m_rowdRS.hasBookmark(sheet)) {
+                m_rowdRS.readAgain(m_rowdRS.currentIndex());
+                m_form->showRecord();
+                m_marshRS.requery();
+                m_legsModel->reload();
+                SetMarshButtons(true);
+                writeLegStatus();
+            } else {
+                closeLegs();
+                if (!m_rowdRS.isEmpty()) {
+                    m_rowdRS.moveNext();
+                    if (m_rowdRS.eof())
+                        m_rowdRS.moveLast();
+                }
+                m_form->SetButtons(true);
+                m_form->showRecord();
+            }
+        } catch (const DbError &) {
+        }
+        throw;
     } catch (...) {
         m_conn.rollbackTrans();
         try {

@@ -81,6 +81,8 @@ private:
     // The legs the sheet's save would write, and the car their fuel was computed with.
     QVector<WaybillLeg> legsToSave(Connection &conn) const;
     QString legsCar() const;
+    // The legs the page read, for the check that they are still stored as read.
+    LegsAsRead legsAsRead() const;
     bool newSheetTyped() const;
     // A leg being added or corrected holds something its save has not written
     // (a started leg nothing was typed into holds nothing).
@@ -115,6 +117,7 @@ private:
     QString m_editCar;          // the stored car of the sheet being corrected
     QString m_legsCar;          // the car the held legs' fuel was computed with ("" mixed)
     bool m_legsHeld = false;    // the legs page holds the legs of the sheet being saved
+    QString m_legsReadNumber;   // the number the page's legs were read under (none for a new sheet)
     MoveCmd m_lastMove = MoveFirst;
 
 public:

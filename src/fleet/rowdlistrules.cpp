@@ -150,21 +150,43 @@ QVariant totalFuelValue(const SheetTotals &t)
     return t.hasLegs ? QVariant(t.razhN) : QVariant();
 }
 
+DbError legsChangedError()
+{
+    return DbError(ErrWriteConflict, QStringLiteral("Маршрутите на пътния лист са променени от друг потребител. "
+                                                    "Показани са така, както са записани сега."));
+}
+
 void replaceSheetLegs(Connection &conn, const QString &number, const QStringList &replaced,
-                      const QVector<WaybillLeg> &legs)
+                      const QVector<WaybillLeg> &legs, const LegsAsRead &read, bool writeTotals)
 {
     inTransaction(conn, [&] {
+        if (!read.number.isEmpty()) {
+            // Each leg read goes only while it is as read; a leg still under the
+            // number afterwards was added by another user.
+            try {
+                for (const RowAsRead &leg : read.legs)
+                    deleteRowAsRead(conn, leg);
+            } catch (const DbError &e) {
+                if (e.number() == ErrWriteConflict || e.number() == ErrRowDeleted)
+                    throw legsChangedError();
+                throw;
+            }
+            if (conn.execute(QStringLiteral("DELETE FROM Marsh WHERE MarshID=?"), {read.number}) > 0)
+                throw legsChangedError();
+        }
         for (const QString &n : replaced)
-            if (!n.isEmpty())
+            if (!n.isEmpty() && n != read.number)
                 conn.execute(QStringLiteral("DELETE FROM Marsh WHERE MarshID=?"), {n});
         for (const WaybillLeg &leg : legs)
             if (!isEmptyLeg(leg))
                 conn.execute(QStringLiteral("INSERT INTO Marsh (MarshID, Marshrut, KM, Ton, Koef, RazhN) "
                                             "VALUES (?, ?, ?, ?, ?, ?)"),
                              {number, leg.route, leg.km, leg.ton, leg.koef, leg.razhN});
-        const SheetTotals t = legTotals(legs);
-        conn.execute(QStringLiteral("UPDATE RowdList SET SumKM=?, SumRazhN=? WHERE ListID=?"),
-                     {totalKmValue(t), totalFuelValue(t), number});
+        if (writeTotals) {
+            const SheetTotals t = legTotals(legs);
+            conn.execute(QStringLiteral("UPDATE RowdList SET SumKM=?, SumRazhN=? WHERE ListID=?"),
+                         {totalKmValue(t), totalFuelValue(t), number});
+        }
     });
 }
 

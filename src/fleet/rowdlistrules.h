@@ -74,15 +74,30 @@ SheetTotals legTotals(const QVector<WaybillLeg> &legs);
 QVariant totalKmValue(const SheetTotals &t);
 QVariant totalFuelValue(const SheetTotals &t);
 
+// The legs of a stored sheet as a screen read them: the number they were read
+// under and each leg as read. Empty number: none were read.
+struct LegsAsRead {
+    QString number;
+    QVector<RowAsRead> legs;
+};
+
+// The refusal when the legs a screen read were changed, deleted or joined by
+// another leg by another user meanwhile (ErrWriteConflict).
+DbError legsChangedError();
+
 // The legs a sheet's save writes, inside the caller's transaction (or one of its
 // own): whatever is stored under each of replaced (the sheet's number, and the
 // number it had before a renumbering) is deleted, and legs are written under
 // number. Legs that no sheet carried under a new sheet's number (left by a crash
 // of an older version, or by another program) are thus never taken as its own.
-// Empty legs are left out; the sheet stored under number gets the totals of the
-// legs written, so its stored figures never disagree with its legs.
+// The legs a screen read (read) are replaced only while they are still stored as
+// read and no other leg has joined them; otherwise nothing is written and
+// legsChangedError() is thrown. Empty legs are left out; with writeTotals the
+// sheet stored under number gets the totals of the legs written, so its stored
+// figures never disagree with its legs (a screen that writes the sheet row
+// itself, with its own check, writes them there: legTotals).
 void replaceSheetLegs(Connection &conn, const QString &number, const QStringList &replaced,
-                      const QVector<WaybillLeg> &legs);
+                      const QVector<WaybillLeg> &legs, const LegsAsRead &read = {}, bool writeTotals = true);
 
 // The most kilometres one leg may have: the norm counts them as a 16-bit whole number.
 constexpr double kLegKmLimit = 32767;

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QSet>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -13,6 +14,9 @@
 #include <QTime>
 
 #include <sqlite3.h>
+
+#include <algorithm>
+#include <cstring>
 
 namespace kelm {
 
@@ -146,6 +150,106 @@ static sqlite3 *handleOf(QSqlDatabase &db)
     return *static_cast<sqlite3 *const *>(v.constData());
 }
 
+// A row's signature: a 64-bit hash of the values of its columns exactly as they
+// are stored (type and bytes), taken once when the row is read and again by the
+// function kelm_rowsig inside the statement that writes the row back. A value
+// that reads back in another form than it is stored (a date text of another
+// shape, a whole number in a REAL column) is compared as stored, never as
+// converted; a hash costs 8 bytes a row, however many columns the row has.
+namespace {
+
+struct SignatureHash {
+    quint64 h = 0x243F6A8885A308D3ULL;
+    void mix(quint64 w)
+    {
+        h ^= w;
+        h *= 0x9E3779B97F4A7C15ULL;
+        h ^= h >> 29;
+    }
+    // Eight bytes at a time: a page of rows is hashed as it is read.
+    void bytes(const void *p, size_t n)
+    {
+        const auto *b = static_cast<const unsigned char *>(p);
+        for (; n >= 8; b += 8, n -= 8) {
+            quint64 w;
+            memcpy(&w, b, 8);
+            mix(w);
+        }
+        quint64 w = quint64(n) << 56;
+        for (size_t i = 0; i < n; ++i)
+            w |= quint64(b[i]) << (8 * i);
+        mix(w);
+    }
+    void value(int type, sqlite3_int64 i, double d, const void *p, int n)
+    {
+        mix(quint64(type));
+        switch (type) {
+        case SQLITE_INTEGER: mix(quint64(i)); break;
+        case SQLITE_FLOAT: {
+            quint64 bits;
+            memcpy(&bits, &d, 8);
+            mix(bits);
+            break;
+        }
+        case SQLITE_NULL: break;
+        default: bytes(p, size_t(std::max(n, 0))); break;
+        }
+    }
+    void add(sqlite3_value *v)
+    {
+        const int t = sqlite3_value_type(v);
+        if (t == SQLITE_TEXT) {
+            const unsigned char *p = sqlite3_value_text(v);
+            value(t, 0, 0, p, sqlite3_value_bytes(v));
+        } else if (t == SQLITE_BLOB) {
+            const void *p = sqlite3_value_blob(v);
+            value(t, 0, 0, p, sqlite3_value_bytes(v));
+        } else {
+            value(t, t == SQLITE_INTEGER ? sqlite3_value_int64(v) : 0, t == SQLITE_FLOAT ? sqlite3_value_double(v) : 0,
+                  nullptr, 0);
+        }
+    }
+    void add(sqlite3_stmt *st, int i)
+    {
+        const int t = sqlite3_column_type(st, i);
+        if (t == SQLITE_TEXT) {
+            const unsigned char *p = sqlite3_column_text(st, i);
+            value(t, 0, 0, p, sqlite3_column_bytes(st, i));
+        } else if (t == SQLITE_BLOB) {
+            const void *p = sqlite3_column_blob(st, i);
+            value(t, 0, 0, p, sqlite3_column_bytes(st, i));
+        } else {
+            value(t, t == SQLITE_INTEGER ? sqlite3_column_int64(st, i) : 0,
+                  t == SQLITE_FLOAT ? sqlite3_column_double(st, i) : 0, nullptr, 0);
+        }
+    }
+    qint64 result() const { return qint64(h); }
+};
+
+void rowSignatureFunc(sqlite3_context *ctx, int argc, sqlite3_value **argv)
+{
+    SignatureHash sig;
+    for (int i = 0; i < argc; ++i)
+        sig.add(argv[i]);
+    sqlite3_result_int64(ctx, sig.result());
+}
+
+QString quotedName(const QString &name)
+{
+    return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
+}
+
+// The SQL that gives a row's signature over these columns.
+QString signatureCall(const QStringList &columns)
+{
+    QStringList quoted;
+    for (const QString &c : columns)
+        quoted << quotedName(c);
+    return QStringLiteral("kelm_rowsig(") + quoted.join(QLatin1Char(',')) + QLatin1Char(')');
+}
+
+} // namespace
+
 static void registerFunctions(QSqlDatabase &db)
 {
     sqlite3 *h = handleOf(db);
@@ -155,6 +259,7 @@ static void registerFunctions(QSqlDatabase &db)
     sqlite3_create_function_v2(h, "like", 2, flags, nullptr, likeFunc, nullptr, nullptr, nullptr);
     sqlite3_create_function_v2(h, "like", 3, flags, nullptr, likeFunc, nullptr, nullptr, nullptr);
     sqlite3_create_collation_v2(h, "BG", SQLITE_UTF8, nullptr, bgCollate, nullptr);
+    sqlite3_create_function_v2(h, "kelm_rowsig", -1, flags, nullptr, rowSignatureFunc, nullptr, nullptr, nullptr);
 }
 
 // ---------------------------------------------------------------------------
@@ -279,6 +384,17 @@ DbError sqliteError(int resultCode)
     default:
         return DbError(ErrSql, QStringLiteral("Грешка в базата данни (код %1).").arg(resultCode));
     }
+}
+
+DbError rowChangedError()
+{
+    return DbError(ErrWriteConflict, QStringLiteral("Записът е променен от друг потребител. "
+                                                    "Показан е така, както е записан сега."));
+}
+
+DbError rowDeletedError()
+{
+    return DbError(ErrRowDeleted, QStringLiteral("Записът е изтрит от друг потребител."));
 }
 
 // What a failed query of the Qt driver says, in our words: its native code is
@@ -952,6 +1068,8 @@ void Recordset::close()
     m_table.clear();
     m_keyCol.clear();
     m_pageSql.clear();
+    m_sigFields.clear();
+    m_sigColumns.clear();
     m_paged = false;
     m_holdAll = false;
     m_cached = 0;
@@ -1074,6 +1192,63 @@ QVariant columnValue(sqlite3_stmt *st, int i, const QString &declType)
 
 } // namespace
 
+// Tells a refused write of a row apart: the row is still there (changed by
+// another user) or gone. Read only after a write found nothing to write.
+[[noreturn]] static void throwRefusal(Connection &conn, const RowAsRead &row)
+{
+    const QVariant there = conn.scalar(QStringLiteral("SELECT 1 FROM %1 WHERE %2=?")
+                                           .arg(quotedName(row.table), row.keyColumn),
+                                       {row.key});
+    if (there.isValid())
+        throw rowChangedError();
+    throw rowDeletedError();
+}
+
+qint64 updateRowAsRead(Connection &conn, const RowAsRead &row, const QStringList &columns,
+                       const QVariantList &values)
+{
+    if (!row.isValid() || columns.isEmpty())
+        throw DbError(ErrNoCurrentRecord, QStringLiteral("Няма текущ запис."));
+    const StatementScope scope;
+    sqlite3 *h = conn.isOpen() ? sqliteHandle(conn.db()) : nullptr;
+    if (!h)
+        throw DbError(ErrSql, QStringLiteral("Няма отворена връзка с базата данни."));
+    QStringList sets;
+    for (const QString &c : columns)
+        sets << quotedName(c) + QStringLiteral("=?");
+    const QString sig = signatureCall(row.columns);
+    // The check is part of the write: the row is changed only where it still
+    // holds what was read, and the statement answers what it holds now.
+    Statement st(h, QStringLiteral("UPDATE %1 SET %2 WHERE %3=? AND %4=? RETURNING %4")
+                        .arg(quotedName(row.table), sets.join(QStringLiteral(", ")), row.keyColumn, sig));
+    QVariantList params = values;
+    params << row.key << row.signature;
+    if (!st.ok() || !st.bind(params))
+        throw st.error();
+    int rc = sqlite3_step(st.get());
+    if (rc == SQLITE_DONE)
+        throwRefusal(conn, row);
+    if (rc != SQLITE_ROW)
+        throw sqliteError(rc);
+    const qint64 now = sqlite3_column_int64(st.get(), 0);
+    while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
+    }
+    if (rc != SQLITE_DONE)
+        throw sqliteError(rc);
+    return now;
+}
+
+void deleteRowAsRead(Connection &conn, const RowAsRead &row)
+{
+    if (!row.isValid())
+        throw DbError(ErrNoCurrentRecord, QStringLiteral("Няма текущ запис."));
+    const int n = conn.execute(QStringLiteral("DELETE FROM %1 WHERE %2=? AND %3=?")
+                                   .arg(quotedName(row.table), row.keyColumn, signatureCall(row.columns)),
+                               {row.key, row.signature});
+    if (n == 0)
+        throwRefusal(conn, row);
+}
+
 void inTransaction(Connection &conn, const std::function<void()> &body)
 {
     conn.beginTrans();
@@ -1132,6 +1307,8 @@ void Recordset::load()
     m_table.clear();
     m_keyCol.clear();
     m_pageSql.clear();
+    m_sigFields.clear();
+    m_sigColumns.clear();
     m_paged = false;
     m_cached = 0;
     m_pageStarts.clear();
@@ -1153,39 +1330,78 @@ void Recordset::load()
                 return;
             sql = QStringLiteral("SELECT \"%1\".%2 AS %3, %4 FROM %5%6")
                       .arg(table, m_keyCol, QLatin1String(kKeyAlias), cols, table, rest);
+            // A row is read again by its key after a refused write.
+            m_pageSql = QStringLiteral("SELECT \"%1\".%2 AS %3, %4 FROM %1 WHERE \"%1\".%2 IN (")
+                            .arg(table, m_keyCol, QLatin1String(kKeyAlias), cols);
         }
     }
-    QSqlQuery q(m_conn->db());
-    q.setForwardOnly(true);
-    if (!q.prepare(sql))
-        throw sqlError(q.lastError(), sql);
-    bindAll(q, m_params);
-    if (!q.exec())
-        throw sqlError(q.lastError(), sql);
-    const QSqlRecord rec = q.record();
+    sqlite3 *h = m_conn->isOpen() ? sqliteHandle(m_conn->db()) : nullptr;
+    if (!h)
+        throw DbError(ErrSql, QStringLiteral("Няма отворена връзка с базата данни."));
+    Statement st(h, sql);
+    if (!st.ok() || !st.bind(m_params))
+        throw st.error();
     const int first = m_keyCol.isEmpty() ? 0 : 1;
     m_fields.clear();
     m_types.clear();
     const QHash<QString, QString> types = table.isEmpty() ? QHash<QString, QString>() : m_conn->columnTypes(table);
-    for (int i = first; i < rec.count(); ++i) {
-        m_fields << rec.fieldName(i);
-        m_types << types.value(rec.fieldName(i).toLower());
+    const int count = sqlite3_column_count(st.get());
+    for (int i = first; i < count; ++i) {
+        m_fields << QString::fromUtf8(sqlite3_column_name(st.get(), i));
+        m_types << types.value(m_fields.last().toLower());
     }
+    if (first)
+        findSignatureFields(st.get(), first);
     m_rows.clear();
     m_deleted.clear();
-    const int n = int(m_fields.size());
-    while (q.next()) {
+    for (;;) {
+        const int rc = sqlite3_step(st.get());
+        if (rc == SQLITE_DONE)
+            break;
+        if (rc != SQLITE_ROW)
+            throw sqliteError(rc);
         auto row = std::make_shared<Row>();
         row->serial = m_nextSerial++;
         if (first)
-            row->key = q.value(0);
-        row->values.resize(n);
-        for (int i = 0; i < n; ++i)
-            row->values[i] = fromStorage(q.value(i + first), m_types.at(i));
-        row->original = row->values;
+            row->key = qlonglong(sqlite3_column_int64(st.get(), 0));
+        fillRow(*row, st.get(), first);
         m_rows.push_back(row);
     }
     m_editMode = EditNone;
+}
+
+void Recordset::findSignatureFields(sqlite3_stmt *st, int firstField)
+{
+    m_sigFields.clear();
+    m_sigColumns.clear();
+    const auto &types = m_conn->columnTypes(m_table);
+    for (int i = 0; i < m_fields.size(); ++i) {
+        const QString &f = m_fields.at(i);
+        if (f.compare(m_keyCol, Qt::CaseInsensitive) == 0)
+            continue;
+        const auto t = types.constFind(f.toLower());
+        if (t == types.constEnd())
+            continue;
+        // A column of the table, not an expression that bears a column's name
+        // (SQLite gives an expression no declared type).
+        if (!sqlite3_column_decltype(st, i + firstField) && !t.value().isEmpty())
+            continue;
+        m_sigFields << i;
+        m_sigColumns << f;
+    }
+}
+
+void Recordset::fillRow(Row &row, sqlite3_stmt *st, int first) const
+{
+    const int nf = int(m_fields.size());
+    row.values.resize(nf);
+    for (int f = 0; f < nf; ++f)
+        row.values[f] = columnValue(st, f + first, m_types.at(f));
+    row.original = row.values;
+    SignatureHash sig;
+    for (int f : m_sigFields)
+        sig.add(st, f + first);
+    row.sig = sig.result();
 }
 
 // Reads the keys of the query's rows in its order, and the values of the first
@@ -1207,14 +1423,11 @@ bool Recordset::loadPaged(const QString &table, const QString &cols, const QStri
     const QString pageSql = QStringLiteral("SELECT \"%1\".%2 AS %3, %4 FROM %1 WHERE \"%1\".%2 IN (")
                                 .arg(table, m_keyCol, QLatin1String(kKeyAlias), cols);
     // The field names come from the page query itself, before any key is read.
-    QSqlQuery probe(m_conn->db());
-    probe.setForwardOnly(true);
-    if (!probe.prepare(pageSql + QLatin1Char(')')) || !probe.exec()) {
-        throwIfLocked(probe.lastError());
+    Statement probe(h, pageSql + QLatin1Char(')'));
+    if (!probe.ok()) {
+        throwIfLocked(sqlite3_extended_errcode(h));
         return false;
     }
-    const QSqlRecord rec = probe.record();
-    probe.finish();
 
     QVector<qint64> read;
     for (;;) {
@@ -1230,10 +1443,12 @@ bool Recordset::loadPaged(const QString &table, const QString &cols, const QStri
     const auto &types = m_conn->columnTypes(table);
     m_fields.clear();
     m_types.clear();
-    for (int i = 1; i < rec.count(); ++i) {
-        m_fields << rec.fieldName(i);
-        m_types << types.value(rec.fieldName(i).toLower());
+    const int count = sqlite3_column_count(probe.get());
+    for (int i = 1; i < count; ++i) {
+        m_fields << QString::fromUtf8(sqlite3_column_name(probe.get(), i));
+        m_types << types.value(m_fields.last().toLower());
     }
+    findSignatureFields(probe.get(), 1);
     m_pageSql = pageSql;
     m_paged = true;
     m_keys = std::move(read);
@@ -1289,10 +1504,7 @@ void Recordset::fetchPage(int i) const
         const qint64 key = sqlite3_column_int64(st.get(), 0);
         row->serial = key;
         row->key = key;
-        row->values.resize(nf);
-        for (int f = 0; f < nf; ++f)
-            row->values[f] = columnValue(st.get(), f + 1, m_types.at(f));
-        row->original = row->values;
+        fillRow(*row, st.get(), 1);
         got.insert(key, row);
     }
     for (int j = from; j < to; ++j) {
@@ -1312,6 +1524,33 @@ void Recordset::fetchPage(int i) const
         ++m_cached;
     }
     m_pageStarts.append(from);
+}
+
+// Reads one row again by its key, in place: what it holds now, or that it is gone.
+void Recordset::rereadRow(int i) const
+{
+    const StatementScope scope;
+    Row &r = *m_rows.at(i);
+    r.stale = false;
+    r.dirty = false;
+    sqlite3 *h = m_conn && m_conn->isOpen() ? sqliteHandle(m_conn->db()) : nullptr;
+    if (!h || m_pageSql.isEmpty())
+        throw DbError(ErrSql, QStringLiteral("Няма отворена връзка с базата данни."));
+    Statement st(h, m_pageSql + QStringLiteral("?)"));
+    if (!st.ok() || !st.bind({r.key}))
+        throw st.error();
+    const int rc = sqlite3_step(st.get());
+    if (rc == SQLITE_ROW) {
+        fillRow(r, st.get(), 1);
+        r.gone = false;
+    } else if (rc == SQLITE_DONE) {
+        r.values.fill(QVariant());
+        r.original = r.values;
+        r.gone = true;
+    } else {
+        r.stale = true;
+        throw sqliteError(rc);
+    }
 }
 
 // Forgets the values of rows far from the ones being read, oldest pages first;
@@ -1360,6 +1599,8 @@ Recordset::Row &Recordset::rowAt(int i) const
 {
     if (!m_rows.at(i))
         fetchPage(i);
+    else if (m_rows.at(i)->stale)
+        rereadRow(i);
     return *m_rows.at(i);
 }
 
@@ -1381,7 +1622,7 @@ void Recordset::syncKey(int i)
 
 void Recordset::landOn(int i)
 {
-    if (m_paged && rowAt(i).gone) {
+    if (rowAt(i).gone) {
         // Showing it would show nothing true: it leaves the list, and the
         // position stays on the row the move started from.
         removeAt(i);
@@ -1390,7 +1631,7 @@ void Recordset::landOn(int i)
         m_pos = std::min<int>(m_pos, int(m_rows.size()));
         if (m_rows.isEmpty())
             m_pos = -1;
-        throw DbError(ErrRowDeleted, QStringLiteral("Записът е изтрит от друг потребител."));
+        throw rowDeletedError();
     }
     setPos(i);
 }
@@ -1478,8 +1719,8 @@ void Recordset::setAbsolutePosition(int pos)
         update();
     // A grid addresses rows by index, so a row deleted by another user is
     // reported here without leaving the list.
-    if (m_paged && rowAt(pos - 1).gone)
-        throw DbError(ErrRowDeleted, QStringLiteral("Записът е изтрит от друг потребител."));
+    if (rowAt(pos - 1).gone)
+        throw rowDeletedError();
     setPos(pos - 1);
 }
 
@@ -1566,7 +1807,7 @@ QVariant Recordset::value(int row, const QString &field) const
         throw DbError(ErrNoCurrentRecord, QStringLiteral("Няма текущ запис."));
     const Row &r = rowAt(row);
     if (r.gone)
-        throw DbError(ErrRowDeleted, QStringLiteral("Записът е изтрит от друг потребител."));
+        throw rowDeletedError();
     return r.values.at(i);
 }
 
@@ -1587,7 +1828,7 @@ void Recordset::setValue(int row, const QString &field, const QVariant &v)
         throw DbError(ErrNoCurrentRecord, QStringLiteral("Няма текущ запис."));
     Row &r = rowAt(row);
     if (r.gone)
-        throw DbError(ErrRowDeleted, QStringLiteral("Записът е изтрит от друг потребител."));
+        throw rowDeletedError();
     // Keep the value in the form it is read back in, so a row reads the same
     // before and after it was written.
     const QString &t = m_types.at(i);
@@ -1611,6 +1852,96 @@ void Recordset::addNew()
         m_keys.push_back(0);
     m_editMode = EditAdd;
     setPos(int(m_rows.size()) - 1);
+}
+
+RowAsRead Recordset::asRead(const Row &row) const
+{
+    RowAsRead r;
+    if (row.isNew || row.gone || !updatable())
+        return r;
+    r.table = m_table;
+    r.keyColumn = m_keyCol;
+    r.key = row.key.toLongLong();
+    r.columns = m_sigColumns;
+    r.signature = row.sig;
+    return r;
+}
+
+RowAsRead Recordset::rowAsRead() const
+{
+    requireCurrent();
+    return rowAsRead(m_pos);
+}
+
+RowAsRead Recordset::rowAsRead(int row) const
+{
+    if (row < 0 || row >= m_rows.size())
+        throw DbError(ErrNoCurrentRecord, QStringLiteral("Няма текущ запис."));
+    return asRead(rowAt(row));
+}
+
+QVector<RowAsRead> Recordset::rowsAsRead() const
+{
+    QVector<RowAsRead> rows;
+    for (int i = 0; i < m_rows.size(); ++i)
+        if (const RowAsRead r = rowAsRead(i); r.isValid())
+            rows << r;
+    for (const RowPtr &d : m_deleted)
+        if (const RowAsRead r = asRead(*d); r.isValid())
+            rows << r;
+    return rows;
+}
+
+void Recordset::readAgain(int row)
+{
+    if (!updatable() || row < 0 || row >= m_rows.size() || !m_rows.at(row) || m_rows.at(row)->isNew)
+        return;
+    Row &r = *m_rows.at(row);
+    r.values = r.original;
+    r.dirty = false;
+    r.stale = true;
+    if (row == m_pos)
+        m_editMode = EditNone;
+}
+
+void Recordset::readAgainKeys(const QVector<qint64> &keys)
+{
+    if (keys.isEmpty() || !updatable())
+        return;
+    const QSet<qint64> wanted(keys.begin(), keys.end());
+    for (const RowPtr &r : std::as_const(m_rows))
+        if (r && !r->isNew && !r->dirty && wanted.contains(r->key.toLongLong()))
+            r->stale = true;
+}
+
+void Recordset::leaveOut(int row)
+{
+    if (row < 0 || row >= m_rows.size())
+        return;
+    if (row == m_pos)
+        m_editMode = EditNone;
+    removeAt(row);
+    if (row <= m_pos)
+        --m_pos;
+    if (m_rows.isEmpty())
+        m_pos = -1;
+}
+
+void Recordset::dropChange(int i, const DbError &e)
+{
+    m_editMode = EditNone;
+    if (e.number() == ErrRowDeleted) {
+        // Another user deleted it: it leaves the list as a delete here would.
+        leaveOut(i);
+    } else {
+        readAgain(i);
+    }
+    throw e;
+}
+
+static bool isRefusedWrite(const DbError &e)
+{
+    return e.number() == ErrWriteConflict || e.number() == ErrRowDeleted;
 }
 
 void Recordset::writeRow(Row &row)
@@ -1641,29 +1972,19 @@ void Recordset::writeRow(Row &row)
         }
         m_conn->execute(sql, vals);
         row.key = m_conn->lastInsertId();
-        // Read the stored row back, so defaults of the table show at once.
-        QSqlQuery q(m_conn->db());
-        q.prepare(QStringLiteral("SELECT * FROM \"%1\" WHERE %2=?").arg(m_table, m_keyCol));
-        q.addBindValue(row.key);
-        if (q.exec() && q.next()) {
-            const QSqlRecord rec = q.record();
-            for (int i = 0; i < m_fields.size(); ++i) {
-                const int ci = rec.indexOf(m_fields.at(i));
-                if (ci >= 0)
-                    row.values[i] = fromStorage(q.value(ci), m_types.at(i));
-            }
-        }
+        // Read the stored row back, so defaults of the table show at once, and
+        // what it holds is what the next write of it checks.
+        sqlite3 *h = sqliteHandle(m_conn->db());
+        Statement st(h, m_pageSql + QStringLiteral("?)"));
+        if (!st.ok() || !st.bind({row.key}))
+            throw st.error();
+        const int rc = sqlite3_step(st.get());
+        if (rc == SQLITE_ROW)
+            fillRow(row, st.get(), 1);
+        else if (rc != SQLITE_DONE)
+            throw sqliteError(rc);
     } else if (!cols.isEmpty()) {
-        QStringList sets;
-        for (const QString &c : cols)
-            sets << QStringLiteral("\"%1\"=?").arg(c);
-        vals << row.key;
-        const int n = m_conn->execute(QStringLiteral("UPDATE \"%1\" SET %2 WHERE %3=?")
-                                          .arg(m_table, sets.join(QStringLiteral(", ")), m_keyCol),
-                                      vals);
-        if (n == 0)
-            throw DbError(ErrWriteConflict,
-                          QStringLiteral("Записът е изтрит от друг потребител."));
+        row.sig = updateRowAsRead(*m_conn, asRead(row), cols, vals);
     }
     row.isNew = false;
     row.dirty = false;
@@ -1677,7 +1998,13 @@ void Recordset::update()
     requireUpdatable();
     requireCurrent();
     if (m_lock == LockOptimistic) {
-        writeRow(rowAt(m_pos));
+        try {
+            writeRow(rowAt(m_pos));
+        } catch (const DbError &e) {
+            if (isRefusedWrite(e))
+                dropChange(m_pos, e);
+            throw;
+        }
         syncKey(m_pos);
     }
     m_editMode = EditNone;
@@ -1707,7 +2034,7 @@ void Recordset::deleteRowInDb(Row &row)
 {
     if (row.isNew)
         return;
-    m_conn->execute(QStringLiteral("DELETE FROM \"%1\" WHERE %2=?").arg(m_table, m_keyCol), {row.key});
+    deleteRowAsRead(*m_conn, asRead(row));
 }
 
 void Recordset::deleteRecord()
@@ -1716,10 +2043,21 @@ void Recordset::deleteRecord()
     requireCurrent();
     rowAt(m_pos);
     RowPtr row = m_rows.at(m_pos);
-    if (m_lock == LockOptimistic)
-        deleteRowInDb(*row);
-    else
+    bool goneAlready = false;
+    if (m_lock == LockOptimistic) {
+        try {
+            deleteRowInDb(*row);
+        } catch (const DbError &e) {
+            // Changed by another user: nothing is deleted and the row shows what
+            // it holds now. Deleted by another user: it leaves the list all the
+            // same, and the caller is told.
+            if (e.number() != ErrRowDeleted)
+                dropChange(m_pos, e);
+            goneAlready = true;
+        }
+    } else {
         m_deleted.push_back(row);
+    }
     removeAt(m_pos);
     m_editMode = EditNone;
     // Like ADO, the deleted row leaves a gap the caller moves away from: the next
@@ -1727,6 +2065,8 @@ void Recordset::deleteRecord()
     m_pos = m_pos - 1;
     if (m_rows.isEmpty())
         m_pos = -1;
+    if (goneAlready)
+        throw rowDeletedError();
 }
 
 bool Recordset::hasPendingChanges() const
@@ -1746,12 +2086,30 @@ void Recordset::updateBatch()
     const bool own = !m_conn->inTransaction();
     if (own)
         m_conn->beginTrans();
+    // Rows written before a write fails are pending again when it is rolled back.
+    struct Before {
+        RowPtr row;
+        bool isNew;
+        QVariant key;
+        QVector<QVariant> original;
+        qint64 sig;
+    };
+    QVector<Before> written;
     try {
         for (auto &r : m_deleted)
             deleteRowInDb(*r);
         for (int i = 0; i < m_rows.size(); ++i) {
             if (m_rows.at(i) && m_rows.at(i)->dirty) {
-                writeRow(*m_rows[i]);
+                const RowPtr &r = m_rows.at(i);
+                written.push_back({r, r->isNew, r->key, r->original, r->sig});
+                try {
+                    writeRow(*m_rows[i]);
+                } catch (const DbError &e) {
+                    written.pop_back();
+                    if (isRefusedWrite(e) && !r->isNew)
+                        dropChange(i, e);
+                    throw;
+                }
                 syncKey(i);
             }
         }
@@ -1760,6 +2118,17 @@ void Recordset::updateBatch()
     } catch (...) {
         if (own)
             m_conn->rollbackTrans();
+        for (const Before &b : written) {
+            b.row->isNew = b.isNew;
+            b.row->key = b.key;
+            b.row->original = b.original;
+            b.row->sig = b.sig;
+            b.row->dirty = true;
+            if (b.isNew)
+                for (int i = 0; i < m_rows.size(); ++i)
+                    if (m_rows.at(i) == b.row && m_paged)
+                        m_keys[i] = 0;
+        }
         throw;
     }
     m_deleted.clear();

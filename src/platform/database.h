@@ -2,7 +2,8 @@
 // Our thin stand-in for what the screens expect of ADO: a connection opened from a
 // connection string, and a static client-side recordset that holds its rows' keys
 // (values a page at a time) and writes each row back by its key (the integer ID of
-// a main table, the rowid of a scratch table). Every value reaches SQLite as a bound parameter.
+// a main table, the rowid of a scratch table), only while the row still holds what
+// was read. Every value reaches SQLite as a bound parameter.
 
 #include <QHash>
 #include <QObject>
@@ -46,6 +47,11 @@ enum DbErrorCode {
     ErrRowDeleted = 3167,
     ErrLocked = 3218, // another copy of the program held its write past the wait
 };
+
+// What a refused write of a row says: another copy changed the row after it was
+// read (ErrWriteConflict), or deleted it (ErrRowDeleted).
+DbError rowChangedError();
+DbError rowDeletedError();
 
 // The failure an SQLite result code stands for, told in Bulgarian: SQLite's own
 // texts are English and never reach the user. A lock held by another copy past
@@ -148,6 +154,29 @@ void forEachStatementRow(Connection &conn, const QString &sql, const QVariantLis
 // rolled back when it throws (and the exception passed on).
 void inTransaction(Connection &conn, const std::function<void()> &body);
 
+// One row as a screen read it: its table, its key, and a signature of what its
+// columns held (the stored values themselves, not their converted form). Several
+// copies of the program share one database: a row a screen read is written back
+// only while it still holds what was read, and the check is part of the write's
+// own statement. A Recordset gives it for its rows (rowAsRead).
+struct RowAsRead {
+    QString table;
+    QString keyColumn;   // "ID", or "rowid" for a scratch table
+    qint64 key = 0;
+    QStringList columns; // the columns read and compared
+    qint64 signature = 0;
+    bool isValid() const { return !table.isEmpty() && key != 0; }
+};
+
+// UPDATE row.table SET columns=values WHERE the key is row's AND the row still
+// holds what was read, in that one statement. Answers the row's new signature
+// (what it holds now, for the next write). When nothing was written, throws
+// rowChangedError() (the row holds something else now) or rowDeletedError().
+qint64 updateRowAsRead(Connection &conn, const RowAsRead &row, const QStringList &columns,
+                       const QVariantList &values);
+// DELETE the row only while it still holds what was read; refused as updateRowAsRead.
+void deleteRowAsRead(Connection &conn, const RowAsRead &row);
+
 // The distinct values of one column that are not Null, in Bulgarian alphabetical
 // order. With an index that starts with the column they are read by seeking from
 // one value to the next, so the cost follows the number of values, not of rows.
@@ -221,6 +250,30 @@ public:
     // Finds the next row (from the current one, forward) whose field equals value.
     bool find(const QString &field, const QVariant &value, bool fromStart = false);
 
+    // Optimistic locking: update() and deleteRecord() of a row read from the
+    // database write only while the row still holds what was read here. When it
+    // does not, nothing of the change is written, the pending change is dropped
+    // and the DbError tells why: rowChangedError() (the row is read again at its
+    // next use and shows what is stored now) or rowDeletedError() (the row has
+    // left the list; the position stays on the gap, as after deleteRecord).
+
+    // The current row (or row i) as read here, for a write of its own that must
+    // make the same check (updateRowAsRead). Invalid for a row not yet written.
+    RowAsRead rowAsRead() const;
+    RowAsRead rowAsRead(int row) const;
+    // Every row read from the database that the list still holds, and those
+    // deleted from it in batch mode and not yet written.
+    QVector<RowAsRead> rowsAsRead() const;
+    // The row is read again from the database at its next use (its pending
+    // change dropped): after it was written otherwise than through this
+    // recordset, or to show what is stored now.
+    void readAgain(int row);
+    // The same for every row with one of these keys that has no pending change.
+    void readAgainKeys(const QVector<qint64> &keys);
+    // The row leaves the list; nothing is written. The position stays on the
+    // gap when it was the current row.
+    void leaveOut(int row);
+
 Q_SIGNALS:
     void moveComplete();
 
@@ -234,6 +287,8 @@ private:
         bool dirty = false;
         bool deleted = false;
         bool gone = false; // deleted by another user before its page was read
+        bool stale = false; // to be read again at its next use
+        qint64 sig = 0;     // what the row held when read (kelm_rowsig of its columns)
     };
     using RowPtr = std::shared_ptr<Row>;
 
@@ -246,8 +301,17 @@ private:
     int fieldIndex(const QString &name) const;
     void requireCurrent() const;
     void requireUpdatable() const;
+    RowAsRead asRead(const Row &row) const;
     void writeRow(Row &row);
     void deleteRowInDb(Row &row);
+    // After a write found row i changed or deleted by another user: the change is
+    // dropped and the row read again, or it leaves the list. Rethrows e.
+    [[noreturn]] void dropChange(int i, const DbError &e);
+    // The signature columns among the fields of a statement (or of the table).
+    void findSignatureFields(sqlite3_stmt *st, int firstField);
+    // The values and signature of a row from a statement whose fields start at column first.
+    void fillRow(Row &row, sqlite3_stmt *st, int first) const;
+    void rereadRow(int i) const;
     void setPos(int pos);
     void load();
     bool loadPaged(const QString &table, const QString &cols, const QString &rest);
@@ -269,6 +333,8 @@ private:
     QString m_table;
     QString m_keyCol;
     QString m_pageSql; // the row values by key: "... WHERE key IN (", then the marks and ")"
+    QVector<int> m_sigFields; // the fields that are columns of the table: the row's signature
+    QStringList m_sigColumns;
     QStringList m_fields;
     QStringList m_types;
     // One entry per row; in a paged recordset a row not read yet is null and

@@ -453,12 +453,53 @@ void DataForm::readBoxesIntoRow()
     }
 }
 
+static bool isRefusedWrite(const DbError &e)
+{
+    return e.number() == ErrWriteConflict || e.number() == ErrRowDeleted;
+}
+
+void DataForm::dropChange(Command cmd, const DbError &e, bool stillListed)
+{
+    m_editFlag = m_addNewFlag = false;
+    m_hasEditMark = false;
+    try {
+        if (stillListed && !m_rs.bof() && !m_rs.eof()) {
+            // The row, and anything saved with it, as stored now; a row found
+            // gone leaves the list.
+            const int row = m_rs.currentIndex();
+            m_rs.readAgain(row);
+            if (!m_rs.rowAsRead(row).isValid()) {
+                m_rs.leaveOut(row);
+                stillListed = false;
+            }
+        }
+        if (!stillListed && !m_rs.isEmpty()) {
+            // Gone: the recordset stands on the gap it left, as after a delete.
+            m_rs.moveNext();
+            if (m_rs.eof())
+                m_rs.moveLast();
+        }
+    } catch (const DbError &) {
+    }
+    try {
+        SetButtons(true);
+        showRecord();
+    } catch (const DbError &) {
+    }
+    if (hooks.afterDroppedChange)
+        hooks.afterDroppedChange();
+    reportError(cmd, e);
+    focusAfterEditing();
+}
+
 bool DataForm::cmdUpdate()
 {
     if (isBrowsing())
         return false;
     if (hooks.validate && !hooks.validate())
         return false;
+    const bool correcting = !m_addNewFlag && !m_rs.bof() && !m_rs.eof();
+    const qint64 mark = correcting ? m_rs.bookmark() : 0;
     try {
         m_conn.beginTrans();
         try {
@@ -482,6 +523,10 @@ bool DataForm::cmdUpdate()
         SetButtons(true);
         showRecord();
     } catch (const DbError &e) {
+        if (correcting && isRefusedWrite(e)) {
+            dropChange(CmdUpdate, e, m_rs.hasBookmark(mark));
+            return false;
+        }
         // The typed values stay in the boxes and the screen stays in editing.
         reportError(CmdUpdate, e);
         return false;
@@ -536,6 +581,7 @@ void DataForm::cmdDelete()
                          QStringLiteral("Ще загубите данните окончателно")))
             return;
     }
+    const qint64 mark = (!m_rs.bof() && !m_rs.eof()) ? m_rs.bookmark() : 0;
     try {
         if (hooks.deleteExtra) {
             m_conn.beginTrans();
@@ -560,6 +606,10 @@ void DataForm::cmdDelete()
             m_rs.moveLast();
         SetButtons(true);
     } catch (const DbError &e) {
+        if (mark != 0 && isRefusedWrite(e)) {
+            dropChange(CmdDelete, e, m_rs.hasBookmark(mark));
+            return;
+        }
         reportError(CmdDelete, e);
     }
 }

@@ -41,7 +41,10 @@
 // first, as "Поправи" does. The recordset is written only by "Запиши": the boxes
 // are copied into the current row, the row alone is written, in one transaction
 // together with whatever hooks.writeExtra writes. A failed save (a hook that
-// refuses, or a database error) stays in editing with the typed values.
+// refuses, or a database error) stays in editing with the typed values; but a
+// save or delete that finds its row changed or deleted by another user since it
+// was read (the recordset's check) drops the change and goes back to browsing on
+// the row as stored now, or past the row gone, told once.
 //
 // Delete::TwoQuestions asks both questions with "Отказ" as the default answer,
 // so Enter keeps the record. After a save or a cancel the focus is on "Добави"
@@ -145,6 +148,12 @@ public:
         std::function<bool()> confirmDelete;
         // Errors::Own: shows a failure of a command.
         std::function<void(Command, const DbError &)> reportError;
+        // A save or delete found its row changed or deleted by another user
+        // meanwhile: nothing of it was written, the screen is back in browsing on
+        // the row as stored now (or on the next one, the row gone), before the
+        // message. The place to put the screen's own controls back as after
+        // "Отказ".
+        std::function<void()> afterDroppedChange;
     };
 
     DataForm(QWidget *screen, const QString &suffix, Connection &conn, Recordset &rs,
@@ -206,6 +215,9 @@ private:
     bool inScreen(QObject *obj) const;
     bool handleKey(QObject *obj, QEvent *event);
     void lockBoxes(bool locked);
+    // Another user changed or deleted the row being saved or deleted: the change
+    // is dropped, the row shown as stored now (or the next one), told once.
+    void dropChange(Command cmd, const DbError &e, bool stillListed);
     void readBoxesIntoRow();
     QString formatValue(const DataFormBox &b, const QVariant &v) const;
     QVariant parseText(const DataFormBox &b, const QString &text) const;

@@ -880,27 +880,103 @@ void Grid::currentChanged(const QModelIndex &current, const QModelIndex &previou
     rowChanged(current, previous);
 }
 
+static bool isRefusedWrite(const DbError &e)
+{
+    return e.number() == ErrWriteConflict || e.number() == ErrRowDeleted;
+}
+
 void Grid::rowChanged(const QModelIndex &current, const QModelIndex &previous)
 {
-    const int row = current.isValid() ? m_proxy->mapToSource(current).row() : -1;
+    int row = current.isValid() ? m_proxy->mapToSource(current).row() : -1;
+    // The row left may leave the list below.
+    const QPersistentModelIndex left(previous);
     if (m_rs && m_rs->isOpen()) {
+        const int writing = m_rs->currentIndex();
         try {
             // The row being left is stored first; a refused write keeps the
             // grid on it with the typed values.
-            m_rs->update();
+            try {
+                m_rs->update();
+            } catch (const DbError &e) {
+                if (!isRefusedWrite(e))
+                    throw;
+                // Another user changed or deleted the row being left: its change
+                // is dropped, and the grid goes on to the row chosen.
+                refusedWrite(writing, e);
+                row = currentIndex().isValid() ? m_proxy->mapToSource(currentIndex()).row() : -1;
+            }
             if (row >= 0 && m_rs->currentIndex() != row) {
                 Flag f(m_syncing);
                 m_rs->setAbsolutePosition(row + 1);
             }
         } catch (const DbError &e) {
             report(QStringLiteral("ГРЕШКА при запис!"), e.text());
-            if (previous.isValid()) {
+            if (left.isValid()) {
                 Flag f(m_syncing);
-                selectionModel()->setCurrentIndex(previous, QItemSelectionModel::ClearAndSelect
-                                                                | QItemSelectionModel::Rows);
+                selectionModel()->setCurrentIndex(left, QItemSelectionModel::ClearAndSelect
+                                                            | QItemSelectionModel::Rows);
             }
             return;
         }
+    }
+    if (row != m_lastRow) {
+        m_lastRow = row;
+        Q_EMIT currentRowChanged(row);
+    }
+}
+
+void Grid::refusedWrite(int row, const DbError &e)
+{
+    const bool gone = e.number() == ErrRowDeleted;
+    {
+        Flag f(m_syncing);
+        if (gone)
+            m_model->rowLeft(row);
+        else
+            m_model->refresh();
+    }
+    if (gone)
+        m_lastRow = -1;
+    else
+        fitRowTexts(row);
+    QPointer<Grid> alive(this);
+    const bool told = m_refusedWrite && m_refusedWrite(gone ? -1 : row, e);
+    if (alive && !told)
+        report(QStringLiteral("ГРЕШКА при запис!"), e.text());
+}
+
+void Grid::setRefusedWrite(std::function<bool(int, const DbError &)> fn)
+{
+    m_refusedWrite = std::move(fn);
+}
+
+void Grid::leaveOut(int row)
+{
+    if (row < 0 || row >= m_model->rowCount())
+        return;
+    if (m_rs && m_rs->isOpen())
+        m_rs->leaveOut(row);
+    {
+        Flag f(m_syncing);
+        m_model->rowLeft(row);
+    }
+    m_lastRow = -1;
+    followCurrent();
+}
+
+void Grid::followCurrent()
+{
+    const int row = currentIndex().isValid() ? m_proxy->mapToSource(currentIndex()).row() : -1;
+    if (m_rs && m_rs->isOpen() && row >= 0 && m_rs->currentIndex() != row) {
+        try {
+            Flag f(m_syncing);
+            m_rs->setAbsolutePosition(row + 1);
+        } catch (const DbError &) {
+        }
+    }
+    if (row >= 0 && !selectionModel()->isRowSelected(currentIndex().row(), QModelIndex())) {
+        Flag f(m_syncing);
+        selectionModel()->select(currentIndex(), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     }
     if (row != m_lastRow) {
         m_lastRow = row;
@@ -1225,10 +1301,18 @@ bool Grid::commitRow()
     if (isEditing() && !finishEdit(true))
         return false;
     if (m_rs && m_rs->isOpen()) {
+        const int writing = m_rs->currentIndex();
         try {
             m_rs->update();
         } catch (const DbError &e) {
-            report(QStringLiteral("ГРЕШКА при запис!"), e.text());
+            // Refused because another user changed or deleted the row: the
+            // change is dropped and told once; nothing is pending any more.
+            if (isRefusedWrite(e)) {
+                refusedWrite(writing, e);
+                followCurrent();
+            } else {
+                report(QStringLiteral("ГРЕШКА при запис!"), e.text());
+            }
             return false;
         }
     }
@@ -1247,8 +1331,13 @@ void Grid::deleteCurrentRow()
         try {
             m_model->removeRowAt(row);
         } catch (const DbError &e) {
+            // Changed by another user: shown as stored now, nothing deleted.
+            // Deleted by another user: gone from the list all the same.
+            if (e.number() == ErrWriteConflict)
+                m_model->refresh();
             report(QStringLiteral("ГРЕШКА при изтриване!"), e.text());
-            return;
+            if (e.number() != ErrRowDeleted)
+                return;
         }
     }
     m_lastRow = -1;

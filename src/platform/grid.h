@@ -5,7 +5,9 @@
 // current row. The rows are shown sorted (by columns 1 and 4 unless told
 // otherwise) while the recordset keeps its own order; the grid's current row and
 // the recordset's current record move together, and a row changed in the grid is
-// stored when the grid leaves it.
+// stored when the grid leaves it (only while the row still holds what was read:
+// a row another user changed or deleted meanwhile is shown as stored now, or
+// leaves the list, and the change is dropped after one message).
 //
 //   grid->setBoundRecordset(&rs);                       // one column per field
 //   grid->Columns(1).setCaption("Дата").setWidth(1200).setEditable(false);
@@ -28,6 +30,7 @@ class QKeyEvent;
 
 namespace kelm {
 
+class DbError;
 class Grid;
 class GridDelegate;
 class LeaveCheck;
@@ -189,6 +192,16 @@ public:
     // Sends a key to the grid as if typed (for example 40, Down).
     void sendKey(int vbKeyCode, int shift = 0);
 
+    // A row's write refused by the recordset because another user changed the
+    // row since it was read (row: its index; the grid already shows it as
+    // stored now) or deleted it (row -1: it has already left the list). The
+    // screen's function answers true when it told the user itself; otherwise
+    // the grid shows the error. Either way the change is dropped and the grid
+    // can be left.
+    void setRefusedWrite(std::function<bool(int row, const DbError &e)> fn);
+    // The row leaves the list (and the recordset's list); nothing is written.
+    void leaveOut(int row);
+
     GridModel *gridModel() const { return m_model; }
     GridSortProxy *sortProxy() const { return m_proxy; }
 
@@ -249,6 +262,11 @@ private:
     QString refusal(QWidget *editor) const;
     bool finishEdit(bool keepIfRefused);
     void deleteCurrentRow();
+    // After the recordset refused the write of row (see setRefusedWrite): the
+    // rows shown as they are now, the user told once.
+    void refusedWrite(int row, const DbError &e);
+    // The recordset stands on the grid's current row again.
+    void followCurrent();
     void report(const QString &caption, const QString &text);
     void goToVisual(int visual);
 
@@ -258,6 +276,7 @@ private:
     class GridHeader *m_header;
     QPointer<Recordset> m_rs;
     std::function<void(int &, int)> m_keyDown;
+    std::function<bool(int, const DbError &)> m_refusedWrite;
     bool m_allowDelete = false;
     bool m_syncing = false;
     bool m_reporting = false;

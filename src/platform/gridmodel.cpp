@@ -582,8 +582,27 @@ void GridModel::removeRowAt(int row)
             return;
         if (m_rs->currentIndex() != row)
             m_rs->setAbsolutePosition(row + 1);
-        m_rs->deleteRecord(); // throws before anything is removed here
+        try {
+            m_rs->deleteRecord(); // throws before anything is removed here
+        } catch (const DbError &e) {
+            // Deleted by another user: gone from the recordset all the same.
+            if (e.number() == ErrRowDeleted)
+                rowLeft(row);
+            throw;
+        }
     }
+    beginRemoveRows(QModelIndex(), row, row);
+    if (m_usesRows)
+        m_rows.removeAt(row);
+    --m_rowCount;
+    m_styleCache.clear();
+    endRemoveRows();
+}
+
+void GridModel::rowLeft(int row)
+{
+    if (row < 0 || row >= m_rowCount)
+        return;
     beginRemoveRows(QModelIndex(), row, row);
     if (m_usesRows)
         m_rows.removeAt(row);

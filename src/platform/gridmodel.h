@@ -119,6 +119,9 @@ public:
     bool setValue(int row, int c, const QVariant &v);
     // Removes a row (from the recordset when bound); throws DbError.
     void removeRowAt(int row);
+    // The recordset has let go of a row (another user deleted it, or the screen
+    // left it out): the list follows.
+    void rowLeft(int row);
     // Redraws every row and asks the callback again for the styles.
     void refresh();
     // Forgets the styles the callback chose, so that rows drawn from now on ask

@@ -74,7 +74,7 @@ void setGlobals(const CompanyData &d)
 }
 
 // Reads the one company row; false when the table has none. Throws DbError.
-bool readCompanyRow(CompanyData *d, QVariant *id)
+bool readCompanyRow(CompanyData *d, RowAsRead *read)
 {
     Connection conn;
     conn.open(gConnStr);
@@ -84,8 +84,8 @@ bool readCompanyRow(CompanyData *d, QVariant *id)
         return false;
     rs.moveFirst();
     *d = fromRow(rs);
-    if (id)
-        *id = rs.value(QStringLiteral("ID"));
+    if (read)
+        *read = rs.rowAsRead();
     rs.close();
     conn.close();
     return true;
@@ -267,7 +267,7 @@ bool Personal::Form_Load()
     WaitCursor wait;
     CompanyData d;
     try {
-        if (!readCompanyRow(&d, &m_rowId)) {
+        if (!readCompanyRow(&d, &m_read)) {
             showMissingRow();
             return false;
         }
@@ -324,14 +324,15 @@ void Personal::OKButton_Click()
         conn.open(gConnStr);
         conn.beginTrans();
         try {
-            const int changed = conn.execute(
-                QStringLiteral("UPDATE KelmCfg SET UserName=?, UserAdres=?, UserCity=?, UserCountry=?, "
-                               "UserDanN=?, UserBULSTAT=?, UserMOL=?, UserEmail=?, UserTel=?, UserGSM=?, "
-                               "UserURL=? WHERE ID=?"),
-                {n.name, n.address, n.city, n.country, n.taxNo, n.bulstat, n.mol, n.email, n.tel, n.gsm,
-                 n.url, m_rowId});
-            if (changed != 1)
-                throw DbError(ErrNoCurrentRecord, QStringLiteral("Записът с данните за фирмата липсва."));
+            // Only while the row is as this screen read it: another user's
+            // change meanwhile is not written over.
+            m_read.signature = updateRowAsRead(
+                conn, m_read,
+                {QStringLiteral("UserName"), QStringLiteral("UserAdres"), QStringLiteral("UserCity"),
+                 QStringLiteral("UserCountry"), QStringLiteral("UserDanN"), QStringLiteral("UserBULSTAT"),
+                 QStringLiteral("UserMOL"), QStringLiteral("UserEmail"), QStringLiteral("UserTel"),
+                 QStringLiteral("UserGSM"), QStringLiteral("UserURL")},
+                {n.name, n.address, n.city, n.country, n.taxNo, n.bulstat, n.mol, n.email, n.tel, n.gsm, n.url});
             conn.commitTrans();
         } catch (...) {
             conn.rollbackTrans();
@@ -339,6 +340,9 @@ void Personal::OKButton_Click()
         }
         conn.close();
     } catch (const DbError &e) {
+        // Changed by another user: the boxes show the company's data as stored now.
+        if (e.number() == ErrWriteConflict)
+            Form_Load();
         DiaInf::show(QStringLiteral("ГРЕШКА при запис!"), e.text());
         return;
     }

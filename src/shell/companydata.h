@@ -4,6 +4,8 @@
 #include <QVariant>
 #include <functional>
 
+#include "platform/database.h"
+
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -69,7 +71,7 @@ private:
     friend void showPersonal(QWidget *parent);
     CompanyData typed() const;
 
-    QVariant m_rowId;
+    RowAsRead m_read;          // the company's row as loaded or last written
     CompanyData m_shown;       // as loaded or last written
     bool m_dropTyped = false;  // "Отказ": closing drops what was typed, unasked
 };

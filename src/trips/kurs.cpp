@@ -349,6 +349,14 @@ bool Kurs::load()
     m_form->hooks.readBoxes = [this] { writeRowValues(); };
     m_form->hooks.writeExtra = [this](Connection &conn) { writeExpenseLine(conn, m_pending); };
     m_form->hooks.afterSave = [this] { afterSave(); };
+    // Another user's change refused the correction: back to browsing the trip
+    // as stored now, as after "Отказ".
+    m_form->hooks.afterDroppedChange = [this] {
+        if (!m_newKurs) {
+            showLists(false);
+            EnableFields(false);
+        }
+    };
 
     // The commands with more to do than the template's.
     auto rewire = [this](const char *name, std::function<void()> fn) {
@@ -662,7 +670,7 @@ bool Kurs::validateSave()
         for (const auto &d : m_driverCodes)
             ctx.drivers << trimSpaces(d.first + QLatin1Char(',') + d.second);
     } else {
-        ctx.tripId = currentTripId();
+        ctx.trip = m_rs.rowAsRead();
         ctx.tripKod = m_txt.value(5)->text();
     }
     const TripSaveResult r = checkTrip(e, ctx);

@@ -197,7 +197,7 @@ TripSaveResult checkTrip(const TripEntry &e, const TripSaveContext &ctx)
     TripSaveResult r;
     r.ok = true;
     TripRow &row = r.row;
-    row.id = ctx.adding ? 0 : ctx.tripId;
+    row.id = ctx.adding ? 0 : ctx.trip.key;
     row.data = *parseDate(trimSpaces(e.date));
     row.kola = car;
     row.kod = kod;
@@ -237,15 +237,16 @@ TripSaveResult saveTrip(Connection &conn, const TripEntry &e, const TripSaveCont
                              values);
                 row.id = conn.lastInsertId();
             } else {
-                QVariantList params = values;
-                params << row.id;
-                const int n = conn.execute(
-                    QStringLiteral("UPDATE tabl SET Data=?, kola=?, kod=?, Marsh=?, Klient=?, Tovar=?, "
-                                   "km=?, ton=?, Tarifa=?, bruto=?, procent=?, neto=?, plat=?, Fakt=?, "
-                                   "NomFakt=?, Doc=? WHERE ID=?"),
-                    params);
-                if (n == 0)
-                    throw DbError(ErrWriteConflict, QStringLiteral("Записът е изтрит от друг потребител."));
+                // Only while the trip is as the editor read it: another user's
+                // change is never mixed into this one.
+                updateRowAsRead(conn, ctx.trip,
+                                {QStringLiteral("Data"), QStringLiteral("kola"), QStringLiteral("kod"),
+                                 QStringLiteral("Marsh"), QStringLiteral("Klient"), QStringLiteral("Tovar"),
+                                 QStringLiteral("km"), QStringLiteral("ton"), QStringLiteral("Tarifa"),
+                                 QStringLiteral("bruto"), QStringLiteral("procent"), QStringLiteral("neto"),
+                                 QStringLiteral("plat"), QStringLiteral("Fakt"), QStringLiteral("NomFakt"),
+                                 QStringLiteral("Doc")},
+                                values);
             }
             writeExpenseLine(conn, row);
             conn.commitTrans();

@@ -11,12 +11,11 @@
 #include <optional>
 
 #include "common/textchecks.h"
+#include "platform/database.h"
 #include "platform/numbers.h"
 #include "trips/amounts.h"
 
 namespace kelm {
-
-class Connection;
 
 // The boxes of the trip editor a save can point back at.
 enum class TripBox { None, Driver, Car, Date, Ton, Km, Tariff, Route, Client, Goods, Invoice, Expense };
@@ -52,7 +51,7 @@ struct TripEntry {
 struct TripSaveContext {
     bool newKursMode = true; // "NewKurs" or "EditKurs"
     bool adding = true;      // a new trip, else a correction of the trip below
-    qint64 tripId = 0;       // the row corrected (adding: unused)
+    RowAsRead trip;          // the row corrected, as the editor read it (adding: unused)
     QString tripKod;         // the corrected trip's driver code, which a correction keeps
     QStringList drivers;     // the driver list's entries "kod,name", trimmed: a new trip takes one
 };
@@ -139,8 +138,11 @@ QString tripAmountRefusal(double bruto);
 void writeExpenseLine(Connection &conn, const TripRow &row);
 
 // Checks the entry and, when it passes, writes the trip row (insert or update)
-// and its expense line to Sklad in one transaction on conn. Any failure writes
-// nothing and is answered with the caption "ГРЕШКА при запис!" and the error text.
+// and its expense line to Sklad in one transaction on conn. A correction is
+// written only while the trip still holds what the editor read (ctx.trip);
+// another user's change meanwhile is refused (ErrWriteConflict, or ErrRowDeleted
+// when the trip is gone). Any failure writes nothing and is answered with the
+// caption "ГРЕШКА при запис!" and the error text.
 TripSaveResult saveTrip(Connection &conn, const TripEntry &e, const TripSaveContext &ctx);
 
 // The pick lists learn the values of a saved trip: the trimmed text is appended

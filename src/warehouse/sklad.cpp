@@ -32,6 +32,9 @@ const QColor kOpen(255, 255, 255);
 
 QPointer<Sklad> s_sklad;
 QPointer<Sklad_R> s_skladR;
+// Every warehouse screen open in this copy: a save on one rewrites lots that
+// another may show.
+QList<Sklad *> s_open;
 
 } // namespace
 
@@ -47,10 +50,12 @@ Sklad::Sklad(const QString &kind, QWidget *parent) : QDialog(parent), m_kind(kin
     setObjectName(QStringLiteral("Sklad"));
     setModal(false);
     buildControls();
+    s_open.append(this);
 }
 
 Sklad::~Sklad()
 {
+    s_open.removeAll(this);
     if (qApp)
         qApp->removeEventFilter(this);
     setNormalPointer();
@@ -172,6 +177,7 @@ void Sklad::buildControls()
         const LineChange change = changeLine(conn, m_adoRS.value(QStringLiteral("ID")).toLongLong(), nullptr);
         if (!change.refusal.isEmpty())
             throw DbError(kErrStockRefused, change.refusal);
+        linesWrittenAgain(change.relotted);
     };
     m_form->hooks.reportError = [](DataForm::Command cmd, const DbError &e) {
         if (e.number() == kErrStockRefused)
@@ -390,6 +396,7 @@ void Sklad::writeLine(Connection &conn)
         const StockStep step = stockStep(conn, m_kind, line, now.date(), now.time());
         if (step.refusal != Refusal::None)
             throw DbError(kErrStockRefused, refusalText(step.refusal));
+        linesWrittenAgain(step.lots);
         const SkladLine l = documentLine(m_kind, line, step, now.date(), now.time());
         rs.setValue(QStringLiteral("Data"), l.data);
         rs.setValue(QStringLiteral("DocVid"), l.docVid);
@@ -412,6 +419,7 @@ void Sklad::writeLine(Connection &conn)
     const LineChange change = changeLine(conn, rs.value(QStringLiteral("ID")).toLongLong(), &revision);
     if (!change.refusal.isEmpty())
         throw DbError(kErrStockRefused, change.refusal);
+    linesWrittenAgain(change.relotted);
     const double edin = isIssue() ? change.edin : line.edin;
     if (isIssue() && change.stock) {
         if (const QString why = issueAmountRefusal(line.kol, edin); !why.isEmpty())
@@ -434,6 +442,14 @@ void Sklad::writeLine(Connection &conn)
         rs.setValue(QStringLiteral("DateMod"), now.date());
         rs.setValue(QStringLiteral("TimeMod"), now.time());
     }
+}
+
+void Sklad::linesWrittenAgain(const QVector<qint64> &ids)
+{
+    // Lots this save wrote are read again by the warehouse screens open here,
+    // so that a later correction of one is not taken for another user's change.
+    for (Sklad *screen : std::as_const(s_open))
+        screen->m_adoRS.readAgainKeys(ids);
 }
 
 // ---------------------------------------------------------------------------

@@ -60,6 +60,8 @@ private:
     void lockBox(QLineEdit *box, bool locked);
     bool validateSave();
     void writeLine(Connection &conn);
+    // The lines of lots a save wrote besides its own line (ids).
+    void linesWrittenAgain(const QVector<qint64> &ids);
     void focusField(LineField field);
     LineEntry typed() const;
 

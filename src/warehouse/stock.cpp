@@ -216,7 +216,7 @@ StockStep receiptRule(Connection &conn, const StockLine &line, const QDate &toda
     return s;
 }
 
-double FifoIssuePrice(Connection &conn, const QString &name, double quantity)
+double FifoIssuePrice(Connection &conn, const QString &name, double quantity, QVector<qint64> *drawn)
 {
     QVector<QVariant> ids;
     QVector<double> ostat, edin;
@@ -228,10 +228,16 @@ double FifoIssuePrice(Connection &conn, const QString &name, double quantity)
                         edin.append(row.at(2).toDouble());
                     });
     const Draw d = drawOldestFirst(ostat, edin, quantity);
-    for (int i = 0; i < d.closed; ++i)
+    for (int i = 0; i < d.closed; ++i) {
         conn.execute(QStringLiteral("UPDATE Sklad SET Ostat=0, Lipsa=1 WHERE ID=?"), {ids.at(i)});
-    if (d.closed < ids.size())
+        if (drawn)
+            drawn->append(ids.at(i).toLongLong());
+    }
+    if (d.closed < ids.size()) {
         conn.execute(QStringLiteral("UPDATE Sklad SET Ostat=? WHERE ID=?"), {ostat.at(d.closed), ids.at(d.closed)});
+        if (drawn)
+            drawn->append(ids.at(d.closed).toLongLong());
+    }
     if (!(d.taken > 0))
         throw DbError(ErrNoCurrentRecord,
                       QStringLiteral("Няма отворен приход на артикула „%1“ за изписване.").arg(name));
@@ -253,7 +259,7 @@ StockStep issueRule(Connection &conn, const StockLine &line)
     conn.execute(QStringLiteral("UPDATE Nalich SET Broi=CASE WHEN abs(Broi-?)<? THEN 0 ELSE Broi-? END "
                                 "WHERE ID=(SELECT ID FROM Nalich WHERE Name=? ORDER BY ID LIMIT 1)"),
                  {line.kol, kQuantityEps, line.kol, line.name});
-    s.edin = FifoIssuePrice(conn, line.name, line.kol);
+    s.edin = FifoIssuePrice(conn, line.name, line.kol, &s.lots);
     // Older lots dearer than the typed price can lift the amount past its bound;
     // the caller's transaction then writes nothing.
     if (const QString why = issueAmountRefusal(line.kol, s.edin); !why.isEmpty())
@@ -462,7 +468,7 @@ LineChange changeLineIf(Connection &conn, qint64 id, const LineRevision *revisio
                         storedKol = row.at(6).toDouble();
                     });
     if (!found)
-        throw DbError(ErrNoCurrentRecord, QStringLiteral("Записът вече не съществува."));
+        throw rowDeletedError();
     const bool receipt = vidKol == kReceiptKind;
     if (revision && receipt)
         c.edin = revision->edin;
@@ -542,10 +548,10 @@ LineChange changeLineIf(Connection &conn, qint64 id, const LineRevision *revisio
             c.ostat = ostat;
             c.lipsa = lipsa;
         }
-        // The corrected line too: a screen writes only what differs from the
-        // row it read, which an issue saved since may have made stale.
-        if (l.id == id || ostat != l.ostat || lipsa != l.lipsa) {
+        // The corrected line is the caller's to write, with its check.
+        if (l.id != id && (ostat != l.ostat || lipsa != l.lipsa)) {
             conn.execute(QStringLiteral("UPDATE Sklad SET Ostat=?, Lipsa=? WHERE ID=?"), {ostat, lipsa, l.id});
+            c.relotted.append(l.id);
         }
     }
     if (revision && !receipt) {

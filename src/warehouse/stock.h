@@ -136,6 +136,7 @@ struct StockStep {
     double edin = 0;    // the unit price the line is saved with
     double ostat = 0;   // Sklad.Ostat of the line
     bool lipsa = false; // Sklad.Lipsa of the line
+    QVector<qint64> lots; // the receipt lines whose lots an issue drew from
 };
 
 // A unit price as the screens show it and as an issue is checked against it:
@@ -165,8 +166,8 @@ StockStep issueRule(Connection &conn, const StockLine &line);
 // one that holds less gives all it has and is closed (Ostat 0, Lipsa True).
 // When the lots hold less than the quantity, the average is that of what was
 // taken. Taking nothing is a DbError (the average would be undefined): callers
-// run checkIssue first.
-double FifoIssuePrice(Connection &conn, const QString &name, double quantity);
+// run checkIssue first. drawn, when given, receives the lots' lines it changed.
+double FifoIssuePrice(Connection &conn, const QString &name, double quantity, QVector<qint64> *drawn = nullptr);
 
 // The stock rule of a kind ("P" or "R") for a new line.
 StockStep stockStep(Connection &conn, const QString &kind, const StockLine &line, const QDate &today,
@@ -237,6 +238,7 @@ struct LineChange {
     double edin = 0;      // the corrected line's unit price (an issue: the average of what it now takes)
     double ostat = 0;     // the corrected receipt's remainder
     bool lipsa = false;   // the corrected line's Lipsa
+    QVector<qint64> relotted; // the other lines whose lots were written again
 };
 
 // Deletes (revision null) or corrects the stored line `id` as far as stock goes.
@@ -246,9 +248,10 @@ struct LineChange {
 // stock it found or any issue but the corrected one would change its amount; the
 // refusal says so and which document to enter instead. Otherwise the article's
 // lots (Ostat, Lipsa) and Nalich (Broi; Edin the price of its latest receipt) are
-// written as the documents leave them, in the caller's transaction (the
-// corrected receipt's Ostat and Lipsa too); the rest of the line is the caller's
-// to write or delete, with the fields answered here.
+// written as the documents leave them, in the caller's transaction; the line
+// itself (a corrected receipt's Ostat and Lipsa too) is the caller's to write or
+// delete, with the fields answered here, through its own check that the line is
+// still as the caller read it.
 LineChange changeLine(Connection &conn, qint64 id, const LineRevision *revision);
 // The refusal changeLine would give now, "" when the change would hold; nothing
 // is written. A screen asks it before its delete questions, so that a delete

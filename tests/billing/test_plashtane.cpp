@@ -65,6 +65,7 @@ private Q_SLOTS:
     void emptyListAndMissingDriver();
     void targetOpensTheScreenModally();
     void spaceRightAfterOpeningMarksTheFirstTrip();
+    void twoPaymentScreensNeverPayATripTwice();
 };
 
 void TestPlashtane::init()
@@ -258,7 +259,8 @@ void TestPlashtane::marksAreStoredOnLeavingARowAndOnClosing()
     QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(again.GridEX1));
 
     // A mark whose trip was deleted meanwhile cannot be stored: the first
-    // closing says so and stays, the second gives the mark up and closes.
+    // closing says so once and stays, the trip gone from the list; the second
+    // closes without a word.
     again.GridEX1->sendKey(32);
     const QString gone = again.GridEX1->text(again.GridEX1->currentRow(), ColMarsh);
     db->exec("DELETE FROM tabl WHERE Marsh=?", {gone});
@@ -266,9 +268,50 @@ void TestPlashtane::marksAreStoredOnLeavingARowAndOnClosing()
     QVERIFY(again.isVisible());
     QCOMPARE(msgs.shown.size(), 1);
     QCOMPARE(msgs.lastCaption(), QStringLiteral("ГРЕШКА при запис!"));
+    QCOMPARE(msgs.lastText(), QStringLiteral("3167:Записът е изтрит от друг потребител."));
+    QCOMPARE(again.GridEX1->rowCount(), 1);
     again.close();
     QVERIFY(!again.isVisible());
-    QCOMPARE(msgs.shown.size(), 2);
+    QCOMPARE(msgs.shown.size(), 1);
+}
+
+// Two copies pay one driver's period: a trip is marked paid only while it is
+// still unpaid. One the other copy paid meanwhile is named, leaves this list and
+// is not printed here: each print holds only its own screen's marks.
+void TestPlashtane::twoPaymentScreensNeverPayATripTwice()
+{
+    MessageCapture msgs;
+    ReportCapture shown;
+    Plashtane first, second; // each on a connection of its own
+    QVERIFY(first.load());
+    QVERIFY(second.load());
+    goTo(first, 0);
+    first.GridEX1->sendKey(32); // "Първи ден"
+    first.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&first));
+    first.cmdClose->click();
+    QVERIFY(!first.isVisible());
+    QCOMPARE(paidInDb(*db), 2);
+
+    goTo(second, 0);
+    second.GridEX1->sendKey(32); // "Първи ден" again, shown unpaid here
+    goTo(second, 1); // leaving it stores the mark: refused
+    QCOMPARE(msgs.shown.size(), 1);
+    QCOMPARE(msgs.lastCaption(), QStringLiteral("ВНИМАНИЕ!"));
+    QCOMPARE(msgs.lastText(), joinLines({QStringLiteral("Курсът от 01.03.2010 по маршрут „Първи ден“ е платен от "
+                                                        "друг потребител!"),
+                                         QStringLiteral("Не е маркиран тук и е махнат от списъка.")}));
+    QCOMPARE(second.GridEX1->rowCount(), 3);
+    QCOMPARE(route(second, 0), QStringLiteral("Среда А"));
+    goTo(second, 0);
+    second.GridEX1->sendKey(32);
+    second.cmdPrint->click();
+    QCOMPARE(msgs.shown.size(), 1);
+    QCOMPARE(shown.shown.size(), 1);
+    QCOMPARE(detailColumn(rptPlaten(), "Text103"), QStringList{QStringLiteral("Среда А")});
+    QCOMPARE(rptPlaten().controlText(QLatin1String("ReportFooter"), QLatin1String("Label8")),
+             QStringLiteral("Всичко заработка: 75,00 лв."));
+    QCOMPARE(paidInDb(*db), 3);
 }
 
 void TestPlashtane::printsTheMarkedTripsWithTheReceipt()

@@ -6,6 +6,8 @@
 #include <QProcess>
 #include <QtTest>
 
+#include <functional>
+
 #include <sqlite3.h>
 
 using namespace kelm;
@@ -28,6 +30,7 @@ private Q_SLOTS:
     void bulgarianCollationOrdersNames();
     void pagesReadAsTheRowsAreReached();
     void rowDeletedByAnotherUserBetweenPagesIsReported();
+    void rowIsWrittenBackOnlyWhileItHoldsWhatWasRead();
     void openingAnotherConnectionKeepsTheWriteLock();
 };
 
@@ -488,6 +491,68 @@ void TestDatabase::rowDeletedByAnotherUserBetweenPagesIsReported()
     }
     QCOMPARE(kmBefore, 1000);
     QCOMPARE(held.recordCount(), 997);
+}
+
+// Two copies of the program on one table: a row is updated or deleted only while
+// it still holds what this copy read. Changed by the other copy (in any column)
+// the write is refused with 3197, nothing of it written, and the row read again;
+// deleted by it, the change is dropped and the row leaves the list (3167). A
+// value stored in another form than it reads back never refuses a write.
+void TestDatabase::rowIsWrittenBackOnlyWhileItHoldsWhatWasRead()
+{
+    TestDb db;
+    db.exec("INSERT INTO tabl (Data, kola, km, ton, plat) VALUES ('2004-03-01 00:00:00', 'А', 1, 20, -1), "
+            "('2004-03-02', 'Б', 1, 5, 0), ('2004-03-03', 'В', 1, 5, 0)");
+    const auto stored = [&](const char *kola) {
+        return db.scalar("SELECT km || ' ' || ton || ' ' || Data || ' ' || plat FROM tabl WHERE kola=?", {kola})
+            .toString();
+    };
+    const auto refused = [](const std::function<void()> &write) {
+        try {
+            write();
+        } catch (const DbError &e) {
+            return e.number();
+        }
+        return 0;
+    };
+    Recordset rs;
+    rs.open(db.conn(), "SELECT * FROM tabl ORDER BY kola");
+    Connection other;
+    other.open(gConnStr);
+
+    rs.setValue("km", 100);
+    rs.update();
+    rs.setValue("km", 101);
+    rs.update();
+    QCOMPARE(stored("А"), QStringLiteral("101 20.0 2004-03-01 00:00:00 -1"));
+
+    other.execute("UPDATE tabl SET ton=30 WHERE kola='А'");
+    rs.setValue("km", 200);
+    QCOMPARE(refused([&] { rs.update(); }), int(ErrWriteConflict));
+    QCOMPARE(stored("А"), QStringLiteral("101 30.0 2004-03-01 00:00:00 -1"));
+    QVERIFY(!rs.hasPendingChanges());
+    QCOMPARE(rs.editMode(), Recordset::EditNone);
+    QCOMPARE(rs.value("ton").toDouble(), 30.0);
+    QCOMPARE(rs.value("km").toInt(), 101);
+    rs.setValue("km", 200);
+    rs.update();
+    QCOMPARE(stored("А"), QStringLiteral("200 30.0 2004-03-01 00:00:00 -1"));
+
+    rs.moveNext();
+    other.execute("UPDATE tabl SET plat=1 WHERE kola='Б'");
+    QCOMPARE(refused([&] { rs.deleteRecord(); }), int(ErrWriteConflict));
+    QCOMPARE(db.count("tabl"), 3);
+    QCOMPARE(rs.value("kola").toString(), QStringLiteral("Б"));
+    QVERIFY(rs.value("plat").toBool());
+
+    rs.moveLast();
+    other.execute("DELETE FROM tabl WHERE kola='В'");
+    rs.setValue("km", 7);
+    QCOMPARE(refused([&] { rs.update(); }), int(ErrRowDeleted));
+    QCOMPARE(rs.recordCount(), 2);
+    QVERIFY(!rs.hasPendingChanges());
+    rs.moveNext();
+    QVERIFY(rs.eof());
 }
 
 // Another copy of the program: one save in its own transaction, without waiting

@@ -4,14 +4,17 @@
 #include "dialogs/diaseek.h"
 #include "dialogs/messages.h"
 #include "platform/database.h"
+#include "platform/dataform.h"
 #include "platform/grid.h"
 #include "shell/targets.h"
 #include "seed.h"
 #include "testdb.h"
 #include "trips/amounts.h"
 #include "trips/editkm.h"
+#include "trips/kurs.h"
 #include "typing.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -36,6 +39,8 @@ private Q_SLOTS:
     void everyWayOfClosingStoresTheCorrection();
     void keysInAnOpenCell();
     void closingOnARefusedCellShowsOneMessage();
+    void twoCopiesCorrectingOneTripNeverMixTheirFigures();
+    void tripDeletedByAnotherCopyIsToldOnceAndTheScreenCloses();
     void emptyPeriodOpensAnEmptyGrid();
     void targetOpensTheScreenModally();
     void screenshot();
@@ -365,6 +370,107 @@ void TestEditKM::closingStoresThePendingEdit()
     QVERIFY(!w.isVisible());
     QCOMPARE(db.scalar("SELECT km FROM tabl WHERE Marsh='А-маршрут'").toInt(), 75);
     QCOMPARE(db.scalar("SELECT bruto FROM tabl WHERE Marsh='А-маршрут'").toDouble(), 75.0); // 10 x 75 x 0.1
+}
+
+// Two copies of the program on one trip (СА1111АА, 1 km, 20 t at 0,1): the
+// kilometre correction in one, the trip editor in the other. Each save is made
+// only on the trip as its screen read it: the other's change is never mixed in,
+// a stale save is refused once with 3197 and the trip shown as stored, and the
+// stored amounts are always those of the trip's own km, tons and tariff.
+void TestEditKM::twoCopiesCorrectingOneTripNeverMixTheirFigures()
+{
+    TestDb db;
+    db.exec("INSERT INTO shof (kod, ime) VALUES ('A01', 'Иван Петров')");
+    db.exec("INSERT INTO tabl (Data, kola, kod, Marsh, Klient, Tovar, km, ton, Tarifa, bruto, procent, neto, NomFakt, "
+            "Fakt, plat) VALUES ('2004-03-10', 'СА1111АА', 'A01', 'София', 'К', 'Пясък', 1, 20, 0.1, 2, 0.06, 1.94, "
+            "'0000000000', 0, 0)");
+    const auto stored = [&] {
+        return db.scalar("SELECT km || ' ' || ton || ' ' || printf('%.2f %.2f %.2f', bruto, procent, neto) FROM tabl")
+            .toString();
+    };
+    const QString conflict = QStringLiteral("3197:Записът е променен от друг потребител. "
+                                            "Показан е така, както е записан сега.");
+    MessageCapture mc;
+    EditKM km; // copy 1, its own connection
+    QVERIFY(km.load());
+    gSeekMode = QStringLiteral("EditKurs");
+    Kurs trip; // copy 2
+    QVERIFY(trip.load());
+    auto tripBox = [&](int i) { return trip.findChild<QLineEdit *>(QStringLiteral("txtFields(%1)").arg(i)); };
+    auto correctTons = [&](const QString &tons) {
+        trip.findChild<QAbstractButton *>(QStringLiteral("cmdEdit"))->click();
+        tripBox(12)->setText(tons);
+        trip.findChild<QAbstractButton *>(QStringLiteral("cmdUpdate"))->click();
+    };
+
+    // Copy 2 corrects the tons; copy 1, still showing 20 t, types 100 km: refused.
+    correctTons(QStringLiteral("30"));
+    QVERIFY2(mc.shown.isEmpty(), qPrintable(mc.lastText()));
+    QCOMPARE(stored(), QStringLiteral("1 30.0 3.00 0.09 2.91"));
+    showActive(&km);
+    Grid *g = km.GridEX1;
+    g->sendKey(115);
+    typeInCell(g, 5, QStringLiteral("100"), 0);
+    QCOMPARE(mc.shown.size(), 1);
+    QCOMPARE(mc.lastCaption(), QStringLiteral("ГРЕШКА при запис!"));
+    QCOMPARE(mc.lastText(), conflict);
+    QCOMPARE(stored(), QStringLiteral("1 30.0 3.00 0.09 2.91"));
+    // Shown as stored now, nothing pending: typed again, it is stored with its amounts.
+    QCOMPARE(g->text(g->currentRow(), 5), QStringLiteral("1"));
+    QCOMPARE(g->text(g->currentRow(), 6), QStringLiteral("30,000"));
+    QCOMPARE(g->text(g->currentRow(), 8), QStringLiteral("3,00"));
+    typeInCell(g, 5, QStringLiteral("100"), 0);
+    km.cmdClose->click();
+    QVERIFY(!km.isVisible());
+    QCOMPARE(mc.shown.size(), 1);
+    QCOMPARE(stored(), QStringLiteral("100 30.0 300.00 9.00 291.00"));
+
+    // Copy 2, still showing 1 km, corrects the tons again: refused, and the trip
+    // shown as stored, browsing as after "Отказ".
+    correctTons(QStringLiteral("40"));
+    QCOMPARE(mc.shown.size(), 2);
+    QCOMPARE(mc.lastCaption(), QStringLiteral("ГРЕШКА при запис!"));
+    QCOMPARE(mc.lastText(), conflict);
+    QCOMPARE(stored(), QStringLiteral("100 30.0 300.00 9.00 291.00"));
+    QVERIFY(trip.form()->isBrowsing());
+    QVERIFY(!tripBox(12)->isEnabled());
+    QCOMPARE(tripBox(4)->text(), QStringLiteral("100"));
+    QCOMPARE(tripBox(12)->text(), QStringLiteral("30"));
+    QCOMPARE(trip.lblLabels(15)->text(), QStringLiteral("300,00"));
+    correctTons(QStringLiteral("40"));
+    QCOMPARE(mc.shown.size(), 2);
+    QCOMPARE(stored(), QStringLiteral("100 40.0 400.00 12.00 388.00"));
+    // Only the saves that were written booked their expense line.
+    QCOMPARE(db.count("Sklad"), 2);
+}
+
+// A trip another copy deleted while it was listed here: typing into it and
+// closing tells so once, the trip leaves the list, and the screen closes.
+void TestEditKM::tripDeletedByAnotherCopyIsToldOnceAndTheScreenCloses()
+{
+    TestDb db;
+    seed(db);
+    MessageCapture mc;
+    EditKM w;
+    QVERIFY(w.load());
+    showActive(&w);
+    Grid *g = w.GridEX1;
+    g->sendKey(115);
+    g->setCurrentRow(g->rowAtVisual(1)); // "А-маршрут"
+    Connection other;
+    other.open(gConnStr);
+    other.execute("DELETE FROM tabl WHERE Marsh='А-маршрут'");
+    typeInCell(g, 5, QStringLiteral("75"), 13); // taken, the trip not yet stored
+    QVERIFY(mc.shown.isEmpty());
+    w.cmdClose->click();
+    QCOMPARE(mc.shown.size(), 1);
+    QCOMPARE(g->rowCount(), 2);
+    QTest::keyClick(g, Qt::Key_Escape);
+    QVERIFY(!w.isVisible());
+    QCOMPARE(mc.shown.size(), 1);
+    QCOMPARE(mc.lastCaption(), QStringLiteral("ГРЕШКА при запис!"));
+    QCOMPARE(mc.lastText(), QStringLiteral("3167:Записът е изтрит от друг потребител."));
+    QCOMPARE(db.count("tabl"), 5);
 }
 
 // A correction taken into a trip (Enter: the trip not yet left) is stored by

@@ -28,6 +28,14 @@ private Q_SLOTS:
     void pickListsAppendOnlyNewTrimmedValues();
 };
 
+// The trip as the editor read it.
+static RowAsRead tripAsRead(TestDb &db, qint64 id)
+{
+    Recordset rs;
+    rs.open(db.conn(), QStringLiteral("SELECT * FROM tabl WHERE ID=?"), {id});
+    return rs.rowAsRead();
+}
+
 static TripEntry goodEntry()
 {
     TripEntry e;
@@ -177,7 +185,7 @@ void TestTripSave::correctionKeepsItsDriverAndInvoice()
     TripSaveContext c;
     c.newKursMode = true;
     c.adding = false;
-    c.tripId = 7;
+    c.trip.key = 7;
     c.tripKod = QStringLiteral("A01");
     TripSaveResult r = checkTrip(e, c);
     QVERIFY(r.ok);
@@ -314,7 +322,7 @@ void TestTripSave::correctionUpdatesTheRowAndBooksItsLine()
     TripSaveContext c;
     c.newKursMode = false;
     c.adding = false;
-    c.tripId = id;
+    c.trip = tripAsRead(db, id);
     c.tripKod = QStringLiteral("A01");
     const TripSaveResult r = saveTrip(db.conn(), e, c);
     QVERIFY2(r.ok, qPrintable(r.text));
@@ -349,7 +357,7 @@ void TestTripSave::failedExpenseLineWritesNeither()
     // A correction: the row keeps what it had.
     TripSaveContext c;
     c.adding = false;
-    c.tripId = id;
+    c.trip = tripAsRead(db, id);
     c.tripKod = QStringLiteral("A01");
     r = saveTrip(db.conn(), goodEntry(), c);
     QVERIFY(!r.ok);
@@ -370,11 +378,11 @@ void TestTripSave::failedTripRowWritesNeither()
     // A correction of a trip someone else deleted meanwhile.
     TripSaveContext c;
     c.adding = false;
-    c.tripId = 4711;
+    c.trip = {QStringLiteral("tabl"), QStringLiteral("ID"), 4711, {QStringLiteral("km")}, 0};
     c.tripKod = QStringLiteral("A01");
     const TripSaveResult r = saveTrip(db.conn(), goodEntry(), c);
     QVERIFY(!r.ok);
-    QVERIFY(r.text.startsWith(QString::number(ErrWriteConflict) + ":"));
+    QCOMPARE(r.text, QStringLiteral("3167:Записът е изтрит от друг потребител."));
     QCOMPARE(db.count("tabl"), 0);
     QCOMPARE(db.count("Sklad"), 0);
 }
