@@ -166,7 +166,7 @@ void Faktura::fillGrid()
                              {"Кола", 1300, "", 1, false},
                              {"Км", 750, "###0", 2, false},
                              {"Тонаж", 1050, "###0.000", 2, false},
-                             {"Тар.", 850, "###0.000", 2, false},
+                             {"Тар.", 850, kTariffFormat, 2, false},
                              {"Сума", 1350, "###0.00", 2, false},
                              {"Факт.", 650, "", 1, true}});
     GridEX1->Columns(ColNomFakt).setVisible(false);

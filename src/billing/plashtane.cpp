@@ -142,7 +142,7 @@ bool Plashtane::load()
                              {"Кола", 1450, "", 1, false},
                              {"Км", 750, "", 2, false},
                              {"Тонаж", 900, "###0.000", 2, false},
-                             {"Тар.", 750, "###0.000", 2, false},
+                             {"Тар.", 750, kTariffFormat, 2, false},
                              {"Сума", 900, "###0.00", 2, false},
                              {"Плат.", 700, "", 1, false}});
     GridEX1->setAllowEdit(false);

@@ -1,6 +1,7 @@
 #include "scratch/tripcolumns.h"
 
 #include "platform/listframe.h"
+#include "platform/numbers.h"
 
 namespace kelm {
 
@@ -13,7 +14,7 @@ void setTripGridColumns(Grid *grid)
                           {"Кола", 1200, "", 1, false},
                           {"Км", 750, "", 2, true},
                           {"Тонаж", 900, "###0.000", 2, false},
-                          {"Тар.", 750, "###0.000", 2, true},
+                          {"Тар.", 750, kTariffFormat, 2, true},
                           {"Сума", 1100, "###0.00", 2, false}});
 }
 

@@ -9,6 +9,7 @@
 #include "dialogs/messages.h"
 #include "platform/database.h"
 #include "platform/version.h"
+#include "platform/grid.h"
 #include "printing/report.h"
 #include "printing/reportdesigns.h"
 #include "printing/reportframe.h"
@@ -559,6 +560,7 @@ void TestTripReports::tariffsPrintAsHeld()
     {
         Faktura w;
         QVERIFY(w.load());
+        QCOMPARE(w.GridEX1->text(0, 7), QStringLiteral("0,0875")); // on screen as on paper
         w.cmdPrint->click();
         QCOMPARE(laidOutColumn(rptFaktura(), "Text107"), QStringList{"0,0875"});
         w.close();
@@ -570,6 +572,7 @@ void TestTripReports::tariffsPrintAsHeld()
     seekPeriod(a, "10.01.2010", "10.01.2010");
     Klients w;
     QVERIFY(w.load());
+    QCOMPARE(w.GridEX1->text(0, 7), QStringLiteral("0,0875"));
     w.cmdPrint->click();
     QCOMPARE(laidOutColumn(rptKlientS(), "Text105"), QStringList{"0,0875"});
     QCOMPARE(shown.shown.size(), 3);
