@@ -100,7 +100,8 @@ QString fileErrorText(int errorNumber)
     case EIO:
         return QStringLiteral("Грешка при четене или запис на диска.");
     default:
-        return QString::fromLocal8Bit(std::strerror(errorNumber));
+        // The system's own text is English: the number says enough to look it up.
+        return QStringLiteral("Системна грешка %1.").arg(errorNumber);
     }
 }
 

@@ -591,12 +591,7 @@ void GridModel::removeRowAt(int row)
             throw;
         }
     }
-    beginRemoveRows(QModelIndex(), row, row);
-    if (m_usesRows)
-        m_rows.removeAt(row);
-    --m_rowCount;
-    m_styleCache.clear();
-    endRemoveRows();
+    rowLeft(row);
 }
 
 void GridModel::rowLeft(int row)

@@ -3,6 +3,7 @@
 #include "common/globals.h"
 #include "dialogs/mousepointer.h"
 #include "platform/database.h"
+#include "platform/files.h"
 
 #include <QApplication>
 #include <QDir>
@@ -127,22 +128,6 @@ void unlinkScratchFiles(const QByteArray &db)
         ::unlink((db + ending).constData());
 }
 
-QString fileProblem(int error)
-{
-    switch (error) {
-    case EACCES:
-    case EPERM:
-        return QStringLiteral("нямате права за папката на програмата");
-    case ENOSPC:
-    case EDQUOT:
-        return QStringLiteral("няма място на диска");
-    case EROFS:
-        return QStringLiteral("папката на програмата може само да се чете");
-    default:
-        return QStringLiteral("системна грешка %1").arg(error);
-    }
-}
-
 // The lock this copy holds on its scratch database's lock file, let go (and the
 // files removed) by releaseScratchDatabase or at the process's normal end.
 class Claim {
@@ -208,8 +193,8 @@ void claimScratchDatabase()
             // copy that had this process id: no longer running, since this is.
             if (error == EACCES && tries == 0 && ::unlink(lock.constData()) == 0)
                 continue;
-            throw DbError(ErrSql, QStringLiteral("Не мога да създам временния файл „%1“: %2.")
-                                      .arg(QDir::toNativeSeparators(lockPath), fileProblem(error)));
+            throw DbError(ErrSql, QStringLiteral("Не мога да създам временния файл „%1“.\r%2")
+                                      .arg(QDir::toNativeSeparators(lockPath), fileErrorText(error)));
         }
         if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && isNamedBy(fd, lock)) {
             // Every user of the folder may test it, whatever this user's umask.
@@ -230,8 +215,8 @@ void makePrivateFile(const QString &path)
 {
     const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0)
-        throw DbError(ErrSql, QStringLiteral("Не мога да създам временния файл „%1“: %2.")
-                                  .arg(QDir::toNativeSeparators(path), fileProblem(errno)));
+        throw DbError(ErrSql, QStringLiteral("Не мога да създам временния файл „%1“.\r%2")
+                                  .arg(QDir::toNativeSeparators(path), fileErrorText(errno)));
     // Whatever the folder's default access list would add.
     ::fchmod(fd, 0600);
     ::close(fd);
