@@ -205,9 +205,7 @@ public:
 private:
     [[noreturn]] void fail()
     {
-        bool ok = false;
-        const int code = m_q.lastError().nativeErrorCode().toInt(&ok);
-        throw sqliteError(ok ? code : 1);
+        throw sqliteError(m_q.lastError());
     }
     QSqlQuery m_q;
 };

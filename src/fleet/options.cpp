@@ -442,7 +442,7 @@ bool Options::saveTariffs()
     } catch (const DbError &e) {
         // Another user wrote the tariffs meanwhile: nothing of these is written,
         // and the boxes show the tariffs as stored now.
-        if (e.number() == ErrWriteConflict || e.number() == ErrRowDeleted) {
+        if (isRefusedWrite(e)) {
             try {
                 showTariffs();
             } catch (const DbError &) {

@@ -46,9 +46,9 @@ public:
     bool load();
 
     DataForm *form() const { return m_form; }
-    // "Запиши" of the "Тарифи" page; true when written.
     // The tariffs as the recordset holds them, in their boxes.
     void showTariffs();
+    // "Запиши" of the "Тарифи" page; true when written.
     bool saveTariffs();
 
 public Q_SLOTS:

@@ -1129,7 +1129,7 @@ void RowdList::writeLegsNow(const WaybillLeg *saved)
         m_conn.commitTrans();
     } catch (const DbError &e) {
         m_conn.rollbackTrans();
-        if (e.number() != ErrWriteConflict && e.number() != ErrRowDeleted)
+        if (!isRefusedWrite(e))
             throw;
         // Nothing was written: the sheet and its legs are shown as stored now.
         m_legEdit = m_legAdding = false;

@@ -167,7 +167,7 @@ void replaceSheetLegs(Connection &conn, const QString &number, const QStringList
                 for (const RowAsRead &leg : read.legs)
                     deleteRowAsRead(conn, leg);
             } catch (const DbError &e) {
-                if (e.number() == ErrWriteConflict || e.number() == ErrRowDeleted)
+                if (isRefusedWrite(e))
                     throw legsChangedError();
                 throw;
             }

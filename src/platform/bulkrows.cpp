@@ -1,7 +1,6 @@
 #include "platform/bulkrows.h"
 
 #include "platform/database.h"
-#include "platform/lockwait.h"
 
 #include <QSqlDriver>
 #include <sqlite3.h>
@@ -59,12 +58,7 @@ void appendRows(Connection &conn, const QString &table, const QStringList &field
 {
     if (rows.isEmpty())
         return;
-    // No statement starts while a wait for another copy's lock paints.
-    if (lockWaitPainting())
-        throw sqliteError(SQLITE_BUSY);
-    struct WaitOver {
-        ~WaitOver() { lockWaitOver(); }
-    } waitOver;
+    const StatementScope scope;
     sqlite3 *h = conn.isOpen() ? handleOf(conn) : nullptr;
     if (!h)
         throw DbError(ErrSql, QStringLiteral("Няма отворена връзка с базата данни."));

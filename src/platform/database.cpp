@@ -209,20 +209,8 @@ struct SignatureHash {
                   nullptr, 0);
         }
     }
-    void add(sqlite3_stmt *st, int i)
-    {
-        const int t = sqlite3_column_type(st, i);
-        if (t == SQLITE_TEXT) {
-            const unsigned char *p = sqlite3_column_text(st, i);
-            value(t, 0, 0, p, sqlite3_column_bytes(st, i));
-        } else if (t == SQLITE_BLOB) {
-            const void *p = sqlite3_column_blob(st, i);
-            value(t, 0, 0, p, sqlite3_column_bytes(st, i));
-        } else {
-            value(t, t == SQLITE_INTEGER ? sqlite3_column_int64(st, i) : 0,
-                  t == SQLITE_FLOAT ? sqlite3_column_double(st, i) : 0, nullptr, 0);
-        }
-    }
+    // A column of a row being read, hashed as the function hashes its argument.
+    void add(sqlite3_stmt *st, int i) { add(sqlite3_column_value(st, i)); }
     qint64 result() const { return qint64(h); }
 };
 
@@ -397,11 +385,8 @@ DbError rowDeletedError()
     return DbError(ErrRowDeleted, QStringLiteral("Записът е изтрит от друг потребител."));
 }
 
-// What a failed query of the Qt driver says, in our words: its native code is
-// SQLite's result code.
-static DbError sqlError(const QSqlError &e, const QString &sql)
+DbError sqliteError(const QSqlError &e)
 {
-    Q_UNUSED(sql);
     bool ok = false;
     const int native = e.nativeErrorCode().toInt(&ok);
     return sqliteError(ok ? native : SQLITE_ERROR);
@@ -419,10 +404,9 @@ static void throwIfLocked(int resultCode)
 
 static void throwIfLocked(const QSqlError &e)
 {
-    bool ok = false;
-    const int native = e.nativeErrorCode().toInt(&ok);
-    if (ok)
-        throwIfLocked(native);
+    const DbError d = sqliteError(e);
+    if (d.number() == ErrLocked)
+        throw d;
 }
 
 // ---------------------------------------------------------------------------
@@ -436,6 +420,17 @@ Connection::~Connection()
     close();
 }
 
+StatementScope::StatementScope()
+{
+    if (lockWaitPainting())
+        throw sqliteError(SQLITE_BUSY);
+}
+
+StatementScope::~StatementScope()
+{
+    lockWaitOver();
+}
+
 void installBusyWait(sqlite3 *handle)
 {
     if (handle)
@@ -443,22 +438,6 @@ void installBusyWait(sqlite3 *handle)
 }
 
 namespace {
-
-// Around each statement of the data layer. While a statement waiting for
-// another copy's lock lets the windows paint, no other statement may start:
-// one of this copy is in the middle of its work, and what the windows show is
-// what they have read already. A wait the statement showed ends with it.
-class StatementScope {
-public:
-    StatementScope()
-    {
-        if (lockWaitPainting())
-            throw sqliteError(SQLITE_BUSY);
-    }
-    ~StatementScope() { lockWaitOver(); }
-    StatementScope(const StatementScope &) = delete;
-    StatementScope &operator=(const StatementScope &) = delete;
-};
 
 // An open handle of SQLite's own, closed when it goes out of scope.
 struct RawDb {
@@ -798,7 +777,7 @@ void Connection::open(const QString &connStr)
     m_db.setDatabaseName(m_path);
     m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(lockWaitLimit()));
     if (!m_db.open()) {
-        const DbError e = sqlError(m_db.lastError(), QString());
+        const DbError e = sqliteError(m_db.lastError());
         m_db = QSqlDatabase();
         QSqlDatabase::removeDatabase(m_name);
         m_name.clear();
@@ -810,19 +789,15 @@ void Connection::open(const QString &connStr)
         installBusyWait(h);
     // A committed save must survive a power cut: the journal and the file are
     // synced to the disk before COMMIT returns.
-    QSqlError failure;
+    bool locked = false;
     {
         QSqlQuery q(m_db);
         if (!q.exec(QStringLiteral("PRAGMA synchronous=FULL")))
-            failure = q.lastError();
+            locked = sqliteError(q.lastError()).number() == ErrLocked;
     }
-    if (failure.isValid()) {
-        try {
-            throwIfLocked(failure);
-        } catch (...) {
-            close();
-            throw;
-        }
+    if (locked) {
+        close();
+        throw sqliteError(SQLITE_BUSY);
     }
 }
 
@@ -857,7 +832,7 @@ void Connection::beginTrans()
     // for each other instead of failing half-way through a save.
     QSqlQuery q(m_db);
     if (!q.exec(QStringLiteral("BEGIN IMMEDIATE")))
-        throw sqlError(q.lastError(), QString());
+        throw sqliteError(q.lastError());
     m_inTrans = true;
 }
 
@@ -868,7 +843,7 @@ void Connection::commitTrans()
     const StatementScope scope;
     QSqlQuery q(m_db);
     if (!q.exec(QStringLiteral("COMMIT")))
-        throw sqlError(q.lastError(), QString());
+        throw sqliteError(q.lastError());
     m_inTrans = false;
 }
 
@@ -889,10 +864,10 @@ QSqlQuery Connection::run(const QString &sql, const QVariantList &params, bool f
     QSqlQuery q(m_db);
     q.setForwardOnly(forwardOnly);
     if (!q.prepare(sql))
-        throw sqlError(q.lastError(), sql);
+        throw sqliteError(q.lastError());
     bindAll(q, params);
     if (!q.exec())
-        throw sqlError(q.lastError(), sql);
+        throw sqliteError(q.lastError());
     return q;
 }
 
@@ -1326,13 +1301,14 @@ void Recordset::load()
             && !complexRe.match(cols).hasMatch()) {
             m_table = table;
             m_keyCol = types.contains(QStringLiteral("id")) ? QStringLiteral("ID") : QStringLiteral("rowid");
-            if (!orderByNumberRe.match(rest).hasMatch() && loadPaged(table, cols, rest))
+            // Rows by their keys: a paged recordset's pages, and a row read
+            // again after a refused write. The text, the keys' marks and ")".
+            m_pageSql = QStringLiteral("SELECT \"%1\".%2 AS %3, %4 FROM %1 WHERE \"%1\".%2 IN (")
+                            .arg(table, m_keyCol, QLatin1String(kKeyAlias), cols);
+            if (!orderByNumberRe.match(rest).hasMatch() && loadPaged(table, rest))
                 return;
             sql = QStringLiteral("SELECT \"%1\".%2 AS %3, %4 FROM %5%6")
                       .arg(table, m_keyCol, QLatin1String(kKeyAlias), cols, table, rest);
-            // A row is read again by its key after a refused write.
-            m_pageSql = QStringLiteral("SELECT \"%1\".%2 AS %3, %4 FROM %1 WHERE \"%1\".%2 IN (")
-                            .arg(table, m_keyCol, QLatin1String(kKeyAlias), cols);
         }
     }
     sqlite3 *h = m_conn->isOpen() ? sqliteHandle(m_conn->db()) : nullptr;
@@ -1407,7 +1383,7 @@ void Recordset::fillRow(Row &row, sqlite3_stmt *st, int first) const
 // Reads the keys of the query's rows in its order, and the values of the first
 // page. False (nothing changed) when the query cannot be split that way; the
 // caller then reads it whole.
-bool Recordset::loadPaged(const QString &table, const QString &cols, const QString &rest)
+bool Recordset::loadPaged(const QString &table, const QString &rest)
 {
     sqlite3 *h = sqliteHandle(m_conn->db());
     if (!h)
@@ -1419,11 +1395,8 @@ bool Recordset::loadPaged(const QString &table, const QString &cols, const QStri
         return false;
     if (!keys.bind(m_params))
         return false;
-    // The page query is this text, the keys' marks and ")".
-    const QString pageSql = QStringLiteral("SELECT \"%1\".%2 AS %3, %4 FROM %1 WHERE \"%1\".%2 IN (")
-                                .arg(table, m_keyCol, QLatin1String(kKeyAlias), cols);
     // The field names come from the page query itself, before any key is read.
-    Statement probe(h, pageSql + QLatin1Char(')'));
+    Statement probe(h, m_pageSql + QLatin1Char(')'));
     if (!probe.ok()) {
         throwIfLocked(sqlite3_extended_errcode(h));
         return false;
@@ -1449,7 +1422,6 @@ bool Recordset::loadPaged(const QString &table, const QString &cols, const QStri
         m_types << types.value(m_fields.last().toLower());
     }
     findSignatureFields(probe.get(), 1);
-    m_pageSql = pageSql;
     m_paged = true;
     m_keys = std::move(read);
     // Room for the rows a screen adds ("Нов курс" adds one at once): a full
@@ -1526,6 +1498,25 @@ void Recordset::fetchPage(int i) const
     m_pageStarts.append(from);
 }
 
+// Reads a row's values by its key into it; false when no row has that key.
+bool Recordset::readByKey(Row &row) const
+{
+    sqlite3 *h = m_conn && m_conn->isOpen() ? sqliteHandle(m_conn->db()) : nullptr;
+    if (!h || m_pageSql.isEmpty())
+        throw DbError(ErrSql, QStringLiteral("Няма отворена връзка с базата данни."));
+    Statement st(h, m_pageSql + QStringLiteral("?)"));
+    if (!st.ok() || !st.bind({row.key}))
+        throw st.error();
+    const int rc = sqlite3_step(st.get());
+    if (rc == SQLITE_ROW) {
+        fillRow(row, st.get(), 1);
+        return true;
+    }
+    if (rc != SQLITE_DONE)
+        throw sqliteError(rc);
+    return false;
+}
+
 // Reads one row again by its key, in place: what it holds now, or that it is gone.
 void Recordset::rereadRow(int i) const
 {
@@ -1533,23 +1524,15 @@ void Recordset::rereadRow(int i) const
     Row &r = *m_rows.at(i);
     r.stale = false;
     r.dirty = false;
-    sqlite3 *h = m_conn && m_conn->isOpen() ? sqliteHandle(m_conn->db()) : nullptr;
-    if (!h || m_pageSql.isEmpty())
-        throw DbError(ErrSql, QStringLiteral("Няма отворена връзка с базата данни."));
-    Statement st(h, m_pageSql + QStringLiteral("?)"));
-    if (!st.ok() || !st.bind({r.key}))
-        throw st.error();
-    const int rc = sqlite3_step(st.get());
-    if (rc == SQLITE_ROW) {
-        fillRow(r, st.get(), 1);
-        r.gone = false;
-    } else if (rc == SQLITE_DONE) {
+    try {
+        r.gone = !readByKey(r);
+    } catch (...) {
+        r.stale = true;
+        throw;
+    }
+    if (r.gone) {
         r.values.fill(QVariant());
         r.original = r.values;
-        r.gone = true;
-    } else {
-        r.stale = true;
-        throw sqliteError(rc);
     }
 }
 
@@ -1939,7 +1922,7 @@ void Recordset::dropChange(int i, const DbError &e)
     throw e;
 }
 
-static bool isRefusedWrite(const DbError &e)
+bool isRefusedWrite(const DbError &e)
 {
     return e.number() == ErrWriteConflict || e.number() == ErrRowDeleted;
 }
@@ -1974,15 +1957,7 @@ void Recordset::writeRow(Row &row)
         row.key = m_conn->lastInsertId();
         // Read the stored row back, so defaults of the table show at once, and
         // what it holds is what the next write of it checks.
-        sqlite3 *h = sqliteHandle(m_conn->db());
-        Statement st(h, m_pageSql + QStringLiteral("?)"));
-        if (!st.ok() || !st.bind({row.key}))
-            throw st.error();
-        const int rc = sqlite3_step(st.get());
-        if (rc == SQLITE_ROW)
-            fillRow(row, st.get(), 1);
-        else if (rc != SQLITE_DONE)
-            throw sqliteError(rc);
+        readByKey(row);
     } else if (!cols.isEmpty()) {
         row.sig = updateRowAsRead(*m_conn, asRead(row), cols, vals);
     }

@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QObject>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QString>
 #include <QStringList>
@@ -52,16 +53,33 @@ enum DbErrorCode {
 // read (ErrWriteConflict), or deleted it (ErrRowDeleted).
 DbError rowChangedError();
 DbError rowDeletedError();
+// True for either of them.
+bool isRefusedWrite(const DbError &e);
 
 // The failure an SQLite result code stands for, told in Bulgarian: SQLite's own
 // texts are English and never reach the user. A lock held by another copy past
 // the wait is ErrLocked with the sentence that says so and to try again.
 DbError sqliteError(int resultCode);
+// The same for a failed query of the Qt driver, whose native code is SQLite's.
+DbError sqliteError(const QSqlError &e);
 
 // Makes a handle of SQLite's own wait for another copy's lock the way every
 // connection of the program waits (short naps, up to the program's wait); a
 // statement still locked out then fails with SQLITE_BUSY (see sqliteError).
 void installBusyWait(sqlite3 *handle);
+
+// Around each statement of the data layer (and of code that steps SQLite
+// itself). While a statement waiting for another copy's lock lets the windows
+// paint, no other statement may start (refused as a lock, 3218): one of this
+// copy is in the middle of its work, and what the windows show is what they have
+// read already. A wait the statement showed ends with it.
+class StatementScope {
+public:
+    StatementScope();
+    ~StatementScope();
+    StatementScope(const StatementScope &) = delete;
+    StatementScope &operator=(const StatementScope &) = delete;
+};
 
 // The value of "Data Source=" in a connection string.
 QString dataSourceOf(const QString &connStr);
@@ -311,10 +329,11 @@ private:
     void findSignatureFields(sqlite3_stmt *st, int firstField);
     // The values and signature of a row from a statement whose fields start at column first.
     void fillRow(Row &row, sqlite3_stmt *st, int first) const;
+    bool readByKey(Row &row) const;
     void rereadRow(int i) const;
     void setPos(int pos);
     void load();
-    bool loadPaged(const QString &table, const QString &cols, const QString &rest);
+    bool loadPaged(const QString &table, const QString &rest);
     // The row at index i, its page read first when it is not in memory.
     Row &rowAt(int i) const;
     void fetchPage(int i) const;

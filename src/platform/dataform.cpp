@@ -453,11 +453,6 @@ void DataForm::readBoxesIntoRow()
     }
 }
 
-static bool isRefusedWrite(const DbError &e)
-{
-    return e.number() == ErrWriteConflict || e.number() == ErrRowDeleted;
-}
-
 void DataForm::dropChange(Command cmd, const DbError &e, bool stillListed)
 {
     m_editFlag = m_addNewFlag = false;

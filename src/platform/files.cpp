@@ -14,17 +14,12 @@ namespace kelm {
 
 namespace {
 
-// The endings of the files SQLite keeps beside a database, the database first.
-const char *const kSides[] = {"", "-journal", "-wal", "-shm"};
+// The database itself and the files SQLite keeps beside it.
+const char *const kSides[] = {"", kSqliteSideEndings[0], kSqliteSideEndings[1], kSqliteSideEndings[2]};
 
 bool identityOf(const QString &path, struct stat *st)
 {
     return ::stat(QFile::encodeName(path).constData(), st) == 0;
-}
-
-bool same(const struct stat &a, const struct stat &b)
-{
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
 // The name path finally stands for, its symbolic links followed as far as they
@@ -49,6 +44,19 @@ QString finalName(QString path)
 
 } // namespace
 
+bool sameFile(const struct stat &a, const struct stat &b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+void unlinkSqliteFiles(const QByteArray &encodedPath, bool withDatabase)
+{
+    for (const char *side : kSqliteSideEndings)
+        ::unlink((encodedPath + side).constData());
+    if (withDatabase)
+        ::unlink(encodedPath.constData());
+}
+
 bool isDatabaseFileOrSide(const QString &path, const QString &database)
 {
     if (path.isEmpty() || database.isEmpty())
@@ -57,7 +65,7 @@ bool isDatabaseFileOrSide(const QString &path, const QString &database)
     if (identityOf(path, &target)) {
         for (const char *side : kSides) {
             struct stat st;
-            if (identityOf(database + QLatin1String(side), &st) && same(st, target))
+            if (identityOf(database + QLatin1String(side), &st) && sameFile(st, target))
                 return true;
         }
     }
@@ -66,7 +74,7 @@ bool isDatabaseFileOrSide(const QString &path, const QString &database)
     const QFileInfo name(finalName(path));
     const QFileInfo db(QFileInfo(database).absoluteFilePath());
     struct stat folder, dbFolder;
-    if (!identityOf(name.absolutePath(), &folder) || !identityOf(db.absolutePath(), &dbFolder) || !same(folder, dbFolder))
+    if (!identityOf(name.absolutePath(), &folder) || !identityOf(db.absolutePath(), &dbFolder) || !sameFile(folder, dbFolder))
         return false;
     for (const char *side : kSides) {
         if (name.fileName().compare(db.fileName() + QLatin1String(side), Qt::CaseInsensitive) == 0)

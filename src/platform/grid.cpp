@@ -880,11 +880,6 @@ void Grid::currentChanged(const QModelIndex &current, const QModelIndex &previou
     rowChanged(current, previous);
 }
 
-static bool isRefusedWrite(const DbError &e)
-{
-    return e.number() == ErrWriteConflict || e.number() == ErrRowDeleted;
-}
-
 void Grid::rowChanged(const QModelIndex &current, const QModelIndex &previous)
 {
     int row = current.isValid() ? m_proxy->mapToSource(current).row() : -1;

@@ -734,7 +734,6 @@ bool heldDecimals(const QString &format)
 // Whether a number's text fits its room whatever its digits: its most characters
 // (sign, whole part, decimals) times the widest character of a number, with the
 // margin fits() keeps, so that no text need be made. False when not sure.
-
 bool numberPlainlyFits(TextWidths &fw, const QVariant &v, const QString &format, double room)
 {
     switch (v.typeId()) {

@@ -100,9 +100,6 @@ void removeFile(const QString &path)
                                   .arg(path, f.errorString()));
 }
 
-// The files of a scratch database: the database and what SQLite keeps beside it.
-constexpr const char *kScratchEndings[] = {"", "-journal", "-wal", "-shm"};
-
 // "…/Temp-123.mdb" locks through "…/Temp-123.lock".
 QString lockPathOf(const QString &dbPath)
 {
@@ -117,15 +114,7 @@ QString lockPathOf(const QString &dbPath)
 bool isNamedBy(int fd, const QByteArray &path)
 {
     struct stat held {}, named {};
-    return ::fstat(fd, &held) == 0 && ::stat(path.constData(), &named) == 0 && held.st_dev == named.st_dev
-        && held.st_ino == named.st_ino;
-}
-
-// Paths come encoded, so that the end of the process needs nothing of Qt.
-void unlinkScratchFiles(const QByteArray &db)
-{
-    for (const char *ending : kScratchEndings)
-        ::unlink((db + ending).constData());
+    return ::fstat(fd, &held) == 0 && ::stat(path.constData(), &named) == 0 && sameFile(held, named);
 }
 
 // The lock this copy holds on its scratch database's lock file, let go (and the
@@ -148,7 +137,7 @@ public:
         // A child made by fork() shares the lock with the copy that made it:
         // only that copy removes its files.
         if (m_owner == ::getpid()) {
-            unlinkScratchFiles(m_db);
+            unlinkSqliteFiles(m_db);
             if (isNamedBy(m_fd, m_lock))
                 ::unlink(m_lock.constData());
             ::close(m_fd);
@@ -228,7 +217,7 @@ void releaseScratchDatabase()
 {
     claim().release();
     // A file of this copy's name made without the lock is this copy's too.
-    unlinkScratchFiles(QFile::encodeName(gTempDbPath));
+    unlinkSqliteFiles(QFile::encodeName(gTempDbPath));
 }
 
 int removeLeftScratchDatabases(const QString &folder)
@@ -247,7 +236,7 @@ int removeLeftScratchDatabases(const QString &folder)
         if (fd < 0)
             continue;
         if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && isNamedBy(fd, lock)) {
-            unlinkScratchFiles(QFile::encodeName(lockPath.chopped(5) + QLatin1String(".mdb")));
+            unlinkSqliteFiles(QFile::encodeName(lockPath.chopped(5) + QLatin1String(".mdb")));
             ::unlink(lock.constData());
             ++removed;
         }
@@ -284,8 +273,9 @@ void CreateTempTable(const QString &tableName)
     WaitCursor wait;
     claimScratchDatabase();
     // A journal left beside an old file would be taken for the new file's own.
-    for (const char *ending : kScratchEndings)
-        removeFile(gTempDbPath + QLatin1String(ending));
+    for (const char *side : kSqliteSideEndings)
+        removeFile(gTempDbPath + QLatin1String(side));
+    removeFile(gTempDbPath);
     makePrivateFile(gTempDbPath);
 
     Connection conn;

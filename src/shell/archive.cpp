@@ -37,9 +37,6 @@ std::function<bool()> s_beforeRestore;
 
 const QString kFilter = QStringLiteral("Архивни файлове с данни (*.abd);;Всички файлове (*.*)");
 
-// The files SQLite keeps beside a database.
-const char *const kSides[] = {"-journal", "-wal", "-shm"};
-
 // Where the scratch files of archives (anywhere the user saves one) are noted
 // while they exist: a killed save leaves one, and the next start or save
 // removes it by this name.
@@ -51,11 +48,6 @@ QString connStrFor(const QString &path)
 {
     return QStringLiteral("PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source=") + path
         + QStringLiteral(";Jet OLEDB:Database Password=") + QLatin1String(kDbPassword) + ";";
-}
-
-bool sameFile(const struct stat &a, const struct stat &b)
-{
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
 void noteScratch(const QString &path, bool made)
@@ -105,15 +97,11 @@ void protectLike(int fd, const QString &original)
 bool removeIfLeft(const QString &path)
 {
     const QByteArray name = QFile::encodeName(path);
-    auto removeSides = [&name] {
-        for (const char *side : kSides)
-            ::unlink((name + side).constData());
-    };
     struct stat st;
     if (::lstat(name.constData(), &st) != 0) {
         if (errno != ENOENT)
             return false;
-        removeSides();
+        unlinkSqliteFiles(name, false);
         return true;
     }
     // Never Kelm.mdb under another name: closing a descriptor of it would let go
@@ -128,7 +116,7 @@ bool removeIfLeft(const QString &path)
     struct stat held;
     if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &held) == 0 && ::lstat(name.constData(), &st) == 0
         && sameFile(held, st)) {
-        removeSides();
+        unlinkSqliteFiles(name, false);
         gone = ::unlink(name.constData()) == 0;
     }
     ::close(fd);
@@ -191,12 +179,8 @@ public:
     {
         if (m_fd < 0)
             return;
-        if (!m_renamed) {
-            const QByteArray n = QFile::encodeName(m_path);
-            for (const char *side : kSides)
-                ::unlink((n + side).constData());
-            ::unlink(n.constData());
-        }
+        if (!m_renamed)
+            unlinkSqliteFiles(QFile::encodeName(m_path));
         ::close(m_fd);
         if (m_noted)
             noteScratch(m_path, false);

@@ -34,6 +34,14 @@ const QString kKmSecond =
 const QString kTariffFirst = QStringLiteral("Грешна тарифа!");
 const QString kTariffSecond = QStringLiteral("Моля, въведете тарифата на курса с число, не по-малко от 0!");
 
+// The columns a save writes, in the order of its values.
+const QStringList kTripColumns{QStringLiteral("Data"),    QStringLiteral("kola"),    QStringLiteral("kod"),
+                               QStringLiteral("Marsh"),   QStringLiteral("Klient"),  QStringLiteral("Tovar"),
+                               QStringLiteral("km"),      QStringLiteral("ton"),     QStringLiteral("Tarifa"),
+                               QStringLiteral("bruto"),   QStringLiteral("procent"), QStringLiteral("neto"),
+                               QStringLiteral("plat"),    QStringLiteral("Fakt"),    QStringLiteral("NomFakt"),
+                               QStringLiteral("Doc")};
+
 } // namespace
 
 std::optional<double> amountOf(const QString &text, double bound)
@@ -230,23 +238,15 @@ TripSaveResult saveTrip(Connection &conn, const TripEntry &e, const TripSaveCont
         conn.beginTrans();
         try {
             if (ctx.adding) {
-                conn.execute(QStringLiteral(
-                                 "INSERT INTO tabl (Data, kola, kod, Marsh, Klient, Tovar, km, ton, "
-                                 "Tarifa, bruto, procent, neto, plat, Fakt, NomFakt, Doc) "
-                                 "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                conn.execute(QStringLiteral("INSERT INTO tabl (%1) VALUES (?%2)")
+                                 .arg(kTripColumns.join(QStringLiteral(", ")),
+                                      QStringLiteral(", ?").repeated(int(kTripColumns.size()) - 1)),
                              values);
                 row.id = conn.lastInsertId();
             } else {
                 // Only while the trip is as the editor read it: another user's
                 // change is never mixed into this one.
-                updateRowAsRead(conn, ctx.trip,
-                                {QStringLiteral("Data"), QStringLiteral("kola"), QStringLiteral("kod"),
-                                 QStringLiteral("Marsh"), QStringLiteral("Klient"), QStringLiteral("Tovar"),
-                                 QStringLiteral("km"), QStringLiteral("ton"), QStringLiteral("Tarifa"),
-                                 QStringLiteral("bruto"), QStringLiteral("procent"), QStringLiteral("neto"),
-                                 QStringLiteral("plat"), QStringLiteral("Fakt"), QStringLiteral("NomFakt"),
-                                 QStringLiteral("Doc")},
-                                values);
+                updateRowAsRead(conn, ctx.trip, kTripColumns, values);
             }
             writeExpenseLine(conn, row);
             conn.commitTrans();
